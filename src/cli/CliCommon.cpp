@@ -1,0 +1,80 @@
+#include "CliCommon.h"
+
+#include <filesystem>
+#include <iostream>
+
+namespace rz::cli {
+
+bool Args::parse(int argc, char** argv, int first, std::string& error) {
+    for (int i = first; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a.rfind("--", 0) == 0 && a.size() > 2) {
+            if (i + 1 >= argc) {
+                error = "option " + a + " needs a value";
+                return false;
+            }
+            options.emplace_back(a.substr(2), argv[++i]);
+        } else {
+            positional.push_back(a);
+        }
+    }
+    return true;
+}
+
+bool Args::has(const std::string& name) const {
+    for (const auto& [k, v] : options)
+        if (k == name)
+            return true;
+    return false;
+}
+
+std::string Args::get(const std::string& name, const std::string& def) const {
+    std::string value = def;
+    for (const auto& [k, v] : options)
+        if (k == name)
+            value = v;
+    return value;
+}
+
+std::vector<std::string> Args::all(const std::string& name) const {
+    std::vector<std::string> out;
+    for (const auto& [k, v] : options)
+        if (k == name)
+            out.push_back(v);
+    return out;
+}
+
+void useDatabase(MainModel& model, const std::string& dbPath) {
+    namespace fs = std::filesystem;
+    const fs::path p = fs::absolute(fs::path(dbPath));
+    std::string home = p.parent_path().string();
+    if (home.empty() || home.back() != fs::path::preferred_separator)
+        home += fs::path::preferred_separator;
+    model.Home = home;
+    model.ZahlenFile = p.filename().string();
+}
+
+bool applyWindowDates(MainModel& model, const Args& args, std::string& error) {
+    DayNumber start = dayFromYmd(2017, 1, 1);
+    DayNumber end = today();
+    if (args.has("start") && !parseIsoDate(args.get("start"), start)) {
+        error = "invalid --start date (expected YYYY-MM-DD): " + args.get("start");
+        return false;
+    }
+    if (args.has("end") && !parseIsoDate(args.get("end"), end)) {
+        error = "invalid --end date (expected YYYY-MM-DD): " + args.get("end");
+        return false;
+    }
+    if (!model.DateTimePicker2.setDate(start))
+        model.DateTimePicker2.date = model.DateTimePicker2.minDate;
+    if (!model.DateTimePicker1.setDate(end))
+        model.DateTimePicker1.date = model.DateTimePicker1.minDate;
+    return true;
+}
+
+int usageError(const std::string& message) {
+    std::cerr << "ruvuzevodare-cli: " << message << "\n";
+    return 2;
+}
+
+} // namespace rz::cli

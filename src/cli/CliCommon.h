@@ -1,0 +1,37 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "app/MainModel.h"
+
+namespace rz::cli {
+
+// Simple option reader: "--name value" pairs plus positional arguments.
+struct Args {
+    std::vector<std::string> positional;
+    std::vector<std::pair<std::string, std::string>> options; // in order of appearance
+
+    // Parses argv[first..]; every "--x" takes the following argument as its value.
+    // Returns false (message in error) when an option lacks its value.
+    bool parse(int argc, char** argv, int first, std::string& error);
+    bool has(const std::string& name) const;
+    std::string get(const std::string& name, const std::string& def = std::string()) const;
+    std::vector<std::string> all(const std::string& name) const;
+};
+
+// Points the model at the database file: Home = its folder, ZahlenFile = its name.
+void useDatabase(MainModel& model, const std::string& dbPath);
+
+// Reads --start / --end into the two date pickers (defaults 2017-01-01 and today).
+// Returns false with a message on a malformed date.
+bool applyWindowDates(MainModel& model, const Args& args, std::string& error);
+
+int usageError(const std::string& message); // prints to stderr, returns 2
+
+int cmdLookup(int argc, char** argv);
+int cmdImport(int argc, char** argv);
+int cmdCheck(int argc, char** argv);
+int cmdStats(int argc, char** argv);
+int cmdGenerate(int argc, char** argv);
+
+} // namespace rz::cli

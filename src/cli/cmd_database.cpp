@@ -1,0 +1,63 @@
+// lookup and import.
+#include <iostream>
+
+#include "CliCommon.h"
+#include "common/Text.h"
+#include "database/Importer.h"
+
+namespace rz::cli {
+
+int cmdLookup(int argc, char** argv) {
+    Args args;
+    std::string error;
+    if (!args.parse(argc, argv, 2, error))
+        return usageError(error);
+    if (!args.has("db") || !args.has("date"))
+        return usageError("lookup needs --db DB --date YYYY-MM-DD");
+    DayNumber date = 0;
+    if (!parseIsoDate(args.get("date"), date))
+        return usageError("invalid --date (expected YYYY-MM-DD): " + args.get("date"));
+
+    MainModel model;
+    useDatabase(model, args.get("db"));
+    model.sortieren = true;
+    if (!model.DateTimePicker1.setDate(date))
+        model.DateTimePicker1.date = model.DateTimePicker1.minDate;
+    if (!model.database().exists())
+        return usageError("database not found: " + model.DatabasePath());
+    model.SpeedButton5Click();
+    auto print = [&] {
+        std::cout << model.Label29 << "\n" << model.Label13 << "\n" << model.cur.Position << "\n";
+    };
+    print();
+    // Steps in the order given on the command line.
+    for (const auto& [name, value] : args.options) {
+        if (name != "prev" && name != "next")
+            continue;
+        std::int32_t n = 0;
+        if (!tryParseInt(value, n) || n < 0)
+            return usageError("--" + name + " needs a count >= 0");
+        for (std::int32_t i = 0; i < n; ++i) {
+            if (name == "prev")
+                model.SpeedButton6Click();
+            else
+                model.SpeedButton7Click();
+            print();
+        }
+    }
+    return 0;
+}
+
+int cmdImport(int argc, char** argv) {
+    Args args;
+    std::string error;
+    if (!args.parse(argc, argv, 2, error))
+        return usageError(error);
+    if (args.positional.size() != 1 || !args.has("db"))
+        return usageError("import needs FILE --db DB");
+    const ImportResult res = importDrawingHistory(args.positional[0], args.get("db"));
+    std::cout << res.report() << "\n";
+    return res.ok ? 0 : 1;
+}
+
+} // namespace rz::cli

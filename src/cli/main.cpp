@@ -1,0 +1,48 @@
+// ruvuzevodare-cli: the headless front over the core.
+#include <exception>
+#include <iostream>
+#include <string>
+
+#include "CliCommon.h"
+
+namespace {
+
+const char* kUsage =
+    "usage: ruvuzevodare-cli COMMAND [options]\n"
+    "  import FILE --db DB                       import drawing history (state export or plain CSV)\n"
+    "  lookup --db DB --date YYYY-MM-DD [--prev N] [--next N]\n"
+    "  check --db DB --date YYYY-MM-DD --tips FILE.qlt\n"
+    "  stats KIND --db DB [--start YYYY-MM-DD] [--end YYYY-MM-DD]\n"
+    "        KIND: frequency overdue megaball megaball-overdue pairs triples quads sums\n"
+    "  generate --db DB --seed N [--start D] [--end D] [--set NAME=VALUE]... [--lock R=F1,...,F7]...\n";
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    const std::string cmd = argv[1];
+    try {
+        if (cmd == "lookup")
+            return rz::cli::cmdLookup(argc, argv);
+        if (cmd == "import")
+            return rz::cli::cmdImport(argc, argv);
+        if (cmd == "check")
+            return rz::cli::cmdCheck(argc, argv);
+        if (cmd == "stats")
+            return rz::cli::cmdStats(argc, argv);
+        if (cmd == "generate")
+            return rz::cli::cmdGenerate(argc, argv);
+        if (cmd == "--help" || cmd == "-h" || cmd == "help") {
+            std::cout << kUsage;
+            return 0;
+        }
+    } catch (const std::exception& e) {
+        std::cerr << "ruvuzevodare-cli: " << e.what() << "\n";
+        return 1;
+    }
+    std::cerr << "ruvuzevodare-cli: unknown command \"" << cmd << "\"\n" << kUsage;
+    return 2;
+}

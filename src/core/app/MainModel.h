@@ -1,0 +1,171 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/MessageTable.h"
+#include "app/Platform.h"
+#include "common/Colour.h"
+#include "common/Dates.h"
+#include "common/Random.h"
+#include "database/DrawingDatabase.h"
+#include "generator/NumberList.h"
+#include "settings/GeneratorSettings.h"
+#include "statistics/StatisticsTable.h"
+#include "tips/TipSet.h"
+
+namespace rz {
+
+// A date picker with an earliest accepted date.
+struct DatePicker {
+    DayNumber date = 0.0;
+    DayNumber minDate = kEarliestPickerDate;
+    // Returns false (and keeps the old date) when the date is refused.
+    bool setDate(DayNumber d) {
+        if (d < minDate)
+            return false;
+        date = d;
+        return true;
+    }
+};
+
+// The drawing in focus: date, numbers (1..5 main, 6 always 0, 7 MegaBall,
+// 8 Megaplier) and its 0-based index in the database file.
+struct CurrentDrawing {
+    DayNumber Datum1 = 0.0;
+    std::array<std::int32_t, 9> Zahl{}; // index 1..8
+    std::int32_t Position = 0;
+};
+
+// Tabs of PageControl1 in their order.
+enum class Tab { TipOverview = 0, LastDrawing = 1, Generator = 2, Chart = 3, Database = 4, Internet = 5 };
+
+// The main window as a plain presentation model: every field the window shows
+// and every command it offers. The Qt view binds to it; tests drive it
+// directly with scripted platform answers.
+class MainModel {
+public:
+    MainModel();
+
+    // ---- platform (never null; NullPlatform by default)
+    void setPlatform(IDialogs* dialogs, IShell* shell, ISound* sound, IEvents* events);
+    IDialogs* dialogs;
+    IShell* shell;
+    ISound* sound;
+    IEvents* events;
+
+    // ---- shell state
+    std::string Home;                          // program folder, with trailing separator
+    std::string ZahlenFile = "Ruvuzevodare.dat";
+    std::string SoundName = "yippee.wav";
+    int sprache = 0;                           // language 0..8
+    MessageTable Memo2;                        // the message table
+    const std::string& msg(int line) const { return Memo2.line(line); }
+    Rng rng;                                   // the shared Random
+    bool sortieren = false;
+    bool Berechnunglaeuft = false;
+    int LaufMax = 100000;
+    DayNumber dfb = 0.0;
+    DayNumber aktDatum = 0.0;
+    std::array<std::string, 2> StatusPanel{};  // StatusBar1 panels 0 and 1
+    Tab activeTab = Tab::TipOverview;
+    bool busy = false;                         // wait cursor shown
+    std::string ProxyHost;                     // ProxyHostEdit
+    std::string ProxyPort = "80";              // ProxyPortEdit
+    std::string Losnummer;                     // read-only label of the drawing bar
+
+    std::string DatabasePath() const { return Home + ZahlenFile; }
+    DrawingDatabase database() const { return DrawingDatabase(DatabasePath()); }
+
+    void setStatus(const std::string& text) { StatusPanel[1] = text; }
+    void showTab(Tab t) { activeTab = t; }
+    void setBusy(bool b);
+
+    // ---- current drawing and navigation (database/Navigation.cpp)
+    CurrentDrawing cur;
+    DatePicker DateTimePicker1;                // DatabaseEndDate
+    DatePicker DateTimePicker2;                // StatisticsStartDate
+    std::string Label29;                       // drawing caption, "Datenbank" tab
+    std::string Label35;                       // the same caption on the tip tab
+    std::string Label13;                       // sum caption
+    DayNumber DatabaseEndDate() const { return DateTimePicker1.date; }
+    DayNumber StatisticsStartDate() const { return DateTimePicker2.date; }
+    void SpeedButton5Click();                  // lookup for DatabaseEndDate
+    void SpeedButton6Click();                  // previous drawing
+    void SpeedButton7Click();                  // next drawing
+    enum class CaptionVariant { FirstRecord, LaterRecord, EndOfFile };
+    std::string drawingCaption(CaptionVariant v) const;
+    void showCurrentDrawing(CaptionVariant v); // Label29 and Label13
+
+    // ---- start-up and shutdown (app/Startup.cpp)
+    // FormCreate's non-settings work; home must end with a separator or gets one.
+    void FormCreate(const std::string& home);
+    void SpracheSetzen();                      // language, lookup, frequency chart
+    void FormShow();                           // download, frequency chart again
+
+    // ---- import of drawing history (database/Importer.cpp)
+    void importCommand();                      // "Importieren…": file dialog, import, report
+
+    // ---- tip set, check and files (tips/, evaluation/)
+    TipSet tips;
+    std::int32_t Gewinn = 0;
+    std::array<bool, 9> Treffer{};             // index 1..5 used
+    bool Zusatz = false;
+    bool Super = false;
+    std::array<std::array<std::int32_t, 3>, 8> Statistik{};
+    void Zettelcheck(const std::string& t1, const std::string& t2, const std::string& t3, const std::string& t4,
+                     const std::string& t5, const std::string& t6, const std::string& t7);
+    std::int32_t Komplettcheck();
+    void SpeedButton11Click();                 // clear all unlocked rows
+    void Label30Click(int row);                // lock toggle
+    void SpeedButton15Click();                 // save tips
+    void SpeedButton16Click();                 // load tips
+    void BitBtn7Click();                       // printout "Tipp.txt"
+    // Typing into a tip field: the change check (Edit1Change / Edit6Change).
+    void tipFieldChanged(int row, int k, const std::string& text);
+    void Edit1Exit();                          // leaving a tip field
+    void TippEdit(int row);                    // row editor through the number list
+    void SpeedButton13Click();                 // lucky number
+
+    // ---- number selection list window (generator/NumberList.h)
+    NumberList numberList;
+
+    // ---- statistics (statistics/)
+    StatisticsTable chart;
+    void SpeedButton2Click();                  // frequency
+    void Button5Click();                       // overdue
+    void SpeedButton3Click();                  // MegaBall frequency
+    void Button8Click();                       // MegaBall overdue
+    void Button2Click();                       // pairs
+    void Button3Click();                       // triples
+    void Button4Click();                       // quads
+    void SpeedButton9Click();                  // sums
+    void Button6Click();                       // tip distribution
+    void SpeedButton26Click();                 // show chart tab, frequency
+    void SuperseltenClick();                   // show chart tab, MegaBall frequency
+    void SuperAusClick();                      // MegaBall overdue
+    void Label89Click();                       // show chart tab, pairs
+    void Label91Click();                       // show chart tab, triples
+    void Label90Click();                       // show chart tab, quads
+    void Label88Click();                       // show chart tab, sums
+
+    // ---- generator (generator/)
+    GeneratorSettings Settings;
+    std::string BitBtn4Caption = "Tipps berechnen";
+    std::string Tippsberechnen;                // the button's normal caption
+    void Label28Click();                       // start or stop a generation run
+    void Berechnen1Click() { Label28Click(); }
+    std::int64_t RunCounter = 0;               // attempts of the last run
+    int lastEndMessage = -1;                   // 58 or 59 after a run
+
+    // Called by the views after a command to repaint everything.
+    std::function<void()> onChanged;
+    void changed() { if (onChanged) onChanged(); }
+
+private:
+    NullPlatform nullPlatform_;
+};
+
+} // namespace rz

@@ -1,0 +1,73 @@
+#pragma once
+#include <optional>
+#include <string>
+
+namespace rz {
+
+// Everything a command needs from outside the core goes through these small
+// interfaces, so the GUI supplies Qt adapters and tests script the answers.
+
+struct FileDialogRequest {
+    std::string filter;        // "Tippdatei|*.qlt"
+    std::string defaultExt;    // without the dot: "qlt"
+    std::string initialDir;    // may be empty
+    std::string suggestedName; // may be empty
+};
+
+enum class ModalResult { Ok, Abort, Retry, Cancel };
+
+class IDialogs {
+public:
+    virtual ~IDialogs() = default;
+    virtual void message(const std::string& text) = 0;
+    virtual bool question(const std::string& text) = 0;
+    // nullopt when the user cancels.
+    virtual std::optional<std::string> inputText(const std::string& caption, const std::string& prompt,
+                                                 const std::string& defaultText) = 0;
+    virtual std::optional<std::string> openFile(const FileDialogRequest& request) = 0;
+    virtual std::optional<std::string> saveFile(const FileDialogRequest& request) = 0;
+    // Shows the number selection list (MainModel::NumberList) modally.
+    virtual ModalResult showNumberList() = 0;
+};
+
+class IShell {
+public:
+    virtual ~IShell() = default;
+    virtual void open(const std::string& addressOrPath) = 0;
+};
+
+class ISound {
+public:
+    virtual ~ISound() = default;
+    // Starts playing asynchronously; a later start replaces a running sound.
+    virtual void play(const std::string& path) = 0;
+};
+
+class IEvents {
+public:
+    virtual ~IEvents() = default;
+    // Lets the window repaint from the model and handle pending input.
+    virtual void processPendingEvents() = 0;
+    virtual void setBusyCursor(bool busy) = 0;
+};
+
+// Headless defaults: no window, no sound, every question answered "no",
+// every dialog cancelled, messages collected.
+class NullPlatform : public IDialogs, public IShell, public ISound, public IEvents {
+public:
+    void message(const std::string& text) override { lastMessage = text; }
+    bool question(const std::string&) override { return false; }
+    std::optional<std::string> inputText(const std::string&, const std::string&, const std::string&) override { return std::nullopt; }
+    std::optional<std::string> openFile(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<std::string> saveFile(const FileDialogRequest&) override { return std::nullopt; }
+    ModalResult showNumberList() override { return ModalResult::Ok; }
+    void open(const std::string& addressOrPath) override { lastOpened = addressOrPath; }
+    void play(const std::string&) override {}
+    void processPendingEvents() override {}
+    void setBusyCursor(bool) override {}
+
+    std::string lastMessage;
+    std::string lastOpened;
+};
+
+} // namespace rz

@@ -1,0 +1,74 @@
+// Start-up sequence, first show and the import command of the main window.
+#include <filesystem>
+
+#include "app/MainModel.h"
+#include "database/Importer.h"
+
+namespace rz {
+
+void MainModel::FormCreate(const std::string& home) {
+    dfb = today();
+    Home = home;
+    if (Home.empty() || (Home.back() != '/' && Home.back() != '\\'))
+        Home += std::filesystem::path::preferred_separator;
+    SoundName = "yippee.wav";
+    LaufMax = 100000;
+    sortieren = false;
+    Berechnunglaeuft = false;
+
+    // Stored settings are applied here; until the settings store exists the
+    // designed values stand.
+    sortieren = true;
+
+    // A stored statistics start later than a week ago would leave no window.
+    if (DateTimePicker2.date > today() - 7)
+        DateTimePicker2.date = DateTimePicker2.minDate;
+    Settings.fixExcludeDbClassRange();
+    LaufMax = Settings.get(Gs::MaxRunsThousands) * 1000;
+    if (ProxyHost.empty())
+        ProxyPort = "80";
+    ZahlenFile = "Ruvuzevodare.dat";
+    rng.seedFromClock();
+    aktDatum = DateTimePicker2.date;
+    DateTimePicker1.setDate(today());
+}
+
+void MainModel::SpracheSetzen() {
+    // Languages 1..8 are applied by the language loader; the built-in German
+    // texts stand otherwise.
+    SpeedButton5Click();
+    SpeedButton2Click();
+}
+
+void MainModel::FormShow() {
+    // The drawing download at first show belongs here.
+    SpeedButton2Click();
+}
+
+void MainModel::importCommand() {
+    FileDialogRequest req;
+    req.filter = "Ziehungsdaten (CSV)|*.csv";
+    req.defaultExt = "csv";
+    req.initialDir = Home;
+    const auto file = dialogs->openFile(req);
+    if (!file)
+        return;
+    ImportResult res;
+    setBusy(true);
+    try {
+        res = importDrawingHistory(*file, DatabasePath());
+    } catch (const IoError& e) {
+        setBusy(false);
+        dialogs->message(e.what());
+        return;
+    }
+    setBusy(false);
+    dialogs->message(res.report());
+    if (res.ok) {
+        SpeedButton5Click();
+        SpeedButton2Click();
+    }
+    changed();
+}
+
+} // namespace rz

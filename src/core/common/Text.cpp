@@ -1,0 +1,33 @@
+#include "common/Text.h"
+
+#include <limits>
+
+namespace rz {
+
+bool tryParseInt(const std::string& text, std::int32_t& out) {
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    if (i >= text.size())
+        return false;
+    long long value = 0;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + (c - '0');
+        if (value > 2147483648LL)
+            return false;
+    }
+    if (negative)
+        value = -value;
+    if (value > std::numeric_limits<std::int32_t>::max() || value < std::numeric_limits<std::int32_t>::min())
+        return false;
+    out = static_cast<std::int32_t>(value);
+    return true;
+}
+
+} // namespace rz

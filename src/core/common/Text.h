@@ -1,0 +1,12 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace rz {
+
+// Decimal integer conversion used for every field text: an optional sign and
+// digits, within the signed 32-bit range. Anything else (empty text, blanks,
+// letters) fails.
+bool tryParseInt(const std::string& text, std::int32_t& out);
+
+} // namespace rz

@@ -1,0 +1,47 @@
+#pragma once
+#include <array>
+#include <string>
+
+#include "common/Colour.h"
+
+namespace rz {
+
+struct Rng;
+
+// Model of the number selection list window (TForm6): seventy check boxes
+// with weight texts, the random pick and the list file.
+class NumberList {
+public:
+    static constexpr int kBoxes = 70;
+
+    struct Box {
+        bool checked = true;
+        std::string weight; // the box's hint / tooltip
+        Colour colour = Colour::TooltipBackground;
+    };
+
+    std::string caption = "Welche Zahlen für die Berechnung";
+    std::array<Box, kBoxes + 1> boxes{}; // index 1..70
+    int MaxZahl = 70;
+    int MaxTipp = 5;
+    int Losgeht = 1;
+    std::array<int, 27> Tippreihe{};      // index 1..26
+    std::string Zufall = "Zufall";
+    std::string Stopp = "Stop";
+    std::string randomButtonCaption = "&Zufall"; // BitBtn4
+    bool retryVisible = true;   // BitBtn3 "&Rechnen"
+    bool randomVisible = false; // BitBtn4 "&Zufall"
+    bool timerRunning = false;  // Timer1, 25 ms
+
+    Box& box(int n) { return boxes[static_cast<std::size_t>(n)]; }
+    const Box& box(int n) const { return boxes[static_cast<std::size_t>(n)]; }
+
+    // Defined with the list's commands (generator/NumberList.cpp).
+    void BitBtn4Click();
+    void Timer1Timer(Rng& rng);
+    void FormClose();
+    void saveToFile(const std::string& path);   // throws IoError
+    void loadFromFile(const std::string& path); // throws IoError
+};
+
+} // namespace rz

@@ -1,0 +1,33 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "common/Colour.h"
+
+namespace rz {
+
+struct StatisticsEntry {
+    int Key = 0;
+    int Value = 0;
+    Colour BarColour = Colour::BarGreen;
+};
+
+// The table a statistics routine leaves behind: the chart shows it and the
+// generator reads it back.
+struct StatisticsTable {
+    std::vector<StatisticsEntry> Entries; // ascending keys
+    int RangeMin = 0;
+    int RangeMax = 0;
+    bool fixedAxis = true; // value axis fixed to [RangeMin, RangeMax]; else automatic from 0
+    std::string Title;
+
+    // Value of the entry with the given key (0 when there is none).
+    int Value(int key) const {
+        for (const auto& e : Entries)
+            if (e.Key == key)
+                return e.Value;
+        return 0;
+    }
+};
+
+} // namespace rz
