@@ -1,0 +1,5 @@
+#include "CliCommon.h"
+
+namespace rz::cli {
+int cmdCheck(int, char**) { return usageError("check: not available in this build"); }
+} // namespace rz::cli
