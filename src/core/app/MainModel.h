@@ -121,6 +121,7 @@ public:
     void SpeedButton11Click();                 // clear all unlocked rows
     void Label30Click(int row);                // lock toggle
     void SpeedButton15Click();                 // save tips
+    DayNumber NextDrawingDate() const;         // from DatabaseEndDate: Tuesday + 3, else + 4 days
     void SpeedButton16Click();                 // load tips
     void BitBtn7Click();                       // printout "Tipp.txt"
     // Typing into a tip field: the change check (Edit1Change / Edit6Change).
@@ -131,6 +132,8 @@ public:
 
     // ---- number selection list window (generator/NumberList.h)
     NumberList numberList;
+    void numberListSave();                     // TForm6.SpeedButton1Click: save dialog, ".qlw"
+    void numberListLoad();                     // TForm6.SpeedButton2Click: open dialog, ".qlw"
 
     // ---- statistics (statistics/)
     StatisticsTable chart;

@@ -109,12 +109,26 @@ void TipSet::ReadTipFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw IoError("Cannot open \"" + path + "\": " + systemErrorText(errno));
+    // A line ends at CR LF, LF or a lone CR; a missing line reads as empty.
+    auto readLine = [&in](std::string& line) {
+        line.clear();
+        std::istream::int_type c;
+        while ((c = in.get()) != std::istream::traits_type::eof()) {
+            if (c == '\n')
+                return;
+            if (c == '\r') {
+                if (in.peek() == '\n')
+                    in.get();
+                return;
+            }
+            line.push_back(static_cast<char>(c));
+        }
+    };
     for (int r = 1; r <= kRows; ++r) {
         std::string line;
-        if (in)
-            std::getline(in, line);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
+        readLine(line);
+        if (in.bad())
+            throw IoError("Cannot read \"" + path + "\": " + systemErrorText(errno));
         const auto f = splitTipLine(line);
         for (int k = 1; k <= kFields; ++k)
             set(r, k, f[static_cast<std::size_t>(k)]);
