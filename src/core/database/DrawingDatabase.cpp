@@ -110,6 +110,31 @@ DrawingRecord RecordReader::next() {
     return DrawingRecord::fromBytes(buf);
 }
 
+// ------------------------------------------------------------ RecordBlockReader
+
+RecordBlockReader::RecordBlockReader(const std::string& path) : path_(path) {
+    file_ = openOrFail(path, "rb", "Cannot open");
+}
+
+RecordBlockReader::~RecordBlockReader() {
+    if (file_)
+        std::fclose(file_);
+}
+
+std::size_t RecordBlockReader::readAll(std::vector<std::uint8_t>& buffer) {
+    const std::int64_t count = fileSize(file_, path_) / static_cast<std::int64_t>(DrawingRecord::kSize);
+    const std::size_t bytes = static_cast<std::size_t>(count) * DrawingRecord::kSize;
+    if (buffer.size() < bytes)
+        buffer.resize(bytes);
+    errno = 0;
+    if (bytes != 0 && std::fread(buffer.data(), 1, bytes, file_) != bytes) {
+        const int err = errno ? errno : EIO;
+        std::clearerr(file_);
+        fail("Cannot read", path_, err);
+    }
+    return static_cast<std::size_t>(count);
+}
+
 // ------------------------------------------------------------- DrawingDatabase
 
 bool DrawingDatabase::exists() const {

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -36,6 +37,35 @@ private:
     std::FILE* file_ = nullptr;
     std::int64_t count_ = 0;
     std::int64_t index_ = 0;
+};
+
+// Fast path for whole-file passes (statistics, history rules): the constructor
+// opens the file, readAll() reads every whole record in one read into a buffer
+// the caller keeps between passes (it only grows), so a pass allocates nothing.
+class RecordBlockReader {
+public:
+    explicit RecordBlockReader(const std::string& path); // throws IoError
+    ~RecordBlockReader();
+    RecordBlockReader(const RecordBlockReader&) = delete;
+    RecordBlockReader& operator=(const RecordBlockReader&) = delete;
+
+    // Returns the number of whole records now at buffer.data(). Throws IoError.
+    std::size_t readAll(std::vector<std::uint8_t>& buffer);
+
+    // Field access on one raw 32-byte record.
+    static DayNumber date(const std::uint8_t* rec) {
+        std::uint64_t bits = 0;
+        for (int i = 0; i < 8; ++i)
+            bits |= static_cast<std::uint64_t>(rec[i]) << (8 * i);
+        DayNumber d;
+        std::memcpy(&d, &bits, sizeof d);
+        return d;
+    }
+    static std::uint8_t number(const std::uint8_t* rec, int i) { return rec[7 + i]; } // i = 1..8
+
+private:
+    std::string path_;
+    std::FILE* file_ = nullptr;
 };
 
 // The drawing database "Ruvuzevodare.dat": fixed 32-byte records in ascending
