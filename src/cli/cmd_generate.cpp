@@ -1,5 +1,79 @@
+// generate: one generation run from a seed, printed row by row.
+#include <iostream>
+
 #include "CliCommon.h"
+#include "common/Text.h"
 
 namespace rz::cli {
-int cmdGenerate(int, char**) { return usageError("generate: not available in this build"); }
+
+int cmdGenerate(int argc, char** argv) {
+    Args args;
+    std::string error;
+    if (!args.parse(argc, argv, 2, error))
+        return usageError(error);
+    if (!args.positional.empty())
+        return usageError("generate: unexpected argument \"" + args.positional[0] + "\"");
+    if (!args.has("db") || !args.has("seed"))
+        return usageError("generate needs --db DB --seed N");
+    long long seed = 0;
+    {
+        const std::string s = args.get("seed");
+        std::size_t used = 0;
+        try {
+            seed = std::stoll(s, &used, 10);
+        } catch (...) {
+            used = 0;
+        }
+        if (used == 0 || used != s.size())
+            return usageError("--seed needs an integer: " + s);
+    }
+
+    MainModel model;
+    useDatabase(model, args.get("db"));
+    if (!applyWindowDates(model, args, error))
+        return usageError(error);
+    for (const std::string& assignment : args.all("set")) {
+        const std::size_t eq = assignment.find('=');
+        if (eq == std::string::npos)
+            return usageError("--set needs NAME=VALUE: " + assignment);
+        const std::string name = assignment.substr(0, eq);
+        const GsFieldInfo* field = GeneratorSettings::byValueName(name);
+        if (!field)
+            return usageError("unknown setting \"" + name + "\"");
+        std::int32_t value = 0;
+        if (!tryParseInt(assignment.substr(eq + 1), value))
+            return usageError("setting " + name + " needs an integer value: " + assignment.substr(eq + 1));
+        model.Settings.set(field->id, value);
+    }
+    model.Settings.fixExcludeDbClassRange();
+    model.Settings.set(Gs::ShowNumberList, 0);
+
+    for (const std::string& lock : args.all("lock")) {
+        const std::size_t eq = lock.find('=');
+        std::int32_t row = 0;
+        if (eq == std::string::npos || !tryParseInt(lock.substr(0, eq), row) || row < 1 || row > 12)
+            return usageError("--lock needs R=F1,F2,F3,F4,F5,F6,F7 with R in 1..12: " + lock);
+        const auto fields = TipSet::splitTipLine(lock.substr(eq + 1));
+        for (int k = 1; k <= TipSet::kFields; ++k)
+            model.tips.set(row, k, fields[static_cast<std::size_t>(k)]);
+        model.tips.row(row).Locked = true;
+    }
+
+    if (!model.database().exists())
+        return usageError("database not found: " + model.DatabasePath());
+    model.sortieren = true;
+    model.SpeedButton5Click();
+    model.rng.RandSeed = static_cast<std::uint32_t>(static_cast<unsigned long long>(seed));
+    model.Label28Click();
+
+    for (int r = 1; r <= TipSet::kRows; ++r) {
+        for (int k = 1; k <= TipSet::kFields; ++k)
+            std::cout << (k > 1 ? "," : "") << model.tips.get(r, k);
+        std::cout << "\n";
+    }
+    std::cout << "attempts " << model.RunCounter << "\n";
+    std::cout << "message " << model.lastEndMessage << "\n";
+    return 0;
+}
+
 } // namespace rz::cli

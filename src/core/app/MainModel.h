@@ -162,6 +162,7 @@ public:
     void Berechnen1Click() { Label28Click(); }
     std::int64_t RunCounter = 0;               // attempts of the last run
     int lastEndMessage = -1;                   // 58 or 59 after a run
+    bool runActive = false;                    // a run is between its start and its end
 
     // Called by the views after a command to repaint everything.
     std::function<void()> onChanged;

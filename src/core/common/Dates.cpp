@@ -9,7 +9,7 @@ namespace rz {
 namespace {
 
 // Days from 1970-01-01 for a proleptic Gregorian date.
-long long daysFromCivil(long long y, unsigned m, unsigned d) {
+constexpr long long daysFromCivil(long long y, unsigned m, unsigned d) {
     y -= m <= 2;
     const long long era = (y >= 0 ? y : y - 399) / 400;
     const unsigned yoe = static_cast<unsigned>(y - era * 400);
@@ -31,7 +31,7 @@ Ymd civilFromDays(long long z) {
     return Ymd{static_cast<int>(y + (m <= 2)), static_cast<int>(m), static_cast<int>(d)};
 }
 
-const long long kEpochOffset = daysFromCivil(1899, 12, 30); // day 0
+constexpr long long kEpochOffset = daysFromCivil(1899, 12, 30); // day 0, fixed at compile time
 
 std::string two(int v) {
     char buf[8];

@@ -1,0 +1,715 @@
+// Candidate pool, MegaBall choice, tip rules and the generation run.
+#include "generator/Generator.h"
+
+#include <algorithm>
+#include <bit>
+#include <chrono>
+#include <cstring>
+
+#include "app/MainModel.h"
+#include "common/Round.h"
+#include "common/Text.h"
+#include "database/DrawingDatabase.h"
+
+namespace rz {
+
+// ------------------------------------------------------------------ pool
+
+int CandidatePool::CountInPool(int n) const {
+    int c = 0;
+    for (int p = 0; p <= Last; ++p)
+        c += entry[static_cast<std::size_t>(p)] == n;
+    return c;
+}
+
+int CandidatePool::distinctNumbers() const {
+    std::array<bool, 256> seen{};
+    int c = 0;
+    for (int p = 0; p <= Last; ++p) {
+        const std::uint8_t v = entry[static_cast<std::size_t>(p)];
+        if (v != 0 && !seen[v]) {
+            seen[v] = true;
+            ++c;
+        }
+    }
+    return c;
+}
+
+void CandidatePool::exclude(int n) {
+    for (int p = 0; p <= Last; ++p)
+        if (entry[static_cast<std::size_t>(p)] == n)
+            entry[static_cast<std::size_t>(p)] = 0;
+}
+
+void CandidatePool::compact() {
+    int p = 0;
+    while (p <= Last) {
+        while (p <= Last && entry[static_cast<std::size_t>(p)] == 0) {
+            entry[static_cast<std::size_t>(p)] = entry[static_cast<std::size_t>(Last)];
+            entry[static_cast<std::size_t>(Last)] = 0;
+            --Last;
+        }
+        ++p;
+    }
+}
+
+// --------------------------------------------------------- history index
+
+void HistoryIndex::load(const std::vector<DrawingRecord>& all) {
+    dates_.clear();
+    numbers_.clear();
+    dates_.reserve(all.size());
+    numbers_.reserve(all.size());
+    for (const DrawingRecord& r : all) {
+        dates_.push_back(r.Date);
+        numbers_.push_back({r.Numbers[1], r.Numbers[2], r.Numbers[3], r.Numbers[4], r.Numbers[5], r.Numbers[7]});
+    }
+    for (Window& w : cache_)
+        w.valid = false;
+}
+
+HistoryIndex::Window& HistoryIndex::window(DayNumber lo, DayNumber hi) {
+    for (Window& w : cache_)
+        if (w.valid && w.lo == lo && w.hi == hi)
+            return w;
+    Window& w = cache_[static_cast<std::size_t>(nextSlot_)];
+    nextSlot_ = (nextSlot_ + 1) % static_cast<int>(cache_.size());
+    w.lo = lo;
+    w.hi = hi;
+    w.valid = true;
+    w.byNumber.assign(71, {});
+    w.byMegaBall.assign(26, {});
+    w.size = 0;
+    for (std::size_t i = 0; i < dates_.size(); ++i) {
+        if (!(lo < dates_[i] && dates_[i] <= hi))
+            continue;
+        const std::uint32_t pos = static_cast<std::uint32_t>(w.size++);
+        for (int k = 0; k < 5; ++k) {
+            const int v = numbers_[i][static_cast<std::size_t>(k)];
+            if (v >= 1 && v <= 70)
+                w.byNumber[static_cast<std::size_t>(v)].push_back(pos);
+        }
+        const int mb = numbers_[i][5];
+        if (mb >= 1 && mb <= 25)
+            w.byMegaBall[static_cast<std::size_t>(mb)].push_back(pos);
+    }
+    return w;
+}
+
+bool HistoryIndex::anyReaches(DayNumber lo, DayNumber hi, const int* tip5, int mb, bool countMegaBall, int limit) {
+    Window& w = window(lo, hi);
+    if (w.size == 0)
+        return false;
+    if (limit <= 0)
+        return true;
+    if (counts_.size() < w.size)
+        counts_.resize(w.size);
+    std::memset(counts_.data(), 0, w.size);
+    const std::uint8_t lim = static_cast<std::uint8_t>(std::min(limit, 255));
+    std::uint8_t* counts = counts_.data();
+    for (int k = 0; k < 5; ++k) {
+        const int v = tip5[k];
+        if (v < 1 || v > 70)
+            continue;
+        for (std::uint32_t pos : w.byNumber[static_cast<std::size_t>(v)])
+            if (++counts[pos] >= lim)
+                return true;
+    }
+    if (countMegaBall && mb >= 1 && mb <= 25) {
+        for (std::uint32_t pos : w.byMegaBall[static_cast<std::size_t>(mb)])
+            if (++counts[pos] >= lim)
+                return true;
+    }
+    return false;
+}
+
+// ------------------------------------------------------------- helpers
+
+bool Generator::HasPair(const int* n) {
+    for (int i = 0; i < 4; ++i)
+        if (n[i] + 1 == n[i + 1])
+            return true;
+    return false;
+}
+
+bool Generator::HasRunOfThree(const int* n) {
+    for (int i = 0; i < 3; ++i)
+        if (n[i] + 1 == n[i + 1] && n[i + 1] + 1 == n[i + 2])
+            return true;
+    return false;
+}
+
+int Generator::CountEven(const int* n) {
+    int c = 0;
+    for (int i = 0; i < 5; ++i)
+        c += (n[i] % 2) == 0;
+    return c;
+}
+
+int Generator::primzahlen(int z1, int z2, int z3, int z4, int z5, int z6, int /*z7*/) {
+    static const bool isPrime[256] = {
+        // 2, 3, 5, 7, 11, 13, 17, 19, 23, 29, 31, 37, 41, 43, 47, 53, 59, 61, 67, 71, 73
+        false, false, true, true, false, true, false, true, false, false, false, true, false, true, false, false,
+        false, true, false, true, false, false, false, true, false, false, false, false, false, true, false, true,
+        false, false, false, false, false, true, false, false, false, true, false, true, false, false, false, true,
+        false, false, false, false, false, true, false, false, false, false, false, true, false, true, false, false,
+        false, false, false, true, false, false, false, true, false, true};
+    int c = 0;
+    for (int z : {z1, z2, z3, z4, z5, z6})
+        c += (z >= 0 && z < 256 && isPrime[z]) ? 1 : 0;
+    return c;
+}
+
+int Generator::lastHits(const int* n, int mb, const PastDrawing& d) const {
+    int h = 0;
+    for (int i = 1; i <= 5; ++i)
+        for (int j = 0; j < 5; ++j)
+            h += n[j] == d.n[static_cast<std::size_t>(i)];
+    if (m.Settings.on(Gs::OverlapCountsMegaBall) && mb != 0 && mb == d.mb)
+        h += 1;
+    return h;
+}
+
+// ------------------------------------------------------- last drawings
+
+void Generator::captureLastDrawings() {
+    auto copy = [this](PastDrawing& d) {
+        for (int i = 1; i <= 5; ++i)
+            d.n[static_cast<std::size_t>(i)] = m.cur.Zahl[static_cast<std::size_t>(i)];
+        d.mb = m.cur.Zahl[7];
+    };
+    const DayNumber endDate = m.DateTimePicker1.date;
+    m.SpeedButton5Click();
+    copy(LastDrawings[1]);
+    m.SpeedButton6Click();
+    copy(LastDrawings[2]);
+    m.SpeedButton6Click();
+    copy(LastDrawings[3]);
+    if (!m.DateTimePicker1.setDate(endDate))
+        m.DateTimePicker1.date = m.DateTimePicker1.minDate;
+    m.SpeedButton5Click();
+}
+
+// ------------------------------------------------------- candidate pool
+
+bool Generator::BuildCandidatePool() {
+    const GeneratorSettings& s = m.Settings;
+    auto value = [this](int key) {
+        const auto& e = m.chart.Entries;
+        const std::size_t p = static_cast<std::size_t>(key - 1);
+        return p < e.size() ? e[p].Value : 0;
+    };
+    auto status = [this](long long lower, long long upper) {
+        m.setStatus("Min: " + std::to_string(lower) + "  Max: " + std::to_string(upper) + "  " +
+                    std::to_string(pool.size()));
+    };
+    auto title = [this](int line) { m.setStatus(m.msg(line)); };
+
+    // Consecutive groups: frequent and rarest, for pairs, triples, quads.
+    struct GroupStep {
+        Gs frequent, rarest;
+        int line, size, lastKey;
+        void (MainModel::*routine)();
+    };
+    const GroupStep groups[] = {
+        {Gs::PreferPairs, Gs::PairsRarest, 35, 2, 69, &MainModel::Button2Click},
+        {Gs::PreferTriples, Gs::TriplesRarest, 36, 3, 68, &MainModel::Button3Click},
+        {Gs::PreferQuads, Gs::QuadsRarest, 37, 4, 67, &MainModel::Button4Click},
+    };
+    for (const GroupStep& g : groups) {
+        if (s.on(g.frequent)) {
+            title(g.line);
+            (m.*g.routine)();
+            const double mx = m.chart.RangeMax, mn = m.chart.RangeMin, d = mx - mn;
+            const long long lower = Round(mx - d * 0.3), upper = Round(mx);
+            status(lower, upper);
+            for (int n = 1; n <= g.lastKey; ++n) {
+                const int v = value(n);
+                if (lower < v && v <= upper)
+                    for (int k = 0; k < g.size; ++k)
+                        pool.append(n + k);
+            }
+        }
+        if (s.on(g.rarest)) {
+            if (!s.on(g.frequent)) {
+                title(g.line);
+                (m.*g.routine)();
+            }
+            const double mx = m.chart.RangeMax, mn = m.chart.RangeMin, d = mx - mn;
+            const long long upper = Round(mn + d * 0.3);
+            status(0, upper);
+            for (int n = 1; n <= g.lastKey; ++n) {
+                const int v = value(n);
+                if (0 < v && v <= upper)
+                    for (int k = 0; k < g.size; ++k)
+                        pool.append(n + k);
+            }
+        }
+    }
+
+    // Number passes: the top (or bottom) X % of a table's range.
+    auto topPasses = [&](int x) {
+        const double mx = m.chart.RangeMax, mn = m.chart.RangeMin, d = mx - mn;
+        const long long upper = Round(mx);
+        for (double share : {static_cast<double>(x) / 100.0, static_cast<double>(x) / 200.0}) {
+            const long long lower = Round(mx - share * d);
+            status(lower, upper);
+            const int times = share == static_cast<double>(x) / 100.0 ? 2 : 1;
+            for (int n = 1; n <= 70; ++n) {
+                const int v = value(n);
+                if (lower <= v && v <= upper)
+                    for (int t = 0; t < times; ++t)
+                        pool.append(n);
+            }
+        }
+    };
+    if (s.on(Gs::PreferFrequent)) {
+        title(38);
+        m.SpeedButton2Click();
+        topPasses(s.get(Gs::PreferFrequentPercent));
+    }
+    if (s.on(Gs::PreferRare)) {
+        if (!s.on(Gs::PreferFrequent)) {
+            title(38);
+            m.SpeedButton2Click();
+        }
+        const int x = s.get(Gs::PreferRarePercent);
+        const double mx = m.chart.RangeMax, mn = m.chart.RangeMin, d = mx - mn;
+        const long long lower = Round(mn);
+        for (int pass = 1; pass <= 2; ++pass) {
+            const double share = static_cast<double>(x) / (pass == 1 ? 100.0 : 200.0);
+            const long long upper = Round(mn + share * d);
+            status(lower, upper);
+            for (int n = 1; n <= 70; ++n) {
+                const int v = value(n);
+                if (lower <= v && v <= upper)
+                    for (int t = 0; t < (pass == 1 ? 2 : 1); ++t)
+                        pool.append(n);
+            }
+        }
+    }
+    if (s.on(Gs::PreferOverdue)) {
+        title(39);
+        m.Button5Click();
+        topPasses(s.get(Gs::PreferOverduePercent));
+    }
+    if (s.on(Gs::PreferNeighbours)) {
+        title(40);
+        for (int i = 1; i <= 5; ++i) {
+            const int v = LastDrawings[1].n[static_cast<std::size_t>(i)];
+            if (v > 1)
+                for (int t = 0; t < 4; ++t)
+                    pool.append(v - 1);
+            if (v < 70)
+                for (int t = 0; t < 4; ++t)
+                    pool.append(v + 1);
+        }
+    }
+    if (!s.on(Gs::PreferredOnly)) {
+        pool.append(0);
+        for (int n = 1; n <= 70; ++n)
+            pool.append(n);
+        pool.append(1);
+    }
+
+    // Exclusions: an excluded entry becomes empty, nothing moves.
+    const std::pair<Gs, Gs> lastRules[] = {{Gs::MaxHitsLast1Enabled, Gs::MaxHitsLast1},
+                                           {Gs::MaxHitsLast2Enabled, Gs::MaxHitsLast2},
+                                           {Gs::MaxHitsLast3Enabled, Gs::MaxHitsLast3}};
+    for (int k = 0; k < 3; ++k) {
+        if (s.on(lastRules[k].first) && s.get(lastRules[k].second) == 0)
+            for (int i = 1; i <= 5; ++i)
+                pool.exclude(LastDrawings[static_cast<std::size_t>(k + 1)].n[static_cast<std::size_t>(i)]);
+    }
+    if (s.on(Gs::AvoidMonthNumbers))
+        for (int v = 1; v <= 12; ++v)
+            pool.exclude(v);
+    if (s.on(Gs::DampDateNumbers)) {
+        for (int v = 1; v <= 31; ++v) {
+            for (int p = 0; p <= pool.Last; ++p) {
+                if (pool.entry[static_cast<std::size_t>(p)] == v) {
+                    pool.entry[static_cast<std::size_t>(p)] = 0;
+                    break;
+                }
+            }
+        }
+    }
+    pool.compact();
+
+    if (s.on(Gs::ShowNumberList)) {
+        m.showTab(Tab::TipOverview);
+        NumberList& list = m.numberList;
+        list.Zufall = m.msg(60);
+        list.Stopp = m.msg(61);
+        list.MaxZahl = 70;
+        for (int n = 1; n <= 70; ++n) {
+            const int c = pool.CountInPool(n);
+            list.box(n).checked = c > 0;
+            list.box(n).weight = std::to_string(c);
+        }
+        m.setBusy(false);
+        m.changed();
+        const ModalResult r = m.dialogs->showNumberList();
+        if (r == ModalResult::Retry)
+            PoolFromNumberList();
+        else if (r != ModalResult::Ok)
+            return false;
+        m.setBusy(true);
+    }
+    return true;
+}
+
+void Generator::PoolFromNumberList() {
+    pool.clear();
+    for (int n = 1; n <= 70; ++n) {
+        NumberList::Box& box = m.numberList.box(n);
+        if (box.weight.empty())
+            box.weight = "0";
+        if (!box.checked)
+            continue;
+        std::int32_t w = 0;
+        if (!tryParseInt(box.weight, w))
+            w = 0; // a text that is no number (from a list file) keeps the number in once
+        if (w >= 1)
+            for (std::int32_t t = 0; t < w && pool.size() < CandidatePool::kCapacity; ++t)
+                pool.append(n);
+        else if (w == 0)
+            pool.append(n);
+    }
+}
+
+// -------------------------------------------------------------- MegaBall
+
+void Generator::loadMegaBallTables() {
+    // Both tables depend only on the window and the database, which a run
+    // does not change: computed once, at the first choice, as the first
+    // choice would compute them.
+    m.Button8Click();
+    mbMaxOverdue_ = 0;
+    mbLongestKey_ = 1;
+    for (int k = 1; k <= 25; ++k) {
+        const std::size_t p = static_cast<std::size_t>(k - 1);
+        mbOverdue_[static_cast<std::size_t>(k)] = p < m.chart.Entries.size() ? m.chart.Entries[p].Value : 0;
+    }
+    mbMaxOverdue_ = mbOverdue_[1];
+    for (int k = 1; k <= 25; ++k)
+        mbMaxOverdue_ = std::max(mbMaxOverdue_, mbOverdue_[static_cast<std::size_t>(k)]);
+    for (int k = 1; k <= 25; ++k)
+        if (mbOverdue_[static_cast<std::size_t>(k)] == mbMaxOverdue_)
+            mbLongestKey_ = k;
+    m.SpeedButton3Click();
+    for (int k = 1; k <= 25; ++k) {
+        const std::size_t p = static_cast<std::size_t>(k - 1);
+        mbFrequency_[static_cast<std::size_t>(k)] = p < m.chart.Entries.size() ? m.chart.Entries[p].Value : 0;
+    }
+    mbTablesLoaded_ = true;
+}
+
+int Generator::ChooseMegaBall() {
+    if (!mbTablesLoaded_)
+        loadMegaBallTables();
+    const GeneratorSettings& s = m.Settings;
+    const int recentLimit = std::min(s.get(Gs::MegaBallExcludeRecent), mbMaxOverdue_);
+    const bool rarest = s.on(Gs::MegaBallRarest);
+    const bool longest = s.on(Gs::MegaBallLongestOutstanding);
+    const bool random = s.on(Gs::MegaBallRandom) || (!rarest && !longest);
+    std::array<int, 26> freq = mbFrequency_;
+    auto lowest = [&freq] {
+        int lo = freq[1];
+        for (int k = 2; k <= 25; ++k)
+            lo = std::min(lo, freq[static_cast<std::size_t>(k)]);
+        return lo;
+    };
+    int lowestFrequency = lowest();
+    for (;;) {
+        int mb;
+        if (random) {
+            mb = static_cast<int>(m.rng.Random(25)) + 1;
+        } else if (rarest) {
+            mb = 1;
+            for (int k = 1; k <= 25; ++k)
+                if (freq[static_cast<std::size_t>(k)] == lowestFrequency)
+                    mb = k;
+        } else {
+            mb = mbLongestKey_;
+        }
+        if (s.on(Gs::MegaBallExcludeRecentEnabled) && mbOverdue_[static_cast<std::size_t>(mb)] < recentLimit) {
+            freq[static_cast<std::size_t>(mb)] = 999999;
+            lowestFrequency = lowest();
+            continue;
+        }
+        return mb;
+    }
+}
+
+// ----------------------------------------------------------------- rules
+
+bool Generator::CheckOverlap(const int* n, int r) const {
+    const GeneratorSettings& s = m.Settings;
+    std::uint64_t lo = 0, hi = 0;
+    for (int i = 0; i < 5; ++i) {
+        if (n[i] < 64)
+            lo |= std::uint64_t{1} << n[i];
+        else
+            hi |= std::uint64_t{1} << (n[i] - 64);
+    }
+    const int minOverlap = s.get(Gs::MinOverlap), maxOverlap = s.get(Gs::MaxOverlap);
+    const bool eachPair = s.on(Gs::OverlapEachPair);
+    int smallest = 6, largest = 0;
+    bool pairViolation = false;
+    for (int k = 1; k < r; ++k) {
+        const int o = std::popcount(lo & earlierMaskLo[static_cast<std::size_t>(k)]) +
+                      std::popcount(hi & earlierMaskHi[static_cast<std::size_t>(k)]);
+        largest = std::max(largest, o);
+        smallest = std::min(smallest, o);
+        if (eachPair && (o > maxOverlap || o < minOverlap))
+            pairViolation = true;
+    }
+    if (s.on(Gs::MaxOverlapEnabled) && smallest > maxOverlap)
+        return false;
+    if (s.on(Gs::MinOverlapEnabled) && largest < minOverlap)
+        return false;
+    return !pairViolation;
+}
+
+void Generator::loadHistory() {
+    history.load(m.database().readAll());
+    historyLoaded = true;
+}
+
+bool Generator::Secheroderfuenfer(const int* n, int mb) {
+    if (!historyLoaded)
+        loadHistory();
+    return !history.anyReaches(m.StatisticsStartDate(), m.DatabaseEndDate(), n, mb,
+                               m.Settings.on(Gs::OverlapCountsMegaBall), m.Settings.get(Gs::ExcludeDbClass));
+}
+
+bool Generator::dreierodervierer(const int* n, int mb) {
+    if (!historyLoaded)
+        loadHistory();
+    const DayNumber end = m.DatabaseEndDate();
+    const DayNumber start = end - 7.0 * m.Settings.get(Gs::ExcludeRecentDraws);
+    return !history.anyReaches(start, end, n, mb, m.Settings.on(Gs::OverlapCountsMegaBall),
+                               m.Settings.get(Gs::ExcludeRecentClass));
+}
+
+bool Generator::CheckTipRules(const int* n, int mb) {
+    const GeneratorSettings& s = m.Settings;
+    const std::pair<Gs, Gs> lastRules[] = {{Gs::MaxHitsLast1Enabled, Gs::MaxHitsLast1},
+                                           {Gs::MaxHitsLast2Enabled, Gs::MaxHitsLast2},
+                                           {Gs::MaxHitsLast3Enabled, Gs::MaxHitsLast3}};
+    for (int k = 0; k < 3; ++k) {
+        const int limit = s.get(lastRules[k].second);
+        if (s.on(lastRules[k].first) && limit > 0 && lastHits(n, mb, LastDrawings[static_cast<std::size_t>(k + 1)]) > limit)
+            return false;
+    }
+    if (s.on(Gs::MinEvenEnabled) && CountEven(n) < s.get(Gs::MinEven))
+        return false;
+    if (s.on(Gs::MinOddEnabled) && 5 - CountEven(n) < s.get(Gs::MinOdd))
+        return false;
+    if (s.on(Gs::ExcludeDbClassEnabled) && !Secheroderfuenfer(n, mb))
+        return false;
+    if (s.on(Gs::ExcludeRecentEnabled) && !dreierodervierer(n, mb))
+        return false;
+    if (s.on(Gs::MinPrimesEnabled) && primzahlen(n[0], n[1], n[2], n[3], n[4], mb, 0) < s.get(Gs::MinPrimes))
+        return false;
+    return true;
+}
+
+bool Generator::acceptable(const int* n, int mb, int row) {
+    const GeneratorSettings& s = m.Settings;
+    if (row >= 2 && !CheckOverlap(n, row))
+        return false;
+    if (s.on(Gs::ForcePair) && !HasPair(n))
+        return false;
+    if (s.on(Gs::NoGroups) && HasRunOfThree(n))
+        return false;
+    const int sum = n[0] + n[1] + n[2] + n[3] + n[4];
+    if (sum < s.get(Gs::SumMin) || sum > s.get(Gs::SumMax))
+        return false;
+    return CheckTipRules(n, mb);
+}
+
+// ------------------------------------------------------------------- run
+
+void Generator::showAttempt(int r, const int* n, int sum) {
+    const char* sumLabel = (r == 3) ? "    CS: " : ((r == 2 || r == 4) ? "   CS: " : "  CS: ");
+    m.setStatus(std::to_string(r) + "." + m.msg(29) + ":  " + std::to_string(n[0]) + " " + std::to_string(n[1]) +
+                "  " + std::to_string(n[2]) + "  " + std::to_string(n[3]) + "  " + std::to_string(n[4]) + sumLabel +
+                std::to_string(sum));
+}
+
+void Generator::writeRow(int r, const std::array<int, 5>& n, int mb, int spare) {
+    for (int k = 1; k <= 5; ++k)
+        m.tips.set(r, k, std::to_string(n[static_cast<std::size_t>(k - 1)]));
+    m.tips.set(r, 6, std::to_string(mb));
+    m.tips.set(r, 7, std::to_string(spare));
+}
+
+void Generator::rowLoop(bool poolUsable) {
+    using Clock = std::chrono::steady_clock;
+    const std::string stopCaption = m.msg(42);
+    auto lastYield = Clock::now();
+    int untilClockCheck = 64;
+    std::array<int, 5> shown{};
+    int shownRow = 1;
+
+    for (int r = 1; r <= TipSet::kRows; ++r) {
+        std::array<int, 5> n{};
+        int mb = 0, spare = 0, count = 0;
+        TipRow& row = m.tips.row(r);
+        if (row.Locked) {
+            // A locked row is taken over as it stands; a field that is no number counts as 0.
+            auto num = [&row](int k) {
+                std::int32_t v = 0;
+                return tryParseInt(row.field[static_cast<std::size_t>(k)], v) ? static_cast<int>(v) : 0;
+            };
+            for (int k = 1; k <= 5; ++k)
+                n[static_cast<std::size_t>(k - 1)] = num(k);
+            mb = num(6);
+            spare = num(7);
+        } else {
+            if (poolUsable && (r == 1 || (m.RunCounter < m.LaufMax && r <= m.Settings.get(Gs::TipCount)))) {
+                while (count < 5 && m.RunCounter < m.LaufMax) {
+                    if (m.BitBtn4Caption != stopCaption)
+                        break; // stop requested
+                    if (--untilClockCheck <= 0) {
+                        untilClockCheck = 64;
+                        const auto now = Clock::now();
+                        if (now - lastYield >= std::chrono::milliseconds(15)) {
+                            showAttempt(shownRow, shown.data(), shown[0] + shown[1] + shown[2] + shown[3] + shown[4]);
+                            m.events->processPendingEvents();
+                            lastYield = Clock::now();
+                        }
+                    }
+                    if (r == 1)
+                        m.activeTab = Tab::TipOverview;
+                    const std::int64_t counter = ++m.RunCounter;
+                    if (counter * 2 == m.LaufMax)
+                        m.Settings.set(Gs::ForcePair, 0);
+                    if (r >= 3) {
+                        if (counter == m.LaufMax - 20000) {
+                            m.Settings.set(Gs::ExcludeDbClass, 6);
+                        } else if (counter == m.LaufMax - 10000) {
+                            m.Settings.set(Gs::MaxHitsLast2, 2);
+                            m.Settings.set(Gs::MaxHitsLast1, 1);
+                        } else if (counter == m.LaufMax - 5000) {
+                            m.Settings.set(Gs::MaxHitsLast2, 3);
+                            m.Settings.set(Gs::MaxHitsLast1, 2);
+                        }
+                    }
+                    const std::uint32_t poolSize = static_cast<std::uint32_t>(pool.size());
+                    while (count < 5) {
+                        const int v = pool.entry[m.rng.Random(poolSize)];
+                        if (v == 0)
+                            continue;
+                        bool dup = false;
+                        for (int i = 0; i < count; ++i)
+                            dup |= n[static_cast<std::size_t>(i)] == v;
+                        if (!dup)
+                            n[static_cast<std::size_t>(count++)] = v;
+                    }
+                    mb = (m.BitBtn4Caption == stopCaption) ? ChooseMegaBall() : 0;
+                    for (int i = 1; i < 5; ++i) // ascending
+                        for (int j = i; j > 0 && n[static_cast<std::size_t>(j - 1)] > n[static_cast<std::size_t>(j)]; --j)
+                            std::swap(n[static_cast<std::size_t>(j - 1)], n[static_cast<std::size_t>(j)]);
+                    shown = n;
+                    shownRow = r;
+                    if (!acceptable(n.data(), mb, r)) {
+                        n.fill(0);
+                        mb = 0;
+                        count = 0;
+                    }
+                }
+            }
+            if (m.RunCounter >= m.LaufMax) {
+                n.fill(0); // the tip of the attempt that reached the budget is dropped too
+                mb = 0;
+                count = 0;
+            }
+            std::sort(n.begin(), n.end());
+            m.tips.row(r).sumCaption = std::to_string(n[0] + n[1] + n[2] + n[3] + n[4]);
+        }
+        writeRow(r, n, mb, spare);
+        EarlierRows[static_cast<std::size_t>(r)] = n;
+        std::uint64_t lo = 0, hi = 0;
+        for (int v : n) {
+            if (v <= 0 || v > 127)
+                continue;
+            if (v < 64)
+                lo |= std::uint64_t{1} << v;
+            else
+                hi |= std::uint64_t{1} << (v - 64);
+        }
+        earlierMaskLo[static_cast<std::size_t>(r)] = lo;
+        earlierMaskHi[static_cast<std::size_t>(r)] = hi;
+        m.changed();
+    }
+}
+
+// The button command: starts a run, or asks the running one to stop.
+void MainModel::Label28Click() {
+    if (BitBtn4Caption == msg(42)) {
+        BitBtn4Caption = Tippsberechnen;
+        changed();
+        return;
+    }
+    if (runActive)
+        return; // the run has been asked to stop and is finishing its attempt
+    if (Tippsberechnen.empty())
+        Tippsberechnen = BitBtn4Caption;
+    BitBtn4Caption = msg(42);
+    sortieren = false;
+    LaufMax = Settings.get(Gs::MaxRunsThousands) * 1000;
+    const int oldForcePair = Settings.get(Gs::ForcePair);
+    const int oldMaxHitsLast1 = Settings.get(Gs::MaxHitsLast1);
+    const int oldMaxHitsLast2 = Settings.get(Gs::MaxHitsLast2);
+    const int oldExcludeDbClass = Settings.get(Gs::ExcludeDbClass);
+    auto restoreSettings = [&] {
+        Settings.set(Gs::ForcePair, oldForcePair);
+        Settings.set(Gs::MaxHitsLast1, oldMaxHitsLast1);
+        Settings.set(Gs::MaxHitsLast2, oldMaxHitsLast2);
+        Settings.set(Gs::ExcludeDbClass, oldExcludeDbClass);
+    };
+    auto finish = [&] {
+        Berechnunglaeuft = false;
+        BitBtn4Caption = Tippsberechnen;
+        runActive = false;
+        setBusy(false);
+        changed();
+    };
+    setBusy(true);
+    runActive = true;
+    changed();
+    try {
+        Generator g(*this);
+        g.captureLastDrawings();
+        SpeedButton11Click();
+        if (!g.BuildCandidatePool()) {
+            sortieren = true;
+            finish();
+            return;
+        }
+        setStatus(msg(41));
+        Berechnunglaeuft = true;
+        RunCounter = 0;
+        // Fewer than five different numbers can never complete a tip.
+        const bool poolUsable = g.pool.distinctNumbers() >= 5;
+        g.rowLoop(poolUsable);
+        sortieren = true;
+        Komplettcheck();
+        setBusy(false);
+        lastEndMessage = (poolUsable && RunCounter < LaufMax) ? 59 : 58;
+        setStatus(msg(lastEndMessage));
+        restoreSettings();
+        finish();
+    } catch (...) {
+        // Never leave the window stuck in a run: restore first, then report.
+        sortieren = true;
+        restoreSettings();
+        finish();
+        throw;
+    }
+}
+
+} // namespace rz

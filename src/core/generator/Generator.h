@@ -1,0 +1,120 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "common/Dates.h"
+
+namespace rz {
+
+class MainModel;
+
+// The weighted list of candidate numbers: a number appears as often as the
+// statistics favour it; a draw picks a uniformly random position 0..Last.
+// 0 marks an empty entry. Fixed capacity; appends beyond it are dropped.
+struct CandidatePool {
+    static constexpr int kCapacity = 501;
+    std::array<std::uint8_t, kCapacity> entry{};
+    int Last = -1;
+
+    void clear() {
+        entry.fill(0);
+        Last = -1;
+    }
+    void append(int n) {
+        if (Last + 1 < kCapacity)
+            entry[static_cast<std::size_t>(++Last)] = static_cast<std::uint8_t>(n);
+    }
+    int size() const { return Last + 1; }
+    int CountInPool(int n) const;
+    int distinctNumbers() const;
+    void exclude(int n); // every entry equal to n becomes empty
+    void compact();      // fills holes from the end
+};
+
+// One of the last three drawings as the generator uses it.
+struct PastDrawing {
+    std::array<int, 6> n{}; // main numbers 1..5 in stored order
+    int mb = 0;
+};
+
+// Hit counting of tips against the drawings of a date window, from an
+// in-memory copy of the database taken at the start of a run. Results are the
+// same as scanning the file: drawings are visited in file order and each
+// stored main number counts once per slot.
+class HistoryIndex {
+public:
+    void load(const std::vector<struct DrawingRecord>& all);
+    // True when some drawing with lo < date <= hi reaches `limit` hits
+    // (main numbers plus one for an equal MegaBall when countMegaBall).
+    bool anyReaches(DayNumber lo, DayNumber hi, const int* tip5, int mb, bool countMegaBall, int limit);
+
+private:
+    struct Window {
+        DayNumber lo = -1, hi = -2;
+        bool valid = false;
+        std::vector<std::vector<std::uint16_t>> byNumber; // 1..70 -> drawing positions
+        std::vector<std::vector<std::uint16_t>> byMegaBall; // 1..25
+        std::size_t size = 0;
+        std::vector<std::int32_t> slow; // fallback for windows beyond 65535 drawings
+    };
+    Window& window(DayNumber lo, DayNumber hi);
+
+    std::vector<DayNumber> dates_;
+    std::vector<std::array<std::uint8_t, 6>> numbers_; // 5 mains + MegaBall
+    std::array<Window, 2> cache_{};
+    int nextSlot_ = 0;
+    std::vector<std::uint8_t> counts_;
+};
+
+// One generation run's working state and its rules.
+class Generator {
+public:
+    explicit Generator(MainModel& model) : m(model) {}
+
+    void captureLastDrawings();
+    // Returns false when the user cancelled the number selection list.
+    bool BuildCandidatePool();
+    void PoolFromNumberList();
+    int ChooseMegaBall();
+
+    static bool HasPair(const int* n);       // n[0..4] ascending
+    static bool HasRunOfThree(const int* n); // n[0..4] ascending
+    static int CountEven(const int* n);
+    static int primzahlen(int z1, int z2, int z3, int z4, int z5, int z6, int z7);
+
+    // Slip rule against rows 1..r-1 (r >= 2).
+    bool CheckOverlap(const int* n, int r) const;
+    // Rules after the sum rule, in order; true = accepted.
+    bool CheckTipRules(const int* n, int mb);
+    bool Secheroderfuenfer(const int* n, int mb);
+    bool dreierodervierer(const int* n, int mb);
+    // All rules of one attempt in order (overlap, pair, group, sum, then the rest).
+    bool acceptable(const int* n, int mb, int row);
+
+    // Computes rows 1..12 (the attempt loops); no attempt when the pool is unusable.
+    void rowLoop(bool poolUsable);
+
+    CandidatePool pool;
+    std::array<PastDrawing, 4> LastDrawings{}; // 1..3
+    std::array<std::array<int, 5>, 13> EarlierRows{}; // rows 1..12
+    std::array<std::uint64_t, 13> earlierMaskLo{}, earlierMaskHi{};
+    bool historyLoaded = false;
+    HistoryIndex history;
+
+private:
+    int lastHits(const int* n, int mb, const PastDrawing& d) const;
+    void loadHistory();
+    void loadMegaBallTables();
+    void writeRow(int r, const std::array<int, 5>& n, int mb, int spare);
+    void showAttempt(int r, const int* n, int sum);
+
+    MainModel& m;
+    bool mbTablesLoaded_ = false;
+    std::array<int, 26> mbOverdue_{};
+    std::array<int, 26> mbFrequency_{};
+    int mbLongestKey_ = 1;
+    int mbMaxOverdue_ = 0;
+};
+
+} // namespace rz
