@@ -147,16 +147,16 @@ int Generator::CountEven(const int* n) {
 }
 
 int Generator::primzahlen(int z1, int z2, int z3, int z4, int z5, int z6, int /*z7*/) {
-    static const bool isPrime[256] = {
-        // 2, 3, 5, 7, 11, 13, 17, 19, 23, 29, 31, 37, 41, 43, 47, 53, 59, 61, 67, 71, 73
-        false, false, true, true, false, true, false, true, false, false, false, true, false, true, false, false,
-        false, true, false, true, false, false, false, true, false, false, false, false, false, true, false, true,
-        false, false, false, false, false, true, false, false, false, true, false, true, false, false, false, true,
-        false, false, false, false, false, true, false, false, false, false, false, true, false, true, false, false,
-        false, false, false, true, false, false, false, true, false, true};
+    // The counting table lists the primes up to 73.
+    static const std::array<bool, 256> isPrime = [] {
+        std::array<bool, 256> t{};
+        for (int p : {2, 3, 5, 7, 11, 13, 17, 19, 23, 29, 31, 37, 41, 43, 47, 53, 59, 61, 67, 71, 73})
+            t[static_cast<std::size_t>(p)] = true;
+        return t;
+    }();
     int c = 0;
     for (int z : {z1, z2, z3, z4, z5, z6})
-        c += (z >= 0 && z < 256 && isPrime[z]) ? 1 : 0;
+        c += (z >= 0 && z < 256 && isPrime[static_cast<std::size_t>(z)]) ? 1 : 0;
     return c;
 }
 
@@ -413,6 +413,16 @@ int Generator::ChooseMegaBall() {
     const bool rarest = s.on(Gs::MegaBallRarest);
     const bool longest = s.on(Gs::MegaBallLongestOutstanding);
     const bool random = s.on(Gs::MegaBallRandom) || (!rarest && !longest);
+    const bool excludeRecent = s.on(Gs::MegaBallExcludeRecentEnabled);
+    if (!rarest || random) {
+        for (;;) {
+            const int mb = random ? static_cast<int>(m.rng.Random(25)) + 1 : mbLongestKey_;
+            if (!(excludeRecent && mbOverdue_[static_cast<std::size_t>(mb)] < recentLimit))
+                return mb;
+            // A discarded key's frequency is lifted out of reach; it only
+            // matters for the rarest mode.
+        }
+    }
     std::array<int, 26> freq = mbFrequency_;
     auto lowest = [&freq] {
         int lo = freq[1];
@@ -422,18 +432,11 @@ int Generator::ChooseMegaBall() {
     };
     int lowestFrequency = lowest();
     for (;;) {
-        int mb;
-        if (random) {
-            mb = static_cast<int>(m.rng.Random(25)) + 1;
-        } else if (rarest) {
-            mb = 1;
-            for (int k = 1; k <= 25; ++k)
-                if (freq[static_cast<std::size_t>(k)] == lowestFrequency)
-                    mb = k;
-        } else {
-            mb = mbLongestKey_;
-        }
-        if (s.on(Gs::MegaBallExcludeRecentEnabled) && mbOverdue_[static_cast<std::size_t>(mb)] < recentLimit) {
+        int mb = 1;
+        for (int k = 1; k <= 25; ++k)
+            if (freq[static_cast<std::size_t>(k)] == lowestFrequency)
+                mb = k;
+        if (excludeRecent && mbOverdue_[static_cast<std::size_t>(mb)] < recentLimit) {
             freq[static_cast<std::size_t>(mb)] = 999999;
             lowestFrequency = lowest();
             continue;
