@@ -1,0 +1,195 @@
+// Hit counting of one tip and the full check of all rows.
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+
+using namespace rz;
+using rz::test::ScriptedPlatform;
+
+namespace {
+
+struct TipCheckFixture : ::testing::Test {
+    ScriptedPlatform p;
+    MainModel m;
+
+    void SetUp() override {
+        p.attach(m);
+        m.Home = "/prog/";
+        m.sortieren = true;
+        // Drawing 5, 12, 33, 41, 70, MegaBall 7.
+        m.cur.Zahl = {0, 5, 12, 33, 41, 70, 0, 7, 3};
+    }
+    void setRow(int r, std::array<const char*, 7> f) {
+        for (int k = 1; k <= 7; ++k)
+            m.tips.set(r, k, f[static_cast<std::size_t>(k - 1)]);
+    }
+    std::array<std::string, 5> numbers(int r) const {
+        std::array<std::string, 5> out;
+        for (int k = 1; k <= 5; ++k)
+            out[static_cast<std::size_t>(k - 1)] = m.tips.get(r, k);
+        return out;
+    }
+};
+
+using Five = std::array<std::string, 5>;
+
+} // namespace
+
+TEST_F(TipCheckFixture, ThreeHitsAndMegaBallSortsColoursAndScores301) {
+    setRow(1, {"70", "5", "9", "33", "1", "7", ""});
+    EXPECT_EQ(m.Komplettcheck(), 301);
+    const TipRow& row = m.tips.row(1);
+    EXPECT_EQ(numbers(1), (Five{"1", "5", "9", "33", "70"}));
+    EXPECT_EQ(row.sumCaption, "118");
+    const Colour expected[] = {Colour::WindowBackground, Colour::HitGreen, Colour::WindowBackground,
+                               Colour::HitGreen, Colour::HitGreen};
+    for (int k = 1; k <= 5; ++k)
+        EXPECT_EQ(row.colour[static_cast<std::size_t>(k)], expected[k - 1]) << "field " << k;
+    EXPECT_EQ(row.colour[6], Colour::Red);
+    EXPECT_EQ(row.hitCaption, "3 + MB");
+    EXPECT_EQ(row.hitColour, Colour::Red);
+    EXPECT_EQ(m.Statistik[3][1], 1);
+    EXPECT_EQ(p.played, (std::vector<std::string>{"/prog/yippee.wav"}));
+}
+
+TEST_F(TipCheckFixture, CaptionColourSoundAndScorePerRow) {
+    struct Case {
+        std::array<const char*, 7> row;
+        const char* caption;
+        Colour colour;
+        bool sound;
+        int score;
+        int statRow, statCol;
+    };
+    const Case cases[] = {
+        {{"70", "5", "9", "33", "1", "8", ""}, "3", Colour::Red, true, 300, 3, 0},
+        {{"5", "12", "20", "30", "40", "9", ""}, "2", Colour::Black, false, 200, 2, 0},
+        {{"1", "2", "3", "4", "6", "7", ""}, "0 + MB", Colour::Red, true, 1, 0, 1},
+        {{"5", "12", "33", "41", "70", "7", "25"}, "5 + MB", Colour::Red, true, 501, 5, 1},
+        {{"5", "12", "33", "41", "69", "", ""}, "4", Colour::Red, true, 400, 4, 0}, // empty MegaBall: no hit
+    };
+    for (const auto& c : cases) {
+        MainModel fresh;
+        ScriptedPlatform fp;
+        fp.attach(fresh);
+        fresh.sortieren = true;
+        fresh.cur.Zahl = m.cur.Zahl;
+        for (int k = 1; k <= 7; ++k)
+            fresh.tips.set(6, k, c.row[static_cast<std::size_t>(k - 1)]);
+        EXPECT_EQ(fresh.Komplettcheck(), c.score) << c.caption;
+        EXPECT_EQ(fresh.tips.row(6).hitCaption, c.caption);
+        EXPECT_EQ(fresh.tips.row(6).hitColour, c.colour) << c.caption;
+        EXPECT_EQ(fp.played.size(), c.sound ? 1u : 0u) << c.caption;
+        EXPECT_EQ(fresh.Statistik[static_cast<std::size_t>(c.statRow)][static_cast<std::size_t>(c.statCol)], 1)
+            << c.caption;
+    }
+}
+
+TEST_F(TipCheckFixture, BestRowWinsAndEveryGoodRowPlays) {
+    setRow(2, {"5", "12", "1", "2", "3", "7", ""});    // 2 + MB = 201
+    setRow(5, {"5", "12", "33", "1", "2", "1", ""});   // 3 = 300
+    setRow(9, {"1", "2", "3", "4", "6", "1", ""});     // 0
+    setRow(12, {"41", "12", "1", "2", "3", "2", ""});  // 2 = 200
+    EXPECT_EQ(m.Komplettcheck(), 300);
+    EXPECT_EQ(p.played.size(), 2u);
+    EXPECT_EQ(m.Statistik[2][1], 1);
+    EXPECT_EQ(m.Statistik[3][0], 1);
+    EXPECT_EQ(m.Statistik[0][0], 1);
+    EXPECT_EQ(m.Statistik[2][0], 1);
+    // The result fields hold the last evaluated row.
+    EXPECT_EQ(m.Gewinn, 2);
+    EXPECT_FALSE(m.Zusatz);
+}
+
+TEST_F(TipCheckFixture, MegaBallSuffixOfRowElevenHasNoBlank) {
+    for (int r = 1; r <= 12; ++r)
+        setRow(r, {"1", "2", "3", "4", "6", "7", ""});
+    m.Komplettcheck();
+    for (int r = 1; r <= 12; ++r)
+        EXPECT_EQ(m.tips.row(r).hitCaption, r == 11 ? "0 +MB" : "0 + MB") << "row " << r;
+}
+
+TEST_F(TipCheckFixture, RowWithEmptyFirstFieldIsClearedButKeepsItsSum) {
+    setRow(4, {"", "12", "33", "41", "70", "7", "3"});
+    TipRow& row = m.tips.row(4);
+    row.hitCaption = "2";
+    row.sumCaption = "99";
+    for (int k = 1; k <= 7; ++k)
+        row.colour[static_cast<std::size_t>(k)] = Colour::HitGreen;
+    EXPECT_EQ(m.Komplettcheck(), 0);
+    EXPECT_EQ(row.hitCaption, "");
+    EXPECT_EQ(row.sumCaption, "99");
+    for (int k = 1; k <= 7; ++k)
+        EXPECT_EQ(row.colour[static_cast<std::size_t>(k)], Colour::WindowBackground) << k;
+    EXPECT_EQ(numbers(4), (Five{"", "12", "33", "41", "70"})); // not sorted
+    for (const auto& line : m.Statistik)
+        for (int v : line)
+            EXPECT_EQ(v, 0);
+    EXPECT_TRUE(p.played.empty());
+}
+
+TEST_F(TipCheckFixture, AllRowsEmptyScoreZero) {
+    m.Statistik[1][0] = 5;
+    EXPECT_EQ(m.Komplettcheck(), 0);
+    for (const auto& line : m.Statistik)
+        for (int v : line)
+            EXPECT_EQ(v, 0);
+    for (int r = 1; r <= 12; ++r)
+        EXPECT_EQ(m.tips.row(r).hitCaption, "");
+}
+
+TEST_F(TipCheckFixture, InactiveCheckChangesNothing) {
+    setRow(1, {"70", "5", "9", "33", "1", "7", ""});
+    m.Statistik[3][1] = 4;
+    m.sortieren = false;
+    EXPECT_EQ(m.Komplettcheck(), 0);
+    EXPECT_EQ(numbers(1), (Five{"70", "5", "9", "33", "1"}));
+    EXPECT_EQ(m.tips.row(1).hitCaption, "");
+    EXPECT_EQ(m.tips.row(1).sumCaption, "");
+    EXPECT_EQ(m.tips.row(1).colour[2], Colour::WindowBackground);
+    EXPECT_EQ(m.Statistik[3][1], 0);
+    EXPECT_TRUE(p.played.empty());
+}
+
+TEST_F(TipCheckFixture, ValuesAboveByteRangeAreReducedToTheirLowEightBits) {
+    // Only reachable by writing a field past its check.
+    setRow(1, {"5", "12", "1", "2", "3", "1", ""});
+    m.tips.row(1).field[3] = "261"; // 261 mod 256 = 5
+    m.Komplettcheck();
+    EXPECT_EQ(numbers(1), (Five{"2", "3", "5", "5", "12"}));
+    EXPECT_EQ(m.tips.row(1).sumCaption, "27");
+}
+
+TEST_F(TipCheckFixture, ZettelcheckCountsHitsPerTipPosition) {
+    m.Zettelcheck("5", "12", "33", "41", "70", "7", "anything");
+    EXPECT_EQ(m.Gewinn, 5);
+    for (int j = 1; j <= 5; ++j)
+        EXPECT_TRUE(m.Treffer[static_cast<std::size_t>(j)]) << j;
+    EXPECT_TRUE(m.Zusatz);
+    EXPECT_FALSE(m.Super);
+
+    m.Zettelcheck("70", "1", "41", "2", "3", "8", "");
+    EXPECT_EQ(m.Gewinn, 2);
+    EXPECT_TRUE(m.Treffer[1]);
+    EXPECT_FALSE(m.Treffer[2]);
+    EXPECT_TRUE(m.Treffer[3]);
+    EXPECT_FALSE(m.Zusatz);
+}
+
+TEST_F(TipCheckFixture, ZettelcheckStopsAtTheFirstBadText) {
+    // Bad MegaBall: the main numbers are complete.
+    m.Zettelcheck("5", "12", "33", "41", "70", "x", "");
+    EXPECT_EQ(m.Gewinn, 5);
+    EXPECT_FALSE(m.Zusatz);
+    // Bad first number: nothing counted, earlier results reset.
+    m.Zettelcheck("", "12", "33", "41", "70", "7", "");
+    EXPECT_EQ(m.Gewinn, 0);
+    EXPECT_FALSE(m.Treffer[2]);
+    EXPECT_FALSE(m.Zusatz);
+    // Bad third number: only the first drawn number (5) was compared with texts 1 and 2.
+    m.Zettelcheck("5", "12", "x", "41", "70", "7", "");
+    EXPECT_EQ(m.Gewinn, 1);
+    EXPECT_TRUE(m.Treffer[1]);
+    EXPECT_FALSE(m.Treffer[2]);
+    EXPECT_FALSE(m.Zusatz);
+}
