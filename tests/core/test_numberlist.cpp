@@ -186,6 +186,7 @@ TEST(NumberList, MissingFileThrowsAndChangesNothing) {
     NumberList list;
     list.box(5).weight = "8";
     EXPECT_THROW(list.loadFromFile(dir.file("missing.qlw")), IoError);
+    EXPECT_THROW(list.loadFromFile(dir.str()), IoError);
     EXPECT_THROW(list.saveToFile(dir.file("no-folder/l.qlw")), IoError);
     EXPECT_TRUE(list.box(5).checked);
     EXPECT_EQ(list.box(5).weight, "8");

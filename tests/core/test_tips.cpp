@@ -167,6 +167,7 @@ TEST(TipFile, ReadOfMissingFileThrowsAndKeepsRows) {
     TipSet t;
     setRow(t, 1, {"1", "2", "3", "4", "5", "6", ""});
     EXPECT_THROW(t.ReadTipFile(dir.file("missing.qlt")), IoError);
+    EXPECT_THROW(t.ReadTipFile(dir.str()), IoError); // a folder is no tip file
     EXPECT_EQ(t.get(1, 1), "1");
 }
 

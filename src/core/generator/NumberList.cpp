@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <fstream>
 
 #include "app/MainModel.h"
@@ -90,6 +91,9 @@ void NumberList::saveToFile(const std::string& path) {
 }
 
 void NumberList::loadFromFile(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        throw IoError("Cannot open \"" + path + "\": " + systemErrorText(EISDIR));
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw IoError("Cannot open \"" + path + "\": " + systemErrorText(errno));

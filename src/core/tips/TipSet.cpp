@@ -1,6 +1,7 @@
 #include "tips/TipSet.h"
 
 #include <cerrno>
+#include <filesystem>
 #include <fstream>
 
 #include "common/Text.h"
@@ -106,6 +107,9 @@ void TipSet::WriteTipFile(const std::string& path) const {
 }
 
 void TipSet::ReadTipFile(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        throw IoError("Cannot open \"" + path + "\": " + systemErrorText(EISDIR));
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw IoError("Cannot open \"" + path + "\": " + systemErrorText(errno));
