@@ -1,0 +1,60 @@
+#pragma once
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include "app/Platform.h"
+
+class QSoundEffect;
+class QWidget;
+class TForm1;
+class Zahlenwahl;
+
+// The application title, shown on every message box.
+inline constexpr const char* kAppTitle = "Quendrals RuvuZevodare";
+
+// Shows or clears the wait cursor. Balanced: repeated calls with the same
+// state do nothing, so every "busy" is undone by exactly one "not busy".
+void setWaitCursor(bool busy);
+
+// "Tippdatei|*.qlt" -> "Tippdatei (*.qlt)"; several pairs are joined by ";;".
+QString qtFileFilter(const std::string& filter);
+
+// The platform services of the core, done with Qt: message boxes, the input
+// box, file dialogs, the number selection list, the shell's "open" action,
+// the hit sound and message processing during long loops.
+class QtPlatform : public QObject, public rz::IDialogs, public rz::IShell, public rz::ISound, public rz::IEvents {
+    Q_OBJECT
+public:
+    explicit QtPlatform(QObject* parent = nullptr);
+    ~QtPlatform() override;
+
+    // The windows the services work with; either may be null.
+    void attachWindows(TForm1* mainWindow, Zahlenwahl* numberList);
+
+    // IDialogs
+    void message(const std::string& text) override;
+    bool question(const std::string& text) override;
+    std::optional<std::string> inputText(const std::string& caption, const std::string& prompt,
+                                         const std::string& defaultText) override;
+    std::optional<std::string> openFile(const rz::FileDialogRequest& request) override;
+    std::optional<std::string> saveFile(const rz::FileDialogRequest& request) override;
+    rz::ModalResult showNumberList() override;
+
+    // IShell: local files through file URLs, web addresses as they are.
+    void open(const std::string& addressOrPath) override;
+
+    // ISound: asynchronous; silent when there is no audio device.
+    void play(const std::string& path) override;
+
+    // IEvents
+    void processPendingEvents() override;
+    void setBusyCursor(bool busy) override;
+
+private:
+    QWidget* dialogParent() const;
+
+    QPointer<TForm1> mainWindow_;
+    QPointer<Zahlenwahl> numberList_;
+    QSoundEffect* sound_ = nullptr;
+};
