@@ -1,0 +1,103 @@
+#!/usr/bin/env python3
+"""End-to-end checks of ruvuzevodare-cli on a small fixture history."""
+import os
+import subprocess
+import sys
+import tempfile
+import unittest
+
+CLI = sys.argv.pop(1) if len(sys.argv) > 1 else "build/bin/ruvuzevodare-cli"
+
+HISTORY = """date,n1,n2,n3,n4,n5,megaball,megaplier
+2019-10-15,4,12,14,35,70,2,2
+2019-10-18,18,58,60,65,67,20,3
+2019-10-22,5,12,33,41,70,7,3
+2019-10-25,16,24,25,52,60,6,3
+"""
+
+
+def run(*args):
+    p = subprocess.run([CLI, *args], capture_output=True, text=True, timeout=120)
+    return p.returncode, p.stdout, p.stderr
+
+
+class CliTest(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.TemporaryDirectory(dir=os.environ.get("RZ_TEST_TMP"))
+        self.db = os.path.join(self.dir.name, "Ruvuzevodare.dat")
+        csv = os.path.join(self.dir.name, "history.csv")
+        with open(csv, "w", encoding="utf-8") as f:
+            f.write(HISTORY)
+        rc, out, err = run("import", csv, "--db", self.db)
+        self.assertEqual(rc, 0, err)
+        self.assertIn("4 Ziehungen importiert, 0 ersetzt, 0 Zeilen übersprungen", out)
+
+    def tearDown(self):
+        self.dir.cleanup()
+
+    def test_lookup_and_steps(self):
+        rc, out, _ = run("lookup", "--db", self.db, "--date", "2019-10-20", "--next", "1", "--prev", "2")
+        self.assertEqual(rc, 0)
+        lines = out.splitlines()
+        self.assertEqual(lines[0:3], ["Di 22.10.19    5  12  33  41  70 MB:7 MP:3", "Quersumme: 161", "2"])
+        self.assertEqual(lines[5], "3")
+        self.assertEqual(lines[-1], "1")
+        self.assertEqual(len(lines), 12)
+
+    def test_check_scores_the_example_row(self):
+        tips = os.path.join(self.dir.name, "t.qlt")
+        with open(tips, "wb") as f:
+            f.write(b"70,5,9,33,1,7,\r\n1,2,x\r\n")
+        rc, out, _ = run("check", "--db", self.db, "--date", "2019-10-22", "--tips", tips)
+        self.assertEqual(rc, 0)
+        lines = out.splitlines()
+        self.assertEqual(lines[0], "1,5,9,33,70,7,\t118\t3 + MB")
+        self.assertEqual(lines[1], "1,2,,,,,\t\t")
+        self.assertEqual(lines[-1], "score 301")
+
+    def test_stats_prints_table_range_and_title(self):
+        rc, out, _ = run("stats", "frequency", "--db", self.db, "--start", "2019-10-18", "--end", "2019-10-22")
+        self.assertEqual(rc, 0)
+        lines = out.splitlines()
+        self.assertEqual(len(lines), 72)
+        self.assertEqual(lines[11], "12 1")
+        self.assertEqual(lines[69], "70 1")
+        self.assertEqual(lines[70], "range 0 1")
+        self.assertEqual(lines[71], "title Zahlenverteilung     Ziehungen: 2    Quersumme: 214")  # 429 / 2 = 214.5, halves to even
+
+    def test_generate_is_reproducible(self):
+        args = ["generate", "--db", self.db, "--seed", "99", "--start", "2019-01-01", "--end", "2019-10-25",
+                "--set", "Chekcbox9=0", "--set", "UpDown8=3"]
+        rc1, out1, _ = run(*args)
+        rc2, out2, _ = run(*args)
+        self.assertEqual((rc1, rc2), (0, 0))
+        self.assertEqual(out1, out2)
+        lines = out1.splitlines()
+        self.assertEqual(len(lines), 14)
+        for row in lines[0:3]:
+            self.assertEqual(len([f for f in row.split(",")[0:6] if f]), 6, row)
+        self.assertTrue(all(r == ",,,,,," for r in lines[3:12]))
+        self.assertTrue(lines[12].startswith("attempts "))
+        self.assertEqual(lines[13], "message 59")
+
+    def test_generate_keeps_locked_rows(self):
+        rc, out, _ = run("generate", "--db", self.db, "--seed", "1", "--end", "2019-10-25",
+                         "--lock", "2=1,02,3,4,5,6,7", "--set", "UpDown8=1")
+        self.assertEqual(rc, 0)
+        self.assertEqual(out.splitlines()[1], "1,2,3,4,5,6,7")
+
+    def test_errors_exit_with_2(self):
+        for args in (["generate", "--db", self.db, "--seed", "1", "--set", "Nonsense=1"],
+                     ["generate", "--db", self.db, "--seed", "1", "--set", "UpDown1=abc"],
+                     ["generate", "--db", self.db, "--seed", "x"],
+                     ["generate", "--db", self.db, "--seed", "1", "--lock", "13=1,2,3,4,5,6,7"],
+                     ["stats", "median", "--db", self.db],
+                     ["lookup", "--db", self.db, "--date", "2019-13-01"],
+                     ["frobnicate"]):
+            rc, _, err = run(*args)
+            self.assertEqual(rc, 2, args)
+            self.assertTrue(err.strip(), args)
+
+
+if __name__ == "__main__":
+    unittest.main()
