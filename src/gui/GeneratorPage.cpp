@@ -1,0 +1,616 @@
+#include "GeneratorPage.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QScrollArea>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <exception>
+#include <vector>
+
+#include "app/MainModel.h"
+
+using rz::Gs;
+using rz::GsKind;
+using rz::GeneratorSettings;
+
+namespace {
+
+QString qs(const char* s) { return QString::fromUtf8(s); }
+
+// A caption whose runs of three or more blanks are gaps for other widgets:
+// "Tipp darf noch keinen              er aus der Datenbank entsprechen" reads
+// as one sentence with a spin field in the gap. Gaps beyond the widgets stay
+// blank; widgets beyond the gaps follow the text.
+class GapLine {
+public:
+    struct Piece {
+        QString text;
+        QRect rect;
+    };
+
+    QList<QWidget*> widgets;
+
+    static bool hasGap(const QString& text) { return text.contains(QStringLiteral("   ")); }
+
+    int rowHeight(const QFontMetrics& fm) const {
+        int h = fm.height();
+        for (QWidget* w : widgets)
+            h = std::max(h, w->sizeHint().height());
+        return h;
+    }
+
+    // Lays the text out from x0 in a row of the given height; moves the gap
+    // widgets when `move` is set. Returns the right edge.
+    int layout(const QString& text, const QFontMetrics& fm, int x0, int height, std::vector<Piece>* pieces,
+               bool move) const {
+        static const QRegularExpression kGap(QStringLiteral(" {3,}"));
+        int x = x0;
+        int next = 0; // next gap widget
+        auto put = [&](QWidget* w) {
+            x += kPad;
+            const QSize s = w->sizeHint();
+            if (move) {
+                const QRect r(x, (height - s.height()) / 2, s.width(), s.height());
+                if (w->geometry() != r)
+                    w->setGeometry(r);
+            }
+            x += s.width() + kPad;
+        };
+        auto text_ = [&](const QString& t) {
+            if (t.isEmpty())
+                return;
+            const int w = fm.horizontalAdvance(t);
+            if (pieces)
+                pieces->push_back({t, QRect(x, 0, w, height)});
+            x += w;
+        };
+        int from = 0;
+        auto it = kGap.globalMatch(text);
+        while (it.hasNext()) {
+            const auto m = it.next();
+            text_(text.mid(from, m.capturedStart() - from));
+            if (next < widgets.size())
+                put(widgets[next++]);
+            else
+                x += fm.horizontalAdvance(m.captured());
+            from = m.capturedEnd();
+        }
+        text_(text.mid(from));
+        while (next < widgets.size())
+            put(widgets[next++]);
+        return x;
+    }
+
+private:
+    static constexpr int kPad = 3;
+};
+
+// A check box whose caption has gaps holding spin fields.
+class SentenceCheckBox : public QCheckBox {
+public:
+    using QCheckBox::QCheckBox;
+
+    void addGapWidget(QWidget* w) {
+        w->setParent(this);
+        line_.widgets.append(w);
+        updateGeometry();
+        update();
+    }
+
+    QSize sizeHint() const override {
+        const int h = std::max(line_.rowHeight(fontMetrics()), indicatorRect(QRect(0, 0, 100, 100)).height());
+        return QSize(line_.layout(text(), fontMetrics(), textStart(), h, nullptr, false) + 2, h + 2);
+    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+
+    void resizeEvent(QResizeEvent* e) override {
+        QCheckBox::resizeEvent(e);
+        line_.layout(text(), fontMetrics(), textStart(), height(), nullptr, true);
+    }
+
+    void paintEvent(QPaintEvent*) override {
+        std::vector<GapLine::Piece> pieces;
+        line_.layout(text(), fontMetrics(), textStart(), height(), &pieces, true);
+        QStylePainter p(this);
+        QStyleOptionButton opt;
+        initStyleOption(&opt);
+        QStyleOptionButton ind = opt;
+        ind.rect = indicatorRect(rect());
+        p.drawPrimitive(QStyle::PE_IndicatorCheckBox, ind);
+        for (const auto& piece : pieces)
+            style()->drawItemText(&p, piece.rect, Qt::AlignLeft | Qt::AlignVCenter, palette(), isEnabled(), piece.text,
+                                  QPalette::WindowText);
+        if (hasFocus() && !pieces.empty()) {
+            QStyleOptionFocusRect focus;
+            focus.initFrom(this);
+            focus.rect = pieces.front().rect.adjusted(-1, 1, 1, -1);
+            p.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+        }
+    }
+
+private:
+    QRect indicatorRect(const QRect& r) const {
+        QStyleOptionButton opt;
+        initStyleOption(&opt);
+        opt.rect = r;
+        return style()->subElementRect(QStyle::SE_CheckBoxIndicator, &opt, this);
+    }
+    int textStart() const {
+        return indicatorRect(rect()).right() + 1 + style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, this);
+    }
+
+    GapLine line_;
+};
+
+// A label whose text has gaps holding spin fields.
+class SentenceLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+    void addGapWidget(QWidget* w) {
+        w->setParent(this);
+        line_.widgets.append(w);
+        updateGeometry();
+        update();
+    }
+
+    QSize sizeHint() const override {
+        const int h = line_.rowHeight(fontMetrics());
+        const QMargins m = contentsMargins();
+        return QSize(line_.layout(text(), fontMetrics(), m.left(), h, nullptr, false) + m.right() + 2,
+                     h + m.top() + m.bottom() + 2);
+    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void resizeEvent(QResizeEvent* e) override {
+        QLabel::resizeEvent(e);
+        line_.layout(text(), fontMetrics(), contentsMargins().left(), height(), nullptr, true);
+    }
+
+    void paintEvent(QPaintEvent*) override {
+        std::vector<GapLine::Piece> pieces;
+        line_.layout(text(), fontMetrics(), contentsMargins().left(), height(), &pieces, true);
+        QPainter p(this);
+        for (const auto& piece : pieces)
+            style()->drawItemText(&p, piece.rect, Qt::AlignLeft | Qt::AlignVCenter, palette(), isEnabled(), piece.text,
+                                  foregroundRole());
+    }
+
+private:
+    GapLine line_;
+};
+
+// A label that runs a command when clicked.
+class ClickLabel : public QLabel {
+public:
+    ClickLabel(const QString& text, std::function<void()> onClick, QWidget* parent = nullptr)
+        : QLabel(text, parent), onClick_(std::move(onClick)) {
+        setCursor(Qt::PointingHandCursor);
+        QFont f = font();
+        f.setUnderline(true);
+        setFont(f);
+        QPalette pal = palette();
+        pal.setColor(QPalette::WindowText, pal.color(QPalette::Link));
+        setPalette(pal);
+    }
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override {
+        // Take the press so that the release comes here as well.
+        if (e->button() == Qt::LeftButton)
+            e->accept();
+        else
+            QLabel::mousePressEvent(e);
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()) && onClick_)
+            onClick_();
+        QLabel::mouseReleaseEvent(e);
+    }
+
+private:
+    std::function<void()> onClick_;
+};
+
+QLabel* header(const QString& text, const QString& name) {
+    auto* l = new QLabel(text);
+    l->setObjectName(name);
+    QFont f = l->font();
+    f.setBold(true);
+    l->setFont(f);
+    l->setWordWrap(true);
+    return l;
+}
+
+QLabel* plain(const QString& text, const QString& name = {}) {
+    auto* l = new QLabel(text);
+    if (!name.isEmpty())
+        l->setObjectName(name);
+    return l;
+}
+
+std::size_t idx(Gs f) { return static_cast<std::size_t>(f); }
+
+} // namespace
+
+GeneratorPage::GeneratorPage(rz::MainModel& model, QWidget* parent) : QWidget(parent), model_(model) {
+    buildControls();
+    buildPages();
+    syncFromModel();
+}
+
+void GeneratorPage::buildControls() {
+    megaBallGroup_ = new QButtonGroup(this);
+    megaBallGroup_->setExclusive(true);
+    for (const auto& f : GeneratorSettings::table()) {
+        if (qs(f.tab) == QLatin1String("Tipp"))
+            continue; // the number of tips sits on the tip tab
+        const QString caption = qs(f.caption);
+        const QString hint = qs(f.hint);
+        QWidget* w = nullptr;
+        const Gs id = f.id;
+        switch (f.kind) {
+        case GsKind::Bool: {
+            QCheckBox* cb = GapLine::hasGap(caption) ? new SentenceCheckBox(caption) : new QCheckBox(caption);
+            connect(cb, &QCheckBox::toggled, this, [this, id](bool on) { boolChanged(id, on); });
+            buttons_[idx(id)] = cb;
+            w = cb;
+            break;
+        }
+        case GsKind::Radio: {
+            auto* rb = new QRadioButton(caption);
+            megaBallGroup_->addButton(rb);
+            connect(rb, &QRadioButton::toggled, this, [this, id](bool on) {
+                if (on)
+                    boolChanged(id, true);
+            });
+            buttons_[idx(id)] = rb;
+            w = rb;
+            break;
+        }
+        case GsKind::Int: {
+            auto* sp = new QSpinBox;
+            sp->setProperty("upDown", qs(f.control));
+            sp->setAlignment(Qt::AlignRight);
+            connect(sp, &QSpinBox::valueChanged, this, [this, id](int v) { spinChanged(id, v); });
+            spins_[idx(id)] = sp;
+            w = sp;
+            break;
+        }
+        }
+        w->setObjectName(f.kind == GsKind::Int ? qs(f.edit) : qs(f.control));
+        if (!hint.isEmpty()) {
+            w->setToolTip(hint);
+            w->setStatusTip(hint);
+        }
+    }
+}
+
+void GeneratorPage::buildPages() {
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    pages_ = new QTabWidget(this);
+    pages_->setObjectName(QStringLiteral("PageControl2"));
+    outer->addWidget(pages_);
+
+    QList<QWidget*> placed;
+    auto cb = [&](Gs f) -> QWidget* { return buttons_[idx(f)]; };
+    auto sp = [&](Gs f) -> QWidget* { return spins_[idx(f)]; };
+    auto tool = [&](const char* name, const QString& text, const QString& tip, std::function<void()> call) {
+        auto* b = new QToolButton;
+        b->setObjectName(qs(name));
+        b->setText(text);
+        b->setToolTip(tip);
+        b->setAutoRaise(false);
+        connect(b, &QToolButton::clicked, this, [this, call] { command(call); });
+        return b;
+    };
+    auto link = [&](const char* name, const QString& text, const QString& tip, std::function<void()> call) {
+        auto* l = new ClickLabel(text, [this, call] { command(call); });
+        l->setObjectName(qs(name));
+        l->setToolTip(tip);
+        return l;
+    };
+    auto gaps = [&](QWidget* host, std::initializer_list<Gs> fields) {
+        for (Gs f : fields) {
+            if (auto* c = dynamic_cast<SentenceCheckBox*>(host))
+                c->addGapWidget(sp(f));
+            else if (auto* l = dynamic_cast<SentenceLabel*>(host))
+                l->addGapWidget(sp(f));
+            placed.append(sp(f));
+        }
+        return host;
+    };
+
+    // One sub-tab: rows of widgets; nullptr in a row pushes the rest to the right.
+    struct Page {
+        QVBoxLayout* v;
+        QList<QWidget*> firsts; // first widgets of aligned rows
+    };
+    auto newPage = [&](const char* title) {
+        auto* area = new QScrollArea;
+        area->setObjectName(QStringLiteral("ScrollBox_") + qs(title).remove(' '));
+        area->setWidgetResizable(true);
+        area->setFrameShape(QFrame::NoFrame);
+        auto* content = new QWidget;
+        content->setObjectName(QStringLiteral("TabSheet_") + qs(title).remove(' '));
+        auto* v = new QVBoxLayout(content);
+        v->setSpacing(4);
+        area->setWidget(content);
+        pages_->addTab(area, qs(title));
+        return Page{v, {}};
+    };
+    auto row = [&](Page& page, std::initializer_list<QWidget*> items, bool aligned = true) {
+        auto* h = new QHBoxLayout;
+        h->setSpacing(6);
+        bool stretched = false;
+        for (QWidget* w : items) {
+            if (!w) {
+                h->addStretch(1);
+                stretched = true;
+                continue;
+            }
+            h->addWidget(w);
+            placed.append(w);
+        }
+        if (!stretched)
+            h->addStretch(1);
+        if (aligned && items.size() > 1 && *items.begin())
+            page.firsts.append(*items.begin());
+        page.v->addLayout(h);
+    };
+    auto line = [&](Page& page, QWidget* w) {
+        page.v->addWidget(w);
+        placed.append(w);
+    };
+    auto finish = [&](Page& page, const char* tab) {
+        // Any field of this sub-tab that has no place above gets a row of its own.
+        for (const auto& f : GeneratorSettings::table()) {
+            if (qs(f.tab) != qs(tab))
+                continue;
+            QWidget* w = f.kind == GsKind::Int ? sp(f.id) : cb(f.id);
+            if (w && !placed.contains(w)) {
+                if (f.kind == GsKind::Int)
+                    row(page, {plain(qs(f.caption)), w}, false);
+                else
+                    row(page, {w});
+            }
+        }
+        int width = 0;
+        for (QWidget* w : page.firsts)
+            width = std::max(width, w->sizeHint().width());
+        for (QWidget* w : page.firsts)
+            w->setMinimumWidth(width);
+        page.v->addStretch(1);
+    };
+    auto percent = [] { return plain(QStringLiteral("%")); };
+
+    // ---- Statistisch
+    {
+        Page p = newPage("Statistisch");
+        line(p, header(qs("Zahlen für die Tipps über Statistik bevorzugen"), QStringLiteral("StatHeader1")));
+        auto* note = plain(qs("Für die Tippberechnung werden die jeweils ersten x% verwendet. (z.B. bis 30% vom Maximum)"),
+                           QStringLiteral("StatHeader2"));
+        note->setWordWrap(true);
+        line(p, note);
+        row(p, {cb(Gs::PreferFrequent), sp(Gs::PreferFrequentPercent), percent(), nullptr,
+                tool("SpeedButton26", qs("Häufigkeit"), qs("Verteilung der gezogenen Zahlen im Diagramm anzeigen"),
+                     [this] { model_.SpeedButton26Click(); })});
+        row(p, {cb(Gs::PreferOverdue), sp(Gs::PreferOverduePercent), percent(), nullptr,
+                tool("SpeedButton22", qs("Ausstehende"), qs("Die am längsten ausstehenden Zahlen im Diagramm anzeigen"),
+                     [this] { model_.Button5Click(); })});
+        row(p, {cb(Gs::PreferRare), sp(Gs::PreferRarePercent), percent()});
+        row(p, {cb(Gs::PreferPairs), cb(Gs::PairsRarest), nullptr,
+                tool("SpeedButton23", qs("2x"), qs("Paarbildung im Diagramm anzeigen"), [this] { model_.Label89Click(); })});
+        row(p, {cb(Gs::PreferTriples), cb(Gs::TriplesRarest), nullptr,
+                tool("SpeedButton24", qs("3x"), qs("Dreiergruppen im Diagramm anzeigen"), [this] { model_.Label91Click(); })});
+        row(p, {cb(Gs::PreferQuads), cb(Gs::QuadsRarest), nullptr,
+                tool("SpeedButton25", qs("4x"), qs("Vierergruppen im Diagramm anzeigen"), [this] { model_.Label90Click(); })});
+        row(p, {cb(Gs::PreferNeighbours)});
+        finish(p, "Statistisch");
+    }
+
+    // ---- Schein Optimierung
+    {
+        Page p = newPage("Schein Optimierung");
+        line(p, header(qs("Optimierung der einzelnen Tipps miteinander im Schein "), QStringLiteral("SlipHeader1")));
+        row(p, {cb(Gs::MinOverlapEnabled), sp(Gs::MinOverlap)});
+        row(p, {cb(Gs::MaxOverlapEnabled), sp(Gs::MaxOverlap)});
+        row(p, {cb(Gs::OverlapEachPair)});
+        line(p, header(qs("Optimierung der einzelnen Tipps über die vergangenen Ziehungen"), QStringLiteral("SlipHeader2")));
+        row(p, {cb(Gs::MaxHitsLast1Enabled), sp(Gs::MaxHitsLast1)});
+        row(p, {cb(Gs::MaxHitsLast2Enabled), sp(Gs::MaxHitsLast2)});
+        row(p, {cb(Gs::MaxHitsLast3Enabled), sp(Gs::MaxHitsLast3)});
+        row(p, {gaps(cb(Gs::ExcludeDbClassEnabled), {Gs::ExcludeDbClass})});
+        row(p, {gaps(cb(Gs::ExcludeRecentEnabled), {Gs::ExcludeRecentClass, Gs::ExcludeRecentDraws})});
+        line(p, header(qs("Für höhere Gewinnquoten können einzelne Zahlen benachteiligt werden (weniger Mitgewinner)"),
+                       QStringLiteral("SlipHeader3")));
+        row(p, {cb(Gs::AvoidMonthNumbers)});
+        row(p, {cb(Gs::DampDateNumbers)});
+        row(p, {cb(Gs::OverlapCountsMegaBall)});
+        finish(p, "Schein Optimierung");
+    }
+
+    // ---- Mathematisch
+    {
+        Page p = newPage("Mathematisch");
+        line(p, header(qs("Diese Bedingungen werden in jeder Tippreihe berücksichtigt"), QStringLiteral("MathHeader1")));
+        auto* sums = new SentenceLabel(qs("Quersummen von                  bis                     im Tipp zulassen"));
+        sums->setObjectName(QStringLiteral("SumLabel"));
+        row(p, {gaps(sums, {Gs::SumMin, Gs::SumMax})}, false);
+        auto* l88 = link("Label88", qs("Die Quersummerverteilung der vergangenen Ziehungen sehen Sie im Diagramm unter QS  "),
+                         qs("Verteilung der Quersummen im Diagramm anzeigen"), [this] { model_.Label88Click(); });
+        row(p, {l88}, false);
+        row(p, {cb(Gs::MinPrimesEnabled), sp(Gs::MinPrimes)});
+        row(p, {cb(Gs::MinEvenEnabled), sp(Gs::MinEven)});
+        row(p, {cb(Gs::MinOddEnabled), sp(Gs::MinOdd)});
+        row(p, {cb(Gs::ForcePair)});
+        row(p, {cb(Gs::NoGroups)});
+        auto* groups = new QHBoxLayout;
+        groups->setSpacing(0);
+        groups->addWidget(link("Label89", qs("Die Paare, "), qs("Paarbildung der vergangenen Ziehungen im Diagramm anzeigen"),
+                               [this] { model_.Label89Click(); }));
+        groups->addWidget(link("Label91", qs("Dreier, "), qs("Dreiergruppen der vergangenen Ziehungen im Diagramm anzeigen"),
+                               [this] { model_.Label91Click(); }));
+        groups->addWidget(link("Label90", qs("Vierer der vergangenen Ziehungen sehen Sie im Diagramm unter 2x, 3x, 4x"),
+                               qs("Vierergruppen der vergangenen Ziehungen im Diagramm anzeigen"),
+                               [this] { model_.Label90Click(); }));
+        groups->addStretch(1);
+        p.v->addLayout(groups);
+        finish(p, "Mathematisch");
+    }
+
+    // ---- MegaBall
+    {
+        Page p = newPage("MegaBall");
+        line(p, header(qs("Berechnungsoptionen für  den Megaball"), QStringLiteral("MegaBallHeader1")));
+        auto* frame = new QGroupBox(qs("Megaball Option"));
+        frame->setObjectName(QStringLiteral("GroupBox1"));
+        auto* fv = new QVBoxLayout(frame);
+        auto frameRow = [&](QWidget* a, QWidget* b) {
+            auto* h = new QHBoxLayout;
+            h->addWidget(a);
+            placed.append(a);
+            h->addStretch(1);
+            if (b)
+                h->addWidget(b);
+            fv->addLayout(h);
+        };
+        frameRow(cb(Gs::MegaBallRandom), nullptr);
+        frameRow(cb(Gs::MegaBallRarest),
+                 tool("Superselten", qs("Megaball"), qs("Häufigkeit der Megaball Zahlen im Diagramm anzeigen"),
+                      [this] { model_.SuperseltenClick(); }));
+        frameRow(cb(Gs::MegaBallLongestOutstanding),
+                 tool("SuperAus", qs("Megaball offen"), qs("Ausstehende Megaball Zahlen im Diagramm anzeigen"),
+                      [this] { model_.SuperAusClick(); }));
+        line(p, frame);
+        row(p, {cb(Gs::MegaBallExcludeRecentEnabled), sp(Gs::MegaBallExcludeRecent)});
+        finish(p, "MegaBall");
+    }
+
+    // ---- Allgemein
+    {
+        Page p = newPage("Allgemein");
+        line(p, header(qs("Allgemeine Berechnungsoptionen"), QStringLiteral("GeneralHeader1")));
+        row(p, {plain(qs(GeneratorSettings::info(Gs::MaxRunsThousands).caption), QStringLiteral("Label55")),
+                sp(Gs::MaxRunsThousands), plain(qs("Tausend"), QStringLiteral("Label56"))},
+            false);
+        auto* note = plain(qs("Sie können versuchen die Berechnungsläufe zu erhöhen, falls mit Ihren Einstellungen nicht "
+                              "alle Reihen berechnet werden konnten. "),
+                           QStringLiteral("GeneralNote1"));
+        note->setWordWrap(true);
+        line(p, note);
+        row(p, {cb(Gs::PreferredOnly)});
+        row(p, {cb(Gs::ShowNumberList)});
+        finish(p, "Allgemein");
+    }
+}
+
+void GeneratorPage::syncFromModel() {
+    const auto& s = model_.Settings;
+    QAbstractButton* radioOn = nullptr;
+    bool radioWrong = false;
+    for (const auto& f : GeneratorSettings::table()) {
+        const std::size_t i = idx(f.id);
+        if (QAbstractButton* b = buttons_[i]) {
+            const bool want = s.on(f.id);
+            if (f.kind == GsKind::Radio) {
+                if (want && !radioOn)
+                    radioOn = b;
+                if (b->isChecked() != want)
+                    radioWrong = true;
+            } else if (b->isChecked() != want) {
+                const QSignalBlocker block(b);
+                b->setChecked(want);
+            }
+        } else if (QSpinBox* sp = spins_[i]) {
+            const QSignalBlocker block(sp);
+            if (sp->minimum() != s.minOf(f.id) || sp->maximum() != s.maxOf(f.id))
+                sp->setRange(s.minOf(f.id), s.maxOf(f.id));
+            if (sp->value() != s.get(f.id))
+                sp->setValue(s.get(f.id));
+        }
+    }
+    if (radioWrong) {
+        // An exclusive group never lets the last button go off by itself.
+        megaBallGroup_->setExclusive(false);
+        for (QAbstractButton* b : megaBallGroup_->buttons()) {
+            const QSignalBlocker block(b);
+            b->setChecked(b == radioOn);
+        }
+        megaBallGroup_->setExclusive(true);
+    }
+}
+
+void GeneratorPage::boolChanged(Gs f, bool on) {
+    model_.Settings.set(f, on ? 1 : 0);
+    if (GeneratorSettings::info(f).kind == GsKind::Radio)
+        syncFromModel();
+}
+
+void GeneratorPage::spinChanged(Gs f, int value) {
+    auto& s = model_.Settings;
+    // UpDown7Changing fires before the position moves: LaufMax follows the old position.
+    if (f == Gs::MaxRunsThousands)
+        model_.LaufMax = s.get(f) * 1000;
+    s.set(f, value);
+    keepBounds(f);
+    syncFromModel();
+}
+
+void GeneratorPage::keepBounds(Gs changed) {
+    auto& s = model_.Settings;
+    auto lo = [](Gs f) { return GeneratorSettings::info(f).min; };
+    auto hi = [](Gs f) { return GeneratorSettings::info(f).max; };
+    // The field that moved is bounded by its partner first, then the partner by it:
+    // raising MinOverlap stops at MaxOverlap instead of pushing MaxOverlap up.
+    constexpr int kEvenOddBound = 6; // six, not five: 6 can be set and then no tip passes
+    switch (changed) {
+    case Gs::MinOverlap:
+        s.setRange(Gs::MinOverlap, lo(Gs::MinOverlap), s.get(Gs::MaxOverlap));
+        s.setRange(Gs::MaxOverlap, s.get(Gs::MinOverlap), hi(Gs::MaxOverlap));
+        break;
+    case Gs::MaxOverlap:
+        s.setRange(Gs::MaxOverlap, s.get(Gs::MinOverlap), hi(Gs::MaxOverlap));
+        s.setRange(Gs::MinOverlap, lo(Gs::MinOverlap), s.get(Gs::MaxOverlap));
+        break;
+    case Gs::MinEven:
+        s.setRange(Gs::MinEven, lo(Gs::MinEven), kEvenOddBound - s.get(Gs::MinOdd));
+        s.setRange(Gs::MinOdd, lo(Gs::MinOdd), kEvenOddBound - s.get(Gs::MinEven));
+        break;
+    case Gs::MinOdd:
+        s.setRange(Gs::MinOdd, lo(Gs::MinOdd), kEvenOddBound - s.get(Gs::MinEven));
+        s.setRange(Gs::MinEven, lo(Gs::MinEven), kEvenOddBound - s.get(Gs::MinOdd));
+        break;
+    default:
+        break;
+    }
+}
+
+void GeneratorPage::command(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const std::exception& e) {
+        QMessageBox::critical(this, QApplication::applicationDisplayName(), QString::fromStdString(e.what()));
+    }
+    model_.changed();
+}
