@@ -434,7 +434,8 @@ QWidget* TForm1::buildTipPage() {
         w.sum->setMinimumWidth(w.sum->fontMetrics().horizontalAdvance(QStringLiteral("0000")));
         grid->addWidget(w.sum, r - 1, 9);
         w.hit = plainLabel(rowsBox, TipSet::hitName(r));
-        w.hit->setMinimumWidth(w.hit->fontMetrics().horizontalAdvance(QStringLiteral("5 + MB ")));
+        w.hit->setIndent(8);
+        w.hit->setMinimumWidth(w.hit->fontMetrics().horizontalAdvance(QStringLiteral("5 + MB ")) + 8);
         grid->addWidget(w.hit, r - 1, 10);
         const QString editHint =
             (r >= 5 && r <= 8)

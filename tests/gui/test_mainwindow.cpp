@@ -1,0 +1,381 @@
+// The main window as the user meets it: start-up, navigation, the tip rows,
+// the chart, hints, failures, scaling and a stop click during a run.
+#include <QApplication>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QDateEdit>
+#include <QDialog>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStackedBarSeries>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QValueAxis>
+#include <QtTest>
+
+#include <filesystem>
+#include <memory>
+
+#include "../core/TestSupport.h"
+#include "DarovAduzez.h"
+#include "LoEingab.h"
+#include "QtPlatform.h"
+#include "Zahlenwahl.h"
+
+using rz::test::rec;
+
+namespace {
+
+// One program run in its own temporary folder, with scripted dialogs.
+struct Program {
+    rz::test::TempDir home;
+    rz::test::ScriptedPlatform platform;
+    rz::MainModel model;
+    std::unique_ptr<TForm1> form;
+
+    explicit Program(const std::vector<rz::DrawingRecord>* drawings) {
+        if (drawings)
+            rz::test::writeDatabase(home.file("Ruvuzevodare.dat"), *drawings);
+        platform.attach(model);
+        form = startProgram(model, home.str(), nullptr);
+    }
+    ~Program() { form.reset(); }
+
+    template <typename T>
+    T* widget(const char* name) const {
+        T* w = form->findChild<T*>(QLatin1String(name));
+        if (!w)
+            qFatal("no widget %s", name);
+        return w;
+    }
+    QString labelText(const char* name) const { return widget<QLabel>(name)->text(); }
+    void click(const char* name) const { QTest::mouseClick(widget<QAbstractButton>(name), Qt::LeftButton); }
+};
+
+const std::vector<rz::DrawingRecord> kThreeDrawings = {
+    rec(2019, 10, 15, {2, 11, 20, 38, 61}, 3),
+    rec(2019, 10, 18, {5, 12, 33, 41, 70}, 7),
+    rec(2019, 10, 22, {8, 19, 27, 44, 66}, 21),
+};
+
+QColor textColour(const QWidget* w) { return w->palette().color(QPalette::WindowText); }
+// Bars per set: every set holds one value per key.
+int barCount(const QStackedBarSeries* series) {
+    return series->barSets().isEmpty() ? 0 : static_cast<int>(series->barSets().front()->count());
+}
+
+QColor baseColour(const QWidget* w) { return w->palette().color(QPalette::Base); }
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void startupOnEmptyHomeAsksForDataAndCreatesDatabase();
+    void previousAndNextStepThroughTheDrawings();
+    void rowLabelTogglesLockAndColour();
+    void typingIsCheckedOnEveryKeystroke_data();
+    void typingIsCheckedOnEveryKeystroke();
+    void leavingAFieldChecksTheRows();
+    void statisticsButtonsFillTheChart();
+    void hintStaysInStatusPanelUntilAnotherIsEntered();
+    void failingCommandEndsInMessageAndRestoresCursor();
+    void onlyAChangeOfHeightScalesTheContents();
+    void stopClickDuringRunReachesTheModel();
+};
+
+void MainWindowTest::startupOnEmptyHomeAsksForDataAndCreatesDatabase() {
+    Program p(nullptr);
+    QCOMPARE(p.platform.messages, std::vector<std::string>{"Lesen Sie zuerst die Daten der Ziehungen ein"});
+    const std::string db = p.home.file("Ruvuzevodare.dat");
+    QVERIFY(std::filesystem::exists(db));
+    QCOMPARE(std::filesystem::file_size(db), std::uintmax_t{0});
+
+    QCOMPARE(p.form->windowTitle(), QString::fromUtf8("Quendrals Kalvento for RuvuZevodare®"));
+    // Tabs in order; the message table's tab exists but is never shown.
+    auto* tabs = p.widget<QTabWidget>("PageControl1");
+    const QStringList names = {"TabSheet1", "TabSheet2", "TabSheet6", "TabSheet5", "TabSheet4", "TabSheet3"};
+    QCOMPARE(tabs->count(), names.size());
+    for (int i = 0; i < tabs->count(); ++i)
+        QCOMPARE(tabs->widget(i)->objectName(), names[i]);
+    QVERIFY(!tabs->isTabVisible(1));
+    // It holds the message table.
+    const QStringList memo = p.widget<QPlainTextEdit>("Memo2")->toPlainText().split('\n');
+    QCOMPARE(memo.size(), 62);
+    QCOMPARE(memo[43], QStringLiteral("Quersumme"));
+
+    // The secondary windows exist, hidden, in their creation order.
+    QStringList dialogs;
+    for (QObject* c : p.form->children())
+        if (auto* d = qobject_cast<QDialog*>(c))
+            dialogs << d->objectName();
+    QCOMPARE(dialogs, (QStringList{"TForm3", "TForm6", "TQCSForm"}));
+    QVERIFY(!p.form->form3()->isVisible() && !p.form->form6()->isVisible());
+}
+
+void MainWindowTest::previousAndNextStepThroughTheDrawings() {
+    Program p(&kThreeDrawings);
+    // Start-up shows the drawing current for today: the last one.
+    QCOMPARE(p.model.cur.Position, 2);
+    QVERIFY(p.labelText("Label35").contains("22.10.19"));
+
+    // Choose the middle drawing on the database tab.
+    p.widget<QDateEdit>("DateTimePicker1")->setDate(QDate(2019, 10, 18));
+    p.click("SpeedButton5");
+    QCOMPARE(p.model.cur.Position, 1);
+    QVERIFY(p.labelText("Label29").contains("18.10.19"));
+    QCOMPARE(p.labelText("Label35"), p.labelText("Label29"));
+    QCOMPARE(p.labelText("Label13"), QStringLiteral("Quersumme: 161"));
+
+    const struct {
+        const char* button;
+        int position;
+        const char* date;
+    } steps[] = {
+        {"SpeedButton7", 2, "22.10.19"}, {"SpeedButton7", 2, "22.10.19"}, {"SpeedButton6", 1, "18.10.19"},
+        {"SpeedButton6", 0, "15.10.19"}, {"SpeedButton6", 0, "15.10.19"},
+    };
+    for (const auto& s : steps) {
+        p.click(s.button);
+        QCOMPARE(p.model.cur.Position, s.position);
+        QVERIFY2(p.labelText("Label35").contains(s.date), qPrintable(p.labelText("Label35")));
+        // The database tab's date follows the drawing shown.
+        QCOMPARE(p.widget<QDateEdit>("DateTimePicker1")->date().toString("dd.MM.yy"), QString(s.date));
+    }
+}
+
+void MainWindowTest::rowLabelTogglesLockAndColour() {
+    Program p(&kThreeDrawings);
+    auto* row1 = p.widget<ClickLabel>("Label28");
+    auto* row9 = p.widget<ClickLabel>("Label62");
+    const QColor normal = textColour(row1);
+    QVERIFY(normal != QColor(255, 0, 0));
+
+    QTest::mouseClick(row9, Qt::LeftButton);
+    QVERIFY(p.model.tips.row(9).Locked);
+    QCOMPARE(textColour(row9), QColor(255, 0, 0));
+    QCOMPARE(textColour(row1), normal);
+
+    QTest::mouseClick(row9, Qt::LeftButton);
+    QVERIFY(!p.model.tips.row(9).Locked);
+    QCOMPARE(textColour(row9), normal);
+}
+
+void MainWindowTest::typingIsCheckedOnEveryKeystroke_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("k");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("75 is rejected at its second digit") << "Edit1" << 1 << 1 << "75" << "";
+    QTest::newRow("leading zero disappears") << "Edit1" << 1 << 1 << "07" << "7";
+    QTest::newRow("zero empties at once, then 5") << "Edit44" << 7 << 2 << "05" << "5";
+    QTest::newRow("70 is the largest number") << "Edit78" << 12 << 5 << "70" << "70";
+    QTest::newRow("letters are no number") << "Edit2" << 1 << 2 << "x" << "";
+    QTest::newRow("MegaBall 25 stays") << "Edit6" << 1 << 6 << "25" << "25";
+    QTest::newRow("MegaBall 26 is too large") << "Edit61" << 9 << 6 << "26" << "";
+}
+
+void MainWindowTest::typingIsCheckedOnEveryKeystroke() {
+    QFETCH(QString, field);
+    QFETCH(int, row);
+    QFETCH(int, k);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    Program p(&kThreeDrawings);
+    auto* edit = p.widget<QLineEdit>(field.toLatin1().constData());
+    QTest::keyClicks(edit, typed);
+    QCOMPARE(edit->text(), shown);
+    QCOMPARE(QString::fromStdString(p.model.tips.get(row, k)), shown);
+    QCOMPARE(edit->cursorPosition(), static_cast<int>(shown.size()));
+}
+
+void MainWindowTest::leavingAFieldChecksTheRows() {
+    Program p(&kThreeDrawings);
+    p.widget<QDateEdit>("DateTimePicker1")->setDate(QDate(2019, 10, 18)); // 5 12 33 41 70, MegaBall 7
+    p.click("SpeedButton5");
+
+    const char* fields[] = {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6"};
+    const char* typed[] = {"70", "5", "9", "33", "1", "7"};
+    for (int i = 0; i < 6; ++i)
+        QTest::keyClicks(p.widget<QLineEdit>(fields[i]), typed[i]);
+    auto* edit6 = p.widget<QLineEdit>("Edit6");
+
+    // Another window taking the focus is no exit: nothing is checked yet.
+    QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(edit6, &away);
+    QCOMPARE(p.labelText("Label22"), QString());
+
+    QFocusEvent tab(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(edit6, &tab);
+    const char* sorted[] = {"1", "5", "9", "33", "70"};
+    for (int i = 0; i < 5; ++i)
+        QCOMPARE(p.widget<QLineEdit>(fields[i])->text(), QString(sorted[i]));
+    QCOMPARE(p.labelText("Label36"), QStringLiteral("118"));
+    QCOMPARE(p.labelText("Label22"), QStringLiteral("3 + MB"));
+    QCOMPARE(textColour(p.widget<QLabel>("Label22")), QColor(255, 0, 0));
+    const QColor green(0, 255, 0);
+    QVERIFY(baseColour(p.widget<QLineEdit>("Edit1")) != green); // 1
+    QCOMPARE(baseColour(p.widget<QLineEdit>("Edit2")), green);  // 5
+    QVERIFY(baseColour(p.widget<QLineEdit>("Edit3")) != green); // 9
+    QCOMPARE(baseColour(p.widget<QLineEdit>("Edit4")), green);  // 33
+    QCOMPARE(baseColour(p.widget<QLineEdit>("Edit5")), green);  // 70
+    QCOMPARE(baseColour(edit6), QColor(255, 0, 0));
+
+    // Clearing the rows gives the fields their normal colour back.
+    p.click("SpeedButton11");
+    QCOMPARE(p.widget<QLineEdit>("Edit2")->text(), QString());
+    QCOMPARE(baseColour(p.widget<QLineEdit>("Edit2")), QApplication::palette().color(QPalette::Base));
+    QCOMPARE(p.labelText("Label22"), QString());
+}
+
+void MainWindowTest::statisticsButtonsFillTheChart() {
+    Program p(&kThreeDrawings);
+    p.model.DateTimePicker2.setDate(rz::dayFromYmd(2019, 1, 1));
+    p.form->refreshFromModel();
+    QCOMPARE(p.widget<QDateEdit>("DateTimePicker2")->date(), QDate(2019, 1, 1));
+    auto* chartView = p.widget<QChartView>("Chart1");
+    auto* series = qobject_cast<QStackedBarSeries*>(chartView->chart()->series().value(0));
+    QVERIFY(series);
+
+    p.click("SpeedButton2"); // frequency
+    QCOMPARE(barCount(series), 70);
+    // Every key shows exactly one bar, in the colour of its table entry.
+    for (int i = 0; i < 70; ++i) {
+        const auto& e = p.model.chart.Entries[static_cast<std::size_t>(i)];
+        int bars = 0;
+        for (QBarSet* set : series->barSets()) {
+            if (set->at(i) != 0) {
+                ++bars;
+                QCOMPARE(set->color(), TForm1::toQColor(e.BarColour));
+                QCOMPARE(static_cast<int>(set->at(i)), e.Value);
+            }
+        }
+        QCOMPARE(bars, e.Value != 0 ? 1 : 0);
+    }
+    QCOMPARE(p.model.chart.Entries[1].BarColour, rz::Colour::Red); // 2 is prime
+    const QString title = p.labelText("ChartTitle");
+    QVERIFY2(title.startsWith("Zahlenverteilung") && title.contains(": 3"), qPrintable(title));
+    auto* axis = qobject_cast<QValueAxis*>(chartView->chart()->axes(Qt::Vertical).value(0));
+    QVERIFY(axis);
+    QCOMPARE(axis->min(), 0.0);
+    QCOMPARE(axis->max(), 1.0);
+
+    // The MegaBall table has 25 bars; the overdue table brings the chart tab forward.
+    auto* tabs = p.widget<QTabWidget>("PageControl1");
+    tabs->setCurrentIndex(0);
+    p.click("SpeedButton20");
+    QCOMPARE(barCount(series), 25);
+    tabs->setCurrentIndex(4);
+    p.click("Button5");
+    QCOMPARE(barCount(series), 70);
+    QCOMPARE(tabs->currentWidget()->objectName(), QStringLiteral("TabSheet5"));
+    QCOMPARE(p.labelText("ChartTitle"), QString::fromStdString(p.model.msg(26)));
+}
+
+void MainWindowTest::hintStaysInStatusPanelUntilAnotherIsEntered() {
+    Program p(&kThreeDrawings);
+    auto enter = [](QWidget* w) {
+        QEvent e(QEvent::Enter);
+        QApplication::sendEvent(w, &e);
+    };
+    auto leave = [](QWidget* w) {
+        QEvent e(QEvent::Leave);
+        QApplication::sendEvent(w, &e);
+    };
+    auto* clear = p.widget<QWidget>("SpeedButton11");
+    enter(clear);
+    QCOMPARE(p.labelText("StatusPanel1"), QStringLiteral("Löschen aller Tipps"));
+    QCOMPARE(p.model.StatusPanel[1], std::string("Löschen aller Tipps"));
+    leave(clear);
+    enter(p.widget<QWidget>("Edit1")); // no hint
+    QCOMPARE(p.labelText("StatusPanel1"), QStringLiteral("Löschen aller Tipps"));
+    enter(p.widget<QWidget>("Label64"));
+    QCOMPARE(p.labelText("StatusPanel1"), QStringLiteral("Ist \"Tipp\" rot, wird diese Reihe nicht neu berechnet!"));
+    enter(p.widget<QWidget>("SpeedButton5"));
+    QCOMPARE(p.labelText("StatusPanel1"), QStringLiteral("Bewertung des Tipps für die Ziehung des gewählten Datums"));
+}
+
+void MainWindowTest::failingCommandEndsInMessageAndRestoresCursor() {
+    Program p(&kThreeDrawings);
+    p.platform.messages.clear();
+    std::filesystem::remove(p.home.file("Ruvuzevodare.dat"));
+    p.click("SpeedButton6"); // the step has no existence test
+    QCOMPARE(p.platform.messages.size(), std::size_t{1});
+    QVERIFY2(p.platform.messages[0].find("Ruvuzevodare.dat") != std::string::npos, p.platform.messages[0].c_str());
+
+    p.click("SpeedButton2"); // a statistics routine fails while busy
+    QCOMPARE(p.platform.messages.size(), std::size_t{2});
+    QVERIFY(!p.model.busy);
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    QVERIFY(p.form->isEnabled());
+}
+
+void MainWindowTest::onlyAChangeOfHeightScalesTheContents() {
+    Program p(&kThreeDrawings);
+    p.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(p.form.get()));
+    auto* tabs = p.widget<QTabWidget>("PageControl1");
+    const int px = tabs->font().pixelSize();
+    const int h = p.form->height();
+    QCOMPARE(h, p.form->designedHeight());
+
+    const int wider = p.form->width() + 150;
+    p.form->resize(wider, h);
+    QTRY_COMPARE(p.form->width(), wider);
+    QCOMPARE(tabs->font().pixelSize(), px);
+    QCOMPARE(p.form->contentScale(), 1.0);
+
+    p.form->resize(p.form->width(), 2 * h);
+    QTRY_COMPARE(p.form->height(), 2 * h);
+    QCOMPARE(p.form->groesse(), 2 * h);
+    QCOMPARE(tabs->font().pixelSize(), 2 * px);
+    QCOMPARE(p.widget<QLineEdit>("Edit1")->font().pixelSize(), 2 * px);
+
+    p.form->resize(p.form->width(), h);
+    QTRY_COMPARE(p.form->height(), h);
+    QCOMPARE(tabs->font().pixelSize(), px);
+}
+
+void MainWindowTest::stopClickDuringRunReachesTheModel() {
+    Program p(&kThreeDrawings);
+    // The Qt event service, everything else scripted.
+    QtPlatform qt;
+    qt.attachWindows(p.form.get(), nullptr);
+    p.model.setPlatform(&p.platform, &p.platform, &p.platform, &qt);
+    // A rule no tip can pass keeps the run going until it is stopped.
+    p.model.Settings.set(rz::Gs::MaxRunsThousands, 30000);
+    p.model.Settings.set(rz::Gs::MinEvenEnabled, 1);
+    p.model.Settings.set(rz::Gs::MinEven, 6);
+    p.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(p.form.get()));
+
+    auto* button = p.widget<QPushButton>("BitBtn4");
+    const QString idle = button->text();
+    QString captionDuringRun;
+    bool runningDuringRun = false;
+    QTimer::singleShot(150, [&] {
+        captionDuringRun = button->text();
+        runningDuringRun = p.model.Berechnunglaeuft;
+        QTest::mouseClick(button, Qt::LeftButton);
+    });
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(button, Qt::LeftButton); // returns when the run has ended
+    QVERIFY(clock.elapsed() < 20000);
+
+    QCOMPARE(captionDuringRun, QStringLiteral("Stoppen"));
+    QVERIFY(runningDuringRun);
+    QVERIFY(!p.model.Berechnunglaeuft);
+    QVERIFY(p.model.RunCounter > 0 && p.model.RunCounter < p.model.LaufMax);
+    QCOMPARE(button->text(), idle);
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    p.model.setPlatform(&p.platform, &p.platform, &p.platform, &p.platform);
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "test_mainwindow.moc"
