@@ -354,6 +354,7 @@ void GeneratorPage::buildPages() {
         auto* content = new QWidget;
         content->setObjectName(QStringLiteral("TabSheet_") + qs(title).remove(' '));
         auto* v = new QVBoxLayout(content);
+        v->setContentsMargins(6, 6, 6, 6);
         v->setSpacing(4);
         area->setWidget(content);
         pages_->addTab(area, qs(title));
@@ -412,20 +413,23 @@ void GeneratorPage::buildPages() {
                            QStringLiteral("StatHeader2"));
         note->setWordWrap(true);
         line(p, note);
-        row(p, {cb(Gs::PreferFrequent), sp(Gs::PreferFrequentPercent), percent(), nullptr,
-                tool("SpeedButton26", qs("Häufigkeit"), qs("Verteilung der gezogenen Zahlen im Diagramm anzeigen"),
-                     [this] { model_.SpeedButton26Click(); })});
-        row(p, {cb(Gs::PreferOverdue), sp(Gs::PreferOverduePercent), percent(), nullptr,
-                tool("SpeedButton22", qs("Ausstehende"), qs("Die am längsten ausstehenden Zahlen im Diagramm anzeigen"),
-                     [this] { model_.Button5Click(); })});
+        row(p, {cb(Gs::PreferFrequent), sp(Gs::PreferFrequentPercent), percent()});
+        row(p, {cb(Gs::PreferOverdue), sp(Gs::PreferOverduePercent), percent()});
         row(p, {cb(Gs::PreferRare), sp(Gs::PreferRarePercent), percent()});
-        row(p, {cb(Gs::PreferPairs), cb(Gs::PairsRarest), nullptr,
-                tool("SpeedButton23", qs("2x"), qs("Paarbildung im Diagramm anzeigen"), [this] { model_.Label89Click(); })});
-        row(p, {cb(Gs::PreferTriples), cb(Gs::TriplesRarest), nullptr,
-                tool("SpeedButton24", qs("3x"), qs("Dreiergruppen im Diagramm anzeigen"), [this] { model_.Label91Click(); })});
-        row(p, {cb(Gs::PreferQuads), cb(Gs::QuadsRarest), nullptr,
-                tool("SpeedButton25", qs("4x"), qs("Vierergruppen im Diagramm anzeigen"), [this] { model_.Label90Click(); })});
+        row(p, {cb(Gs::PreferPairs), cb(Gs::PairsRarest)});
+        row(p, {cb(Gs::PreferTriples), cb(Gs::TriplesRarest)});
+        row(p, {cb(Gs::PreferQuads), cb(Gs::QuadsRarest)});
         row(p, {cb(Gs::PreferNeighbours)});
+        row(p,
+            {plain(qs("Diagramm:")),
+             tool("SpeedButton26", qs("Häufigkeit"), qs("Verteilung der gezogenen Zahlen im Diagramm anzeigen"),
+                  [this] { model_.SpeedButton26Click(); }),
+             tool("SpeedButton22", qs("Ausstehende"), qs("Die am längsten ausstehenden Zahlen im Diagramm anzeigen"),
+                  [this] { model_.Button5Click(); }),
+             tool("SpeedButton23", qs("2x"), qs("Paarbildung im Diagramm anzeigen"), [this] { model_.Label89Click(); }),
+             tool("SpeedButton24", qs("3x"), qs("Dreiergruppen im Diagramm anzeigen"), [this] { model_.Label91Click(); }),
+             tool("SpeedButton25", qs("4x"), qs("Vierergruppen im Diagramm anzeigen"), [this] { model_.Label90Click(); })},
+            false);
         finish(p, "Statistisch");
     }
 
@@ -459,7 +463,8 @@ void GeneratorPage::buildPages() {
         row(p, {gaps(sums, {Gs::SumMin, Gs::SumMax})}, false);
         auto* l88 = link("Label88", qs("Die Quersummerverteilung der vergangenen Ziehungen sehen Sie im Diagramm unter QS  "),
                          qs("Verteilung der Quersummen im Diagramm anzeigen"), [this] { model_.Label88Click(); });
-        row(p, {l88}, false);
+        l88->setWordWrap(true);
+        line(p, l88);
         row(p, {cb(Gs::MinPrimesEnabled), sp(Gs::MinPrimes)});
         row(p, {cb(Gs::MinEvenEnabled), sp(Gs::MinEven)});
         row(p, {cb(Gs::MinOddEnabled), sp(Gs::MinOdd)});
@@ -468,13 +473,18 @@ void GeneratorPage::buildPages() {
         auto* groups = new QHBoxLayout;
         groups->setSpacing(0);
         groups->addWidget(link("Label89", qs("Die Paare, "), qs("Paarbildung der vergangenen Ziehungen im Diagramm anzeigen"),
-                               [this] { model_.Label89Click(); }));
+                               [this] { model_.Label89Click(); }),
+                          0, Qt::AlignTop);
         groups->addWidget(link("Label91", qs("Dreier, "), qs("Dreiergruppen der vergangenen Ziehungen im Diagramm anzeigen"),
-                               [this] { model_.Label91Click(); }));
-        groups->addWidget(link("Label90", qs("Vierer der vergangenen Ziehungen sehen Sie im Diagramm unter 2x, 3x, 4x"),
-                               qs("Vierergruppen der vergangenen Ziehungen im Diagramm anzeigen"),
-                               [this] { model_.Label90Click(); }));
-        groups->addStretch(1);
+                               [this] { model_.Label91Click(); }),
+                          0, Qt::AlignTop);
+        groups->addWidget(link("Label90", qs("Vierer"), qs("Vierergruppen der vergangenen Ziehungen im Diagramm anzeigen"),
+                               [this] { model_.Label90Click(); }),
+                          0, Qt::AlignTop);
+        auto* rest = plain(qs(" der vergangenen Ziehungen sehen Sie im Diagramm unter 2x, 3x und 4x"),
+                           QStringLiteral("GroupsNote1"));
+        rest->setWordWrap(true);
+        groups->addWidget(rest, 1, Qt::AlignTop);
         p.v->addLayout(groups);
         finish(p, "Mathematisch");
     }
@@ -486,24 +496,19 @@ void GeneratorPage::buildPages() {
         auto* frame = new QGroupBox(qs("Megaball Option"));
         frame->setObjectName(QStringLiteral("GroupBox1"));
         auto* fv = new QVBoxLayout(frame);
-        auto frameRow = [&](QWidget* a, QWidget* b) {
-            auto* h = new QHBoxLayout;
-            h->addWidget(a);
-            placed.append(a);
-            h->addStretch(1);
-            if (b)
-                h->addWidget(b);
-            fv->addLayout(h);
-        };
-        frameRow(cb(Gs::MegaBallRandom), nullptr);
-        frameRow(cb(Gs::MegaBallRarest),
-                 tool("Superselten", qs("Megaball"), qs("Häufigkeit der Megaball Zahlen im Diagramm anzeigen"),
-                      [this] { model_.SuperseltenClick(); }));
-        frameRow(cb(Gs::MegaBallLongestOutstanding),
-                 tool("SuperAus", qs("Megaball offen"), qs("Ausstehende Megaball Zahlen im Diagramm anzeigen"),
-                      [this] { model_.SuperAusClick(); }));
+        for (Gs f : {Gs::MegaBallRandom, Gs::MegaBallRarest, Gs::MegaBallLongestOutstanding}) {
+            fv->addWidget(cb(f));
+            placed.append(cb(f));
+        }
         line(p, frame);
         row(p, {cb(Gs::MegaBallExcludeRecentEnabled), sp(Gs::MegaBallExcludeRecent)});
+        row(p,
+            {plain(qs("Diagramm:")),
+             tool("Superselten", qs("Megaball"), qs("Häufigkeit der Megaball Zahlen im Diagramm anzeigen"),
+                  [this] { model_.SuperseltenClick(); }),
+             tool("SuperAus", qs("Megaball offen"), qs("Ausstehende Megaball Zahlen im Diagramm anzeigen"),
+                  [this] { model_.SuperAusClick(); })},
+            false);
         finish(p, "MegaBall");
     }
 

@@ -42,6 +42,7 @@ Zahlenwahl::Zahlenwahl(rz::MainModel& model, QWidget* parent) : QDialog(parent),
         auto* box = new QCheckBox(QString::number(n), this);
         box->setObjectName(QStringLiteral("CheckBox%1").arg(n));
         box->setAutoFillBackground(true);
+        box->setBackgroundRole(QPalette::Window); // a check box fills with Button otherwise
         box->setMinimumWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("00")) + 28);
         connect(box, &QCheckBox::clicked, this, [this, n](bool on) { boxClicked(n, on); });
         grid->addWidget(box, (n - 1) / kColumns, (n - 1) % kColumns);

@@ -215,7 +215,8 @@ void TestGeneratorPage::megaBallModeIsExclusive() {
     QApplication::processEvents();
     const Gs modes[] = {Gs::MegaBallRandom, Gs::MegaBallRarest, Gs::MegaBallLongestOutstanding};
     for (Gs chosen : {Gs::MegaBallLongestOutstanding, Gs::MegaBallRarest, Gs::MegaBallRandom, Gs::MegaBallRarest}) {
-        QTest::mouseClick(button(page, chosen), Qt::LeftButton);
+        QAbstractButton* b = button(page, chosen);
+        QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
         for (Gs m : modes) {
             QCOMPARE(model.Settings.on(m), m == chosen);
             QCOMPARE(button(page, m)->isChecked(), m == chosen);
