@@ -711,15 +711,26 @@ void TForm1::refreshChart() {
         series_->append(set);
     }
 
-    // Horizontal axis: the keys, every key when there are few, else every fifth.
+    // Horizontal axis: the keys; every key when there are few, else the
+    // multiples of a round step that leaves room for each label.
     const QStringList old = axisX_->categoriesLabels();
     for (const QString& l : old)
         axisX_->remove(l);
     const int n = static_cast<int>(t.Entries.size());
+    int labelStep = 1;
+    if (n > 26) {
+        for (int step : {5, 10, 20, 25, 50, 100, 200, 500}) {
+            labelStep = step;
+            if (n / step <= 15)
+                break;
+        }
+    }
     axisX_->setStartValue(-0.5);
     for (int i = 0; i < n; ++i) {
         const int key = t.Entries[static_cast<std::size_t>(i)].Key;
-        if (n <= 26 || key % 5 == 0 || i == 0)
+        // The first key too, when the next labelled one is not too close.
+        const bool first = i == 0 && labelStep <= 5 && labelStep - key % labelStep >= 3;
+        if (key % labelStep == 0 || first)
             axisX_->append(QString::number(key), i);
     }
     axisX_->setRange(-0.5, std::max(0, n) - 0.5);
