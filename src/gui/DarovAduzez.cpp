@@ -589,10 +589,9 @@ QWidget* TForm1::buildChartPage() {
     v->setSpacing(4);
 
     QFrame* panel6 = panel(page, "Panel6");
-    auto* bar = new QGridLayout(panel6);
+    auto* bar = new QHBoxLayout(panel6);
     bar->setContentsMargins(4, 2, 4, 2);
-    bar->setHorizontalSpacing(3);
-    bar->setVerticalSpacing(2);
+    bar->setSpacing(8);
     struct ChartButton {
         const char* name;
         const char* caption;
@@ -610,26 +609,45 @@ QWidget* TForm1::buildChartPage() {
         {"SpeedButton21", "Megaball offen", "MegaBall-Zahlen, die am längsten nicht gezogen wurden",
          &rz::MainModel::Button8Click},
     };
-    int col = 0;
+    // Two lines of statistics buttons: the main numbers, then overdue and MegaBall.
+    auto* buttonLines = new QVBoxLayout;
+    buttonLines->setSpacing(2);
+    auto* line = new QHBoxLayout;
+    line->setSpacing(3);
+    int count = 0;
     for (const ChartButton& b : buttons) {
+        if (count++ == 5) {
+            line->addStretch(1);
+            buttonLines->addLayout(line);
+            line = new QHBoxLayout;
+            line->setSpacing(3);
+        }
         QToolButton* tb = speedButton(panel6, b.name, QString::fromUtf8(b.caption), QString::fromUtf8(b.hint));
         const auto handler = b.handler;
         connect(tb, &QToolButton::clicked, this, [this, handler] { command([this, handler] { (model_.*handler)(); }); });
-        bar->addWidget(tb, 0, col++);
+        line->addWidget(tb);
     }
-    bar->setColumnStretch(col++, 1);
+    line->addStretch(1);
+    buttonLines->addLayout(line);
+    bar->addLayout(buttonLines, 1);
+
+    auto* right = new QGridLayout;
+    right->setHorizontalSpacing(4);
+    right->setVerticalSpacing(2);
     dateTimePicker2_ = datePicker(panel6, "DateTimePicker2");
     dateTimePicker2_->setToolTip(QStringLiteral("Erste Ziehung der Statistik"));
     connect(dateTimePicker2_, &QDateEdit::dateChanged, this, [this](const QDate& d) {
         if (!refreshing_)
             model_.DateTimePicker2.setDate(dayFromDate(d));
     });
-    bar->addWidget(plainLabel(panel6, "Label73", QStringLiteral("ab")), 0, col++);
-    bar->addWidget(dateTimePicker2_, 0, col++);
+    right->addWidget(plainLabel(panel6, "Label73", QStringLiteral("ab")), 0, 0);
+    right->addWidget(dateTimePicker2_, 0, 1);
     QToolButton* save = speedButton(panel6, "ChartSave", QStringLiteral("PNG…"),
                                     QStringLiteral("Diagramm als PNG-Bild speichern"), QStyle::SP_DialogSaveButton);
+    save->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     connect(save, &QToolButton::clicked, this, [this] { command([this] { saveChart(); }); });
-    bar->addWidget(save, 0, col++);
+    right->addWidget(save, 1, 1);
+    bar->addLayout(right);
     v->addWidget(panel6);
 
     chartArea_ = new QWidget(page);
