@@ -83,6 +83,7 @@ private slots:
     void leavingAFieldChecksTheRows();
     void statisticsButtonsFillTheChart();
     void hintStaysInStatusPanelUntilAnotherIsEntered();
+    void makerPanelsAndLinkLabelsOpenTheirAddresses();
     void failingCommandEndsInMessageAndRestoresCursor();
     void onlyAChangeOfHeightScalesTheContents();
     void stopClickDuringRunReachesTheModel();
@@ -107,6 +108,12 @@ void MainWindowTest::startupOnEmptyHomeAsksForDataAndCreatesDatabase() {
     const QStringList memo = p.widget<QPlainTextEdit>("Memo2")->toPlainText().split('\n');
     QCOMPARE(memo.size(), 62);
     QCOMPARE(memo[43], QStringLiteral("Quersumme"));
+
+    // Every row has its hidden seventh field beside the six visible ones.
+    for (int r = 1; r <= rz::TipSet::kRows; ++r) {
+        QVERIFY(p.widget<QLineEdit>(rz::TipSet::fieldName(r, 6))->isVisibleTo(p.form.get()));
+        QVERIFY(!p.widget<QLineEdit>(rz::TipSet::fieldName(r, 7))->isVisibleTo(p.form.get()));
+    }
 
     // The secondary windows exist, hidden, in their creation order.
     QStringList dialogs;
@@ -298,6 +305,21 @@ void MainWindowTest::hintStaysInStatusPanelUntilAnotherIsEntered() {
     QCOMPARE(p.labelText("StatusPanel1"), QStringLiteral("Ist \"Tipp\" rot, wird diese Reihe nicht neu berechnet!"));
     enter(p.widget<QWidget>("SpeedButton5"));
     QCOMPARE(p.labelText("StatusPanel1"), QStringLiteral("Bewertung des Tipps für die Ziehung des gewählten Datums"));
+}
+
+void MainWindowTest::makerPanelsAndLinkLabelsOpenTheirAddresses() {
+    Program p(&kThreeDrawings);
+    const char* labels[] = {"Label43", "Label44", "Label52", "Label53", "Label54"};
+    for (const char* name : labels)
+        QTest::mouseClick(p.widget<QLabel>(name), Qt::LeftButton);
+    QCOMPARE(p.platform.opened.size(), std::size_t{5});
+    QCOMPARE(p.platform.opened[0], std::string(kMakerSite));
+    QCOMPARE(p.platform.opened[1], std::string(kMakerSite));
+    for (int i = 2; i < 5; ++i) {
+        // A link label opens the address it shows.
+        QCOMPARE(QString::fromStdString(p.platform.opened[static_cast<std::size_t>(i)]), p.labelText(labels[i]));
+        QVERIFY(p.labelText(labels[i]).startsWith("https://"));
+    }
 }
 
 void MainWindowTest::failingCommandEndsInMessageAndRestoresCursor() {
