@@ -736,8 +736,8 @@ void TForm1::refreshChart() {
         axisX_->remove(l);
     const int n = static_cast<int>(t.Entries.size());
     int labelStep = 1;
-    if (n > 26) {
-        for (int step : {5, 10, 20, 25, 50, 100, 200, 500}) {
+    if (n > 12) {
+        for (int step : {2, 5, 10, 20, 25, 50, 100, 200, 500}) {
             labelStep = step;
             if (n / step <= 15)
                 break;
