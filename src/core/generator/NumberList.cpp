@@ -1,6 +1,8 @@
 // The number selection list: random pick, closing, and the list file.
 #include "generator/NumberList.h"
 
+#include "common/TextFile.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
@@ -73,46 +75,27 @@ void NumberList::FormClose() {
 }
 
 void NumberList::saveToFile(const std::string& path) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
-        throw IoError("Cannot create \"" + path + "\": " + systemErrorText(errno));
+    // A checked box without a weight is written, and from then on shown, as "1";
+    // a file that cannot be written changes no weight.
+    std::string content;
     for (int n = 1; n <= boxesInUse(MaxZahl); ++n) {
-        Box& b = box(n);
-        if (b.checked) {
-            if (b.weight.empty())
-                b.weight.assign(1, '1');
-            out << b.weight;
-        }
-        out << "\r\n";
+        const Box& b = box(n);
+        if (b.checked)
+            content += b.weight.empty() ? std::string("1") : b.weight;
+        content += "\r\n";
     }
-    out.close();
-    if (!out)
-        throw IoError("Cannot write \"" + path + "\": " + systemErrorText(errno));
+    writeWholeFile(path, content);
+    for (int n = 1; n <= boxesInUse(MaxZahl); ++n)
+        if (box(n).checked && box(n).weight.empty())
+            box(n).weight.assign(1, '1');
 }
 
 void NumberList::loadFromFile(const std::string& path) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
-        throw IoError("Cannot open \"" + path + "\": " + systemErrorText(EISDIR));
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw IoError("Cannot open \"" + path + "\": " + systemErrorText(errno));
-    // A line ends at CR LF, LF or a lone CR; lines after the last box are ignored.
+    TextLineReader reader(path);
+    // Lines after the last box are ignored; a missing line reads as empty.
     for (int n = 1; n <= boxesInUse(MaxZahl); ++n) {
         std::string line;
-        std::istream::int_type c;
-        while ((c = in.get()) != std::istream::traits_type::eof()) {
-            if (c == '\n')
-                break;
-            if (c == '\r') {
-                if (in.peek() == '\n')
-                    in.get();
-                break;
-            }
-            line.push_back(static_cast<char>(c));
-        }
-        if (in.bad())
-            throw IoError("Cannot read \"" + path + "\": " + systemErrorText(errno));
+        reader.readLine(line);
         Box& b = box(n);
         if (line.empty()) {
             b.checked = false;

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "common/Text.h"
+#include "common/TextFile.h"
 #include "database/DrawingDatabase.h"
 
 namespace rz {
@@ -97,42 +98,15 @@ void TipSet::WriteTipFile(const std::string& path) const {
         }
         content += "\r\n";
     }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
-        throw IoError("Cannot create \"" + path + "\": " + systemErrorText(errno));
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
-    out.close();
-    if (!out)
-        throw IoError("Cannot write \"" + path + "\": " + systemErrorText(errno));
+    writeWholeFile(path, content);
 }
 
 void TipSet::ReadTipFile(const std::string& path) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
-        throw IoError("Cannot open \"" + path + "\": " + systemErrorText(EISDIR));
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw IoError("Cannot open \"" + path + "\": " + systemErrorText(errno));
-    // A line ends at CR LF, LF or a lone CR; a missing line reads as empty.
-    auto readLine = [&in](std::string& line) {
-        line.clear();
-        std::istream::int_type c;
-        while ((c = in.get()) != std::istream::traits_type::eof()) {
-            if (c == '\n')
-                return;
-            if (c == '\r') {
-                if (in.peek() == '\n')
-                    in.get();
-                return;
-            }
-            line.push_back(static_cast<char>(c));
-        }
-    };
+    TextLineReader reader(path);
+    // A missing line reads as empty.
     for (int r = 1; r <= kRows; ++r) {
         std::string line;
-        readLine(line);
-        if (in.bad())
-            throw IoError("Cannot read \"" + path + "\": " + systemErrorText(errno));
+        reader.readLine(line);
         const auto f = splitTipLine(line);
         for (int k = 1; k <= kFields; ++k)
             set(r, k, f[static_cast<std::size_t>(k)]);
