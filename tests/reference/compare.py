@@ -1,0 +1,481 @@
+#!/usr/bin/env python3
+"""Compare ruvuzevodare-cli with the Python model in reference.py.
+
+Runs `stats KIND` over many date windows and `generate` over many seeds, settings,
+windows and locked rows, on a real drawing history, and prints every case in which the
+program and the model disagree, with the command that reproduces it.
+
+    tests/reference/compare.py --cli build/bin/ruvuzevodare-cli --csv HISTORY.csv
+    tests/reference/compare.py --cli build/bin/ruvuzevodare-cli --db Ruvuzevodare.dat
+
+Options:
+    --cli PATH       the command-line program (default build/bin/ruvuzevodare-cli)
+    --db PATH        an existing drawing database to use
+    --csv PATH       a history CSV; it is imported into a temporary database with the CLI
+    --cases N        number of random generate cases besides the fixed ones (default 400)
+    --rng N          seed of the case generator (default 1)
+    --only KIND      "stats" or "generate"
+    --jobs N         parallel workers (default 2)
+    --show N         show at most N differences in full (default 20)
+    --no-synthetic   skip the second history, made up here, that mixes in drawings of
+                     older game formats (numbers up to 75, MegaBalls up to 52)
+    --keep           keep the temporary databases (their folder is printed)
+
+Exit status 0 when everything agrees, 1 when a difference was found.
+"""
+import argparse
+import collections
+import concurrent.futures
+import difflib
+import os
+import random
+import shlex
+import subprocess
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import reference  # noqa: E402
+
+STAT_KINDS = ["frequency", "overdue", "megaball", "megaball-overdue",
+              "pairs", "triples", "quads", "sums"]
+
+# Window ends: on drawings, between drawings, before the first and after the last
+# drawing, at the changes of the game format, and the default (today).
+STARTS = [None, "2002-05-17", "2002-05-16", "2002-05-21", "2005-06-21", "2010-01-01",
+          "2013-10-18", "2017-01-01", "2017-10-31", "2020-06-01", "2024-01-01",
+          "2025-04-08", "2026-07-31"]
+ENDS = [None, "2001-01-01", "2002-05-17", "2002-05-24", "2005-06-22", "2010-06-15",
+        "2013-10-19", "2017-10-28", "2017-11-03", "2019-06-01", "2020-06-02", "2022-05-10",
+        "2024-02-01", "2025-04-05", "2026-08-07", "2027-01-01"]
+
+WEIGHTING = ["Chekcbox1", "Chekcbox11", "Chekcbox6", "Chekcbox12", "Chekcbox7",
+             "Chekcbox13", "Chekcbox2", "Chekcbox14", "Chekcbox19", "Chekcbox15",
+             "Chekcbox29", "Chekcbox30"]
+NAMES = {"Chekcbox1": "PreferPairs", "Chekcbox11": "PairsRarest", "Chekcbox6": "PreferTriples",
+         "Chekcbox12": "TriplesRarest", "Chekcbox7": "PreferQuads", "Chekcbox13": "QuadsRarest",
+         "Chekcbox2": "PreferFrequent", "Chekcbox14": "PreferRare", "Chekcbox10": "PreferOverdue",
+         "Chekcbox19": "PreferNeighbours", "Chekcbox15": "PreferredOnly",
+         "Chekcbox29": "AvoidMonthNumbers", "Chekcbox30": "DampDateNumbers"}
+
+
+# ---------------------------------------------------------------- cases
+
+def window_args(start, end):
+    out = []
+    if start:
+        out += ["--start", start]
+    if end:
+        out += ["--end", end]
+    return out
+
+
+def stats_cases():
+    cases = []
+    for start in STARTS:
+        for end in ENDS:
+            for kind in STAT_KINDS:
+                cases.append(("stats", [kind] + window_args(start, end)))
+    rng = random.Random(7)
+    for _ in range(40):
+        a = "%04d-%02d-%02d" % (rng.randrange(2002, 2027), rng.randrange(1, 13), rng.randrange(1, 29))
+        b = "%04d-%02d-%02d" % (rng.randrange(2002, 2028), rng.randrange(1, 13), rng.randrange(1, 29))
+        for kind in STAT_KINDS:
+            cases.append(("stats", [kind] + window_args(a, b)))
+    return cases
+
+
+def gen(seed, start=None, end=None, sets=(), locks=()):
+    args = ["--seed", str(seed)] + window_args(start, end)
+    for s in sets:
+        args += ["--set", s]
+    for lk in locks:
+        args += ["--lock", lk]
+    return ("generate", args)
+
+
+def random_tip_line(rng):
+    nums = rng.sample(range(1, 71), 5)
+    return ",".join(str(n) for n in nums) + ",%d,%s" % (rng.randrange(1, 26),
+                                                        rng.choice(["", str(rng.randrange(1, 26))]))
+
+
+ODD_LOCKS = ["07,8,x,80,5,26,3", "1,2,3", "", "1,2,3,4,5,6,7,8", "5,5,9,20,30,7,",
+             "70,69,68,1,2,25,25", "3,4,5,20,40,9,", ",,,,,,", "12,,,,,,", "9,19,29,39,49,,",
+             "0,10,20,30,40,0,0"]
+
+
+def fixed_generate_cases():
+    cases = []
+    small = ["UpDown7=2"]
+    # defaults over windows and seeds
+    for i, (start, end) in enumerate([(None, None), ("2002-05-17", "2019-06-01"),
+                                      ("2010-01-01", "2013-10-19"), ("2017-01-01", "2024-02-01"),
+                                      ("2020-06-01", None), ("2025-04-08", "2026-08-07"),
+                                      ("2024-01-01", "2001-01-01"), ("2026-07-31", "2027-01-01")]):
+        for seed in (1, 123456789, 4294967295, -5):
+            cases.append(gen(seed + i, start, end, small + ["UpDown8=12"]))
+    # each weighting option alone, with the overdue weighting on and off
+    for opt in WEIGHTING + ["Chekcbox10"]:
+        for overdue in ("1", "0"):
+            for start, end in (("2002-05-17", "2017-11-03"), ("2017-01-01", None),
+                               ("2020-06-01", "2022-05-10")):
+                cases.append(gen(31, start, end, small + [opt + "=1", "Chekcbox10=" + overdue,
+                                                          "UpDown8=8"]))
+    # extreme percentages
+    for pct in ("5", "75", "0", "99"):
+        cases.append(gen(77, "2010-01-01", None, small + ["Chekcbox2=1", "Chekcbox14=1",
+                                                          "UpDown12=" + pct, "UpDown13=" + pct,
+                                                          "UpDown14=" + pct, "UpDown8=12"]))
+    # everything preferred at once (the pool may run full)
+    every = [o + "=1" for o in WEIGHTING if o not in ("Chekcbox29", "Chekcbox30")]
+    for start in ("2002-05-17", "2013-10-18", "2017-01-01", "2025-04-08"):
+        for pct in ("30", "75"):
+            cases.append(gen(5, start, None, small + every + ["UpDown12=" + pct, "UpDown13=" + pct,
+                                                              "UpDown14=" + pct, "UpDown8=12"]))
+    # preferred-only pools that are too small or empty
+    cases.append(gen(3, None, None, ["Chekcbox15=1", "Chekcbox10=0"]))
+    cases.append(gen(3, None, None, ["Chekcbox15=1", "Chekcbox10=0"], ["2=1,2,3,4,5,6,"]))
+    cases.append(gen(3, "2026-07-31", "2027-01-01", ["Chekcbox15=1", "Chekcbox7=1"]))
+    cases.append(gen(3, "2026-07-31", "2027-01-01", ["Chekcbox15=1", "Chekcbox19=1", "Chekcbox10=0"]))
+    cases.append(gen(3, "2026-07-31", "2027-01-01", ["Chekcbox15=1", "Chekcbox1=1", "Chekcbox10=0",
+                                                     "Chekcbox29=1"]))
+    cases.append(gen(4, "2017-01-01", None, ["Chekcbox15=1", "Chekcbox19=1", "Chekcbox10=0",
+                                             "Chekcbox30=1", "UpDown7=3", "UpDown8=12"]))
+    # MegaBall modes and the exclusion of recent MegaBalls
+    for mode in ("RadioButton1=1", "RadioButton2=1", "RadioButton3=1"):
+        for excl in ("1", "5", "10", "0", "12"):
+            for on in ("1", "0"):
+                for start, end in (("2017-10-31", "2018-02-01"), ("2002-05-17", None),
+                                   ("2025-04-08", None)):
+                    cases.append(gen(11, start, end, small + [mode, "UpDown19=" + excl,
+                                                              "Chekcbox16=" + on, "UpDown8=6"]))
+    # late adjustments and the pair switch: budgets that run out in later rows
+    hard = ["UpDown8=12", "UpDown9=2", "UpDown3=2", "Chekcbox27=1"]
+    for budget in (1, 2, 5, 10, 11, 19, 20, 21, 25, 30, 40, 60):
+        for extra in ([], ["UpDown4=3", "UpDown5=3", "UpDown6=3"],
+                      ["Chekcbox8=1", "UpDown4=4", "Chekcbox31=0", "UpDown6=3"],
+                      ["UpDown4=1", "UpDown5=1", "UpDown11=1", "UpDown6=4", "UpDown17=2"]):
+            cases.append(gen(1000 + budget, "2002-05-17", "2020-06-02",
+                             ["UpDown7=%d" % budget] + hard + extra))
+    # rows 3.. still being filled when the last-drawing limits and the history class change
+    slow = ["UpDown8=12", "UpDown1=175", "UpDown2=176", "Chekcbox8=1"]
+    for budget in (21, 24, 27, 30, 33):
+        for seed in (1, 2, 3):
+            cases.append(gen(3000 + 10 * budget + seed, "2017-01-01", None,
+                             ["UpDown7=%d" % budget, "UpDown4=3", "UpDown5=4"] + slow))
+            cases.append(gen(3500 + 10 * budget + seed, "2002-05-17", "2019-06-01",
+                             ["UpDown7=%d" % budget, "UpDown6=3", "Chekcbox28=0"] + slow))
+            cases.append(gen(3700 + 10 * budget + seed, "2010-01-01", "2024-02-01",
+                             ["UpDown7=%d" % budget, "UpDown4=5", "UpDown5=5", "UpDown6=3",
+                              "Chekcbox31=0"] + slow))
+    # all-prime tips are rare and steady to find: rows 3..12 are still being filled
+    # when the limits against the last drawings and the history class change
+    primes = ["Chekcbox22=1", "UpDown10=6", "Chekcbox27=0", "Chekcbox24=0", "Chekcbox3=0",
+              "UpDown4=5", "UpDown5=5", "UpDown8=12", "Chekcbox28=0"]
+    for seed, start, end, budget, extra in (
+            (965, "2024-01-01", "2024-07-19", 25, ["UpDown6=3", "Chekcbox31=0"]),
+            (664, "2017-01-01", "2026-07-03", 27, ["Chekcbox9=0"]),
+            (255, "2024-01-01", "2020-12-11", 21, ["UpDown6=3", "Chekcbox31=0"]),
+            (893, "2017-01-01", "2018-01-09", 23, ["Chekcbox9=0"]),
+            (552, "2024-01-01", "2020-01-03", 25, ["Chekcbox9=0"]),
+            (424, "2024-01-01", "2022-04-26", 21, ["UpDown6=3"]),
+            (339, "2017-01-01", "2020-01-03", 25, ["Chekcbox9=0"]),
+            (317, "2017-01-01", "2021-09-17", 25, ["Chekcbox9=0"]),
+            (180, "2024-01-01", "2020-01-21", 27, ["UpDown6=3", "Chekcbox31=0"]),
+            (737, "2024-01-01", "2026-05-15", 27, ["Chekcbox9=0"]),
+            (666, "2024-01-01", "2026-07-03", 25, ["UpDown6=3"])):
+        cases.append(gen(seed, start, end, primes + extra + ["UpDown7=%d" % budget]))
+    # the only possible tip is the drawing in focus, which the history rule refuses
+    # until the class is raised late in the budget (without the MegaBall counted the
+    # class cannot go above 5)
+    only_last = ["Chekcbox15=1", "Chekcbox2=1", "Chekcbox10=0", "Chekcbox4=0", "Chekcbox23=0",
+                 "Chekcbox28=0", "Chekcbox27=0", "Chekcbox24=0", "Chekcbox3=0", "UpDown8=3"]
+    for c31, cls in (("0", "5"), ("1", "6"), ("1", "7")):
+        for budget in ("20", "21", "25"):
+            cases.append(gen(1, "2019-10-18", "2019-10-22",
+                             only_last + ["Chekcbox31=" + c31, "UpDown6=" + cls, "UpDown7=" + budget],
+                             ["1=1,2,3,4,5,6,", "2=1,2,3,4,5,6,"]))
+    # neighbours of a drawing of the 75-number format put numbers above 70 into the pool;
+    # they count as hits against drawings that hold them
+    nb = ["Chekcbox19=1", "Chekcbox15=1", "Chekcbox10=0", "UpDown4=5", "UpDown5=5", "UpDown11=5"]
+    for seed in range(1, 9):
+        cases.append(gen(seed, None, "2014-02-14", nb + ["UpDown8=1"]))
+        cases.append(gen(seed, "2013-10-01", "2014-02-14",
+                         nb + ["UpDown8=12", "UpDown7=3", "Chekcbox27=0", "Chekcbox24=0",
+                               "Chekcbox3=0", "Chekcbox18=0", "UpDown6=3"]))
+        cases.append(gen(seed, "2013-10-01", "2013-11-26", nb + ["UpDown8=6", "UpDown7=3",
+                                                                 "UpDown17=2"]))
+        cases.append(gen(seed, "2002-05-17", "2014-02-11", nb + ["UpDown8=4", "UpDown7=2"]))
+    for budget in (1, 2, 3, 4, 6, 8, 12, 60):
+        cases.append(gen(2000 + budget, None, None, ["UpDown7=%d" % budget, "Chekcbox8=1",
+                                                     "UpDown1=150", "UpDown2=160", "UpDown8=12"]))
+    # overlap variants
+    for each in ("0", "1"):
+        for mn, mx in ((0, 0), (0, 5), (1, 1), (1, 3), (2, 5), (3, 1), (5, 5)):
+            for en in (("1", "1"), ("0", "0"), ("1", "0")):
+                cases.append(gen(50 + mn * 7 + mx, None, "2024-02-01",
+                                 ["UpDown7=3", "UpDown8=12", "Chekcbox27=" + each,
+                                  "UpDown9=%d" % mn, "UpDown3=%d" % mx, "Chekcbox24=" + en[0],
+                                  "Chekcbox3=" + en[1]]))
+    # single-tip rules
+    for sets in (["Chekcbox22=1", "UpDown10=3"], ["Chekcbox22=1", "UpDown10=6"],
+                 ["Chekcbox25=1", "UpDown15=4"], ["Chekcbox26=1", "UpDown16=4"],
+                 ["Chekcbox25=1", "Chekcbox26=1", "UpDown15=3", "UpDown16=3"],
+                 ["Chekcbox18=0"], ["Chekcbox18=0", "Chekcbox8=1"],
+                 ["UpDown1=300", "UpDown2=20"], ["UpDown1=200", "UpDown2=100"],
+                 ["UpDown1=21", "UpDown2=239"], ["UpDown6=3"], ["UpDown6=3", "Chekcbox31=0"],
+                 ["UpDown6=7", "Chekcbox31=0"], ["Chekcbox31=0", "UpDown6=9", "Chekcbox31=1"],
+                 ["UpDown17=2", "UpDown18=128"], ["UpDown17=2", "UpDown18=4"],
+                 ["UpDown17=2", "UpDown18=1"], ["Chekcbox28=0", "Chekcbox9=0"],
+                 ["Chekcbox4=0", "Chekcbox5=0", "Chekcbox23=0"],
+                 ["UpDown4=1", "UpDown5=1", "UpDown11=1"], ["UpDown4=2", "Chekcbox31=0"]):
+        for start, end in (("2017-01-01", "2019-06-01"), ("2020-06-01", None),
+                           ("2002-05-17", "2013-10-19")):
+            cases.append(gen(321, start, end, ["UpDown7=4", "UpDown8=10"] + sets))
+    # recent-drawings period reaching before the statistics start
+    for draws in ("4", "20", "60", "128"):
+        cases.append(gen(9, "2024-01-01", "2024-02-01", ["UpDown7=6", "UpDown8=12", "UpDown17=2",
+                                                         "UpDown18=" + draws, "Chekcbox9=0"]))
+    # locked rows
+    rng = random.Random(99)
+    for i, odd in enumerate(ODD_LOCKS):
+        row = 1 + i % 12
+        cases.append(gen(400 + i, None, None, ["UpDown7=3", "UpDown8=6"], ["%d=%s" % (row, odd)]))
+    for i in range(12):
+        locks = ["%d=%s" % (r, random_tip_line(rng)) for r in rng.sample(range(1, 13), rng.randrange(1, 4))]
+        cases.append(gen(500 + i, None, "2020-06-02", ["UpDown7=5", "UpDown8=%d" % (1 + i)], locks))
+    cases.append(gen(600, None, None, ["UpDown7=5", "UpDown8=2"], ["3=" + random_tip_line(rng)]))
+    cases.append(gen(601, None, None, ["UpDown7=5", "UpDown8=5"], ["1=" + random_tip_line(rng)]))
+    cases.append(gen(602, None, None, ["UpDown7=5", "UpDown8=5"], ["2=,,,,,,"]))
+    cases.append(gen(603, None, None, ["UpDown7=5", "UpDown8=5", "UpDown9=0"], ["2=,,,,,,"]))
+    return cases
+
+
+def random_generate_case(rng, starts=STARTS, ends=ENDS):
+    seed = rng.choice([rng.randrange(1 << 32), rng.randrange(1000), -rng.randrange(1, 1 << 31)])
+    start = rng.choice(starts)
+    end = rng.choice(ends)
+    sets = []
+    for opt in WEIGHTING:
+        if rng.random() < (0.08 if opt in ("Chekcbox15",) else 0.2):
+            sets.append(opt + "=1")
+    if rng.random() < 0.3:
+        sets.append("Chekcbox10=0")
+    for name, lo, hi in (("UpDown12", 5, 75), ("UpDown13", 5, 75), ("UpDown14", 5, 75)):
+        if rng.random() < 0.4:
+            sets.append("%s=%d" % (name, rng.randrange(lo, hi + 1)))
+    if rng.random() < 0.5:
+        sets.append(rng.choice(["RadioButton2=1", "RadioButton3=1", "RadioButton1=1"]))
+    if rng.random() < 0.3:
+        sets.append("Chekcbox16=0")
+    if rng.random() < 0.4:
+        sets.append("UpDown19=%d" % rng.randrange(1, 11))
+    for en, val in (("Chekcbox4", "UpDown4"), ("Chekcbox5", "UpDown5"), ("Chekcbox23", "UpDown11")):
+        if rng.random() < 0.2:
+            sets.append(en + "=0")
+        if rng.random() < 0.3:
+            sets.append("%s=%d" % (val, rng.randrange(0, 6)))
+    for en in ("Chekcbox24", "Chekcbox3", "Chekcbox27", "Chekcbox9", "Chekcbox28", "Chekcbox18",
+               "Chekcbox31"):
+        if rng.random() < 0.15:
+            sets.append(en + "=0")
+    for name, lo, hi in (("UpDown9", 0, 5), ("UpDown3", 0, 5), ("UpDown6", 2, 8),
+                         ("UpDown17", 2, 6), ("UpDown18", 1, 130)):
+        if rng.random() < 0.3:
+            sets.append("%s=%d" % (name, rng.randrange(lo, hi + 1)))
+    if rng.random() < 0.2:
+        sets.append("Chekcbox8=1")
+    if rng.random() < 0.25:
+        lo = rng.randrange(21, 200)
+        sets += ["UpDown1=%d" % lo, "UpDown2=%d" % rng.randrange(lo, 240)]
+    for en, val in (("Chekcbox22", "UpDown10"), ("Chekcbox25", "UpDown15"), ("Chekcbox26", "UpDown16")):
+        if rng.random() < 0.15:
+            sets += [en + "=1", "%s=%d" % (val, rng.randrange(0, 5))]
+    sets.append("UpDown8=%d" % rng.randrange(1, 13))
+    budget = rng.choice([1, 1, 2, 2, 3, 5, 8, 10, 12, 15, 20, 21, 22, 25, 30, 35, 40, 45, 50, 55, 60])
+    sets.append("UpDown7=%d" % budget)
+    rng.shuffle(sets)
+    locks = []
+    if rng.random() < 0.25:
+        for r in rng.sample(range(1, 13), rng.randrange(1, 4)):
+            text = random_tip_line(rng) if rng.random() < 0.8 else rng.choice(ODD_LOCKS)
+            locks.append("%d=%s" % (r, text))
+    return gen(seed, start, end, sets, locks)
+
+
+# ---------------------------------------------------------------- made-up history
+
+# A history of the program's era mixed with drawings of older formats: main numbers up
+# to 75 (some drawings with sums above 350), MegaBalls up to 52, numbers stored unsorted.
+SYN_STARTS = [None, "2012-01-03", "2012-01-04", "2013-06-01", "2014-03-04", "2015-01-01",
+              "2016-02-02", "2018-01-01", "2019-11-01", "2020-12-01"]
+SYN_ENDS = [None, "2011-06-01", "2012-01-03", "2013-06-02", "2014-09-30", "2015-05-13",
+            "2016-12-31", "2017-10-31", "2018-07-04", "2019-12-31", "2020-12-29", "2021-05-01"]
+
+
+def synthetic_history(rng):
+    lines = ["date,n1,n2,n3,n4,n5,megaball,megaplier"]
+    import datetime
+    d = datetime.date(2012, 1, 3)
+    while d <= datetime.date(2020, 12, 29):
+        if d.weekday() in (1, 4):
+            if d.year < 2017:
+                if rng.random() < 0.06:
+                    nums = rng.sample(range(66, 76), 5)
+                else:
+                    nums = rng.sample(range(1, 76), 5)
+                mb = rng.randrange(1, 53)
+            else:
+                nums = rng.sample(range(1, 71), 5)
+                mb = rng.randrange(1, 26)
+            if rng.random() < 0.05:        # a run of consecutive numbers
+                n = rng.randrange(1, 67)
+                k = rng.randrange(2, 5)
+                nums = list(range(n, n + k)) + rng.sample([x for x in range(1, 71)
+                                                           if x < n - 1 or x > n + k], 5 - k)
+                rng.shuffle(nums)
+            lines.append("%s,%s,%d,%s" % (d.isoformat(), ",".join(map(str, nums)), mb,
+                                          rng.choice(["", "2", "3", "4", "5"])))
+        d += datetime.timedelta(days=1)
+    return "\n".join(lines) + "\n"
+
+
+def synthetic_stats_cases():
+    return [("stats", [kind] + window_args(s, e))
+            for s in SYN_STARTS for e in SYN_ENDS for kind in STAT_KINDS]
+
+
+def synthetic_generate_cases(rng, n):
+    cases = [random_generate_case(rng, SYN_STARTS, SYN_ENDS) for _ in range(n)]
+    for opt in WEIGHTING + ["Chekcbox10"]:
+        for start in ("2012-01-03", "2016-02-02"):
+            cases.append(gen(17, start, "2018-07-04", ["UpDown7=2", "UpDown8=12", opt + "=1"]))
+    return cases
+
+
+# ---------------------------------------------------------------- running
+
+_DBS = {}
+_CLI = None
+
+
+def _init(cli):
+    global _CLI
+    _CLI = cli
+
+
+def run_case(case, db_path):
+    if db_path not in _DBS:
+        _DBS[db_path] = reference.load_database(db_path)
+    _DB = _DBS[db_path]
+    kind, args = case
+    cmd = [_CLI, kind] + (args[:1] + ["--db", db_path] + args[1:] if kind == "stats"
+                          else ["--db", db_path] + args)
+    p = subprocess.run(cmd, capture_output=True, text=True, timeout=600)
+    got = p.stdout.splitlines()
+    if p.returncode != 0:
+        got.append("(exit status %d: %s)" % (p.returncode, p.stderr.strip()))
+    events = set()
+    try:
+        if kind == "stats":
+            opts = dict(zip(args[1::2], args[2::2]))
+            want = reference.stats(_DB, args[0], opts.get("--start"), opts.get("--end"))
+        else:
+            opts = {"--set": [], "--lock": []}
+            i = 0
+            while i < len(args):
+                if args[i] in ("--set", "--lock"):
+                    opts[args[i]].append(args[i + 1])
+                else:
+                    opts[args[i]] = args[i + 1]
+                i += 2
+            want, g = reference.generate(_DB, int(opts["--seed"]), opts.get("--start"),
+                                         opts.get("--end"), opts["--set"], opts["--lock"])
+            events = g.events
+    except Exception as e:  # a model failure is reported like a difference
+        want = ["(reference failed: %r)" % e]
+    return cmd, got, want, events
+
+
+def import_history(cli, csv_path, db_path):
+    p = subprocess.run([cli, "import", csv_path, "--db", db_path], capture_output=True, text=True)
+    if p.returncode != 0 or not os.path.exists(db_path):
+        sys.exit("import failed: " + p.stdout + p.stderr)
+    return p.stdout
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    ap.add_argument("--cli", default="build/bin/ruvuzevodare-cli")
+    ap.add_argument("--db")
+    ap.add_argument("--csv")
+    ap.add_argument("--cases", type=int, default=400)
+    ap.add_argument("--rng", type=int, default=1)
+    ap.add_argument("--only", choices=["stats", "generate"])
+    ap.add_argument("--jobs", type=int, default=2)
+    ap.add_argument("--show", type=int, default=20)
+    ap.add_argument("--no-synthetic", action="store_true")
+    ap.add_argument("--keep", action="store_true")
+    a = ap.parse_args()
+
+    tmp = tempfile.TemporaryDirectory()
+    db_path = a.db
+    if not db_path:
+        if not a.csv:
+            ap.error("give --db or --csv")
+        db_path = os.path.join(tmp.name, "Ruvuzevodare.dat")
+        import_history(a.cli, a.csv, db_path)
+
+    jobs = []       # (case, database)
+    if a.only != "generate":
+        jobs += [(c, db_path) for c in stats_cases()]
+    if a.only != "stats":
+        rng = random.Random(a.rng)
+        jobs += [(c, db_path) for c in fixed_generate_cases()]
+        jobs += [(random_generate_case(rng), db_path) for _ in range(a.cases)]
+    if not a.no_synthetic:
+        rng = random.Random(a.rng + 1000)
+        syn_csv = os.path.join(tmp.name, "made-up.csv")
+        with open(syn_csv, "w", encoding="utf-8") as f:
+            f.write(synthetic_history(rng))
+        syn_db = os.path.join(tmp.name, "made-up", "Ruvuzevodare.dat")
+        os.makedirs(os.path.dirname(syn_db))
+        import_history(a.cli, syn_csv, syn_db)
+        if a.only != "generate":
+            jobs += [(c, syn_db) for c in synthetic_stats_cases()]
+        if a.only != "stats":
+            jobs += [(c, syn_db) for c in synthetic_generate_cases(rng, max(a.cases // 4, 10))]
+
+    tally = collections.Counter()
+    bad = []
+    done = collections.Counter()
+    with concurrent.futures.ProcessPoolExecutor(max_workers=a.jobs, initializer=_init,
+                                                initargs=(a.cli,)) as ex:
+        futs = [ex.submit(run_case, c, db) for c, db in jobs]
+        for f in futs:
+            cmd, got, want, events = f.result()
+            done[cmd[1]] += 1
+            for e in events:
+                tally[e] += 1
+            if got != want:
+                bad.append((cmd, got, want))
+
+    for cmd, got, want in bad[:a.show]:
+        print("DIFFERENCE: " + shlex.join(cmd))
+        for line in difflib.unified_diff(want, got, "reference", "cli", lineterm="", n=1):
+            print("    " + line)
+    print("compared: %s" % ", ".join("%s %d" % kv for kv in sorted(done.items())))
+    if tally:
+        print("generate paths reached (cases): " +
+              "; ".join("%s %d" % kv for kv in sorted(tally.items())))
+    print("differences: %d" % len(bad))
+    if a.keep:
+        print("databases kept in " + tmp.name)
+    else:
+        tmp.cleanup()
+    return 1 if bad else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
