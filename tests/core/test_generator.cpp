@@ -573,3 +573,13 @@ TEST_F(GenFixture, ErrorDuringRunRestoresTheWindow) {
     EXPECT_FALSE(model.runActive);
     EXPECT_EQ(model.Settings.get(Gs::ForcePair), 1);
 }
+
+TEST_F(GenFixture, HistoryRulesCountNumbersOfOlderGameFormats) {
+    // A neighbour of 74 can put 71..75 into the pool; such numbers count like any other.
+    store({test::rec(2014, 1, 3, {2, 3, 19, 52, 71}, 14), test::rec(2014, 1, 7, {1, 4, 9, 30, 40}, 2)});
+    model.Settings.set(Gs::ExcludeRecentClass, 3);
+    Generator g(model);
+    const std::array<int, 5> tip{19, 21, 34, 36, 71};
+    EXPECT_FALSE(g.dreierodervierer(tip.data(), 14)); // 19, 71 and the MegaBall
+    EXPECT_TRUE(g.dreierodervierer(tip.data(), 15));
+}

@@ -77,8 +77,8 @@ HistoryIndex::Window& HistoryIndex::window(DayNumber lo, DayNumber hi) {
     w.lo = lo;
     w.hi = hi;
     w.valid = true;
-    w.byNumber.assign(71, {});
-    w.byMegaBall.assign(26, {});
+    w.byNumber.assign(256, {});
+    w.byMegaBall.assign(256, {});
     w.size = 0;
     for (std::size_t i = 0; i < dates_.size(); ++i) {
         if (!(lo < dates_[i] && dates_[i] <= hi))
@@ -86,11 +86,11 @@ HistoryIndex::Window& HistoryIndex::window(DayNumber lo, DayNumber hi) {
         const std::uint32_t pos = static_cast<std::uint32_t>(w.size++);
         for (int k = 0; k < 5; ++k) {
             const int v = numbers_[i][static_cast<std::size_t>(k)];
-            if (v >= 1 && v <= 70)
+            if (v >= 1) // every stored number counts, older game formats too
                 w.byNumber[static_cast<std::size_t>(v)].push_back(pos);
         }
         const int mb = numbers_[i][5];
-        if (mb >= 1 && mb <= 25)
+        if (mb >= 1)
             w.byMegaBall[static_cast<std::size_t>(mb)].push_back(pos);
     }
     return w;
@@ -109,13 +109,13 @@ bool HistoryIndex::anyReaches(DayNumber lo, DayNumber hi, const int* tip5, int m
     std::uint8_t* counts = counts_.data();
     for (int k = 0; k < 5; ++k) {
         const int v = tip5[k];
-        if (v < 1 || v > 70)
+        if (v < 1 || v > 255)
             continue;
         for (std::uint32_t pos : w.byNumber[static_cast<std::size_t>(v)])
             if (++counts[pos] >= lim)
                 return true;
     }
-    if (countMegaBall && mb >= 1 && mb <= 25) {
+    if (countMegaBall && mb >= 1 && mb <= 255) {
         for (std::uint32_t pos : w.byMegaBall[static_cast<std::size_t>(mb)])
             if (++counts[pos] >= lim)
                 return true;

@@ -53,8 +53,8 @@ private:
     struct Window {
         DayNumber lo = -1, hi = -2;
         bool valid = false;
-        std::vector<std::vector<std::uint16_t>> byNumber; // 1..70 -> drawing positions
-        std::vector<std::vector<std::uint16_t>> byMegaBall; // 1..25
+        std::vector<std::vector<std::uint16_t>> byNumber; // stored number -> drawing positions
+        std::vector<std::vector<std::uint16_t>> byMegaBall; // stored MegaBall -> drawing positions
         std::size_t size = 0;
         std::vector<std::int32_t> slow; // fallback for windows beyond 65535 drawings
     };
