@@ -1139,10 +1139,10 @@ void TForm1::applyScale() {
     QFont pf(font());
     pf.setPixelSize(px);
     pageControl_->setFont(pf);
-    for (const auto& [w, spec] : relativeFonts_) {
+    for (const auto& [w, style] : relativeFonts_) {
         QFont f;
-        f.setPixelSize(std::max(6, static_cast<int>(std::lround(basePixelSize_ * scale_ * spec.first))));
-        f.setBold(spec.second);
+        f.setPixelSize(std::max(6, static_cast<int>(std::lround(basePixelSize_ * scale_ * style.first))));
+        f.setBold(style.second);
         w->setFont(f);
     }
     QFont axisFont(font());
