@@ -533,7 +533,7 @@ QWidget* TForm1::buildTipPage() {
     // The maker's panels.
     auto* bottom = new QHBoxLayout;
     bottom->setSpacing(6);
-    auto openMakerSite = [this] { command([this] { model_.shell->open(kMakerSite); }); };
+    auto openMakerSite = [this] { command([this] { model_.openInShell(kMakerSite); }); };
     QFrame* panel2 = panel(page, "Panel2");
     {
         auto* h = new QHBoxLayout(panel2);
@@ -926,7 +926,7 @@ QWidget* TForm1::buildInternetPage() {
         setRole(l, QPalette::WindowText, QColor(0, 0, 255));
         connect(l, &ClickLabel::clicked, this, [this, l] {
             const std::string address = l->text().toStdString();
-            command([this, address] { model_.shell->open(address); });
+            command([this, address] { model_.openInShell(address); });
         });
         return l;
     };

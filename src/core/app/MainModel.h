@@ -24,7 +24,7 @@ struct DatePicker {
     DayNumber minDate = kEarliestPickerDate;
     // Returns false (and keeps the old date) when the date is refused.
     bool setDate(DayNumber d) {
-        if (d < minDate)
+        if (!(d >= minDate) || !isRepresentableDay(d)) // NaN is refused too
             return false;
         date = d;
         return true;
@@ -163,6 +163,12 @@ public:
     std::int64_t RunCounter = 0;               // attempts of the last run
     int lastEndMessage = -1;                   // 58 or 59 after a run
     bool runActive = false;                    // a run is between its start and its end
+
+    // ---- file and shell failures (database/Navigation.cpp, app/ShellOpen.cpp)
+    std::int64_t reportedPartialBytes = 0;     // broken end of the database already told in the status bar
+    // The shell's "open" for a file or web address; when nothing can open
+    // it, the user is told so with the path. Returns whether it opened.
+    bool openInShell(const std::string& addressOrPath);
 
     // Called by the views after a command to repaint everything.
     std::function<void()> onChanged;

@@ -1,12 +1,10 @@
 // "Tipp ausdrucken": the filled rows as a plain-text list "Tipp.txt" in the
 // program folder, handed to the system's viewer.
-#include <cerrno>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 
 #include "app/MainModel.h"
 #include "common/Text.h"
+#include "common/TextFile.h"
 
 namespace rz {
 namespace {
@@ -65,34 +63,14 @@ void MainModel::BitBtn7Click() {
         text += line;
     }
 
-    namespace fs = std::filesystem;
     const std::string path = Home + "Tipp.txt";
-    const std::string temp = path + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            dialogs->message("\"" + path + "\" kann nicht geschrieben werden: " + systemErrorText(errno));
-            return;
-        }
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.close();
-        if (!out) {
-            const int err = errno;
-            std::error_code ignored;
-            fs::remove(temp, ignored);
-            dialogs->message("\"" + path + "\" kann nicht geschrieben werden: " + systemErrorText(err));
-            return;
-        }
-    }
-    std::error_code ec;
-    fs::rename(temp, path, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temp, ignored);
-        dialogs->message("\"" + path + "\" kann nicht geschrieben werden: " + ec.message());
+    try {
+        writeTextFile(path, text);
+    } catch (const IoError& e) {
+        dialogs->message("\"" + path + "\" kann nicht geschrieben werden: " + e.what());
         return;
     }
-    shell->open(path);
+    openInShell(path);
 }
 
 } // namespace rz
