@@ -31,6 +31,8 @@ TEST(TextCodec, DecodesByByteOrderMarkElseUtf8ElseWindows1252) {
         {"surrogate in utf-8 is no utf-8", "\xED\xA0\x80", NoBomRule::Utf8IfValid, "\xC3\xAD\xC2\xA0\xE2\x82\xAC", TextEncoding::Windows1252},
         {"strict code page", "f\xC3\xBCr", NoBomRule::Windows1252, "fÃ¼r", TextEncoding::Windows1252},
         {"bom only", "\xEF\xBB\xBF", NoBomRule::Utf8IfValid, "", TextEncoding::Utf8WithBom},
+        {"bom twice", "\xEF\xBB\xBF\xEF\xBB\xBF" "7", NoBomRule::Utf8IfValid, "7", TextEncoding::Utf8WithBom},
+        {"utf-16 bom twice", std::string("\xFF\xFE\xFF\xFE" "7\0", 6), NoBomRule::Utf8IfValid, "7", TextEncoding::Utf16Le},
     };
     for (const auto& c : cases) {
         const DecodedText d = decodeText(c.bytes, c.rule);

@@ -176,6 +176,11 @@ DecodedText decodeText(std::string_view bytes, NoBomRule rule) {
         d.encoding = TextEncoding::Windows1252;
         d.text = decodeWindows1252(bytes);
     }
+    // A file saved twice by tools that add a mark may carry it twice.
+    std::size_t marks = 0;
+    while (d.text.compare(marks, 3, "\xEF\xBB\xBF") == 0)
+        marks += 3;
+    d.text.erase(0, marks);
     return d;
 }
 

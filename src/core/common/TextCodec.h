@@ -33,7 +33,8 @@ struct DecodedText {
 
 // Decodes a file's bytes: by byte order mark (UTF-8, UTF-16 LE/BE), else by
 // the rule. Byte sequences that are not valid in the detected form become
-// U+FFFD; the result is always valid UTF-8.
+// U+FFFD; the result is always valid UTF-8. Leading U+FEFF characters are
+// byte order marks and never part of the text.
 DecodedText decodeText(std::string_view bytes, NoBomRule rule = NoBomRule::Utf8IfValid);
 
 // Encodes UTF-8 text (invalid sequences count as U+FFFD). Windows-1252 writes

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <system_error>
 #include <thread>
 
 #include "common/FileIo.h"

@@ -7,6 +7,7 @@
 #include "database/DatabaseLock.h"
 
 #if defined(_WIN32)
+#include <fcntl.h>
 #include <io.h>
 #else
 #include <fcntl.h>
