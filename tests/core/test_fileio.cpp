@@ -190,6 +190,11 @@ TEST(AtomicWriter, WriteProtectedOrSpecialTargetsAreReportedAndUnchanged) {
     struct stat st {};
     ::lstat(dir.file("pipe").c_str(), &st);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+    fs::create_directory(dir.file("folder"));
+    error = errorOf([&] { writeFileAtomically(dir.file("folder"), "x"); });
+    EXPECT_NE(error.find(systemErrorText(EISDIR)), std::string::npos) << error;
+    EXPECT_TRUE(fs::is_empty(dir.file("folder")));
 }
 
 TEST(AtomicWriter, ReplacesTheTargetOfASymbolicLinkBesideIt) {

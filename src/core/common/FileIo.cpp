@@ -247,6 +247,8 @@ void checkWritableIfExists(const std::string& path) {
     const fs::file_status st = fs::status(nativePath(path), ec);
     if (!fs::exists(st))
         return;
+    if (fs::is_directory(st))
+        throwIoError("Cannot write", path, EISDIR);
     if (!fs::is_regular_file(st))
         notRegular("Cannot write", path);
     if ((st.permissions() & fs::perms::owner_write) == fs::perms::none)
@@ -258,6 +260,8 @@ void checkWritableIfExists(const std::string& path) {
             return;
         throwIoError("Cannot write", path, errno);
     }
+    if (S_ISDIR(st.st_mode))
+        throwIoError("Cannot write", path, EISDIR);
     if (!S_ISREG(st.st_mode))
         notRegular("Cannot write", path);
     if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
