@@ -319,7 +319,7 @@ void TForm1::buildMenu() {
     QAction* aktualisieren = bar->addAction(QStringLiteral("&Ziehungsdaten laden"));
     aktualisieren->setObjectName(QStringLiteral("Aktualisieren1"));
     aktualisieren->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
-    aktualisieren->setEnabled(false); // the drawing download is not part of this build
+    connect(aktualisieren, &QAction::triggered, this, [this] { command([this] { model_.Aktualisieren1Click(); }); });
 
     QAction* berechnen = bar->addAction(QStringLiteral("&Berechnen"));
     berechnen->setObjectName(QStringLiteral("Berechnen1"));
@@ -369,7 +369,8 @@ QWidget* TForm1::buildTipPage() {
         QToolButton* sb10 = speedButton(panel4, "SpeedButton10", {},
                                         QStringLiteral("Ziehungsdaten laden von %1").arg(QLatin1String(kMakerAddress)),
                                         QStyle::SP_BrowserReload);
-        sb10->setEnabled(false); // the drawing download is not part of this build
+        speedButton10_ = sb10;
+        connect(sb10, &QToolButton::clicked, this, [this] { command([this] { model_.KalventoClick(); }); });
         QToolButton* sb6 = speedButton(panel4, "SpeedButton6", {}, QStringLiteral("vorhergehende Ziehung anzeigen"),
                                        QStyle::SP_ArrowLeft);
         QToolButton* sb7 = speedButton(panel4, "SpeedButton7", {}, QStringLiteral("nächste Ziehung anzeigen"),
@@ -828,19 +829,22 @@ QWidget* TForm1::buildDatabasePage() {
     data->setHorizontalSpacing(6);
     data->setVerticalSpacing(4);
     QPushButton* bitBtn1 = pushButton(page, "BitBtn1", QStringLiteral("&Datenbank aktualisieren"));
-    bitBtn1->setEnabled(false); // the drawing download is not part of this build
+    bitBtn1_ = bitBtn1;
+    connect(bitBtn1, &QPushButton::clicked, this, [this] { command([this] { model_.KalventoClick(); }); });
     QToolButton* sb8 =
         speedButton(page, "SpeedButton8", {}, QStringLiteral("Stoppt das Einlesen"), QStyle::SP_BrowserStop);
     sb8->hide(); // shown only while a download runs
+    speedButton8_ = sb8;
+    connect(sb8, &QToolButton::clicked, this, [this] { command([this] { model_.SpeedButton8Click(); }); });
     QPushButton* import = pushButton(page, "ImportButton", QStringLiteral("Importieren…"),
                                      QStringLiteral("Ziehungsdaten aus einer CSV-Datei übernehmen"));
     connect(import, &QPushButton::clicked, this, [this] { command([this] { model_.importCommand(); }); });
     QPushButton* bitBtn8 =
         pushButton(page, "BitBtn8", QStringLiteral("Eingeben"), QStringLiteral("manuelle eingaben der Ziehungsdaten."));
-    bitBtn8->setEnabled(false); // database maintenance comes later
+    connect(bitBtn8, &QPushButton::clicked, this, [this] { command([this] { model_.BitBtn8Click(); }); });
     QPushButton* bitBtn6 =
         pushButton(page, "BitBtn6", QStringLiteral("Löschen"), QStringLiteral("Löschen der aktuell angezeigten Ziehung"));
-    bitBtn6->setEnabled(false);
+    connect(bitBtn6, &QPushButton::clicked, this, [this] { command([this] { model_.BitBtn4Click(); }); });
     auto* updateRow = new QHBoxLayout;
     updateRow->setSpacing(2);
     updateRow->addWidget(bitBtn1, 1);
@@ -911,6 +915,14 @@ QWidget* TForm1::buildInternetPage() {
     proxy->addWidget(proxyHost_, 0, 1);
     proxy->addWidget(plainLabel(page, "Label59", QStringLiteral("Port:")), 1, 0);
     proxy->addWidget(proxyPort_, 1, 1, Qt::AlignLeft);
+    // The data server: a server answering the drawing request, or a CSV export.
+    serverEdit_ = new QLineEdit(page);
+    serverEdit_->setObjectName(QStringLiteral("ServerEdit"));
+    setHint(serverEdit_, QStringLiteral("Adresse des Datenservers (http://host:port)"));
+    connect(serverEdit_, &QLineEdit::textEdited, this,
+            [this](const QString& t) { model_.ServerAddress = t.trimmed().toStdString(); });
+    proxy->addWidget(plainLabel(page, "LabelServer", QStringLiteral("Datenserver:")), 2, 0);
+    proxy->addWidget(serverEdit_, 2, 1);
     proxy->setColumnStretch(1, 1);
     v->addLayout(proxy);
     v->addSpacing(12);
@@ -1073,6 +1085,16 @@ void TForm1::refreshFromModel() {
     if (proxyPort_->text() != q(model_.ProxyPort))
         proxyPort_->setText(q(model_.ProxyPort));
 
+    // Drawing download: start buttons, stop button, data server.
+    if (bitBtn1_->isEnabled() != model_.BitBtn1Enabled)
+        bitBtn1_->setEnabled(model_.BitBtn1Enabled);
+    if (speedButton10_->isEnabled() != model_.SpeedButton10Enabled)
+        speedButton10_->setEnabled(model_.SpeedButton10Enabled);
+    if (speedButton8_->isVisibleTo(speedButton8_->parentWidget()) != model_.SpeedButton8Visible)
+        speedButton8_->setVisible(model_.SpeedButton8Visible);
+    if (!serverEdit_->hasFocus() && serverEdit_->text() != q(model_.ServerAddress))
+        serverEdit_->setText(q(model_.ServerAddress));
+
     for (int i = 0; i < 2; ++i)
         setLabelText(statusPanels_[static_cast<std::size_t>(i)], model_.StatusPanel[static_cast<std::size_t>(i)]);
 
@@ -1155,6 +1177,9 @@ void TForm1::closeEvent(QCloseEvent* e) {
     // A running calculation is asked to stop; its loop ends at its next step.
     if (model_.Berechnunglaeuft && model_.BitBtn4Caption == model_.msg(42))
         command([this] { model_.Label28Click(); });
+    // A running download stops at once (its request is aborted).
+    if (model_.downloadRunning)
+        model_.SpeedButton8Click();
     QMainWindow::closeEvent(e);
 }
 

@@ -7,6 +7,7 @@
 #include <exception>
 
 #include "DarovAduzez.h"
+#include "QtHttp.h"
 #include "QtPlatform.h"
 
 int main(int argc, char** argv) {
@@ -16,6 +17,8 @@ int main(int argc, char** argv) {
     rz::MainModel model;
     QtPlatform platform;
     model.setPlatform(&platform, &platform, &platform, &platform);
+    QtHttp http;
+    model.http = &http;
 
     int rc = 1;
     try {
@@ -29,5 +32,6 @@ int main(int argc, char** argv) {
         QMessageBox::critical(nullptr, QString::fromUtf8(kAppTitle), QString::fromLocal8Bit(e.what()));
     }
     model.setPlatform(nullptr, nullptr, nullptr, nullptr);
+    model.http = nullptr;
     return rc;
 }

@@ -11,6 +11,8 @@
 #include "common/Dates.h"
 #include "common/Random.h"
 #include "database/DrawingDatabase.h"
+#include "download/Download.h"
+#include "download/Http.h"
 #include "generator/NumberList.h"
 #include "settings/GeneratorSettings.h"
 #include "statistics/StatisticsTable.h"
@@ -163,6 +165,26 @@ public:
     std::int64_t RunCounter = 0;               // attempts of the last run
     int lastEndMessage = -1;                   // 58 or 59 after a run
     bool runActive = false;                    // a run is between its start and its end
+
+    // ---- drawing download (download/Download.cpp)
+    IHttp* http = nullptr;                     // null: no network, every request fails
+    std::string ServerAddress = kDefaultServerAddress; // ServerEdit: data server or CSV export
+    DayNumber todayOverride = 0;               // > 0: "today" of the download (command line, tests)
+    bool BitBtn1Enabled = true;                // "&Datenbank aktualisieren"
+    bool SpeedButton10Enabled = true;          // download button of the tip page
+    bool SpeedButton8Visible = false;          // stop button; hiding it is the stop request
+    bool downloadRunning = false;              // between the start and the end of KalventoClick
+    DownloadResult lastDownload;               // how the last download ended
+    void KalventoClick();                      // fetch the drawings after the last stored one
+    void Aktualisieren1Click() { KalventoClick(); }
+    void SpeedButton8Click() { SpeedButton8Visible = false; }
+
+    // ---- database maintenance (database/Maintenance.cpp)
+    void BitBtn8Click();                       // enter or correct a drawing (dialog TForm3)
+    void BitBtn4Click();                       // delete the drawing on display (button BitBtn6)
+    // Start-up with no database: creates it from history/megamillions.csv
+    // beside the program when that file is there. Returns whether it did.
+    bool loadBundledHistory();
 
     // Called by the views after a command to repaint everything.
     std::function<void()> onChanged;

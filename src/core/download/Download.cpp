@@ -1,0 +1,354 @@
+// The drawing download: date by date from a data server, or once from a CSV
+// export, appending the drawings after the last stored one.
+#include "download/Download.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+
+#include "app/MainModel.h"
+#include "common/Text.h"
+#include "database/Importer.h"
+#include "download/Http.h"
+
+namespace rz {
+
+// ------------------------------------------------------------------ helpers
+
+std::vector<std::string> splitAnswerLines(const std::string& body) {
+    std::vector<std::string> lines;
+    std::string cur;
+    for (std::size_t i = 0; i < body.size(); ++i) {
+        const char c = body[i];
+        if (c == '\r' || c == '\n') {
+            lines.push_back(cur);
+            cur.clear();
+            if (c == '\r' && i + 1 < body.size() && body[i + 1] == '\n')
+                ++i;
+        } else {
+            cur += c;
+        }
+    }
+    if (!cur.empty())
+        lines.push_back(cur);
+    return lines;
+}
+
+namespace {
+
+std::string trimBlanks(const std::string& s) {
+    std::size_t a = 0, b = s.size();
+    while (a < b && static_cast<unsigned char>(s[a]) <= ' ')
+        ++a;
+    while (b > a && static_cast<unsigned char>(s[b - 1]) <= ' ')
+        --b;
+    return s.substr(a, b - a);
+}
+
+bool readByte(const std::string& field, std::uint8_t& out) {
+    std::int32_t v = 0;
+    if (!tryParseInt(trimBlanks(field), v) || v < 0 || v > 255)
+        return false;
+    out = static_cast<std::uint8_t>(v);
+    return true;
+}
+
+std::string lowerAscii(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+} // namespace
+
+bool parseAnswerLine(const std::string& line, std::array<std::uint8_t, 9>& numbers) {
+    static constexpr int kSlot[6] = {1, 2, 3, 4, 5, 7};
+    std::string rest = line;
+    for (int slot : kSlot) {
+        const std::size_t comma = rest.find(',');
+        if (comma == std::string::npos)
+            return false; // the text before a missing comma is empty
+        if (!readByte(rest.substr(0, comma), numbers[static_cast<std::size_t>(slot)]))
+            return false;
+        rest.erase(0, comma + 1);
+    }
+    if (!readByte(rest, numbers[8]))
+        return false;
+    numbers[6] = 0;
+    return true;
+}
+
+DayNumber nextCandidateDate(DayNumber d) {
+    return d + (weekday(d) == 2 ? 3 : 4);
+}
+
+std::string normaliseServerAddress(const std::string& address) {
+    std::string a = trimBlanks(address);
+    if (!a.empty() && a.find("://") == std::string::npos)
+        a = "http://" + a;
+    return a;
+}
+
+bool isCsvSource(const std::string& address) {
+    const auto parts = splitUrl(normaliseServerAddress(address));
+    if (!parts)
+        return false;
+    const std::string path = lowerAscii(parts->target.substr(0, parts->target.find('?')));
+    return path.size() >= 4 && path.compare(path.size() - 4, 4, ".csv") == 0;
+}
+
+std::string drawingRequestUrl(const std::string& serverAddress, DayNumber d) {
+    std::string base = normaliseServerAddress(serverAddress);
+    if (!splitUrl(base) || base.find_first_of("?#") != std::string::npos)
+        return {};
+    while (!base.empty() && base.back() == '/')
+        base.pop_back();
+    return base + kDrawingRequestPath + formatYyyymmdd(d);
+}
+
+// ----------------------------------------------------------------- download
+
+namespace {
+
+// Disables the start buttons and shows the stop button for the time of the
+// download; whatever way the download ends, they are restored.
+class DownloadFrame {
+public:
+    explicit DownloadFrame(MainModel& m) : m_(m) {
+        m_.downloadRunning = true;
+        m_.BitBtn1Enabled = false;
+        m_.SpeedButton10Enabled = false;
+        m_.SpeedButton8Visible = true;
+    }
+    ~DownloadFrame() { close(); }
+    DownloadFrame(const DownloadFrame&) = delete;
+    DownloadFrame& operator=(const DownloadFrame&) = delete;
+
+    void close() {
+        if (!m_.downloadRunning)
+            return;
+        if (m_.http)
+            m_.http->closeConnections();
+        m_.BitBtn1Enabled = true;
+        m_.SpeedButton10Enabled = true;
+        m_.SpeedButton8Visible = false;
+        m_.downloadRunning = false;
+    }
+
+private:
+    MainModel& m_;
+};
+
+class Downloader {
+public:
+    Downloader(MainModel& m, const DrawingDatabase& db, const DrawingRecord& buffer)
+        : m_(m), db_(db), buffer_(buffer) {}
+
+    // Step by step over the candidate dates, two requests at most per date.
+    void protocol() {
+        const DayNumber last = today();
+        while (m_.DateTimePicker1.date <= last && m_.SpeedButton8Visible) {
+            const DayNumber d = m_.DateTimePicker1.date;
+            HttpRequest req;
+            if (!applyProxy(req))
+                return;
+            m_.StatusPanel[0] = "Loading";
+            req.url = drawingRequestUrl(m_.ServerAddress, d + 1);
+            if (req.url.empty())
+                return badAddress();
+            HttpResponse res = send(req);
+            if (res.answered() && res.status < 400 && res.body.empty()) {
+                req.url = drawingRequestUrl(m_.ServerAddress, d);
+                res = send(req);
+            }
+            if (!res.answered())
+                return transportFailure(res);
+            showAnswerStatus(res);
+            if (res.status < 400) {
+                for (const std::string& line : splitAnswerLines(res.body)) {
+                    m_.cur.Datum1 = d;
+                    DrawingRecord rec = buffer_;
+                    if (!parseAnswerLine(line, rec.Numbers))
+                        return badLine(res.body);
+                    rec.Date = d;
+                    m_.Label29 = progressCaption(rec);
+                    m_.events->processPendingEvents();
+                    write(rec);
+                }
+            }
+            m_.DateTimePicker1.setDate(nextCandidateDate(d));
+        }
+        m_.lastDownload.end = m_.SpeedButton8Visible ? DownloadEnd::Completed : DownloadEnd::Stopped;
+    }
+
+    // The whole history in one file; only drawings after the last stored one
+    // are taken, a stored drawing is never replaced.
+    void csv(DayNumber lastStored) {
+        HttpRequest req;
+        if (!applyProxy(req))
+            return;
+        req.url = normaliseServerAddress(m_.ServerAddress);
+        m_.StatusPanel[0] = "Loading";
+        const HttpResponse res = send(req);
+        if (!res.answered())
+            return transportFailure(res);
+        showAnswerStatus(res);
+        if (res.status >= 400) {
+            m_.lastDownload.end = DownloadEnd::Completed;
+            return;
+        }
+        std::vector<DrawingRecord> incoming;
+        const ImportResult parsed = parseDrawingHistory(res.body, incoming);
+        if (!parsed.ok) {
+            const std::string text = "Die Ziehungsdaten von " + req.url + " sind nicht lesbar: " + parsed.error;
+            m_.dialogs->message(text);
+            m_.lastDownload.message = text;
+            m_.lastDownload.end = DownloadEnd::BadAnswer;
+            return;
+        }
+        const DayNumber last = today();
+        using Clock = std::chrono::steady_clock;
+        Clock::time_point lastYield{};
+        for (const DrawingRecord& r : incoming) { // ascending dates
+            if (r.Date <= lastStored || r.Date > last)
+                continue;
+            if (!m_.SpeedButton8Visible)
+                break;
+            DrawingRecord rec = buffer_; // bytes 16..31 as in the record buffer
+            rec.Date = r.Date;
+            rec.Numbers = r.Numbers;
+            m_.DateTimePicker1.setDate(r.Date);
+            m_.cur.Datum1 = r.Date;
+            m_.Label29 = progressCaption(rec);
+            const Clock::time_point now = Clock::now();
+            if (now - lastYield >= std::chrono::milliseconds(15)) {
+                lastYield = now;
+                m_.events->processPendingEvents();
+            }
+            write(rec);
+        }
+        m_.lastDownload.end = m_.SpeedButton8Visible ? DownloadEnd::Completed : DownloadEnd::Stopped;
+    }
+
+private:
+    DayNumber today() const { return m_.todayOverride > 0 ? m_.todayOverride : rz::today(); }
+
+    // The proxy of the "Internet-Optionen" tab, before every request.
+    bool applyProxy(HttpRequest& req) {
+        std::int32_t port = 0;
+        const bool number = tryParseInt(trimBlanks(m_.ProxyPort), port);
+        const std::string host = trimBlanks(m_.ProxyHost);
+        if (!number || (!host.empty() && (port < 1 || port > 65535))) {
+            m_.lastDownload.end = DownloadEnd::BadProxyPort;
+            m_.lastDownload.message =
+                "Der Proxy-Port \"" + m_.ProxyPort + "\" ist keine gültige Portnummer (1 bis 65535).";
+            return false; // reported after the buttons are restored
+        }
+        req.proxyHost = host;
+        req.proxyPort = host.empty() ? 0 : port;
+        req.headers = {{"Accept", kRequestAccept}, {"User-Agent", kRequestUserAgent}};
+        return true;
+    }
+
+    HttpResponse send(const HttpRequest& req) {
+        m_.lastDownload.requests += 1;
+        return fetch(m_.http, *m_.events, req, [this] { return !m_.SpeedButton8Visible; });
+    }
+
+    void showAnswerStatus(const HttpResponse& res) {
+        m_.StatusPanel[0] = res.statusLine;
+        m_.StatusPanel[1] = m_.msg(45);
+        m_.lastDownload.statusLine = res.statusLine;
+    }
+
+    void transportFailure(const HttpResponse& res) {
+        m_.StatusPanel[0] = failureCaption(res);
+        m_.lastDownload.statusLine = m_.StatusPanel[0];
+        if (res.failure == HttpFailure::Aborted) {
+            m_.lastDownload.end = DownloadEnd::Stopped;
+            return;
+        }
+        std::string text = "Keine Verbindung zum Datenserver " + normaliseServerAddress(m_.ServerAddress);
+        if (!res.failureText.empty())
+            text += ": " + res.failureText;
+        m_.StatusPanel[1] = text;
+        m_.lastDownload.message = text;
+        m_.lastDownload.end = DownloadEnd::TransportFailed;
+    }
+
+    void badAddress() {
+        const std::string text = "Die Adresse des Datenservers \"" + m_.ServerAddress +
+                                 "\" ist keine http- oder https-Adresse.";
+        m_.StatusPanel[0] = "Keine Adresse";
+        m_.StatusPanel[1] = text;
+        m_.lastDownload.statusLine = m_.StatusPanel[0];
+        m_.lastDownload.message = text;
+        m_.lastDownload.end = DownloadEnd::BadAddress;
+    }
+
+    void badLine(const std::string& body) {
+        if (!body.empty())
+            m_.dialogs->message(body);
+        m_.lastDownload.message = body;
+        m_.lastDownload.end = DownloadEnd::BadAnswer;
+    }
+
+    std::string progressCaption(const DrawingRecord& rec) const {
+        std::string s = formatCaptionDate(rec.Date, m_.sprache) + "   ";
+        for (int i = 1; i <= 5; ++i)
+            s += "  " + std::to_string(rec.Numbers[static_cast<std::size_t>(i)]);
+        return s;
+    }
+
+    void write(const DrawingRecord& rec) {
+        db_.append(rec);
+        buffer_ = rec;
+        m_.lastDownload.added += 1;
+        m_.lastDownload.lastAdded = rec.Date;
+    }
+
+    MainModel& m_;
+    const DrawingDatabase& db_;
+    DrawingRecord buffer_;
+};
+
+} // namespace
+
+void MainModel::KalventoClick() {
+    // The menu command stays enabled while a download runs; a second download
+    // inside the first would write its drawings twice.
+    if (downloadRunning)
+        return;
+    lastDownload = DownloadResult{};
+    DownloadFrame frame(*this);
+
+    const DrawingDatabase db = database();
+    if (!db.exists())
+        db.createEmpty();
+    const std::optional<DrawingRecord> last = db.readLast();
+    const DrawingRecord buffer = last ? *last : DrawingRecord{};
+    const DayNumber lastStored = last ? last->Date : 0.0;
+
+    if (!DateTimePicker1.setDate(lastStored > 0 ? lastStored : DateTimePicker1.minDate))
+        DateTimePicker1.date = DateTimePicker1.minDate;
+    DateTimePicker1.setDate(nextCandidateDate(DateTimePicker1.date));
+
+    Downloader run(*this, db, buffer);
+    if (isCsvSource(ServerAddress)) {
+        // The CSV export holds drawings of any weekday: the display must land
+        // on the newest, so the date field starts at the last stored drawing.
+        if (lastStored > 0)
+            DateTimePicker1.setDate(lastStored);
+        run.csv(lastStored);
+    } else {
+        run.protocol();
+    }
+
+    frame.close();
+    Label35 = Label29;
+    SpeedButton5Click();
+    if (lastDownload.end == DownloadEnd::BadProxyPort)
+        dialogs->message(lastDownload.message);
+    changed();
+}
+
+} // namespace rz
