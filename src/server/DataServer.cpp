@@ -170,6 +170,8 @@ std::string DataServer::address() const {
 
 void DataServer::serve() { impl_->server.listen_after_bind(); }
 
+bool DataServer::running() const { return impl_ && impl_->server.is_running(); }
+
 void DataServer::stop() {
     if (impl_)
         impl_->server.stop();

@@ -47,6 +47,8 @@ public:
     // "http://127.0.0.1:8080" (IPv6 addresses in brackets).
     std::string address() const;
     void serve();
+    // True while serve() accepts connections.
+    bool running() const;
     void stop();
 
 private:
