@@ -109,7 +109,7 @@ int cmdDownload(int argc, char** argv) {
         std::cerr << "ruvuzevodare-cli: " << r.message << "\n";
     std::cout << "drawings added: " << r.added << "\n"
               << "last drawing: " << lastDrawingText(model) << "\n"
-              << "status: " << r.statusLine << "\n";
+              << "status: " << (r.statusLine.empty() ? std::string("-") : r.statusLine) << "\n";
     return 0;
 }
 

@@ -49,10 +49,8 @@ int main(int argc, char** argv) {
     }
     if (db.empty())
         return usage("--db FILE is required");
-    if (!rz::DrawingDatabase(db).exists()) {
-        std::cerr << "ruvuzevodare-server: database not found: " << db << "\n";
-        return 1;
-    }
+    if (!rz::DrawingDatabase(db).exists())
+        return usage("database not found: " + db);
 
     rz::DataServer server(db, [](const std::string& line) { std::cerr << line << std::endl; });
     if (!server.start(bind, port)) {
