@@ -56,6 +56,12 @@ rz::IHttp::Id QtHttp::start(const rz::HttpRequest& request) {
 
     p.reply = manager_->get(nr);
     connect(p.reply, &QNetworkReply::finished, this, [this, id] { complete(id); });
+    p.maxRedirects = request.maxRedirects;
+    connect(p.reply, &QNetworkReply::redirected, this, [this, id] {
+        const auto it = pending_.find(id);
+        if (it != pending_.end())
+            ++it->second.redirects;
+    });
     return id;
 }
 
@@ -76,9 +82,15 @@ void QtHttp::complete(Id id) {
     HttpResponse& r = p.response;
     r.finalUrl = reply->url().toString().toStdString();
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (status.isValid() && reply->error() != QNetworkReply::OperationCanceledError) {
+    const int code = status.toInt();
+    const bool redirect = code == 301 || code == 302 || code == 303 || code == 307 || code == 308;
+    if (status.isValid() && redirect && reply->hasRawHeader("Location") && p.redirects >= p.maxRedirects) {
+        // At its limit the manager hands out the last redirect as the answer.
+        r.failure = HttpFailure::TooManyRedirects;
+        r.failureText = "mehr als " + std::to_string(p.maxRedirects) + " Weiterleitungen";
+    } else if (status.isValid() && reply->error() != QNetworkReply::OperationCanceledError) {
         // An HTTP answer, whatever its status.
-        r.status = status.toInt();
+        r.status = code;
         const bool http2 = reply->attribute(QNetworkRequest::Http2WasUsedAttribute).toBool();
         const QString reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
         QString line = http2 ? QStringLiteral("HTTP/2 ") : QStringLiteral("HTTP/1.1 ");

@@ -37,6 +37,8 @@ private:
         QPointer<QNetworkReply> reply;
         bool done = false;
         bool userAbort = false;
+        int redirects = 0;
+        int maxRedirects = 15;
         rz::HttpResponse response;
     };
     void complete(Id id);
