@@ -48,11 +48,13 @@ rz::IHttp::Id QtHttp::start(const rz::HttpRequest& request) {
     // No byte for this long, from the connect on, ends the request.
     nr.setTransferTimeout(std::max(request.connectTimeoutMs, request.readTimeoutMs));
 
-    if (request.proxyHost.empty())
-        manager_->setProxy(QNetworkProxy::NoProxy);
-    else
-        manager_->setProxy(QNetworkProxy(QNetworkProxy::HttpProxy, QString::fromStdString(request.proxyHost),
-                                         static_cast<quint16>(request.proxyPort)));
+    // Setting the proxy drops the kept connections; only a change sets it.
+    const QNetworkProxy proxy = request.proxyHost.empty()
+                                    ? QNetworkProxy(QNetworkProxy::NoProxy)
+                                    : QNetworkProxy(QNetworkProxy::HttpProxy, QString::fromStdString(request.proxyHost),
+                                                    static_cast<quint16>(request.proxyPort));
+    if (manager_->proxy() != proxy)
+        manager_->setProxy(proxy);
 
     p.reply = manager_->get(nr);
     connect(p.reply, &QNetworkReply::finished, this, [this, id] { complete(id); });

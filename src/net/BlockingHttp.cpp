@@ -67,6 +67,11 @@ HttpResponse BlockingHttp::take(Id id) {
     return r;
 }
 
+void BlockingHttp::closeConnections() {
+    client_.reset();
+    clientKey_.clear();
+}
+
 HttpResponse BlockingHttp::run(const HttpRequest& request) {
     std::string url = request.url;
     for (int redirects = 0;; ++redirects) {
@@ -94,16 +99,23 @@ HttpResponse BlockingHttp::once(const HttpRequest& request, const std::string& u
         out.failureText = "keine http- oder https-Adresse: " + url;
         return out;
     }
-    httplib::Client client(origin(*parts));
-    client.set_keep_alive(false);
-    client.set_follow_location(false);
-    client.set_url_encode(false);
     const auto ms = [](int v) { return std::chrono::milliseconds(v); };
-    client.set_connection_timeout(ms(request.connectTimeoutMs));
-    client.set_read_timeout(ms(request.readTimeoutMs));
-    client.set_write_timeout(ms(request.readTimeoutMs));
-    if (!request.proxyHost.empty())
-        client.set_proxy(request.proxyHost, request.proxyPort);
+    const std::string key = origin(*parts) + " " + request.proxyHost + ":" + std::to_string(request.proxyPort) + " " +
+                            std::to_string(request.connectTimeoutMs) + " " + std::to_string(request.readTimeoutMs);
+    if (!client_ || key != clientKey_) {
+        client_ = std::make_unique<httplib::Client>(origin(*parts));
+        clientKey_ = key;
+        client_->set_keep_alive(true);
+        client_->set_tcp_nodelay(true);
+        client_->set_follow_location(false);
+        client_->set_url_encode(false);
+        client_->set_connection_timeout(ms(request.connectTimeoutMs));
+        client_->set_read_timeout(ms(request.readTimeoutMs));
+        client_->set_write_timeout(ms(request.readTimeoutMs));
+        if (!request.proxyHost.empty())
+            client_->set_proxy(request.proxyHost, request.proxyPort);
+    }
+    httplib::Client& client = *client_;
 
     httplib::Headers headers;
     for (const auto& [k, v] : request.headers)
@@ -118,6 +130,8 @@ HttpResponse BlockingHttp::once(const HttpRequest& request, const std::string& u
 
     const auto began = std::chrono::steady_clock::now();
     const httplib::Result res = client.Get(parts->target, headers);
+    if (!res)
+        closeConnections();
     if (!res) {
         const httplib::Error err = res.error();
         out.failureText = httplib::to_string(err);

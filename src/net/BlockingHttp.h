@@ -1,8 +1,13 @@
 #pragma once
 #include <map>
+#include <memory>
 #include <string>
 
 #include "download/Http.h"
+
+namespace httplib {
+class Client;
+}
 
 namespace rz {
 
@@ -21,6 +26,7 @@ public:
     void wait(Id id, int maxMs) override;
     void abort(Id id) override;
     HttpResponse take(Id id) override;
+    void closeConnections() override;
 
     // Cookies received so far, by host: "name" -> "value".
     const std::map<std::string, std::map<std::string, std::string>>& cookies() const { return cookies_; }
@@ -29,6 +35,10 @@ private:
     HttpResponse run(const HttpRequest& request);
     HttpResponse once(const HttpRequest& request, const std::string& url, std::string& location);
 
+    // The connection of the last request stays open for the next one to the
+    // same server with the same settings.
+    std::unique_ptr<httplib::Client> client_;
+    std::string clientKey_;
     Id next_ = 1;
     std::map<Id, HttpResponse> done_;
     std::map<std::string, std::map<std::string, std::string>> cookies_;

@@ -138,6 +138,8 @@ DataServer::DataServer(std::string databasePath, Logger logger) : impl_(std::mak
         res.set_content(a.body, a.contentType.c_str());
     };
     s.Get(".*", handler);
+    s.set_tcp_nodelay(true);
+    s.set_keep_alive_max_count(100);
     s.set_error_handler([](const httplib::Request&, httplib::Response& res) {
         if (res.body.empty())
             res.set_content(res.status == 404 ? "Not Found\r\n" : "Error\r\n", "text/plain; charset=utf-8");
