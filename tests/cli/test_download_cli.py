@@ -6,6 +6,7 @@ import socket
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 import urllib.error
 import urllib.request
@@ -54,6 +55,12 @@ class Server:
         with open(self.log_path) as f:
             return f.read().splitlines()
 
+    def wait_for_log(self, count):
+        """The server logs a request just after its answer is sent."""
+        deadline = time.monotonic() + 10
+        while len(self.log_lines()) < count and time.monotonic() < deadline:
+            time.sleep(0.01)
+
 
 class CliDownloadTest(unittest.TestCase):
     def setUp(self):
@@ -85,6 +92,7 @@ class CliDownloadTest(unittest.TestCase):
         try:
             self.assertRegex(server.url, r"^http://127\.0\.0\.1:\d+$")
             rc, out, err = run("download", "--db", self.part, "--server", server.url, "--today", "2019-10-26")
+            server.wait_for_log(4)
         finally:
             server.close()
         self.assertEqual(rc, 0, err)
@@ -126,6 +134,7 @@ class CliDownloadTest(unittest.TestCase):
                 self.assertEqual(status, code, path)
                 if code == 200:
                     self.assertEqual(body, b"5,12,33,41,70,7,3\r\n")
+            server.wait_for_log(3)
         finally:
             server.close()
         self.assertEqual(len(server.log_lines()), 3)
