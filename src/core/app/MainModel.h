@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/MessageTable.h"
-#include "app/Platform.h"
+#include "app/Services.h"
 #include "common/Colour.h"
 #include "common/Dates.h"
 #include "common/Random.h"
@@ -49,12 +49,15 @@ class MainModel {
 public:
     MainModel();
 
-    // ---- platform (never null; NullPlatform by default)
-    void setPlatform(IDialogs* dialogs, IShell* shell, ISound* sound, IEvents* events);
-    IDialogs* dialogs;
-    IShell* shell;
-    ISound* sound;
-    IEvents* events;
+    // ---- services: everything from outside the core (headless defaults for null members)
+    void setServices(const Services& services);
+    const Services& services() const { return services_; }
+    IDialogs& dialogs() const { return *services_.dialogs; }
+    IShell& shell() const { return *services_.shell; }
+    ISound& sound() const { return *services_.sound; }
+    IEvents& events() const { return *services_.events; }
+    IClock& clock() const { return *services_.clock; }
+    DayNumber today() const { return services_.clock->today(); }
 
     // ---- shell state
     std::string Home;                          // program folder, with trailing separator
@@ -169,7 +172,8 @@ public:
     void changed() { if (onChanged) onChanged(); }
 
 private:
-    NullPlatform nullPlatform_;
+    HeadlessServices headless_;
+    Services services_;
 };
 
 } // namespace rz

@@ -28,7 +28,7 @@ void MainModel::FormCreate(const std::string& home) {
     if (ProxyHost.empty())
         ProxyPort = "80";
     ZahlenFile = "Ruvuzevodare.dat";
-    rng.seedFromClock();
+    rng.RandSeed = clock().seed();
     aktDatum = DateTimePicker2.date;
     DateTimePicker1.setDate(today());
 }
@@ -50,7 +50,7 @@ void MainModel::importCommand() {
     req.filter = "Ziehungsdaten (CSV)|*.csv";
     req.defaultExt = "csv";
     req.initialDir = Home;
-    const auto file = dialogs->openFile(req);
+    const auto file = dialogs().openFile(req);
     if (!file)
         return;
     ImportResult res;
@@ -59,11 +59,11 @@ void MainModel::importCommand() {
         res = importDrawingHistory(*file, DatabasePath());
     } catch (const IoError& e) {
         setBusy(false);
-        dialogs->message(e.what());
+        dialogs().message(e.what());
         return;
     }
     setBusy(false);
-    dialogs->message(res.report());
+    dialogs().message(res.report());
     if (res.ok) {
         SpeedButton5Click();
         SpeedButton2Click();

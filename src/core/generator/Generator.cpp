@@ -349,7 +349,7 @@ bool Generator::BuildCandidatePool() {
         }
         m.setBusy(false);
         m.changed();
-        const ModalResult r = m.dialogs->showNumberList();
+        const ModalResult r = m.dialogs().showNumberList();
         if (r == ModalResult::Retry)
             PoolFromNumberList();
         else if (r != ModalResult::Ok)
@@ -581,7 +581,7 @@ void Generator::rowLoop(bool poolUsable) {
                         const auto now = Clock::now();
                         if (now - lastYield >= std::chrono::milliseconds(15)) {
                             showAttempt(shownRow, shown.data(), shown[0] + shown[1] + shown[2] + shown[3] + shown[4]);
-                            m.events->processPendingEvents();
+                            m.events().processPendingEvents();
                             lastYield = Clock::now();
                         }
                     }
