@@ -1152,9 +1152,7 @@ void TForm1::applyScale() {
 }
 
 void TForm1::closeEvent(QCloseEvent* e) {
-    // A running calculation is asked to stop; its loop ends at its next step.
-    if (model_.Berechnunglaeuft && model_.BitBtn4Caption == model_.msg(42))
-        command([this] { model_.Label28Click(); });
+    command([this] { model_.FormClose(); });
     QMainWindow::closeEvent(e);
 }
 

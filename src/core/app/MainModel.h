@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/MessageTable.h"
+#include "app/Operation.h"
 #include "app/Services.h"
 #include "common/Colour.h"
 #include "common/Dates.h"
@@ -107,6 +108,10 @@ public:
     void FormCreate(const std::string& home);
     void SpracheSetzen();                      // language, lookup, frequency chart
     void FormShow();                           // download, frequency chart again
+    void FormClose();                          // closing the main window: stops a running operation
+
+    // ---- long operations: the one running now and its stop request
+    CurrentOperation operation;
 
     // ---- import of drawing history (database/Importer.cpp)
     void importCommand();                      // "Importieren…": file dialog, import, report

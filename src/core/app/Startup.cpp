@@ -45,6 +45,14 @@ void MainModel::FormShow() {
     SpeedButton2Click();
 }
 
+void MainModel::FormClose() {
+    // A running loop is asked to stop; it ends at its next step.
+    if (operation.running(OperationKind::Generation))
+        Label28Click();
+    else
+        operation.requestStop();
+}
+
 void MainModel::importCommand() {
     FileDialogRequest req;
     req.filter = "Ziehungsdaten (CSV)|*.csv";
