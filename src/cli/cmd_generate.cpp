@@ -43,7 +43,7 @@ int cmdGenerate(int argc, char** argv) {
         std::int32_t value = 0;
         if (!tryParseInt(assignment.substr(eq + 1), value))
             return usageError("setting " + name + " needs an integer value: " + assignment.substr(eq + 1));
-        model.Settings.set(field->id, value);
+        model.changeSetting(field->id, value);
     }
     model.Settings.fixExcludeDbClassRange();
     model.Settings.set(Gs::ShowNumberList, 0);

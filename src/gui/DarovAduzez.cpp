@@ -296,17 +296,7 @@ QColor TForm1::toQColor(Colour c) {
 }
 
 void TForm1::command(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const std::exception& e) {
-        if (model_.busy)
-            model_.setBusy(false);
-        model_.dialogs().message(e.what());
-    } catch (...) {
-        if (model_.busy)
-            model_.setBusy(false);
-        model_.dialogs().message("Unbekannter Fehler");
-    }
+    model_.run(call);
     refreshFromModel();
 }
 

@@ -6,7 +6,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -567,55 +566,16 @@ void GeneratorPage::syncFromModel() {
 }
 
 void GeneratorPage::boolChanged(Gs f, bool on) {
-    model_.Settings.set(f, on ? 1 : 0);
+    model_.changeSetting(f, on ? 1 : 0);
     if (GeneratorSettings::info(f).kind == GsKind::Radio)
         syncFromModel();
 }
 
 void GeneratorPage::spinChanged(Gs f, int value) {
-    auto& s = model_.Settings;
-    // UpDown7Changing fires before the position moves: LaufMax follows the old position.
-    if (f == Gs::MaxRunsThousands)
-        model_.LaufMax = s.get(f) * 1000;
-    s.set(f, value);
-    keepBounds(f);
+    model_.changeSetting(f, value);
     syncFromModel();
 }
 
-void GeneratorPage::keepBounds(Gs changed) {
-    auto& s = model_.Settings;
-    auto lo = [](Gs f) { return GeneratorSettings::info(f).min; };
-    auto hi = [](Gs f) { return GeneratorSettings::info(f).max; };
-    // The field that moved is bounded by its partner first, then the partner by it:
-    // raising MinOverlap stops at MaxOverlap instead of pushing MaxOverlap up.
-    constexpr int kEvenOddBound = 6; // six, not five: 6 can be set and then no tip passes
-    switch (changed) {
-    case Gs::MinOverlap:
-        s.setRange(Gs::MinOverlap, lo(Gs::MinOverlap), s.get(Gs::MaxOverlap));
-        s.setRange(Gs::MaxOverlap, s.get(Gs::MinOverlap), hi(Gs::MaxOverlap));
-        break;
-    case Gs::MaxOverlap:
-        s.setRange(Gs::MaxOverlap, s.get(Gs::MinOverlap), hi(Gs::MaxOverlap));
-        s.setRange(Gs::MinOverlap, lo(Gs::MinOverlap), s.get(Gs::MaxOverlap));
-        break;
-    case Gs::MinEven:
-        s.setRange(Gs::MinEven, lo(Gs::MinEven), kEvenOddBound - s.get(Gs::MinOdd));
-        s.setRange(Gs::MinOdd, lo(Gs::MinOdd), kEvenOddBound - s.get(Gs::MinEven));
-        break;
-    case Gs::MinOdd:
-        s.setRange(Gs::MinOdd, lo(Gs::MinOdd), kEvenOddBound - s.get(Gs::MinEven));
-        s.setRange(Gs::MinEven, lo(Gs::MinEven), kEvenOddBound - s.get(Gs::MinOdd));
-        break;
-    default:
-        break;
-    }
-}
-
 void GeneratorPage::command(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const std::exception& e) {
-        QMessageBox::critical(this, QApplication::applicationDisplayName(), QString::fromStdString(e.what()));
-    }
-    model_.changed();
+    model_.run(call);
 }

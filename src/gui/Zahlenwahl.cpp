@@ -4,7 +4,6 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStackedLayout>
@@ -207,10 +206,6 @@ void Zahlenwahl::randomClicked() {
 }
 
 void Zahlenwahl::command(void (rz::MainModel::*call)()) {
-    try {
-        (model_.*call)();
-    } catch (const std::exception& e) {
-        QMessageBox::critical(this, QApplication::applicationDisplayName(), QString::fromStdString(e.what()));
-    }
+    model_.run([this, call] { (model_.*call)(); });
     syncFromModel();
 }

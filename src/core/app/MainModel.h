@@ -172,6 +172,17 @@ public:
     int lastEndMessage = -1;                   // 58 or 59 after a run
     bool runActive = false;                    // a run is between its start and its end
 
+    // Runs a command under the one error policy of the program: a failure
+    // restores the cursor and reaches the user through the message dialog,
+    // in the current language where the text comes from the message table.
+    // The window is repainted afterwards.
+    void run(const std::function<void()>& command);
+
+    // Changes a generator setting as the settings page does, with the
+    // coupling of the related fields; MaxRunsThousands moves LaufMax from the
+    // value before the change (the run recomputes it at its start).
+    void changeSetting(Gs f, int value);
+
     // Called by the views after a command to repaint everything.
     std::function<void()> onChanged;
     void changed() { if (onChanged) onChanged(); }
