@@ -29,6 +29,12 @@ void MainModel::changeSetting(Gs f, int value) {
     Settings.change(f, value);
 }
 
+void MainModel::setRunButtonCaption(const std::string& caption) {
+    Tippsberechnen = caption;
+    if (!operation.running(OperationKind::Generation))
+        BitBtn4Caption = caption;
+}
+
 void MainModel::setBusy(bool b) {
     busy = b;
     events().setBusyCursor(b);

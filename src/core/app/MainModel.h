@@ -167,6 +167,9 @@ public:
     std::string BitBtn4Caption = "Tipps berechnen";
     std::string Tippsberechnen;                // the button's normal caption
     void Label28Click();                       // start or stop a generation run
+    // A new caption for the run button (a language switch): it becomes the
+    // button's normal caption, shown now unless a run shows "Stoppen".
+    void setRunButtonCaption(const std::string& caption);
     void Berechnen1Click() { Label28Click(); }
     std::int64_t RunCounter = 0;               // attempts of the last run
     int lastEndMessage = -1;                   // 58 or 59 after a run
