@@ -12,6 +12,7 @@
 #include "common/Dates.h"
 #include "common/Random.h"
 #include "database/DrawingDatabase.h"
+#include "database/DrawingNavigator.h"
 #include "generator/NumberList.h"
 #include "settings/GeneratorSettings.h"
 #include "statistics/StatisticsTable.h"
@@ -30,14 +31,6 @@ struct DatePicker {
         date = d;
         return true;
     }
-};
-
-// The drawing in focus: date, numbers (1..5 main, 6 always 0, 7 MegaBall,
-// 8 Megaplier) and its 0-based index in the database file.
-struct CurrentDrawing {
-    DayNumber Datum1 = 0.0;
-    std::array<std::int32_t, 9> Zahl{}; // index 1..8
-    std::int32_t Position = 0;
 };
 
 // Tabs of PageControl1 in their order.
@@ -99,9 +92,9 @@ public:
     void SpeedButton5Click();                  // lookup for DatabaseEndDate
     void SpeedButton6Click();                  // previous drawing
     void SpeedButton7Click();                  // next drawing
-    enum class CaptionVariant { FirstRecord, LaterRecord, EndOfFile };
     std::string drawingCaption(CaptionVariant v) const;
     void showCurrentDrawing(CaptionVariant v); // Label29 and Label13
+    void drawingChanged(bool pickerMayRefuse); // Label35, picker, tip check
 
     // ---- start-up and shutdown (app/Startup.cpp)
     // FormCreate's non-settings work; home must end with a separator or gets one.
