@@ -77,10 +77,10 @@ void runDownload(benchmark::State& state, const std::string& address) {
         TempFolder home;
         rz::MainModel model;
         rz::BlockingHttp http;
+        rz::FixedClock clock(s.last + 1);
+        model.setServices({.clock = &clock, .http = &http});
         model.Home = home.home();
-        model.http = &http;
         model.ServerAddress = address;
-        model.todayOverride = s.last + 1;
         state.ResumeTiming();
         model.KalventoClick();
         requests += model.lastDownload.requests;

@@ -32,15 +32,17 @@ struct Program {
     rz::MainModel model;
     QtPlatform platform;
     QtHttp http;
+    rz::FixedClock clock;
     std::unique_ptr<TForm1> form;
 
-    explicit Program(rz::DayNumber today) {
+    explicit Program(rz::DayNumber today) : clock(today) {
         const std::string path = QDir(home.path()).absolutePath().toStdString() + "/";
         std::ofstream(path + "Ruvuzevodare.dat", std::ios::binary); // empty, so start-up asks nothing
-        model.setPlatform(&platform, &platform, &platform, &platform);
-        model.http = &http;
+        rz::Services services = platform.services();
+        services.clock = &clock;
+        services.http = &http;
+        model.setServices(services);
         model.ServerAddress = "http://127.0.0.1:1"; // the first-show download ends at once
-        model.todayOverride = today;
         form = startProgram(model, path, &platform);
         form->show();
         while (model.lastDownload.end == rz::DownloadEnd::None)
@@ -50,8 +52,7 @@ struct Program {
     }
     ~Program() {
         platform.attachWindows(nullptr, nullptr);
-        model.setPlatform(nullptr, nullptr, nullptr, nullptr);
-        model.http = nullptr;
+        model.setServices({});
     }
 };
 
@@ -85,7 +86,7 @@ int main(int argc, char** argv) {
         ticker.setInterval(1);
         ticker.setTimerType(Qt::PreciseTimer);
         QObject::connect(&ticker, &QTimer::timeout, [&] {
-            if (p.model.downloadRunning) {
+            if (p.model.operation.running(rz::OperationKind::Download)) {
                 if (sinceTick.nsecsElapsed() > 15'000'000)
                     ++over15;
                 if (sinceTick.nsecsElapsed() > longestGap) {

@@ -16,6 +16,13 @@ class CliPlatform : public NullPlatform {
 public:
     explicit CliPlatform(const MainModel& model) : model_(model) {}
 
+    Services services() {
+        Services s;
+        s.dialogs = this;
+        s.events = this;
+        return s;
+    }
+
     void message(const std::string& text) override {
         NullPlatform::message(text);
         std::cerr << text << "\n";
@@ -95,11 +102,16 @@ int cmdDownload(int argc, char** argv) {
     useDatabase(model, args.get("db"));
     CliPlatform platform(model);
     platform.progress = true;
-    model.setPlatform(&platform, &platform, &platform, &platform);
     BlockingHttp http;
-    model.http = &http;
+    FixedClock clock(day);
+    Services services;
+    services.dialogs = &platform;
+    services.events = &platform;
+    services.http = &http;
+    if (args.has("today"))
+        services.clock = &clock;
+    model.setServices(services);
     model.ServerAddress = server;
-    model.todayOverride = day;
     model.sortieren = true;
 
     model.KalventoClick();
@@ -152,7 +164,7 @@ int cmdAdd(int argc, char** argv) {
     if (!model.database().exists())
         return usageError("database not found: " + model.DatabasePath());
     CliPlatform platform(model);
-    model.setPlatform(&platform, &platform, &platform, &platform);
+    model.setServices(platform.services());
     model.sortieren = true;
     // The dialog opens on the drawing of this date when it is stored.
     if (!model.DateTimePicker1.setDate(day))
@@ -186,7 +198,7 @@ int cmdDelete(int argc, char** argv) {
     if (!model.database().exists())
         return usageError("database not found: " + model.DatabasePath());
     CliPlatform platform(model);
-    model.setPlatform(&platform, &platform, &platform, &platform);
+    model.setServices(platform.services());
     model.sortieren = true;
     const int before = countOfDate(model, day);
     model.cur.Datum1 = day; // the drawing on display

@@ -11,13 +11,10 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include <cmath>
-
+#include "Controls.h"
 #include "database/Maintenance.h"
 
 namespace {
-
-const QDate kDayZero(1899, 12, 30);
 
 QSpinBox* upDown(QWidget* parent, int i, rz::EntryRange range) {
     auto* s = new QSpinBox(parent);
@@ -27,6 +24,7 @@ QSpinBox* upDown(QWidget* parent, int i, rz::EntryRange range) {
     s->setRange(range.lo, range.hi);
     s->setSingleStep(1);
     s->setAccelerated(false);
+    ControlRegistry::instance().add(s, ControlKind::Edit);
     return s;
 }
 
@@ -39,13 +37,16 @@ QLabel* boldRed(QWidget* parent, const char* name, const QString& text) {
     QPalette p = l->palette();
     p.setColor(QPalette::WindowText, QColor(255, 0, 0));
     l->setPalette(p);
+    ControlRegistry::instance().add(l, ControlKind::Label);
     return l;
 }
 
 } // namespace
 
 TForm3::TForm3(QWidget* parent) : QDialog(parent) {
+    const WindowScope scope(QStringLiteral("Form3"));
     setObjectName(QStringLiteral("TForm3"));
+    ControlRegistry::instance().add(this, ControlKind::Window);
     setWindowTitle(QStringLiteral("Zahlen der Ziehung eingeben"));
     setModal(true);
 
@@ -55,6 +56,7 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
     date_->setCalendarPopup(true);
     date_->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     date_->setDateRange(QDate(1900, 1, 1), QDate(2099, 12, 31));
+    ControlRegistry::instance().add(date_, ControlKind::Edit);
     v->addWidget(date_);
 
     auto* numbers = new QHBoxLayout;
@@ -77,9 +79,11 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
     auto* abort = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Abbrechen"), this);
     abort->setObjectName(QStringLiteral("BitBtn1"));
     abort->setAutoDefault(false);
+    ControlRegistry::instance().add(abort, ControlKind::BitBtn);
     auto* ok = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("BitBtn2"));
     ok->setDefault(true);
+    ControlRegistry::instance().add(ok, ControlKind::BitBtn);
     connect(abort, &QPushButton::clicked, this, &QDialog::reject);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     buttons->addStretch(1);
@@ -90,14 +94,14 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
 
 rz::DrawingEntry TForm3::entry() const {
     rz::DrawingEntry e;
-    e.date = static_cast<double>(kDayZero.daysTo(date_->date()));
+    e.date = dayFromDate(date_->date());
     for (int i = 1; i <= 8; ++i)
         e.numbers[static_cast<std::size_t>(i)] = upDown_[static_cast<std::size_t>(i)]->value();
     return e;
 }
 
 void TForm3::setEntry(const rz::DrawingEntry& e) {
-    date_->setDate(kDayZero.addDays(static_cast<qint64>(std::floor(e.date))));
+    date_->setDate(dateFromDay(e.date));
     for (int i = 1; i <= 8; ++i)
         upDown_[static_cast<std::size_t>(i)]->setValue(e.numbers[static_cast<std::size_t>(i)]); // clamps
 }

@@ -25,24 +25,28 @@ struct DownloadRun {
     test::ScriptedPlatform platform;
     MainModel model;
     BlockingHttp http;
+    FixedClock clock;
 
     // stored == nullopt: no database file at all.
-    DownloadRun(const std::optional<std::vector<DrawingRecord>>& stored, const std::string& server, DayNumber today) {
-        platform.attach(model);
+    DownloadRun(const std::optional<std::vector<DrawingRecord>>& stored, const std::string& server, DayNumber today)
+        : clock(today) {
+        useHttp(&http);
         model.Home = home.str();
         model.sortieren = true;
-        model.http = &http;
         model.ServerAddress = server;
-        model.todayOverride = today;
         if (stored)
             test::writeDatabase(model.DatabasePath(), *stored);
+    }
+    void useHttp(IHttp* client) {
+        model.setServices({.dialogs = &platform, .shell = &platform, .sound = &platform, .events = &platform,
+                           .clock = &clock, .http = client});
     }
     std::vector<DrawingRecord> records() const { return model.database().readAll(); }
     void expectRestored() const {
         EXPECT_TRUE(model.BitBtn1Enabled);
         EXPECT_TRUE(model.SpeedButton10Enabled);
         EXPECT_FALSE(model.SpeedButton8Visible);
-        EXPECT_FALSE(model.downloadRunning);
+        EXPECT_FALSE(model.operation.running());
     }
 };
 
@@ -245,7 +249,7 @@ TEST(Download, RefusedConnectionEndsAfterTheFirstDate) {
 
 TEST(Download, NoHttpClientEndsLikeAnUnreachableServer) {
     DownloadRun run(kUpTo22Oct2019, "http://127.0.0.1:1", ymd(2026, 8, 8));
-    run.model.http = nullptr;
+    run.useHttp(nullptr);
     run.model.KalventoClick();
     EXPECT_EQ(run.model.lastDownload.requests, 1);
     EXPECT_EQ(run.model.lastDownload.end, DownloadEnd::TransportFailed);
@@ -401,7 +405,7 @@ private:
 TEST(Download, StopDuringARequestAbortsIt) {
     HangingHttp http;
     DownloadRun run(kUpTo22Oct2019, "http://127.0.0.1:1", ymd(2019, 11, 9));
-    run.model.http = &http;
+    run.useHttp(&http);
     run.platform.onPendingEvents = [&] {
         if (run.platform.pendingEventCalls == 5)
             run.model.SpeedButton8Click();

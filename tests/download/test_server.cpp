@@ -97,12 +97,11 @@ TEST(DataServer, DownloadAddsExactlyTheDrawingsTheCopyLacks) {
     test::writeDatabase(home.file("Ruvuzevodare.dat"), std::vector<DrawingRecord>(all.begin(), all.end() - 2));
     MainModel model;
     test::ScriptedPlatform platform;
-    platform.attach(model);
     BlockingHttp http;
+    FixedClock clock(dayFromYmd(2019, 11, 1));
+    model.setServices({.dialogs = &platform, .events = &platform, .clock = &clock, .http = &http});
     model.Home = home.str();
-    model.http = &http;
     model.ServerAddress = running.server.address();
-    model.todayOverride = dayFromYmd(2019, 11, 1);
     model.KalventoClick();
 
     EXPECT_EQ(model.lastDownload.added, 2);

@@ -60,23 +60,25 @@ struct Program {
     QtPlatform qt;
     HookedEvents events;
     QtHttp http;
+    rz::FixedClock clock;
     rz::MainModel model;
     std::unique_ptr<TForm1> form;
 
-    Program(const std::string& server, int todayY, int todayM, int todayD) {
+    Program(const std::string& server, int todayY, int todayM, int todayD)
+        : clock(rz::dayFromYmd(todayY, todayM, todayD)) {
         rz::test::writeDatabase(home.file("Ruvuzevodare.dat"), kStored);
-        platform.attach(model);
-        model.http = &http;
+        model.setServices({.dialogs = &platform, .shell = &platform, .sound = &platform, .events = &platform,
+                           .clock = &clock, .http = &http});
         model.ServerAddress = server;
-        model.todayOverride = rz::dayFromYmd(todayY, todayM, todayD);
         form = startProgram(model, home.str(), nullptr);
         platform.form = form.get();
         qt.attachWindows(form.get(), nullptr);
         events.qt = &qt;
-        model.setPlatform(&platform, &platform, &platform, &events);
+        model.setServices({.dialogs = &platform, .shell = &platform, .sound = &platform, .events = &events,
+                           .clock = &clock, .http = &http});
     }
     ~Program() {
-        model.setPlatform(&platform, &platform, &platform, &platform);
+        model.setServices({.dialogs = &platform, .shell = &platform, .sound = &platform, .events = &platform});
         form.reset();
     }
     template <typename T>
@@ -224,7 +226,7 @@ void DownloadGuiTest::stopButtonAbortsASlowRequest() {
 
     bool clickedWhileRunning = false;
     QTimer::singleShot(300, [&] {
-        clickedWhileRunning = p.model.downloadRunning && stop->isVisible();
+        clickedWhileRunning = p.model.operation.running(rz::OperationKind::Download) && stop->isVisible();
         QTest::mouseClick(stop, Qt::LeftButton);
     });
     QElapsedTimer clock;
@@ -247,7 +249,7 @@ void DownloadGuiTest::firstShowRunsTheDownload() {
     QVERIFY(server.targets().empty());
     p.form->show();
     QTRY_COMPARE(p.records(), kStored.size() + 1);
-    QTRY_VERIFY(!p.model.downloadRunning);
+    QTRY_VERIFY(!p.model.operation.running(rz::OperationKind::Download));
     QCOMPARE(server.dates(), (std::vector<std::string>{"20191026", "20191025"}));
     QVERIFY(p.widget<QLabel>("Label35")->text().startsWith(QStringLiteral("Fr 25.10.19")));
 }

@@ -5,14 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "app/MessageTable.h"
-#include "app/Platform.h"
+#include "app/AppContext.h"
 #include "common/Colour.h"
 #include "common/Dates.h"
 #include "common/Random.h"
 #include "database/DrawingDatabase.h"
+#include "database/DrawingNavigator.h"
 #include "download/Download.h"
-#include "download/Http.h"
 #include "generator/NumberList.h"
 #include "settings/GeneratorSettings.h"
 #include "statistics/StatisticsTable.h"
@@ -33,59 +32,32 @@ struct DatePicker {
     }
 };
 
-// The drawing in focus: date, numbers (1..5 main, 6 always 0, 7 MegaBall,
-// 8 Megaplier) and its 0-based index in the database file.
-struct CurrentDrawing {
-    DayNumber Datum1 = 0.0;
-    std::array<std::int32_t, 9> Zahl{}; // index 1..8
-    std::int32_t Position = 0;
-};
-
 // Tabs of PageControl1 in their order.
 enum class Tab { TipOverview = 0, LastDrawing = 1, Generator = 2, Chart = 3, Database = 4, Internet = 5 };
 
 // The main window as a plain presentation model: every field the window shows
 // and every command it offers. The Qt view binds to it; tests drive it
 // directly with scripted platform answers.
-class MainModel {
+class MainModel : public AppContext {
 public:
     MainModel();
 
-    // ---- platform (never null; NullPlatform by default)
-    void setPlatform(IDialogs* dialogs, IShell* shell, ISound* sound, IEvents* events);
-    IDialogs* dialogs;
-    IShell* shell;
-    ISound* sound;
-    IEvents* events;
-
-    // ---- shell state
-    std::string Home;                          // program folder, with trailing separator
-    std::string ZahlenFile = "Ruvuzevodare.dat";
-    std::string SoundName = "yippee.wav";
-    int sprache = 0;                           // language 0..8
-    MessageTable Memo2;                        // the message table
-    const std::string& msg(int line) const { return Memo2.line(line); }
-    Rng rng;                                   // the shared Random
+    // ---- window state
     bool sortieren = false;
     bool Berechnunglaeuft = false;
     int LaufMax = 100000;
     DayNumber dfb = 0.0;
     DayNumber aktDatum = 0.0;
-    std::array<std::string, 2> StatusPanel{};  // StatusBar1 panels 0 and 1
     Tab activeTab = Tab::TipOverview;
-    bool busy = false;                         // wait cursor shown
     std::string ProxyHost;                     // ProxyHostEdit
     std::string ProxyPort = "80";              // ProxyPortEdit
     std::string Losnummer;                     // read-only label of the drawing bar
 
-    std::string DatabasePath() const { return Home + ZahlenFile; }
     DrawingDatabase database() const { return DrawingDatabase(DatabasePath()); }
 
-    void setStatus(const std::string& text) { StatusPanel[1] = text; }
     void showTab(Tab t) { activeTab = t; }
-    void setBusy(bool b);
 
-    // ---- current drawing and navigation (database/Navigation.cpp)
+    // ---- current drawing and navigation (commands in app/Commands.cpp over database/DrawingNavigator.h)
     CurrentDrawing cur;
     DatePicker DateTimePicker1;                // DatabaseEndDate
     DatePicker DateTimePicker2;                // StatisticsStartDate
@@ -97,20 +69,22 @@ public:
     void SpeedButton5Click();                  // lookup for DatabaseEndDate
     void SpeedButton6Click();                  // previous drawing
     void SpeedButton7Click();                  // next drawing
-    enum class CaptionVariant { FirstRecord, LaterRecord, EndOfFile };
     std::string drawingCaption(CaptionVariant v) const;
     void showCurrentDrawing(CaptionVariant v); // Label29 and Label13
+    void drawingChanged(bool pickerMayRefuse); // Label35, picker, tip check
 
     // ---- start-up and shutdown (app/Startup.cpp)
     // FormCreate's non-settings work; home must end with a separator or gets one.
     void FormCreate(const std::string& home);
     void SpracheSetzen();                      // language, lookup, frequency chart
     void FormShow();                           // download, frequency chart again
+    void FormClose();                          // closing the main window: stops a running operation
 
-    // ---- import of drawing history (database/Importer.cpp)
+
+    // ---- import of drawing history (app/Startup.cpp over database/Importer.h)
     void importCommand();                      // "Importieren…": file dialog, import, report
 
-    // ---- tip set, check and files (tips/, evaluation/)
+    // ---- tip set, check and files (app/Commands.cpp over tips/TipSet.h, evaluation/TipCheck.h, tips/Printout.h)
     TipSet tips;
     std::int32_t Gewinn = 0;
     std::array<bool, 9> Treffer{};             // index 1..5 used
@@ -132,12 +106,12 @@ public:
     void TippEdit(int row);                    // row editor through the number list
     void SpeedButton13Click();                 // lucky number
 
-    // ---- number selection list window (generator/NumberList.h)
+    // ---- number selection list window (app/Commands.cpp over generator/NumberList.h, generator/ManualEdit.h)
     NumberList numberList;
     void numberListSave();                     // TForm6.SpeedButton1Click: save dialog, ".qlw"
     void numberListLoad();                     // TForm6.SpeedButton2Click: open dialog, ".qlw"
 
-    // ---- statistics (statistics/)
+    // ---- statistics (statistics/Statistics.cpp)
     StatisticsTable chart;
     void SpeedButton2Click();                  // frequency
     void Button5Click();                       // overdue
@@ -156,28 +130,43 @@ public:
     void Label90Click();                       // show chart tab, quads
     void Label88Click();                       // show chart tab, sums
 
-    // ---- generator (generator/)
+    // ---- generation run (generator/Generator.cpp)
     GeneratorSettings Settings;
     std::string BitBtn4Caption = "Tipps berechnen";
     std::string Tippsberechnen;                // the button's normal caption
     void Label28Click();                       // start or stop a generation run
+    // A new caption for the run button (a language switch): it becomes the
+    // button's normal caption, shown now unless a run shows "Stoppen".
+    void setRunButtonCaption(const std::string& caption);
     void Berechnen1Click() { Label28Click(); }
     std::int64_t RunCounter = 0;               // attempts of the last run
     int lastEndMessage = -1;                   // 58 or 59 after a run
     bool runActive = false;                    // a run is between its start and its end
 
-    // ---- drawing download (download/Download.cpp)
-    IHttp* http = nullptr;                     // null: no network, every request fails
+    // Runs a command under the one error policy of the program: a failure
+    // restores the cursor and reaches the user through the message dialog,
+    // in the current language where the text comes from the message table.
+    // The window is repainted afterwards.
+    void run(const std::function<void()>& command);
+
+    // Changes a generator setting as the settings page does, with the
+    // coupling of the related fields; MaxRunsThousands moves LaufMax from the
+    // value before the change (the run recomputes it at its start).
+    void changeSetting(Gs f, int value);
+
+    // ---- drawing download (download/Download.cpp; the client is services().http)
     std::string ServerAddress = kDefaultServerAddress; // ServerEdit: data server or CSV export
-    DayNumber todayOverride = 0;               // > 0: "today" of the download (command line, tests)
     bool BitBtn1Enabled = true;                // "&Datenbank aktualisieren"
     bool SpeedButton10Enabled = true;          // download button of the tip page
     bool SpeedButton8Visible = false;          // stop button; hiding it is the stop request
-    bool downloadRunning = false;              // between the start and the end of KalventoClick
     DownloadResult lastDownload;               // how the last download ended
     void KalventoClick();                      // fetch the drawings after the last stored one
     void Aktualisieren1Click() { KalventoClick(); }
-    void SpeedButton8Click() { SpeedButton8Visible = false; }
+    void SpeedButton8Click() {
+        SpeedButton8Visible = false;
+        if (operation.running(OperationKind::Download))
+            operation.requestStop();
+    }
 
     // ---- database maintenance (database/Maintenance.cpp)
     void BitBtn8Click();                       // enter or correct a drawing (dialog TForm3)
@@ -186,12 +175,6 @@ public:
     // beside the program when that file is there. Returns whether it did.
     bool loadBundledHistory();
 
-    // Called by the views after a command to repaint everything.
-    std::function<void()> onChanged;
-    void changed() { if (onChanged) onChanged(); }
-
-private:
-    NullPlatform nullPlatform_;
 };
 
 } // namespace rz

@@ -28,7 +28,7 @@ void MainModel::FormCreate(const std::string& home) {
     if (ProxyHost.empty())
         ProxyPort = "80";
     ZahlenFile = "Ruvuzevodare.dat";
-    rng.seedFromClock();
+    rng.RandSeed = clock().seed();
     aktDatum = DateTimePicker2.date;
     DateTimePicker1.setDate(today());
 }
@@ -46,14 +46,22 @@ void MainModel::FormShow() {
     SpeedButton2Click();
 }
 
+void MainModel::FormClose() {
+    // A running loop is asked to stop; it ends at its next step.
+    if (operation.running(OperationKind::Generation))
+        Label28Click();
+    else
+        operation.requestStop();
+}
+
 void MainModel::importCommand() {
-    if (downloadRunning)
+    if (operation.running(OperationKind::Download))
         return; // the download appends meanwhile
     FileDialogRequest req;
     req.filter = "Ziehungsdaten (CSV)|*.csv";
     req.defaultExt = "csv";
     req.initialDir = Home;
-    const auto file = dialogs->openFile(req);
+    const auto file = dialogs().openFile(req);
     if (!file)
         return;
     ImportResult res;
@@ -62,11 +70,11 @@ void MainModel::importCommand() {
         res = importDrawingHistory(*file, DatabasePath());
     } catch (const IoError& e) {
         setBusy(false);
-        dialogs->message(e.what());
+        dialogs().message(e.what());
         return;
     }
     setBusy(false);
-    dialogs->message(res.report());
+    dialogs().message(res.report());
     if (res.ok) {
         // Show the newest stored drawing.
         if (const auto last = database().readLast())

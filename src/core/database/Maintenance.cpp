@@ -35,7 +35,7 @@ std::optional<std::string> entryError(const DrawingEntry& e) {
 void MainModel::BitBtn8Click() {
     // The download appends meanwhile; a rebuild of the file in between
     // would mix the two.
-    if (downloadRunning)
+    if (operation.running(OperationKind::Download))
         return;
 
     // The drawing of DatabaseEndDate, else the last one; an empty file keeps
@@ -61,11 +61,11 @@ void MainModel::BitBtn8Click() {
     initial.date = buffer.Date;
     for (int i = 1; i <= 8; ++i)
         initial.numbers[static_cast<std::size_t>(i)] = buffer.Numbers[static_cast<std::size_t>(i)];
-    const std::optional<DrawingEntry> entry = dialogs->enterDrawing(initial);
+    const std::optional<DrawingEntry> entry = dialogs().enterDrawing(initial);
 
     if (entry) {
         if (const auto error = entryError(*entry)) {
-            dialogs->message(*error);
+            dialogs().message(*error);
         } else {
             DrawingRecord rec = buffer; // bytes 16..31 stay as they are
             rec.Date = std::floor(entry->date);
@@ -91,7 +91,7 @@ void MainModel::BitBtn8Click() {
 }
 
 void MainModel::BitBtn4Click() {
-    if (downloadRunning)
+    if (operation.running(OperationKind::Download))
         return;
     setBusy(true);
     try {

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <chrono>
+#include <optional>
 
 #include "app/MainModel.h"
 #include "common/Text.h"
@@ -109,12 +109,12 @@ std::string drawingRequestUrl(const std::string& serverAddress, DayNumber d) {
 
 namespace {
 
-// Disables the start buttons and shows the stop button for the time of the
-// download; whatever way the download ends, they are restored.
+// Marks the download as the running operation, disables the start buttons
+// and shows the stop button for its time; however the download ends, they are
+// restored.
 class DownloadFrame {
 public:
-    explicit DownloadFrame(MainModel& m) : m_(m) {
-        m_.downloadRunning = true;
+    explicit DownloadFrame(MainModel& m) : m_(m), scope_(std::in_place, m.operation, OperationKind::Download) {
         m_.BitBtn1Enabled = false;
         m_.SpeedButton10Enabled = false;
         m_.SpeedButton8Visible = true;
@@ -124,18 +124,19 @@ public:
     DownloadFrame& operator=(const DownloadFrame&) = delete;
 
     void close() {
-        if (!m_.downloadRunning)
+        if (!scope_)
             return;
-        if (m_.http)
-            m_.http->closeConnections();
+        if (IHttp* http = m_.services().http)
+            http->closeConnections();
         m_.BitBtn1Enabled = true;
         m_.SpeedButton10Enabled = true;
         m_.SpeedButton8Visible = false;
-        m_.downloadRunning = false;
+        scope_.reset();
     }
 
 private:
     MainModel& m_;
+    std::optional<OperationScope> scope_;
 };
 
 class Downloader {
@@ -146,7 +147,7 @@ public:
     // Step by step over the candidate dates, two requests at most per date.
     void protocol() {
         const DayNumber last = today();
-        while (m_.DateTimePicker1.date <= last && m_.SpeedButton8Visible) {
+        while (m_.DateTimePicker1.date <= last && !stopRequested()) {
             const DayNumber d = m_.DateTimePicker1.date;
             HttpRequest req;
             if (!applyProxy(req))
@@ -171,13 +172,13 @@ public:
                         return badLine(res.body);
                     rec.Date = d;
                     m_.Label29 = progressCaption(rec);
-                    m_.events->processPendingEvents();
+                    m_.events().processPendingEvents();
                     write(rec);
                 }
             }
             m_.DateTimePicker1.setDate(nextCandidateDate(d));
         }
-        m_.lastDownload.end = m_.SpeedButton8Visible ? DownloadEnd::Completed : DownloadEnd::Stopped;
+        m_.lastDownload.end = stopRequested() ? DownloadEnd::Stopped : DownloadEnd::Completed;
     }
 
     // The whole history in one file; only drawings after the last stored one
@@ -200,18 +201,18 @@ public:
         const ImportResult parsed = parseDrawingHistory(res.body, incoming);
         if (!parsed.ok) {
             const std::string text = "Die Ziehungsdaten von " + req.url + " sind nicht lesbar: " + parsed.error;
-            m_.dialogs->message(text);
+            m_.dialogs().message(text);
             m_.lastDownload.message = text;
             m_.lastDownload.end = DownloadEnd::BadAnswer;
             return;
         }
         const DayNumber last = today();
-        using Clock = std::chrono::steady_clock;
-        Clock::time_point lastYield{};
+        Yielder yield(m_.events());
+        bool first = true;
         for (const DrawingRecord& r : incoming) { // ascending dates
             if (r.Date <= lastStored || r.Date > last)
                 continue;
-            if (!m_.SpeedButton8Visible)
+            if (stopRequested())
                 break;
             DrawingRecord rec = buffer_; // bytes 16..31 as in the record buffer
             rec.Date = r.Date;
@@ -219,18 +220,20 @@ public:
             m_.DateTimePicker1.setDate(r.Date);
             m_.cur.Datum1 = r.Date;
             m_.Label29 = progressCaption(rec);
-            const Clock::time_point now = Clock::now();
-            if (now - lastYield >= std::chrono::milliseconds(15)) {
-                lastYield = now;
-                m_.events->processPendingEvents();
-            }
+            if (first)
+                yield.now(); // the first drawing shows at once
+            else
+                yield();
+            first = false;
             write(rec);
         }
-        m_.lastDownload.end = m_.SpeedButton8Visible ? DownloadEnd::Completed : DownloadEnd::Stopped;
+        m_.lastDownload.end = stopRequested() ? DownloadEnd::Stopped : DownloadEnd::Completed;
     }
 
 private:
-    DayNumber today() const { return m_.todayOverride > 0 ? m_.todayOverride : rz::today(); }
+    DayNumber today() const { return m_.today(); }
+    // The stop button hidden, or the window closing.
+    bool stopRequested() const { return !m_.SpeedButton8Visible || m_.operation.stopRequested; }
 
     // The proxy of the "Internet-Optionen" tab, before every request.
     bool applyProxy(HttpRequest& req) {
@@ -251,7 +254,7 @@ private:
 
     HttpResponse send(const HttpRequest& req) {
         m_.lastDownload.requests += 1;
-        return fetch(m_.http, *m_.events, req, [this] { return !m_.SpeedButton8Visible; });
+        return fetch(m_.services().http, m_.events(), req, [this] { return stopRequested(); });
     }
 
     void showAnswerStatus(const HttpResponse& res) {
@@ -287,7 +290,7 @@ private:
 
     void badLine(const std::string& body) {
         if (!body.empty())
-            m_.dialogs->message(body);
+            m_.dialogs().message(body);
         m_.lastDownload.message = body;
         m_.lastDownload.end = DownloadEnd::BadAnswer;
     }
@@ -315,8 +318,9 @@ private:
 
 void MainModel::KalventoClick() {
     // The menu command stays enabled while a download runs; a second download
-    // inside the first would write its drawings twice.
-    if (downloadRunning)
+    // inside the first would write its drawings twice, and one inside another
+    // long command would end that command's operation.
+    if (operation.running())
         return;
     lastDownload = DownloadResult{};
     DownloadFrame frame(*this);
@@ -347,7 +351,7 @@ void MainModel::KalventoClick() {
     Label35 = Label29;
     SpeedButton5Click();
     if (lastDownload.end == DownloadEnd::BadProxyPort)
-        dialogs->message(lastDownload.message);
+        dialogs().message(lastDownload.message);
     changed();
 }
 
