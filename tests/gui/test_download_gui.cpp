@@ -154,8 +154,10 @@ void DownloadGuiTest::clientFollowsAtMostFifteenRedirects() {
     ScriptedServer server([](const httplib::Request& req) {
         const int hop = std::stoi(req.path.substr(1));
         const int target = std::stoi(req.get_param_value("to"));
-        if (hop < target)
-            return ScriptedAnswer{302, "", {{"Location", "/" + std::to_string(hop + 1) + "?to=" + std::to_string(target)}}, 0};
+        if (hop < target) {
+            const QString next = QStringLiteral("/%1?to=%2").arg(hop + 1).arg(target);
+            return ScriptedAnswer{302, "", {{"Location", next.toStdString()}}, 0};
+        }
         return line("arrived");
     });
     QtHttp http;
