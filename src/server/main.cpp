@@ -1,5 +1,6 @@
 // ruvuzevodare-server: answers the drawing request from a drawing file.
 #include <iostream>
+#include <mutex>
 #include <string>
 
 #include "common/Text.h"
@@ -52,7 +53,12 @@ int main(int argc, char** argv) {
     if (!rz::DrawingDatabase(db).exists())
         return usage("database not found: " + db);
 
-    rz::DataServer server(db, [](const std::string& line) { std::cerr << line << std::endl; });
+    // Requests are answered on several threads; one log line at a time.
+    std::mutex logMutex;
+    rz::DataServer server(db, [&logMutex](const std::string& line) {
+        const std::lock_guard<std::mutex> lock(logMutex);
+        std::cerr << line << std::endl;
+    });
     if (!server.start(bind, port)) {
         std::cerr << "ruvuzevodare-server: cannot listen on " << bind << ":" << port << "\n";
         return 1;

@@ -335,16 +335,19 @@ TEST(Download, ProxyPortThatIsNoNumberRestoresAndReports) {
 }
 
 TEST(Download, StopWhileARecordIsWrittenEndsBeforeTheNextDate) {
-    ScriptedServer server(test::byDate({{"20191026", ok("1,2,3,4,5,6,2\r\n7,8,9,10,11,12,3")},
-                                        {"20191030", ok("16,24,25,52,60,6,3")}}));
-    DownloadRun run(kUpTo22Oct2019, server.url(), ymd(2019, 11, 9));
-    run.platform.onPendingEvents = [&] { run.model.SpeedButton8Click(); };
-    run.model.KalventoClick();
+    // The stop button, and the window closing.
+    for (void (MainModel::*stop)() : {&MainModel::SpeedButton8Click, &MainModel::FormClose}) {
+        ScriptedServer server(test::byDate({{"20191026", ok("1,2,3,4,5,6,2\r\n7,8,9,10,11,12,3")},
+                                            {"20191030", ok("16,24,25,52,60,6,3")}}));
+        DownloadRun run(kUpTo22Oct2019, server.url(), ymd(2019, 11, 9));
+        run.platform.onPendingEvents = [&] { (run.model.*stop)(); };
+        run.model.KalventoClick();
 
-    EXPECT_EQ(server.dates(), std::vector<std::string>{"20191026"});
-    EXPECT_EQ(run.records().size(), 4u); // both lines of the answer under way
-    EXPECT_EQ(run.model.lastDownload.end, DownloadEnd::Stopped);
-    run.expectRestored();
+        EXPECT_EQ(server.dates(), std::vector<std::string>{"20191026"});
+        EXPECT_EQ(run.records().size(), 4u); // both lines of the answer under way
+        EXPECT_EQ(run.model.lastDownload.end, DownloadEnd::Stopped);
+        run.expectRestored();
+    }
 }
 
 TEST(Download, WhileItRunsOtherWritersAndASecondDownloadWait) {
