@@ -111,7 +111,7 @@ public:
     void numberListSave();                     // TForm6.SpeedButton1Click: save dialog, ".qlw"
     void numberListLoad();                     // TForm6.SpeedButton2Click: open dialog, ".qlw"
 
-    // ---- statistics (statistics/Statistics.cpp)
+    // ---- statistics (app/StatisticsCommands.cpp over statistics/Statistics.h)
     StatisticsTable chart;
     void SpeedButton2Click();                  // frequency
     void Button5Click();                       // overdue
