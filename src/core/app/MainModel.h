@@ -154,7 +154,7 @@ public:
     // value before the change (the run recomputes it at its start).
     void changeSetting(Gs f, int value);
 
-    // ---- drawing download (download/Download.cpp; the client is services().http)
+    // ---- drawing download (app/DownloadCommands.cpp over download/Download.h; the client is services().http)
     std::string ServerAddress = kDefaultServerAddress; // ServerEdit: data server or CSV export
     bool BitBtn1Enabled = true;                // "&Datenbank aktualisieren"
     bool SpeedButton10Enabled = true;          // download button of the tip page
@@ -168,7 +168,7 @@ public:
             operation.requestStop();
     }
 
-    // ---- database maintenance (database/Maintenance.cpp)
+    // ---- database maintenance (app/MaintenanceCommands.cpp over database/Maintenance.h)
     void BitBtn8Click();                       // enter or correct a drawing (dialog TForm3)
     void BitBtn4Click();                       // delete the drawing on display (button BitBtn6)
     // Start-up with no database: creates it from history/megamillions.csv
