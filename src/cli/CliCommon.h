@@ -27,6 +27,11 @@ void useDatabase(MainModel& model, const std::string& dbPath);
 // Returns false with a message on a malformed date.
 bool applyWindowDates(MainModel& model, const Args& args, std::string& error);
 
+// Applies --set NAME=VALUE (a value as the settings store holds it, taken as
+// given) and --change NAME=VALUE (a change as the user makes it on the
+// settings page, with the coupling of related fields), in the order given.
+bool applySettingOptions(MainModel& model, const Args& args, std::string& error);
+
 int usageError(const std::string& message); // prints to stderr, returns 2
 
 // Every option must be one of `known` (names without "--") and there may be
@@ -43,5 +48,10 @@ int cmdImport(int argc, char** argv);
 int cmdCheck(int argc, char** argv);
 int cmdStats(int argc, char** argv);
 int cmdGenerate(int argc, char** argv);
+
+// cmd_maintenance.cpp
+int cmdDownload(int argc, char** argv);
+int cmdAdd(int argc, char** argv);
+int cmdDelete(int argc, char** argv);
 
 } // namespace rz::cli

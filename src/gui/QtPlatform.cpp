@@ -6,17 +6,18 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QProcess>
 #include <QMessageBox>
 #include <QSoundEffect>
 #include <QStringList>
 #include <QUrl>
 
 #include "DarovAduzez.h"
+#include "LoEingab.h"
 #include "Zahlenwahl.h"
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
 
 bool waitCursorShown = false;
 
@@ -48,6 +49,24 @@ QString qtFileFilter(const std::string& filter) {
 QtPlatform::QtPlatform(QObject* parent) : QObject(parent) {}
 
 QtPlatform::~QtPlatform() = default;
+
+rz::Services QtPlatform::services() {
+    rz::Services s;
+    s.dialogs = this;
+    s.shell = this;
+    s.sound = this;
+    s.events = this;
+    s.clock = &clock_;
+    s.processes = this;
+    return s;
+}
+
+bool QtPlatform::start(const std::string& program, const std::vector<std::string>& arguments) {
+    QStringList args;
+    for (const auto& a : arguments)
+        args << q(a);
+    return QProcess::startDetached(q(program), args);
+}
 
 void QtPlatform::attachWindows(TForm1* mainWindow, Zahlenwahl* numberList) {
     mainWindow_ = mainWindow;
@@ -127,6 +146,12 @@ rz::ModalResult QtPlatform::showNumberList() {
     if (!numberList_)
         return rz::ModalResult::Abort;
     return numberList_->showModalList();
+}
+
+std::optional<rz::DrawingEntry> QtPlatform::enterDrawing(const rz::DrawingEntry& initial) {
+    if (!mainWindow_ || !mainWindow_->form3())
+        return std::nullopt;
+    return mainWindow_->form3()->edit(initial);
 }
 
 bool QtPlatform::open(const std::string& addressOrPath) {

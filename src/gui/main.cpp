@@ -7,6 +7,7 @@
 #include <exception>
 
 #include "DarovAduzez.h"
+#include "QtHttp.h"
 #include "QtPlatform.h"
 
 int main(int argc, char** argv) {
@@ -15,7 +16,10 @@ int main(int argc, char** argv) {
 
     rz::MainModel model;
     QtPlatform platform;
-    model.setPlatform(&platform, &platform, &platform, &platform);
+    QtHttp http;
+    rz::Services services = platform.services();
+    services.http = &http;
+    model.setServices(services);
 
     int rc = 1;
     try {
@@ -28,6 +32,6 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         QMessageBox::critical(nullptr, QString::fromUtf8(kAppTitle), QString::fromLocal8Bit(e.what()));
     }
-    model.setPlatform(nullptr, nullptr, nullptr, nullptr);
+    model.setServices({});
     return rc;
 }

@@ -5,12 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "app/MessageTable.h"
-#include "app/Platform.h"
+#include "app/AppContext.h"
 #include "common/Colour.h"
 #include "common/Dates.h"
 #include "common/Random.h"
 #include "database/DrawingDatabase.h"
+#include "database/DrawingNavigator.h"
+#include "download/Download.h"
 #include "generator/NumberList.h"
 #include "settings/GeneratorSettings.h"
 #include "statistics/StatisticsTable.h"
@@ -31,59 +32,32 @@ struct DatePicker {
     }
 };
 
-// The drawing in focus: date, numbers (1..5 main, 6 always 0, 7 MegaBall,
-// 8 Megaplier) and its 0-based index in the database file.
-struct CurrentDrawing {
-    DayNumber Datum1 = 0.0;
-    std::array<std::int32_t, 9> Zahl{}; // index 1..8
-    std::int32_t Position = 0;
-};
-
 // Tabs of PageControl1 in their order.
 enum class Tab { TipOverview = 0, LastDrawing = 1, Generator = 2, Chart = 3, Database = 4, Internet = 5 };
 
 // The main window as a plain presentation model: every field the window shows
 // and every command it offers. The Qt view binds to it; tests drive it
 // directly with scripted platform answers.
-class MainModel {
+class MainModel : public AppContext {
 public:
     MainModel();
 
-    // ---- platform (never null; NullPlatform by default)
-    void setPlatform(IDialogs* dialogs, IShell* shell, ISound* sound, IEvents* events);
-    IDialogs* dialogs;
-    IShell* shell;
-    ISound* sound;
-    IEvents* events;
-
-    // ---- shell state
-    std::string Home;                          // program folder, with trailing separator
-    std::string ZahlenFile = "Ruvuzevodare.dat";
-    std::string SoundName = "yippee.wav";
-    int sprache = 0;                           // language 0..8
-    MessageTable Memo2;                        // the message table
-    const std::string& msg(int line) const { return Memo2.line(line); }
-    Rng rng;                                   // the shared Random
+    // ---- window state
     bool sortieren = false;
     bool Berechnunglaeuft = false;
     int LaufMax = 100000;
     DayNumber dfb = 0.0;
     DayNumber aktDatum = 0.0;
-    std::array<std::string, 2> StatusPanel{};  // StatusBar1 panels 0 and 1
     Tab activeTab = Tab::TipOverview;
-    bool busy = false;                         // wait cursor shown
     std::string ProxyHost;                     // ProxyHostEdit
     std::string ProxyPort = "80";              // ProxyPortEdit
     std::string Losnummer;                     // read-only label of the drawing bar
 
-    std::string DatabasePath() const { return Home + ZahlenFile; }
     DrawingDatabase database() const { return DrawingDatabase(DatabasePath()); }
 
-    void setStatus(const std::string& text) { StatusPanel[1] = text; }
     void showTab(Tab t) { activeTab = t; }
-    void setBusy(bool b);
 
-    // ---- current drawing and navigation (database/Navigation.cpp)
+    // ---- current drawing and navigation (commands in app/Commands.cpp over database/DrawingNavigator.h)
     CurrentDrawing cur;
     DatePicker DateTimePicker1;                // DatabaseEndDate
     DatePicker DateTimePicker2;                // StatisticsStartDate
@@ -95,20 +69,23 @@ public:
     void SpeedButton5Click();                  // lookup for DatabaseEndDate
     void SpeedButton6Click();                  // previous drawing
     void SpeedButton7Click();                  // next drawing
-    enum class CaptionVariant { FirstRecord, LaterRecord, EndOfFile };
     std::string drawingCaption(CaptionVariant v) const;
     void showCurrentDrawing(CaptionVariant v); // Label29 and Label13
+    void drawingChanged(bool pickerMayRefuse); // Label35, picker, tip check
+    std::int64_t reportedPartialBytes = 0;     // broken end of the database already told in the status bar
 
     // ---- start-up and shutdown (app/Startup.cpp)
     // FormCreate's non-settings work; home must end with a separator or gets one.
     void FormCreate(const std::string& home);
     void SpracheSetzen();                      // language, lookup, frequency chart
     void FormShow();                           // download, frequency chart again
+    void FormClose();                          // closing the main window: stops a running operation
 
-    // ---- import of drawing history (database/Importer.cpp)
+
+    // ---- import of drawing history (app/Startup.cpp over database/Importer.h)
     void importCommand();                      // "Importieren…": file dialog, import, report
 
-    // ---- tip set, check and files (tips/, evaluation/)
+    // ---- tip set, check and files (app/Commands.cpp over tips/TipSet.h, evaluation/TipCheck.h, tips/Printout.h)
     TipSet tips;
     std::int32_t Gewinn = 0;
     std::array<bool, 9> Treffer{};             // index 1..5 used
@@ -124,18 +101,22 @@ public:
     DayNumber NextDrawingDate() const;         // from DatabaseEndDate: Tuesday + 3, else + 4 days
     void SpeedButton16Click();                 // load tips
     void BitBtn7Click();                       // printout "Tipp.txt"
+    // The shell's "open" for a file or web address; when nothing can open
+    // it, the user is told so with the path (app/ShellOpen.cpp). Returns
+    // whether it opened.
+    bool openInShell(const std::string& addressOrPath);
     // Typing into a tip field: the change check (Edit1Change / Edit6Change).
     void tipFieldChanged(int row, int k, const std::string& text);
     void Edit1Exit();                          // leaving a tip field
     void TippEdit(int row);                    // row editor through the number list
     void SpeedButton13Click();                 // lucky number
 
-    // ---- number selection list window (generator/NumberList.h)
+    // ---- number selection list window (app/Commands.cpp over generator/NumberList.h, generator/ManualEdit.h)
     NumberList numberList;
     void numberListSave();                     // TForm6.SpeedButton1Click: save dialog, ".qlw"
     void numberListLoad();                     // TForm6.SpeedButton2Click: open dialog, ".qlw"
 
-    // ---- statistics (statistics/)
+    // ---- statistics (app/StatisticsCommands.cpp over statistics/Statistics.h)
     StatisticsTable chart;
     void SpeedButton2Click();                  // frequency
     void Button5Click();                       // overdue
@@ -154,28 +135,51 @@ public:
     void Label90Click();                       // show chart tab, quads
     void Label88Click();                       // show chart tab, sums
 
-    // ---- generator (generator/)
+    // ---- generation run (generator/Generator.cpp)
     GeneratorSettings Settings;
     std::string BitBtn4Caption = "Tipps berechnen";
     std::string Tippsberechnen;                // the button's normal caption
     void Label28Click();                       // start or stop a generation run
+    // A new caption for the run button (a language switch): it becomes the
+    // button's normal caption, shown now unless a run shows "Stoppen".
+    void setRunButtonCaption(const std::string& caption);
     void Berechnen1Click() { Label28Click(); }
     std::int64_t RunCounter = 0;               // attempts of the last run
     int lastEndMessage = -1;                   // 58 or 59 after a run
     bool runActive = false;                    // a run is between its start and its end
 
-    // ---- file and shell failures (database/Navigation.cpp, app/ShellOpen.cpp)
-    std::int64_t reportedPartialBytes = 0;     // broken end of the database already told in the status bar
-    // The shell's "open" for a file or web address; when nothing can open
-    // it, the user is told so with the path. Returns whether it opened.
-    bool openInShell(const std::string& addressOrPath);
+    // Runs a command under the one error policy of the program: a failure
+    // restores the cursor and reaches the user through the message dialog,
+    // in the current language where the text comes from the message table.
+    // The window is repainted afterwards.
+    void run(const std::function<void()>& command);
 
-    // Called by the views after a command to repaint everything.
-    std::function<void()> onChanged;
-    void changed() { if (onChanged) onChanged(); }
+    // Changes a generator setting as the settings page does, with the
+    // coupling of the related fields; MaxRunsThousands moves LaufMax from the
+    // value before the change (the run recomputes it at its start).
+    void changeSetting(Gs f, int value);
 
-private:
-    NullPlatform nullPlatform_;
+    // ---- drawing download (app/DownloadCommands.cpp over download/Download.h; the client is services().http)
+    std::string ServerAddress = kDefaultServerAddress; // ServerEdit: data server or CSV export
+    bool BitBtn1Enabled = true;                // "&Datenbank aktualisieren"
+    bool SpeedButton10Enabled = true;          // download button of the tip page
+    bool SpeedButton8Visible = false;          // stop button; hiding it is the stop request
+    DownloadResult lastDownload;               // how the last download ended
+    void KalventoClick();                      // fetch the drawings after the last stored one
+    void Aktualisieren1Click() { KalventoClick(); }
+    void SpeedButton8Click() {
+        SpeedButton8Visible = false;
+        if (operation.running(OperationKind::Download))
+            operation.requestStop();
+    }
+
+    // ---- database maintenance (app/MaintenanceCommands.cpp over database/Maintenance.h)
+    void BitBtn8Click();                       // enter or correct a drawing (dialog TForm3)
+    void BitBtn4Click();                       // delete the drawing on display (button BitBtn6)
+    // Start-up with no database: creates it from history/megamillions.csv
+    // beside the program when that file is there. Returns whether it did.
+    bool loadBundledHistory();
+
 };
 
 } // namespace rz

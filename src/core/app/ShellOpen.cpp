@@ -4,9 +4,9 @@
 namespace rz {
 
 bool MainModel::openInShell(const std::string& addressOrPath) {
-    if (shell->open(addressOrPath))
+    if (shell().open(addressOrPath))
         return true;
-    dialogs->message("\"" + addressOrPath + "\" kann nicht geöffnet werden: kein Programm dafür gefunden.");
+    dialogs().message("\"" + addressOrPath + "\" kann nicht geöffnet werden: kein Programm dafür gefunden.");
     return false;
 }
 

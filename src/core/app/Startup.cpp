@@ -28,7 +28,7 @@ void MainModel::FormCreate(const std::string& home) {
     if (ProxyHost.empty())
         ProxyPort = "80";
     ZahlenFile = "Ruvuzevodare.dat";
-    rng.seedFromClock();
+    rng.RandSeed = clock().seed();
     aktDatum = DateTimePicker2.date;
     DateTimePicker1.setDate(today());
 }
@@ -36,35 +36,49 @@ void MainModel::FormCreate(const std::string& home) {
 void MainModel::SpracheSetzen() {
     // Languages 1..8 are applied by the language loader; the built-in German
     // texts stand otherwise.
+    loadBundledHistory();
     SpeedButton5Click();
     SpeedButton2Click();
 }
 
 void MainModel::FormShow() {
-    // The drawing download at first show belongs here.
+    KalventoClick();
     SpeedButton2Click();
 }
 
+void MainModel::FormClose() {
+    // A running loop is asked to stop; it ends at its next step.
+    if (operation.running(OperationKind::Generation))
+        Label28Click();
+    else
+        operation.requestStop();
+}
+
 void MainModel::importCommand() {
+    if (operation.running(OperationKind::Download))
+        return; // the download appends meanwhile
     FileDialogRequest req;
     req.filter = "Ziehungsdaten (CSV)|*.csv";
     req.defaultExt = "csv";
     req.initialDir = Home;
-    const auto file = dialogs->openFile(req);
+    const auto file = dialogs().openFile(req);
     if (!file)
         return;
     ImportResult res;
     setBusy(true);
     try {
-        res = importDrawingHistory(*file, DatabasePath());
+        res = importDrawingHistory(*file, DatabasePath(), today());
     } catch (const IoError& e) {
         setBusy(false);
-        dialogs->message(e.what());
+        dialogs().message(e.what());
         return;
     }
     setBusy(false);
-    dialogs->message(res.report());
+    dialogs().message(res.report());
     if (res.ok) {
+        // Show the newest stored drawing.
+        if (const auto last = database().readLast())
+            DateTimePicker1.setDate(last->Date);
         SpeedButton5Click();
         SpeedButton2Click();
     }

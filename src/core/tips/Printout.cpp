@@ -1,10 +1,11 @@
-// "Tipp ausdrucken": the filled rows as a plain-text list "Tipp.txt" in the
-// program folder, handed to the system's viewer.
+// "Tipp ausdrucken": the filled rows as a plain-text list.
+#include "tips/Printout.h"
+
 #include <cstdio>
 
-#include "app/MainModel.h"
+#include "common/Round.h"
 #include "common/Text.h"
-#include "common/TextFile.h"
+#include "tips/TipSet.h"
 
 namespace rz {
 namespace {
@@ -19,14 +20,14 @@ std::string pad2(std::int32_t v) {
 
 } // namespace
 
-void MainModel::BitBtn7Click() {
-    const std::string T = msg(28);
-    const DayNumber headerDate = cur.Datum1 + (weekday(DatabaseEndDate()) == 2 ? 3.0 : 4.0);
+DayNumber nextDrawingAfter(DayNumber d) {
+    return static_cast<DayNumber>(Round(d + (weekday(d) == 2 ? 3.0 : 4.0)));
+}
 
-    // The whole text is built first: a row that cannot be printed stops the
-    // command before an earlier list is touched.
-    std::string text;
-    text += T + " " + formatShortDate(headerDate, sprache) + "\r\n";
+Printout buildPrintout(const TipSet& tips, DayNumber headerDate, int language, const std::string& T) {
+    Printout out;
+    std::string& text = out.text;
+    text += T + " " + formatShortDate(headerDate, language) + "\r\n";
     text += std::string(46, '~') + "\r\n";
     text += "\r\n";
     for (int r = 1; r <= TipSet::kRows; ++r) {
@@ -43,10 +44,10 @@ void MainModel::BitBtn7Click() {
             }
         }
         if (missingCount > 0) {
-            dialogs->message("Tipp " + std::to_string(r) + " ist unvollständig: es " +
-                             (missingCount == 1 ? "fehlt " : "fehlen ") + missing +
-                             ". \"Tipp.txt\" wurde nicht geschrieben.");
-            return;
+            out.text.clear();
+            out.error = "Tipp " + std::to_string(r) + " ist unvollständig: es " +
+                        (missingCount == 1 ? "fehlt " : "fehlen ") + missing + ". \"Tipp.txt\" wurde nicht geschrieben.";
+            return out;
         }
         std::string line = pad2(r);
         line += ". ";
@@ -62,15 +63,8 @@ void MainModel::BitBtn7Click() {
         line += "\r\n";
         text += line;
     }
-
-    const std::string path = Home + "Tipp.txt";
-    try {
-        writeTextFile(path, text);
-    } catch (const IoError& e) {
-        dialogs->message("\"" + path + "\" kann nicht geschrieben werden: " + e.what());
-        return;
-    }
-    openInShell(path);
+    out.ok = true;
+    return out;
 }
 
 } // namespace rz

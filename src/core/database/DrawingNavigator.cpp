@@ -1,9 +1,7 @@
 // The current drawing: lookup for a date, previous and next step, captions.
-#include <cmath>
-#include <optional>
+#include "database/DrawingNavigator.h"
 
-#include "app/MainModel.h"
-#include "common/Round.h"
+#include "database/DrawingDatabase.h"
 
 namespace rz {
 namespace {
@@ -18,16 +16,6 @@ struct Found {
     std::int64_t index = 0;
 };
 
-// Tells the user once (per size of the broken end) that the file ends in
-// bytes that are no whole drawing, e.g. after a crash during an append.
-void notePartialRecord(MainModel& m, std::int64_t bytes) {
-    if (bytes == m.reportedPartialBytes)
-        return;
-    m.reportedPartialBytes = bytes;
-    if (bytes > 0)
-        m.setStatus(partialRecordNotice(bytes));
-}
-
 void takeRecord(CurrentDrawing& cur, const DrawingRecord& rec) {
     cur.Datum1 = rec.Date;
     for (int i = 1; i <= 8; ++i)
@@ -36,7 +24,7 @@ void takeRecord(CurrentDrawing& cur, const DrawingRecord& rec) {
 
 } // namespace
 
-std::string MainModel::drawingCaption(CaptionVariant v) const {
+std::string drawingCaption(const CurrentDrawing& cur, CaptionVariant v, int language) {
     const char* sep = "  ";
     const char* mb = " MB:";
     const char* mp = " MP:";
@@ -46,7 +34,7 @@ std::string MainModel::drawingCaption(CaptionVariant v) const {
         mb = "   MB: ";
         mp = " MP: ";
     }
-    std::string s = formatCaptionDate(cur.Datum1, sprache);
+    std::string s = formatCaptionDate(cur.Datum1, language);
     s += sep;
     for (int i = 1; i <= 5; ++i)
         s += "  " + std::to_string(cur.Zahl[static_cast<std::size_t>(i)]);
@@ -55,26 +43,17 @@ std::string MainModel::drawingCaption(CaptionVariant v) const {
     return s;
 }
 
-void MainModel::showCurrentDrawing(CaptionVariant v) {
-    Label29 = drawingCaption(v);
+std::int64_t drawingSum(const CurrentDrawing& cur) {
     std::int64_t sum = 0;
     for (int i = 1; i <= 6; ++i)
         sum += cur.Zahl[static_cast<std::size_t>(i)];
-    Label13 = msg(43) + ": " + std::to_string(sum);
+    return sum;
 }
 
-void MainModel::SpeedButton5Click() {
-    DrawingDatabase db = database();
-    if (!db.exists()) {
-        dialogs->message("Lesen Sie zuerst die Daten der Ziehungen ein");
-        db.createEmpty();
-        changed();
-        return;
-    }
-    RecordReader reader(db.path());
-    notePartialRecord(*this, reader.trailingBytes());
-    aktDatum = static_cast<DayNumber>(Round(DatabaseEndDate()));
-
+std::optional<CaptionVariant> DrawingNavigator::lookup(const std::string& path, DayNumber date, CurrentDrawing& cur,
+                                                       const std::function<void()>& onReadError) {
+    RecordReader reader(path);
+    std::optional<CaptionVariant> shown;
     cur.Position = 1;
     DrawingRecord buf;
     buf.Date = 0.0;
@@ -84,25 +63,26 @@ void MainModel::SpeedButton5Click() {
         buf = reader.next();
     if (isDrawing(buf)) {
         lastDrawing = Found{buf, 0};
-        if (buf.Date >= aktDatum) {
+        if (buf.Date >= date) {
             takeRecord(cur, buf);
-            showCurrentDrawing(CaptionVariant::FirstRecord);
+            shown = CaptionVariant::FirstRecord;
         }
     }
     std::int64_t failedAt = -1;
-    while (!reader.eof() && (!isDrawing(buf) || buf.Date < aktDatum)) {
+    while (!reader.eof() && (!isDrawing(buf) || buf.Date < date)) {
         try {
             buf = reader.next();
             cur.Position += 1;
             if (isDrawing(buf)) {
                 lastDrawing = Found{buf, reader.index() - 1};
-                if (buf.Date >= aktDatum) {
+                if (buf.Date >= date) {
                     takeRecord(cur, buf);
-                    showCurrentDrawing(CaptionVariant::LaterRecord);
+                    shown = CaptionVariant::LaterRecord;
                 }
             }
         } catch (const IoError&) {
-            dialogs->message("Fehler");
+            if (onReadError)
+                onReadError();
             // A failure that repeats at the same record would never end.
             if (failedAt == reader.index())
                 break;
@@ -112,26 +92,19 @@ void MainModel::SpeedButton5Click() {
     cur.Position -= 1;
     if (reader.eof() && isDrawing(buf)) {
         takeRecord(cur, buf);
-        showCurrentDrawing(CaptionVariant::EndOfFile);
+        shown = CaptionVariant::EndOfFile;
     } else if (reader.eof() && lastDrawing) {
         // The file ends in records without a drawing date: the last drawing
         // before them stands for the end of the file.
         cur.Position = static_cast<std::int32_t>(lastDrawing->index);
         takeRecord(cur, lastDrawing->record);
-        showCurrentDrawing(CaptionVariant::EndOfFile);
+        shown = CaptionVariant::EndOfFile;
     }
-    if (!DateTimePicker1.setDate(cur.Datum1)) {
-        DateTimePicker1.date = DateTimePicker1.minDate;
-        cur.Datum1 = DateTimePicker1.date;
-    }
-    Label35 = Label29;
-    Komplettcheck();
-    changed();
+    return shown;
 }
 
-void MainModel::SpeedButton6Click() {
-    RecordReader reader(DatabasePath());
-    aktDatum = StatisticsStartDate();
+bool DrawingNavigator::previous(const std::string& path, CurrentDrawing& cur) {
+    RecordReader reader(path);
     cur.Position -= 1;
     if (cur.Position < 1)
         cur.Position = 0;
@@ -156,24 +129,16 @@ void MainModel::SpeedButton6Click() {
     }
     const std::optional<Found>& chosen = before ? before : after;
     if (!chosen)
-        return; // empty file, or no drawing in it: nothing changes
+        return false; // empty file, or no drawing in it
     // Passing over records without a drawing moves the position with it.
     if (chosen->index != lastRead)
         cur.Position = static_cast<std::int32_t>(chosen->index);
     takeRecord(cur, chosen->record);
-    showCurrentDrawing(CaptionVariant::EndOfFile);
-    Label35 = Label29;
-    if (!DateTimePicker1.setDate(cur.Datum1)) {
-        DateTimePicker1.date = DateTimePicker1.minDate;
-        cur.Datum1 = DateTimePicker1.date;
-    }
-    Komplettcheck();
-    changed();
+    return true;
 }
 
-void MainModel::SpeedButton7Click() {
-    RecordReader reader(DatabasePath());
-    aktDatum = StatisticsStartDate();
+bool DrawingNavigator::next(const std::string& path, CurrentDrawing& cur) {
+    RecordReader reader(path);
     const std::int64_t target = static_cast<std::int64_t>(cur.Position) + 1;
     // The first drawing from the target index on; past the last one, the last.
     std::optional<Found> before, after;
@@ -191,15 +156,11 @@ void MainModel::SpeedButton7Click() {
     }
     const std::optional<Found>& chosen = after ? after : before;
     if (!chosen)
-        return; // empty file, or no drawing in it: nothing changes
+        return false; // empty file, or no drawing in it
     cur.Position = static_cast<std::int32_t>(chosen->index);
     takeRecord(cur, chosen->record);
     cur.Zahl[6] = 0;
-    showCurrentDrawing(CaptionVariant::EndOfFile);
-    Label35 = Label29;
-    DateTimePicker1.setDate(cur.Datum1); // a refusal is ignored here
-    Komplettcheck();
-    changed();
+    return true;
 }
 
 } // namespace rz
