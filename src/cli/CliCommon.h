@@ -33,5 +33,8 @@ int cmdImport(int argc, char** argv);
 int cmdCheck(int argc, char** argv);
 int cmdStats(int argc, char** argv);
 int cmdGenerate(int argc, char** argv);
+int cmdSearch(int argc, char** argv);
+int cmdAnalyseSettings(int argc, char** argv);
+int cmdAnalyseDrawings(int argc, char** argv);
 
 } // namespace rz::cli

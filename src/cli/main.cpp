@@ -14,7 +14,10 @@ const char* kUsage =
     "  check --db DB --date YYYY-MM-DD --tips FILE.qlt\n"
     "  stats KIND --db DB [--start YYYY-MM-DD] [--end YYYY-MM-DD]\n"
     "        KIND: frequency overdue megaball megaball-overdue pairs triples quads sums\n"
-    "  generate --db DB --seed N [--start D] [--end D] [--set NAME=VALUE]... [--lock R=F1,...,F7]...\n";
+    "  generate --db DB --seed N [--start D] [--end D] [--set NAME=VALUE]... [--lock R=F1,...,F7]...\n"
+    "  search --db DB --end D --tips FILE.qlt --threshold N [--start D] [--set Chekcbox31=0|1]\n"
+    "  analyse-settings --db DB --from D --seed N [--start D] [--today D] [--set NAME=VALUE]...\n"
+    "  analyse-drawings --db DB --from D --threshold N [--start D] [--today D]\n";
 
 } // namespace
 
@@ -35,6 +38,12 @@ int main(int argc, char** argv) {
             return rz::cli::cmdStats(argc, argv);
         if (cmd == "generate")
             return rz::cli::cmdGenerate(argc, argv);
+        if (cmd == "search")
+            return rz::cli::cmdSearch(argc, argv);
+        if (cmd == "analyse-settings")
+            return rz::cli::cmdAnalyseSettings(argc, argv);
+        if (cmd == "analyse-drawings")
+            return rz::cli::cmdAnalyseDrawings(argc, argv);
         if (cmd == "--help" || cmd == "-h" || cmd == "help") {
             std::cout << kUsage;
             return 0;

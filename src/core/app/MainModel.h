@@ -164,6 +164,27 @@ public:
     int lastEndMessage = -1;                   // 58 or 59 after a run
     bool runActive = false;                    // a run is between its start and its end
 
+    // ---- tip search and historic analyses (evaluation/TipSearch.cpp, evaluation/HistoricAnalysis.cpp)
+    void SpeedButton4Click();                  // "Tipps in DB suchen"
+    void BitBtn9Click();                       // settings analysis; a second click stops it
+    void BitBtn19Click();                      // drawing analysis; a second click stops it
+    void analysisEscape();                     // Escape: stops a running analysis
+    enum class Analysis { None, Settings, Drawings };
+    Analysis analysisRunning = Analysis::None;
+    bool analysisStopRequested = false;
+    enum class AnalysisOutcome { None, Declined, Failed, Ended, Stopped, Finished };
+    AnalysisOutcome lastAnalysisOutcome = AnalysisOutcome::None;
+    struct SearchStop {                        // the stop the search is asking about
+        DayNumber date = 0.0;
+        int row = 0;
+        std::string caption;                   // the row's caption before the full check
+    };
+    SearchStop lastSearchStop;
+    std::string lastReport;                    // text of the last analysis report ("Test.rtf")
+    bool writeReportFile = true;               // false: the report is only kept in lastReport
+    DayNumber todayOverride = 0;               // > 0: "today" for the analyses (command line, tests)
+    DayNumber currentDay() const { return todayOverride > 0 ? todayOverride : today(); }
+
     // Called by the views after a command to repaint everything.
     std::function<void()> onChanged;
     void changed() { if (onChanged) onChanged(); }
