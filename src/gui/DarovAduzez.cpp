@@ -18,6 +18,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStackedBarSeries>
@@ -244,6 +245,10 @@ TForm1::TForm1(rz::MainModel& model, QWidget* parent) : QMainWindow(parent), mod
 
     buildStatusBar();
     applyScale();
+
+    // Escape stops a running historic analysis.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, [this] { model_.analysisEscape(); });
 
     model_.onChanged = [this] { refreshFromModel(); };
     refreshFromModel();
@@ -514,7 +519,7 @@ QWidget* TForm1::buildTipPage() {
     QToolButton* sb4 = speedButton(page, "SpeedButton4", QStringLiteral("Tipps in DB suchen"),
                                    QStringLiteral("Hier können Sie suchen ob dieser Tipp schon einmal gezogen wurde"));
     sb4->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    sb4->setEnabled(false); // the tip search comes later
+    connect(sb4, &QToolButton::clicked, this, [this] { command([this] { model_.SpeedButton4Click(); }); });
     side->addWidget(sb4);
     QPushButton* button6 = pushButton(page, "Button6", QStringLiteral("Verteilung der Tipps"));
     connect(button6, &QPushButton::clicked, this, [this] { command([this] { model_.Button6Click(); }); });
@@ -879,10 +884,11 @@ QWidget* TForm1::buildDatabasePage() {
 
     QPushButton* bitBtn9 = pushButton(page, "BitBtn9",
                                       QStringLiteral("Historische Analyse der Parameter beginnenden mit oben gewähltem Datum"));
-    bitBtn9->setEnabled(false); // the historic analysis comes later
     QPushButton* bitBtn19 =
         pushButton(page, "BitBtn19", QStringLiteral("Historische Analyse beginnend mit dem oben gewähltem Datum"));
-    bitBtn19->setEnabled(false);
+    // A second click on the running analysis's button stops it.
+    connect(bitBtn9, &QPushButton::clicked, this, [this] { command([this] { model_.BitBtn9Click(); }); });
+    connect(bitBtn19, &QPushButton::clicked, this, [this] { command([this] { model_.BitBtn19Click(); }); });
     v->addWidget(bitBtn9);
     v->addWidget(bitBtn19);
     v->addStretch(1);
@@ -1090,6 +1096,15 @@ void TForm1::refreshFromModel() {
     refreshChart();
     setWaitCursor(model_.busy);
 
+    {
+        using A = rz::MainModel::Analysis;
+        const A running = model_.analysisRunning;
+        QWidget* keep = running == A::Settings   ? findChild<QWidget*>(QStringLiteral("BitBtn9"))
+                        : running == A::Drawings ? findChild<QWidget*>(QStringLiteral("BitBtn19"))
+                                                 : nullptr;
+        analysisLock_.apply(this, keep, running != A::None);
+    }
+
     refreshing_ = false;
 }
 
@@ -1155,6 +1170,7 @@ void TForm1::closeEvent(QCloseEvent* e) {
     // A running calculation is asked to stop; its loop ends at its next step.
     if (model_.Berechnunglaeuft && model_.BitBtn4Caption == model_.msg(42))
         command([this] { model_.Label28Click(); });
+    model_.analysisEscape(); // a running analysis ends at its next step
     QMainWindow::closeEvent(e);
 }
 

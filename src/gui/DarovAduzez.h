@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "AnalysisLock.h"
 #include "app/MainModel.h"
 
 class QAbstractButton;
@@ -179,6 +180,7 @@ private:
     std::vector<std::pair<QWidget*, std::pair<double, bool>>> relativeFonts_;
     bool shownOnce_ = false;
     bool refreshing_ = false;
+    AnalysisLock analysisLock_; // controls disabled while a historic analysis runs
 };
 
 // The maker's web site, opened by the maker's panels on the tip page.
