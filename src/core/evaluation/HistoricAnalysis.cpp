@@ -135,21 +135,39 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// The window's event service while an analysis runs: events are passed on,
+// but the many short commands inside a pass do not switch the cursor; it
+// stays busy until the analysis ends.
+class SteadyCursor : public IEvents {
+public:
+    explicit SteadyCursor(IEvents* inner) : inner_(inner) {}
+    void processPendingEvents() override { inner_->processPendingEvents(); }
+    void setBusyCursor(bool) override {}
+
+private:
+    IEvents* inner_;
+};
+
 // Marks the analysis as running for its whole life. Repaints are held back
 // while it runs: the window catches up when the loop yields (at most every
 // 15 ms) and before each question, not after every step of every pass.
 class AnalysisScope {
 public:
-    AnalysisScope(MainModel& m, MainModel::Analysis kind) : m_(m), repaint_(std::move(m.onChanged)) {
+    AnalysisScope(MainModel& m, MainModel::Analysis kind)
+        : m_(m), repaint_(std::move(m.onChanged)), events_(m.events), steady_(m.events) {
         m_.onChanged = nullptr;
         m_.analysisRunning = kind;
         m_.analysisStopRequested = false;
+        events_->setBusyCursor(true);
+        m_.events = &steady_;
         lastYield_ = Clock::now();
     }
     ~AnalysisScope() {
+        m_.events = events_;
         m_.onChanged = std::move(repaint_);
         m_.analysisRunning = MainModel::Analysis::None;
         m_.analysisStopRequested = false;
+        m_.setBusy(false);
         m_.changed();
     }
     AnalysisScope(const AnalysisScope&) = delete;
@@ -159,12 +177,19 @@ public:
         if (repaint_)
             repaint_();
     }
+    // Normal cursor and a repaint, before a message that ends the analysis.
+    void idle() {
+        m_.busy = false;
+        events_->setBusyCursor(false);
+        repaint();
+    }
     // Lets the window repaint and take input (a stop request among it),
     // throttled so that the analysis spends its time on its passes.
     void yield() {
         const auto now = Clock::now();
         if (now - lastYield_ < std::chrono::milliseconds(15))
             return;
+        m_.busy = true; // the window shows the busy cursor while the analysis runs
         m_.events->processPendingEvents();
         lastYield_ = Clock::now();
     }
@@ -172,6 +197,8 @@ public:
 private:
     MainModel& m_;
     std::function<void()> repaint_;
+    IEvents* events_;
+    SteadyCursor steady_;
     Clock::time_point lastYield_;
 };
 
@@ -403,7 +430,7 @@ void MainModel::BitBtn9Click() {
     } catch (...) {
         // Whatever went wrong after the seed dialog is reported with one text.
         lastAnalysisOutcome = AnalysisOutcome::Failed;
-        scope.repaint();
+        scope.idle();
         dialogs->message(msg(16));
     }
 }
@@ -516,6 +543,7 @@ void MainModel::BitBtn19Click() {
             writeFileAtomically(path, report);
         } catch (const IoError& e) {
             lastAnalysisOutcome = AnalysisOutcome::Failed;
+            scope.idle();
             dialogs->message(e.what());
             return;
         }
