@@ -57,14 +57,18 @@ public:
     }
 };
 
+rz::FixedClock& fixedToday() {
+    static rz::FixedClock clock(rz::dayFromYmd(2026, 8, 10));
+    return clock;
+}
+
 void prepare(rz::MainModel& model, Yes& yes, const std::string& input, rz::DayNumber chosen) {
-    model.setPlatform(&yes, &yes, &yes, &yes);
+    model.setServices({.dialogs = &yes, .shell = &yes, .sound = &yes, .events = &yes, .clock = &fixedToday()});
     yes.input = input;
     model.Home = databaseFolder();
     model.sortieren = true;
-    model.todayOverride = rz::dayFromYmd(2026, 8, 10);
     model.DateTimePicker2.date = rz::dayFromYmd(2017, 1, 1);
-    model.DateTimePicker1.date = model.todayOverride;
+    model.DateTimePicker1.date = model.today();
     model.SpeedButton5Click();
     model.DateTimePicker1.date = chosen;
 }

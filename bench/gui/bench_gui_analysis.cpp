@@ -45,11 +45,13 @@ int main(int argc, char** argv) {
 
     rz::MainModel model;
     Answered platform;
-    model.setPlatform(&platform, &platform, &platform, &platform);
+    rz::FixedClock clock(rz::dayFromYmd(2026, 8, 10));
+    rz::Services services = platform.services();
+    services.clock = &clock;
+    model.setServices(services);
     std::unique_ptr<TForm1> form = startProgram(model, homePath, &platform);
     form->show();
     QApplication::processEvents();
-    model.todayOverride = rz::dayFromYmd(2026, 8, 10);
     model.DateTimePicker1.date = rz::dayFromYmd(2017, 1, 1);
     model.changed();
 
@@ -69,6 +71,6 @@ int main(int argc, char** argv) {
     std::cout << "passes " << (at == std::string::npos ? std::string("?") : r.substr(at + 11, r.find('m', at) - at - 11))
               << "\nseconds " << seconds << "\ncpu seconds " << cpuSeconds << "\nreport " << platform.opened << "\n";
     platform.attachWindows(nullptr, nullptr);
-    model.setPlatform(nullptr, nullptr, nullptr, nullptr);
+    model.setServices({});
     return 0;
 }

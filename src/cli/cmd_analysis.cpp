@@ -36,7 +36,9 @@ public:
     void processPendingEvents() override {}
     void setBusyCursor(bool) override {}
 
-    void attachTo(MainModel& m) { m.setPlatform(this, this, this, this); }
+    void attachTo(MainModel& m, IClock* clock = nullptr) {
+        m.setServices({.dialogs = this, .shell = this, .sound = this, .events = this, .clock = clock});
+    }
 };
 
 // An integer as `generate --seed` reads it: leading blanks, an optional sign,
@@ -73,27 +75,10 @@ bool parseInteger(const std::string& text, long long& out, bool clamp) {
     return true;
 }
 
-// --set NAME=VALUE as `generate` applies them, then the start-up's range fix.
+// --set and --change as `generate` applies them, then the start-up's range fix.
 bool applySettings(MainModel& model, const Args& args, std::string& error) {
-    for (const std::string& assignment : args.all("set")) {
-        const std::size_t eq = assignment.find('=');
-        if (eq == std::string::npos) {
-            error = "--set needs NAME=VALUE: " + assignment;
-            return false;
-        }
-        const std::string name = assignment.substr(0, eq);
-        const GsFieldInfo* field = GeneratorSettings::byValueName(name);
-        if (!field) {
-            error = "unknown setting \"" + name + "\"";
-            return false;
-        }
-        std::int32_t value = 0;
-        if (!tryParseInt(assignment.substr(eq + 1), value)) {
-            error = "setting " + name + " needs an integer value: " + assignment.substr(eq + 1);
-            return false;
-        }
-        model.Settings.set(field->id, value);
-    }
+    if (!applySettingOptions(model, args, error))
+        return false;
     model.Settings.fixExcludeDbClassRange();
     return true;
 }
@@ -145,7 +130,6 @@ bool readAnalysisDates(const Args& args, AnalysisDates& d, std::string& error) {
 // Start-up of the analyses: the statistics start, "today" and its lookup,
 // then the chosen date in DatabaseEndDate.
 void startAnalysis(MainModel& model, const AnalysisDates& d) {
-    model.todayOverride = d.today;
     if (!model.DateTimePicker2.setDate(d.start))
         model.DateTimePicker2.date = model.DateTimePicker2.minDate;
     if (!model.DateTimePicker1.setDate(d.today))
@@ -233,7 +217,8 @@ int cmdAnalyseSettings(int argc, char** argv) {
 
     MainModel model;
     Answers answers;
-    answers.attachTo(model);
+    FixedClock clock(dates.today);
+    answers.attachTo(model, &clock);
     useDatabase(model, args.get("db"));
     if (!applySettings(model, args, error))
         return usageError(error);
@@ -262,7 +247,8 @@ int cmdAnalyseDrawings(int argc, char** argv) {
 
     MainModel model;
     Answers answers;
-    answers.attachTo(model);
+    FixedClock clock(dates.today);
+    answers.attachTo(model, &clock);
     useDatabase(model, args.get("db"));
     if (databaseMissing(model))
         return 1;

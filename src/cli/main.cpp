@@ -14,7 +14,8 @@ const char* kUsage =
     "  check --db DB --date YYYY-MM-DD --tips FILE.qlt\n"
     "  stats KIND --db DB [--start YYYY-MM-DD] [--end YYYY-MM-DD]\n"
     "        KIND: frequency overdue megaball megaball-overdue pairs triples quads sums\n"
-    "  generate --db DB --seed N [--start D] [--end D] [--set NAME=VALUE]... [--lock R=F1,...,F7]...\n"
+    "  generate --db DB --seed N [--start D] [--end D] [--set NAME=VALUE]... [--change NAME=VALUE]...\n"
+    "           [--lock R=F1,...,F7]...\n"
     "  search --db DB --end D --tips FILE.qlt --threshold N [--start D] [--set Chekcbox31=0|1]\n"
     "  analyse-settings --db DB --from D --seed N [--start D] [--today D] [--set NAME=VALUE]...\n"
     "  analyse-drawings --db DB --from D --threshold N [--start D] [--today D]\n";

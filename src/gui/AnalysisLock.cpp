@@ -7,7 +7,7 @@
 #include <QMainWindow>
 #include <QMenuBar>
 
-#include "DarovAduzez.h"
+#include "Controls.h"
 
 void AnalysisLock::apply(QMainWindow* window, QWidget* keep, bool running) {
     if (running == active_)

@@ -55,13 +55,13 @@ struct AnalysisFixture : ::testing::Test {
     TempDir dir;
     MainModel m;
     AnalysisPlatform p;
+    FixedClock clock{day(2019, 12, 1)};
 
     void SetUp() override {
-        p.attach(m);
+        m.setServices({.dialogs = &p, .shell = &p, .sound = &p, .events = &p, .clock = &clock});
         m.Home = dir.str();
         m.sortieren = true;
         m.DateTimePicker2.date = day(2019, 10, 1);
-        m.todayOverride = day(2019, 12, 1);
     }
     void store(const std::vector<DrawingRecord>& recs) { test::writeDatabase(m.DatabasePath(), recs); }
     void choose(DayNumber d) { m.DateTimePicker1.date = d; }
@@ -144,7 +144,7 @@ TEST_F(SettingsAnalysis, ReportCountsTheHitClassesOfEveryPass) {
     // The window ends on the last drawing reached.
     EXPECT_EQ(m.cur.Datum1, day(2019, 10, 15));
     EXPECT_EQ(m.DatabaseEndDate(), day(2019, 10, 15));
-    EXPECT_EQ(m.analysisRunning, MainModel::Analysis::None);
+    EXPECT_FALSE(m.operation.running());
 }
 
 TEST_F(SettingsAnalysis, PassesRunUntilTheLastDrawingIsCheckedTwice) {
@@ -161,7 +161,7 @@ TEST_F(SettingsAnalysis, PassesRunUntilTheLastDrawingIsCheckedTwice) {
     };
     for (const Case& c : cases) {
         choose(c.chosen);
-        m.todayOverride = c.today;
+        clock.set(c.today);
         run();
         EXPECT_EQ(lastLine(m.lastReport), c.lastLine) << formatIsoDate(c.chosen);
     }
@@ -252,7 +252,7 @@ TEST_F(SettingsAnalysis, StopDuringAGenerationRunRestoresTheLastCompletePass) {
     EXPECT_FALSE(m.Berechnunglaeuft);
     EXPECT_EQ(m.BitBtn4Caption, "Tipps berechnen");
     EXPECT_EQ(m.Settings.get(Gs::ShowNumberList), 1);
-    EXPECT_EQ(m.analysisRunning, MainModel::Analysis::None);
+    EXPECT_FALSE(m.operation.running());
 }
 
 TEST_F(SettingsAnalysis, EscapeBetweenPassesKeepsThePassesDone) {
@@ -419,7 +419,7 @@ TEST_F(DrawingAnalysis, NoAtAFoundDrawingEndsWithoutReport) {
     EXPECT_TRUE(p.opened.empty());
     EXPECT_FALSE(m.busy);
     EXPECT_EQ(m.cur.Datum1, day(2019, 10, 1)); // the found drawing
-    EXPECT_EQ(m.analysisRunning, MainModel::Analysis::None);
+    EXPECT_FALSE(m.operation.running());
 }
 
 TEST(DrawingAnalysisEdges, ChosenAfterTheLastEmptyDatabaseOlderFormat) {

@@ -76,7 +76,7 @@ void AnalysisWindowTest::settingsAnalysisLocksTheWindowUntilEscape() {
     Program p(kThreeDrawings);
     QtPlatform qt;
     qt.attachWindows(p.form.get(), nullptr);
-    p.model.setPlatform(&p.platform, &p.platform, &p.platform, &qt);
+    p.model.setServices({.dialogs = &p.platform, .shell = &p.platform, .sound = &p.platform, .events = &qt});
     // No tip passes this rule: the first pass's run goes on until it is stopped.
     p.model.Settings.set(rz::Gs::MaxRunsThousands, 30000);
     p.model.Settings.set(rz::Gs::MinEvenEnabled, 1);
@@ -90,7 +90,7 @@ void AnalysisWindowTest::settingsAnalysisLocksTheWindowUntilEscape() {
 
     bool running = false, ownButton = false, othersLocked = false;
     QTimer::singleShot(150, [&] {
-        running = p.model.analysisRunning == rz::MainModel::Analysis::Settings;
+        running = p.model.operation.running(rz::OperationKind::SettingsAnalysis);
         ownButton = p.enabled("BitBtn9");
         othersLocked = !p.enabled("BitBtn4") && !p.enabled("BitBtn19") && !p.enabled("SpeedButton4") &&
                        !p.enabled("ImportButton") && !p.enabled("Edit1") && !p.enabled("DateTimePicker1");
@@ -112,7 +112,7 @@ void AnalysisWindowTest::settingsAnalysisLocksTheWindowUntilEscape() {
     QVERIFY(!p.enabled("BitBtn1")); // disabled before, disabled after
     QCOMPARE(p.widget<QPushButton>("BitBtn4")->text(), QStringLiteral("Tipps berechnen"));
     QCOMPARE(QApplication::overrideCursor(), nullptr);
-    p.model.setPlatform(&p.platform, &p.platform, &p.platform, &p.platform);
+    p.platform.attach(p.model);
 }
 
 void AnalysisWindowTest::drawingAnalysisWritesAndOpensItsReport() {

@@ -6,11 +6,13 @@
 #include <vector>
 
 #include "app/MessageTable.h"
-#include "app/Platform.h"
+#include "app/Operation.h"
+#include "app/Services.h"
 #include "common/Colour.h"
 #include "common/Dates.h"
 #include "common/Random.h"
 #include "database/DrawingDatabase.h"
+#include "database/DrawingNavigator.h"
 #include "generator/NumberList.h"
 #include "settings/GeneratorSettings.h"
 #include "statistics/StatisticsTable.h"
@@ -31,14 +33,6 @@ struct DatePicker {
     }
 };
 
-// The drawing in focus: date, numbers (1..5 main, 6 always 0, 7 MegaBall,
-// 8 Megaplier) and its 0-based index in the database file.
-struct CurrentDrawing {
-    DayNumber Datum1 = 0.0;
-    std::array<std::int32_t, 9> Zahl{}; // index 1..8
-    std::int32_t Position = 0;
-};
-
 // Tabs of PageControl1 in their order.
 enum class Tab { TipOverview = 0, LastDrawing = 1, Generator = 2, Chart = 3, Database = 4, Internet = 5 };
 
@@ -49,12 +43,15 @@ class MainModel {
 public:
     MainModel();
 
-    // ---- platform (never null; NullPlatform by default)
-    void setPlatform(IDialogs* dialogs, IShell* shell, ISound* sound, IEvents* events);
-    IDialogs* dialogs;
-    IShell* shell;
-    ISound* sound;
-    IEvents* events;
+    // ---- services: everything from outside the core (headless defaults for null members)
+    void setServices(const Services& services);
+    const Services& services() const { return services_; }
+    IDialogs& dialogs() const { return *services_.dialogs; }
+    IShell& shell() const { return *services_.shell; }
+    ISound& sound() const { return *services_.sound; }
+    IEvents& events() const { return *services_.events; }
+    IClock& clock() const { return *services_.clock; }
+    DayNumber today() const { return services_.clock->today(); }
 
     // ---- shell state
     std::string Home;                          // program folder, with trailing separator
@@ -95,15 +92,19 @@ public:
     void SpeedButton5Click();                  // lookup for DatabaseEndDate
     void SpeedButton6Click();                  // previous drawing
     void SpeedButton7Click();                  // next drawing
-    enum class CaptionVariant { FirstRecord, LaterRecord, EndOfFile };
     std::string drawingCaption(CaptionVariant v) const;
     void showCurrentDrawing(CaptionVariant v); // Label29 and Label13
+    void drawingChanged(bool pickerMayRefuse); // Label35, picker, tip check
 
     // ---- start-up and shutdown (app/Startup.cpp)
     // FormCreate's non-settings work; home must end with a separator or gets one.
     void FormCreate(const std::string& home);
     void SpracheSetzen();                      // language, lookup, frequency chart
     void FormShow();                           // download, frequency chart again
+    void FormClose();                          // closing the main window: stops a running operation
+
+    // ---- long operations: the one running now and its stop request
+    CurrentOperation operation;
 
     // ---- import of drawing history (database/Importer.cpp)
     void importCommand();                      // "Importieren…": file dialog, import, report
@@ -159,19 +160,33 @@ public:
     std::string BitBtn4Caption = "Tipps berechnen";
     std::string Tippsberechnen;                // the button's normal caption
     void Label28Click();                       // start or stop a generation run
+    // A new caption for the run button (a language switch): it becomes the
+    // button's normal caption, shown now unless a run shows "Stoppen".
+    void setRunButtonCaption(const std::string& caption);
     void Berechnen1Click() { Label28Click(); }
     std::int64_t RunCounter = 0;               // attempts of the last run
     int lastEndMessage = -1;                   // 58 or 59 after a run
     bool runActive = false;                    // a run is between its start and its end
+
+    // Runs a command under the one error policy of the program: a failure
+    // restores the cursor and reaches the user through the message dialog,
+    // in the current language where the text comes from the message table.
+    // The window is repainted afterwards.
+    void run(const std::function<void()>& command);
+
+    // Changes a generator setting as the settings page does, with the
+    // coupling of the related fields; MaxRunsThousands moves LaufMax from the
+    // value before the change (the run recomputes it at its start).
+    void changeSetting(Gs f, int value);
 
     // ---- tip search and historic analyses (evaluation/TipSearch.cpp, evaluation/HistoricAnalysis.cpp)
     void SpeedButton4Click();                  // "Tipps in DB suchen"
     void BitBtn9Click();                       // settings analysis; a second click stops it
     void BitBtn19Click();                      // drawing analysis; a second click stops it
     void analysisEscape();                     // Escape: stops a running analysis
-    enum class Analysis { None, Settings, Drawings };
-    Analysis analysisRunning = Analysis::None;
-    bool analysisStopRequested = false;
+    // The generation run itself (Label28Click's work once it starts a run);
+    // the settings analysis runs it once per pass under its own operation.
+    void generationRun();
     enum class AnalysisOutcome { None, Declined, Failed, Ended, Stopped, Finished };
     AnalysisOutcome lastAnalysisOutcome = AnalysisOutcome::None;
     struct SearchStop {                        // the stop the search is asking about
@@ -182,15 +197,14 @@ public:
     SearchStop lastSearchStop;
     std::string lastReport;                    // text of the last analysis report ("Test.rtf")
     bool writeReportFile = true;               // false: the report is only kept in lastReport
-    DayNumber todayOverride = 0;               // > 0: "today" for the analyses (command line, tests)
-    DayNumber currentDay() const { return todayOverride > 0 ? todayOverride : today(); }
 
     // Called by the views after a command to repaint everything.
     std::function<void()> onChanged;
     void changed() { if (onChanged) onChanged(); }
 
 private:
-    NullPlatform nullPlatform_;
+    HeadlessServices headless_;
+    Services services_;
 };
 
 } // namespace rz

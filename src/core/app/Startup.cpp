@@ -28,7 +28,7 @@ void MainModel::FormCreate(const std::string& home) {
     if (ProxyHost.empty())
         ProxyPort = "80";
     ZahlenFile = "Ruvuzevodare.dat";
-    rng.seedFromClock();
+    rng.RandSeed = clock().seed();
     aktDatum = DateTimePicker2.date;
     DateTimePicker1.setDate(today());
 }
@@ -45,12 +45,20 @@ void MainModel::FormShow() {
     SpeedButton2Click();
 }
 
+void MainModel::FormClose() {
+    // A running loop is asked to stop; it ends at its next step.
+    if (operation.running(OperationKind::Generation))
+        Label28Click();
+    else
+        operation.requestStop();
+}
+
 void MainModel::importCommand() {
     FileDialogRequest req;
     req.filter = "Ziehungsdaten (CSV)|*.csv";
     req.defaultExt = "csv";
     req.initialDir = Home;
-    const auto file = dialogs->openFile(req);
+    const auto file = dialogs().openFile(req);
     if (!file)
         return;
     ImportResult res;
@@ -59,11 +67,11 @@ void MainModel::importCommand() {
         res = importDrawingHistory(*file, DatabasePath());
     } catch (const IoError& e) {
         setBusy(false);
-        dialogs->message(e.what());
+        dialogs().message(e.what());
         return;
     }
     setBusy(false);
-    dialogs->message(res.report());
+    dialogs().message(res.report());
     if (res.ok) {
         SpeedButton5Click();
         SpeedButton2Click();

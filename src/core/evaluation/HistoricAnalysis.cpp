@@ -19,6 +19,7 @@
 #endif
 
 #include "app/MainModel.h"
+#include "app/Operation.h"
 #include "common/Text.h"
 #include "database/DrawingDatabase.h"
 
@@ -133,40 +134,37 @@ void writeFileAtomically(const std::string& path, const std::string& content) {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 // The window's event service while an analysis runs: events are passed on,
 // but the many short commands inside a pass do not switch the cursor; it
 // stays busy until the analysis ends.
 class SteadyCursor : public IEvents {
 public:
-    explicit SteadyCursor(IEvents* inner) : inner_(inner) {}
-    void processPendingEvents() override { inner_->processPendingEvents(); }
+    explicit SteadyCursor(IEvents& inner) : inner_(inner) {}
+    void processPendingEvents() override { inner_.processPendingEvents(); }
     void setBusyCursor(bool) override {}
 
 private:
-    IEvents* inner_;
+    IEvents& inner_;
 };
 
-// Marks the analysis as running for its whole life. Repaints are held back
-// while it runs: the window catches up when the loop yields (at most every
-// 15 ms) and before each question, not after every step of every pass.
+// Marks the analysis as the running operation for its whole life. Repaints
+// are held back while it runs: the window catches up when the loop yields
+// (at most every 15 ms) and before each question, not after every step of
+// every pass.
 class AnalysisScope {
 public:
-    AnalysisScope(MainModel& m, MainModel::Analysis kind)
-        : m_(m), repaint_(std::move(m.onChanged)), events_(m.events), steady_(m.events) {
+    AnalysisScope(MainModel& m, OperationKind kind)
+        : m_(m), operation_(m.operation, kind), repaint_(std::move(m.onChanged)), services_(m.services()),
+          steady_(m.events()), yield_(steady_, std::chrono::milliseconds(15), 1) {
         m_.onChanged = nullptr;
-        m_.analysisRunning = kind;
-        m_.analysisStopRequested = false;
-        events_->setBusyCursor(true);
-        m_.events = &steady_;
-        lastYield_ = Clock::now();
+        m_.events().setBusyCursor(true);
+        Services s = services_;
+        s.events = &steady_;
+        m_.setServices(s);
     }
     ~AnalysisScope() {
-        m_.events = events_;
+        m_.setServices(services_);
         m_.onChanged = std::move(repaint_);
-        m_.analysisRunning = MainModel::Analysis::None;
-        m_.analysisStopRequested = false;
         m_.setBusy(false);
         m_.changed();
     }
@@ -180,26 +178,22 @@ public:
     // Normal cursor and a repaint, before a message that ends the analysis.
     void idle() {
         m_.busy = false;
-        events_->setBusyCursor(false);
+        services_.events->setBusyCursor(false);
         repaint();
     }
     // Lets the window repaint and take input (a stop request among it),
     // throttled so that the analysis spends its time on its passes.
     void yield() {
-        const auto now = Clock::now();
-        if (now - lastYield_ < std::chrono::milliseconds(15))
-            return;
-        m_.busy = true; // the window shows the busy cursor while the analysis runs
-        m_.events->processPendingEvents();
-        lastYield_ = Clock::now();
+        yield_([this] { m_.busy = true; }); // the busy cursor stays while the analysis runs
     }
 
 private:
     MainModel& m_;
+    OperationScope operation_;
     std::function<void()> repaint_;
-    IEvents* events_;
+    Services services_;
     SteadyCursor steady_;
-    Clock::time_point lastYield_;
+    Yielder yield_;
 };
 
 // ShowNumberList is off while the settings analysis runs and gets its old
@@ -228,13 +222,6 @@ public:
 private:
     MainModel& m_;
 };
-
-void requestAnalysisStop(MainModel& m) {
-    m.analysisStopRequested = true;
-    // A generation run inside the pass is asked to stop as its own button would.
-    if (m.runActive && m.BitBtn4Caption == m.msg(42))
-        m.Label28Click();
-}
 
 // What a pass of the settings analysis changes on the window; taken before
 // each pass so that a pass cut short by a stop can be undone.
@@ -353,32 +340,32 @@ std::int32_t estimateWeeklyPasses(const MainModel& m) {
 } // namespace
 
 void MainModel::analysisEscape() {
-    if (analysisRunning != Analysis::None)
-        requestAnalysisStop(*this);
+    if (operation.running(OperationKind::SettingsAnalysis) || operation.running(OperationKind::DrawingAnalysis))
+        operation.requestStop(); // a generation run inside a pass stops at its next attempt
 }
 
 // ---------------------------------------------------------- settings analysis
 
 void MainModel::BitBtn9Click() {
-    if (analysisRunning == Analysis::Settings) {
-        requestAnalysisStop(*this);
+    if (operation.running(OperationKind::SettingsAnalysis)) {
+        operation.requestStop();
         return;
     }
-    if (analysisRunning != Analysis::None || runActive)
-        return;
+    if (operation.running())
+        return; // another long command owns the window
     lastAnalysisOutcome = AnalysisOutcome::None;
-    if (!dialogs->askYesNo(msg(19), msg(17) + formatShortDate(DatabaseEndDate(), sprache) + msg(18))) {
+    if (!dialogs().askYesNo(msg(19), msg(17) + formatShortDate(DatabaseEndDate(), sprache) + msg(18))) {
         lastAnalysisOutcome = AnalysisOutcome::Declined;
         return;
     }
     NumberListOff numberListOff(*this);
-    AnalysisScope scope(*this, Analysis::Settings);
+    AnalysisScope scope(*this, OperationKind::SettingsAnalysis);
 
     DayNumber start = DatabaseEndDate();
     SpeedButton5Click();
 
     const std::string preset = std::to_string(rng.RandSeed);
-    const std::string answer = dialogs->inputText(msg(20), msg(21), preset).value_or(preset);
+    const std::string answer = dialogs().inputText(msg(20), msg(21), preset).value_or(preset);
     try {
         std::int64_t seed = 0;
         if (!tryParseInt64(answer, seed))
@@ -389,18 +376,18 @@ void MainModel::BitBtn9Click() {
         const std::int32_t estimate = estimateWeeklyPasses(*this);
         bool stopped = false;
 
-        DayNumber previous = currentDay();
+        DayNumber previous = today();
         WindowState before;
         while (previous != start) {
-            if (analysisStopRequested) {
+            if (operation.stopRequested) {
                 stopped = true;
                 break;
             }
             before.take(*this);
             previous = start;
             rng.RandSeed = static_cast<std::uint32_t>(static_cast<std::uint64_t>(seed));
-            Label28Click();
-            if (analysisStopRequested) {
+            generationRun();
+            if (operation.stopRequested) {
                 // The run was cut short: the window goes back to the last complete pass.
                 before.restore(*this);
                 stopped = true;
@@ -424,28 +411,28 @@ void MainModel::BitBtn9Click() {
         if (writeReportFile) {
             const std::string path = Home + "Test.rtf";
             writeFileAtomically(path, report);
-            shell->open(path);
+            shell().open(path);
         }
         lastAnalysisOutcome = stopped ? AnalysisOutcome::Stopped : AnalysisOutcome::Finished;
     } catch (...) {
         // Whatever went wrong after the seed dialog is reported with one text.
         lastAnalysisOutcome = AnalysisOutcome::Failed;
         scope.idle();
-        dialogs->message(msg(16));
+        dialogs().message(msg(16));
     }
 }
 
 // ----------------------------------------------------------- drawing analysis
 
 void MainModel::BitBtn19Click() {
-    if (analysisRunning == Analysis::Drawings) {
-        requestAnalysisStop(*this);
+    if (operation.running(OperationKind::DrawingAnalysis)) {
+        operation.requestStop();
         return;
     }
-    if (analysisRunning != Analysis::None || runActive)
-        return;
+    if (operation.running())
+        return; // another long command owns the window
     lastAnalysisOutcome = AnalysisOutcome::None;
-    if (!dialogs->askYesNo(msg(2), msg(0) + formatShortDate(DatabaseEndDate(), sprache) + msg(1))) {
+    if (!dialogs().askYesNo(msg(2), msg(0) + formatShortDate(DatabaseEndDate(), sprache) + msg(1))) {
         lastAnalysisOutcome = AnalysisOutcome::Declined;
         return;
     }
@@ -454,16 +441,16 @@ void MainModel::BitBtn19Click() {
     DayNumber limit = DatabaseEndDate() + 10.0;
 
     const std::string preset = "5";
-    const std::string answer = dialogs->inputText(msg(3), msg(4), preset).value_or(preset);
+    const std::string answer = dialogs().inputText(msg(3), msg(4), preset).value_or(preset);
     std::int32_t threshold = 0;
     if (!tryParseInt(answer, threshold)) {
         lastAnalysisOutcome = AnalysisOutcome::Failed;
-        dialogs->message(notAnIntegerMessage(answer));
+        dialogs().message(notAnIntegerMessage(answer));
         changed();
         return;
     }
 
-    AnalysisScope scope(*this, Analysis::Drawings);
+    AnalysisScope scope(*this, OperationKind::DrawingAnalysis);
     BusyScope busyScope(*this);
     HitHistogram earlier{};
     HitHistogram next{};
@@ -477,7 +464,7 @@ void MainModel::BitBtn19Click() {
     }
 
     while (cur.Datum1 < limit) {
-        if (analysisStopRequested) {
+        if (operation.stopRequested) {
             stopped = true;
             break;
         }
@@ -514,7 +501,7 @@ void MainModel::BitBtn19Click() {
                 takeRaw(cur, rec);
                 zettelcheckRow(*this, 1);
                 scope.repaint();
-                if (!dialogs->askYesNo(msg(7), msg(5) + formatShortDate(d, sprache) + msg(6))) {
+                if (!dialogs().askYesNo(msg(7), msg(5) + formatShortDate(d, sprache) + msg(6))) {
                     lastAnalysisOutcome = AnalysisOutcome::Ended;
                     return;
                 }
@@ -544,10 +531,10 @@ void MainModel::BitBtn19Click() {
         } catch (const IoError& e) {
             lastAnalysisOutcome = AnalysisOutcome::Failed;
             scope.idle();
-            dialogs->message(e.what());
+            dialogs().message(e.what());
             return;
         }
-        shell->open(path);
+        shell().open(path);
     }
     lastAnalysisOutcome = stopped ? AnalysisOutcome::Stopped : AnalysisOutcome::Finished;
 }

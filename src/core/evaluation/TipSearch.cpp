@@ -23,13 +23,13 @@ const char* searchSuffix(int row) {
 } // namespace
 
 void MainModel::SpeedButton4Click() {
-    if (analysisRunning != Analysis::None)
-        return;
+    if (operation.running())
+        return; // another long command owns the window
     const std::string preset = "4";
-    const std::string answer = dialogs->inputText(msg(48), msg(49), preset).value_or(preset);
+    const std::string answer = dialogs().inputText(msg(48), msg(49), preset).value_or(preset);
     std::int32_t threshold = 0;
     if (!tryParseInt(answer, threshold)) {
-        dialogs->message(notAnIntegerMessage(answer));
+        dialogs().message(notAnIntegerMessage(answer));
         return;
     }
 
@@ -72,8 +72,8 @@ void MainModel::SpeedButton4Click() {
             Komplettcheck();
             changed();
             const std::string date = formatShortDate(rec.Date, sprache);
-            const bool goOn = r == 1 ? dialogs->askYesNo(msg(52), msg(50) + "  " + date + " . " + msg(51))
-                                     : dialogs->askYesNo("Ziehung gefunden", "Ein Treffer am  " + date + " gefunden. Weiter?");
+            const bool goOn = r == 1 ? dialogs().askYesNo(msg(52), msg(50) + "  " + date + " . " + msg(51))
+                                     : dialogs().askYesNo("Ziehung gefunden", "Ein Treffer am  " + date + " gefunden. Weiter?");
             if (!goOn)
                 return;
         }

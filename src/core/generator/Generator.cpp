@@ -10,6 +10,7 @@
 #include "common/Round.h"
 #include "common/Text.h"
 #include "database/DrawingDatabase.h"
+#include "evaluation/TipCheck.h"
 
 namespace rz {
 
@@ -202,10 +203,7 @@ int Generator::primzahlen(int z1, int z2, int z3, int z4, int z5, int z6, int /*
 }
 
 int Generator::lastHits(const int* n, int mb, const PastDrawing& d) const {
-    int h = 0;
-    for (int i = 1; i <= 5; ++i)
-        for (int j = 0; j < 5; ++j)
-            h += n[j] == d.n[static_cast<std::size_t>(i)];
+    int h = countMainHits(n, &d.n[1]);
     if (m.Settings.on(Gs::OverlapCountsMegaBall) && mb != 0 && mb == d.mb)
         h += 1;
     return h;
@@ -445,7 +443,7 @@ bool Generator::BuildCandidatePool() {
         }
         m.setBusy(false);
         m.changed();
-        const ModalResult r = m.dialogs->showNumberList();
+        const ModalResult r = m.dialogs().showNumberList();
         if (r == ModalResult::Retry)
             PoolFromNumberList();
         else if (r != ModalResult::Ok)
@@ -650,10 +648,8 @@ void Generator::writeRow(int r, const std::array<int, 5>& n, int mb, int spare) 
 }
 
 void Generator::rowLoop(bool poolUsable) {
-    using Clock = std::chrono::steady_clock;
-    const std::string stopCaption = m.msg(42);
-    auto lastYield = Clock::now();
-    int untilClockCheck = 64;
+    Yielder yield(m.events());
+    const CurrentOperation& op = m.operation;
     std::array<int, 5> shown{};
     int shownRow = 1;
 
@@ -674,17 +670,9 @@ void Generator::rowLoop(bool poolUsable) {
         } else {
             if (poolUsable && (r == 1 || (m.RunCounter < m.LaufMax && r <= m.Settings.get(Gs::TipCount)))) {
                 while (count < 5 && m.RunCounter < m.LaufMax) {
-                    if (m.BitBtn4Caption != stopCaption)
-                        break; // stop requested
-                    if (--untilClockCheck <= 0) {
-                        untilClockCheck = 64;
-                        const auto now = Clock::now();
-                        if (now - lastYield >= std::chrono::milliseconds(15)) {
-                            showAttempt(shownRow, shown.data(), shown[0] + shown[1] + shown[2] + shown[3] + shown[4]);
-                            m.events->processPendingEvents();
-                            lastYield = Clock::now();
-                        }
-                    }
+                    if (op.stopRequested)
+                        break;
+                    yield([&] { showAttempt(shownRow, shown.data(), shown[0] + shown[1] + shown[2] + shown[3] + shown[4]); });
                     if (r == 1)
                         m.activeTab = Tab::TipOverview;
                     const std::int64_t counter = ++m.RunCounter;
@@ -712,7 +700,7 @@ void Generator::rowLoop(bool poolUsable) {
                         if (!dup)
                             n[static_cast<std::size_t>(count++)] = v;
                     }
-                    mb = (m.BitBtn4Caption == stopCaption) ? ChooseMegaBall() : 0;
+                    mb = op.stopRequested ? 0 : ChooseMegaBall();
                     for (int i = 1; i < 5; ++i) // ascending
                         for (int j = i; j > 0 && n[static_cast<std::size_t>(j - 1)] > n[static_cast<std::size_t>(j)]; --j)
                             std::swap(n[static_cast<std::size_t>(j - 1)], n[static_cast<std::size_t>(j)]);
@@ -752,13 +740,24 @@ void Generator::rowLoop(bool poolUsable) {
 
 // The button command: starts a run, or asks the running one to stop.
 void MainModel::Label28Click() {
-    if (BitBtn4Caption == msg(42)) {
-        BitBtn4Caption = Tippsberechnen;
-        changed();
+    if (operation.running(OperationKind::Generation)) {
+        // Stop: the loop ends at its next step; a second click while it
+        // finishes its attempt starts nothing.
+        if (!operation.stopRequested) {
+            operation.requestStop();
+            BitBtn4Caption = Tippsberechnen;
+            changed();
+        }
         return;
     }
-    if (runActive)
-        return; // the run has been asked to stop and is finishing its attempt
+    if (operation.running())
+        return; // another long command owns the window
+    OperationScope scope(operation, OperationKind::Generation);
+    generationRun();
+}
+
+// The run itself; its stop request is that of the operation it runs under.
+void MainModel::generationRun() {
     if (Tippsberechnen.empty())
         Tippsberechnen = BitBtn4Caption;
     BitBtn4Caption = msg(42);
