@@ -1,5 +1,6 @@
 // The generation run takes the last three drawings from one read of the file;
-// they must be the drawings that the lookup and two steps back show.
+// they must be the drawings that the lookup and two steps back show, and the
+// window must end as the lookup that follows leaves it.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -95,6 +96,7 @@ TEST(LastDrawings, SameAsTheLookupAndTwoStepsBack) {
         EXPECT_EQ(a.DatabaseEndDate(), b.DatabaseEndDate()) << c.name;
         EXPECT_EQ(a.Label29, b.Label29) << c.name;
         EXPECT_EQ(a.Label35, b.Label35) << c.name;
+        EXPECT_EQ(a.Label13, b.Label13) << c.name;
         EXPECT_EQ(a.aktDatum, b.aktDatum) << c.name;
         EXPECT_EQ(a.Statistik, b.Statistik) << c.name;
     }

@@ -5,6 +5,7 @@
 #include <bit>
 #include <chrono>
 #include <cstring>
+#include <optional>
 
 #include "app/MainModel.h"
 #include "common/Round.h"
@@ -218,26 +219,27 @@ void Generator::captureLastDrawings() {
         d.mb = m.cur.Zahl[7];
     };
     const DayNumber endDate = m.DateTimePicker1.date;
-    if (!m.database().exists() || !readLastDrawings(endDate)) {
-        m.SpeedButton5Click();
-        copy(LastDrawings[1]);
-        m.SpeedButton6Click();
-        copy(LastDrawings[2]);
-        m.SpeedButton6Click();
-        copy(LastDrawings[3]);
-    }
+    if (m.database().exists() && captureFromFile(endDate))
+        return;
+    m.SpeedButton5Click();
+    copy(LastDrawings[1]);
+    m.SpeedButton6Click();
+    copy(LastDrawings[2]);
+    m.SpeedButton6Click();
+    copy(LastDrawings[3]);
     if (!m.DateTimePicker1.setDate(endDate))
         m.DateTimePicker1.date = m.DateTimePicker1.minDate;
     m.SpeedButton5Click();
 }
 
-// The drawings that the lookup for `endDate` and two steps back would show,
-// from one read of the file. When the lookup takes a record, those three
-// commands leave nothing behind that the lookup which follows does not set
-// again (the tip check is off during a run), so only their drawings are
-// needed. Returns false, having changed nothing, when the lookup would take no
-// record (an empty file, odd dates): then the steps themselves must run.
-bool Generator::readLastDrawings(DayNumber endDate) {
+// The lookup for `endDate`, two steps back and the lookup again, from one
+// read of the file: the drawings the three first commands would show, and the
+// window as the last lookup leaves it. When the lookup takes a record, the
+// steps leave nothing behind that the last lookup does not set again (the tip
+// check is off during a run). Returns false, having changed nothing, when the
+// lookup would take no record (an empty file, odd dates): then the commands
+// themselves must run.
+bool Generator::captureFromFile(DayNumber endDate) {
     std::vector<std::uint8_t>& buffer = fileBytes_;
     std::size_t count = 0;
     {
@@ -255,20 +257,22 @@ bool Generator::readLastDrawings(DayNumber endDate) {
     // (unless its date is not positive).
     const DayNumber chosen = static_cast<DayNumber>(Round(endDate));
     std::size_t pos = 0;
-    bool taken = date(0) >= chosen;
     std::size_t shown = 0;
+    std::optional<CaptionVariant> variant;
+    if (date(0) >= chosen)
+        variant = CaptionVariant::FirstRecord;
     while (pos + 1 < count && date(pos) < chosen) {
         ++pos;
         if (date(pos) >= chosen) {
-            taken = true;
+            variant = CaptionVariant::LaterRecord;
             shown = pos;
         }
     }
     if (pos + 1 == count && date(pos) > 0.0) {
-        taken = true;
+        variant = CaptionVariant::EndOfFile;
         shown = pos;
     }
-    if (!taken)
+    if (!variant)
         return false;
     auto take = [&](PastDrawing& d, std::size_t i) {
         for (int k = 1; k <= 5; ++k)
@@ -281,6 +285,17 @@ bool Generator::readLastDrawings(DayNumber endDate) {
     take(LastDrawings[1], shown);
     take(LastDrawings[2], second);
     take(LastDrawings[3], third);
+
+    // The lookup again, for the picker set back to the chosen date.
+    if (!m.DateTimePicker1.setDate(endDate))
+        m.DateTimePicker1.date = m.DateTimePicker1.minDate;
+    m.aktDatum = static_cast<DayNumber>(Round(m.DateTimePicker1.date));
+    m.cur.Datum1 = date(shown);
+    for (int k = 1; k <= 8; ++k)
+        m.cur.Zahl[static_cast<std::size_t>(k)] = RecordBlockReader::number(record(shown), k);
+    m.cur.Position = static_cast<std::int32_t>(pos);
+    m.showCurrentDrawing(*variant);
+    m.drawingChanged(true);
     return true;
 }
 

@@ -110,7 +110,7 @@ public:
 
 private:
     int lastHits(const int* n, int mb, const PastDrawing& d) const;
-    bool readLastDrawings(DayNumber endDate);
+    bool captureFromFile(DayNumber endDate);
     std::vector<std::uint8_t> fileBytes_; // the database as read at the start of the run
     std::size_t fileRecords_ = 0;
     bool fileRead_ = false;
