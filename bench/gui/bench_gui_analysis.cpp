@@ -27,7 +27,15 @@ public:
         return std::string("1");
     }
     void open(const std::string& path) override { opened = path; }
+    void processPendingEvents() override {
+        const std::clock_t start = std::clock();
+        QtPlatform::processPendingEvents();
+        windowCpu += static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+        ++yields;
+    }
     std::string opened;
+    double windowCpu = 0; // processor time spent repainting and handling events
+    int yields = 0;
 };
 
 } // namespace
@@ -69,7 +77,8 @@ int main(int argc, char** argv) {
     const std::string& r = model.lastReport;
     const std::size_t at = r.find("Ziehungen: ");
     std::cout << "passes " << (at == std::string::npos ? std::string("?") : r.substr(at + 11, r.find('m', at) - at - 11))
-              << "\nseconds " << seconds << "\ncpu seconds " << cpuSeconds << "\nreport " << platform.opened << "\n";
+              << "\nseconds " << seconds << "\ncpu seconds " << cpuSeconds << "\nyields " << platform.yields
+              << "\ncpu seconds in the window " << platform.windowCpu << "\nreport " << platform.opened << "\n";
     platform.attachWindows(nullptr, nullptr);
     model.setServices({});
     return 0;

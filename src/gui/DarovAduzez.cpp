@@ -307,7 +307,12 @@ void TForm1::refreshFromModel() {
 
     if (generatorPage_)
         generatorPage_->syncFromModel();
-    refreshChart();
+    // A historic analysis switches the chart's table in every pass; the chart
+    // follows only when its tab is on view, and at the end.
+    const bool analysing = model_.operation.running(rz::OperationKind::SettingsAnalysis) ||
+                           model_.operation.running(rz::OperationKind::DrawingAnalysis);
+    if (!analysing || pageControl_->currentIndex() == static_cast<int>(rz::Tab::Chart))
+        refreshChart();
     setWaitCursor(model_.busy);
 
     {
