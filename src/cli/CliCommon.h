@@ -42,4 +42,9 @@ int cmdSearch(int argc, char** argv);
 int cmdAnalyseSettings(int argc, char** argv);
 int cmdAnalyseDrawings(int argc, char** argv);
 
+// cmd_maintenance.cpp
+int cmdDownload(int argc, char** argv);
+int cmdAdd(int argc, char** argv);
+int cmdDelete(int argc, char** argv);
+
 } // namespace rz::cli

@@ -16,6 +16,9 @@ const char* kUsage =
     "        KIND: frequency overdue megaball megaball-overdue pairs triples quads sums\n"
     "  generate --db DB --seed N [--start D] [--end D] [--set NAME=VALUE]... [--change NAME=VALUE]...\n"
     "           [--lock R=F1,...,F7]...\n"
+    "  download --db DB --server ADDRESS [--today YYYY-MM-DD]\n"
+    "  add --db DB --date YYYY-MM-DD --numbers N1,N2,N3,N4,N5 --megaball M [--megaplier P]\n"
+    "  delete --db DB --date YYYY-MM-DD\n"
     "  search --db DB --end D --tips FILE.qlt --threshold N [--start D] [--set Chekcbox31=0|1]\n"
     "  analyse-settings --db DB --from D --seed N [--start D] [--today D] [--set NAME=VALUE]...\n"
     "  analyse-drawings --db DB --from D --threshold N [--start D] [--today D]\n";
@@ -39,6 +42,12 @@ int main(int argc, char** argv) {
             return rz::cli::cmdStats(argc, argv);
         if (cmd == "generate")
             return rz::cli::cmdGenerate(argc, argv);
+        if (cmd == "download")
+            return rz::cli::cmdDownload(argc, argv);
+        if (cmd == "add")
+            return rz::cli::cmdAdd(argc, argv);
+        if (cmd == "delete")
+            return rz::cli::cmdDelete(argc, argv);
         if (cmd == "search")
             return rz::cli::cmdSearch(argc, argv);
         if (cmd == "analyse-settings")

@@ -10,9 +10,11 @@
 #include "Controls.h"
 
 void AnalysisLock::apply(QMainWindow* window, QWidget* keep, bool running) {
-    if (running == active_)
+    if (!running && !active_)
         return;
     active_ = running;
+    // While running, every refresh disables again what the refresh itself may
+    // have enabled from the model.
     if (running) {
         QWidget* central = window->centralWidget();
         if (!central)

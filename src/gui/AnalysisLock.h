@@ -12,7 +12,8 @@ class QWidget;
 // were disabled before keep their state afterwards.
 class AnalysisLock {
 public:
-    // `keep`: the running analysis's button (null when none runs).
+    // `keep`: the running analysis's button (null when none runs). Called at
+    // every refresh of the window.
     void apply(QMainWindow* window, QWidget* keep, bool running);
     bool active() const { return active_; }
 

@@ -7,6 +7,7 @@
 #include <exception>
 
 #include "DarovAduzez.h"
+#include "QtHttp.h"
 #include "QtPlatform.h"
 
 int main(int argc, char** argv) {
@@ -15,7 +16,10 @@ int main(int argc, char** argv) {
 
     rz::MainModel model;
     QtPlatform platform;
-    model.setServices(platform.services());
+    QtHttp http;
+    rz::Services services = platform.services();
+    services.http = &http;
+    model.setServices(services);
 
     int rc = 1;
     try {

@@ -36,12 +36,13 @@ void MainModel::FormCreate(const std::string& home) {
 void MainModel::SpracheSetzen() {
     // Languages 1..8 are applied by the language loader; the built-in German
     // texts stand otherwise.
+    loadBundledHistory();
     SpeedButton5Click();
     SpeedButton2Click();
 }
 
 void MainModel::FormShow() {
-    // The drawing download at first show belongs here.
+    KalventoClick();
     SpeedButton2Click();
 }
 
@@ -54,6 +55,8 @@ void MainModel::FormClose() {
 }
 
 void MainModel::importCommand() {
+    if (operation.running(OperationKind::Download))
+        return; // the download appends meanwhile
     FileDialogRequest req;
     req.filter = "Ziehungsdaten (CSV)|*.csv";
     req.defaultExt = "csv";
@@ -73,6 +76,9 @@ void MainModel::importCommand() {
     setBusy(false);
     dialogs().message(res.report());
     if (res.ok) {
+        // Show the newest stored drawing.
+        if (const auto last = database().readLast())
+            DateTimePicker1.setDate(last->Date);
         SpeedButton5Click();
         SpeedButton2Click();
     }
