@@ -36,6 +36,11 @@ public:
     virtual std::optional<std::string> saveFile(const FileDialogRequest& request) = 0;
     // Shows the number selection list (MainModel::NumberList) modally.
     virtual ModalResult showNumberList() = 0;
+    // A Yes/No question with its own window title; true for Yes.
+    virtual bool askYesNo(const std::string& title, const std::string& text) {
+        (void)title;
+        return question(text);
+    }
     // Shows the drawing entry dialog filled with `initial`; nullopt when the
     // user cancels. Without a window there is no dialog: cancelled.
     virtual std::optional<DrawingEntry> enterDrawing(const DrawingEntry& initial) {
