@@ -57,6 +57,14 @@ class CliErrorTest(unittest.TestCase):
             (["stats", "frequency", "pairs", "--db", self.db], '"pairs"'),
             (["generate", "--db", self.db, "--seed", "1", "--sed", "2"], "--sed"),
             (["generate", "--db", self.db, "--seed", "1", "stray"], '"stray"'),
+            (["search", "--db", self.db, "--end", "2019-10-22", "--tips", tips, "--threshold", "1", "--treshold", "2"],
+             "--treshold"),
+            (["analyse-settings", "--db", self.db, "--from", "2019-10-15", "--seed", "1", "--form", "x"], "--form"),
+            (["analyse-drawings", "--db", self.db, "--from", "2019-10-15", "--threshold", "1", "--set", "UpDown1=1"],
+             "--set"),
+            (["download", "--db", self.db, "--server", "http://127.0.0.1:9/", "--day", "2019-10-22"], "--day"),
+            (["add", "--db", self.db, "--date", "2019-10-25", "--numbers", "1,2,3,4,5", "--megaball", "6", "x"], '"x"'),
+            (["delete", "--db", self.db, "--date", "2019-10-22", "--all", "yes"], "--all"),
         ]
         for args, named in cases:
             rc, out, err = run(*args)
