@@ -1,5 +1,6 @@
 #include "database/DrawingDatabase.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
@@ -151,14 +152,14 @@ std::int64_t DrawingDatabase::trailingBytes() const {
 
 void DrawingDatabase::append(const DrawingRecord& rec) const {
     DatabaseLock lock(path_);
-    const std::string stored = readWholeFile(path_); // a missing file is an error like any other open
-    checkLooksLikeDatabase(path_, stored);
-    checkWritableIfExists(resolveLinks(path_));
-    const std::int64_t boundary = static_cast<std::int64_t>(stored.size()) / kRecordSize * kRecordSize;
     std::uint8_t buf[DrawingRecord::kSize];
     rec.toBytes(buf);
 
 #if defined(_WIN32)
+    const std::string stored = readWholeFile(path_); // a missing file is an error like any other open
+    checkLooksLikeDatabase(path_, stored);
+    checkWritableIfExists(resolveLinks(path_));
+    const std::int64_t boundary = static_cast<std::int64_t>(stored.size()) / kRecordSize * kRecordSize;
     const fs::path native(std::u8string(path_.begin(), path_.end()));
     const int fd = ::_wopen(native.c_str(), _O_WRONLY | _O_BINARY);
     if (fd < 0)
@@ -176,35 +177,71 @@ void DrawingDatabase::append(const DrawingRecord& rec) const {
     if (::_close(fd) != 0)
         throwIoError("Cannot write", path_, errno);
 #else
+    // One descriptor for the check and the write: the download appends
+    // thousands of records in a row.
+    checkWritableIfExists(resolveLinks(path_));
     if (int e = detail::injectedFault(Step::Open, path_))
         throwIoError("Cannot open", path_, e);
     int fd = -1;
     do {
-        fd = ::open(path_.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+        fd = ::open(path_.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
-        throwIoError("Cannot open", path_, errno);
-    auto fail = [&](int err) {
+        throwIoError("Cannot open", path_, errno); // a missing file is an error like any other open
+    auto fail = [&](const char* what, int err) {
         ::close(fd);
-        throwIoError("Cannot write", path_, err);
+        throwIoError(what, path_, err);
     };
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        fail("Cannot open", errno);
+    if (!S_ISREG(st.st_mode))
+        fail("Cannot open", EINVAL);
+    if (st.st_size > kMaxReadFileSize) {
+        ::close(fd);
+        throw IoError("Cannot read \"" + path_ + "\": the file is larger than 64 MB and is not one of this program's files");
+    }
+    const std::int64_t boundary = static_cast<std::int64_t>(st.st_size) / kRecordSize * kRecordSize;
+
+    // Every whole record must carry a readable date before anything is written.
+    std::uint8_t chunk[2048 * DrawingRecord::kSize];
+    for (std::int64_t at = 0; at < boundary;) {
+        if (int e = detail::injectedFault(Step::Read, path_))
+            fail("Cannot read", e);
+        const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(boundary - at, sizeof chunk));
+        const ssize_t got = ::pread(fd, chunk, want, static_cast<off_t>(at));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            fail("Cannot read", errno);
+        }
+        if (got == 0 || got % static_cast<ssize_t>(DrawingRecord::kSize) != 0)
+            fail("Cannot read", EIO); // the file changed under the lock
+        if (const auto bad = firstUnreadableRecord(chunk, static_cast<std::size_t>(got))) {
+            ::close(fd);
+            throw IoError("\"" + path_ + "\" is not a drawing database (record " +
+                          std::to_string(at / kRecordSize + *bad + 1) + " carries no valid date); nothing was changed");
+        }
+        at += got;
+    }
+
     std::size_t done = 0;
     while (done < sizeof buf) {
         if (int e = detail::injectedFault(Step::Write, path_))
-            fail(e);
+            fail("Cannot write", e);
         const ssize_t put = ::pwrite(fd, buf + done, sizeof buf - done, static_cast<off_t>(boundary) + static_cast<off_t>(done));
         if (put < 0) {
             if (errno == EINTR)
                 continue;
-            fail(errno);
+            fail("Cannot write", errno);
         }
         done += static_cast<std::size_t>(put);
     }
     // No sync here: a record lost to a power failure is a drawing that the
     // next download fetches again, and a half-written one is passed over by
-    // the boundary rule; the downloader appends thousands of records in a row.
+    // the boundary rule.
     if (int e = detail::injectedFault(Step::Close, path_))
-        fail(e);
+        fail("Cannot write", e);
     if (::close(fd) != 0)
         throwIoError("Cannot write", path_, errno);
 #endif
