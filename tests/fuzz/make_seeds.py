@@ -72,6 +72,13 @@ put("fuzz_database", "old-dates-and-odd-numbers.dat", record(-5.0, [1, 1, 1, 1, 
 put("fuzz_database", "text.dat", "# Not a database\n\nJust some words that fill more than one record of thirty-two bytes.\n")
 put("fuzz_database", "empty", b"")
 
+# data server answers (and addresses)
+put("fuzz_serveranswer", "one-line.txt", "5,12,33,41,70,7,3\r\n")
+put("fuzz_serveranswer", "two-lines-blanks.txt", " 5, 12,33 ,41,70,7, 3\n18,58,60,65,67,20,\r")
+put("fuzz_serveranswer", "not-a-drawing.txt", "<html><body>Keine Ziehung</body></html>\r\n256,1,2,3,4,5,6\r\n-1,2,3,4,5,6,7\n")
+put("fuzz_serveranswer", "address.txt", "  lotto.example.invalid:8080/ \r\n")
+put("fuzz_serveranswer", "address-https.txt", "HTTPS://data.example.invalid/api/rows.csv?accessType=DOWNLOAD")
+
 # text codec
 put("fuzz_textcodec", "utf8.txt", "Quendrals Lotto-Tipp für  18.10.2019\r\n~~~\r\n\r\n")
 put("fuzz_textcodec", "utf8-bom.txt", b"\xef\xbb\xbf" + "Zahl für €\n".encode())
