@@ -7,6 +7,7 @@
 
 #include "app/MessageTable.h"
 #include "app/Platform.h"
+#include "app/WindowPlacement.h"
 #include "common/Colour.h"
 #include "common/Dates.h"
 #include "common/Random.h"
@@ -17,6 +18,9 @@
 #include "tips/TipSet.h"
 
 namespace rz {
+
+class IComponentTree;
+class ISettingsStore;
 
 // A date picker with an earliest accepted date.
 struct DatePicker {
@@ -163,6 +167,26 @@ public:
     std::int64_t RunCounter = 0;               // attempts of the last run
     int lastEndMessage = -1;                   // 58 or 59 after a run
     bool runActive = false;                    // a run is between its start and its end
+
+    // ---- settings store (settings/SettingsPersistence.cpp) and languages (i18n/LanguageCommands.cpp)
+    ISettingsStore* settingsStore = nullptr;   // read by FormCreate, written by FormClose; null: neither
+    MainWindowPlacement Window;                // "height"/"width"; the view keeps it current
+    void FormClose();                          // writes every setting back
+    IComponentTree* componentTree = nullptr;   // the windows' texts; null: only the messages change
+    std::string LanguageDir;                   // folder of the language files; empty: Home + "land"
+    std::string languageFolder() const;        // with trailing separator
+    std::string OpenDialog1FileName;           // the language file DateiLaden1Click loads
+    int LanguageChecked = 0;                   // sprache of the checked language item, 0: none
+    void chooseLanguage(int language);         // the language items 1..8 (below)
+    bool DateiLaden1Click();                   // false when its files are missing
+    void Deutsch1Click() { chooseLanguage(1); }
+    void Englich1Click() { chooseLanguage(2); }
+    void Franz1Click() { chooseLanguage(3); }
+    void Spanisch1Click() { chooseLanguage(4); }
+    void Italenisch1Click() { chooseLanguage(5); }
+    void Russisch1Click() { chooseLanguage(6); }
+    void Porugiesisch1Click() { chooseLanguage(7); }
+    void N2Click() { chooseLanguage(8); }
 
     // Called by the views after a command to repaint everything.
     std::function<void()> onChanged;

@@ -3,6 +3,8 @@
 
 #include "app/MainModel.h"
 #include "database/Importer.h"
+#include "i18n/LanguageFiles.h"
+#include "settings/SettingsPersistence.h"
 
 namespace rz {
 
@@ -16,8 +18,9 @@ void MainModel::FormCreate(const std::string& home) {
     sortieren = false;
     Berechnunglaeuft = false;
 
-    // Stored settings are applied here; until the settings store exists the
-    // designed values stand.
+    // Stored settings; without a store the designed values stand.
+    if (settingsStore)
+        loadSettings(*this, *settingsStore);
     sortieren = true;
 
     // A stored statistics start later than a week ago would leave no window.
@@ -34,10 +37,23 @@ void MainModel::FormCreate(const std::string& home) {
 }
 
 void MainModel::SpracheSetzen() {
-    // Languages 1..8 are applied by the language loader; the built-in German
-    // texts stand otherwise.
+    // Languages 1..8 are applied now that every window exists; any other
+    // value keeps the built-in German texts.
+    if (languageBySprache(sprache)) {
+        try {
+            chooseLanguage(sprache);
+        } catch (const IoError& e) {
+            // An unreadable language file is reported; start-up goes on.
+            dialogs->message(e.what());
+        }
+    }
     SpeedButton5Click();
     SpeedButton2Click();
+}
+
+void MainModel::FormClose() {
+    if (settingsStore)
+        saveSettings(*this, *settingsStore);
 }
 
 void MainModel::FormShow() {

@@ -1,0 +1,81 @@
+// The language menu of the main window and the language file command.
+#include <filesystem>
+
+#include "app/MainModel.h"
+#include "i18n/LanguageFiles.h"
+
+namespace rz {
+namespace {
+
+// Passes every text on to the windows and keeps the model's copy of the
+// "Tipps berechnen" caption in step (the model shows it and restores it
+// after a run).
+class CaptionKeeper : public IComponentTree {
+public:
+    CaptionKeeper(IComponentTree& inner, MainModel& m) : inner_(inner), m_(m) {}
+    std::vector<std::string> windowNames() const override {
+        auto names = inner_.windowNames();
+        if (!names.empty())
+            mainWindow_ = names.front();
+        return names;
+    }
+    std::vector<ComponentInfo> components(const std::string& window) const override {
+        return inner_.components(window);
+    }
+    void setTexts(const std::string& window, const std::string& component, bool setCaption,
+                  const std::string& caption, const std::string& hint) override {
+        inner_.setTexts(window, component, setCaption, caption, hint);
+        if (setCaption && window == mainWindow_ && component == "BitBtn4") {
+            m_.BitBtn4Caption = caption;
+            runButtonSet = true;
+        }
+    }
+    bool runButtonSet = false;
+
+private:
+    IComponentTree& inner_;
+    MainModel& m_;
+    mutable std::string mainWindow_;
+};
+
+} // namespace
+
+std::string MainModel::languageFolder() const {
+    std::string dir = LanguageDir;
+    if (dir.empty())
+        dir = Home + kLanguageFolder;
+    if (dir.back() != '/' && dir.back() != '\\')
+        dir += std::filesystem::path::preferred_separator;
+    return dir;
+}
+
+void MainModel::chooseLanguage(int language) {
+    const LanguageInfo* info = languageBySprache(language);
+    if (!info)
+        return;
+    OpenDialog1FileName = languageFolder() + info->file;
+    LanguageChecked = language;
+    try {
+        DateiLaden1Click();
+    } catch (...) {
+        // The choice stands even when its files could not be read.
+        sprache = language;
+        changed();
+        throw;
+    }
+    sprache = language;
+    changed();
+}
+
+bool MainModel::DateiLaden1Click() {
+    NoComponents none;
+    CaptionKeeper tree(componentTree ? *componentTree : static_cast<IComponentTree&>(none), *this);
+    const bool loaded = applyLanguage(languageFolder() + kComponentListFile, OpenDialog1FileName, tree, Memo2);
+    // During a run the button shows the stop caption; that is no caption
+    // to come back to.
+    if (loaded && (tree.runButtonSet || !Berechnunglaeuft))
+        Tippsberechnen = BitBtn4Caption;
+    return loaded;
+}
+
+} // namespace rz
