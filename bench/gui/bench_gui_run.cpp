@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
 
     rz::MainModel model;
     QtPlatform platform;
-    model.setPlatform(&platform, &platform, &platform, &platform);
+    model.setServices(platform.services());
     std::unique_ptr<TForm1> form = startProgram(model, homePath, &platform);
     form->show();
     QApplication::processEvents();
@@ -54,6 +54,6 @@ int main(int argc, char** argv) {
     std::cout << "attempts " << model.RunCounter << "\nseconds " << seconds << "\nattempts/s "
               << static_cast<double>(model.RunCounter) / seconds << "\nmessage " << model.lastEndMessage << "\n";
     platform.attachWindows(nullptr, nullptr);
-    model.setPlatform(nullptr, nullptr, nullptr, nullptr);
+    model.setServices({});
     return 0;
 }

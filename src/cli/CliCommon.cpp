@@ -56,7 +56,7 @@ void useDatabase(MainModel& model, const std::string& dbPath) {
 
 bool applyWindowDates(MainModel& model, const Args& args, std::string& error) {
     DayNumber start = dayFromYmd(2017, 1, 1);
-    DayNumber end = today();
+    DayNumber end = model.today();
     if (args.has("start") && !parseIsoDate(args.get("start"), start)) {
         error = "invalid --start date (expected YYYY-MM-DD): " + args.get("start");
         return false;

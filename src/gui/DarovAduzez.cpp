@@ -301,11 +301,11 @@ void TForm1::command(const std::function<void()>& call) {
     } catch (const std::exception& e) {
         if (model_.busy)
             model_.setBusy(false);
-        model_.dialogs->message(e.what());
+        model_.dialogs().message(e.what());
     } catch (...) {
         if (model_.busy)
             model_.setBusy(false);
-        model_.dialogs->message("Unbekannter Fehler");
+        model_.dialogs().message("Unbekannter Fehler");
     }
     refreshFromModel();
 }
@@ -533,7 +533,7 @@ QWidget* TForm1::buildTipPage() {
     // The maker's panels.
     auto* bottom = new QHBoxLayout;
     bottom->setSpacing(6);
-    auto openMakerSite = [this] { command([this] { model_.shell->open(kMakerSite); }); };
+    auto openMakerSite = [this] { command([this] { model_.shell().open(kMakerSite); }); };
     QFrame* panel2 = panel(page, "Panel2");
     {
         auto* h = new QHBoxLayout(panel2);
@@ -781,12 +781,12 @@ void TForm1::saveChart() {
     req.defaultExt = "png";
     req.initialDir = model_.Home;
     req.suggestedName = "Diagramm.png";
-    const auto path = model_.dialogs->saveFile(req);
+    const auto path = model_.dialogs().saveFile(req);
     if (!path)
         return;
     const QPixmap image = chartArea_->grab();
     if (!image.save(q(*path), "PNG"))
-        model_.dialogs->message("Das Diagramm konnte nicht gespeichert werden: " + *path);
+        model_.dialogs().message("Das Diagramm konnte nicht gespeichert werden: " + *path);
 }
 
 // ------------------------------------------------------------ database page
@@ -926,7 +926,7 @@ QWidget* TForm1::buildInternetPage() {
         setRole(l, QPalette::WindowText, QColor(0, 0, 255));
         connect(l, &ClickLabel::clicked, this, [this, l] {
             const std::string address = l->text().toStdString();
-            command([this, address] { model_.shell->open(address); });
+            command([this, address] { model_.shell().open(address); });
         });
         return l;
     };
@@ -1152,9 +1152,7 @@ void TForm1::applyScale() {
 }
 
 void TForm1::closeEvent(QCloseEvent* e) {
-    // A running calculation is asked to stop; its loop ends at its next step.
-    if (model_.Berechnunglaeuft && model_.BitBtn4Caption == model_.msg(42))
-        command([this] { model_.Label28Click(); });
+    command([this] { model_.FormClose(); });
     QMainWindow::closeEvent(e);
 }
 
@@ -1164,7 +1162,7 @@ std::unique_ptr<TForm1> startProgram(rz::MainModel& model, const std::string& ho
     try {
         model.FormCreate(home);
     } catch (const std::exception& e) {
-        model.dialogs->message(e.what());
+        model.dialogs().message(e.what());
     }
     auto form = std::make_unique<TForm1>(model);
     form->createSecondaryWindows();

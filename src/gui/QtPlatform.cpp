@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QProcess>
 #include <QMessageBox>
 #include <QSoundEffect>
 #include <QStringList>
@@ -48,6 +49,24 @@ QString qtFileFilter(const std::string& filter) {
 QtPlatform::QtPlatform(QObject* parent) : QObject(parent) {}
 
 QtPlatform::~QtPlatform() = default;
+
+rz::Services QtPlatform::services() {
+    rz::Services s;
+    s.dialogs = this;
+    s.shell = this;
+    s.sound = this;
+    s.events = this;
+    s.clock = &clock_;
+    s.processes = this;
+    return s;
+}
+
+bool QtPlatform::start(const std::string& program, const std::vector<std::string>& arguments) {
+    QStringList args;
+    for (const auto& a : arguments)
+        args << q(a);
+    return QProcess::startDetached(q(program), args);
+}
 
 void QtPlatform::attachWindows(TForm1* mainWindow, Zahlenwahl* numberList) {
     mainWindow_ = mainWindow;

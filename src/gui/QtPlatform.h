@@ -3,7 +3,7 @@
 #include <QPointer>
 #include <QString>
 
-#include "app/Platform.h"
+#include "app/Services.h"
 
 class QSoundEffect;
 class QWidget;
@@ -23,11 +23,19 @@ QString qtFileFilter(const std::string& filter);
 // The platform services of the core, done with Qt: message boxes, the input
 // box, file dialogs, the number selection list, the shell's "open" action,
 // the hit sound and message processing during long loops.
-class QtPlatform : public QObject, public rz::IDialogs, public rz::IShell, public rz::ISound, public rz::IEvents {
+class QtPlatform : public QObject,
+                   public rz::IDialogs,
+                   public rz::IShell,
+                   public rz::ISound,
+                   public rz::IEvents,
+                   public rz::IProcesses {
     Q_OBJECT
 public:
     explicit QtPlatform(QObject* parent = nullptr);
     ~QtPlatform() override;
+
+    // The core's services, done with Qt (the clock is the system clock).
+    rz::Services services();
 
     // The windows the services work with; either may be null.
     void attachWindows(TForm1* mainWindow, Zahlenwahl* numberList);
@@ -51,10 +59,14 @@ public:
     void processPendingEvents() override;
     void setBusyCursor(bool busy) override;
 
+    // IProcesses: started detached, with the arguments as given (no shell).
+    bool start(const std::string& program, const std::vector<std::string>& arguments) override;
+
 private:
     QWidget* dialogParent() const;
 
     QPointer<TForm1> mainWindow_;
     QPointer<Zahlenwahl> numberList_;
     QSoundEffect* sound_ = nullptr;
+    rz::SystemClock clock_;
 };

@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
 
     rz::MainModel model;
     QtPlatform platform;
-    model.setPlatform(&platform, &platform, &platform, &platform);
+    model.setServices(platform.services());
 
     int rc = 1;
     try {
@@ -28,6 +28,6 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         QMessageBox::critical(nullptr, QString::fromUtf8(kAppTitle), QString::fromLocal8Bit(e.what()));
     }
-    model.setPlatform(nullptr, nullptr, nullptr, nullptr);
+    model.setServices({});
     return rc;
 }

@@ -101,7 +101,7 @@ public:
     }
     void setBusyCursor(bool) override {}
 
-    void attach(MainModel& m) { m.setPlatform(this, this, this, this); }
+    void attach(MainModel& m) { m.setServices({.dialogs = this, .shell = this, .sound = this, .events = this}); }
 
 private:
     template <typename T>

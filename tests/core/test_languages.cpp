@@ -448,20 +448,37 @@ TEST_F(LanguageTest, UnreadableLanguageFileIsReportedAndStartUpGoesOn) {
     EXPECT_NE(platform.messages[0].find("Mega_ru.txt"), std::string::npos);
 }
 
-TEST_F(LanguageTest, ARunInProgressKeepsTheCaptionItReturnsTo) {
-    // A list without the run button: during a run its stop caption must not
-    // become the caption to come back to.
-    std::vector<std::string> lines;
+TEST_F(LanguageTest, SwitchDuringARunKeepsTheStopButton) {
+    std::vector<std::string> withoutRunButton;
     for (std::size_t i = 0; i < list.size(); i += 5)
         if (list[i + 1] != "BitBtn4")
-            lines.insert(lines.end(), list.begin() + static_cast<long>(i), list.begin() + static_cast<long>(i) + 5);
-    writeList(lines);
-    test::writeFile(path("Mega_en.txt"), encode(translation(lines, "en"), Encoding::Utf8Bom));
-    model.Tippsberechnen = "Tipps berechnen";
-    model.BitBtn4Caption = model.msg(42);
-    model.Berechnunglaeuft = true;
-    model.Englich1Click();
-    EXPECT_EQ(model.Tippsberechnen, "Tipps berechnen");
+            withoutRunButton.insert(withoutRunButton.end(), list.begin() + static_cast<long>(i),
+                                    list.begin() + static_cast<long>(i) + 5);
+    struct Case {
+        const char* what;
+        std::vector<std::string> lines;
+        const char* returnsTo;
+    };
+    const Case cases[] = {
+        {"the file has the run button", list, "en:BitBtn4"},
+        {"the file lacks the run button", withoutRunButton, "Tipps berechnen"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeList(c.lines);
+        test::writeFile(path("Mega_en.txt"), encode(translation(c.lines, "en"), Encoding::Utf8Bom));
+        test::writeFile(path("Mega_en.txt.meld"), encode(messages("en"), Encoding::Utf8Bom));
+        model.Memo2 = MessageTable();
+        model.Tippsberechnen = "Tipps berechnen";
+        model.BitBtn4Caption = model.msg(42);
+        {
+            OperationScope run(model.operation, OperationKind::Generation);
+            model.Englich1Click();
+            EXPECT_EQ(model.BitBtn4Caption, " en message 42 "); // still the stop button
+            EXPECT_EQ(model.Tippsberechnen, c.returnsTo);
+            EXPECT_FALSE(model.operation.stopRequested);
+        }
+    }
 }
 
 TEST(ComponentList, FiveLinesPerTranslatableComponent) {

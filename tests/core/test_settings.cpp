@@ -29,9 +29,15 @@ MemorySettingsStore storeWith(const Values& values) {
     return s;
 }
 
+void useStore(MainModel& m, ISettingsStore& store) {
+    Services s = m.services();
+    s.settings = &store;
+    m.setServices(s);
+}
+
 // Starts a model over the store as the program does.
 void start(MainModel& m, ISettingsStore& store, const std::string& home) {
-    m.settingsStore = &store;
+    useStore(m, store);
     m.FormCreate(home);
 }
 
@@ -402,7 +408,50 @@ TEST(SettingsSave, FailureKeepsWhatWasWrittenAndShowsNothing) {
 
     FailingStore closing;
     closing.failClose = true;
-    m.settingsStore = &closing;
+    useStore(m, closing);
     EXPECT_NO_THROW(m.FormClose());
     EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST(SettingsSave, ClosingDuringARunWritesOnceTheRunHasEnded) {
+    TempDir dir;
+    ScriptedPlatform platform;
+    MemorySettingsStore store;
+    MainModel m;
+    platform.attach(m);
+    start(m, store, dir.str());
+    // Drawings on Tuesdays and Fridays, enough for every rule.
+    std::vector<DrawingRecord> history;
+    DayNumber day = dayFromYmd(2017, 1, 3);
+    for (int i = 0; i < 120; ++i, day += (i % 2) ? 3 : 4)
+        history.push_back(DrawingRecord::make(day, {1 + i % 60, 3 + i % 60, 5 + i % 60, 7 + i % 60, 9 + i % 60}, 1 + i % 25, 2));
+    test::writeDatabase(m.DatabasePath(), history);
+    m.DateTimePicker1.date = history.back().Date;
+    m.SpeedButton5Click();
+
+    // No tip can pass: the run goes on until it is stopped.
+    m.Settings.set(Gs::MaxRunsThousands, 30000);
+    m.Settings.set(Gs::MinEvenEnabled, 1);
+    m.Settings.set(Gs::MinOddEnabled, 1);
+    m.Settings.set(Gs::MinEven, 3);
+    m.Settings.set(Gs::MinOdd, 3);
+    m.Settings.set(Gs::ForcePair, 1);
+    bool closed = false;
+    platform.onPendingEvents = [&] {
+        if (closed)
+            return;
+        closed = true;
+        m.FormClose(); // the window's close box, while the run yields
+        EXPECT_TRUE(store.empty());
+    };
+    m.Label28Click();
+    ASSERT_TRUE(closed);
+    EXPECT_TRUE(store.empty()); // the run has ended, the window waits for its loop to finish
+    m.finishClose();
+    EXPECT_EQ(store.readBool("Chekcbox8"), true);
+    EXPECT_EQ(store.readInt("UpDown15"), 3);
+    m.finishClose(); // once only
+    store.erase("Chekcbox8");
+    m.finishClose();
+    EXPECT_FALSE(store.contains("Chekcbox8"));
 }

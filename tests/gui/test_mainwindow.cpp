@@ -368,7 +368,7 @@ void MainWindowTest::stopClickDuringRunReachesTheModel() {
     // The Qt event service, everything else scripted.
     QtPlatform qt;
     qt.attachWindows(p.form.get(), nullptr);
-    p.model.setPlatform(&p.platform, &p.platform, &p.platform, &qt);
+    p.model.setServices({.dialogs = &p.platform, .shell = &p.platform, .sound = &p.platform, .events = &qt});
     // A rule no tip can pass keeps the run going until it is stopped.
     p.model.Settings.set(rz::Gs::MaxRunsThousands, 30000);
     p.model.Settings.set(rz::Gs::MinEvenEnabled, 1);
@@ -396,7 +396,7 @@ void MainWindowTest::stopClickDuringRunReachesTheModel() {
     QVERIFY(p.model.RunCounter > 0 && p.model.RunCounter < p.model.LaufMax);
     QCOMPARE(button->text(), idle);
     QCOMPARE(QApplication::overrideCursor(), nullptr);
-    p.model.setPlatform(&p.platform, &p.platform, &p.platform, &p.platform);
+    p.platform.attach(p.model);
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "app/MessageTable.h"
-#include "app/Platform.h"
+#include "app/Operation.h"
+#include "app/Services.h"
 #include "app/WindowPlacement.h"
 #include "common/Colour.h"
 #include "common/Dates.h"
@@ -20,7 +21,6 @@
 namespace rz {
 
 class IComponentTree;
-class ISettingsStore;
 
 // A date picker with an earliest accepted date.
 struct DatePicker {
@@ -53,12 +53,15 @@ class MainModel {
 public:
     MainModel();
 
-    // ---- platform (never null; NullPlatform by default)
-    void setPlatform(IDialogs* dialogs, IShell* shell, ISound* sound, IEvents* events);
-    IDialogs* dialogs;
-    IShell* shell;
-    ISound* sound;
-    IEvents* events;
+    // ---- services: everything from outside the core (headless defaults for null members)
+    void setServices(const Services& services);
+    const Services& services() const { return services_; }
+    IDialogs& dialogs() const { return *services_.dialogs; }
+    IShell& shell() const { return *services_.shell; }
+    ISound& sound() const { return *services_.sound; }
+    IEvents& events() const { return *services_.events; }
+    IClock& clock() const { return *services_.clock; }
+    DayNumber today() const { return services_.clock->today(); }
 
     // ---- shell state
     std::string Home;                          // program folder, with trailing separator
@@ -108,6 +111,10 @@ public:
     void FormCreate(const std::string& home);
     void SpracheSetzen();                      // language, lookup, frequency chart
     void FormShow();                           // download, frequency chart again
+    void FormClose();                          // closing the main window: stops a running operation
+
+    // ---- long operations: the one running now and its stop request
+    CurrentOperation operation;
 
     // ---- import of drawing history (database/Importer.cpp)
     void importCommand();                      // "Importieren…": file dialog, import, report
@@ -168,10 +175,11 @@ public:
     int lastEndMessage = -1;                   // 58 or 59 after a run
     bool runActive = false;                    // a run is between its start and its end
 
-    // ---- settings store (settings/SettingsPersistence.cpp) and languages (i18n/LanguageCommands.cpp)
-    ISettingsStore* settingsStore = nullptr;   // read by FormCreate, written by FormClose; null: neither
+    // ---- settings store (services().settings; settings/SettingsPersistence.cpp) and languages (i18n/LanguageCommands.cpp)
     MainWindowPlacement Window;                // "height"/"width"; the view keeps it current
-    void FormClose();                          // writes every setting back
+    // FormClose writes the settings back, or, while a long operation is still
+    // ending, leaves that to finishClose (called once the operation is over).
+    void finishClose();
     IComponentTree* componentTree = nullptr;   // the windows' texts; null: only the messages change
     std::string LanguageDir;                   // folder of the language files; empty: Home + "land"
     std::string languageFolder() const;        // with trailing separator
@@ -193,7 +201,9 @@ public:
     void changed() { if (onChanged) onChanged(); }
 
 private:
-    NullPlatform nullPlatform_;
+    HeadlessServices headless_;
+    Services services_;
+    bool settingsSavePending_ = false;
 };
 
 } // namespace rz

@@ -19,8 +19,8 @@ void MainModel::FormCreate(const std::string& home) {
     Berechnunglaeuft = false;
 
     // Stored settings; without a store the designed values stand.
-    if (settingsStore)
-        loadSettings(*this, *settingsStore);
+    if (services().settings)
+        loadSettings(*this, *services().settings);
     sortieren = true;
 
     // A stored statistics start later than a week ago would leave no window.
@@ -31,7 +31,7 @@ void MainModel::FormCreate(const std::string& home) {
     if (ProxyHost.empty())
         ProxyPort = "80";
     ZahlenFile = "Ruvuzevodare.dat";
-    rng.seedFromClock();
+    rng.RandSeed = clock().seed();
     aktDatum = DateTimePicker2.date;
     DateTimePicker1.setDate(today());
 }
@@ -44,16 +44,11 @@ void MainModel::SpracheSetzen() {
             chooseLanguage(sprache);
         } catch (const IoError& e) {
             // An unreadable language file is reported; start-up goes on.
-            dialogs->message(e.what());
+            dialogs().message(e.what());
         }
     }
     SpeedButton5Click();
     SpeedButton2Click();
-}
-
-void MainModel::FormClose() {
-    if (settingsStore)
-        saveSettings(*this, *settingsStore);
 }
 
 void MainModel::FormShow() {
@@ -61,12 +56,32 @@ void MainModel::FormShow() {
     SpeedButton2Click();
 }
 
+void MainModel::FormClose() {
+    // A running loop is asked to stop; it ends at its next step.
+    if (operation.running(OperationKind::Generation))
+        Label28Click();
+    else
+        operation.requestStop();
+    // The settings are written once the loop has put back what it changed.
+    settingsSavePending_ = true;
+    if (!operation.running())
+        finishClose();
+}
+
+void MainModel::finishClose() {
+    if (!settingsSavePending_ || operation.running())
+        return;
+    settingsSavePending_ = false;
+    if (services().settings)
+        saveSettings(*this, *services().settings);
+}
+
 void MainModel::importCommand() {
     FileDialogRequest req;
     req.filter = "Ziehungsdaten (CSV)|*.csv";
     req.defaultExt = "csv";
     req.initialDir = Home;
-    const auto file = dialogs->openFile(req);
+    const auto file = dialogs().openFile(req);
     if (!file)
         return;
     ImportResult res;
@@ -75,11 +90,11 @@ void MainModel::importCommand() {
         res = importDrawingHistory(*file, DatabasePath());
     } catch (const IoError& e) {
         setBusy(false);
-        dialogs->message(e.what());
+        dialogs().message(e.what());
         return;
     }
     setBusy(false);
-    dialogs->message(res.report());
+    dialogs().message(res.report());
     if (res.ok) {
         SpeedButton5Click();
         SpeedButton2Click();

@@ -14,7 +14,6 @@ struct Rng {
         RandSeed = RandSeed * 134775813u + 1u;
         return static_cast<std::uint32_t>((static_cast<std::uint64_t>(RandSeed) * n) >> 32);
     }
-    void seedFromClock();
 };
 
 } // namespace rz

@@ -45,7 +45,7 @@ void MainModel::showCurrentDrawing(CaptionVariant v) {
 void MainModel::SpeedButton5Click() {
     DrawingDatabase db = database();
     if (!db.exists()) {
-        dialogs->message("Lesen Sie zuerst die Daten der Ziehungen ein");
+        dialogs().message("Lesen Sie zuerst die Daten der Ziehungen ein");
         db.createEmpty();
         changed();
         return;
@@ -72,7 +72,7 @@ void MainModel::SpeedButton5Click() {
                 showCurrentDrawing(CaptionVariant::LaterRecord);
             }
         } catch (const IoError&) {
-            dialogs->message("Fehler");
+            dialogs().message("Fehler");
             // A failure that repeats at the same record would never end.
             if (failedAt == reader.index())
                 break;

@@ -73,7 +73,7 @@ std::int32_t MainModel::Komplettcheck() {
             Statistik[static_cast<std::size_t>(Gewinn)][static_cast<std::size_t>(c)] += 1;
         row.hitColour = (Gewinn < 3 && !Zusatz) ? Colour::Black : Colour::Red;
         if (Gewinn > 2 || Zusatz)
-            sound->play(Home + SoundName);
+            sound().play(Home + SoundName);
         if (Zusatz)
             row.hitCaption += (r == 11) ? " +MB" : " + MB";
         best = std::max(best, Gewinn * 100 + (Zusatz ? 1 : 0));

@@ -349,7 +349,7 @@ bool Generator::BuildCandidatePool() {
         }
         m.setBusy(false);
         m.changed();
-        const ModalResult r = m.dialogs->showNumberList();
+        const ModalResult r = m.dialogs().showNumberList();
         if (r == ModalResult::Retry)
             PoolFromNumberList();
         else if (r != ModalResult::Ok)
@@ -550,10 +550,8 @@ void Generator::writeRow(int r, const std::array<int, 5>& n, int mb, int spare) 
 }
 
 void Generator::rowLoop(bool poolUsable) {
-    using Clock = std::chrono::steady_clock;
-    const std::string stopCaption = m.msg(42);
-    auto lastYield = Clock::now();
-    int untilClockCheck = 64;
+    Yielder yield(m.events());
+    const CurrentOperation& op = m.operation;
     std::array<int, 5> shown{};
     int shownRow = 1;
 
@@ -574,17 +572,9 @@ void Generator::rowLoop(bool poolUsable) {
         } else {
             if (poolUsable && (r == 1 || (m.RunCounter < m.LaufMax && r <= m.Settings.get(Gs::TipCount)))) {
                 while (count < 5 && m.RunCounter < m.LaufMax) {
-                    if (m.BitBtn4Caption != stopCaption)
-                        break; // stop requested
-                    if (--untilClockCheck <= 0) {
-                        untilClockCheck = 64;
-                        const auto now = Clock::now();
-                        if (now - lastYield >= std::chrono::milliseconds(15)) {
-                            showAttempt(shownRow, shown.data(), shown[0] + shown[1] + shown[2] + shown[3] + shown[4]);
-                            m.events->processPendingEvents();
-                            lastYield = Clock::now();
-                        }
-                    }
+                    if (op.stopRequested)
+                        break;
+                    yield([&] { showAttempt(shownRow, shown.data(), shown[0] + shown[1] + shown[2] + shown[3] + shown[4]); });
                     if (r == 1)
                         m.activeTab = Tab::TipOverview;
                     const std::int64_t counter = ++m.RunCounter;
@@ -612,7 +602,7 @@ void Generator::rowLoop(bool poolUsable) {
                         if (!dup)
                             n[static_cast<std::size_t>(count++)] = v;
                     }
-                    mb = (m.BitBtn4Caption == stopCaption) ? ChooseMegaBall() : 0;
+                    mb = op.stopRequested ? 0 : ChooseMegaBall();
                     for (int i = 1; i < 5; ++i) // ascending
                         for (int j = i; j > 0 && n[static_cast<std::size_t>(j - 1)] > n[static_cast<std::size_t>(j)]; --j)
                             std::swap(n[static_cast<std::size_t>(j - 1)], n[static_cast<std::size_t>(j)]);
@@ -652,13 +642,18 @@ void Generator::rowLoop(bool poolUsable) {
 
 // The button command: starts a run, or asks the running one to stop.
 void MainModel::Label28Click() {
-    if (BitBtn4Caption == msg(42)) {
-        BitBtn4Caption = Tippsberechnen;
-        changed();
+    if (operation.running(OperationKind::Generation)) {
+        // Stop: the loop ends at its next step; a second click while it
+        // finishes its attempt starts nothing.
+        if (!operation.stopRequested) {
+            operation.requestStop();
+            BitBtn4Caption = Tippsberechnen;
+            changed();
+        }
         return;
     }
-    if (runActive)
-        return; // the run has been asked to stop and is finishing its attempt
+    if (operation.running())
+        return; // another long command owns the window
     if (Tippsberechnen.empty())
         Tippsberechnen = BitBtn4Caption;
     BitBtn4Caption = msg(42);
@@ -683,6 +678,7 @@ void MainModel::Label28Click() {
     };
     setBusy(true);
     runActive = true;
+    OperationScope scope(operation, OperationKind::Generation);
     changed();
     try {
         Generator g(*this);

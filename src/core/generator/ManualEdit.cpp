@@ -44,7 +44,7 @@ void MainModel::TippEdit(int row) {
         list.box(n).colour = Colour::Yellow;
     }
 
-    const ModalResult result = dialogs->showNumberList();
+    const ModalResult result = dialogs().showNumberList();
 
     if (result == ModalResult::Ok) {
         int j = 1;
@@ -69,13 +69,13 @@ void MainModel::TippEdit(int row) {
 
 void MainModel::SpeedButton13Click() {
     const std::string d = std::to_string(rng.Random(99999));
-    const std::string answer = dialogs->inputText(msg(20), msg(21), d).value_or(d);
+    const std::string answer = dialogs().inputText(msg(20), msg(21), d).value_or(d);
     std::int32_t n = 0;
     if (tryParseInt(answer, n)) {
         rng.RandSeed = static_cast<std::uint32_t>(n);
         setStatus(msg(22) + std::to_string(n) + msg(23));
     } else {
-        rng.seedFromClock();
+        rng.RandSeed = clock().seed();
     }
     changed();
 }

@@ -109,35 +109,35 @@ void NumberList::loadFromFile(const std::string& path) {
 
 namespace {
 
-FileDialogRequest numberListRequest() {
+FileDialogRequest numberListRequest(DayNumber today) {
     FileDialogRequest req;
     req.filter = "Werteliste|*.qlw";
     req.defaultExt = "qlw";
-    req.suggestedName = formatYyyymmdd(today()) + ".qlw";
+    req.suggestedName = formatYyyymmdd(today) + ".qlw";
     return req;
 }
 
 } // namespace
 
 void MainModel::numberListSave() {
-    const auto path = dialogs->saveFile(numberListRequest());
+    const auto path = dialogs().saveFile(numberListRequest(today()));
     if (!path)
         return;
     try {
         numberList.saveToFile(*path);
     } catch (const IoError& e) {
-        dialogs->message(e.what());
+        dialogs().message(e.what());
     }
 }
 
 void MainModel::numberListLoad() {
-    const auto path = dialogs->openFile(numberListRequest());
+    const auto path = dialogs().openFile(numberListRequest(today()));
     if (!path)
         return;
     try {
         numberList.loadFromFile(*path);
     } catch (const IoError& e) {
-        dialogs->message(e.what());
+        dialogs().message(e.what());
     }
 }
 

@@ -71,11 +71,19 @@ bool MainModel::DateiLaden1Click() {
     NoComponents none;
     CaptionKeeper tree(componentTree ? *componentTree : static_cast<IComponentTree&>(none), *this);
     const bool loaded = applyLanguage(languageFolder() + kComponentListFile, OpenDialog1FileName, tree, Memo2);
-    // During a run the button shows the stop caption; that is no caption
-    // to come back to.
-    if (loaded && (tree.runButtonSet || !Berechnunglaeuft))
+    if (!loaded)
+        return false;
+    if (operation.running(OperationKind::Generation) && !operation.stopRequested) {
+        // The run button keeps offering to stop the run, in the new
+        // language; the caption it returns to is the new one when the
+        // language file has it.
+        if (tree.runButtonSet)
+            Tippsberechnen = BitBtn4Caption;
+        BitBtn4Caption = msg(42);
+    } else {
         Tippsberechnen = BitBtn4Caption;
-    return loaded;
+    }
+    return true;
 }
 
 } // namespace rz

@@ -45,7 +45,7 @@ void MainModel::BitBtn7Click() {
             }
         }
         if (missingCount > 0) {
-            dialogs->message("Tipp " + std::to_string(r) + " ist unvollständig: es " +
+            dialogs().message("Tipp " + std::to_string(r) + " ist unvollständig: es " +
                              (missingCount == 1 ? "fehlt " : "fehlen ") + missing +
                              ". \"Tipp.txt\" wurde nicht geschrieben.");
             return;
@@ -71,7 +71,7 @@ void MainModel::BitBtn7Click() {
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
         if (!out) {
-            dialogs->message("\"" + path + "\" kann nicht geschrieben werden: " + systemErrorText(errno));
+            dialogs().message("\"" + path + "\" kann nicht geschrieben werden: " + systemErrorText(errno));
             return;
         }
         out.write(text.data(), static_cast<std::streamsize>(text.size()));
@@ -80,7 +80,7 @@ void MainModel::BitBtn7Click() {
             const int err = errno;
             std::error_code ignored;
             fs::remove(temp, ignored);
-            dialogs->message("\"" + path + "\" kann nicht geschrieben werden: " + systemErrorText(err));
+            dialogs().message("\"" + path + "\" kann nicht geschrieben werden: " + systemErrorText(err));
             return;
         }
     }
@@ -89,10 +89,10 @@ void MainModel::BitBtn7Click() {
     if (ec) {
         std::error_code ignored;
         fs::remove(temp, ignored);
-        dialogs->message("\"" + path + "\" kann nicht geschrieben werden: " + ec.message());
+        dialogs().message("\"" + path + "\" kann nicht geschrieben werden: " + ec.message());
         return;
     }
-    shell->open(path);
+    shell().open(path);
 }
 
 } // namespace rz

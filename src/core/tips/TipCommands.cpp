@@ -37,26 +37,26 @@ DayNumber MainModel::NextDrawingDate() const {
 void MainModel::SpeedButton15Click() {
     FileDialogRequest req = tipFileRequest(Home);
     req.suggestedName = formatYyyymmdd(NextDrawingDate()) + ".qlt";
-    const auto path = dialogs->saveFile(req);
+    const auto path = dialogs().saveFile(req);
     if (!path)
         return;
     try {
         tips.WriteTipFile(*path);
     } catch (const IoError& e) {
-        dialogs->message(e.what());
+        dialogs().message(e.what());
     }
     changed();
 }
 
 void MainModel::SpeedButton16Click() {
-    const auto path = dialogs->openFile(tipFileRequest(Home));
+    const auto path = dialogs().openFile(tipFileRequest(Home));
     if (path) {
         tips.ClearUnlockedRows();
         try {
             tips.ReadTipFile(*path);
         } catch (const IoError& e) {
             // The rows read so far stay; the re-check does not run.
-            dialogs->message(e.what());
+            dialogs().message(e.what());
             changed();
             return;
         }
