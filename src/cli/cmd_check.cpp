@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "CliCommon.h"
+#include "CliLanguage.h"
 
 namespace rz::cli {
 
@@ -20,6 +21,8 @@ int cmdCheck(int argc, char** argv) {
 
     MainModel model;
     useDatabase(model, args.get("db"));
+    if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
+        return rc;
     if (!model.database().exists()) {
         std::cerr << "ruvuzevodare-cli: database not found: " << model.DatabasePath() << "\n";
         return 1;

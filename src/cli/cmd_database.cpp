@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "CliCommon.h"
+#include "CliLanguage.h"
 #include "common/Text.h"
 #include "database/Importer.h"
 
@@ -21,6 +22,8 @@ int cmdLookup(int argc, char** argv) {
     MainModel model;
     useDatabase(model, args.get("db"));
     model.sortieren = true;
+    if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
+        return rc;
     if (!model.DateTimePicker1.setDate(date))
         model.DateTimePicker1.date = model.DateTimePicker1.minDate;
     if (!model.database().exists())

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "CliCommon.h"
+#include "CliLanguage.h"
 
 namespace rz::cli {
 namespace {
@@ -46,6 +47,8 @@ int cmdStats(int argc, char** argv) {
 
     MainModel model;
     useDatabase(model, args.get("db"));
+    if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
+        return rc;
     if (!applyWindowDates(model, args, error))
         return usageError(error);
     if (!model.database().exists()) {

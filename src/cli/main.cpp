@@ -10,10 +10,11 @@ namespace {
 const char* kUsage =
     "usage: ruvuzevodare-cli COMMAND [options]\n"
     "  import FILE --db DB                       import drawing history (state export or plain CSV)\n"
-    "  lookup --db DB --date YYYY-MM-DD [--prev N] [--next N]\n"
-    "  check --db DB --date YYYY-MM-DD --tips FILE.qlt\n"
-    "  stats KIND --db DB [--start YYYY-MM-DD] [--end YYYY-MM-DD]\n"
+    "  lookup --db DB --date YYYY-MM-DD [--prev N] [--next N] [--lang L]\n"
+    "  check --db DB --date YYYY-MM-DD --tips FILE.qlt [--lang L]\n"
+    "  stats KIND --db DB [--start YYYY-MM-DD] [--end YYYY-MM-DD] [--lang L]\n"
     "        KIND: frequency overdue megaball megaball-overdue pairs triples quads sums\n"
+    "        L: 0 built-in texts (default), 1 de 2 en 3 fr 4 es 5 it 6 ru 7 pt 8 cn, from land/ beside the program\n"
     "  generate --db DB --seed N [--start D] [--end D] [--set NAME=VALUE]... [--lock R=F1,...,F7]...\n";
 
 } // namespace

@@ -185,7 +185,7 @@ public:
     std::string languageFolder() const;        // with trailing separator
     std::string OpenDialog1FileName;           // the language file DateiLaden1Click loads
     int LanguageChecked = 0;                   // sprache of the checked language item, 0: none
-    void chooseLanguage(int language);         // the language items 1..8 (below)
+    bool chooseLanguage(int language);         // the language items 1..8 (below); false: files missing
     bool DateiLaden1Click();                   // false when its files are missing
     void Deutsch1Click() { chooseLanguage(1); }
     void Englich1Click() { chooseLanguage(2); }

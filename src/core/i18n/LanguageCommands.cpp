@@ -49,14 +49,15 @@ std::string MainModel::languageFolder() const {
     return dir;
 }
 
-void MainModel::chooseLanguage(int language) {
+bool MainModel::chooseLanguage(int language) {
     const LanguageInfo* info = languageBySprache(language);
     if (!info)
-        return;
+        return false;
     OpenDialog1FileName = languageFolder() + info->file;
     LanguageChecked = language;
+    bool loaded = false;
     try {
-        DateiLaden1Click();
+        loaded = DateiLaden1Click();
     } catch (...) {
         // The choice stands even when its files could not be read.
         sprache = language;
@@ -65,6 +66,7 @@ void MainModel::chooseLanguage(int language) {
     }
     sprache = language;
     changed();
+    return loaded;
 }
 
 bool MainModel::DateiLaden1Click() {
