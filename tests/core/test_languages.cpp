@@ -418,6 +418,26 @@ TEST_F(LanguageTest, StatisticsTitleAfterASwitchComesFromTheNewMessages) {
     EXPECT_EQ(model.chart.Title, " en message 26 ");
 }
 
+TEST_F(LanguageTest, DrawingCaptionsFollowTheSwitch) {
+    test::writeDatabase(model.DatabasePath(), {test::rec(2019, 10, 18, {18, 58, 60, 65, 67}, 20),
+                                               test::rec(2019, 10, 22, {5, 12, 33, 41, 70}, 7),
+                                               test::rec(2019, 10, 25, {16, 24, 25, 52, 60}, 6)});
+    ASSERT_TRUE(model.DateTimePicker1.setDate(dayFromYmd(2019, 10, 20)));
+    model.SpeedButton5Click();
+    ASSERT_EQ(model.Label29, "Di 22.10.19    5  12  33  41  70 MB:7 MP:2");
+    writeLanguage("Mega_en.txt", "en");
+    model.Englich1Click();
+    EXPECT_EQ(model.Label29, "Tue 22.10.19    5  12  33  41  70 MB:7 MP:2");
+    EXPECT_EQ(model.Label35, model.Label29);
+    EXPECT_EQ(model.Label13, " en message 43 : 161");
+    // Without its files the weekday names still follow the choice.
+    model.Russisch1Click();
+    EXPECT_EQ(model.Label29, "Вт 22.10.19    5  12  33  41  70 MB:7 MP:2");
+    model.SpeedButton6Click(); // the previous drawing, in the other spacing
+    model.Deutsch1Click();
+    EXPECT_EQ(model.Label29, "Fr 18.10.19    18  58  60  65  67   MB: 20 MP: 2");
+}
+
 TEST_F(LanguageTest, StartUpAppliesTheStoredLanguage) {
     writeLanguage("Mega_fr.txt", "fr");
     struct Case {

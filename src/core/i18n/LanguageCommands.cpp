@@ -38,6 +38,24 @@ private:
     mutable std::string mainWindow_;
 };
 
+// The drawing captions are composed from the language's weekday names and
+// message 43; a switch composes the shown ones again, with the same spacing.
+void recomposeDrawingCaptions(MainModel& m, int oldLanguage) {
+    if (m.Label29.empty())
+        return;
+    const std::string oldDate = formatCaptionDate(m.cur.Datum1, oldLanguage);
+    if (m.Label29.compare(0, oldDate.size(), oldDate) != 0)
+        return;
+    const bool tipCopy = m.Label35 == m.Label29;
+    m.Label29 = formatCaptionDate(m.cur.Datum1, m.sprache) + m.Label29.substr(oldDate.size());
+    if (tipCopy)
+        m.Label35 = m.Label29;
+    std::int64_t sum = 0;
+    for (int i = 1; i <= 6; ++i)
+        sum += m.cur.Zahl[static_cast<std::size_t>(i)];
+    m.Label13 = m.msg(43) + ": " + std::to_string(sum);
+}
+
 } // namespace
 
 std::string MainModel::languageFolder() const {
@@ -55,16 +73,19 @@ bool MainModel::chooseLanguage(int language) {
         return false;
     OpenDialog1FileName = languageFolder() + info->file;
     LanguageChecked = language;
+    const int oldLanguage = sprache;
     bool loaded = false;
     try {
         loaded = DateiLaden1Click();
     } catch (...) {
         // The choice stands even when its files could not be read.
         sprache = language;
+        recomposeDrawingCaptions(*this, oldLanguage);
         changed();
         throw;
     }
     sprache = language;
+    recomposeDrawingCaptions(*this, oldLanguage);
     changed();
     return loaded;
 }
