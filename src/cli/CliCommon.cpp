@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <iostream>
 
+#include "common/Text.h"
+
 namespace rz::cli {
 
 bool Args::parse(int argc, char** argv, int first, std::string& error) {
@@ -75,6 +77,34 @@ bool applyWindowDates(MainModel& model, const Args& args, std::string& error) {
 int usageError(const std::string& message) {
     std::cerr << "ruvuzevodare-cli: " << message << "\n";
     return 2;
+}
+
+bool applySettingOptions(MainModel& model, const Args& args, std::string& error) {
+    for (const auto& [option, assignment] : args.options) {
+        if (option != "set" && option != "change")
+            continue;
+        const std::size_t eq = assignment.find('=');
+        if (eq == std::string::npos) {
+            error = "--" + option + " needs NAME=VALUE: " + assignment;
+            return false;
+        }
+        const std::string name = assignment.substr(0, eq);
+        const GsFieldInfo* field = GeneratorSettings::byValueName(name);
+        if (!field) {
+            error = "unknown setting \"" + name + "\"";
+            return false;
+        }
+        std::int32_t value = 0;
+        if (!tryParseInt(assignment.substr(eq + 1), value)) {
+            error = "setting " + name + " needs an integer value: " + assignment.substr(eq + 1);
+            return false;
+        }
+        if (option == "set")
+            model.Settings.set(field->id, value);
+        else
+            model.changeSetting(field->id, value);
+    }
+    return true;
 }
 
 } // namespace rz::cli

@@ -26,6 +26,11 @@ void useDatabase(MainModel& model, const std::string& dbPath);
 // Returns false with a message on a malformed date.
 bool applyWindowDates(MainModel& model, const Args& args, std::string& error);
 
+// Applies --set NAME=VALUE (a value as the settings store holds it, taken as
+// given) and --change NAME=VALUE (a change as the user makes it on the
+// settings page, with the coupling of related fields), in the order given.
+bool applySettingOptions(MainModel& model, const Args& args, std::string& error);
+
 int usageError(const std::string& message); // prints to stderr, returns 2
 
 int cmdLookup(int argc, char** argv);

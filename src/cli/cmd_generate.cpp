@@ -32,19 +32,8 @@ int cmdGenerate(int argc, char** argv) {
     useDatabase(model, args.get("db"));
     if (!applyWindowDates(model, args, error))
         return usageError(error);
-    for (const std::string& assignment : args.all("set")) {
-        const std::size_t eq = assignment.find('=');
-        if (eq == std::string::npos)
-            return usageError("--set needs NAME=VALUE: " + assignment);
-        const std::string name = assignment.substr(0, eq);
-        const GsFieldInfo* field = GeneratorSettings::byValueName(name);
-        if (!field)
-            return usageError("unknown setting \"" + name + "\"");
-        std::int32_t value = 0;
-        if (!tryParseInt(assignment.substr(eq + 1), value))
-            return usageError("setting " + name + " needs an integer value: " + assignment.substr(eq + 1));
-        model.Settings.set(field->id, value);
-    }
+    if (!applySettingOptions(model, args, error))
+        return usageError(error);
     model.Settings.fixExcludeDbClassRange();
     model.Settings.set(Gs::ShowNumberList, 0);
 

@@ -15,7 +15,8 @@ const char* kUsage =
     "  stats KIND --db DB [--start YYYY-MM-DD] [--end YYYY-MM-DD] [--lang L]\n"
     "        KIND: frequency overdue megaball megaball-overdue pairs triples quads sums\n"
     "        L: 0 built-in texts (default), 1 de 2 en 3 fr 4 es 5 it 6 ru 7 pt 8 cn, from land/ beside the program\n"
-    "  generate --db DB --seed N [--start D] [--end D] [--set NAME=VALUE]... [--lock R=F1,...,F7]...\n";
+    "  generate --db DB --seed N [--start D] [--end D] [--set NAME=VALUE]... [--change NAME=VALUE]...\n"
+    "           [--lock R=F1,...,F7]...\n";
 
 } // namespace
 

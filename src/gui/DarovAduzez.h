@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "Controls.h"
 #include "app/MainModel.h"
 
 class QAbstractButton;
@@ -32,37 +33,6 @@ class QtPlatform;
 class TForm3;
 class TQCSForm;
 class Zahlenwahl;
-
-// A label that reports a click (row labels, link labels, the maker's panels).
-class ClickLabel : public QLabel {
-    Q_OBJECT
-public:
-    using QLabel::QLabel;
-signals:
-    void clicked();
-
-protected:
-    void mousePressEvent(QMouseEvent* e) override;
-    void mouseReleaseEvent(QMouseEvent* e) override;
-
-private:
-    bool pressed_ = false;
-};
-
-// One tip field: three digits wide, and it reports leaving the field (not
-// when another window takes the focus, and not for popups).
-class TipEdit : public QLineEdit {
-    Q_OBJECT
-public:
-    explicit TipEdit(QWidget* parent = nullptr);
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
-signals:
-    void exited();
-
-protected:
-    void focusOutEvent(QFocusEvent* e) override;
-};
 
 // The main window: a view over rz::MainModel. Every widget carries the name
 // of its control as objectName; every user action calls a model command and
@@ -181,8 +151,14 @@ private:
     bool refreshing_ = false;
 };
 
+// Tags of controls that keep their texts in every language.
+inline constexpr int kLanguageItemTag = 1;
+inline constexpr int kTipFieldTag = 8;
+inline constexpr int kMakerPanelTag = 8;
+
 // The maker's web site, opened by the maker's panels on the tip page.
 inline constexpr const char* kMakerSite = "https://www.quendral.example/";
+inline constexpr const char* kMakerAddress = "www.quendral.example";
 
 // The start-up sequence after the application object exists: FormCreate for
 // the program folder, the main window, the secondary windows, the language

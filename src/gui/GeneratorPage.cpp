@@ -1,12 +1,13 @@
 #include "GeneratorPage.h"
 
+#include "Controls.h"
+
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -200,9 +201,9 @@ private:
 };
 
 // A label that runs a command when clicked.
-class ClickLabel : public QLabel {
+class CallbackLabel : public QLabel {
 public:
-    ClickLabel(const QString& text, std::function<void()> onClick, QWidget* parent = nullptr)
+    CallbackLabel(const QString& text, std::function<void()> onClick, QWidget* parent = nullptr)
         : QLabel(text, parent), onClick_(std::move(onClick)) {
         setCursor(Qt::PointingHandCursor);
         QFont f = font();
@@ -234,6 +235,7 @@ private:
 QLabel* header(const QString& text, const QString& name) {
     auto* l = new QLabel(text);
     l->setObjectName(name);
+    ControlRegistry::instance().add(l, ControlKind::Label);
     QFont f = l->font();
     f.setBold(true);
     l->setFont(f);
@@ -243,8 +245,10 @@ QLabel* header(const QString& text, const QString& name) {
 
 QLabel* plain(const QString& text, const QString& name = {}) {
     auto* l = new QLabel(text);
-    if (!name.isEmpty())
+    if (!name.isEmpty()) {
         l->setObjectName(name);
+        ControlRegistry::instance().add(l, ControlKind::Label);
+    }
     return l;
 }
 
@@ -253,6 +257,8 @@ std::size_t idx(Gs f) { return static_cast<std::size_t>(f); }
 } // namespace
 
 GeneratorPage::GeneratorPage(rz::MainModel& model, QWidget* parent) : QWidget(parent), model_(model) {
+    setObjectName(QStringLiteral("TabSheet6"));
+    ControlRegistry::instance().add(this, ControlKind::TabSheet);
     buildControls();
     buildPages();
     syncFromModel();
@@ -298,6 +304,9 @@ void GeneratorPage::buildControls() {
         }
         }
         w->setObjectName(f.kind == GsKind::Int ? qs(f.edit) : qs(f.control));
+        ControlRegistry::instance().add(w, f.kind == GsKind::Bool    ? ControlKind::CheckBox
+                                       : f.kind == GsKind::Radio ? ControlKind::RadioButton
+                                                                 : ControlKind::Edit);
         if (!hint.isEmpty()) {
             w->setToolTip(hint);
             w->setStatusTip(hint);
@@ -318,6 +327,7 @@ void GeneratorPage::buildPages() {
     auto tool = [&](const char* name, const QString& text, const QString& tip, std::function<void()> call) {
         auto* b = new QToolButton;
         b->setObjectName(qs(name));
+        ControlRegistry::instance().add(b, ControlKind::SpeedButton);
         b->setText(text);
         b->setToolTip(tip);
         b->setAutoRaise(false);
@@ -325,8 +335,9 @@ void GeneratorPage::buildPages() {
         return b;
     };
     auto link = [&](const char* name, const QString& text, const QString& tip, std::function<void()> call) {
-        auto* l = new ClickLabel(text, [this, call] { command(call); });
+        auto* l = new CallbackLabel(text, [this, call] { command(call); });
         l->setObjectName(qs(name));
+        ControlRegistry::instance().add(l, ControlKind::Label);
         l->setToolTip(tip);
         return l;
     };
@@ -346,13 +357,15 @@ void GeneratorPage::buildPages() {
         QVBoxLayout* v;
         QList<QWidget*> firsts; // first widgets of aligned rows
     };
+    int sheet = 7; // the sub-tabs are TabSheet7 .. TabSheet11
     auto newPage = [&](const char* title) {
         auto* area = new QScrollArea;
-        area->setObjectName(QStringLiteral("ScrollBox_") + qs(title).remove(' '));
+        area->setObjectName(QStringLiteral("TabSheet%1").arg(sheet++));
+        ControlRegistry::instance().add(area, ControlKind::TabSheet);
         area->setWidgetResizable(true);
         area->setFrameShape(QFrame::NoFrame);
         auto* content = new QWidget;
-        content->setObjectName(QStringLiteral("TabSheet_") + qs(title).remove(' '));
+        content->setObjectName(area->objectName() + QStringLiteral("Content"));
         auto* v = new QVBoxLayout(content);
         v->setContentsMargins(6, 6, 6, 6);
         v->setSpacing(4);
@@ -421,7 +434,7 @@ void GeneratorPage::buildPages() {
         row(p, {cb(Gs::PreferQuads), cb(Gs::QuadsRarest)});
         row(p, {cb(Gs::PreferNeighbours)});
         row(p,
-            {plain(qs("Diagramm:")),
+            {plain(qs("Diagramm:"), QStringLiteral("LabelChart1")),
              tool("SpeedButton26", qs("Häufigkeit"), qs("Verteilung der gezogenen Zahlen im Diagramm anzeigen"),
                   [this] { model_.SpeedButton26Click(); }),
              tool("SpeedButton22", qs("Ausstehende"), qs("Die am längsten ausstehenden Zahlen im Diagramm anzeigen"),
@@ -495,6 +508,7 @@ void GeneratorPage::buildPages() {
         line(p, header(qs("Berechnungsoptionen für  den Megaball"), QStringLiteral("MegaBallHeader1")));
         auto* frame = new QGroupBox(qs("Megaball Option"));
         frame->setObjectName(QStringLiteral("GroupBox1"));
+        ControlRegistry::instance().add(frame, ControlKind::RadioGroup);
         auto* fv = new QVBoxLayout(frame);
         for (Gs f : {Gs::MegaBallRandom, Gs::MegaBallRarest, Gs::MegaBallLongestOutstanding}) {
             fv->addWidget(cb(f));
@@ -503,7 +517,7 @@ void GeneratorPage::buildPages() {
         line(p, frame);
         row(p, {cb(Gs::MegaBallExcludeRecentEnabled), sp(Gs::MegaBallExcludeRecent)});
         row(p,
-            {plain(qs("Diagramm:")),
+            {plain(qs("Diagramm:"), QStringLiteral("LabelChart2")),
              tool("Superselten", qs("Megaball"), qs("Häufigkeit der Megaball Zahlen im Diagramm anzeigen"),
                   [this] { model_.SuperseltenClick(); }),
              tool("SuperAus", qs("Megaball offen"), qs("Ausstehende Megaball Zahlen im Diagramm anzeigen"),
@@ -516,8 +530,8 @@ void GeneratorPage::buildPages() {
     {
         Page p = newPage("Allgemein");
         line(p, header(qs("Allgemeine Berechnungsoptionen"), QStringLiteral("GeneralHeader1")));
-        row(p, {plain(qs(GeneratorSettings::info(Gs::MaxRunsThousands).caption), QStringLiteral("Label55")),
-                sp(Gs::MaxRunsThousands), plain(qs("Tausend"), QStringLiteral("Label56"))},
+        row(p, {plain(qs(GeneratorSettings::info(Gs::MaxRunsThousands).caption), QStringLiteral("LabelRuns")),
+                sp(Gs::MaxRunsThousands), plain(qs("Tausend"), QStringLiteral("LabelThousands"))},
             false);
         auto* note = plain(qs("Sie können versuchen die Berechnungsläufe zu erhöhen, falls mit Ihren Einstellungen nicht "
                               "alle Reihen berechnet werden konnten. "),
@@ -567,55 +581,16 @@ void GeneratorPage::syncFromModel() {
 }
 
 void GeneratorPage::boolChanged(Gs f, bool on) {
-    model_.Settings.set(f, on ? 1 : 0);
+    model_.changeSetting(f, on ? 1 : 0);
     if (GeneratorSettings::info(f).kind == GsKind::Radio)
         syncFromModel();
 }
 
 void GeneratorPage::spinChanged(Gs f, int value) {
-    auto& s = model_.Settings;
-    // UpDown7Changing fires before the position moves: LaufMax follows the old position.
-    if (f == Gs::MaxRunsThousands)
-        model_.LaufMax = s.get(f) * 1000;
-    s.set(f, value);
-    keepBounds(f);
+    model_.changeSetting(f, value);
     syncFromModel();
 }
 
-void GeneratorPage::keepBounds(Gs changed) {
-    auto& s = model_.Settings;
-    auto lo = [](Gs f) { return GeneratorSettings::info(f).min; };
-    auto hi = [](Gs f) { return GeneratorSettings::info(f).max; };
-    // The field that moved is bounded by its partner first, then the partner by it:
-    // raising MinOverlap stops at MaxOverlap instead of pushing MaxOverlap up.
-    constexpr int kEvenOddBound = 6; // six, not five: 6 can be set and then no tip passes
-    switch (changed) {
-    case Gs::MinOverlap:
-        s.setRange(Gs::MinOverlap, lo(Gs::MinOverlap), s.get(Gs::MaxOverlap));
-        s.setRange(Gs::MaxOverlap, s.get(Gs::MinOverlap), hi(Gs::MaxOverlap));
-        break;
-    case Gs::MaxOverlap:
-        s.setRange(Gs::MaxOverlap, s.get(Gs::MinOverlap), hi(Gs::MaxOverlap));
-        s.setRange(Gs::MinOverlap, lo(Gs::MinOverlap), s.get(Gs::MaxOverlap));
-        break;
-    case Gs::MinEven:
-        s.setRange(Gs::MinEven, lo(Gs::MinEven), kEvenOddBound - s.get(Gs::MinOdd));
-        s.setRange(Gs::MinOdd, lo(Gs::MinOdd), kEvenOddBound - s.get(Gs::MinEven));
-        break;
-    case Gs::MinOdd:
-        s.setRange(Gs::MinOdd, lo(Gs::MinOdd), kEvenOddBound - s.get(Gs::MinEven));
-        s.setRange(Gs::MinEven, lo(Gs::MinEven), kEvenOddBound - s.get(Gs::MinOdd));
-        break;
-    default:
-        break;
-    }
-}
-
 void GeneratorPage::command(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const std::exception& e) {
-        QMessageBox::critical(this, QApplication::applicationDisplayName(), QString::fromStdString(e.what()));
-    }
-    model_.changed();
+    model_.run(call);
 }

@@ -51,7 +51,6 @@ private:
     void buildPages();
     void boolChanged(rz::Gs f, bool on);
     void spinChanged(rz::Gs f, int value);
-    void keepBounds(rz::Gs changed);
     // Runs a model command, reports a failure in a message box, then lets the
     // main window refresh.
     void command(const std::function<void()>& call);

@@ -17,7 +17,6 @@
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
 
 bool waitCursorShown = false;
 

@@ -1,10 +1,11 @@
 #include "Zahlenwahl.h"
 
+#include "Controls.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStackedLayout>
@@ -27,7 +28,9 @@ QString qs(const std::string& s) { return QString::fromStdString(s); }
 } // namespace
 
 Zahlenwahl::Zahlenwahl(rz::MainModel& model, QWidget* parent) : QDialog(parent), model_(model) {
+    const WindowScope scope(QStringLiteral("Form6"));
     setObjectName(QStringLiteral("TForm6"));
+    ControlRegistry::instance().add(this, ControlKind::Window);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::CustomizeWindowHint);
     setModal(true);
@@ -41,6 +44,7 @@ Zahlenwahl::Zahlenwahl(rz::MainModel& model, QWidget* parent) : QDialog(parent),
     for (int n = 1; n <= rz::NumberList::kBoxes; ++n) {
         auto* box = new QCheckBox(QString::number(n), this);
         box->setObjectName(QStringLiteral("CheckBox%1").arg(n));
+        ControlRegistry::instance().add(box, ControlKind::CheckBox);
         box->setAutoFillBackground(true);
         box->setBackgroundRole(QPalette::Window); // a check box fills with Button otherwise
         box->setMinimumWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("00")) + 28);
@@ -54,13 +58,15 @@ Zahlenwahl::Zahlenwahl(rz::MainModel& model, QWidget* parent) : QDialog(parent),
     saveButton_ = new QToolButton(this);
     saveButton_->setObjectName(QStringLiteral("SpeedButton1"));
     saveButton_->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    saveButton_->setToolTip(QStringLiteral("Speichern der Liste"));
+    setHint(saveButton_, QStringLiteral("Speichern der Liste"));
+    ControlRegistry::instance().add(saveButton_, ControlKind::SpeedButton);
     saveButton_->setFocusPolicy(Qt::NoFocus);
     connect(saveButton_, &QToolButton::clicked, this, [this] { command(&rz::MainModel::numberListSave); });
     loadButton_ = new QToolButton(this);
     loadButton_->setObjectName(QStringLiteral("SpeedButton2"));
     loadButton_->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
-    loadButton_->setToolTip(QStringLiteral("Laden der Liste"));
+    setHint(loadButton_, QStringLiteral("Laden der Liste"));
+    ControlRegistry::instance().add(loadButton_, ControlKind::SpeedButton);
     loadButton_->setFocusPolicy(Qt::NoFocus);
     connect(loadButton_, &QToolButton::clicked, this, [this] { command(&rz::MainModel::numberListLoad); });
     bar->addWidget(saveButton_);
@@ -69,16 +75,19 @@ Zahlenwahl::Zahlenwahl(rz::MainModel& model, QWidget* parent) : QDialog(parent),
 
     randomButton_ = new QPushButton(this);
     randomButton_->setObjectName(QStringLiteral("BitBtn4"));
+    ControlRegistry::instance().add(randomButton_, ControlKind::BitBtn);
     connect(randomButton_, &QPushButton::clicked, this, [this] { randomClicked(); });
     bar->addWidget(randomButton_);
 
     // "&Rechnen" lies over "OK": both share one slot, the retry button on top.
     okButton_ = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"));
     okButton_->setObjectName(QStringLiteral("BitBtn1"));
+    ControlRegistry::instance().add(okButton_, ControlKind::BitBtn);
     okButton_->setDefault(true);
     connect(okButton_, &QPushButton::clicked, this, [this] { done(kOk); });
     retryButton_ = new QPushButton(style()->standardIcon(QStyle::SP_DialogRetryButton), QStringLiteral("&Rechnen"));
     retryButton_->setObjectName(QStringLiteral("BitBtn3"));
+    ControlRegistry::instance().add(retryButton_, ControlKind::BitBtn);
     connect(retryButton_, &QPushButton::clicked, this, [this] { done(kRetry); });
     auto* slot = new QWidget(this);
     okSlot_ = new QStackedLayout(slot);
@@ -89,6 +98,7 @@ Zahlenwahl::Zahlenwahl(rz::MainModel& model, QWidget* parent) : QDialog(parent),
 
     abortButton_ = new QPushButton(style()->standardIcon(QStyle::SP_DialogAbortButton), QStringLiteral("Abort"));
     abortButton_->setObjectName(QStringLiteral("BitBtn2"));
+    ControlRegistry::instance().add(abortButton_, ControlKind::BitBtn);
     connect(abortButton_, &QPushButton::clicked, this, [this] { done(kAbort); });
     bar->addWidget(abortButton_);
     outer->addLayout(bar);
@@ -207,10 +217,6 @@ void Zahlenwahl::randomClicked() {
 }
 
 void Zahlenwahl::command(void (rz::MainModel::*call)()) {
-    try {
-        (model_.*call)();
-    } catch (const std::exception& e) {
-        QMessageBox::critical(this, QApplication::applicationDisplayName(), QString::fromStdString(e.what()));
-    }
+    model_.run([this, call] { (model_.*call)(); });
     syncFromModel();
 }

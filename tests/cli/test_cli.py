@@ -87,6 +87,23 @@ class CliTest(unittest.TestCase):
         self.assertEqual(rc, 0)
         self.assertEqual(out.splitlines()[1], "1,2,3,4,5,6,7")
 
+    def test_change_applies_the_coupling_of_the_settings_page(self):
+        # --change MinOverlap 3 after MaxOverlap 0 stops at 0, as on the settings
+        # page; --set takes stored values as given, so no second row passes.
+        common = ["generate", "--db", self.db, "--seed", "5", "--end", "2019-10-25",
+                  "--set", "Chekcbox3=1", "--set", "Chekcbox22=1", "--set", "UpDown8=3", "--set", "UpDown7=50"]
+        rc, out, _ = run(*common, "--change", "UpDown3=0", "--change", "UpDown9=3")
+        self.assertEqual(rc, 0)
+        lines = out.splitlines()
+        for row in lines[0:3]:
+            self.assertEqual(len([f for f in row.split(",")[0:6] if f]), 6, row)
+        self.assertEqual(lines[-1], "message 59")
+        rc, out, _ = run(*common, "--set", "UpDown3=0", "--set", "UpDown9=3")
+        self.assertEqual(rc, 0)
+        lines = out.splitlines()
+        self.assertEqual(lines[1], ",,,,,,")
+        self.assertEqual(lines[-1], "message 58")
+
     def test_errors_exit_with_2(self):
         for args in (["generate", "--db", self.db, "--seed", "1", "--set", "Nonsense=1"],
                      ["generate", "--db", self.db, "--seed", "1", "--set", "UpDown1=abc"],

@@ -15,6 +15,7 @@
 
 #include "../core/TestSupport.h"
 #include "GeneratorPage.h"
+#include "QtPlatform.h"
 #include "app/MainModel.h"
 
 using rz::Gs;
@@ -528,6 +529,10 @@ void TestGeneratorPage::failingCommandEndsInAMessageBox() {
     rz::test::TempDir dir;
     rz::MainModel model;
     model.Home = dir.str() + "missing/"; // no database there
+    // The failure reaches the user through the dialog service, as every
+    // command's failure does.
+    QtPlatform platform;
+    model.setServices(platform.services());
     int changes = 0;
     model.onChanged = [&] { ++changes; };
     GeneratorPage page(model);

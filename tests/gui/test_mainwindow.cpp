@@ -75,6 +75,7 @@ QColor baseColour(const QWidget* w) { return w->palette().color(QPalette::Base);
 class MainWindowTest : public QObject {
     Q_OBJECT
 private slots:
+    void registryListsTheControlsOfEveryWindowInOrder();
     void startupOnEmptyHomeAsksForDataAndCreatesDatabase();
     void previousAndNextStepThroughTheDrawings();
     void rowLabelTogglesLockAndColour();
@@ -397,6 +398,56 @@ void MainWindowTest::stopClickDuringRunReachesTheModel() {
     QCOMPARE(button->text(), idle);
     QCOMPARE(QApplication::overrideCursor(), nullptr);
     p.platform.attach(p.model);
+}
+
+void MainWindowTest::registryListsTheControlsOfEveryWindowInOrder() {
+    Program p(&kThreeDrawings);
+    const auto& entries = ControlRegistry::instance().entries();
+    // Windows in their creation order, each one contiguous.
+    QStringList windows;
+    for (const auto& e : entries)
+        if (windows.isEmpty() || windows.back() != e.window)
+            windows << e.window;
+    QCOMPARE(windows, (QStringList{"Form1", "Form3", "Form6", "QCSForm"}));
+    // A name is unique within its window, and every control has one.
+    QSet<QString> seen;
+    for (const auto& e : entries) {
+        QVERIFY2(e.object, qPrintable(e.name));
+        QVERIFY2(!e.name.isEmpty(), qPrintable(e.window));
+        QVERIFY2(!seen.contains(e.window + "." + e.name), qPrintable(e.window + "." + e.name));
+        seen.insert(e.window + "." + e.name);
+    }
+    // The language items, with their Tags, and the tab sheets by name.
+    const char* languages[] = {"Deutsch1", "Englich1", "Franz1", "Spanisch1", "Italenisch1", "Russisch1",
+                               "Porugiesisch1", "N2"};
+    for (const char* name : languages) {
+        ControlEntry* e = ControlRegistry::instance().find("Form1", name);
+        QVERIFY2(e, name);
+        QCOMPARE(e->kind, ControlKind::MenuItem);
+        QCOMPARE(e->tag, QLatin1String(name) == QLatin1String("N2") ? 0 : kLanguageItemTag);
+    }
+    const QStringList tabs = {"TabSheet1", "TabSheet2", "TabSheet6", "TabSheet5", "TabSheet4", "TabSheet3",
+                              "TabSheet7", "TabSheet8", "TabSheet9", "TabSheet10", "TabSheet11"};
+    QStringList captions;
+    for (const QString& name : tabs) {
+        ControlEntry* e = ControlRegistry::instance().find("Form1", name);
+        QVERIFY2(e && e->kind == ControlKind::TabSheet, qPrintable(name));
+        captions << ControlRegistry::caption(*e);
+    }
+    QCOMPARE(captions.mid(6), (QStringList{"Statistisch", "Schein Optimierung", "Mathematisch", "MegaBall", "Allgemein"}));
+
+    // A caption set through the registry: a tab's text, and the run button's
+    // caption, which the model owns and a refresh keeps.
+    ControlRegistry::setCaption(*ControlRegistry::instance().find("Form1", "TabSheet5"), "Chart");
+    QCOMPARE(p.widget<QTabWidget>("PageControl1")->tabText(3), QStringLiteral("Chart"));
+    ControlRegistry::setCaption(*ControlRegistry::instance().find("Form1", "BitBtn4"), "Compute tips");
+    p.form->refreshFromModel();
+    QCOMPARE(p.widget<QPushButton>("BitBtn4")->text(), QStringLiteral("Compute tips"));
+    QCOMPARE(p.model.Tippsberechnen, std::string("Compute tips"));
+    // Window titles and edit fields keep their texts.
+    const QString title = p.form->windowTitle();
+    ControlRegistry::setCaption(*ControlRegistry::instance().find("Form1", "Form1") , "x");
+    QCOMPARE(p.form->windowTitle(), title);
 }
 
 QTEST_MAIN(MainWindowTest)

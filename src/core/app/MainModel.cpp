@@ -8,6 +8,33 @@ MainModel::MainModel() : services_(withDefaults(Services{}, headless_)) {
 
 void MainModel::setServices(const Services& services) { services_ = withDefaults(services, headless_); }
 
+void MainModel::run(const std::function<void()>& command) {
+    try {
+        command();
+    } catch (const std::exception& e) {
+        if (busy)
+            setBusy(false);
+        dialogs().message(e.what());
+    } catch (...) {
+        if (busy)
+            setBusy(false);
+        dialogs().message("Unbekannter Fehler");
+    }
+    changed();
+}
+
+void MainModel::changeSetting(Gs f, int value) {
+    if (f == Gs::MaxRunsThousands)
+        LaufMax = Settings.get(f) * 1000;
+    Settings.change(f, value);
+}
+
+void MainModel::setRunButtonCaption(const std::string& caption) {
+    Tippsberechnen = caption;
+    if (!operation.running(OperationKind::Generation))
+        BitBtn4Caption = caption;
+}
+
 void MainModel::setBusy(bool b) {
     busy = b;
     events().setBusyCursor(b);

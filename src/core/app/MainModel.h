@@ -170,10 +170,24 @@ public:
     std::string BitBtn4Caption = "Tipps berechnen";
     std::string Tippsberechnen;                // the button's normal caption
     void Label28Click();                       // start or stop a generation run
+    // A new caption for the run button (a language switch): it becomes the
+    // button's normal caption, shown now unless a run shows "Stoppen".
+    void setRunButtonCaption(const std::string& caption);
     void Berechnen1Click() { Label28Click(); }
     std::int64_t RunCounter = 0;               // attempts of the last run
     int lastEndMessage = -1;                   // 58 or 59 after a run
     bool runActive = false;                    // a run is between its start and its end
+
+    // Runs a command under the one error policy of the program: a failure
+    // restores the cursor and reaches the user through the message dialog,
+    // in the current language where the text comes from the message table.
+    // The window is repainted afterwards.
+    void run(const std::function<void()>& command);
+
+    // Changes a generator setting as the settings page does, with the
+    // coupling of the related fields; MaxRunsThousands moves LaufMax from the
+    // value before the change (the run recomputes it at its start).
+    void changeSetting(Gs f, int value);
 
     // ---- settings store (services().settings; settings/SettingsPersistence.cpp) and languages (i18n/LanguageCommands.cpp)
     MainWindowPlacement Window;                // "height"/"width"; the view keeps it current

@@ -7,9 +7,8 @@
 namespace rz {
 namespace {
 
-// Passes every text on to the windows and keeps the model's copy of the
-// "Tipps berechnen" caption in step (the model shows it and restores it
-// after a run).
+// Passes every text on to the windows and gives the model the new caption
+// of the run button (the model shows it and restores it after a run).
 class CaptionKeeper : public IComponentTree {
 public:
     CaptionKeeper(IComponentTree& inner, MainModel& m) : inner_(inner), m_(m) {}
@@ -25,12 +24,9 @@ public:
     void setTexts(const std::string& window, const std::string& component, bool setCaption,
                   const std::string& caption, const std::string& hint) override {
         inner_.setTexts(window, component, setCaption, caption, hint);
-        if (setCaption && window == mainWindow_ && component == "BitBtn4") {
-            m_.BitBtn4Caption = caption;
-            runButtonSet = true;
-        }
+        if (setCaption && window == mainWindow_ && component == "BitBtn4")
+            m_.setRunButtonCaption(caption);
     }
-    bool runButtonSet = false;
 
 private:
     IComponentTree& inner_;
@@ -96,13 +92,10 @@ bool MainModel::DateiLaden1Click() {
     const bool loaded = applyLanguage(languageFolder() + kComponentListFile, OpenDialog1FileName, tree, Memo2);
     if (!loaded)
         return false;
-    if (operation.running(OperationKind::Generation) && !operation.stopRequested) {
-        // The run button keeps offering to stop the run, in the new
-        // language; the caption it returns to is the new one when the
-        // language file has it.
-        if (tree.runButtonSet)
-            Tippsberechnen = BitBtn4Caption;
-        BitBtn4Caption = msg(42);
+    if (operation.running(OperationKind::Generation)) {
+        // During a run the button offers to stop it, in the new language;
+        // once the stop is requested it shows the caption it returns to.
+        BitBtn4Caption = operation.stopRequested ? Tippsberechnen : msg(42);
     } else {
         Tippsberechnen = BitBtn4Caption;
     }

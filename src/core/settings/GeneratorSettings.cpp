@@ -128,4 +128,36 @@ void GeneratorSettings::fixExcludeDbClassRange() {
     setRange(Gs::ExcludeDbClass, 3, on(Gs::OverlapCountsMegaBall) ? 7 : 5);
 }
 
+void GeneratorSettings::change(Gs f, int value) {
+    set(f, value);
+    keepBounds(f);
+}
+
+void GeneratorSettings::keepBounds(Gs changed) {
+    auto lo = [](Gs f) { return info(f).min; };
+    auto hi = [](Gs f) { return info(f).max; };
+    // Six, not five: MinEven + MinOdd = 6 can be set, and then no tip passes.
+    constexpr int kEvenOddBound = 6;
+    switch (changed) {
+    case Gs::MinOverlap:
+        setRange(Gs::MinOverlap, lo(Gs::MinOverlap), get(Gs::MaxOverlap));
+        setRange(Gs::MaxOverlap, get(Gs::MinOverlap), hi(Gs::MaxOverlap));
+        break;
+    case Gs::MaxOverlap:
+        setRange(Gs::MaxOverlap, get(Gs::MinOverlap), hi(Gs::MaxOverlap));
+        setRange(Gs::MinOverlap, lo(Gs::MinOverlap), get(Gs::MaxOverlap));
+        break;
+    case Gs::MinEven:
+        setRange(Gs::MinEven, lo(Gs::MinEven), kEvenOddBound - get(Gs::MinOdd));
+        setRange(Gs::MinOdd, lo(Gs::MinOdd), kEvenOddBound - get(Gs::MinEven));
+        break;
+    case Gs::MinOdd:
+        setRange(Gs::MinOdd, lo(Gs::MinOdd), kEvenOddBound - get(Gs::MinEven));
+        setRange(Gs::MinEven, lo(Gs::MinEven), kEvenOddBound - get(Gs::MinOdd));
+        break;
+    default:
+        break;
+    }
+}
+
 } // namespace rz

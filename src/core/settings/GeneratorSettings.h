@@ -59,6 +59,15 @@ public:
     // Changes a spin control's range (the value is clamped into it).
     void setRange(Gs f, int min, int max);
 
+    // Sets a value as the user does on the settings page: set() followed by
+    // keepBounds(). The window, the command line and the settings store all
+    // change settings through this one function.
+    void change(Gs f, int value);
+    // The coupling between fields after `changed` moved: MinOverlap <= MaxOverlap
+    // and MinEven + MinOdd <= 6. The field that moved is bounded by its partner
+    // first, then the partner by it.
+    void keepBounds(Gs changed);
+
     // ExcludeDbClass's maximum: 7 when OverlapCountsMegaBall is on, else 5.
     // Called once after the stored settings are applied.
     void fixExcludeDbClassRange();

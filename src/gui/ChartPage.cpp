@@ -1,0 +1,266 @@
+// The "Diagramm" tab: statistics buttons, the start date of the statistics
+// window and the bar chart with its title.
+#include <QBarSet>
+#include <QCategoryAxis>
+#include <QChart>
+#include <QChartView>
+#include <QCursor>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QPixmap>
+#include <QStackedBarSeries>
+#include <QToolButton>
+#include <QToolTip>
+#include <QValueAxis>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+#include "Controls.h"
+#include "DarovAduzez.h"
+
+using rz::Colour;
+using rz::Gs;
+using rz::TipSet;
+
+namespace {
+
+// A step of 1, 2 or 5 times a power of ten giving about five ticks.
+int niceStep(double span) {
+    if (span <= 5)
+        return 1;
+    const double raw = span / 5.0;
+    const double mag = std::pow(10.0, std::floor(std::log10(raw)));
+    for (double m : {1.0, 2.0, 5.0, 10.0})
+        if (m * mag >= raw)
+            return std::max(1, static_cast<int>(m * mag));
+    return std::max(1, static_cast<int>(10 * mag));
+}
+
+bool sameTable(const rz::StatisticsTable& a, const rz::StatisticsTable& b) {
+    if (a.RangeMin != b.RangeMin || a.RangeMax != b.RangeMax || a.fixedAxis != b.fixedAxis || a.Title != b.Title ||
+        a.Entries.size() != b.Entries.size())
+        return false;
+    for (std::size_t i = 0; i < a.Entries.size(); ++i) {
+        const auto& x = a.Entries[i];
+        const auto& y = b.Entries[i];
+        if (x.Key != y.Key || x.Value != y.Value || x.BarColour != y.BarColour)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// --------------------------------------------------------------- chart page
+
+QWidget* TForm1::buildChartPage() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("TabSheet5"));
+    ControlRegistry::instance().add(page, ControlKind::TabSheet);
+    auto* v = new QVBoxLayout(page);
+    v->setContentsMargins(4, 4, 4, 4);
+    v->setSpacing(4);
+
+    QFrame* panel6 = panel(page, "Panel6");
+    auto* bar = new QHBoxLayout(panel6);
+    bar->setContentsMargins(4, 2, 4, 2);
+    bar->setSpacing(8);
+    struct ChartButton {
+        const char* name;
+        const char* caption;
+        const char* hint;
+        void (rz::MainModel::*handler)();
+    };
+    const ChartButton buttons[] = {
+        {"SpeedButton2", "Verteilung", "Verteilung der gezogenen Zahlen", &rz::MainModel::SpeedButton2Click},
+        {"SpeedButton9", "CS", "Verteilung der Quersummen", &rz::MainModel::SpeedButton9Click},
+        {"SpeedButton1", "2x", "", &rz::MainModel::Button2Click},
+        {"SpeedButton3", "3x", "", &rz::MainModel::Button3Click},
+        {"SpeedButton12", "4x", "", &rz::MainModel::Button4Click},
+        {"SpeedButton19", "Ausstehende", "", &rz::MainModel::Button5Click},
+        {"SpeedButton20", "Megaball", "", &rz::MainModel::SuperseltenClick},
+        {"SpeedButton21", "Megaball offen", "MegaBall-Zahlen, die am längsten nicht gezogen wurden",
+         &rz::MainModel::Button8Click},
+    };
+    // Two lines of statistics buttons: the main numbers, then overdue and MegaBall.
+    auto* buttonLines = new QVBoxLayout;
+    buttonLines->setSpacing(2);
+    auto* line = new QHBoxLayout;
+    line->setSpacing(3);
+    int count = 0;
+    for (const ChartButton& b : buttons) {
+        if (count++ == 5) {
+            line->addStretch(1);
+            buttonLines->addLayout(line);
+            line = new QHBoxLayout;
+            line->setSpacing(3);
+        }
+        QToolButton* tb = speedButton(panel6, b.name, QString::fromUtf8(b.caption), QString::fromUtf8(b.hint));
+        const auto handler = b.handler;
+        connect(tb, &QToolButton::clicked, this, [this, handler] { command([this, handler] { (model_.*handler)(); }); });
+        line->addWidget(tb);
+    }
+    line->addStretch(1);
+    buttonLines->addLayout(line);
+    bar->addLayout(buttonLines, 1);
+
+    auto* right = new QGridLayout;
+    right->setHorizontalSpacing(4);
+    right->setVerticalSpacing(2);
+    dateTimePicker2_ = datePicker(panel6, "DateTimePicker2");
+    dateTimePicker2_->setToolTip(QStringLiteral("Erste Ziehung der Statistik"));
+    connect(dateTimePicker2_, &QDateEdit::dateChanged, this, [this](const QDate& d) {
+        if (!refreshing_)
+            model_.DateTimePicker2.setDate(dayFromDate(d));
+    });
+    right->addWidget(plainLabel(panel6, "Label73", QStringLiteral("ab")), 0, 0);
+    right->addWidget(dateTimePicker2_, 0, 1);
+    QToolButton* save = speedButton(panel6, "ChartSave", QStringLiteral("PNG…"),
+                                    QStringLiteral("Diagramm als PNG-Bild speichern"), QStyle::SP_DialogSaveButton);
+    save->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    connect(save, &QToolButton::clicked, this, [this] { command([this] { saveChart(); }); });
+    right->addWidget(save, 1, 1);
+    bar->addLayout(right);
+    v->addWidget(panel6);
+
+    chartArea_ = new QWidget(page);
+    chartArea_->setObjectName(QStringLiteral("ChartArea"));
+    chartArea_->setAutoFillBackground(true);
+    setRole(chartArea_, QPalette::Window, Qt::white);
+    auto* cv = new QVBoxLayout(chartArea_);
+    cv->setContentsMargins(0, 0, 0, 4);
+    cv->setSpacing(0);
+
+    chart_ = new QChart;
+    chart_->legend()->hide();
+    chart_->setBackgroundRoundness(0);
+    chart_->setMargins(QMargins(2, 6, 8, 2));
+    series_ = new QStackedBarSeries;
+    series_->setName(QStringLiteral("Series2"));
+    series_->setBarWidth(0.8);
+    chart_->addSeries(series_);
+    axisX_ = new QCategoryAxis;
+    axisX_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    axisX_->setGridLineVisible(false);
+    axisX_->setRange(-0.5, 0.5);
+    axisY_ = new QValueAxis;
+    axisY_->setLabelFormat(QStringLiteral("%i"));
+    axisY_->setTickType(QValueAxis::TicksDynamic);
+    axisY_->setTickAnchor(0);
+    axisY_->setTickInterval(1);
+    axisY_->setRange(0, 1);
+    chart_->addAxis(axisX_, Qt::AlignBottom);
+    chart_->addAxis(axisY_, Qt::AlignLeft);
+    series_->attachAxis(axisX_);
+    series_->attachAxis(axisY_);
+
+    chartView_ = new QChartView(chart_, chartArea_);
+    chartView_->setObjectName(QStringLiteral("Chart1"));
+    chartView_->setRenderHint(QPainter::Antialiasing, false);
+    chartView_->setMinimumHeight(160);
+    cv->addWidget(chartView_, 1);
+
+    chartTitle_ = plainLabel(chartArea_, "ChartTitle");
+    chartTitle_->setAlignment(Qt::AlignCenter);
+    chartTitle_->setWordWrap(true);
+    setRole(chartTitle_, QPalette::WindowText, Qt::black);
+    cv->addWidget(chartTitle_);
+    v->addWidget(chartArea_, 1);
+    return page;
+}
+
+void TForm1::refreshChart() {
+    const rz::StatisticsTable& t = model_.chart;
+    if (chartShown_ && sameTable(t, shownChart_))
+        return;
+    chartShown_ = true;
+    shownChart_ = t;
+
+    // One bar per key; a bar set per colour keeps every bar in its own colour.
+    series_->clear();
+    std::vector<Colour> colours;
+    for (const auto& e : t.Entries)
+        if (std::find(colours.begin(), colours.end(), e.BarColour) == colours.end())
+            colours.push_back(e.BarColour);
+    for (Colour c : colours) {
+        auto* set = new QBarSet(QString());
+        const QColor qc = toQColor(c);
+        set->setColor(qc);
+        set->setBorderColor(qc);
+        for (const auto& e : t.Entries)
+            set->append(e.BarColour == c ? e.Value : 0);
+        connect(set, &QBarSet::hovered, this, [this, c](bool on, int index) {
+            if (!on || index < 0 || index >= static_cast<int>(shownChart_.Entries.size())) {
+                QToolTip::hideText();
+                return;
+            }
+            const auto& e = shownChart_.Entries[static_cast<std::size_t>(index)];
+            if (e.BarColour != c)
+                return;
+            QToolTip::showText(QCursor::pos(), QStringLiteral("%1: %2").arg(e.Key).arg(e.Value), chartView_);
+        });
+        series_->append(set);
+    }
+
+    // Horizontal axis: the keys; every key when there are few, else the
+    // multiples of a round step that leaves room for each label.
+    const QStringList old = axisX_->categoriesLabels();
+    for (const QString& l : old)
+        axisX_->remove(l);
+    const int n = static_cast<int>(t.Entries.size());
+    int labelStep = 1;
+    if (n > 12) {
+        for (int step : {2, 5, 10, 20, 25, 50, 100, 200, 500}) {
+            labelStep = step;
+            if (n / step <= 15)
+                break;
+        }
+    }
+    axisX_->setStartValue(-0.5);
+    for (int i = 0; i < n; ++i) {
+        const int key = t.Entries[static_cast<std::size_t>(i)].Key;
+        // The first key too, when the next labelled one is not too close.
+        const bool first = i == 0 && labelStep <= 5 && labelStep - key % labelStep >= 3;
+        if (key % labelStep == 0 || first)
+            axisX_->append(QString::number(key), i);
+    }
+    axisX_->setRange(-0.5, std::max(0, n) - 0.5);
+
+    // Value axis: fixed to the published range, or from 0 to the largest value.
+    int lo = 0;
+    int hi = 0;
+    if (t.fixedAxis) {
+        lo = t.RangeMin;
+        hi = t.RangeMax;
+    } else {
+        hi = t.RangeMax;
+        for (const auto& e : t.Entries)
+            hi = std::max(hi, e.Value);
+    }
+    if (hi <= lo)
+        hi = lo + 1;
+    const int step = niceStep(hi - lo);
+    if (!t.fixedAxis)
+        hi = (hi + step - 1) / step * step;
+    axisY_->setTickInterval(step);
+    axisY_->setRange(lo, hi);
+
+    chartTitle_->setText(q(t.Title));
+}
+
+void TForm1::saveChart() {
+    rz::FileDialogRequest req;
+    req.filter = "PNG-Bild|*.png";
+    req.defaultExt = "png";
+    req.initialDir = model_.Home;
+    req.suggestedName = "Diagramm.png";
+    const auto path = model_.dialogs().saveFile(req);
+    if (!path)
+        return;
+    const QPixmap image = chartArea_->grab();
+    if (!image.save(q(*path), "PNG"))
+        model_.dialogs().message("Das Diagramm konnte nicht gespeichert werden: " + *path);
+}

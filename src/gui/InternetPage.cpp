@@ -1,0 +1,76 @@
+// The "Internet-Optionen" tab: proxy and the program's web pages.
+#include <QGridLayout>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include "Controls.h"
+#include "DarovAduzez.h"
+
+using rz::Colour;
+using rz::Gs;
+using rz::TipSet;
+
+namespace {
+
+// Texts of the program's own web pages.
+const char* const kUpdatePage = "https://www.ruvuzevodare.example/update";
+const char* const kDrawingsPage = "https://www.ruvuzevodare.example/ziehungen";
+const char* const kOtherProductPage = "https://www.quendral.example/produkte";
+
+} // namespace
+
+// ------------------------------------------------------------ internet page
+
+QWidget* TForm1::buildInternetPage() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("TabSheet3"));
+    ControlRegistry::instance().add(page, ControlKind::TabSheet);
+    auto* v = new QVBoxLayout(page);
+    v->setContentsMargins(10, 10, 10, 10);
+    v->setSpacing(6);
+
+    auto* proxy = new QGridLayout;
+    proxy->setHorizontalSpacing(6);
+    proxyHost_ = new QLineEdit(page);
+    proxyHost_->setObjectName(QStringLiteral("ProxyHostEdit"));
+    ControlRegistry::instance().add(proxyHost_, ControlKind::Edit);
+    proxyPort_ = new QLineEdit(page);
+    proxyPort_->setObjectName(QStringLiteral("ProxyPortEdit"));
+    ControlRegistry::instance().add(proxyPort_, ControlKind::Edit);
+    proxyPort_->setMaximumWidth(proxyPort_->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 16);
+    connect(proxyHost_, &QLineEdit::textEdited, this, [this](const QString& t) { model_.ProxyHost = t.toStdString(); });
+    connect(proxyPort_, &QLineEdit::textEdited, this, [this](const QString& t) { model_.ProxyPort = t.toStdString(); });
+    proxy->addWidget(plainLabel(page, "Label58", QStringLiteral("Proxy-Server:")), 0, 0);
+    proxy->addWidget(proxyHost_, 0, 1);
+    proxy->addWidget(plainLabel(page, "Label59", QStringLiteral("Port:")), 1, 0);
+    proxy->addWidget(proxyPort_, 1, 1, Qt::AlignLeft);
+    proxy->setColumnStretch(1, 1);
+    v->addLayout(proxy);
+    v->addSpacing(12);
+
+    auto link = [this, page](const char* name, const char* address) {
+        auto* l = new ClickLabel(QString::fromUtf8(address), page);
+        l->setObjectName(QLatin1String(name));
+        ControlRegistry::instance().add(l, ControlKind::Label);
+        l->setTextFormat(Qt::PlainText);
+        l->setCursor(Qt::PointingHandCursor);
+        QFont f;
+        f.setUnderline(true);
+        l->setFont(f);
+        setRole(l, QPalette::WindowText, QColor(0, 0, 255));
+        connect(l, &ClickLabel::clicked, this, [this, l] {
+            const std::string address = l->text().toStdString();
+            command([this, address] { model_.shell().open(address); });
+        });
+        return l;
+    };
+    v->addWidget(plainLabel(page, "Label55", QStringLiteral("Updates und die neueste Version gibt es bei:")));
+    v->addWidget(link("Label52", kUpdatePage));
+    v->addSpacing(8);
+    v->addWidget(plainLabel(page, "Label56", QStringLiteral("Die aktuellen Ziehungen und Quoten finden unter:")));
+    v->addWidget(link("Label53", kDrawingsPage));
+    v->addSpacing(8);
+    v->addWidget(link("Label54", kOtherProductPage));
+    v->addStretch(1);
+    return page;
+}

@@ -1,0 +1,304 @@
+// The "Tipp-Übersicht" tab.
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "Controls.h"
+#include "DarovAduzez.h"
+
+using rz::Colour;
+using rz::Gs;
+using rz::TipSet;
+
+// The "Tipp-Übersicht" tab: the current-drawing bar, the twelve tip rows,
+// the calculation bar and the tip commands, and the maker's panels.
+
+// ----------------------------------------------------------------- tip page
+
+QWidget* TForm1::buildTipPage() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("TabSheet1"));
+    ControlRegistry::instance().add(page, ControlKind::TabSheet);
+    auto* outer = new QVBoxLayout(page);
+    outer->setContentsMargins(6, 6, 6, 6);
+    outer->setSpacing(6);
+
+    // Current-drawing bar.
+    QFrame* panel4 = panel(page, "Panel4");
+    {
+        auto* h = new QHBoxLayout(panel4);
+        h->setContentsMargins(4, 2, 4, 2);
+        h->setSpacing(4);
+        QToolButton* sb10 = speedButton(panel4, "SpeedButton10", {},
+                                        QStringLiteral("Ziehungsdaten laden von %1").arg(QLatin1String(kMakerAddress)),
+                                        QStyle::SP_BrowserReload);
+        sb10->setEnabled(false); // the drawing download is not part of this build
+        QToolButton* sb6 = speedButton(panel4, "SpeedButton6", {}, QStringLiteral("vorhergehende Ziehung anzeigen"),
+                                       QStyle::SP_ArrowLeft);
+        QToolButton* sb7 = speedButton(panel4, "SpeedButton7", {}, QStringLiteral("nächste Ziehung anzeigen"),
+                                       QStyle::SP_ArrowRight);
+        label35_ = plainLabel(panel4, "Label35");
+        label35_->setAlignment(Qt::AlignCenter);
+        label35_->setMinimumWidth(10);
+        setRelativeFont(label35_, 1.0, true);
+        label13_ = plainLabel(panel4, "Label13");
+        losnummer_ = plainLabel(panel4, "Losnummer");
+        connect(sb6, &QToolButton::clicked, this, [this] { command([this] { model_.SpeedButton6Click(); }); });
+        connect(sb7, &QToolButton::clicked, this, [this] { command([this] { model_.SpeedButton7Click(); }); });
+        h->addWidget(sb10);
+        h->addSpacing(4);
+        h->addWidget(sb6);
+        h->addWidget(label35_, 1);
+        h->addWidget(sb7);
+        h->addSpacing(8);
+        h->addWidget(label13_);
+        h->addWidget(losnummer_);
+    }
+    outer->addWidget(panel4);
+
+    auto* middle = new QHBoxLayout;
+    middle->setSpacing(10);
+    outer->addLayout(middle, 1);
+
+    // The twelve tip rows.
+    auto* rowsBox = new QWidget(page);
+    rowsBox->setObjectName(QStringLiteral("TipRows"));
+    auto* grid = new QGridLayout(rowsBox);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(3);
+    grid->setVerticalSpacing(2);
+    const QString lockHint = QStringLiteral("Ist \"Tipp\" rot, wird diese Reihe nicht neu berechnet!");
+    for (int r = 1; r <= TipSet::kRows; ++r) {
+        RowWidgets& w = rows_[static_cast<std::size_t>(r)];
+        w.shownColour.fill(Colour::WindowBackground);
+        w.label = new ClickLabel(QStringLiteral("%1. Tipp").arg(r), rowsBox);
+        w.label->setObjectName(QLatin1String(TipSet::labelName(r)));
+        ControlRegistry::instance().add(w.label, ControlKind::Label);
+        w.label->setTextFormat(Qt::PlainText);
+        w.label->setCursor(Qt::PointingHandCursor);
+        setHint(w.label, lockHint);
+        connect(w.label, &ClickLabel::clicked, this, [this, r] { command([this, r] { model_.Label30Click(r); }); });
+        grid->addWidget(w.label, r - 1, 0);
+
+        for (int k = 1; k <= TipSet::kFields; ++k) {
+            auto* e = new TipEdit(rowsBox);
+            e->setObjectName(QLatin1String(TipSet::fieldName(r, k)));
+            ControlRegistry::instance().add(e, ControlKind::Edit, kTipFieldTag);
+            w.edits[static_cast<std::size_t>(k)] = e;
+            connect(e, &QLineEdit::textEdited, this, [this, r, k](const QString& t) { tipEdited(r, k, t); });
+            connect(e, &TipEdit::exited, this, [this] { command([this] { model_.Edit1Exit(); }); });
+            if (k <= 5)
+                grid->addWidget(e, r - 1, k);
+            else if (k == 6)
+                grid->addWidget(e, r - 1, 7);
+            else
+                e->hide(); // the hidden seventh value
+        }
+        w.sum = plainLabel(rowsBox, TipSet::sumName(r));
+        w.sum->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        w.sum->setMinimumWidth(w.sum->fontMetrics().horizontalAdvance(QStringLiteral("0000")));
+        grid->addWidget(w.sum, r - 1, 9);
+        w.hit = plainLabel(rowsBox, TipSet::hitName(r));
+        w.hit->setIndent(8);
+        w.hit->setMinimumWidth(w.hit->fontMetrics().horizontalAdvance(QStringLiteral("5 + MB ")) + 8);
+        grid->addWidget(w.hit, r - 1, 10);
+        const QString editHint =
+            (r >= 5 && r <= 8)
+                ? QStringLiteral(
+                      "Klicken Sie hier um Tipp 1 mit dem Tippformular zu ändern oder per Zufallsgenerator erzeugen wollen")
+                : QStringLiteral("Klicken Sie hier um den Tipp zu ändern oder per Zufallsgenerator erzeugen wollen");
+        w.editButton = speedButton(rowsBox, TipSet::editButtonName(r), QStringLiteral("…"), editHint);
+        connect(w.editButton, &QToolButton::clicked, this, [this, r] { command([this, r] { model_.TippEdit(r); }); });
+        grid->addWidget(w.editButton, r - 1, 8);
+    }
+    grid->setColumnMinimumWidth(6, 6); // gap before the MegaBall field
+    grid->setColumnStretch(11, 1);
+    grid->setRowStretch(TipSet::kRows, 1);
+    middle->addWidget(rowsBox, 1);
+
+    // Calculation bar and tip commands.
+    auto* side = new QVBoxLayout;
+    side->setSpacing(4);
+    QFrame* panel3 = panel(page, "Panel3");
+    {
+        auto* v = new QVBoxLayout(panel3);
+        v->setContentsMargins(4, 4, 4, 4);
+        v->setSpacing(4);
+        bitBtn4_ = pushButton(panel3, "BitBtn4", q(model_.BitBtn4Caption),
+                              QStringLiteral("Starten Sie hier die Berechnung der Tippreihen."));
+        setRelativeFont(bitBtn4_, 1.0, true);
+        // The model owns this caption (it switches to "Stoppen" during a run).
+        ControlRegistry::instance().find(QStringLiteral("Form1"), QStringLiteral("BitBtn4"))->captionSetter =
+            [this](const QString& text) { model_.setRunButtonCaption(text.toStdString()); };
+        connect(bitBtn4_, &QPushButton::clicked, this, [this] { command([this] { model_.Label28Click(); }); });
+        v->addWidget(bitBtn4_);
+
+        auto* countRow = new QHBoxLayout;
+        countRow->setSpacing(4);
+        QLabel* countLabel = plainLabel(panel3, "Label80", QStringLiteral("Tipps:"));
+        tipCount_ = new QSpinBox(panel3);
+        tipCount_->setObjectName(QStringLiteral("Edit80"));
+        tipCount_->setProperty("upDown", QStringLiteral("UpDown8"));
+        setHint(tipCount_, QStringLiteral("Anzahl der zu berechnenden Tipps"));
+        ControlRegistry::instance().add(tipCount_, ControlKind::Edit);
+        countLabel->setBuddy(tipCount_);
+        connect(tipCount_, &QSpinBox::valueChanged, this, [this](int v) {
+            if (!refreshing_)
+                command([this, v] { model_.Settings.set(Gs::TipCount, v); });
+        });
+        QToolButton* sb13 = speedButton(
+            panel3, "SpeedButton13", QStringLiteral("Glückszahl"),
+            QStringLiteral("Hier können Sie den Zufall etwas nachhelfen und wirklich Ihren Tipp generieren"));
+        connect(sb13, &QToolButton::clicked, this, [this] { command([this] { model_.SpeedButton13Click(); }); });
+        countRow->addWidget(countLabel);
+        countRow->addWidget(tipCount_);
+        countRow->addStretch(1);
+        countRow->addWidget(sb13);
+        v->addLayout(countRow);
+
+        QPushButton* warenkorb = pushButton(panel3, "Warenkorb", QStringLiteral("Warenkorb"));
+        warenkorb->setEnabled(false); // portal submission comes later
+        v->addWidget(warenkorb);
+    }
+    side->addWidget(panel3);
+    side->addSpacing(6);
+
+    auto* fileRow = new QHBoxLayout;
+    fileRow->setSpacing(4);
+    QToolButton* sb11 =
+        speedButton(page, "SpeedButton11", QStringLiteral("Löschen"), QStringLiteral("Löschen aller Tipps"),
+                    QStyle::SP_DialogDiscardButton);
+    QToolButton* sb15 = speedButton(page, "SpeedButton15", {}, QStringLiteral("Speichern des Tipps"),
+                                    QStyle::SP_DialogSaveButton);
+    QToolButton* sb16 = speedButton(page, "SpeedButton16", {}, QStringLiteral("Tipp laden aus Datei"),
+                                    QStyle::SP_DialogOpenButton);
+    connect(sb11, &QToolButton::clicked, this, [this] { command([this] { model_.SpeedButton11Click(); }); });
+    connect(sb15, &QToolButton::clicked, this, [this] { command([this] { model_.SpeedButton15Click(); }); });
+    connect(sb16, &QToolButton::clicked, this, [this] { command([this] { model_.SpeedButton16Click(); }); });
+    fileRow->addWidget(sb11, 1);
+    fileRow->addWidget(sb15);
+    fileRow->addWidget(sb16);
+    side->addLayout(fileRow);
+
+    QToolButton* sb4 = speedButton(page, "SpeedButton4", QStringLiteral("Tipps in DB suchen"),
+                                   QStringLiteral("Hier können Sie suchen ob dieser Tipp schon einmal gezogen wurde"));
+    sb4->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    sb4->setEnabled(false); // the tip search comes later
+    side->addWidget(sb4);
+    QPushButton* button6 = pushButton(page, "Button6", QStringLiteral("Verteilung der Tipps"));
+    connect(button6, &QPushButton::clicked, this, [this] { command([this] { model_.Button6Click(); }); });
+    side->addWidget(button6);
+    QPushButton* bitBtn7 = pushButton(page, "BitBtn7", QStringLiteral("Tipp ausdrucken"),
+                                      QStringLiteral("Drucken SIe hier die berechneten Tipps aus"));
+    connect(bitBtn7, &QPushButton::clicked, this, [this] { command([this] { model_.BitBtn7Click(); }); });
+    side->addWidget(bitBtn7);
+    QPushButton* online = pushButton(page, "OnlineTipp", QStringLiteral("Online abgeben"),
+                                     QStringLiteral("Hier können Sie den Tipp Online abgeben"));
+    online->setEnabled(false); // the click-script runner comes later
+    side->addWidget(online);
+    side->addStretch(1);
+    middle->addLayout(side);
+
+    // The maker's panels.
+    auto* bottom = new QHBoxLayout;
+    bottom->setSpacing(6);
+    auto openMakerSite = [this] { command([this] { model_.shell().open(kMakerSite); }); };
+    QFrame* panel2 = panel(page, "Panel2");
+    {
+        auto* h = new QHBoxLayout(panel2);
+        h->setContentsMargins(6, 2, 6, 2);
+        auto* label43 = new ClickLabel(QLatin1String(kMakerAddress), panel2);
+        label43->setObjectName(QStringLiteral("Label43"));
+        ControlRegistry::instance().add(label43, ControlKind::Label, kMakerPanelTag);
+        label43->setAlignment(Qt::AlignCenter);
+        label43->setCursor(Qt::PointingHandCursor);
+        setHint(label43, QLatin1String(kMakerSite));
+        connect(label43, &ClickLabel::clicked, this, openMakerSite);
+        h->addWidget(label43);
+    }
+    QFrame* panel5 = panel(page, "Panel5");
+    {
+        auto* h = new QHBoxLayout(panel5);
+        h->setContentsMargins(6, 2, 6, 2);
+        auto* label44 = new ClickLabel(QStringLiteral("R u v u Z e v o d a r e  2 . 6"), panel5);
+        label44->setObjectName(QStringLiteral("Label44"));
+        ControlRegistry::instance().add(label44, ControlKind::Label, kMakerPanelTag);
+        label44->setTextFormat(Qt::PlainText);
+        label44->setAlignment(Qt::AlignCenter);
+        label44->setCursor(Qt::PointingHandCursor);
+        setRelativeFont(label44, 1.25, true);
+        setRole(label44, QPalette::WindowText, QColor(0, 0, 128));
+        setHint(label44, QLatin1String(kMakerSite));
+        connect(label44, &ClickLabel::clicked, this, openMakerSite);
+        h->addWidget(label44);
+    }
+    bottom->addWidget(panel2, 2);
+    bottom->addWidget(panel5, 3);
+    outer->addLayout(bottom);
+    return page;
+}
+
+
+// ------------------------------------------------------------------ editing
+
+void TForm1::tipEdited(int r, int k, const QString& typed) {
+    TipEdit* e = rows_[static_cast<std::size_t>(r)].edits[static_cast<std::size_t>(k)];
+    const int cursor = e->cursorPosition();
+    command([&] {
+        model_.tipFieldChanged(r, k, typed.toStdString());
+        const QString now = q(model_.tips.get(r, k));
+        if (now != e->text()) {
+            // "07" -> "7": the cursor stays behind the same digits.
+            const QSignalBlocker block(e);
+            e->setText(now);
+            const int pos = cursor - static_cast<int>(typed.size() - now.size());
+            e->setCursorPosition(std::clamp(pos, 0, static_cast<int>(now.size())));
+        }
+    });
+}
+
+// ------------------------------------------------------------------ refresh
+
+void TForm1::refreshTips() {
+    const QColor normalText = toQColor(Colour::WindowText);
+    for (int r = 1; r <= TipSet::kRows; ++r) {
+        RowWidgets& w = rows_[static_cast<std::size_t>(r)];
+        const rz::TipRow& row = model_.tips.row(r);
+        for (int k = 1; k <= TipSet::kFields; ++k) {
+            const auto ks = static_cast<std::size_t>(k);
+            TipEdit* e = w.edits[ks];
+            const QString text = q(row.field[ks]);
+            if (e->text() != text) {
+                const QSignalBlocker block(e);
+                const int cursor = e->cursorPosition();
+                e->setText(text);
+                if (e->hasFocus())
+                    e->setCursorPosition(std::min(cursor, static_cast<int>(text.size())));
+            }
+            if (w.shownColour[ks] != row.colour[ks]) {
+                w.shownColour[ks] = row.colour[ks];
+                if (row.colour[ks] == Colour::WindowBackground)
+                    e->setPalette(QPalette());
+                else
+                    setRole(e, QPalette::Base, toQColor(row.colour[ks]));
+            }
+        }
+        if (w.shownLocked != row.Locked) {
+            w.shownLocked = row.Locked;
+            setRole(w.label, QPalette::WindowText, row.Locked ? toQColor(Colour::Red) : normalText);
+        }
+        setLabelText(w.sum, row.sumCaption);
+        setLabelText(w.hit, row.hitCaption);
+        if (w.shownHitColour != row.hitColour) {
+            w.shownHitColour = row.hitColour;
+            setRole(w.hit, QPalette::WindowText, toQColor(row.hitColour));
+        }
+    }
+}
