@@ -18,6 +18,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStackedBarSeries>
@@ -36,37 +37,27 @@
 
 #include "GeneratorPage.h"
 #include "LoEingab.h"
+#include "QtComponentTree.h"
 #include "QtPlatform.h"
+#include "QtTranslations.h"
 #include "Scriptwahl.h"
 #include "Zahlenwahl.h"
 
 #include "Controls.h"
+#include "i18n/LanguageFiles.h"
 
 using rz::Colour;
 using rz::Gs;
 using rz::TipSet;
-
-namespace {
-
-// Menu order of the languages and the language number each one stands for.
-struct LanguageItem {
-    const char* name;
-    const char* caption;
-    int sprache;
-};
-const LanguageItem kLanguages[] = {
-    {"Deutsch1", "Deutsch", 1},    {"Englich1", "English", 2},      {"Franz1", "français", 3},
-    {"Spanisch1", "espagnol", 4},  {"Italenisch1", "italiano", 5},  {"Russisch1", "русский", 6},
-    {"Porugiesisch1", "português", 7}, {"N2", "中国的", 8},
-};
-
-} // namespace
 
 // -------------------------------------------------------------------- TForm1
 
 TForm1::TForm1(rz::MainModel& model, QWidget* parent) : QMainWindow(parent), model_(model) {
     // The main window's controls are the first ones of the registry.
     ControlRegistry::instance().clear();
+    componentTree_ = std::make_unique<QtComponentTree>();
+    model_.componentTree = componentTree_.get();
+    qtTranslations_ = std::make_unique<QtTranslations>();
     const WindowScope scope(QStringLiteral("Form1"));
     setObjectName(QStringLiteral("TForm1"));
     setWindowTitle(QString::fromUtf8("Quendrals Kalvento for RuvuZevodare®"));
@@ -116,6 +107,8 @@ TForm1::TForm1(rz::MainModel& model, QWidget* parent) : QMainWindow(parent), mod
 
 TForm1::~TForm1() {
     model_.onChanged = nullptr;
+    if (model_.componentTree == componentTree_.get())
+        model_.componentTree = nullptr;
     setWaitCursor(false);
 }
 
@@ -176,17 +169,19 @@ void TForm1::buildMenu() {
     sprache->setObjectName(QStringLiteral("SpracheLanguage1"));
     registeredAction(sprache->menuAction(), "SpracheLanguage1");
     auto* group = new QActionGroup(this);
-    group->setExclusive(true);
-    for (const LanguageItem& item : kLanguages) {
+    group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional); // none checked at first
+    for (const rz::LanguageInfo& item : rz::languageTable()) {
         // The seven native language names keep their captions in every
         // language (Tag 1); the last item is translated like any other.
-        QAction* a = registeredAction(sprache->addAction(QString::fromUtf8(item.caption)), item.name,
-                                      item.sprache == 8 ? 0 : kLanguageItemTag);
+        QAction* a = registeredAction(sprache->addAction(QString::fromUtf8(item.caption)), item.menuItem, item.tag);
         a->setCheckable(true);
         a->setData(item.sprache);
-        a->setEnabled(false); // the language files come later
         group->addAction(a);
         languageActions_.push_back(a);
+        const int language = item.sprache;
+        connect(a, &QAction::triggered, this, [this, language] {
+            command([this, language] { model_.chooseLanguage(language); });
+        });
     }
 
     QAction* abgeben = registeredAction(bar->addAction(QStringLiteral("&Abgeben")), "Abgeben1");
@@ -295,10 +290,13 @@ void TForm1::refreshFromModel() {
     if (pageControl_->currentIndex() != tab)
         pageControl_->setCurrentIndex(tab);
 
-    const int language = model_.sprache == 0 ? 1 : model_.sprache;
     for (QAction* a : languageActions_)
-        if (a->isChecked() != (a->data().toInt() == language))
-            a->setChecked(a->data().toInt() == language);
+        if (a->isChecked() != (a->data().toInt() == model_.LanguageChecked))
+            a->setChecked(a->data().toInt() == model_.LanguageChecked);
+    if (qtLanguage_ != model_.sprache) {
+        qtLanguage_ = model_.sprache;
+        qtTranslations_->apply(model_.sprache);
+    }
 
     if (generatorPage_)
         generatorPage_->syncFromModel();
@@ -331,8 +329,36 @@ void TForm1::showEvent(QShowEvent* e) {
     QTimer::singleShot(0, this, [this] { command([this] { model_.FormShow(); }); });
 }
 
+void TForm1::reportWindowState() {
+    const Qt::WindowStates st = windowState();
+    model_.Window.Minimised = st.testFlag(Qt::WindowMinimized);
+    model_.Window.Maximised = st.testFlag(Qt::WindowMaximized) || st.testFlag(Qt::WindowFullScreen);
+    // The size to come back to is the one of the normal window.
+    if (!model_.Window.Minimised && !model_.Window.Maximised) {
+        model_.Window.Width = width();
+        model_.Window.Height = height();
+    }
+}
+
+void TForm1::changeEvent(QEvent* e) {
+    QMainWindow::changeEvent(e);
+    if (e->type() == QEvent::WindowStateChange)
+        reportWindowState();
+}
+
+void TForm1::applyStoredSize() {
+    if (model_.Window.Width > 0 && model_.Window.Height > 0) {
+        QSize size(model_.Window.Width, model_.Window.Height);
+        if (const QScreen* screen = this->screen())
+            size = size.boundedTo(screen->availableSize());
+        resize(size);
+    }
+    reportWindowState();
+}
+
 void TForm1::resizeEvent(QResizeEvent* e) {
     QMainWindow::resizeEvent(e);
+    reportWindowState();
     if (designedHeight_ <= 0 || height() == groesse_)
         return;
     // Only a change of height scales the contents.
@@ -381,6 +407,7 @@ std::unique_ptr<TForm1> startProgram(rz::MainModel& model, const std::string& ho
     }
     auto form = std::make_unique<TForm1>(model);
     form->createSecondaryWindows();
+    form->applyStoredSize();
     if (platform)
         platform->attachWindows(form.get(), form->form6());
     form->command([&model] { model.SpracheSetzen(); });

@@ -29,7 +29,9 @@ class QTabWidget;
 class QToolButton;
 class QValueAxis;
 class GeneratorPage;
+class QtComponentTree;
 class QtPlatform;
+class QtTranslations;
 class TForm3;
 class TQCSForm;
 class Zahlenwahl;
@@ -66,7 +68,12 @@ public:
 
     static QColor toQColor(rz::Colour c);
 
+    // A stored window size is applied at once (within the screen); without
+    // one the model learns the designed size.
+    void applyStoredSize();
+
 protected:
+    void changeEvent(QEvent* e) override;
     bool event(QEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
@@ -149,6 +156,12 @@ private:
     std::vector<std::pair<QWidget*, std::pair<double, bool>>> relativeFonts_;
     bool shownOnce_ = false;
     bool refreshing_ = false;
+
+    // Languages: the windows' texts for the loader, Qt's own dialog texts.
+    std::unique_ptr<QtComponentTree> componentTree_;
+    std::unique_ptr<QtTranslations> qtTranslations_;
+    int qtLanguage_ = -1;
+    void reportWindowState();
 };
 
 // Tags of controls that keep their texts in every language.
