@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -49,6 +50,34 @@
 using rz::Colour;
 using rz::Gs;
 using rz::TipSet;
+
+namespace {
+
+// A status panel: one line; a text longer than the panel ends in "…" and
+// shows whole as the panel's tool tip.
+class StatusPanelLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        drawFrame(&p);
+        const QRect r = contentsRect().adjusted(indent() > 0 ? indent() : 0, 0, 0, 0);
+        const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, r.width());
+        style()->drawItemText(&p, r, alignment() | Qt::AlignVCenter, palette(), isEnabled(), shown,
+                              foregroundRole());
+    }
+};
+
+void setPanelText(QLabel* panel, const QString& text) {
+    if (panel->text() != text) {
+        panel->setText(text);
+        panel->setToolTip(text);
+    }
+}
+
+} // namespace
 
 // -------------------------------------------------------------------- TForm1
 
@@ -103,6 +132,7 @@ TForm1::TForm1(rz::MainModel& model, QWidget* parent) : QMainWindow(parent), mod
     resize(designed);
     designedHeight_ = designed.height();
     groesse_ = designedHeight_;
+    measureMinimum();
 }
 
 TForm1::~TForm1() {
@@ -213,7 +243,7 @@ void TForm1::buildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
     for (int i = 0; i < 2; ++i) {
-        auto* l = new QLabel(bar);
+        auto* l = new StatusPanelLabel(bar);
         l->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         l->setTextFormat(Qt::PlainText);
         l->setFrameShape(QFrame::StyledPanel);
@@ -223,7 +253,7 @@ void TForm1::buildStatusBar() {
     }
     statusPanels_[0]->setFixedWidth(150);
     statusPanels_[1]->setMinimumWidth(50);
-    // A long message must not widen the window.
+    // Panel 1 takes the rest of the bar; a long message must not widen the window.
     statusPanels_[1]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     bar->addWidget(statusPanels_[0]);
     bar->addWidget(statusPanels_[1], 1);
@@ -231,8 +261,7 @@ void TForm1::buildStatusBar() {
 
 void TForm1::showPanel1(const QString& text) {
     model_.setStatus(text.toStdString());
-    if (statusPanels_[1]->text() != text)
-        statusPanels_[1]->setText(text);
+    setPanelText(statusPanels_[1], text);
 }
 
 
@@ -284,7 +313,7 @@ void TForm1::refreshFromModel() {
         proxyPort_->setText(q(model_.ProxyPort));
 
     for (int i = 0; i < 2; ++i)
-        setLabelText(statusPanels_[static_cast<std::size_t>(i)], model_.StatusPanel[static_cast<std::size_t>(i)]);
+        setPanelText(statusPanels_[static_cast<std::size_t>(i)], q(model_.StatusPanel[static_cast<std::size_t>(i)]));
 
     const int tab = static_cast<int>(model_.activeTab);
     if (pageControl_->currentIndex() != tab)
@@ -293,9 +322,16 @@ void TForm1::refreshFromModel() {
     for (QAction* a : languageActions_)
         if (a->isChecked() != (a->data().toInt() == model_.LanguageChecked))
             a->setChecked(a->data().toInt() == model_.LanguageChecked);
-    if (qtLanguage_ != model_.sprache) {
+    if (qtLanguage_ != model_.sprache || shownLanguage_ != model_.LanguageChecked) {
+        const bool first = qtLanguage_ < 0;
         qtLanguage_ = model_.sprache;
+        shownLanguage_ = model_.LanguageChecked;
         qtTranslations_->apply(model_.sprache);
+        // Other texts need other room.
+        if (!first && designedHeight_ > 0) {
+            measureMinimum();
+            fitContents();
+        }
     }
 
     if (generatorPage_)
@@ -359,11 +395,51 @@ void TForm1::applyStoredSize() {
 void TForm1::resizeEvent(QResizeEvent* e) {
     QMainWindow::resizeEvent(e);
     reportWindowState();
-    if (designedHeight_ <= 0 || height() == groesse_)
+    if (designedHeight_ <= 0)
         return;
-    // Only a change of height scales the contents.
     groesse_ = height();
-    scale_ = static_cast<double>(groesse_) / designedHeight_;
+    fitContents();
+}
+
+QSize TForm1::contentMinimum() {
+    // Every layout recomputes from the fonts as they are now.
+    for (QLayout* l : findChildren<QLayout*>())
+        l->invalidate();
+    layout()->invalidate();
+    return layout()->totalMinimumSize();
+}
+
+void TForm1::measureMinimum() {
+    // The contents' needs at scale 1, in the language shown now. The window
+    // never gets smaller than that, but its contents never widen it either:
+    // the scale follows the height as far as the width lets the contents fit.
+    const double s = scale_;
+    if (s != 1.0) {
+        scale_ = 1.0;
+        applyScale();
+    }
+    minimum1_ = contentMinimum();
+    if (s != 1.0) {
+        scale_ = s;
+        applyScale();
+    }
+    layout()->setSizeConstraint(QLayout::SetNoConstraint);
+    setMinimumSize(minimum1_);
+}
+
+void TForm1::fitContents() {
+    if (designedHeight_ <= 0 || minimum1_.isEmpty())
+        return;
+    // The height gives the scale (Groesse / designed height); the contents
+    // need about s times their size at scale 1, so the width and a taller
+    // language bound it.
+    const double byHeight = static_cast<double>(groesse_) / designedHeight_;
+    const double fitHeight = static_cast<double>(height()) / std::max(designedHeight_, minimum1_.height());
+    const double fitWidth = static_cast<double>(width()) / minimum1_.width();
+    const double s = std::min({byHeight, fitHeight, fitWidth});
+    if (std::abs(s - scale_) < 1e-9)
+        return;
+    scale_ = s;
     applyScale();
 }
 
@@ -390,6 +466,15 @@ void TForm1::applyScale() {
     axisFont.setPixelSize(std::max(6, static_cast<int>(std::lround(11 * scale_))));
     axisX_->setLabelsFont(axisFont);
     axisY_->setLabelsFont(axisFont);
+    // Texts that change while the program runs keep room for their longest
+    // form at every size.
+    const QFontMetrics drawing(label35_->font());
+    label35_->setMinimumWidth(drawing.horizontalAdvance(QStringLiteral("Www 00.00.00    00  00  00  00  00   MB: 00 MP: 00")));
+    for (int r = 1; r <= TipSet::kRows; ++r) {
+        RowWidgets& w = rows_[static_cast<std::size_t>(r)];
+        w.sum->setMinimumWidth(w.sum->fontMetrics().horizontalAdvance(QStringLiteral("0000")));
+        w.hit->setMinimumWidth(w.hit->fontMetrics().horizontalAdvance(QStringLiteral("5 + MB ")) + w.hit->indent());
+    }
 }
 
 void TForm1::closeEvent(QCloseEvent* e) {

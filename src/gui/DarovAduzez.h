@@ -134,6 +134,7 @@ private:
     QWidget* chartArea_ = nullptr;
     rz::StatisticsTable shownChart_;
     bool chartShown_ = false;
+    std::vector<std::pair<QToolButton*, rz::StatisticsKind>> chartButtons_; // pressed: the chart on display
 
     // database and internet tabs
     QDateEdit* dateTimePicker1_ = nullptr;
@@ -161,7 +162,14 @@ private:
     std::unique_ptr<QtComponentTree> componentTree_;
     std::unique_ptr<QtTranslations> qtTranslations_;
     int qtLanguage_ = -1;
+    int shownLanguage_ = -1;
     void reportWindowState();
+
+    // Content scaling that always fits: the contents' minimum at scale 1.
+    QSize minimum1_;
+    QSize contentMinimum();
+    void measureMinimum();
+    void fitContents();
 };
 
 // Tags of controls that keep their texts in every language.

@@ -178,6 +178,7 @@ void MainModel::SpeedButton2Click() {
         ++drawings;
     }
     publish(chart, count.data(), 1, kMainMax, Colouring::Primes);
+    chart.Kind = StatisticsKind::Frequency;
     // Without a drawing there is no average: the previous title stays.
     if (drawings > 0)
         chart.Title = averageTitle(*this, 46, 32, drawings, total);
@@ -206,6 +207,7 @@ void MainModel::Button5Click() {
     for (int n = 1; n <= kMainMax; ++n)
         overdue[static_cast<std::size_t>(n)] = drawings - lastSeen[static_cast<std::size_t>(n)];
     publish(chart, overdue.data(), 1, kMainMax, Colouring::Primes);
+    chart.Kind = StatisticsKind::Overdue;
     chart.Title = msg(26);
     showTab(Tab::Chart);
     changed();
@@ -227,6 +229,7 @@ void MainModel::SpeedButton3Click() {
             ++count[static_cast<std::size_t>(mb)];
     }
     publish(chart, count.data(), 1, kMegaBallMax, Colouring::Green);
+    chart.Kind = StatisticsKind::MegaBallFrequency;
     chart.Title = msg(47);
     changed();
 }
@@ -250,6 +253,7 @@ void MainModel::Button8Click() {
     for (int n = 1; n <= kMegaBallMax; ++n)
         overdue[static_cast<std::size_t>(n)] = drawings - lastSeen[static_cast<std::size_t>(n)];
     publish(chart, overdue.data(), 1, kMegaBallMax, Colouring::Green);
+    chart.Kind = StatisticsKind::MegaBallOverdue;
     chart.Title = msg(10);
     // During a generation run the generator keeps the tab it shows.
     if (!Berechnunglaeuft)
@@ -266,6 +270,7 @@ void MainModel::Button2Click() {
     std::int64_t groups = 0;
     const std::int64_t drawings = countGroups(*this, p, Group::Pairs, count, groups);
     publish(chart, count.data(), 1, kMainMax - 1, Colouring::Green);
+    chart.Kind = StatisticsKind::Pairs;
     chart.Title = groupTitle(*this, 54, drawings, groups);
     showTab(Tab::Chart);
     changed();
@@ -278,6 +283,7 @@ void MainModel::Button3Click() {
     std::int64_t groups = 0;
     const std::int64_t drawings = countGroups(*this, p, Group::Triples, count, groups);
     publish(chart, count.data(), 1, kMainMax - 2, Colouring::Green);
+    chart.Kind = StatisticsKind::Triples;
     chart.Title = groupTitle(*this, 55, drawings, groups);
     showTab(Tab::Chart);
     changed();
@@ -290,6 +296,7 @@ void MainModel::Button4Click() {
     std::int64_t groups = 0;
     const std::int64_t drawings = countGroups(*this, p, Group::Quads, count, groups);
     publish(chart, count.data(), 1, kMainMax, Colouring::Green);
+    chart.Kind = StatisticsKind::Quads;
     // The value axis scales itself from the bars' base 0.
     chart.RangeMin = 0;
     chart.fixedAxis = false;
@@ -333,6 +340,7 @@ void MainModel::SpeedButton9Click() {
         chart.RangeMax = std::max(chart.RangeMax, v);
     }
     chart.fixedAxis = false;
+    chart.Kind = StatisticsKind::Sums;
     if (drawings > 0)
         chart.Title = averageTitle(*this, 56, 53, drawings, total);
     changed();
@@ -357,6 +365,7 @@ void MainModel::Button6Click() {
         }
     }
     publish(chart, count.data(), 1, kMainMax, Colouring::Primes);
+    chart.Kind = StatisticsKind::TipDistribution;
     chart.Title = msg(25);
     showTab(Tab::Chart);
     changed();
