@@ -2,11 +2,10 @@
 
 namespace rz {
 
-MainModel::MainModel() : services_(withDefaults(Services{}, headless_)) {
+MainModel::MainModel() {
     DateTimePicker2.date = dayFromYmd(2017, 1, 1); // designed start of the statistics window
 }
 
-void MainModel::setServices(const Services& services) { services_ = withDefaults(services, headless_); }
 
 void MainModel::run(const std::function<void()>& command) {
     try {
@@ -35,9 +34,5 @@ void MainModel::setRunButtonCaption(const std::string& caption) {
         BitBtn4Caption = caption;
 }
 
-void MainModel::setBusy(bool b) {
-    busy = b;
-    events().setBusyCursor(b);
-}
 
 } // namespace rz

@@ -5,14 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "app/MessageTable.h"
-#include "app/Operation.h"
-#include "app/Services.h"
+#include "app/AppContext.h"
 #include "app/WindowPlacement.h"
 #include "common/Colour.h"
 #include "common/Dates.h"
 #include "common/Random.h"
 #include "database/DrawingDatabase.h"
+#include "database/DrawingNavigator.h"
 #include "generator/NumberList.h"
 #include "settings/GeneratorSettings.h"
 #include "statistics/StatisticsTable.h"
@@ -35,62 +34,32 @@ struct DatePicker {
     }
 };
 
-// The drawing in focus: date, numbers (1..5 main, 6 always 0, 7 MegaBall,
-// 8 Megaplier) and its 0-based index in the database file.
-struct CurrentDrawing {
-    DayNumber Datum1 = 0.0;
-    std::array<std::int32_t, 9> Zahl{}; // index 1..8
-    std::int32_t Position = 0;
-};
-
 // Tabs of PageControl1 in their order.
 enum class Tab { TipOverview = 0, LastDrawing = 1, Generator = 2, Chart = 3, Database = 4, Internet = 5 };
 
 // The main window as a plain presentation model: every field the window shows
 // and every command it offers. The Qt view binds to it; tests drive it
 // directly with scripted platform answers.
-class MainModel {
+class MainModel : public AppContext {
 public:
     MainModel();
 
-    // ---- services: everything from outside the core (headless defaults for null members)
-    void setServices(const Services& services);
-    const Services& services() const { return services_; }
-    IDialogs& dialogs() const { return *services_.dialogs; }
-    IShell& shell() const { return *services_.shell; }
-    ISound& sound() const { return *services_.sound; }
-    IEvents& events() const { return *services_.events; }
-    IClock& clock() const { return *services_.clock; }
-    DayNumber today() const { return services_.clock->today(); }
-
-    // ---- shell state
-    std::string Home;                          // program folder, with trailing separator
-    std::string ZahlenFile = "Ruvuzevodare.dat";
-    std::string SoundName = "yippee.wav";
-    int sprache = 0;                           // language 0..8
-    MessageTable Memo2;                        // the message table
-    const std::string& msg(int line) const { return Memo2.line(line); }
-    Rng rng;                                   // the shared Random
+    // ---- window state
     bool sortieren = false;
     bool Berechnunglaeuft = false;
     int LaufMax = 100000;
     DayNumber dfb = 0.0;
     DayNumber aktDatum = 0.0;
-    std::array<std::string, 2> StatusPanel{};  // StatusBar1 panels 0 and 1
     Tab activeTab = Tab::TipOverview;
-    bool busy = false;                         // wait cursor shown
     std::string ProxyHost;                     // ProxyHostEdit
     std::string ProxyPort = "80";              // ProxyPortEdit
     std::string Losnummer;                     // read-only label of the drawing bar
 
-    std::string DatabasePath() const { return Home + ZahlenFile; }
     DrawingDatabase database() const { return DrawingDatabase(DatabasePath()); }
 
-    void setStatus(const std::string& text) { StatusPanel[1] = text; }
     void showTab(Tab t) { activeTab = t; }
-    void setBusy(bool b);
 
-    // ---- current drawing and navigation (database/Navigation.cpp)
+    // ---- current drawing and navigation (commands in app/Commands.cpp over database/DrawingNavigator.h)
     CurrentDrawing cur;
     DatePicker DateTimePicker1;                // DatabaseEndDate
     DatePicker DateTimePicker2;                // StatisticsStartDate
@@ -102,9 +71,9 @@ public:
     void SpeedButton5Click();                  // lookup for DatabaseEndDate
     void SpeedButton6Click();                  // previous drawing
     void SpeedButton7Click();                  // next drawing
-    enum class CaptionVariant { FirstRecord, LaterRecord, EndOfFile };
     std::string drawingCaption(CaptionVariant v) const;
     void showCurrentDrawing(CaptionVariant v); // Label29 and Label13
+    void drawingChanged(bool pickerMayRefuse); // Label35, picker, tip check
 
     // ---- start-up and shutdown (app/Startup.cpp)
     // FormCreate's non-settings work; home must end with a separator or gets one.
@@ -113,13 +82,11 @@ public:
     void FormShow();                           // download, frequency chart again
     void FormClose();                          // closing the main window: stops a running operation
 
-    // ---- long operations: the one running now and its stop request
-    CurrentOperation operation;
 
-    // ---- import of drawing history (database/Importer.cpp)
+    // ---- import of drawing history (app/Startup.cpp over database/Importer.h)
     void importCommand();                      // "Importieren…": file dialog, import, report
 
-    // ---- tip set, check and files (tips/, evaluation/)
+    // ---- tip set, check and files (app/Commands.cpp over tips/TipSet.h, evaluation/TipCheck.h, tips/Printout.h)
     TipSet tips;
     std::int32_t Gewinn = 0;
     std::array<bool, 9> Treffer{};             // index 1..5 used
@@ -141,12 +108,12 @@ public:
     void TippEdit(int row);                    // row editor through the number list
     void SpeedButton13Click();                 // lucky number
 
-    // ---- number selection list window (generator/NumberList.h)
+    // ---- number selection list window (app/Commands.cpp over generator/NumberList.h, generator/ManualEdit.h)
     NumberList numberList;
     void numberListSave();                     // TForm6.SpeedButton1Click: save dialog, ".qlw"
     void numberListLoad();                     // TForm6.SpeedButton2Click: open dialog, ".qlw"
 
-    // ---- statistics (statistics/)
+    // ---- statistics (app/StatisticsCommands.cpp over statistics/Statistics.h)
     StatisticsTable chart;
     void SpeedButton2Click();                  // frequency
     void Button5Click();                       // overdue
@@ -165,7 +132,7 @@ public:
     void Label90Click();                       // show chart tab, quads
     void Label88Click();                       // show chart tab, sums
 
-    // ---- generator (generator/)
+    // ---- generation run (generator/Generator.cpp)
     GeneratorSettings Settings;
     std::string BitBtn4Caption = "Tipps berechnen";
     std::string Tippsberechnen;                // the button's normal caption
@@ -210,13 +177,7 @@ public:
     void Porugiesisch1Click() { chooseLanguage(7); }
     void N2Click() { chooseLanguage(8); }
 
-    // Called by the views after a command to repaint everything.
-    std::function<void()> onChanged;
-    void changed() { if (onChanged) onChanged(); }
-
 private:
-    HeadlessServices headless_;
-    Services services_;
     bool settingsSavePending_ = false;
 };
 

@@ -1,44 +1,38 @@
 // Hit counting of one tip and the full check of all twelve rows.
+#include "evaluation/TipCheck.h"
+
 #include <algorithm>
 
-#include "app/MainModel.h"
+#include "common/Colour.h"
 #include "common/Text.h"
+#include "tips/TipSet.h"
 
 namespace rz {
 
-void MainModel::Zettelcheck(const std::string& t1, const std::string& t2, const std::string& t3, const std::string& t4,
-                            const std::string& t5, const std::string& t6, const std::string& /*t7*/) {
-    Gewinn = 0;
-    Zusatz = false;
-    Super = false;
-    for (int j = 1; j <= 5; ++j)
-        Treffer[static_cast<std::size_t>(j)] = false;
-    const std::string* texts[5] = {&t1, &t2, &t3, &t4, &t5};
+HitCount countTipHits(const CurrentDrawing& drawing, const std::array<const std::string*, 6>& texts) {
+    HitCount h;
     // An unconvertible text ends the count where it is met; the results so far stand.
     for (int i = 1; i <= 5; ++i) {
         for (int j = 1; j <= 5; ++j) {
             std::int32_t v = 0;
-            if (!tryParseInt(*texts[j - 1], v))
-                return;
-            if (v == cur.Zahl[static_cast<std::size_t>(i)]) {
-                Treffer[static_cast<std::size_t>(j)] = true;
-                Gewinn += 1;
+            if (!tryParseInt(*texts[static_cast<std::size_t>(j - 1)], v))
+                return h;
+            if (v == drawing.Zahl[static_cast<std::size_t>(i)]) {
+                h.Treffer[static_cast<std::size_t>(j)] = true;
+                h.Gewinn += 1;
             }
         }
     }
     std::int32_t mb = 0;
-    if (!tryParseInt(t6, mb))
-        return;
-    if (mb == cur.Zahl[7])
-        Zusatz = true;
+    if (!tryParseInt(*texts[5], mb))
+        return h;
+    if (mb == drawing.Zahl[7])
+        h.Zusatz = true;
+    return h;
 }
 
-std::int32_t MainModel::Komplettcheck() {
-    for (int r = 0; r <= 6; ++r)
-        Statistik[static_cast<std::size_t>(r)] = {0, 0, 0};
-    std::int32_t best = 0;
-    if (!sortieren)
-        return 0;
+TipCheckResult checkAllRows(TipSet& tips, const CurrentDrawing& drawing, HitCount& last) {
+    TipCheckResult result;
     for (int r = 1; r <= TipSet::kRows; ++r) {
         TipRow& row = tips.row(r);
         std::uint8_t v[6];
@@ -64,22 +58,24 @@ std::int32_t MainModel::Komplettcheck() {
                     std::swap(v[i], v[k]);
         for (int k = 1; k <= 5; ++k)
             tips.set(r, k, std::to_string(v[k]));
-        Zettelcheck(row.field[1], row.field[2], row.field[3], row.field[4], row.field[5], row.field[6], row.field[7]);
+        last = countTipHits(drawing, {&row.field[1], &row.field[2], &row.field[3], &row.field[4], &row.field[5],
+                                      &row.field[6]});
         for (int j = 1; j <= 5; ++j)
-            row.colour[static_cast<std::size_t>(j)] = Treffer[static_cast<std::size_t>(j)] ? Colour::HitGreen : Colour::WindowBackground;
-        row.hitCaption = std::to_string(Gewinn);
-        const int c = (Zusatz && Super) ? 2 : ((Zusatz != Super) ? 1 : 0);
-        if (Gewinn >= 0 && Gewinn <= 7)
-            Statistik[static_cast<std::size_t>(Gewinn)][static_cast<std::size_t>(c)] += 1;
-        row.hitColour = (Gewinn < 3 && !Zusatz) ? Colour::Black : Colour::Red;
-        if (Gewinn > 2 || Zusatz)
-            sound().play(Home + SoundName);
-        if (Zusatz)
+            row.colour[static_cast<std::size_t>(j)] =
+                last.Treffer[static_cast<std::size_t>(j)] ? Colour::HitGreen : Colour::WindowBackground;
+        row.hitCaption = std::to_string(last.Gewinn);
+        const int c = (last.Zusatz && last.Super) ? 2 : ((last.Zusatz != last.Super) ? 1 : 0);
+        if (last.Gewinn >= 0 && last.Gewinn <= 7)
+            result.Statistik[static_cast<std::size_t>(last.Gewinn)][static_cast<std::size_t>(c)] += 1;
+        row.hitColour = (last.Gewinn < 3 && !last.Zusatz) ? Colour::Black : Colour::Red;
+        if (last.Gewinn > 2 || last.Zusatz)
+            result.goodRows += 1;
+        if (last.Zusatz)
             row.hitCaption += (r == 11) ? " +MB" : " + MB";
-        best = std::max(best, Gewinn * 100 + (Zusatz ? 1 : 0));
-        row.colour[6] = Zusatz ? Colour::Red : Colour::WindowBackground;
+        result.best = std::max(result.best, last.Gewinn * 100 + (last.Zusatz ? 1 : 0));
+        row.colour[6] = last.Zusatz ? Colour::Red : Colour::WindowBackground;
     }
-    return best;
+    return result;
 }
 
 } // namespace rz

@@ -10,6 +10,7 @@
 #include "common/Round.h"
 #include "common/Text.h"
 #include "database/DrawingDatabase.h"
+#include "evaluation/TipCheck.h"
 
 namespace rz {
 
@@ -161,10 +162,7 @@ int Generator::primzahlen(int z1, int z2, int z3, int z4, int z5, int z6, int /*
 }
 
 int Generator::lastHits(const int* n, int mb, const PastDrawing& d) const {
-    int h = 0;
-    for (int i = 1; i <= 5; ++i)
-        for (int j = 0; j < 5; ++j)
-            h += n[j] == d.n[static_cast<std::size_t>(i)];
+    int h = countMainHits(n, &d.n[1]);
     if (m.Settings.on(Gs::OverlapCountsMegaBall) && mb != 0 && mb == d.mb)
         h += 1;
     return h;

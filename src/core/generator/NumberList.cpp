@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/MainModel.h"
+#include "common/Colour.h"
 #include "common/Random.h"
 #include "database/DrawingDatabase.h"
 
@@ -104,40 +104,6 @@ void NumberList::loadFromFile(const std::string& path) {
             b.checked = true;
             b.weight = line;
         }
-    }
-}
-
-namespace {
-
-FileDialogRequest numberListRequest(DayNumber today) {
-    FileDialogRequest req;
-    req.filter = "Werteliste|*.qlw";
-    req.defaultExt = "qlw";
-    req.suggestedName = formatYyyymmdd(today) + ".qlw";
-    return req;
-}
-
-} // namespace
-
-void MainModel::numberListSave() {
-    const auto path = dialogs().saveFile(numberListRequest(today()));
-    if (!path)
-        return;
-    try {
-        numberList.saveToFile(*path);
-    } catch (const IoError& e) {
-        dialogs().message(e.what());
-    }
-}
-
-void MainModel::numberListLoad() {
-    const auto path = dialogs().openFile(numberListRequest(today()));
-    if (!path)
-        return;
-    try {
-        numberList.loadFromFile(*path);
-    } catch (const IoError& e) {
-        dialogs().message(e.what());
     }
 }
 

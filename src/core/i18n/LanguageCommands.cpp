@@ -46,10 +46,7 @@ void recomposeDrawingCaptions(MainModel& m, int oldLanguage) {
     m.Label29 = formatCaptionDate(m.cur.Datum1, m.sprache) + m.Label29.substr(oldDate.size());
     if (tipCopy)
         m.Label35 = m.Label29;
-    std::int64_t sum = 0;
-    for (int i = 1; i <= 6; ++i)
-        sum += m.cur.Zahl[static_cast<std::size_t>(i)];
-    m.Label13 = m.msg(43) + ": " + std::to_string(sum);
+    m.Label13 = m.msg(43) + ": " + std::to_string(drawingSum(m.cur));
 }
 
 } // namespace

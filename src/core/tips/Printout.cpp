@@ -1,12 +1,11 @@
-// "Tipp ausdrucken": the filled rows as a plain-text list "Tipp.txt" in the
-// program folder, handed to the system's viewer.
-#include <cerrno>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
+// "Tipp ausdrucken": the filled rows as a plain-text list.
+#include "tips/Printout.h"
 
-#include "app/MainModel.h"
+#include <cstdio>
+
+#include "common/Round.h"
 #include "common/Text.h"
+#include "tips/TipSet.h"
 
 namespace rz {
 namespace {
@@ -21,14 +20,14 @@ std::string pad2(std::int32_t v) {
 
 } // namespace
 
-void MainModel::BitBtn7Click() {
-    const std::string T = msg(28);
-    const DayNumber headerDate = cur.Datum1 + (weekday(DatabaseEndDate()) == 2 ? 3.0 : 4.0);
+DayNumber nextDrawingAfter(DayNumber d) {
+    return static_cast<DayNumber>(Round(d + (weekday(d) == 2 ? 3.0 : 4.0)));
+}
 
-    // The whole text is built first: a row that cannot be printed stops the
-    // command before an earlier list is touched.
-    std::string text;
-    text += T + " " + formatShortDate(headerDate, sprache) + "\r\n";
+Printout buildPrintout(const TipSet& tips, DayNumber headerDate, int language, const std::string& T) {
+    Printout out;
+    std::string& text = out.text;
+    text += T + " " + formatShortDate(headerDate, language) + "\r\n";
     text += std::string(46, '~') + "\r\n";
     text += "\r\n";
     for (int r = 1; r <= TipSet::kRows; ++r) {
@@ -45,10 +44,10 @@ void MainModel::BitBtn7Click() {
             }
         }
         if (missingCount > 0) {
-            dialogs().message("Tipp " + std::to_string(r) + " ist unvollständig: es " +
-                             (missingCount == 1 ? "fehlt " : "fehlen ") + missing +
-                             ". \"Tipp.txt\" wurde nicht geschrieben.");
-            return;
+            out.text.clear();
+            out.error = "Tipp " + std::to_string(r) + " ist unvollständig: es " +
+                        (missingCount == 1 ? "fehlt " : "fehlen ") + missing + ". \"Tipp.txt\" wurde nicht geschrieben.";
+            return out;
         }
         std::string line = pad2(r);
         line += ". ";
@@ -64,35 +63,8 @@ void MainModel::BitBtn7Click() {
         line += "\r\n";
         text += line;
     }
-
-    namespace fs = std::filesystem;
-    const std::string path = Home + "Tipp.txt";
-    const std::string temp = path + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            dialogs().message("\"" + path + "\" kann nicht geschrieben werden: " + systemErrorText(errno));
-            return;
-        }
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.close();
-        if (!out) {
-            const int err = errno;
-            std::error_code ignored;
-            fs::remove(temp, ignored);
-            dialogs().message("\"" + path + "\" kann nicht geschrieben werden: " + systemErrorText(err));
-            return;
-        }
-    }
-    std::error_code ec;
-    fs::rename(temp, path, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temp, ignored);
-        dialogs().message("\"" + path + "\" kann nicht geschrieben werden: " + ec.message());
-        return;
-    }
-    shell().open(path);
+    out.ok = true;
+    return out;
 }
 
 } // namespace rz

@@ -1,8 +1,7 @@
 // The current drawing: lookup for a date, previous and next step, captions.
-#include <cmath>
+#include "database/DrawingNavigator.h"
 
-#include "app/MainModel.h"
-#include "common/Round.h"
+#include "database/DrawingDatabase.h"
 
 namespace rz {
 namespace {
@@ -15,7 +14,7 @@ void takeRecord(CurrentDrawing& cur, const DrawingRecord& rec) {
 
 } // namespace
 
-std::string MainModel::drawingCaption(CaptionVariant v) const {
+std::string drawingCaption(const CurrentDrawing& cur, CaptionVariant v, int language) {
     const char* sep = "  ";
     const char* mb = " MB:";
     const char* mp = " MP:";
@@ -25,7 +24,7 @@ std::string MainModel::drawingCaption(CaptionVariant v) const {
         mb = "   MB: ";
         mp = " MP: ";
     }
-    std::string s = formatCaptionDate(cur.Datum1, sprache);
+    std::string s = formatCaptionDate(cur.Datum1, language);
     s += sep;
     for (int i = 1; i <= 5; ++i)
         s += "  " + std::to_string(cur.Zahl[static_cast<std::size_t>(i)]);
@@ -34,45 +33,38 @@ std::string MainModel::drawingCaption(CaptionVariant v) const {
     return s;
 }
 
-void MainModel::showCurrentDrawing(CaptionVariant v) {
-    Label29 = drawingCaption(v);
+std::int64_t drawingSum(const CurrentDrawing& cur) {
     std::int64_t sum = 0;
     for (int i = 1; i <= 6; ++i)
         sum += cur.Zahl[static_cast<std::size_t>(i)];
-    Label13 = msg(43) + ": " + std::to_string(sum);
+    return sum;
 }
 
-void MainModel::SpeedButton5Click() {
-    DrawingDatabase db = database();
-    if (!db.exists()) {
-        dialogs().message("Lesen Sie zuerst die Daten der Ziehungen ein");
-        db.createEmpty();
-        changed();
-        return;
-    }
-    RecordReader reader(db.path());
-    aktDatum = static_cast<DayNumber>(Round(DatabaseEndDate()));
-
+std::optional<CaptionVariant> DrawingNavigator::lookup(const std::string& path, DayNumber date, CurrentDrawing& cur,
+                                                       const std::function<void()>& onReadError) {
+    RecordReader reader(path);
+    std::optional<CaptionVariant> shown;
     cur.Position = 1;
     DrawingRecord buf;
     buf.Date = 0.0;
     if (!reader.eof())
         buf = reader.next();
-    if (buf.Date >= aktDatum) {
+    if (buf.Date >= date) {
         takeRecord(cur, buf);
-        showCurrentDrawing(CaptionVariant::FirstRecord);
+        shown = CaptionVariant::FirstRecord;
     }
     std::int64_t failedAt = -1;
-    while (!reader.eof() && buf.Date < aktDatum) {
+    while (!reader.eof() && buf.Date < date) {
         try {
             buf = reader.next();
             cur.Position += 1;
-            if (buf.Date >= aktDatum) {
+            if (buf.Date >= date) {
                 takeRecord(cur, buf);
-                showCurrentDrawing(CaptionVariant::LaterRecord);
+                shown = CaptionVariant::LaterRecord;
             }
         } catch (const IoError&) {
-            dialogs().message("Fehler");
+            if (onReadError)
+                onReadError();
             // A failure that repeats at the same record would never end.
             if (failedAt == reader.index())
                 break;
@@ -82,20 +74,13 @@ void MainModel::SpeedButton5Click() {
     cur.Position -= 1;
     if (reader.eof() && buf.Date > 0.0) {
         takeRecord(cur, buf);
-        showCurrentDrawing(CaptionVariant::EndOfFile);
+        shown = CaptionVariant::EndOfFile;
     }
-    if (!DateTimePicker1.setDate(cur.Datum1)) {
-        DateTimePicker1.date = DateTimePicker1.minDate;
-        cur.Datum1 = DateTimePicker1.date;
-    }
-    Label35 = Label29;
-    Komplettcheck();
-    changed();
+    return shown;
 }
 
-void MainModel::SpeedButton6Click() {
-    RecordReader reader(DatabasePath());
-    aktDatum = StatisticsStartDate();
+bool DrawingNavigator::previous(const std::string& path, CurrentDrawing& cur) {
+    RecordReader reader(path);
     cur.Position -= 1;
     if (cur.Position < 1)
         cur.Position = 0;
@@ -106,21 +91,13 @@ void MainModel::SpeedButton6Click() {
         any = true;
     }
     if (!any)
-        return; // empty file: nothing changes
+        return false;
     takeRecord(cur, last);
-    showCurrentDrawing(CaptionVariant::EndOfFile);
-    Label35 = Label29;
-    if (!DateTimePicker1.setDate(cur.Datum1)) {
-        DateTimePicker1.date = DateTimePicker1.minDate;
-        cur.Datum1 = DateTimePicker1.date;
-    }
-    Komplettcheck();
-    changed();
+    return true;
 }
 
-void MainModel::SpeedButton7Click() {
-    RecordReader reader(DatabasePath());
-    aktDatum = StatisticsStartDate();
+bool DrawingNavigator::next(const std::string& path, CurrentDrawing& cur) {
+    RecordReader reader(path);
     const std::int64_t target = static_cast<std::int64_t>(cur.Position) + 1;
     bool any = false;
     DrawingRecord last;
@@ -129,15 +106,11 @@ void MainModel::SpeedButton7Click() {
         any = true;
     }
     if (!any)
-        return; // empty file: nothing changes
+        return false;
     cur.Position = static_cast<std::int32_t>(reader.index() - 1);
     takeRecord(cur, last);
     cur.Zahl[6] = 0;
-    showCurrentDrawing(CaptionVariant::EndOfFile);
-    Label35 = Label29;
-    DateTimePicker1.setDate(cur.Datum1); // a refusal is ignored here
-    Komplettcheck();
-    changed();
+    return true;
 }
 
 } // namespace rz

@@ -1,0 +1,68 @@
+#pragma once
+#include <array>
+#include <functional>
+#include <string>
+
+#include "app/MessageTable.h"
+#include "app/Operation.h"
+#include "app/Services.h"
+#include "common/Random.h"
+
+namespace rz {
+
+// What every command of the program shares: the program folder and its
+// files, the message table in the current language, the one random
+// generator, the services to the outside world, the status bar, the running
+// operation and the change notification that repaints the window.
+class AppContext {
+public:
+    AppContext() : services_(withDefaults(Services{}, headless_)) {}
+    AppContext(const AppContext&) = delete;
+    AppContext& operator=(const AppContext&) = delete;
+
+    // ---- services: everything from outside the core (headless defaults for null members)
+    void setServices(const Services& services) { services_ = withDefaults(services, headless_); }
+    const Services& services() const { return services_; }
+    IDialogs& dialogs() const { return *services_.dialogs; }
+    IShell& shell() const { return *services_.shell; }
+    ISound& sound() const { return *services_.sound; }
+    IEvents& events() const { return *services_.events; }
+    IClock& clock() const { return *services_.clock; }
+    DayNumber today() const { return services_.clock->today(); }
+
+    // ---- program folder and files
+    std::string Home;                          // program folder, with trailing separator
+    std::string ZahlenFile = "Ruvuzevodare.dat";
+    std::string SoundName = "yippee.wav";
+    std::string DatabasePath() const { return Home + ZahlenFile; }
+
+    // ---- language and messages
+    int sprache = 0;                           // language 0..8
+    MessageTable Memo2;                        // the message table
+    const std::string& msg(int line) const { return Memo2.line(line); }
+
+    Rng rng;                                   // the shared Random
+
+    // ---- status bar, cursor, long operations
+    std::array<std::string, 2> StatusPanel{};  // StatusBar1 panels 0 and 1
+    void setStatus(const std::string& text) { StatusPanel[1] = text; }
+    bool busy = false;                         // wait cursor shown
+    void setBusy(bool b) {
+        busy = b;
+        events().setBusyCursor(b);
+    }
+    CurrentOperation operation;                // the long command running now, if any
+
+    // Called by the views after a command to repaint everything.
+    std::function<void()> onChanged;
+    void changed() {
+        if (onChanged)
+            onChanged();
+    }
+
+private:
+    HeadlessServices headless_;
+    Services services_;
+};
+
+} // namespace rz

@@ -1,0 +1,269 @@
+// The main window's commands: each handler forwards to the subsystem that
+// does the work and publishes the result in the window's fields. Handlers of
+// the statistics and the generation run live with them (statistics/,
+// generator/); start-up, first show and close in Startup.cpp.
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "app/MainModel.h"
+#include "common/Round.h"
+#include "common/Text.h"
+#include "evaluation/TipCheck.h"
+#include "generator/ManualEdit.h"
+#include "tips/Printout.h"
+
+namespace rz {
+namespace {
+
+FileDialogRequest tipFileRequest(const std::string& home) {
+    FileDialogRequest req;
+    req.filter = "Tippdatei|*.qlt";
+    req.defaultExt = "qlt";
+    req.initialDir = home;
+    return req;
+}
+
+FileDialogRequest numberListRequest(DayNumber today) {
+    FileDialogRequest req;
+    req.filter = "Werteliste|*.qlw";
+    req.defaultExt = "qlw";
+    req.suggestedName = formatYyyymmdd(today) + ".qlw";
+    return req;
+}
+
+} // namespace
+
+// ------------------------------------------------------- current drawing
+
+std::string MainModel::drawingCaption(CaptionVariant v) const { return rz::drawingCaption(cur, v, sprache); }
+
+void MainModel::showCurrentDrawing(CaptionVariant v) {
+    Label29 = drawingCaption(v);
+    Label13 = msg(43) + ": " + std::to_string(drawingSum(cur));
+}
+
+// After a step: the caption on both tabs, the date picker on the drawing,
+// and every row checked against it.
+void MainModel::drawingChanged(bool pickerMayRefuse) {
+    Label35 = Label29;
+    if (!DateTimePicker1.setDate(cur.Datum1) && pickerMayRefuse) {
+        DateTimePicker1.date = DateTimePicker1.minDate;
+        cur.Datum1 = DateTimePicker1.date;
+    }
+    Komplettcheck();
+    changed();
+}
+
+void MainModel::SpeedButton5Click() {
+    DrawingDatabase db = database();
+    if (!db.exists()) {
+        dialogs().message("Lesen Sie zuerst die Daten der Ziehungen ein");
+        db.createEmpty();
+        changed();
+        return;
+    }
+    aktDatum = static_cast<DayNumber>(Round(DatabaseEndDate()));
+    const auto shown = DrawingNavigator::lookup(db.path(), aktDatum, cur, [this] { dialogs().message("Fehler"); });
+    if (shown)
+        showCurrentDrawing(*shown);
+    drawingChanged(true);
+}
+
+void MainModel::SpeedButton6Click() {
+    aktDatum = StatisticsStartDate();
+    if (!DrawingNavigator::previous(DatabasePath(), cur))
+        return; // empty file: nothing changes
+    showCurrentDrawing(CaptionVariant::EndOfFile);
+    drawingChanged(true);
+}
+
+void MainModel::SpeedButton7Click() {
+    aktDatum = StatisticsStartDate();
+    if (!DrawingNavigator::next(DatabasePath(), cur))
+        return; // empty file: nothing changes
+    showCurrentDrawing(CaptionVariant::EndOfFile);
+    drawingChanged(false); // a refusal of the picker is ignored here
+}
+
+// ------------------------------------------------------------- tip check
+
+void MainModel::Zettelcheck(const std::string& t1, const std::string& t2, const std::string& t3,
+                            const std::string& t4, const std::string& t5, const std::string& t6,
+                            const std::string& /*t7*/) {
+    const HitCount h = countTipHits(cur, {&t1, &t2, &t3, &t4, &t5, &t6});
+    Gewinn = h.Gewinn;
+    Treffer = h.Treffer;
+    Zusatz = h.Zusatz;
+    Super = h.Super;
+}
+
+std::int32_t MainModel::Komplettcheck() {
+    for (int r = 0; r <= 6; ++r)
+        Statistik[static_cast<std::size_t>(r)] = {0, 0, 0};
+    if (!sortieren)
+        return 0;
+    HitCount last{Gewinn, Treffer, Zusatz, Super};
+    const TipCheckResult result = checkAllRows(tips, cur, last);
+    Gewinn = last.Gewinn;
+    Treffer = last.Treffer;
+    Zusatz = last.Zusatz;
+    Super = last.Super;
+    for (std::size_t r = 0; r <= 6; ++r)
+        Statistik[r] = result.Statistik[r];
+    for (std::size_t c = 0; c < 3; ++c)
+        Statistik[7][c] += result.Statistik[7][c];
+    for (int i = 0; i < result.goodRows; ++i)
+        sound().play(Home + SoundName);
+    return result.best;
+}
+
+// ------------------------------------------------------------- tip rows
+
+void MainModel::SpeedButton11Click() {
+    tips.ClearUnlockedRows();
+    changed();
+}
+
+void MainModel::Label30Click(int row) {
+    if (row < 1 || row > TipSet::kRows)
+        return;
+    TipRow& r = tips.row(row);
+    r.Locked = !r.Locked;
+    changed();
+}
+
+DayNumber MainModel::NextDrawingDate() const { return nextDrawingAfter(DatabaseEndDate()); }
+
+void MainModel::SpeedButton15Click() {
+    FileDialogRequest req = tipFileRequest(Home);
+    req.suggestedName = formatYyyymmdd(NextDrawingDate()) + ".qlt";
+    const auto path = dialogs().saveFile(req);
+    if (!path)
+        return;
+    try {
+        tips.WriteTipFile(*path);
+    } catch (const IoError& e) {
+        dialogs().message(e.what());
+    }
+    changed();
+}
+
+void MainModel::SpeedButton16Click() {
+    const auto path = dialogs().openFile(tipFileRequest(Home));
+    if (path) {
+        tips.ClearUnlockedRows();
+        try {
+            tips.ReadTipFile(*path);
+        } catch (const IoError& e) {
+            // The rows read so far stay; the re-check does not run.
+            dialogs().message(e.what());
+            changed();
+            return;
+        }
+    }
+    SpeedButton5Click(); // current drawing for DatabaseEndDate, ends with Komplettcheck
+    changed();
+}
+
+void MainModel::tipFieldChanged(int row, int k, const std::string& text) {
+    if (row < 1 || row > TipSet::kRows || k < 1 || k > TipSet::kFields)
+        return;
+    // Edit1Change (k 1..5, 1..70) and Edit6Change (k 6..7, 1..25).
+    tips.set(row, k, text);
+}
+
+void MainModel::Edit1Exit() {
+    if (sortieren) {
+        Komplettcheck();
+        changed();
+    }
+}
+
+void MainModel::TippEdit(int row) {
+    if (row < 1 || row > TipSet::kRows)
+        return;
+    prepareRowEditor(numberList, tips, row, Memo2);
+    const ModalResult result = dialogs().showNumberList();
+    finishRowEditor(numberList, tips, row, result, rng, Memo2);
+    changed();
+}
+
+void MainModel::SpeedButton13Click() {
+    const std::string d = std::to_string(rng.Random(99999));
+    const std::string answer = dialogs().inputText(msg(20), msg(21), d).value_or(d);
+    std::int32_t n = 0;
+    if (tryParseInt(answer, n)) {
+        rng.RandSeed = static_cast<std::uint32_t>(n);
+        setStatus(msg(22) + std::to_string(n) + msg(23));
+    } else {
+        rng.RandSeed = clock().seed();
+    }
+    changed();
+}
+
+void MainModel::BitBtn7Click() {
+    const DayNumber headerDate = cur.Datum1 + (weekday(DatabaseEndDate()) == 2 ? 3.0 : 4.0);
+    // The whole text is built first: a row that cannot be printed stops the
+    // command before an earlier list is touched.
+    const Printout printout = buildPrintout(tips, headerDate, sprache, msg(28));
+    if (!printout.ok) {
+        dialogs().message(printout.error);
+        return;
+    }
+    namespace fs = std::filesystem;
+    const std::string path = Home + "Tipp.txt";
+    const std::string temp = path + ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out) {
+            dialogs().message("\"" + path + "\" kann nicht geschrieben werden: " + systemErrorText(errno));
+            return;
+        }
+        out.write(printout.text.data(), static_cast<std::streamsize>(printout.text.size()));
+        out.close();
+        if (!out) {
+            const int err = errno;
+            std::error_code ignored;
+            fs::remove(temp, ignored);
+            dialogs().message("\"" + path + "\" kann nicht geschrieben werden: " + systemErrorText(err));
+            return;
+        }
+    }
+    std::error_code ec;
+    fs::rename(temp, path, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(temp, ignored);
+        dialogs().message("\"" + path + "\" kann nicht geschrieben werden: " + ec.message());
+        return;
+    }
+    shell().open(path);
+}
+
+// ----------------------------------------------------- number list window
+
+void MainModel::numberListSave() {
+    const auto path = dialogs().saveFile(numberListRequest(today()));
+    if (!path)
+        return;
+    try {
+        numberList.saveToFile(*path);
+    } catch (const IoError& e) {
+        dialogs().message(e.what());
+    }
+}
+
+void MainModel::numberListLoad() {
+    const auto path = dialogs().openFile(numberListRequest(today()));
+    if (!path)
+        return;
+    try {
+        numberList.loadFromFile(*path);
+    } catch (const IoError& e) {
+        dialogs().message(e.what());
+    }
+}
+
+} // namespace rz

@@ -1,0 +1,48 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "common/Dates.h"
+
+namespace rz {
+
+// The drawing in focus: date, numbers (1..5 main, 6 always 0, 7 MegaBall,
+// 8 Megaplier) and its 0-based index in the database file.
+struct CurrentDrawing {
+    DayNumber Datum1 = 0.0;
+    std::array<std::int32_t, 9> Zahl{}; // index 1..8
+    std::int32_t Position = 0;
+};
+
+// The three forms of the drawing caption: the lookup found the first record,
+// a later record, or stopped at the end of the file (and previous/next).
+enum class CaptionVariant { FirstRecord, LaterRecord, EndOfFile };
+
+// "DDD dd.mm.yy" followed by the numbers, MegaBall and Megaplier, spaced as
+// the variant wants.
+std::string drawingCaption(const CurrentDrawing& cur, CaptionVariant v, int language);
+// Sum of the six number slots (slot 6 is always 0 for a stored drawing).
+std::int64_t drawingSum(const CurrentDrawing& cur);
+
+// Finding and stepping through the drawings of a database file. Each call
+// opens, reads forward and closes the file; nothing is cached.
+class DrawingNavigator {
+public:
+    // The drawing current for `date`: the first record dated on or after it,
+    // else the last record. Returns the caption variant to show, or nothing
+    // when no record was taken (an empty file). A read failure calls
+    // onReadError and the scan goes on with the next record. Throws IoError
+    // when the file cannot be opened.
+    static std::optional<CaptionVariant> lookup(const std::string& path, DayNumber date, CurrentDrawing& cur,
+                                                const std::function<void()>& onReadError);
+    // One record back / forward from cur.Position, stopping at either end.
+    // Returns false for an empty file (the drawing stays; previous() has
+    // already moved the position back).
+    static bool previous(const std::string& path, CurrentDrawing& cur);
+    static bool next(const std::string& path, CurrentDrawing& cur);
+};
+
+} // namespace rz
