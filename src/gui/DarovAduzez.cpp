@@ -127,8 +127,12 @@ TForm1::TForm1(rz::MainModel& model, QWidget* parent) : QMainWindow(parent), mod
 
     // The designed size; never below what the contents need, so that the
     // first layout does not grow the window and rescale the contents.
+    ensurePolished(); // the style's sizes, as the shown window will have them
+    reserveRoomForChangingTexts();
     const QSize need = minimumSizeHint().expandedTo(sizeHint());
-    const QSize designed = QSize(560, 500).expandedTo(need);
+    // The designed width leaves room for the longer texts of the other
+    // languages, so that a language switch does not change the window.
+    const QSize designed = QSize(720, 500).expandedTo(need);
     resize(designed);
     designedHeight_ = designed.height();
     groesse_ = designedHeight_;
@@ -361,6 +365,9 @@ void TForm1::showEvent(QShowEvent* e) {
     if (shownOnce_)
         return;
     shownOnce_ = true;
+    // The layouts of a shown window count every control; measure again.
+    measureMinimum();
+    fitContents();
     // After the window is on the screen.
     QTimer::singleShot(0, this, [this] { command([this] { model_.FormShow(); }); });
 }
@@ -402,6 +409,7 @@ void TForm1::resizeEvent(QResizeEvent* e) {
 }
 
 QSize TForm1::contentMinimum() {
+    ensurePolished();
     // Every layout recomputes from the fonts as they are now.
     for (QLayout* l : findChildren<QLayout*>())
         l->invalidate();
@@ -417,6 +425,8 @@ void TForm1::measureMinimum() {
     if (s != 1.0) {
         scale_ = 1.0;
         applyScale();
+    } else {
+        reserveRoomForChangingTexts();
     }
     minimum1_ = contentMinimum();
     if (s != 1.0) {
@@ -466,8 +476,13 @@ void TForm1::applyScale() {
     axisFont.setPixelSize(std::max(6, static_cast<int>(std::lround(11 * scale_))));
     axisX_->setLabelsFont(axisFont);
     axisY_->setLabelsFont(axisFont);
+    reserveRoomForChangingTexts();
+}
+
+void TForm1::reserveRoomForChangingTexts() {
     // Texts that change while the program runs keep room for their longest
-    // form at every size.
+    // form at every size and in every language.
+    label13_->setMinimumWidth(label13_->fontMetrics().horizontalAdvance(q(model_.msg(43)) + QStringLiteral(": 000")));
     const QFontMetrics drawing(label35_->font());
     label35_->setMinimumWidth(drawing.horizontalAdvance(QStringLiteral("Www 00.00.00    00  00  00  00  00   MB: 00 MP: 00")));
     for (int r = 1; r <= TipSet::kRows; ++r) {

@@ -169,6 +169,7 @@ private:
     QSize minimum1_;
     QSize contentMinimum();
     void measureMinimum();
+    void reserveRoomForChangingTexts();
     void fitContents();
 };
 

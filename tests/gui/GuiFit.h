@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QStringList>
 #include <QTabBar>
@@ -58,6 +59,19 @@ inline QStringList textMisfits(QWidget* window) {
                 const int need = bar->fontMetrics().horizontalAdvance(QString(bar->tabText(i)).remove(QLatin1Char('&')));
                 if (r.width() < need || !bar->rect().contains(r))
                     out << QStringLiteral("%1 tab \"%2\": %3 < %4").arg(describe(bar), bar->tabText(i)).arg(r.width()).arg(need);
+            }
+        } else if (auto* area = qobject_cast<QScrollArea*>(w)) {
+            // A page that has to be scrolled hides part of its texts.
+            if (QWidget* content = area->widget()) {
+                const QSize need = content->minimumSizeHint();
+                const QSize room = area->viewport()->size();
+                if (need.width() > room.width() || need.height() > room.height())
+                    out << QStringLiteral("%1 needs %2x%3, has %4x%5")
+                               .arg(describe(area))
+                               .arg(need.width())
+                               .arg(need.height())
+                               .arg(room.width())
+                               .arg(room.height());
             }
         } else if (auto* menu = qobject_cast<QMenuBar*>(w)) {
             for (QAction* a : menu->actions()) {
