@@ -499,6 +499,7 @@ void GeneratorPage::buildPages() {
         line(p, header(qs("Diese Bedingungen werden in jeder Tippreihe berücksichtigt"), QStringLiteral("MathHeader1")));
         auto* sums = new SentenceLabel(qs("Quersummen von                  bis                     im Tipp zulassen"));
         sums->setObjectName(QStringLiteral("SumLabel"));
+        ControlRegistry::instance().add(sums, ControlKind::Label);
         row(p, {gaps(sums, {Gs::SumMin, Gs::SumMax})}, false);
         auto* l88 = link("Label88", qs("Die Quersummerverteilung der vergangenen Ziehungen sehen Sie im Diagramm unter QS  "),
                          qs("Verteilung der Quersummen im Diagramm anzeigen"), [this] { model_.Label88Click(); });
