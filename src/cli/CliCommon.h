@@ -39,4 +39,9 @@ int cmdCheck(int argc, char** argv);
 int cmdStats(int argc, char** argv);
 int cmdGenerate(int argc, char** argv);
 
+// cmd_maintenance.cpp
+int cmdDownload(int argc, char** argv);
+int cmdAdd(int argc, char** argv);
+int cmdDelete(int argc, char** argv);
+
 } // namespace rz::cli

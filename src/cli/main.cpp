@@ -16,7 +16,10 @@ const char* kUsage =
     "        KIND: frequency overdue megaball megaball-overdue pairs triples quads sums\n"
     "        L: 0 built-in texts (default), 1 de 2 en 3 fr 4 es 5 it 6 ru 7 pt 8 cn, from land/ beside the program\n"
     "  generate --db DB --seed N [--start D] [--end D] [--set NAME=VALUE]... [--change NAME=VALUE]...\n"
-    "           [--lock R=F1,...,F7]...\n";
+    "           [--lock R=F1,...,F7]...\n"
+    "  download --db DB --server ADDRESS [--today YYYY-MM-DD]\n"
+    "  add --db DB --date YYYY-MM-DD --numbers N1,N2,N3,N4,N5 --megaball M [--megaplier P]\n"
+    "  delete --db DB --date YYYY-MM-DD\n";
 
 } // namespace
 
@@ -37,6 +40,12 @@ int main(int argc, char** argv) {
             return rz::cli::cmdStats(argc, argv);
         if (cmd == "generate")
             return rz::cli::cmdGenerate(argc, argv);
+        if (cmd == "download")
+            return rz::cli::cmdDownload(argc, argv);
+        if (cmd == "add")
+            return rz::cli::cmdAdd(argc, argv);
+        if (cmd == "delete")
+            return rz::cli::cmdDelete(argc, argv);
         if (cmd == "--help" || cmd == "-h" || cmd == "help") {
             std::cout << kUsage;
             return 0;

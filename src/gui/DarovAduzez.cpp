@@ -193,7 +193,7 @@ void TForm1::buildMenu() {
     QAction* aktualisieren =
         registeredAction(bar->addAction(QStringLiteral("&Ziehungsdaten laden")), "Aktualisieren1");
     aktualisieren->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
-    aktualisieren->setEnabled(false); // the drawing download is not part of this build
+    connect(aktualisieren, &QAction::triggered, this, [this] { command([this] { model_.Aktualisieren1Click(); }); });
 
     QAction* berechnen = registeredAction(bar->addAction(QStringLiteral("&Berechnen")), "Berechnen1");
     berechnen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
@@ -315,6 +315,16 @@ void TForm1::refreshFromModel() {
         proxyHost_->setText(q(model_.ProxyHost));
     if (proxyPort_->text() != q(model_.ProxyPort))
         proxyPort_->setText(q(model_.ProxyPort));
+
+    // Drawing download: start buttons, stop button, data server.
+    if (bitBtn1_->isEnabled() != model_.BitBtn1Enabled)
+        bitBtn1_->setEnabled(model_.BitBtn1Enabled);
+    if (speedButton10_->isEnabled() != model_.SpeedButton10Enabled)
+        speedButton10_->setEnabled(model_.SpeedButton10Enabled);
+    if (speedButton8_->isVisibleTo(speedButton8_->parentWidget()) != model_.SpeedButton8Visible)
+        speedButton8_->setVisible(model_.SpeedButton8Visible);
+    if (!serverEdit_->hasFocus() && serverEdit_->text() != q(model_.ServerAddress))
+        serverEdit_->setText(q(model_.ServerAddress));
 
     for (int i = 0; i < 2; ++i)
         setPanelText(statusPanels_[static_cast<std::size_t>(i)], q(model_.StatusPanel[static_cast<std::size_t>(i)]));

@@ -142,6 +142,11 @@ private:
     QLabel* label29_ = nullptr;
     QLineEdit* proxyHost_ = nullptr;
     QLineEdit* proxyPort_ = nullptr;
+    // drawing download
+    QPushButton* bitBtn1_ = nullptr;
+    QToolButton* speedButton10_ = nullptr;
+    QToolButton* speedButton8_ = nullptr;
+    QLineEdit* serverEdit_ = nullptr;
 
     std::array<QLabel*, 2> statusPanels_{};
     std::vector<QAction*> languageActions_;

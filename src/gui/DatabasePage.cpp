@@ -54,19 +54,22 @@ QWidget* TForm1::buildDatabasePage() {
     data->setHorizontalSpacing(6);
     data->setVerticalSpacing(4);
     QPushButton* bitBtn1 = pushButton(page, "BitBtn1", QStringLiteral("&Datenbank aktualisieren"));
-    bitBtn1->setEnabled(false); // the drawing download is not part of this build
+    bitBtn1_ = bitBtn1;
+    connect(bitBtn1, &QPushButton::clicked, this, [this] { command([this] { model_.KalventoClick(); }); });
     QToolButton* sb8 =
         speedButton(page, "SpeedButton8", {}, QStringLiteral("Stoppt das Einlesen"), QStyle::SP_BrowserStop);
     sb8->hide(); // shown only while a download runs
+    speedButton8_ = sb8;
+    connect(sb8, &QToolButton::clicked, this, [this] { command([this] { model_.SpeedButton8Click(); }); });
     QPushButton* import = pushButton(page, "ImportButton", QStringLiteral("Importieren…"),
                                      QStringLiteral("Ziehungsdaten aus einer CSV-Datei übernehmen"));
     connect(import, &QPushButton::clicked, this, [this] { command([this] { model_.importCommand(); }); });
     QPushButton* bitBtn8 =
         pushButton(page, "BitBtn8", QStringLiteral("Eingeben"), QStringLiteral("manuelle eingaben der Ziehungsdaten."));
-    bitBtn8->setEnabled(false); // database maintenance comes later
+    connect(bitBtn8, &QPushButton::clicked, this, [this] { command([this] { model_.BitBtn8Click(); }); });
     QPushButton* bitBtn6 =
         pushButton(page, "BitBtn6", QStringLiteral("Löschen"), QStringLiteral("Löschen der aktuell angezeigten Ziehung"));
-    bitBtn6->setEnabled(false);
+    connect(bitBtn6, &QPushButton::clicked, this, [this] { command([this] { model_.BitBtn4Click(); }); });
     auto* updateRow = new QHBoxLayout;
     updateRow->setSpacing(2);
     updateRow->addWidget(bitBtn1, 1);

@@ -44,6 +44,15 @@ QWidget* TForm1::buildInternetPage() {
     proxy->addWidget(proxyHost_, 0, 1);
     proxy->addWidget(plainLabel(page, "Label59", QStringLiteral("Port:")), 1, 0);
     proxy->addWidget(proxyPort_, 1, 1, Qt::AlignLeft);
+    // The data server: a server answering the drawing request, or a CSV export.
+    serverEdit_ = new QLineEdit(page);
+    serverEdit_->setObjectName(QStringLiteral("ServerEdit"));
+    ControlRegistry::instance().add(serverEdit_, ControlKind::Edit);
+    setHint(serverEdit_, QStringLiteral("Adresse des Datenservers (http://host:port)"));
+    connect(serverEdit_, &QLineEdit::textEdited, this,
+            [this](const QString& t) { model_.ServerAddress = t.trimmed().toStdString(); });
+    proxy->addWidget(plainLabel(page, "LabelServer", QStringLiteral("Datenserver:")), 2, 0);
+    proxy->addWidget(serverEdit_, 2, 1);
     proxy->setColumnStretch(1, 1);
     v->addLayout(proxy);
     v->addSpacing(12);

@@ -13,6 +13,7 @@
 #include <QUrl>
 
 #include "DarovAduzez.h"
+#include "LoEingab.h"
 #include "Zahlenwahl.h"
 
 namespace {
@@ -145,6 +146,12 @@ rz::ModalResult QtPlatform::showNumberList() {
     if (!numberList_)
         return rz::ModalResult::Abort;
     return numberList_->showModalList();
+}
+
+std::optional<rz::DrawingEntry> QtPlatform::enterDrawing(const rz::DrawingEntry& initial) {
+    if (!mainWindow_ || !mainWindow_->form3())
+        return std::nullopt;
+    return mainWindow_->form3()->edit(initial);
 }
 
 void QtPlatform::open(const std::string& addressOrPath) {

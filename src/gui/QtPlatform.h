@@ -48,6 +48,8 @@ public:
     std::optional<std::string> openFile(const rz::FileDialogRequest& request) override;
     std::optional<std::string> saveFile(const rz::FileDialogRequest& request) override;
     rz::ModalResult showNumberList() override;
+    // The drawing entry dialog TForm3 of the main window.
+    std::optional<rz::DrawingEntry> enterDrawing(const rz::DrawingEntry& initial) override;
 
     // IShell: local files through file URLs, web addresses as they are.
     void open(const std::string& addressOrPath) override;

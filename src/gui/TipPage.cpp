@@ -39,7 +39,8 @@ QWidget* TForm1::buildTipPage() {
         QToolButton* sb10 = speedButton(panel4, "SpeedButton10", {},
                                         QStringLiteral("Ziehungsdaten laden von %1").arg(QLatin1String(kMakerAddress)),
                                         QStyle::SP_BrowserReload);
-        sb10->setEnabled(false); // the drawing download is not part of this build
+        speedButton10_ = sb10;
+        connect(sb10, &QToolButton::clicked, this, [this] { command([this] { model_.KalventoClick(); }); });
         QToolButton* sb6 = speedButton(panel4, "SpeedButton6", {}, QStringLiteral("vorhergehende Ziehung anzeigen"),
                                        QStyle::SP_ArrowLeft);
         QToolButton* sb7 = speedButton(panel4, "SpeedButton7", {}, QStringLiteral("nächste Ziehung anzeigen"),

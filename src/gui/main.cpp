@@ -9,6 +9,7 @@
 
 #include "DarovAduzez.h"
 #include "QtComponentTree.h"
+#include "QtHttp.h"
 #include "QtPlatform.h"
 #include "QtSettingsStore.h"
 
@@ -30,8 +31,10 @@ int main(int argc, char** argv) {
     rz::MainModel model;
     QtPlatform platform;
     QtSettingsStore settings;
+    QtHttp http;
     rz::Services services = platform.services();
     services.settings = &settings;
+    services.http = &http;
     model.setServices(services);
 
     int rc = 1;

@@ -12,6 +12,7 @@
 #include "common/Random.h"
 #include "database/DrawingDatabase.h"
 #include "database/DrawingNavigator.h"
+#include "download/Download.h"
 #include "generator/NumberList.h"
 #include "settings/GeneratorSettings.h"
 #include "statistics/StatisticsTable.h"
@@ -155,6 +156,27 @@ public:
     // coupling of the related fields; MaxRunsThousands moves LaufMax from the
     // value before the change (the run recomputes it at its start).
     void changeSetting(Gs f, int value);
+
+    // ---- drawing download (app/DownloadCommands.cpp over download/Download.h; the client is services().http)
+    std::string ServerAddress = kDefaultServerAddress; // ServerEdit: data server or CSV export
+    bool BitBtn1Enabled = true;                // "&Datenbank aktualisieren"
+    bool SpeedButton10Enabled = true;          // download button of the tip page
+    bool SpeedButton8Visible = false;          // stop button; hiding it is the stop request
+    DownloadResult lastDownload;               // how the last download ended
+    void KalventoClick();                      // fetch the drawings after the last stored one
+    void Aktualisieren1Click() { KalventoClick(); }
+    void SpeedButton8Click() {
+        SpeedButton8Visible = false;
+        if (operation.running(OperationKind::Download))
+            operation.requestStop();
+    }
+
+    // ---- database maintenance (app/MaintenanceCommands.cpp over database/Maintenance.h)
+    void BitBtn8Click();                       // enter or correct a drawing (dialog TForm3)
+    void BitBtn4Click();                       // delete the drawing on display (button BitBtn6)
+    // Start-up with no database: creates it from history/megamillions.csv
+    // beside the program when that file is there. Returns whether it did.
+    bool loadBundledHistory();
 
     // ---- settings store (services().settings; settings/SettingsPersistence.cpp) and languages (i18n/LanguageCommands.cpp)
     MainWindowPlacement Window;                // "height"/"width"; the view keeps it current

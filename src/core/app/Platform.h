@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <optional>
 #include <string>
 
@@ -16,6 +17,13 @@ struct FileDialogRequest {
 
 enum class ModalResult { Ok, Abort, Retry, Cancel };
 
+// The fields of the drawing entry dialog: date and Numbers[1..8]
+// (1..5 main numbers, 6 carried through unchanged, 7 MegaBall, 8 Megaplier).
+struct DrawingEntry {
+    double date = 0.0;               // day number
+    std::array<int, 9> numbers{};    // index 1..8
+};
+
 class IDialogs {
 public:
     virtual ~IDialogs() = default;
@@ -28,6 +36,12 @@ public:
     virtual std::optional<std::string> saveFile(const FileDialogRequest& request) = 0;
     // Shows the number selection list (MainModel::NumberList) modally.
     virtual ModalResult showNumberList() = 0;
+    // Shows the drawing entry dialog filled with `initial`; nullopt when the
+    // user cancels. Without a window there is no dialog: cancelled.
+    virtual std::optional<DrawingEntry> enterDrawing(const DrawingEntry& initial) {
+        (void)initial;
+        return std::nullopt;
+    }
 };
 
 class IShell {

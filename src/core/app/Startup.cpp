@@ -47,12 +47,13 @@ void MainModel::SpracheSetzen() {
             dialogs().message(e.what());
         }
     }
+    loadBundledHistory();
     SpeedButton5Click();
     SpeedButton2Click();
 }
 
 void MainModel::FormShow() {
-    // The drawing download at first show belongs here.
+    KalventoClick();
     SpeedButton2Click();
 }
 
@@ -77,6 +78,8 @@ void MainModel::finishClose() {
 }
 
 void MainModel::importCommand() {
+    if (operation.running(OperationKind::Download))
+        return; // the download appends meanwhile
     FileDialogRequest req;
     req.filter = "Ziehungsdaten (CSV)|*.csv";
     req.defaultExt = "csv";
@@ -96,6 +99,9 @@ void MainModel::importCommand() {
     setBusy(false);
     dialogs().message(res.report());
     if (res.ok) {
+        // Show the newest stored drawing.
+        if (const auto last = database().readLast())
+            DateTimePicker1.setDate(last->Date);
         SpeedButton5Click();
         SpeedButton2Click();
     }

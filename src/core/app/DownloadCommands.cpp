@@ -1,0 +1,269 @@
+// The download command: date by date from a data server, or once from a CSV
+// export, appending the drawings after the last stored one.
+#include <optional>
+
+#include "app/MainModel.h"
+#include "common/Text.h"
+#include "database/Importer.h"
+#include "download/Download.h"
+#include "download/Http.h"
+
+namespace rz {
+namespace {
+
+std::string trimBlanks(const std::string& s) {
+    std::size_t a = 0, b = s.size();
+    while (a < b && static_cast<unsigned char>(s[a]) <= ' ')
+        ++a;
+    while (b > a && static_cast<unsigned char>(s[b - 1]) <= ' ')
+        --b;
+    return s.substr(a, b - a);
+}
+
+// Marks the download as the running operation, disables the start buttons
+// and shows the stop button for its time; however the download ends, they are
+// restored.
+class DownloadFrame {
+public:
+    explicit DownloadFrame(MainModel& m) : m_(m), scope_(std::in_place, m.operation, OperationKind::Download) {
+        m_.BitBtn1Enabled = false;
+        m_.SpeedButton10Enabled = false;
+        m_.SpeedButton8Visible = true;
+    }
+    ~DownloadFrame() { close(); }
+    DownloadFrame(const DownloadFrame&) = delete;
+    DownloadFrame& operator=(const DownloadFrame&) = delete;
+
+    void close() {
+        if (!scope_)
+            return;
+        if (IHttp* http = m_.services().http)
+            http->closeConnections();
+        m_.BitBtn1Enabled = true;
+        m_.SpeedButton10Enabled = true;
+        m_.SpeedButton8Visible = false;
+        scope_.reset();
+    }
+
+private:
+    MainModel& m_;
+    std::optional<OperationScope> scope_;
+};
+
+class Downloader {
+public:
+    Downloader(MainModel& m, const DrawingDatabase& db, const DrawingRecord& buffer)
+        : m_(m), db_(db), buffer_(buffer) {}
+
+    // Step by step over the candidate dates, two requests at most per date.
+    void protocol() {
+        const DayNumber last = today();
+        while (m_.DateTimePicker1.date <= last && !stopRequested()) {
+            const DayNumber d = m_.DateTimePicker1.date;
+            HttpRequest req;
+            if (!applyProxy(req))
+                return;
+            m_.StatusPanel[0] = "Loading";
+            req.url = drawingRequestUrl(m_.ServerAddress, d + 1);
+            if (req.url.empty())
+                return badAddress();
+            HttpResponse res = send(req);
+            if (res.answered() && res.status < 400 && res.body.empty()) {
+                req.url = drawingRequestUrl(m_.ServerAddress, d);
+                res = send(req);
+            }
+            if (!res.answered())
+                return transportFailure(res);
+            showAnswerStatus(res);
+            if (res.status < 400) {
+                for (const std::string& line : splitAnswerLines(res.body)) {
+                    m_.cur.Datum1 = d;
+                    DrawingRecord rec = buffer_;
+                    if (!parseAnswerLine(line, rec.Numbers))
+                        return badLine(res.body);
+                    rec.Date = d;
+                    m_.Label29 = progressCaption(rec);
+                    m_.events().processPendingEvents();
+                    write(rec);
+                }
+            }
+            m_.DateTimePicker1.setDate(nextCandidateDate(d));
+        }
+        m_.lastDownload.end = stopRequested() ? DownloadEnd::Stopped : DownloadEnd::Completed;
+    }
+
+    // The whole history in one file; only drawings after the last stored one
+    // are taken, a stored drawing is never replaced.
+    void csv(DayNumber lastStored) {
+        HttpRequest req;
+        if (!applyProxy(req))
+            return;
+        req.url = normaliseServerAddress(m_.ServerAddress);
+        m_.StatusPanel[0] = "Loading";
+        const HttpResponse res = send(req);
+        if (!res.answered())
+            return transportFailure(res);
+        showAnswerStatus(res);
+        if (res.status >= 400) {
+            m_.lastDownload.end = DownloadEnd::Completed;
+            return;
+        }
+        std::vector<DrawingRecord> incoming;
+        const ImportResult parsed = parseDrawingHistory(res.body, incoming);
+        if (!parsed.ok) {
+            const std::string text = "Die Ziehungsdaten von " + req.url + " sind nicht lesbar: " + parsed.error;
+            m_.dialogs().message(text);
+            m_.lastDownload.message = text;
+            m_.lastDownload.end = DownloadEnd::BadAnswer;
+            return;
+        }
+        const DayNumber last = today();
+        Yielder yield(m_.events());
+        bool first = true;
+        for (const DrawingRecord& r : incoming) { // ascending dates
+            if (r.Date <= lastStored || r.Date > last)
+                continue;
+            if (stopRequested())
+                break;
+            DrawingRecord rec = buffer_; // bytes 16..31 as in the record buffer
+            rec.Date = r.Date;
+            rec.Numbers = r.Numbers;
+            m_.DateTimePicker1.setDate(r.Date);
+            m_.cur.Datum1 = r.Date;
+            m_.Label29 = progressCaption(rec);
+            if (first)
+                yield.now(); // the first drawing shows at once
+            else
+                yield();
+            first = false;
+            write(rec);
+        }
+        m_.lastDownload.end = stopRequested() ? DownloadEnd::Stopped : DownloadEnd::Completed;
+    }
+
+private:
+    DayNumber today() const { return m_.today(); }
+    // The stop button hidden, or the window closing.
+    bool stopRequested() const { return !m_.SpeedButton8Visible || m_.operation.stopRequested; }
+
+    // The proxy of the "Internet-Optionen" tab, before every request.
+    bool applyProxy(HttpRequest& req) {
+        std::int32_t port = 0;
+        const bool number = tryParseInt(trimBlanks(m_.ProxyPort), port);
+        const std::string host = trimBlanks(m_.ProxyHost);
+        if (!number || (!host.empty() && (port < 1 || port > 65535))) {
+            m_.lastDownload.end = DownloadEnd::BadProxyPort;
+            m_.lastDownload.message =
+                "Der Proxy-Port \"" + m_.ProxyPort + "\" ist keine gültige Portnummer (1 bis 65535).";
+            return false; // reported after the buttons are restored
+        }
+        req.proxyHost = host;
+        req.proxyPort = host.empty() ? 0 : port;
+        req.headers = {{"Accept", kRequestAccept}, {"User-Agent", kRequestUserAgent}};
+        return true;
+    }
+
+    HttpResponse send(const HttpRequest& req) {
+        m_.lastDownload.requests += 1;
+        return fetch(m_.services().http, m_.events(), req, [this] { return stopRequested(); });
+    }
+
+    void showAnswerStatus(const HttpResponse& res) {
+        m_.StatusPanel[0] = res.statusLine;
+        m_.StatusPanel[1] = m_.msg(45);
+        m_.lastDownload.statusLine = res.statusLine;
+    }
+
+    void transportFailure(const HttpResponse& res) {
+        m_.StatusPanel[0] = failureCaption(res);
+        m_.lastDownload.statusLine = m_.StatusPanel[0];
+        if (res.failure == HttpFailure::Aborted) {
+            m_.lastDownload.end = DownloadEnd::Stopped;
+            return;
+        }
+        std::string text = "Keine Verbindung zum Datenserver " + normaliseServerAddress(m_.ServerAddress);
+        if (!res.failureText.empty())
+            text += ": " + res.failureText;
+        m_.StatusPanel[1] = text;
+        m_.lastDownload.message = text;
+        m_.lastDownload.end = DownloadEnd::TransportFailed;
+    }
+
+    void badAddress() {
+        const std::string text = "Die Adresse des Datenservers \"" + m_.ServerAddress +
+                                 "\" ist keine http- oder https-Adresse.";
+        m_.StatusPanel[0] = "Keine Adresse";
+        m_.StatusPanel[1] = text;
+        m_.lastDownload.statusLine = m_.StatusPanel[0];
+        m_.lastDownload.message = text;
+        m_.lastDownload.end = DownloadEnd::BadAddress;
+    }
+
+    void badLine(const std::string& body) {
+        if (!body.empty())
+            m_.dialogs().message(body);
+        m_.lastDownload.message = body;
+        m_.lastDownload.end = DownloadEnd::BadAnswer;
+    }
+
+    std::string progressCaption(const DrawingRecord& rec) const {
+        std::string s = formatCaptionDate(rec.Date, m_.sprache) + "   ";
+        for (int i = 1; i <= 5; ++i)
+            s += "  " + std::to_string(rec.Numbers[static_cast<std::size_t>(i)]);
+        return s;
+    }
+
+    void write(const DrawingRecord& rec) {
+        db_.append(rec);
+        buffer_ = rec;
+        m_.lastDownload.added += 1;
+        m_.lastDownload.lastAdded = rec.Date;
+    }
+
+    MainModel& m_;
+    const DrawingDatabase& db_;
+    DrawingRecord buffer_;
+};
+
+} // namespace
+
+void MainModel::KalventoClick() {
+    // The menu command stays enabled while a download runs; a second download
+    // inside the first would write its drawings twice, and one inside another
+    // long command would end that command's operation.
+    if (operation.running())
+        return;
+    lastDownload = DownloadResult{};
+    DownloadFrame frame(*this);
+
+    const DrawingDatabase db = database();
+    if (!db.exists())
+        db.createEmpty();
+    const std::optional<DrawingRecord> last = db.readLast();
+    const DrawingRecord buffer = last ? *last : DrawingRecord{};
+    const DayNumber lastStored = last ? last->Date : 0.0;
+
+    if (!DateTimePicker1.setDate(lastStored > 0 ? lastStored : DateTimePicker1.minDate))
+        DateTimePicker1.date = DateTimePicker1.minDate;
+    DateTimePicker1.setDate(nextCandidateDate(DateTimePicker1.date));
+
+    Downloader run(*this, db, buffer);
+    if (isCsvSource(ServerAddress)) {
+        // The CSV export holds drawings of any weekday: the display must land
+        // on the newest, so the date field starts at the last stored drawing.
+        if (lastStored > 0)
+            DateTimePicker1.setDate(lastStored);
+        run.csv(lastStored);
+    } else {
+        run.protocol();
+    }
+
+    frame.close();
+    Label35 = Label29;
+    SpeedButton5Click();
+    if (lastDownload.end == DownloadEnd::BadProxyPort)
+        dialogs().message(lastDownload.message);
+    changed();
+}
+
+} // namespace rz

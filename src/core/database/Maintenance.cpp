@@ -1,0 +1,67 @@
+// Keeping the drawing file right by hand: the checks and the record of a
+// drawing entered in the entry dialog.
+#include "database/Maintenance.h"
+
+#include <cmath>
+#include <set>
+#include <utility>
+
+namespace rz {
+
+std::optional<std::string> entryError(const DrawingEntry& e) {
+    std::set<int> seen;
+    for (int i = 1; i <= 5; ++i) {
+        const int n = e.numbers[static_cast<std::size_t>(i)];
+        if (n < kEntryMainRange.lo || n > kEntryMainRange.hi)
+            return "Die Zahlen der Ziehung liegen zwischen " + std::to_string(kEntryMainRange.lo) + " und " +
+                   std::to_string(kEntryMainRange.hi) + ".";
+        if (!seen.insert(n).second)
+            return "Die Zahl " + std::to_string(n) + " kommt in der Ziehung zweimal vor.";
+    }
+    if (e.numbers[7] < kEntryMegaBallRange.lo || e.numbers[7] > kEntryMegaBallRange.hi)
+        return "Der MegaBall liegt zwischen " + std::to_string(kEntryMegaBallRange.lo) + " und " +
+               std::to_string(kEntryMegaBallRange.hi) + ".";
+    if (e.numbers[8] < kEntryMegaplierRange.lo || e.numbers[8] > kEntryMegaplierRange.hi)
+        return "Der Megaplier liegt zwischen " + std::to_string(kEntryMegaplierRange.lo) + " und " +
+               std::to_string(kEntryMegaplierRange.hi) + ".";
+    if (e.numbers[6] < 0 || e.numbers[6] > 255)
+        return "Ungültiger Wert im sechsten Feld.";
+    return std::nullopt;
+}
+
+EntryStart findEntryStart(const DrawingDatabase& db, DayNumber wanted) {
+    EntryStart start;
+    start.buffer.Date = kEarliestPickerDate;
+    RecordReader reader(db.path());
+    bool found = false;
+    while (!reader.eof()) {
+        const DrawingRecord r = reader.next();
+        start.lastStored = r.Date;
+        if (!found) {
+            start.buffer = r;
+            found = r.Date == wanted;
+        }
+    }
+    return start;
+}
+
+DrawingRecord enteredRecord(const DrawingRecord& buffer, const DrawingEntry& entry) {
+    DrawingRecord rec = buffer;
+    rec.Date = std::floor(entry.date);
+    for (int i = 1; i <= 8; ++i)
+        rec.Numbers[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(entry.numbers[static_cast<std::size_t>(i)]);
+    for (std::size_t i = 1; i <= 5; ++i)
+        for (std::size_t k = i; k <= 5; ++k)
+            if (rec.Numbers[k] < rec.Numbers[i])
+                std::swap(rec.Numbers[i], rec.Numbers[k]);
+    return rec;
+}
+
+void storeEnteredRecord(const DrawingDatabase& db, const DrawingRecord& rec, std::optional<DayNumber> lastStored) {
+    if (!lastStored || rec.Date > *lastStored)
+        db.append(rec);
+    else
+        db.insertOrReplace(rec);
+}
+
+} // namespace rz

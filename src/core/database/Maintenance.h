@@ -1,0 +1,42 @@
+#pragma once
+#include <optional>
+#include <string>
+
+#include "app/Platform.h"
+#include "database/DrawingDatabase.h"
+
+namespace rz {
+
+// Ranges of the fields of the drawing entry dialog.
+struct EntryRange {
+    int lo, hi;
+};
+inline constexpr EntryRange kEntryMainRange{1, 70};
+inline constexpr EntryRange kEntryMegaBallRange{1, 25};
+inline constexpr EntryRange kEntryMegaplierRange{0, 5};
+
+// Why an entry cannot be stored, or nullopt when it can: every main number in
+// its range and no main number twice, MegaBall and Megaplier in their ranges.
+std::optional<std::string> entryError(const DrawingEntry& entry);
+
+// What the entry dialog opens with: the drawing of `wanted`, else the last
+// one; for an empty file an empty record dated 17 May 2000. A missing file is
+// an IoError.
+struct EntryStart {
+    DrawingRecord buffer;
+    std::optional<DayNumber> lastStored; // date of the file's last record
+};
+EntryStart findEntryStart(const DrawingDatabase& db, DayNumber wanted);
+
+// The record to store: the buffer with the entry's date and numbers (bytes
+// 16..31 kept), the five main numbers in ascending order.
+DrawingRecord enteredRecord(const DrawingRecord& buffer, const DrawingEntry& entry);
+
+// Appends a record dated after the last stored drawing (or into an empty
+// file), else inserts it in date order, replacing a drawing of its date.
+void storeEnteredRecord(const DrawingDatabase& db, const DrawingRecord& rec, std::optional<DayNumber> lastStored);
+
+// The bundled history beside the program, relative to the program folder.
+inline constexpr const char* kBundledHistoryFile = "history/megamillions.csv";
+
+} // namespace rz

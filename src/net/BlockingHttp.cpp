@@ -1,0 +1,173 @@
+#include "net/BlockingHttp.h"
+
+#include <httplib.h>
+
+#include <chrono>
+#include <memory>
+
+namespace rz {
+namespace {
+
+std::string origin(const UrlParts& p) {
+    const bool v6 = p.host.find(':') != std::string::npos;
+    return p.scheme + "://" + (v6 ? "[" + p.host + "]" : p.host) + ":" + std::to_string(p.port);
+}
+
+bool hostResolves(const std::string& host) {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* result = nullptr;
+    const int rc = ::getaddrinfo(host.c_str(), nullptr, &hints, &result);
+    if (result)
+        ::freeaddrinfo(result);
+    return rc == 0;
+}
+
+bool isRedirect(int status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+std::string trim(const std::string& s) {
+    std::size_t a = 0, b = s.size();
+    while (a < b && static_cast<unsigned char>(s[a]) <= ' ')
+        ++a;
+    while (b > a && static_cast<unsigned char>(s[b - 1]) <= ' ')
+        --b;
+    return s.substr(a, b - a);
+}
+
+} // namespace
+
+BlockingHttp::BlockingHttp() = default;
+BlockingHttp::~BlockingHttp() = default;
+
+IHttp::Id BlockingHttp::start(const HttpRequest& request) {
+    const Id id = next_++;
+    done_[id] = run(request);
+    return id;
+}
+
+bool BlockingHttp::finished(Id) { return true; }
+
+void BlockingHttp::wait(Id, int) {}
+
+void BlockingHttp::abort(Id) {}
+
+HttpResponse BlockingHttp::take(Id id) {
+    const auto it = done_.find(id);
+    if (it == done_.end()) {
+        HttpResponse none;
+        none.failure = HttpFailure::Other;
+        none.failureText = "unbekannte Anfrage";
+        return none;
+    }
+    HttpResponse r = std::move(it->second);
+    done_.erase(it);
+    return r;
+}
+
+void BlockingHttp::closeConnections() {
+    client_.reset();
+    clientKey_.clear();
+}
+
+HttpResponse BlockingHttp::run(const HttpRequest& request) {
+    std::string url = request.url;
+    for (int redirects = 0;; ++redirects) {
+        std::string location;
+        HttpResponse r = once(request, url, location);
+        if (!r.answered() || !isRedirect(r.status) || location.empty())
+            return r;
+        if (redirects >= request.maxRedirects) {
+            HttpResponse failed;
+            failed.failure = HttpFailure::TooManyRedirects;
+            failed.failureText = "mehr als " + std::to_string(request.maxRedirects) + " Weiterleitungen";
+            failed.finalUrl = url;
+            return failed;
+        }
+        url = resolveLocation(url, location);
+    }
+}
+
+HttpResponse BlockingHttp::once(const HttpRequest& request, const std::string& url, std::string& location) {
+    HttpResponse out;
+    out.finalUrl = url;
+    const auto parts = splitUrl(url);
+    if (!parts) {
+        out.failure = HttpFailure::Other;
+        out.failureText = "keine http- oder https-Adresse: " + url;
+        return out;
+    }
+    const auto ms = [](int v) { return std::chrono::milliseconds(v); };
+    const std::string key = origin(*parts) + " " + request.proxyHost + ":" + std::to_string(request.proxyPort) + " " +
+                            std::to_string(request.connectTimeoutMs) + " " + std::to_string(request.readTimeoutMs);
+    if (!client_ || key != clientKey_) {
+        client_ = std::make_unique<httplib::Client>(origin(*parts));
+        clientKey_ = key;
+        client_->set_keep_alive(true);
+        client_->set_tcp_nodelay(true);
+        client_->set_follow_location(false);
+        client_->set_url_encode(false);
+        client_->set_connection_timeout(ms(request.connectTimeoutMs));
+        client_->set_read_timeout(ms(request.readTimeoutMs));
+        client_->set_write_timeout(ms(request.readTimeoutMs));
+        if (!request.proxyHost.empty())
+            client_->set_proxy(request.proxyHost, request.proxyPort);
+    }
+    httplib::Client& client = *client_;
+
+    httplib::Headers headers;
+    for (const auto& [k, v] : request.headers)
+        headers.emplace(k, v);
+    const auto jar = cookies_.find(parts->host);
+    if (jar != cookies_.end() && !jar->second.empty()) {
+        std::string cookie;
+        for (const auto& [name, value] : jar->second)
+            cookie += (cookie.empty() ? "" : "; ") + name + "=" + value;
+        headers.emplace("Cookie", cookie);
+    }
+
+    const auto began = std::chrono::steady_clock::now();
+    const httplib::Result res = client.Get(parts->target, headers);
+    if (!res)
+        closeConnections();
+    if (!res) {
+        const httplib::Error err = res.error();
+        out.failureText = httplib::to_string(err);
+        const auto elapsed = std::chrono::steady_clock::now() - began;
+        if (err == httplib::Error::ConnectionTimeout)
+            out.failure = HttpFailure::Timeout;
+        else if (err == httplib::Error::Connection)
+            out.failure = hostResolves(request.proxyHost.empty() ? parts->host : request.proxyHost)
+                              ? HttpFailure::ConnectionRefused
+                              : HttpFailure::HostNotFound;
+        else if (err == httplib::Error::Read && elapsed >= ms(request.readTimeoutMs - 50))
+            out.failure = HttpFailure::Timeout;
+        else
+            out.failure = HttpFailure::Other;
+        return out;
+    }
+
+    for (std::size_t i = 0, n = res->get_header_value_count("Set-Cookie"); i < n; ++i) {
+        const std::string c = res->get_header_value("Set-Cookie", i);
+        const std::string pair = c.substr(0, c.find(';'));
+        const std::size_t eq = pair.find('=');
+        if (eq == std::string::npos)
+            continue;
+        const std::string name = trim(pair.substr(0, eq));
+        if (!name.empty())
+            cookies_[parts->host][name] = trim(pair.substr(eq + 1));
+    }
+    out.status = res->status;
+    out.statusLine = (res->version.empty() ? std::string("HTTP/1.1") : res->version) + " " +
+                     std::to_string(res->status) + (res->reason.empty() ? "" : " " + res->reason);
+    out.body = res->body;
+    if (res->has_header("Last-Modified"))
+        out.lastModified = parseHttpDate(res->get_header_value("Last-Modified"));
+    if (res->has_header("Location"))
+        location = res->get_header_value("Location");
+    return out;
+}
+
+} // namespace rz

@@ -1,0 +1,182 @@
+#include "server/DataServer.h"
+
+#include <httplib.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <ctime>
+#include <map>
+
+#include "common/Dates.h"
+#include "database/DrawingDatabase.h"
+#include "download/Download.h"
+
+namespace rz {
+namespace {
+
+std::string lowerAscii(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+std::string percentDecode(const std::string& s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '%' && i + 2 < s.size() && std::isxdigit(static_cast<unsigned char>(s[i + 1])) &&
+            std::isxdigit(static_cast<unsigned char>(s[i + 2]))) {
+            out += static_cast<char>(std::stoi(s.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += s[i] == '+' ? ' ' : s[i];
+        }
+    }
+    return out;
+}
+
+using Query = std::map<std::string, std::string>;
+
+Query parseQuery(const std::string& query) {
+    Query q;
+    std::size_t pos = 0;
+    while (pos <= query.size()) {
+        const std::size_t amp = std::min(query.find('&', pos), query.size());
+        const std::string pair = query.substr(pos, amp - pos);
+        if (!pair.empty()) {
+            const std::size_t eq = pair.find('=');
+            q[lowerAscii(percentDecode(pair.substr(0, eq)))] =
+                eq == std::string::npos ? std::string() : percentDecode(pair.substr(eq + 1));
+        }
+        pos = amp + 1;
+    }
+    return q;
+}
+
+// "yyyymmdd" -> day number; false unless eight digits of a real date.
+bool parseYyyymmdd(const std::string& text, DayNumber& out) {
+    if (text.size() != 8 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return false;
+    const int y = std::stoi(text.substr(0, 4)), m = std::stoi(text.substr(4, 2)), d = std::stoi(text.substr(6, 2));
+    if (m < 1 || m > 12 || d < 1 || d > 31)
+        return false;
+    const DayNumber day = dayFromYmd(y, m, d);
+    const Ymd back = ymdFromDay(day);
+    if (back.year != y || back.month != m || back.day != d)
+        return false;
+    out = day;
+    return true;
+}
+
+ServerAnswer notFound() {
+    return ServerAnswer{404, "Not Found\r\n", "text/plain; charset=utf-8"};
+}
+
+std::string nowIso() {
+    const std::time_t t = std::time(nullptr);
+    std::tm tm{};
+#if defined(_WIN32)
+    localtime_s(&tm, &t);
+#else
+    localtime_r(&t, &tm);
+#endif
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%S", &tm);
+    return buf;
+}
+
+} // namespace
+
+std::string DataServerRoutes::drawingsOf(DayNumber day) const {
+    std::string body;
+    for (const DrawingRecord& r : DrawingDatabase(databasePath_).readAll()) {
+        if (r.Date != day)
+            continue;
+        for (int i = 1; i <= 5; ++i)
+            body += std::to_string(r.main(i)) + ",";
+        body += std::to_string(r.megaBall()) + "," + std::to_string(r.megaplier()) + "\r\n";
+    }
+    return body;
+}
+
+ServerAnswer DataServerRoutes::answer(const std::string& method, const std::string& target) const {
+    if (method != "GET" && method != "HEAD")
+        return notFound();
+    const std::size_t q = target.find('?');
+    const std::string path = lowerAscii(percentDecode(target.substr(0, q)));
+    const Query query = parseQuery(q == std::string::npos ? std::string() : target.substr(q + 1));
+
+    // The drawing request. The cart request and the script updates of the
+    // online submission are further routes of this table.
+    if (path == "/lotto/uslotto.asp") {
+        const auto programm = query.find("programm");
+        const auto datum = query.find("datum");
+        DayNumber day = 0;
+        if (programm == query.end() || programm->second != "RuvuZevodare" || datum == query.end() ||
+            !parseYyyymmdd(datum->second, day))
+            return notFound();
+        return ServerAnswer{200, drawingsOf(day), "text/plain; charset=utf-8"};
+    }
+    return notFound();
+}
+
+struct DataServer::Impl {
+    DataServerRoutes routes;
+    httplib::Server server;
+    explicit Impl(std::string db) : routes(std::move(db)) {}
+};
+
+DataServer::DataServer(std::string databasePath, Logger logger) : impl_(std::make_unique<Impl>(std::move(databasePath))) {
+    httplib::Server& s = impl_->server;
+    const auto handler = [this](const httplib::Request& req, httplib::Response& res) {
+        ServerAnswer a;
+        try {
+            a = impl_->routes.answer(req.method, req.target);
+        } catch (const std::exception& e) {
+            a = ServerAnswer{500, std::string("Internal Server Error: ") + e.what() + "\r\n", "text/plain; charset=utf-8"};
+        }
+        res.status = a.status;
+        res.set_content(a.body, a.contentType.c_str());
+    };
+    s.Get(".*", handler);
+    s.set_tcp_nodelay(true);
+    s.set_keep_alive_max_count(100);
+    s.set_error_handler([](const httplib::Request&, httplib::Response& res) {
+        if (res.body.empty())
+            res.set_content(res.status == 404 ? "Not Found\r\n" : "Error\r\n", "text/plain; charset=utf-8");
+    });
+    if (logger)
+        s.set_logger([logger](const httplib::Request& req, const httplib::Response& res) {
+            logger(nowIso() + " " + req.remote_addr + " " + req.method + " " + req.target + " " +
+                   std::to_string(res.status) + " " + std::to_string(res.body.size()));
+        });
+}
+
+DataServer::~DataServer() { stop(); }
+
+bool DataServer::start(const std::string& bindAddress, int port) {
+    bind_ = bindAddress;
+    if (port == 0) {
+        port_ = impl_->server.bind_to_any_port(bindAddress);
+        return port_ > 0;
+    }
+    if (!impl_->server.bind_to_port(bindAddress, port))
+        return false;
+    port_ = port;
+    return true;
+}
+
+std::string DataServer::address() const {
+    const bool v6 = bind_.find(':') != std::string::npos;
+    return "http://" + (v6 ? "[" + bind_ + "]" : bind_) + ":" + std::to_string(port_);
+}
+
+void DataServer::serve() { impl_->server.listen_after_bind(); }
+
+bool DataServer::running() const { return impl_ && impl_->server.is_running(); }
+
+void DataServer::stop() {
+    if (impl_)
+        impl_->server.stop();
+}
+
+} // namespace rz

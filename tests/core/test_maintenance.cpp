@@ -1,0 +1,320 @@
+// Manual entry and deletion of drawings, the bundled history at start-up and
+// the display after an import.
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "database/Maintenance.h"
+
+using namespace rz;
+using rz::test::TempDir;
+
+namespace {
+
+// Answers the drawing entry dialog; remembers what it was opened with.
+struct EntryPlatform : test::ScriptedPlatform {
+    std::optional<DrawingEntry> answer;
+    std::vector<DrawingEntry> shown;
+    std::optional<DrawingEntry> enterDrawing(const DrawingEntry& initial) override {
+        shown.push_back(initial);
+        return answer;
+    }
+};
+
+DrawingEntry entry(int y, int m, int d, std::array<int, 5> mains, int mb, int mp, int sixth = 0) {
+    DrawingEntry e;
+    e.date = dayFromYmd(y, m, d);
+    for (int i = 0; i < 5; ++i)
+        e.numbers[static_cast<std::size_t>(i + 1)] = mains[static_cast<std::size_t>(i)];
+    e.numbers[6] = sixth;
+    e.numbers[7] = mb;
+    e.numbers[8] = mp;
+    return e;
+}
+
+// Three drawings; each carries its own bytes 16..31.
+std::vector<DrawingRecord> three() {
+    std::vector<DrawingRecord> v = {
+        test::rec(2019, 10, 15, {4, 12, 14, 35, 70}, 2, 2),
+        test::rec(2019, 10, 18, {18, 58, 60, 65, 67}, 20, 3),
+        test::rec(2019, 10, 22, {8, 19, 27, 44, 66}, 21, 4),
+    };
+    for (std::size_t r = 0; r < v.size(); ++r)
+        v[r].tail.fill(static_cast<std::uint8_t>(0xA0 + r));
+    return v;
+}
+
+struct MaintenanceFixture : ::testing::Test {
+    TempDir dir;
+    MainModel model;
+    EntryPlatform platform;
+
+    void SetUp() override {
+        platform.attach(model);
+        model.Home = dir.str();
+        model.sortieren = true;
+    }
+    void store(const std::vector<DrawingRecord>& recs) { test::writeDatabase(model.DatabasePath(), recs); }
+    void show(int y, int m, int d) {
+        model.DateTimePicker1.setDate(dayFromYmd(y, m, d));
+        model.SpeedButton5Click();
+    }
+    std::vector<DrawingRecord> records() const { return model.database().readAll(); }
+};
+
+} // namespace
+
+TEST_F(MaintenanceFixture, EntryAppendsInsertsOrReplaces) {
+    struct Case {
+        const char* name;
+        bool empty;                        // start from an empty file
+        Ymd shown;                         // drawing on display when "Eingeben" is clicked
+        std::optional<DrawingEntry> typed; // nullopt: the dialog is cancelled
+        std::vector<Ymd> dates;            // dates in the file afterwards
+        int at;                            // index of the entered record (-1: none written)
+        std::array<int, 9> numbers;        // its numbers 1..8
+        int tailOf;                        // whose bytes 16..31 it carries (index in three(), -1 zeros)
+        Ymd display;                       // the drawing on display afterwards
+    } cases[] = {
+        {"a date after the last drawing is appended, sorted; the display stays",
+         false, {2019, 10, 22}, entry(2019, 10, 25, {70, 5, 33, 12, 41}, 7, 3),
+         {{2019, 10, 15}, {2019, 10, 18}, {2019, 10, 22}, {2019, 10, 25}}, 3, {0, 5, 12, 33, 41, 70, 0, 7, 3}, 2,
+         {2019, 10, 22}},
+        {"a stored date is replaced in place; the display shows the correction",
+         false, {2019, 10, 18}, entry(2019, 10, 18, {60, 58, 18, 67, 65}, 21, 2),
+         {{2019, 10, 15}, {2019, 10, 18}, {2019, 10, 22}}, 1, {0, 18, 58, 60, 65, 67, 0, 21, 2}, 1,
+         {2019, 10, 18}},
+        {"the last drawing is replaced, not appended a second time",
+         false, {2019, 10, 22}, entry(2019, 10, 22, {1, 2, 3, 4, 5}, 6, 1),
+         {{2019, 10, 15}, {2019, 10, 18}, {2019, 10, 22}}, 2, {0, 1, 2, 3, 4, 5, 0, 6, 1}, 2,
+         {2019, 10, 22}},
+        {"a date between two drawings is inserted between them",
+         false, {2019, 10, 22}, entry(2019, 10, 20, {1, 2, 3, 4, 5}, 6, 0),
+         {{2019, 10, 15}, {2019, 10, 18}, {2019, 10, 20}, {2019, 10, 22}}, 2, {0, 1, 2, 3, 4, 5, 0, 6, 0}, 2,
+         {2019, 10, 22}},
+        {"a date before the first drawing is inserted first",
+         false, {2019, 10, 15}, entry(2019, 10, 11, {9, 8, 7, 6, 5}, 4, 5),
+         {{2019, 10, 11}, {2019, 10, 15}, {2019, 10, 18}, {2019, 10, 22}}, 0, {0, 5, 6, 7, 8, 9, 0, 4, 5}, 0,
+         {2019, 10, 15}},
+        {"an empty file gets one record, and the display shows it",
+         true, {2019, 10, 22}, entry(2019, 10, 22, {70, 5, 33, 12, 41}, 7, 3),
+         {{2019, 10, 22}}, 0, {0, 5, 12, 33, 41, 70, 0, 7, 3}, -1, {2019, 10, 22}},
+        {"the hidden sixth field is carried as it is",
+         false, {2019, 10, 22}, entry(2019, 10, 25, {1, 2, 3, 4, 5}, 6, 0, 9),
+         {{2019, 10, 15}, {2019, 10, 18}, {2019, 10, 22}, {2019, 10, 25}}, 3, {0, 1, 2, 3, 4, 5, 9, 6, 0}, 2,
+         {2019, 10, 22}},
+        {"cancel writes nothing",
+         false, {2019, 10, 18}, std::nullopt,
+         {{2019, 10, 15}, {2019, 10, 18}, {2019, 10, 22}}, -1, {}, -1, {2019, 10, 18}},
+        {"a number twice is refused, nothing written",
+         false, {2019, 10, 18}, entry(2019, 10, 25, {5, 5, 33, 12, 41}, 7, 3),
+         {{2019, 10, 15}, {2019, 10, 18}, {2019, 10, 22}}, -1, {}, -1, {2019, 10, 18}},
+        {"a MegaBall above 25 is refused",
+         false, {2019, 10, 18}, entry(2019, 10, 25, {1, 2, 3, 4, 5}, 26, 3),
+         {{2019, 10, 15}, {2019, 10, 18}, {2019, 10, 22}}, -1, {}, -1, {2019, 10, 18}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        store(c.empty ? std::vector<DrawingRecord>{} : three());
+        platform.messages.clear();
+        show(c.shown.year, c.shown.month, c.shown.day);
+        platform.answer = c.typed;
+        model.BitBtn8Click();
+
+        const auto after = records();
+        ASSERT_EQ(after.size(), c.dates.size());
+        for (std::size_t i = 0; i < after.size(); ++i)
+            EXPECT_EQ(after[i].Date, dayFromYmd(c.dates[i].year, c.dates[i].month, c.dates[i].day)) << i;
+        if (c.at >= 0) {
+            const DrawingRecord& r = after[static_cast<std::size_t>(c.at)];
+            for (int i = 1; i <= 8; ++i)
+                EXPECT_EQ(r.Numbers[static_cast<std::size_t>(i)], c.numbers[static_cast<std::size_t>(i)]) << i;
+            std::array<std::uint8_t, 16> tail{};
+            if (c.tailOf >= 0)
+                tail = three()[static_cast<std::size_t>(c.tailOf)].tail;
+            EXPECT_EQ(r.tail, tail);
+            EXPECT_TRUE(platform.messages.empty());
+        } else if (c.typed) {
+            EXPECT_EQ(platform.messages.size(), 1u);
+        }
+        EXPECT_EQ(model.cur.Datum1, dayFromYmd(c.display.year, c.display.month, c.display.day));
+    }
+}
+
+TEST_F(MaintenanceFixture, DialogOpensOnTheDrawingOfTheChosenDateElseTheLast) {
+    store(three());
+    struct Case {
+        Ymd picker;
+        Ymd opened;
+        int megaBall;
+    } cases[] = {
+        {{2019, 10, 18}, {2019, 10, 18}, 20},
+        {{2019, 10, 16}, {2019, 10, 22}, 21}, // no drawing on that day: the last one
+        {{2020, 1, 1}, {2019, 10, 22}, 21},
+    };
+    for (const Case& c : cases) {
+        platform.shown.clear();
+        platform.answer.reset();
+        model.DateTimePicker1.setDate(dayFromYmd(c.picker.year, c.picker.month, c.picker.day));
+        model.BitBtn8Click();
+        ASSERT_EQ(platform.shown.size(), 1u);
+        EXPECT_EQ(platform.shown[0].date, dayFromYmd(c.opened.year, c.opened.month, c.opened.day));
+        EXPECT_EQ(platform.shown[0].numbers[7], c.megaBall);
+    }
+    // An empty file: the empty record dated 17 May 2000.
+    store({});
+    platform.shown.clear();
+    model.BitBtn8Click();
+    ASSERT_EQ(platform.shown.size(), 1u);
+    EXPECT_EQ(platform.shown[0].date, kEarliestPickerDate);
+    EXPECT_EQ(platform.shown[0].numbers, (std::array<int, 9>{}));
+}
+
+TEST_F(MaintenanceFixture, DeleteMovesTheDisplayOn) {
+    struct Case {
+        const char* name;
+        Ymd shown;
+        std::vector<Ymd> left;
+        Ymd display;
+    } cases[] = {
+        {"a middle drawing: the next later one is shown", {2019, 10, 18}, {{2019, 10, 15}, {2019, 10, 22}},
+         {2019, 10, 22}},
+        {"the last drawing: the new last one is shown", {2019, 10, 22}, {{2019, 10, 15}, {2019, 10, 18}},
+         {2019, 10, 18}},
+        {"the first drawing", {2019, 10, 15}, {{2019, 10, 18}, {2019, 10, 22}}, {2019, 10, 18}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        store(three());
+        show(c.shown.year, c.shown.month, c.shown.day);
+        model.BitBtn4Click();
+        const auto after = records();
+        ASSERT_EQ(after.size(), c.left.size());
+        for (std::size_t i = 0; i < after.size(); ++i) {
+            EXPECT_EQ(after[i].Date, dayFromYmd(c.left[i].year, c.left[i].month, c.left[i].day));
+            EXPECT_EQ(after[i].tail, three()[after[i].Date == dayFromYmd(2019, 10, 15) ? 0
+                                             : after[i].Date == dayFromYmd(2019, 10, 18) ? 1 : 2].tail);
+        }
+        EXPECT_EQ(model.cur.Datum1, dayFromYmd(c.display.year, c.display.month, c.display.day));
+        EXPECT_FALSE(model.busy);
+        EXPECT_TRUE(platform.messages.empty());
+    }
+}
+
+TEST_F(MaintenanceFixture, DeletingTheOnlyDrawingLeavesAnEmptyFileAndTheDisplay) {
+    store({test::rec(2019, 10, 22, {5, 12, 33, 41, 70}, 7, 3)});
+    show(2019, 10, 22);
+    const std::string caption = model.Label29;
+    model.BitBtn4Click();
+    EXPECT_EQ(test::readFile(model.DatabasePath()), "");
+    EXPECT_EQ(model.Label29, caption);
+    EXPECT_EQ(model.cur.Datum1, dayFromYmd(2019, 10, 22));
+}
+
+TEST_F(MaintenanceFixture, EnteredAndDeletedAgainLeavesTheFileByteIdentical) {
+    store(three());
+    const std::string before = test::readFile(model.DatabasePath());
+    for (const DrawingEntry& e : {entry(2019, 10, 25, {70, 5, 33, 12, 41}, 7, 3), entry(2019, 10, 20, {1, 2, 3, 4, 5}, 6, 0)}) {
+        show(2019, 10, 22);
+        platform.answer = e;
+        model.BitBtn8Click();
+        EXPECT_EQ(records().size(), 4u);
+        model.DateTimePicker1.setDate(e.date);
+        model.SpeedButton5Click();
+        model.BitBtn4Click();
+        EXPECT_EQ(test::readFile(model.DatabasePath()), before);
+    }
+}
+
+TEST_F(MaintenanceFixture, MissingFileIsAnIoErrorForBothCommands) {
+    platform.answer = entry(2019, 10, 25, {1, 2, 3, 4, 5}, 6, 0);
+    EXPECT_THROW(model.BitBtn8Click(), IoError);
+    EXPECT_THROW(model.BitBtn4Click(), IoError);
+    EXPECT_FALSE(model.busy);
+    EXPECT_FALSE(model.database().exists());
+}
+
+TEST(EntryCheck, RangesAndRepeats) {
+    struct Case {
+        DrawingEntry e;
+        bool ok;
+    } cases[] = {
+        {entry(2019, 10, 25, {1, 2, 3, 4, 70}, 25, 5), true},
+        {entry(2019, 10, 25, {1, 2, 3, 4, 71}, 25, 5), false},
+        {entry(2019, 10, 25, {0, 2, 3, 4, 5}, 1, 0), false},
+        {entry(2019, 10, 25, {1, 2, 3, 4, 4}, 1, 0), false},
+        {entry(2019, 10, 25, {1, 2, 3, 4, 5}, 0, 0), false},
+        {entry(2019, 10, 25, {1, 2, 3, 4, 5}, 1, 6), false},
+        {entry(2019, 10, 25, {1, 2, 3, 4, 5}, 1, -1), false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(!entryError(c.e).has_value(), c.ok);
+}
+
+// ------------------------------------------------------------- bundled history
+
+namespace {
+
+const char* kHistory = "date,n1,n2,n3,n4,n5,megaball,megaplier\n"
+                       "2019-10-15,4,12,14,35,70,2,2\n"
+                       "2019-10-18,18,58,60,65,67,20,3\n"
+                       "2019-10-22,5,12,33,41,70,7,\n";
+
+} // namespace
+
+TEST(BundledHistory, FillsAMissingDatabaseAtStartUp) {
+    struct Case {
+        const char* name;
+        const char* history;   // nullptr: no file
+        bool databaseBefore;
+        std::size_t records;
+        std::vector<std::string> messages;
+        const char* status;
+    } cases[] = {
+        {"missing database, history beside the program", kHistory, false, 3, {},
+         "3 Ziehungen aus den mitgelieferten Daten geladen, bis 22.10.2019"},
+        {"no history: the empty file and the request to load data", nullptr, false, 0,
+         {"Lesen Sie zuerst die Daten der Ziehungen ein"}, ""},
+        {"a database exists: the history is not used", kHistory, true, 1, {}, ""},
+        {"a history that is no drawing file", "<html>", false, 0, {"Lesen Sie zuerst die Daten der Ziehungen ein"},
+         "Mitgelieferte Ziehungsdaten nicht geladen: "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir home;
+        test::ScriptedPlatform platform;
+        MainModel model;
+        platform.attach(model);
+        if (c.history) {
+            std::filesystem::create_directories(home.file("history"));
+            test::writeFile(home.file("history/megamillions.csv"), c.history);
+        }
+        if (c.databaseBefore)
+            test::writeDatabase(home.file("Ruvuzevodare.dat"), {test::rec(2019, 10, 1, {1, 2, 3, 4, 5}, 6)});
+        model.FormCreate(home.str());
+        model.SpracheSetzen();
+
+        EXPECT_EQ(model.database().readAll().size(), c.records);
+        EXPECT_EQ(platform.messages, c.messages);
+        EXPECT_EQ(model.StatusPanel[1].rfind(c.status, 0), 0u) << model.StatusPanel[1];
+        if (c.records == 3) {
+            EXPECT_EQ(model.cur.Datum1, dayFromYmd(2019, 10, 22)); // the newest drawing
+            EXPECT_EQ(model.cur.Zahl[8], 0);                       // no Megaplier given
+        }
+    }
+}
+
+TEST(ImportCommand, ShowsTheNewestDrawing) {
+    TempDir home;
+    test::ScriptedPlatform platform;
+    MainModel model;
+    platform.attach(model);
+    model.Home = home.str();
+    model.sortieren = true;
+    test::writeDatabase(model.DatabasePath(), {});
+    model.DateTimePicker1.setDate(kEarliestPickerDate); // as a run on an empty file leaves it
+    test::writeFile(home.file("h.csv"), kHistory);
+    platform.fileAnswers = {home.file("h.csv")};
+    model.importCommand();
+    EXPECT_EQ(model.cur.Datum1, dayFromYmd(2019, 10, 22));
+    EXPECT_EQ(model.DateTimePicker1.date, dayFromYmd(2019, 10, 22));
+}
