@@ -72,9 +72,9 @@ def read_lines(path):
 
 
 def _load_script():
-    spec = importlib.util.spec_from_file_location("make_language_files", SCRIPT)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    loader_spec = importlib.util.spec_from_file_location("make_language_files", SCRIPT)
+    module = importlib.util.module_from_spec(loader_spec)
+    loader_spec.loader.exec_module(module)
     return module
 
 
