@@ -89,6 +89,7 @@ StatisticsOutcome numberFrequency(const RecordSpan& p, StatisticsWindow w, const
         ++drawings;
     }
     StatisticsOutcome out;
+    out.table.Kind = StatisticsKind::Frequency;
     publish(out.table, count.data(), 1, kMainMax, Colouring::Primes);
     if (drawings > 0)
         out.title = averageTitle(messages, 46, 32, drawings, total);
@@ -115,6 +116,7 @@ StatisticsOutcome numberOverdue(const RecordSpan& p, StatisticsWindow w, const M
     for (int n = 1; n <= kMainMax; ++n)
         overdue[static_cast<std::size_t>(n)] = drawings - lastSeen[static_cast<std::size_t>(n)];
     StatisticsOutcome out;
+    out.table.Kind = StatisticsKind::Overdue;
     publish(out.table, overdue.data(), 1, kMainMax, Colouring::Primes);
     out.title = messages.line(26);
     return out;
@@ -134,6 +136,7 @@ StatisticsOutcome megaBallFrequency(const RecordSpan& p, StatisticsWindow w, con
             ++count[static_cast<std::size_t>(mb)];
     }
     StatisticsOutcome out;
+    out.table.Kind = StatisticsKind::MegaBallFrequency;
     publish(out.table, count.data(), 1, kMegaBallMax, Colouring::Green);
     out.title = messages.line(47);
     return out;
@@ -156,6 +159,7 @@ StatisticsOutcome megaBallOverdue(const RecordSpan& p, StatisticsWindow w, const
     for (int n = 1; n <= kMegaBallMax; ++n)
         overdue[static_cast<std::size_t>(n)] = drawings - lastSeen[static_cast<std::size_t>(n)];
     StatisticsOutcome out;
+    out.table.Kind = StatisticsKind::MegaBallOverdue;
     publish(out.table, overdue.data(), 1, kMegaBallMax, Colouring::Green);
     out.title = messages.line(10);
     return out;
@@ -169,17 +173,14 @@ StatisticsOutcome consecutiveRuns(const RecordSpan& p, StatisticsWindow w, int s
     std::int64_t drawings = 0;
     std::int64_t groups = 0;
     std::array<bool, kMainMax + 4> present{};
-    StatisticsOutcome out;
+    const std::uint8_t* last = nullptr; // the last drawing counted
     for (std::size_t i = 0; i < p.count; ++i) {
         const std::uint8_t* rec = p.record(i);
         const DayNumber d = dateOf(rec);
         if (!(d > w.start && d <= w.end))
             continue;
         ++drawings;
-        std::array<std::int32_t, 9> slots{};
-        for (int k = 1; k <= 8; ++k)
-            slots[static_cast<std::size_t>(k)] = numberOf(rec, k);
-        out.lastCounted = slots;
+        last = rec;
         // Distinct numbers of the drawing within 1..70 (a repeated number forms no run with itself).
         int firsts[5];
         int distinct = 0;
@@ -204,6 +205,14 @@ StatisticsOutcome consecutiveRuns(const RecordSpan& p, StatisticsWindow w, int s
         }
         for (int j = 0; j < distinct; ++j)
             present[static_cast<std::size_t>(firsts[j])] = false;
+    }
+    StatisticsOutcome out;
+    out.table.Kind = size == 2 ? StatisticsKind::Pairs : size == 3 ? StatisticsKind::Triples : StatisticsKind::Quads;
+    if (last) {
+        std::array<std::int32_t, 9> slots{};
+        for (int k = 1; k <= 8; ++k)
+            slots[static_cast<std::size_t>(k)] = numberOf(last, k);
+        out.lastCounted = slots;
     }
     // Pairs show keys 1..69, triples 1..68; quads all 70 keys (68..70 hold no
     // run of four and stay 0) on a value axis that scales itself from 0.
@@ -242,6 +251,7 @@ StatisticsOutcome drawingSums(const RecordSpan& p, StatisticsWindow w, const Mes
         total += s;
     }
     StatisticsOutcome out;
+    out.table.Kind = StatisticsKind::Sums;
     StatisticsTable& t = out.table;
     t.RangeMin = 0;
     t.RangeMax = 0;
@@ -273,6 +283,7 @@ StatisticsOutcome tipDistribution(const TipSet& tips, const MessageTable& messag
         }
     }
     StatisticsOutcome out;
+    out.table.Kind = StatisticsKind::TipDistribution;
     publish(out.table, count.data(), 1, kMainMax, Colouring::Primes);
     out.title = messages.line(25);
     return out;
