@@ -135,9 +135,16 @@ std::string initialScript(const std::string& remembered, const std::vector<std::
 
 std::string robotBesideProgram(const std::string& programFolder, bool upperCase, const std::string& executable) {
     std::string folder = upperCase ? upperAscii(programFolder) : programFolder;
-    const std::size_t at = upperAscii(folder).find("QUENDRAL");
-    if (at != std::string::npos)
-        folder = folder.substr(0, std::min(folder.size(), at + 8 + 1));
+    // The first folder named "Quendral": a name that merely begins with it
+    // ("QuendralSoft", "quendraluser") is another folder.
+    const std::string upper = upperAscii(folder);
+    for (std::size_t at = upper.find("QUENDRAL"); at != std::string::npos; at = upper.find("QUENDRAL", at + 1)) {
+        const std::size_t end = at + 8;
+        if (end < upper.size() && (upper[end] == '/' || upper[end] == '\\')) {
+            folder.resize(end + 1);
+            break;
+        }
+    }
     return folder + executable;
 }
 

@@ -103,10 +103,10 @@ struct RobotLocation {
     bool exists = false;
 };
 std::optional<RobotLocation> locateRobot(const RobotSources& sources);
-// The candidate below the "Quendral" folder the program lives in (the folder
-// name compared without regard to case; with `upperCase`, as on Windows,
-// the folder is taken in upper case); the program's own folder when it does
-// not live below one.
+// The candidate in the first folder named "Quendral" (without regard to
+// case) on the program's path; with `upperCase`, as on Windows, the path is
+// taken in upper case. The program's own folder when it does not live below
+// such a folder.
 std::string robotBesideProgram(const std::string& programFolder, bool upperCase, const std::string& executable);
 
 // The address of a script's update on the data server: "/scripts/" + the
