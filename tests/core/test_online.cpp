@@ -347,7 +347,10 @@ TEST(ClickScript, UpdateOnlyForANewerScript) {
 }
 
 TEST(ClickScript, RobotArgumentsStayWhole) {
-    const ScriptSettings s{"/s.qcs", "3", "Max Mustermann", "", ""};
+    ScriptChoice s;
+    s.script = "/s.qcs";
+    s.zahl1 = "3";
+    s.text1 = "Max Mustermann";
     const std::vector<std::string> expected{"START", "/x/Tipps/20240704.qcs", "3", "Max Mustermann", "", ""};
     EXPECT_EQ(robotArguments("/x/Tipps/20240704.qcs", s), expected);
 }

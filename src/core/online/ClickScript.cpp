@@ -196,7 +196,7 @@ bool updateReplacesScript(const HttpResponse& response, std::optional<std::int64
            *localModified < *response.lastModified;
 }
 
-std::vector<std::string> robotArguments(const std::string& scriptPath, const ScriptSettings& s) {
+std::vector<std::string> robotArguments(const std::string& scriptPath, const ScriptChoice& s) {
     return {kRobotStartCommand, scriptPath, s.zahl1, s.text1, s.zahl2, s.text2};
 }
 

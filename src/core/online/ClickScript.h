@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Platform.h"
 #include "common/Dates.h"
 
 namespace rz {
@@ -45,16 +46,6 @@ inline constexpr const char* kRobotInstallerUrl = "https://www.quendral.example/
 inline constexpr const char* kRobotInstallQuestion = "Quendrals Pellastro installieren?";
 inline constexpr const char* kRobotInstallTitle = "Pellastro jetzt installieren?";
 inline constexpr const char* kReadyToPlay = "Ready to Play";
-
-// The five values of the script choice dialog.
-struct ScriptSettings {
-    std::string script; // full path of the chosen script
-    std::string zahl1;
-    std::string text1;  // the portal's login name
-    std::string zahl2;
-    std::string text2;  // the portal's password
-    bool operator==(const ScriptSettings&) const = default;
-};
 
 // The four yes/no placeholders, decided from the generator settings.
 struct ScriptFlags {
@@ -119,8 +110,29 @@ std::string scriptUpdateUrl(const std::string& serverAddress, const std::string&
 // (nullopt: no local file, which is never replaced).
 bool updateReplacesScript(const HttpResponse& response, std::optional<std::int64_t> localModified);
 
+// How a run of the click-script runner ended.
+enum class ScriptRunEnd {
+    None,
+    RobotMissing,    // the install question was answered "no"
+    InstallerOpened, // ... "yes": the installer's address went to the shell
+    Cancelled,       // the script choice was cancelled
+    Stopped,         // the window closed meanwhile
+    ScriptMissing,   // the chosen script does not exist: a silent end
+    Started,         // the automation program was started
+    StartFailed,     // it could not be started
+};
+
+struct ScriptRunResult {
+    ScriptRunEnd end = ScriptRunEnd::None;
+    std::string robot;                  // the executable looked for
+    int updateStatus = 0;               // status of the script update's answer (0: none)
+    bool updated = false;               // the server's copy replaced the script
+    std::string substitutedScript;      // the filled copy in "Tipps"
+    std::vector<std::string> arguments; // of the automation program
+};
+
 // The arguments of the automation program: "START", the script, ZAHL1,
 // TEXT1, ZAHL2, TEXT2, each one argument as it is.
-std::vector<std::string> robotArguments(const std::string& scriptPath, const ScriptSettings& settings);
+std::vector<std::string> robotArguments(const std::string& scriptPath, const ScriptChoice& choice);
 
 } // namespace rz
