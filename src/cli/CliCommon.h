@@ -38,6 +38,9 @@ int cmdImport(int argc, char** argv);
 int cmdCheck(int argc, char** argv);
 int cmdStats(int argc, char** argv);
 int cmdGenerate(int argc, char** argv);
+int cmdSearch(int argc, char** argv);
+int cmdAnalyseSettings(int argc, char** argv);
+int cmdAnalyseDrawings(int argc, char** argv);
 
 // cmd_maintenance.cpp
 int cmdDownload(int argc, char** argv);

@@ -20,7 +20,10 @@ const char* kUsage =
     "           [--lock R=F1,...,F7]...\n"
     "  download --db DB --server ADDRESS [--today YYYY-MM-DD]\n"
     "  add --db DB --date YYYY-MM-DD --numbers N1,N2,N3,N4,N5 --megaball M [--megaplier P]\n"
-    "  delete --db DB --date YYYY-MM-DD\n";
+    "  delete --db DB --date YYYY-MM-DD\n"
+    "  search --db DB --end D --tips FILE.qlt --threshold N [--start D] [--set Chekcbox31=0|1]\n"
+    "  analyse-settings --db DB --from D --seed N [--start D] [--today D] [--set NAME=VALUE]...\n"
+    "  analyse-drawings --db DB --from D --threshold N [--start D] [--today D]\n";
 
 } // namespace
 
@@ -51,6 +54,12 @@ int main(int argc, char** argv) {
             return rz::cli::cmdAdd(argc, argv);
         if (cmd == "delete")
             return rz::cli::cmdDelete(argc, argv);
+        if (cmd == "search")
+            return rz::cli::cmdSearch(argc, argv);
+        if (cmd == "analyse-settings")
+            return rz::cli::cmdAnalyseSettings(argc, argv);
+        if (cmd == "analyse-drawings")
+            return rz::cli::cmdAnalyseDrawings(argc, argv);
         if (cmd == "--help" || cmd == "-h" || cmd == "help") {
             std::cout << kUsage;
             return 0;

@@ -18,6 +18,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStackedBarSeries>
@@ -101,6 +102,10 @@ TForm1::TForm1(rz::MainModel& model, QWidget* parent) : QMainWindow(parent), mod
 
     buildStatusBar();
     applyScale();
+
+    // Escape stops a running historic analysis.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, [this] { model_.analysisEscape(); });
 
     model_.onChanged = [this] { refreshFromModel(); };
     refreshFromModel();
@@ -312,8 +317,23 @@ void TForm1::refreshFromModel() {
 
     if (generatorPage_)
         generatorPage_->syncFromModel();
-    refreshChart();
+    // A historic analysis switches the chart's table in every pass; the chart
+    // follows only when its tab is on view, and at the end.
+    const bool analysing = model_.operation.running(rz::OperationKind::SettingsAnalysis) ||
+                           model_.operation.running(rz::OperationKind::DrawingAnalysis);
+    if (!analysing || pageControl_->currentIndex() == static_cast<int>(rz::Tab::Chart))
+        refreshChart();
     setWaitCursor(model_.busy);
+
+    {
+        // While a historic analysis runs only its own button (its stop) stays usable.
+        using rz::OperationKind;
+        const rz::CurrentOperation& op = model_.operation;
+        QWidget* keep = op.running(OperationKind::SettingsAnalysis) ? findChild<QWidget*>(QStringLiteral("BitBtn9"))
+                        : op.running(OperationKind::DrawingAnalysis) ? findChild<QWidget*>(QStringLiteral("BitBtn19"))
+                                                                     : nullptr;
+        analysisLock_.apply(this, keep, keep != nullptr);
+    }
 
     refreshing_ = false;
 }

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "AnalysisLock.h"
 #include "Controls.h"
 #include "app/MainModel.h"
 
@@ -154,6 +155,7 @@ private:
     std::vector<std::pair<QWidget*, std::pair<double, bool>>> relativeFonts_;
     bool shownOnce_ = false;
     bool refreshing_ = false;
+    AnalysisLock analysisLock_; // controls disabled while a historic analysis runs
 };
 
 // Tags of controls that keep their texts in every language.

@@ -108,10 +108,11 @@ QWidget* TForm1::buildDatabasePage() {
 
     QPushButton* bitBtn9 = pushButton(page, "BitBtn9",
                                       QStringLiteral("Historische Analyse der Parameter beginnenden mit oben gewähltem Datum"));
-    bitBtn9->setEnabled(false); // the historic analysis comes later
     QPushButton* bitBtn19 =
         pushButton(page, "BitBtn19", QStringLiteral("Historische Analyse beginnend mit dem oben gewähltem Datum"));
-    bitBtn19->setEnabled(false);
+    // A second click on the running analysis's button stops it.
+    connect(bitBtn9, &QPushButton::clicked, this, [this] { command([this] { model_.BitBtn9Click(); }); });
+    connect(bitBtn19, &QPushButton::clicked, this, [this] { command([this] { model_.BitBtn19Click(); }); });
     v->addWidget(bitBtn9);
     v->addWidget(bitBtn19);
     v->addStretch(1);

@@ -191,7 +191,7 @@ QWidget* TForm1::buildTipPage() {
     QToolButton* sb4 = speedButton(page, "SpeedButton4", QStringLiteral("Tipps in DB suchen"),
                                    QStringLiteral("Hier können Sie suchen ob dieser Tipp schon einmal gezogen wurde"));
     sb4->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    sb4->setEnabled(false); // the tip search comes later
+    connect(sb4, &QToolButton::clicked, this, [this] { command([this] { model_.SpeedButton4Click(); }); });
     side->addWidget(sb4);
     QPushButton* button6 = pushButton(page, "Button6", QStringLiteral("Verteilung der Tipps"));
     connect(button6, &QPushButton::clicked, this, [this] { command([this] { model_.Button6Click(); }); });

@@ -21,6 +21,11 @@ def run(*args):
     return p.returncode, p.stdout, p.stderr
 
 
+def run_bytes(*args):
+    p = subprocess.run([CLI, *args], capture_output=True, timeout=120)
+    return p.returncode, p.stdout, p.stderr.decode("utf-8", "replace")
+
+
 class CliTest(unittest.TestCase):
     def setUp(self):
         self.dir = tempfile.TemporaryDirectory(dir=os.environ.get("RZ_TEST_TMP"))
@@ -102,6 +107,82 @@ class CliTest(unittest.TestCase):
         lines = out.splitlines()
         self.assertEqual(lines[1], ",,,,,,")
         self.assertEqual(lines[-1], "message 58")
+
+    def write_tips(self, content):
+        path = os.path.join(self.dir.name, "search.qlt")
+        with open(path, "wb") as f:
+            f.write(content)
+        return path
+
+    def test_search_prints_each_stop_and_the_captions_at_the_end(self):
+        # Row 1 holds three numbers and the MegaBall of 22 Oct, row 2 all of it.
+        tips = self.write_tips(b"70,5,9,33,1,7,\r\n5,12,33,41,70,7,\n")
+        cases = [
+            # (end, threshold, extra options, stdout)
+            ("2019-10-25", "5", [], "2019-10-22 2 5 + MB\nend|0|0|0|0|0|0|0|0|0|0|0|0\n"),
+            # the window ends at 22 Oct: rows 1 and 2 keep the full check's captions
+            ("2019-10-22", "5", [], "2019-10-22 2 5 + MB\nend|3 + MB|5 + MB|0|0|0|0|0|0|0|0|0|0\n"),
+            # row 1's MegaBall counts as a fourth hit only with the option on
+            ("2019-10-22", "4", ["--set", "Chekcbox31=1"],
+             "2019-10-22 1 3 + PP\n2019-10-22 2 5 + MB\nend|3 + MB|5 + MB|0|0|0|0|0|0|0|0|0|0\n"),
+            ("2019-10-22", "4", ["--set", "Chekcbox31=0"],
+             "2019-10-22 2 5 + MB\nend|3 + MB|5 + MB|0|0|0|0|0|0|0|0|0|0\n"),
+            ("2019-10-22", "6", [], "end|3 + PP|5 + MB|0|0|0|0|0|0|0|0|0|0\n"),
+            # an empty window: the captions of the check after loading
+            ("2019-10-22", "0", ["--start", "2019-10-23"], "end|3 + MB|5 + MB||||||||||\n"),
+        ]
+        for end, threshold, extra, want in cases:
+            rc, out, err = run("search", "--db", self.db, "--end", end, "--tips", tips,
+                               "--threshold", threshold, *extra)
+            self.assertEqual((rc, out), (0, want), (end, threshold, extra, err))
+        rc, out, _ = run("search", "--db", self.db, "--end", "2019-10-22", "--tips", tips,
+                         "--threshold", "-1", "--start", "2019-10-18")
+        lines = out.splitlines()
+        self.assertEqual(len(lines), 2 * 12 + 1)   # every row of both drawings stops
+        self.assertEqual(lines[12], "2019-10-22 1 3 + PP")
+
+    def test_analyse_drawings_report(self):
+        # 22 Oct shares 12 and 70 with 15 Oct; no drawing shares a number with the next.
+        rc, out, err = run_bytes("analyse-drawings", "--db", self.db, "--from", "2019-10-15",
+                                 "--threshold", "2", "--today", "2019-11-01")
+        self.assertEqual(rc, 0, err)
+        self.assertEqual(out, "Treffer von Ziehungen in der Datenbank\r\n"
+                              "0    =>2\r\n1    =>0\r\n2    =>1\r\n3    =>0\r\n4    =>0\r\n5    =>0\r\n"
+                              " \r\nWie oft gab es bei der nächsten Ziehung ähnliche Zahlen\r\n"
+                              "0    =>3\r\n1    =>0\r\n2    =>0\r\n3    =>0\r\n4    =>0\r\n5    =>0\r\n"
+                              .encode("utf-8"))
+        self.assertFalse(os.path.exists(os.path.join(self.dir.name, "Test.rtf")))
+
+    def test_analyse_settings_report(self):
+        args = ["analyse-settings", "--db", self.db, "--from", "2019-10-15", "--seed", "77",
+                "--today", "2019-11-01", "--set", "UpDown8=2", "--set", "Chekcbox9=0"]
+        rc, out, err = run_bytes(*args)
+        self.assertEqual(rc, 0, err)
+        self.assertEqual(run_bytes(*args)[1], out)
+        # 15 Oct, then the checks against 22 Oct, 25 Oct and 25 Oct again.
+        head = b"Aktuelle Einstellung brachten\n\r\nAnzahl ohne Powerball\t1x Powerball\r\n"
+        tail = b"\r\n\nZiehungen: 3mit je 2Tipp => 6 Reihen\r\n"
+        self.assertTrue(out.startswith(head) and out.endswith(tail), out)
+        counts = out[len(head):-len(tail)].decode().split("\r\n")
+        self.assertEqual([c.split("\t")[0] for c in counts], ["0x", "1x", "2x", "3x", "4x", "5x"])
+        self.assertEqual(sum(int(c.split("=> ")[1].split("\t")[0]) + int(c.split("=> ")[2]) for c in counts), 6)
+        # "today" as the chosen date: no pass
+        rc, out, _ = run_bytes("analyse-settings", "--db", self.db, "--from", "2019-11-01", "--seed", "1",
+                               "--today", "2019-11-01")
+        self.assertEqual(rc, 0)
+        self.assertTrue(out.endswith(b"5x\t=> 0\t\t=> 0\r\n\nZiehungen: 0mit je 5Tipp => 0 Reihen\r\n"), out)
+
+    def test_analysis_input_errors(self):
+        tips = self.write_tips(b"1,2,3,4,5,6,\r\n")
+        for args in (["search", "--db", self.db, "--end", "2019-10-22", "--tips", tips, "--threshold", "x"],
+                     ["analyse-drawings", "--db", self.db, "--from", "2019-10-15", "--threshold", "1.5"],
+                     ["analyse-settings", "--db", self.db, "--from", "2019-10-15", "--seed", "abc"],
+                     ["analyse-settings", "--db", self.db, "--from", "2019-10-32", "--seed", "1"]):
+            rc, out, err = run(*args)
+            self.assertEqual((rc, out), (2, ""), args)
+            self.assertTrue(err.strip(), args)
+        _, _, err = run("analyse-settings", "--db", self.db, "--from", "2019-10-15", "--seed", "abc")
+        self.assertIn("Fehler bei Eingabe der ZufallsZahl", err)
 
     def test_errors_exit_with_2(self):
         for args in (["generate", "--db", self.db, "--seed", "1", "--set", "Nonsense=1"],

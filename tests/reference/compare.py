@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
 """Compare ruvuzevodare-cli with the Python model in reference.py.
 
-Runs `stats KIND` over many date windows and `generate` over many seeds, settings,
-windows and locked rows, on a real drawing history, and prints every case in which the
-program and the model disagree, with the command that reproduces it.
+Runs `stats KIND` over many date windows, `generate` over many seeds, settings,
+windows and locked rows, `search` over many tip files, thresholds and windows, and the
+two historic analyses `analyse-settings` and `analyse-drawings` over many chosen dates,
+"today"s, seeds, statistics starts and settings, on a real drawing history, and prints
+every case in which the program and the model disagree, with the command that
+reproduces it.
 
     tests/reference/compare.py --cli build/bin/ruvuzevodare-cli --csv HISTORY.csv
     tests/reference/compare.py --cli build/bin/ruvuzevodare-cli --db Ruvuzevodare.dat
@@ -14,7 +17,7 @@ Options:
     --csv PATH       a history CSV; it is imported into a temporary database with the CLI
     --cases N        number of random generate cases besides the fixed ones (default 400)
     --rng N          seed of the case generator (default 1)
-    --only KIND      "stats" or "generate"
+    --only KIND      "stats", "generate", "search" or "analyse" (both analyses)
     --jobs N         parallel workers (default 2)
     --show N         show at most N differences in full (default 20)
     --no-synthetic   skip the second history, made up here, that mixes in drawings of
@@ -29,6 +32,7 @@ import concurrent.futures
 import difflib
 import os
 import random
+import re
 import shlex
 import subprocess
 import sys
@@ -48,6 +52,17 @@ STARTS = [None, "2002-05-17", "2002-05-16", "2002-05-21", "2005-06-21", "2010-01
 ENDS = [None, "2001-01-01", "2002-05-17", "2002-05-24", "2005-06-22", "2010-06-15",
         "2013-10-19", "2017-10-28", "2017-11-03", "2019-06-01", "2020-06-02", "2022-05-10",
         "2024-02-01", "2025-04-05", "2026-08-07", "2027-01-01"]
+
+# Chosen dates of the analyses: a long run from the designed statistics start, shorter
+# ones, the game-format change of 2025, the last drawing (a Friday), the days after it,
+# a date long after, and one before the pickers' earliest date. "today" is fixed (the
+# Monday after the last drawing, a drawing day, the last drawing itself) or the real date.
+ANALYSIS_FROMS = ["2017-01-01", "2024-11-15", "2025-04-04", "2025-04-08", "2026-02-03",
+                  "2026-07-28", "2026-08-07", "2026-08-09", "2026-08-10", "2030-01-01"]
+ANALYSIS_TODAYS = ["2026-08-10", "2026-08-07", "2026-08-09", None]
+ANALYSIS_STARTS = [None, "2002-05-17", "2025-04-08", "2026-08-01"]
+SYN_FROMS = ["2012-01-03", "2016-11-01", "2017-10-27", "2020-06-02", "2020-12-29", "2021-01-02"]
+SYN_TODAYS = ["2021-01-04", "2020-12-29"]
 
 WEIGHTING = ["Chekcbox1", "Chekcbox11", "Chekcbox6", "Chekcbox12", "Chekcbox7",
              "Chekcbox13", "Chekcbox2", "Chekcbox14", "Chekcbox19", "Chekcbox15",
@@ -304,6 +319,169 @@ def random_generate_case(rng, starts=STARTS, ends=ENDS):
     return gen(seed, start, end, sets, locks)
 
 
+# ---------------------------------------------------------------- search and analyses
+
+def tip_line(nums, mb="", spare=""):
+    return ",".join(str(n) for n in nums) + ",%s,%s" % (mb, spare)
+
+
+def make_tip_files(db, folder, rng):
+    """Tip files for the search, built from the history: rows copied from stored drawings
+    (whole, with and without their MegaBall, or three or four of their numbers), random
+    rows, empty and broken rows, and the three kinds of line end."""
+    os.makedirs(folder, exist_ok=True)
+    recent = [d for d in db if d.date >= reference.day_number("2017-01-01")] or db
+    files = []
+
+    def write(name, lines, end="\r\n"):
+        path = os.path.join(folder, name)
+        with open(path, "wb") as f:
+            f.write("".join(line + end for line in lines).encode("latin-1"))
+        files.append(path)
+
+    def drawn(d, keep, mb=True):
+        nums = list(d.main[:keep]) + [n for n in rng.sample(range(1, 71), 10) if n not in d.main][:5 - keep]
+        rng.shuffle(nums)
+        return tip_line(nums, d.mb if mb else (d.mb % 25) + 1)
+
+    for i in range(3):
+        picks = [rng.choice(recent) for _ in range(12)]
+        write("copies%d.qlt" % i, [drawn(d, 5, rng.random() < 0.7) for d in picks])
+        write("partial%d.qlt" % i, [drawn(d, rng.choice([2, 3, 3, 4, 4]), rng.random() < 0.5) for d in picks],
+              end=["\r\n", "\n", "\r"][i])
+    write("random.qlt", [tip_line(rng.sample(range(1, 71), 5), rng.randrange(1, 26),
+                                  rng.choice(["", rng.randrange(1, 26)])) for _ in range(12)])
+    d = rng.choice(recent)
+    write("odd.qlt", [drawn(d, 4), "", "1,2,x", "5,5,9,20,30,7,", "07,8,9,10,11,+3,", ",,,,,,",
+                      tip_line(d.main, d.mb), "75,1,2,3,4,52,", "1,2,3,4,5", " 1,2,3,4,5,6,",
+                      drawn(d, 3), tip_line(d.main, "")])
+    write("few.qlt", [drawn(rng.choice(recent), 5), drawn(rng.choice(recent), 4)])
+    old = [x for x in db if any(n > 70 for n in x.main) or x.mb > 25]
+    if old:
+        write("older.qlt", [tip_line(x.main, x.mb) for x in rng.sample(old, min(12, len(old)))])
+    return files
+
+
+def search_cases(db, folder, rng, n, starts, ends):
+    files = make_tip_files(db, folder, rng)
+    cases = []
+    last = db[-1].date if db else reference.day_number("2026-08-07")
+    for f in files:
+        for th in (-1, 0, 1, 2, 3, 4, 5, 6, 7):
+            for c31 in ("1", "0"):
+                # low thresholds stop at nearly every row: a window of a few weeks
+                if th <= 2:
+                    end = reference.iso_date(last - rng.randrange(0, 400))
+                    start = reference.iso_date(reference.day_number(end) - rng.randrange(0, 40))
+                else:
+                    start, end = rng.choice(starts), rng.choice(ends) or reference.iso_date(last + 3)
+                args = ["--end", end, "--tips", f, "--threshold", str(th), "--set", "Chekcbox31=" + c31]
+                if start:
+                    args += ["--start", start]
+                cases.append(("search", args))
+    for _ in range(n):
+        th = rng.choice([3, 3, 4, 4, 5, 6, 99999999999, -99999999999])
+        args = ["--end", rng.choice(ends) or "2026-12-31", "--tips", rng.choice(files), "--threshold", str(th)]
+        start = rng.choice(starts)
+        if start:
+            args += ["--start", start]
+        if rng.random() < 0.5:
+            args += ["--set", "Chekcbox31=" + rng.choice("01")]
+        cases.append(("search", args))
+    for bad in ("abc", "", "4.5", "4 "):
+        cases.append(("search", ["--end", "2026-01-01", "--tips", files[0], "--threshold", bad]))
+    return cases
+
+
+def analysis_settings_sets(rng):
+    """Settings for a settings analysis: those of a random generate case, with a small
+    budget so that each pass stays short."""
+    _, args = random_generate_case(rng)
+    sets = [v for k, v in zip(args[::2], args[1::2]) if k == "--set" and not v.startswith("UpDown7=")]
+    return sets + ["UpDown7=%d" % rng.choice([1, 2, 3, 5])]
+
+
+def analysis_cases(rng, n, froms, todays, starts):
+    cases = []
+
+    def settings(frm, seed, today=None, start=None, sets=()):
+        args = ["--from", frm, "--seed", str(seed)]
+        if today:
+            args += ["--today", today]
+        if start:
+            args += ["--start", start]
+        for x in sets:
+            args += ["--set", x]
+        cases.append(("analyse-settings", args))
+
+    def drawings(frm, th, today=None, start=None):
+        args = ["--from", frm, "--threshold", str(th)]
+        if today:
+            args += ["--today", today]
+        if start:
+            args += ["--start", start]
+        cases.append(("analyse-drawings", args))
+
+    for frm in froms:
+        for today in todays:
+            settings(frm, 1 + len(cases), today, None, ["UpDown7=2"])
+            drawings(frm, 6, today)
+    for seed in (0, 1, 99999999, 4294967295, 4294967296 + 7, -1, -123456789, 9223372036854775807):
+        settings(froms[1], seed, todays[0])
+    for frm in froms[:4]:
+        for start in starts:
+            settings(frm, 5, todays[0], start, ["UpDown7=2", "UpDown8=12"])
+            drawings(frm, rng.choice([4, 5, 6]), todays[0], start)
+    for th in (-1, 0, 3, 7):
+        drawings(froms[-3], th, todays[0])
+    for _ in range(n):
+        frm, today = rng.choice(froms[1:]), rng.choice(todays)
+        settings(frm, rng.randrange(1 << 32), today, rng.choice(starts), analysis_settings_sets(rng))
+        drawings(frm, rng.choice([5, 6]), today, rng.choice(starts))
+    for bad in ("abc", "", "1.5", "12345678901234567890"):
+        settings(froms[-1], bad, todays[0])
+    for bad in ("abc", "", "2.0"):
+        drawings(froms[-1], bad, todays[0])
+    return cases
+
+
+INTEGER = re.compile(r"\s*[+-]?[0-9]+")
+
+
+def reference_output(db, kind, args):
+    """(exit status, stdout text) as the model expects them."""
+    opts = {"--set": []}
+    for k, v in zip(args[::2], args[1::2]):
+        if k == "--set":
+            opts[k].append(v)
+        else:
+            opts[k] = v
+    if kind == "search":
+        if not INTEGER.fullmatch(opts["--threshold"]):
+            return 2, ""
+        lines = reference.search(db, opts["--end"], reference.read_tip_file(opts["--tips"]),
+                                 int(opts["--threshold"]), opts.get("--start"), opts["--set"])
+        return 0, "".join(line + "\n" for line in lines)
+    if kind == "analyse-settings":
+        seed = opts["--seed"]
+        if not INTEGER.fullmatch(seed) or not -(1 << 63) <= int(seed) < (1 << 63):
+            return 2, ""
+        return 0, reference.analyse_settings(db, opts["--from"], int(seed), opts.get("--start"),
+                                             opts.get("--today"), opts["--set"])
+    if not INTEGER.fullmatch(opts["--threshold"]):
+        return 2, ""
+    return 0, reference.analyse_drawings(db, opts["--from"], int(opts["--threshold"]),
+                                         opts.get("--start"), opts.get("--today"))
+
+
+def shown(rc, text):
+    """Lines for the comparison; a carriage return stays visible."""
+    lines = [line.replace("\r", "\\r") for line in text.split("\n")]
+    if rc != 0:
+        lines.append("(exit status %d)" % rc)
+    return lines
+
+
 # ---------------------------------------------------------------- made-up history
 
 # A history of the program's era mixed with drawings of older formats: main numbers up
@@ -372,6 +550,14 @@ def run_case(case, db_path):
     kind, args = case
     cmd = [_CLI, kind] + (args[:1] + ["--db", db_path] + args[1:] if kind == "stats"
                           else ["--db", db_path] + args)
+    if kind in ("search", "analyse-settings", "analyse-drawings"):
+        p = subprocess.run(cmd, capture_output=True, timeout=600)
+        got = shown(p.returncode, p.stdout.decode("utf-8", "replace"))
+        try:
+            want = shown(*reference_output(_DB, kind, args))
+        except Exception as e:  # a model failure is reported like a difference
+            want = ["(reference failed: %r)" % e]
+        return cmd, got, want, set()
     p = subprocess.run(cmd, capture_output=True, text=True, timeout=600)
     got = p.stdout.splitlines()
     if p.returncode != 0:
@@ -412,7 +598,7 @@ def main():
     ap.add_argument("--csv")
     ap.add_argument("--cases", type=int, default=400)
     ap.add_argument("--rng", type=int, default=1)
-    ap.add_argument("--only", choices=["stats", "generate"])
+    ap.add_argument("--only", choices=["stats", "generate", "search", "analyse"])
     ap.add_argument("--jobs", type=int, default=2)
     ap.add_argument("--show", type=int, default=20)
     ap.add_argument("--no-synthetic", action="store_true")
@@ -427,13 +613,25 @@ def main():
         db_path = os.path.join(tmp.name, "Ruvuzevodare.dat")
         import_history(a.cli, a.csv, db_path)
 
+    def wanted(kind):
+        return a.only is None or a.only == kind
+
     jobs = []       # (case, database)
-    if a.only != "generate":
+    if wanted("stats"):
         jobs += [(c, db_path) for c in stats_cases()]
-    if a.only != "stats":
+    if wanted("generate"):
         rng = random.Random(a.rng)
         jobs += [(c, db_path) for c in fixed_generate_cases()]
         jobs += [(random_generate_case(rng), db_path) for _ in range(a.cases)]
+    real_db = reference.load_database(db_path)
+    if wanted("search"):
+        rng = random.Random(a.rng + 2000)
+        jobs += [(c, db_path) for c in search_cases(real_db, os.path.join(tmp.name, "tips"), rng,
+                                                     max(a.cases // 4, 10), STARTS, ENDS)]
+    if wanted("analyse"):
+        rng = random.Random(a.rng + 3000)
+        jobs += [(c, db_path) for c in analysis_cases(rng, max(a.cases // 25, 4), ANALYSIS_FROMS,
+                                                       ANALYSIS_TODAYS, ANALYSIS_STARTS)]
     if not a.no_synthetic:
         rng = random.Random(a.rng + 1000)
         syn_csv = os.path.join(tmp.name, "made-up.csv")
@@ -442,10 +640,17 @@ def main():
         syn_db = os.path.join(tmp.name, "made-up", "Ruvuzevodare.dat")
         os.makedirs(os.path.dirname(syn_db))
         import_history(a.cli, syn_csv, syn_db)
-        if a.only != "generate":
+        if wanted("stats"):
             jobs += [(c, syn_db) for c in synthetic_stats_cases()]
-        if a.only != "stats":
+        if wanted("generate"):
             jobs += [(c, syn_db) for c in synthetic_generate_cases(rng, max(a.cases // 4, 10))]
+        syn = reference.load_database(syn_db)
+        if wanted("search"):
+            jobs += [(c, syn_db) for c in search_cases(syn, os.path.join(tmp.name, "syn-tips"), rng,
+                                                        max(a.cases // 20, 5), SYN_STARTS, SYN_ENDS)]
+        if wanted("analyse"):
+            jobs += [(c, syn_db) for c in analysis_cases(rng, max(a.cases // 50, 2), SYN_FROMS,
+                                                          SYN_TODAYS, SYN_STARTS[:4])]
 
     tally = collections.Counter()
     bad = []

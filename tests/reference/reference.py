@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Independent Python model of the tip generator and the statistics tables it reads.
+"""Independent Python model of the tip generator, the statistics tables it reads, the tip
+search in the history and the two historic analyses.
 
 It reproduces, from the drawing file alone, what `ruvuzevodare-cli stats ...` and
 `ruvuzevodare-cli generate ...` print, so that compare.py can run both over many
@@ -12,6 +13,13 @@ Usable as a command line too:
 
     reference.py stats KIND --db DB [--start D] [--end D]
     reference.py generate --db DB --seed N [--start D] [--end D] [--set N=V]... [--lock R=F...]...
+    reference.py search --db DB --end D --tips FILE --threshold N [--start D] [--set N=V]...
+    reference.py analyse-settings --db DB --from D --seed N [--start D] [--today D] [--set N=V]...
+    reference.py analyse-drawings --db DB --from D --threshold N [--start D] [--today D]
+
+The search and the two historic analyses are modelled on a small picture of the main
+window (class Window): the drawing in focus with its lookup and next step, the date
+pickers, the tip rows with their result captions and the full tip check.
 """
 import datetime
 import struct
@@ -779,6 +787,248 @@ def generate(db, seed, start_text=None, end_text=None, sets=(), locks=()):
     return out, gen
 
 
+# ---------------------------------------------------------------- the window: drawing in focus and tip check
+
+PICKER_MIN = day_number("2000-05-17")     # earliest date the date pickers take
+
+
+def iso_date(day):
+    return (EPOCH + datetime.timedelta(days=int(day))).isoformat()
+
+
+def zettel(texts, zahl):
+    """Hit counter: drawn numbers outside, tip texts inside; a text that is no number ends
+    the count where it is met. Returns (main hits, MegaBall hit)."""
+    g = 0
+    for i in range(1, 6):
+        for j in range(5):
+            v = parse_int(texts[j])
+            if v is None:
+                return g, False
+            if v == zahl[i]:
+                g += 1
+    mb = parse_int(texts[5])
+    if mb is None:
+        return g, False
+    return g, mb == zahl[7]
+
+
+class Window:
+    """The part of the main window that the tip search and the analyses read and change:
+    the drawing in focus, the two date pickers, the twelve tip rows with their result
+    captions, the results of the last hit count and the hit-class table of the last check."""
+
+    def __init__(self, db, stats_start, end):
+        self.db = db
+        self.stats_start = stats_start if stats_start >= PICKER_MIN else PICKER_MIN
+        self.end = end if end >= PICKER_MIN else PICKER_MIN
+        self.datum1 = 0
+        self.zahl = [0] * 9
+        self.position = 0
+        self.akt = self.stats_start
+        self.rows = [[""] * 7 for _ in range(12)]
+        self.captions = [""] * 12
+        self.gewinn = 0
+        self.zusatz = False
+        self.statistik = [[0, 0, 0] for _ in range(8)]
+
+    def take(self, d):
+        self.datum1 = d.date
+        self.zahl = [0] + list(d.nums)
+
+    def count(self, texts):
+        self.gewinn, self.zusatz = zettel(texts, self.zahl)
+        return self.gewinn, self.zusatz
+
+    def full_check(self):
+        for k in range(7):
+            self.statistik[k] = [0, 0, 0]
+        for r in range(12):
+            row = self.rows[r]
+            vals = [parse_int(t) for t in row[:5]]
+            if any(v is None for v in vals):
+                self.captions[r] = ""
+                continue
+            vals = sorted(v & 0xFF for v in vals)
+            row[:5] = [check_field(str(v), 70) for v in vals]
+            g, z = self.count(row)
+            if g <= 6:
+                self.statistik[g][1 if z else 0] += 1
+            self.captions[r] = str(g) + ((" +MB" if r == 10 else " + MB") if z else "")
+
+    def lookup(self):
+        """First drawing on or after the chosen date, else the last one; then the check."""
+        self.akt = round_even(self.end)
+        if self.db:
+            idx = next((i for i, d in enumerate(self.db) if d.date >= self.akt), len(self.db) - 1)
+            self.take(self.db[idx])
+            self.position = idx
+        else:
+            self.position = 0
+        if self.datum1 >= PICKER_MIN:
+            self.end = self.datum1
+        else:
+            self.end = PICKER_MIN
+            self.datum1 = PICKER_MIN
+        self.full_check()
+
+    def next_step(self):
+        self.akt = self.stats_start
+        if not self.db:
+            return
+        self.position = min(self.position + 1, len(self.db) - 1)
+        self.take(self.db[self.position])
+        self.zahl[6] = 0
+        if self.datum1 >= PICKER_MIN:
+            self.end = self.datum1
+        self.full_check()
+
+    def choose(self, day):
+        self.end = day if day >= PICKER_MIN else PICKER_MIN
+
+
+def read_tip_file(path):
+    """Twelve lines of a tip file, a byte per character; CR LF, LF and a lone CR end a line."""
+    with open(path, "rb") as f:
+        text = f.read().decode("latin-1")
+    lines = text.replace("\r\n", "\n").replace("\r", "\n").split("\n")
+    return [split_tip_line(lines[i] if i < len(lines) else "") for i in range(12)]
+
+
+# ---------------------------------------------------------------- tip search
+
+SEARCH_SUFFIX = [" + PP", " + MB"] + [" + Z"] * 10
+
+
+def search(db, end_text, rows, threshold, start_text=None, sets=()):
+    """What `search` prints: one line per stop, then the captions at the end."""
+    settings = make_settings(sets)
+    start = day_number(start_text) if start_text else day_number("2017-01-01")
+    w = Window(db, start, day_number(end_text))
+    w.lookup()                      # start-up
+    w.rows = [list(r) for r in rows]
+    w.lookup()                      # the tip-file load looks up again
+    out = []
+    lo, hi = w.stats_start, w.end
+    for d in db:
+        if not lo <= d.date <= hi:
+            continue
+        w.take(d)
+        for r in range(12):
+            g, z = w.count(w.rows[r])
+            caption = str(g)
+            if r == 0 and settings["OverlapCountsMegaBall"] and z:
+                g += 1
+            if z:
+                caption += SEARCH_SUFFIX[r]
+            w.captions[r] = caption
+            if g >= threshold:
+                out.append("%s %d %s" % (iso_date(d.date), r + 1, caption))
+                w.full_check()
+    out.append("end|" + "|".join(w.captions))
+    return out
+
+
+# ---------------------------------------------------------------- historic analyses
+
+def settings_report(sums, passes, tip_count):
+    lines = ["Aktuelle Einstellung brachten\n",
+             "Anzahl ohne Powerball\t1x Powerball"]
+    for k in range(6):
+        lines.append("%dx\t=> %d\t\t=> %d" % (k, sums[k][0], sums[k][1]))
+    lines.append("\nZiehungen: %dmit je %dTipp => %d Reihen" % (passes, tip_count, passes * tip_count))
+    return "".join(line + "\r\n" for line in lines)
+
+
+def analyse_settings(db, from_text, seed, start_text=None, today_text=None, sets=()):
+    """The report text of the settings analysis."""
+    settings = make_settings(sets)
+    start = day_number(start_text) if start_text else day_number("2017-01-01")
+    today = day_number(today_text) if today_text else today_number()
+    w = Window(db, start, today)
+    w.lookup()                      # start-up
+    w.choose(day_number(from_text))
+    first = w.end
+    w.lookup()
+    sums = [[0, 0, 0] for _ in range(7)]
+    passes = 0
+    previous = today
+    while previous != first:
+        previous = first
+        gen = Generator(db, dict(settings), w.stats_start, w.end, seed & 0xFFFFFFFF,
+                        [[""] * 7 for _ in range(12)], [False] * 12)
+        lines = gen.run()
+        w.rows = [line.split(",") for line in lines[:12]]
+        w.end += 7
+        w.lookup()
+        passes += 1
+        for k in range(6):
+            for c in range(3):
+                sums[k][c] += w.statistik[k][c]
+        first = w.end
+    return settings_report(sums, passes, settings["TipCount"])
+
+
+def drawings_report(a, b):
+    lines = ["Treffer von Ziehungen in der Datenbank"]
+    lines += ["%d    =>%d" % (k, a[k]) for k in range(6)]
+    lines += [" ", "Wie oft gab es bei der nächsten Ziehung ähnliche Zahlen"]
+    lines += ["%d    =>%d" % (k, b[k]) for k in range(6)]
+    return "".join(line + "\r\n" for line in lines)
+
+
+def row_one_hits(texts):
+    """A faster equivalent of zettel(texts, drawing) for one fixed row: returns a function
+    of the drawing's main numbers."""
+    vals = []
+    for t in texts[:5]:
+        v = parse_int(t)
+        if v is None:
+            break
+        vals.append(v)
+    if len(vals) < 5:
+        # the count stops at the first text that is no number, while the first drawn
+        # number is being compared
+        return lambda main: sum(1 for v in vals if v == main[0])
+    times = {}
+    for v in vals:
+        times[v] = times.get(v, 0) + 1
+    return lambda main: sum(times.get(z, 0) for z in main)
+
+
+def analyse_drawings(db, from_text, threshold, start_text=None, today_text=None):
+    """The report text of the drawing analysis (every question answered yes)."""
+    start = day_number(start_text) if start_text else day_number("2017-01-01")
+    today = day_number(today_text) if today_text else today_number()
+    w = Window(db, start, today)
+    w.lookup()                      # start-up
+    w.choose(day_number(from_text))
+    w.lookup()
+    limit = w.end + 10
+    a = [0] * 7
+    b = [0] * 7
+    while w.datum1 < limit:
+        w.rows = [[""] * 7 for _ in range(12)]
+        w.rows[0] = ([check_field(str(w.zahl[i]), 70) for i in range(1, 6)] +
+                     [check_field(str(w.zahl[7]), 25), check_field(str(w.zahl[8]), 25)])
+        hits = row_one_hits(w.rows[0])
+        last = None
+        for d in db:
+            if w.akt <= d.date < w.end:
+                g = hits(d.main)
+                if g <= 6:
+                    a[g] += 1
+                last = d
+        if last is not None:
+            w.take(last)
+            w.count(w.rows[0])
+        limit = db[-1].date if db else 0
+        w.next_step()
+        if w.gewinn <= 6:
+            b[w.gewinn] += 1
+    return drawings_report(a, b)
+
+
 # ---------------------------------------------------------------- command line
 
 def main(argv):
@@ -807,6 +1057,18 @@ def main(argv):
     elif cmd == "generate":
         lines, _ = generate(db, int(opts["--seed"]), opts.get("--start"), opts.get("--end"),
                             opts["--set"], opts["--lock"])
+    elif cmd == "search":
+        lines = search(db, opts["--end"], read_tip_file(opts["--tips"]), int(opts["--threshold"]),
+                       opts.get("--start"), opts["--set"])
+    elif cmd in ("analyse-settings", "analyse-drawings"):
+        if cmd == "analyse-settings":
+            text = analyse_settings(db, opts["--from"], int(opts["--seed"]), opts.get("--start"),
+                                    opts.get("--today"), opts["--set"])
+        else:
+            text = analyse_drawings(db, opts["--from"], int(opts["--threshold"]), opts.get("--start"),
+                                    opts.get("--today"))
+        sys.stdout.buffer.write(text.encode("utf-8"))
+        return 0
     else:
         print("unknown command " + cmd, file=sys.stderr)
         return 2

@@ -187,6 +187,24 @@ public:
     // beside the program when that file is there. Returns whether it did.
     bool loadBundledHistory();
 
+    // ---- tip search and historic analyses (evaluation/TipSearch.cpp, evaluation/HistoricAnalysis.cpp)
+    void SpeedButton4Click();                  // "Tipps in DB suchen"
+    void BitBtn9Click();                       // settings analysis; a second click stops it
+    void BitBtn19Click();                      // drawing analysis; a second click stops it
+    void analysisEscape();                     // Escape: stops a running analysis
+    // The generation run itself (Label28Click's work once it starts a run);
+    // the settings analysis runs it once per pass under its own operation.
+    void generationRun();
+    enum class AnalysisOutcome { None, Declined, Failed, Ended, Stopped, Finished };
+    AnalysisOutcome lastAnalysisOutcome = AnalysisOutcome::None;
+    struct SearchStop {                        // the stop the search is asking about
+        DayNumber date = 0.0;
+        int row = 0;
+        std::string caption;                   // the row's caption before the full check
+    };
+    SearchStop lastSearchStop;
+    std::string lastReport;                    // text of the last analysis report ("Test.rtf")
+    bool writeReportFile = true;               // false: the report is only kept in lastReport
 };
 
 } // namespace rz

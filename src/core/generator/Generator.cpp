@@ -5,6 +5,7 @@
 #include <bit>
 #include <chrono>
 #include <cstring>
+#include <optional>
 
 #include "app/MainModel.h"
 #include "common/Round.h"
@@ -69,6 +70,20 @@ void HistoryIndex::load(const std::vector<DrawingRecord>& all) {
         w.valid = false;
 }
 
+void HistoryIndex::load(const std::uint8_t* records, std::size_t count) {
+    dates_.resize(count);
+    numbers_.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint8_t* rec = records + i * DrawingRecord::kSize;
+        dates_[i] = RecordBlockReader::date(rec);
+        numbers_[i] = {RecordBlockReader::number(rec, 1), RecordBlockReader::number(rec, 2),
+                       RecordBlockReader::number(rec, 3), RecordBlockReader::number(rec, 4),
+                       RecordBlockReader::number(rec, 5), RecordBlockReader::number(rec, 7)};
+    }
+    for (Window& w : cache_)
+        w.valid = false;
+}
+
 HistoryIndex::Window& HistoryIndex::window(DayNumber lo, DayNumber hi) {
     for (Window& w : cache_)
         if (w.valid && w.lo == lo && w.hi == hi)
@@ -78,21 +93,48 @@ HistoryIndex::Window& HistoryIndex::window(DayNumber lo, DayNumber hi) {
     w.lo = lo;
     w.hi = hi;
     w.valid = true;
-    w.byNumber.assign(256, {});
-    w.byMegaBall.assign(256, {});
+    // Counting first, then every list in one array: no allocation per number.
+    // Every stored number counts, those of older game formats too.
+    std::array<std::uint32_t, 257> numberCount{};
+    std::array<std::uint32_t, 257> megaBallCount{};
     w.size = 0;
     for (std::size_t i = 0; i < dates_.size(); ++i) {
         if (!(lo < dates_[i] && dates_[i] <= hi))
             continue;
-        const std::uint32_t pos = static_cast<std::uint32_t>(w.size++);
+        ++w.size;
         for (int k = 0; k < 5; ++k) {
             const int v = numbers_[i][static_cast<std::size_t>(k)];
-            if (v >= 1) // every stored number counts, older game formats too
-                w.byNumber[static_cast<std::size_t>(v)].push_back(pos);
+            if (v >= 1)
+                ++numberCount[static_cast<std::size_t>(v)];
         }
-        const int mb = numbers_[i][5];
-        if (mb >= 1)
-            w.byMegaBall[static_cast<std::size_t>(mb)].push_back(pos);
+        if (numbers_[i][5] >= 1)
+            ++megaBallCount[numbers_[i][5]];
+    }
+    std::uint32_t n = 0, m = 0;
+    for (std::size_t v = 0; v < 256; ++v) {
+        w.numberStart[v] = n;
+        w.megaBallStart[v] = m;
+        n += numberCount[v];
+        m += megaBallCount[v];
+    }
+    w.numberStart[256] = n;
+    w.megaBallStart[256] = m;
+    w.numberPos.resize(n);
+    w.megaBallPos.resize(m);
+    std::array<std::uint32_t, 257> nextNumber = w.numberStart;
+    std::array<std::uint32_t, 257> nextMegaBall = w.megaBallStart;
+    std::uint32_t pos = 0;
+    for (std::size_t i = 0; i < dates_.size(); ++i) {
+        if (!(lo < dates_[i] && dates_[i] <= hi))
+            continue;
+        for (int k = 0; k < 5; ++k) {
+            const int v = numbers_[i][static_cast<std::size_t>(k)];
+            if (v >= 1)
+                w.numberPos[nextNumber[static_cast<std::size_t>(v)]++] = pos;
+        }
+        if (numbers_[i][5] >= 1)
+            w.megaBallPos[nextMegaBall[numbers_[i][5]]++] = pos;
+        ++pos;
     }
     return w;
 }
@@ -112,13 +154,13 @@ bool HistoryIndex::anyReaches(DayNumber lo, DayNumber hi, const int* tip5, int m
         const int v = tip5[k];
         if (v < 1 || v > 255)
             continue;
-        for (std::uint32_t pos : w.byNumber[static_cast<std::size_t>(v)])
-            if (++counts[pos] >= lim)
+        for (std::uint32_t p = w.numberStart[static_cast<std::size_t>(v)]; p < w.numberStart[static_cast<std::size_t>(v) + 1]; ++p)
+            if (++counts[w.numberPos[p]] >= lim)
                 return true;
     }
     if (countMegaBall && mb >= 1 && mb <= 255) {
-        for (std::uint32_t pos : w.byMegaBall[static_cast<std::size_t>(mb)])
-            if (++counts[pos] >= lim)
+        for (std::uint32_t p = w.megaBallStart[static_cast<std::size_t>(mb)]; p < w.megaBallStart[static_cast<std::size_t>(mb) + 1]; ++p)
+            if (++counts[w.megaBallPos[p]] >= lim)
                 return true;
     }
     return false;
@@ -177,6 +219,8 @@ void Generator::captureLastDrawings() {
         d.mb = m.cur.Zahl[7];
     };
     const DayNumber endDate = m.DateTimePicker1.date;
+    if (m.database().exists() && captureFromFile(endDate))
+        return;
     m.SpeedButton5Click();
     copy(LastDrawings[1]);
     m.SpeedButton6Click();
@@ -186,6 +230,73 @@ void Generator::captureLastDrawings() {
     if (!m.DateTimePicker1.setDate(endDate))
         m.DateTimePicker1.date = m.DateTimePicker1.minDate;
     m.SpeedButton5Click();
+}
+
+// The lookup for `endDate`, two steps back and the lookup again, from one
+// read of the file: the drawings the three first commands would show, and the
+// window as the last lookup leaves it. When the lookup takes a record, the
+// steps leave nothing behind that the last lookup does not set again (the tip
+// check is off during a run). Returns false, having changed nothing, when the
+// lookup would take no record (an empty file, odd dates): then the commands
+// themselves must run.
+bool Generator::captureFromFile(DayNumber endDate) {
+    std::vector<std::uint8_t>& buffer = fileBytes_;
+    std::size_t count = 0;
+    {
+        RecordBlockReader reader(m.DatabasePath());
+        count = reader.readAll(buffer);
+    }
+    fileRecords_ = count;
+    fileRead_ = true;
+    if (count == 0)
+        return false;
+    auto record = [&](std::size_t i) { return buffer.data() + i * DrawingRecord::kSize; };
+    auto date = [&](std::size_t i) { return RecordBlockReader::date(record(i)); };
+    // The lookup reads on while the date is before the chosen one and takes
+    // the first record on or after it, at the end of the file the last one
+    // (unless its date is not positive).
+    const DayNumber chosen = static_cast<DayNumber>(Round(endDate));
+    std::size_t pos = 0;
+    std::size_t shown = 0;
+    std::optional<CaptionVariant> variant;
+    if (date(0) >= chosen)
+        variant = CaptionVariant::FirstRecord;
+    while (pos + 1 < count && date(pos) < chosen) {
+        ++pos;
+        if (date(pos) >= chosen) {
+            variant = CaptionVariant::LaterRecord;
+            shown = pos;
+        }
+    }
+    if (pos + 1 == count && date(pos) > 0.0) {
+        variant = CaptionVariant::EndOfFile;
+        shown = pos;
+    }
+    if (!variant)
+        return false;
+    auto take = [&](PastDrawing& d, std::size_t i) {
+        for (int k = 1; k <= 5; ++k)
+            d.n[static_cast<std::size_t>(k)] = RecordBlockReader::number(record(i), k);
+        d.mb = RecordBlockReader::number(record(i), 7);
+    };
+    // Two steps back, each one record earlier but not before the first.
+    const std::size_t second = pos >= 2 ? pos - 1 : 0;
+    const std::size_t third = second >= 2 ? second - 1 : 0;
+    take(LastDrawings[1], shown);
+    take(LastDrawings[2], second);
+    take(LastDrawings[3], third);
+
+    // The lookup again, for the picker set back to the chosen date.
+    if (!m.DateTimePicker1.setDate(endDate))
+        m.DateTimePicker1.date = m.DateTimePicker1.minDate;
+    m.aktDatum = static_cast<DayNumber>(Round(m.DateTimePicker1.date));
+    m.cur.Datum1 = date(shown);
+    for (int k = 1; k <= 8; ++k)
+        m.cur.Zahl[static_cast<std::size_t>(k)] = RecordBlockReader::number(record(shown), k);
+    m.cur.Position = static_cast<std::int32_t>(pos);
+    m.showCurrentDrawing(*variant);
+    m.drawingChanged(true);
+    return true;
 }
 
 // ------------------------------------------------------- candidate pool
@@ -474,7 +585,11 @@ bool Generator::CheckOverlap(const int* n, int r) const {
 }
 
 void Generator::loadHistory() {
-    history.load(m.database().readAll());
+    // The drawings do not change during a run: the copy read at its start serves.
+    if (fileRead_)
+        history.load(fileBytes_.data(), fileRecords_);
+    else
+        history.load(m.database().readAll());
     historyLoaded = true;
 }
 
@@ -652,6 +767,12 @@ void MainModel::Label28Click() {
     }
     if (operation.running())
         return; // another long command owns the window
+    OperationScope scope(operation, OperationKind::Generation);
+    generationRun();
+}
+
+// The run itself; its stop request is that of the operation it runs under.
+void MainModel::generationRun() {
     if (Tippsberechnen.empty())
         Tippsberechnen = BitBtn4Caption;
     BitBtn4Caption = msg(42);
@@ -676,7 +797,6 @@ void MainModel::Label28Click() {
     };
     setBusy(true);
     runActive = true;
-    OperationScope scope(operation, OperationKind::Generation);
     changed();
     try {
         Generator g(*this);

@@ -45,18 +45,24 @@ struct PastDrawing {
 class HistoryIndex {
 public:
     void load(const std::vector<struct DrawingRecord>& all);
+    // The same from the file's raw 32-byte records.
+    void load(const std::uint8_t* records, std::size_t count);
     // True when some drawing with lo < date <= hi reaches `limit` hits
     // (main numbers plus one for an equal MegaBall when countMegaBall).
     bool anyReaches(DayNumber lo, DayNumber hi, const int* tip5, int mb, bool countMegaBall, int limit);
 
 private:
+    // The drawings of one date window, listed by stored number: the window
+    // positions of the drawings holding number v are
+    // numberPos[numberStart[v] .. numberStart[v + 1]), likewise for the MegaBall.
     struct Window {
         DayNumber lo = -1, hi = -2;
         bool valid = false;
-        std::vector<std::vector<std::uint16_t>> byNumber; // stored number -> drawing positions
-        std::vector<std::vector<std::uint16_t>> byMegaBall; // stored MegaBall -> drawing positions
         std::size_t size = 0;
-        std::vector<std::int32_t> slow; // fallback for windows beyond 65535 drawings
+        std::array<std::uint32_t, 257> numberStart{};
+        std::array<std::uint32_t, 257> megaBallStart{};
+        std::vector<std::uint32_t> numberPos;
+        std::vector<std::uint32_t> megaBallPos;
     };
     Window& window(DayNumber lo, DayNumber hi);
 
@@ -104,6 +110,10 @@ public:
 
 private:
     int lastHits(const int* n, int mb, const PastDrawing& d) const;
+    bool captureFromFile(DayNumber endDate);
+    std::vector<std::uint8_t> fileBytes_; // the database as read at the start of the run
+    std::size_t fileRecords_ = 0;
+    bool fileRead_ = false;
     void loadHistory();
     void loadMegaBallTables();
     void writeRow(int r, const std::array<int, 5>& n, int mb, int spare);

@@ -1,0 +1,262 @@
+// search, analyse-settings, analyse-drawings: the tip search in the history
+// and the two historic analyses, with every question answered "yes" and every
+// input dialog answered with the value given on the command line.
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <limits>
+
+#include "CliCommon.h"
+#include "common/Text.h"
+
+namespace rz::cli {
+namespace {
+
+// Answers for the model's dialogs; messages go to stderr.
+class Answers : public IDialogs, public IShell, public ISound, public IEvents {
+public:
+    std::string input;                          // the text every input dialog gets
+    std::function<void()> onQuestion;           // called before each question is answered
+
+    void message(const std::string& text) override { std::cerr << text << "\n"; }
+    bool question(const std::string&) override {
+        if (onQuestion)
+            onQuestion();
+        return true;
+    }
+    std::optional<std::string> inputText(const std::string&, const std::string&, const std::string&) override {
+        return input;
+    }
+    std::optional<std::string> openFile(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<std::string> saveFile(const FileDialogRequest&) override { return std::nullopt; }
+    ModalResult showNumberList() override { return ModalResult::Ok; }
+    void open(const std::string&) override {}
+    void play(const std::string&) override {}
+    void processPendingEvents() override {}
+    void setBusyCursor(bool) override {}
+
+    void attachTo(MainModel& m, IClock* clock = nullptr) {
+        m.setServices({.dialogs = this, .shell = this, .sound = this, .events = this, .clock = clock});
+    }
+};
+
+// An integer as `generate --seed` reads it: leading blanks, an optional sign,
+// digits to the end. Out of the 64-bit range it fails, or with `clamp` it is
+// taken as the nearest 64-bit value.
+bool parseInteger(const std::string& text, long long& out, bool clamp) {
+    std::size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    if (i >= text.size())
+        return false;
+    unsigned long long magnitude = 0;
+    bool overflow = false;
+    const unsigned long long limit = negative ? 9223372036854775808ULL : 9223372036854775807ULL;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c < '0' || c > '9')
+            return false;
+        const unsigned digit = static_cast<unsigned>(c - '0');
+        if (overflow || magnitude > (limit - digit) / 10)
+            overflow = true;
+        else
+            magnitude = magnitude * 10 + digit;
+    }
+    if (overflow) {
+        if (!clamp)
+            return false;
+        magnitude = limit;
+    }
+    out = negative ? static_cast<long long>(0 - magnitude) : static_cast<long long>(magnitude);
+    return true;
+}
+
+// --set and --change as `generate` applies them, then the start-up's range fix.
+bool applySettings(MainModel& model, const Args& args, std::string& error) {
+    if (!applySettingOptions(model, args, error))
+        return false;
+    model.Settings.fixExcludeDbClassRange();
+    return true;
+}
+
+bool readDate(const Args& args, const std::string& name, DayNumber& out, std::string& error) {
+    if (!parseIsoDate(args.get(name), out)) {
+        error = "invalid --" + name + " (expected YYYY-MM-DD): " + args.get(name);
+        return false;
+    }
+    return true;
+}
+
+// The threshold as the input dialog gets it; any integer is taken.
+bool readThreshold(const Args& args, std::string& text, std::string& error) {
+    long long v = 0;
+    if (!parseInteger(args.get("threshold"), v, true)) {
+        error = "--threshold needs an integer: " + args.get("threshold");
+        return false;
+    }
+    if (v > std::numeric_limits<std::int32_t>::max())
+        v = std::numeric_limits<std::int32_t>::max();
+    if (v < std::numeric_limits<std::int32_t>::min())
+        v = std::numeric_limits<std::int32_t>::min();
+    text = std::to_string(v);
+    return true;
+}
+
+bool databaseMissing(const MainModel& model) {
+    if (model.database().exists())
+        return false;
+    std::cerr << "ruvuzevodare-cli: database not found: " << model.DatabasePath() << "\n";
+    return true;
+}
+
+struct AnalysisDates {
+    DayNumber start = dayFromYmd(2017, 1, 1);
+    DayNumber today = rz::today();
+    DayNumber from = 0;
+};
+
+bool readAnalysisDates(const Args& args, AnalysisDates& d, std::string& error) {
+    if (args.has("start") && !readDate(args, "start", d.start, error))
+        return false;
+    if (args.has("today") && !readDate(args, "today", d.today, error))
+        return false;
+    return readDate(args, "from", d.from, error);
+}
+
+// Start-up of the analyses: the statistics start, "today" and its lookup,
+// then the chosen date in DatabaseEndDate.
+void startAnalysis(MainModel& model, const AnalysisDates& d) {
+    if (!model.DateTimePicker2.setDate(d.start))
+        model.DateTimePicker2.date = model.DateTimePicker2.minDate;
+    if (!model.DateTimePicker1.setDate(d.today))
+        model.DateTimePicker1.date = model.DateTimePicker1.minDate;
+    model.sortieren = true;
+    model.SpeedButton5Click();
+    if (!model.DateTimePicker1.setDate(d.from))
+        model.DateTimePicker1.date = model.DateTimePicker1.minDate;
+}
+
+int printReport(const MainModel& model) {
+    if (model.lastAnalysisOutcome != MainModel::AnalysisOutcome::Finished)
+        return 1;
+    std::fwrite(model.lastReport.data(), 1, model.lastReport.size(), stdout);
+    std::fflush(stdout);
+    return 0;
+}
+
+} // namespace
+
+int cmdSearch(int argc, char** argv) {
+    Args args;
+    std::string error;
+    if (!args.parse(argc, argv, 2, error))
+        return usageError(error);
+    if (!args.positional.empty() || !args.has("db") || !args.has("end") || !args.has("tips") || !args.has("threshold"))
+        return usageError("search needs --db DB --end YYYY-MM-DD --tips FILE.qlt --threshold N");
+    std::string threshold;
+    if (!readThreshold(args, threshold, error))
+        return usageError(error);
+
+    MainModel model;
+    Answers answers;
+    answers.attachTo(model);
+    useDatabase(model, args.get("db"));
+    if (!applyWindowDates(model, args, error) || !applySettings(model, args, error))
+        return usageError(error);
+    if (databaseMissing(model))
+        return 1;
+    const std::string tipsPath = args.get("tips");
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(tipsPath, ec)) {
+        std::cerr << "ruvuzevodare-cli: tip file not found: " << tipsPath << "\n";
+        return 1;
+    }
+
+    model.sortieren = true;
+    model.SpeedButton5Click();
+    // As the load command: clear, read, then the lookup with its check.
+    model.tips.ClearUnlockedRows();
+    model.tips.ReadTipFile(tipsPath);
+    model.SpeedButton5Click();
+
+    answers.input = threshold;
+    answers.onQuestion = [&model] {
+        const MainModel::SearchStop& s = model.lastSearchStop;
+        std::cout << formatIsoDate(s.date) << ' ' << s.row << ' ' << s.caption << '\n';
+    };
+    model.SpeedButton4Click();
+
+    std::cout << "end";
+    for (int r = 1; r <= TipSet::kRows; ++r)
+        std::cout << '|' << model.tips.row(r).hitCaption;
+    std::cout << '\n';
+    return 0;
+}
+
+int cmdAnalyseSettings(int argc, char** argv) {
+    Args args;
+    std::string error;
+    if (!args.parse(argc, argv, 2, error))
+        return usageError(error);
+    if (!args.positional.empty() || !args.has("db") || !args.has("from") || !args.has("seed"))
+        return usageError("analyse-settings needs --db DB --from YYYY-MM-DD --seed N");
+    long long seed = 0;
+    if (!parseInteger(args.get("seed"), seed, false)) {
+        MainModel texts;
+        std::cerr << texts.msg(16) << "\n";
+        return 2;
+    }
+
+    AnalysisDates dates;
+    if (!readAnalysisDates(args, dates, error))
+        return usageError(error);
+
+    MainModel model;
+    Answers answers;
+    FixedClock clock(dates.today);
+    answers.attachTo(model, &clock);
+    useDatabase(model, args.get("db"));
+    if (!applySettings(model, args, error))
+        return usageError(error);
+    if (databaseMissing(model))
+        return 1;
+    startAnalysis(model, dates);
+    model.writeReportFile = false;
+    answers.input = std::to_string(seed);
+    model.BitBtn9Click();
+    return printReport(model);
+}
+
+int cmdAnalyseDrawings(int argc, char** argv) {
+    Args args;
+    std::string error;
+    if (!args.parse(argc, argv, 2, error))
+        return usageError(error);
+    if (!args.positional.empty() || !args.has("db") || !args.has("from") || !args.has("threshold"))
+        return usageError("analyse-drawings needs --db DB --from YYYY-MM-DD --threshold N");
+    std::string threshold;
+    if (!readThreshold(args, threshold, error))
+        return usageError(error);
+    AnalysisDates dates;
+    if (!readAnalysisDates(args, dates, error))
+        return usageError(error);
+
+    MainModel model;
+    Answers answers;
+    FixedClock clock(dates.today);
+    answers.attachTo(model, &clock);
+    useDatabase(model, args.get("db"));
+    if (databaseMissing(model))
+        return 1;
+    startAnalysis(model, dates);
+    model.writeReportFile = false;
+    answers.input = threshold;
+    model.BitBtn19Click();
+    return printReport(model);
+}
+
+} // namespace rz::cli

@@ -1,0 +1,144 @@
+// The tip search and the two historic analyses from the main window: the
+// buttons reach the model, the window is locked while an analysis runs and
+// Escape stops it.
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include <filesystem>
+#include <memory>
+
+#include "../core/TestSupport.h"
+#include "DarovAduzez.h"
+#include "QtPlatform.h"
+
+using rz::test::rec;
+
+namespace {
+
+struct Program {
+    rz::test::TempDir home;
+    rz::test::ScriptedPlatform platform;
+    rz::MainModel model;
+    std::unique_ptr<TForm1> form;
+
+    explicit Program(const std::vector<rz::DrawingRecord>& drawings) {
+        rz::test::writeDatabase(home.file("Ruvuzevodare.dat"), drawings);
+        platform.attach(model);
+        form = startProgram(model, home.str(), nullptr);
+    }
+    ~Program() { form.reset(); }
+
+    template <typename T>
+    T* widget(const char* name) const {
+        T* w = form->findChild<T*>(QLatin1String(name));
+        if (!w)
+            qFatal("no widget %s", name);
+        return w;
+    }
+    void click(const char* name) const { QTest::mouseClick(widget<QAbstractButton>(name), Qt::LeftButton); }
+    // A control of the main window itself (the secondary windows reuse some names).
+    bool enabled(const char* name) const {
+        QWidget* w = form->centralWidget()->findChild<QWidget*>(QLatin1String(name));
+        if (!w)
+            qFatal("no widget %s", name);
+        return w->isEnabled();
+    }
+};
+
+const std::vector<rz::DrawingRecord> kThreeDrawings = {
+    rec(2019, 10, 15, {2, 11, 20, 38, 61}, 3),
+    rec(2019, 10, 18, {5, 12, 33, 41, 70}, 7),
+    rec(2019, 10, 22, {8, 19, 27, 44, 66}, 21),
+};
+
+} // namespace
+
+class AnalysisWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void searchButtonStopsAtTheFoundDrawing();
+    void settingsAnalysisLocksTheWindowUntilEscape();
+    void drawingAnalysisWritesAndOpensItsReport();
+};
+
+void AnalysisWindowTest::searchButtonStopsAtTheFoundDrawing() {
+    Program p(kThreeDrawings);
+    for (int k = 1; k <= 6; ++k)
+        p.model.tips.set(2, k, std::to_string(std::array<int, 6>{5, 12, 33, 41, 70, 7}[static_cast<std::size_t>(k - 1)]));
+    p.platform.inputAnswers = {std::string("5")};
+    p.platform.questionAnswers = {false};
+    QVERIFY(p.enabled("SpeedButton4"));
+    p.click("SpeedButton4");
+    QCOMPARE(p.model.lastSearchStop.row, 2);
+    QCOMPARE(p.model.lastSearchStop.date, rz::dayFromYmd(2019, 10, 18));
+    QCOMPARE(p.widget<QLabel>("Label23")->text(), QStringLiteral("5 + MB"));
+}
+
+void AnalysisWindowTest::settingsAnalysisLocksTheWindowUntilEscape() {
+    Program p(kThreeDrawings);
+    QtPlatform qt;
+    qt.attachWindows(p.form.get(), nullptr);
+    p.model.setServices({.dialogs = &p.platform, .shell = &p.platform, .sound = &p.platform, .events = &qt});
+    // No tip passes this rule: the first pass's run goes on until it is stopped.
+    p.model.Settings.set(rz::Gs::MaxRunsThousands, 30000);
+    p.model.Settings.set(rz::Gs::MinEvenEnabled, 1);
+    p.model.Settings.set(rz::Gs::MinEven, 6);
+    p.model.DateTimePicker1.date = rz::dayFromYmd(2019, 10, 15);
+    p.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(p.form.get()));
+    p.form->activateWindow();
+    p.platform.questionAnswers = {true};
+    p.platform.inputAnswers = {std::string("1")};
+
+    bool running = false, ownButton = false, othersLocked = false;
+    QTimer::singleShot(150, [&] {
+        running = p.model.operation.running(rz::OperationKind::SettingsAnalysis);
+        ownButton = p.enabled("BitBtn9");
+        othersLocked = !p.enabled("BitBtn4") && !p.enabled("BitBtn19") && !p.enabled("SpeedButton4") &&
+                       !p.enabled("ImportButton") && !p.enabled("Edit1") && !p.enabled("DateTimePicker1") &&
+                       !p.enabled("BitBtn1") && !p.enabled("BitBtn8"); // also those the window enables from the model
+        QTest::keyClick(p.form.get(), Qt::Key_Escape);
+    });
+    QElapsedTimer clock;
+    clock.start();
+    p.click("BitBtn9"); // returns when the analysis has ended
+    QVERIFY(clock.elapsed() < 20000);
+
+    QVERIFY(running);
+    QVERIFY(ownButton);
+    QVERIFY(othersLocked);
+    QCOMPARE(p.model.lastAnalysisOutcome, rz::MainModel::AnalysisOutcome::Stopped);
+    const std::string report = rz::test::readFile(p.home.file("Test.rtf"));
+    QVERIFY(report.find("Ziehungen: 0mit je 5Tipp => 0 Reihen") != std::string::npos);
+    QCOMPARE(p.platform.opened.back(), p.home.file("Test.rtf"));
+    QVERIFY(p.enabled("BitBtn4") && p.enabled("BitBtn19") && p.enabled("SpeedButton4") && p.enabled("Edit1") &&
+            p.enabled("BitBtn1"));
+    QVERIFY(!p.enabled("OnlineTipp")); // disabled before, disabled after
+    QCOMPARE(p.widget<QPushButton>("BitBtn4")->text(), QStringLiteral("Tipps berechnen"));
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    p.platform.attach(p.model);
+}
+
+void AnalysisWindowTest::drawingAnalysisWritesAndOpensItsReport() {
+    Program p(kThreeDrawings);
+    p.model.DateTimePicker1.date = rz::dayFromYmd(2019, 10, 15);
+    p.platform.questionAnswers = {true};
+    p.platform.inputAnswers = {std::string("6")};
+    p.click("BitBtn19");
+    // 15 Oct -> 18 Oct and 18 Oct -> 22 Oct share nothing; 18 Oct shares
+    // nothing with 15 Oct.
+    const std::string expected = "Treffer von Ziehungen in der Datenbank\r\n0    =>1\r\n1    =>0\r\n2    =>0\r\n"
+                                 "3    =>0\r\n4    =>0\r\n5    =>0\r\n \r\n"
+                                 "Wie oft gab es bei der nächsten Ziehung ähnliche Zahlen\r\n0    =>2\r\n1    =>0\r\n"
+                                 "2    =>0\r\n3    =>0\r\n4    =>0\r\n5    =>0\r\n";
+    QCOMPARE(rz::test::readFile(p.home.file("Test.rtf")), expected);
+    QCOMPARE(p.platform.opened.back(), p.home.file("Test.rtf"));
+    QCOMPARE(p.widget<QLabel>("Label29")->text().left(11), QStringLiteral("Di 22.10.19"));
+}
+
+QTEST_MAIN(AnalysisWindowTest)
+#include "test_analysis_window.moc"
