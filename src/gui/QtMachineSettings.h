@@ -6,9 +6,10 @@
 
 #include "online/OnlineServices.h"
 
-// Settings the maker's programs recorded for every user of the machine: one
-// INI file per program in the system-wide settings folder (on Linux
-// /etc/xdg/Quendral/PROGRAM.ini, or the first folder of XDG_CONFIG_DIRS).
+// Settings the maker's programs recorded for every user of the machine: on
+// Windows the machine-wide registry, elsewhere one INI file per program in the
+// system-wide settings folder (/etc/xdg/Quendral/PROGRAM.ini, or the folders
+// of XDG_CONFIG_DIRS).
 // Values are plain text, as an installer writes them.
 class QtMachineSettings : public rz::IMachineSettings {
 public:
