@@ -15,9 +15,10 @@
 
 namespace {
 
-QLineEdit* parameterField(QWidget* parent, const char* name) {
+QLineEdit* parameterField(QWidget* parent, const char* name, const QString& hint) {
     auto* e = new QLineEdit(parent);
     e->setObjectName(QLatin1String(name));
+    setHint(e, hint);
     ControlRegistry::instance().add(e, ControlKind::Edit);
     return e;
 }
@@ -32,7 +33,7 @@ TQCSForm::TQCSForm(QWidget* parent) : QDialog(parent) {
     setModal(true);
 
     auto* v = new QVBoxLayout(this);
-    v->addWidget(plainLabel(this, "Label1", QStringLiteral("Quendrals Click-Script File")));
+    v->addWidget(plainLabel(this, "LabelScript", QStringLiteral("Quendrals Click-Script File")));
     auto* scriptRow = new QHBoxLayout;
     script_ = new QComboBox(this);
     script_->setObjectName(QStringLiteral("ComboBox1"));
@@ -41,18 +42,19 @@ TQCSForm::TQCSForm(QWidget* parent) : QDialog(parent) {
     script_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     script_->setMinimumContentsLength(40);
     ControlRegistry::instance().add(script_, ControlKind::Edit);
-    QToolButton* search = speedButton(this, "SpeedButton1", QStringLiteral("..."), {});
+    QToolButton* search =
+        speedButton(this, "ScriptButton", QStringLiteral("…"), QStringLiteral("Click-Script-Datei auswählen"));
     connect(search, &QToolButton::clicked, this, &TQCSForm::browse);
     scriptRow->addWidget(script_, 1);
     scriptRow->addWidget(search);
     v->addLayout(scriptRow);
 
-    v->addWidget(plainLabel(this, "Label2", QStringLiteral("Parameter ")));
+    v->addWidget(plainLabel(this, "LabelParameter", QStringLiteral("Parameter ")));
     auto* params = new QGridLayout;
-    zahl1_ = parameterField(this, "ZAHL1");
-    text1_ = parameterField(this, "TEXT1");
-    zahl2_ = parameterField(this, "ZAHL2");
-    text2_ = parameterField(this, "TEXT2");
+    zahl1_ = parameterField(this, "ZAHL1", QStringLiteral("Erster Zahlenparameter für das Script"));
+    text1_ = parameterField(this, "TEXT1", QStringLiteral("Anmeldename beim Lotterieportal"));
+    zahl2_ = parameterField(this, "ZAHL2", QStringLiteral("Zweiter Zahlenparameter für das Script"));
+    text2_ = parameterField(this, "TEXT2", QStringLiteral("Passwort beim Lotterieportal"));
     for (QLineEdit* number : {zahl1_, zahl2_}) {
         number->setValidator(new QIntValidator(number));
         number->setMaximumWidth(number->fontMetrics().horizontalAdvance(QStringLiteral("0000000000")));
