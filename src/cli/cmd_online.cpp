@@ -4,11 +4,10 @@
 
 #include "CliCommon.h"
 #include "common/Text.h"
-#include "download/Download.h"
 #include "net/BlockingHttp.h"
 #include "online/Cart.h"
 #include "online/ClickScript.h"
-#include "online/OnlineFiles.h"
+#include "common/FileIo.h"
 
 namespace rz::cli {
 namespace {
@@ -37,8 +36,8 @@ int cmdCart(int argc, char** argv) {
     std::string error;
     if (!args.parse(argc, argv, 2, error))
         return usageError(error);
-    if (!args.positional.empty())
-        return usageError("cart: unexpected argument \"" + args.positional[0] + "\"");
+    if (!checkArguments(args, "cart", {"server", "tips", "count"}, 0, error))
+        return usageError(error);
     if (!args.has("server") || !args.has("tips"))
         return usageError("cart needs --server ADDRESS --tips FILE.qlt [--count N]");
     CartInput input;
@@ -80,8 +79,8 @@ int cmdFillScript(int argc, char** argv) {
     std::string error;
     if (!args.parse(argc, argv, 2, error))
         return usageError(error);
-    if (!args.positional.empty())
-        return usageError("fill-script: unexpected argument \"" + args.positional[0] + "\"");
+    if (!checkArguments(args, "fill-script", {"script", "tips", "set"}, 0, error))
+        return usageError(error);
     if (!args.has("script") || !args.has("tips"))
         return usageError("fill-script needs --script FILE.qcs --tips FILE.qlt [--set NAME=VALUE]...");
     MainModel model;
@@ -90,17 +89,15 @@ int cmdFillScript(int argc, char** argv) {
 
     namespace fs = std::filesystem;
     const std::string tipsPath = fs::absolute(fs::path(args.get("tips"))).lexically_normal().string();
-    std::string script, tipText;
+    std::string script, tipFile;
     try {
-        script = readTextFile(args.get("script"));
-        tipText = readTextFile(tipsPath);
+        script = readWholeFile(args.get("script"));
+        tipFile = readWholeFile(tipsPath);
     } catch (const IoError& e) {
         std::cerr << "ruvuzevodare-cli: " << e.what() << "\n";
         return 1;
     }
-    const std::string filled =
-        fillClickScript(script, splitAnswerLines(tipText), scriptFlagsFrom(model.Settings), tipsPath);
-    std::cout << withCrLfLines(filled);
+    std::cout << filledScriptFile(script, tipFile, scriptFlagsFrom(model.Settings), tipsPath);
     return 0;
 }
 

@@ -172,16 +172,16 @@ std::optional<rz::ScriptChoice> QtPlatform::chooseScript(const rz::ScriptChoice&
     return form->choose(initial);
 }
 
-void QtPlatform::open(const std::string& addressOrPath) {
+bool QtPlatform::open(const std::string& addressOrPath) {
     const QString text = q(addressOrPath).trimmed();
     if (text.isEmpty())
-        return;
+        return false;
     QUrl url;
     if (QDir::isAbsolutePath(text) || QFileInfo::exists(text))
         url = QUrl::fromLocalFile(QFileInfo(text).absoluteFilePath());
     else
         url = QUrl::fromUserInput(text); // "https://..." stays, "www.x" gets http://
-    QDesktopServices::openUrl(url);
+    return QDesktopServices::openUrl(url);
 }
 
 void QtPlatform::play(const std::string& path) {

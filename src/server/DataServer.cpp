@@ -12,6 +12,7 @@
 #include "common/Dates.h"
 #include "database/DrawingDatabase.h"
 #include "download/Download.h"
+#include "common/FileIo.h"
 #include "online/OnlineFiles.h"
 
 namespace rz {
@@ -109,7 +110,7 @@ bool isPlainFileName(const std::string& name) {
 }
 
 // Files the server hands out are small; anything larger is not one of them.
-constexpr std::uintmax_t kMaxServedFile = 16u * 1024 * 1024;
+constexpr std::int64_t kMaxServedFile = 16LL * 1024 * 1024;
 
 ServerAnswer notFound() {
     return ServerAnswer{404, "Not Found\r\n", "text/plain; charset=utf-8"};
@@ -190,12 +191,8 @@ ServerAnswer DataServerRoutes::cartAnswer(const std::string& queryText) const {
         !std::all_of(tipps->second.begin(), tipps->second.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
         std::stoi(tipps->second) < 1 || std::stoi(tipps->second) > 12)
         return notFound();
-    if (!portal_.noticeFile.empty()) {
-        std::error_code ec;
-        if (std::filesystem::file_size(portal_.noticeFile, ec) > kMaxServedFile || ec)
-            return ServerAnswer{500, "Internal Server Error: notice file unreadable\r\n", "text/plain; charset=utf-8"};
-        return ServerAnswer{404, readTextFile(portal_.noticeFile), "text/html; charset=utf-8"};
-    }
+    if (!portal_.noticeFile.empty()) // a file that cannot be read ends in status 500
+        return ServerAnswer{404, readWholeFile(portal_.noticeFile, kMaxServedFile), "text/html; charset=utf-8"};
     if (portal_.cartBase)
         return ServerAnswer{200, *portal_.cartBase, "text/plain; charset=utf-8"};
     return notFound();
@@ -209,10 +206,8 @@ ServerAnswer DataServerRoutes::scriptAnswer(const std::string& name) const {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec))
         return notFound();
-    if (std::filesystem::file_size(file, ec) > kMaxServedFile || ec)
-        return notFound();
     const auto modified = fileModifiedSeconds(file);
-    ServerAnswer a{200, readTextFile(file), "text/plain; charset=utf-8"};
+    ServerAnswer a{200, readWholeFile(file, kMaxServedFile), "text/plain; charset=utf-8"};
     if (modified)
         a.headers.emplace_back("Last-Modified", formatHttpDate(*modified));
     return a;

@@ -134,7 +134,8 @@ class OnlineCliTest(unittest.TestCase):
         for args in [["cart", "--tips", tips], ["cart", "--server", "http://127.0.0.1:1"],
                      ["cart", "--server", "http://127.0.0.1:1", "--tips", tips, "--count", "13"],
                      ["cart", "--server", "http://127.0.0.1:1", "--tips", tips, "--count", "x"],
-                     ["cart", "--server", "http://127.0.0.1:1", "--tips", tips, "stray"]]:
+                     ["cart", "--server", "http://127.0.0.1:1", "--tips", tips, "stray"],
+                     ["cart", "--server", "http://127.0.0.1:1", "--tips", tips, "--proxy", "x"]]:
             with self.subTest(args=args[1:]):
                 rc, out, err = run(*args)
                 self.assertEqual((rc, out), (2, ""))
@@ -170,6 +171,7 @@ class OnlineCliTest(unittest.TestCase):
 
         for args, code in [(["fill-script", "--script", script], 2),
                            (["fill-script", "--script", script, "--tips", tips, "--set", "Nonsense=1"], 2),
+                           (["fill-script", "--script", script, "--tips", tips, "--out", "x"], 2),
                            (["fill-script", "--script", self.path("none.qcs"), "--tips", tips], 1),
                            (["fill-script", "--script", script, "--tips", self.path("none.qlt")], 1)]:
             with self.subTest(args=args[1:]):

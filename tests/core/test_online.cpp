@@ -126,19 +126,6 @@ TEST(Cart, RequestAddressesOnTheDataServer) {
     }
 }
 
-TEST(Cart, LinesEndInCrLf) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"", ""},
-        {"a", "a\r\n"},
-        {"a\nb", "a\r\nb\r\n"},
-        {"a\r\n", "a\r\n"},
-        {"a\r\rb\n\n", "a\r\n\r\nb\r\n\r\n"},
-        {"<p>Mitteilung</p>\r\n<p>x</p>", "<p>Mitteilung</p>\r\n<p>x</p>\r\n"},
-    };
-    for (const auto& [in, out] : cases)
-        EXPECT_EQ(withCrLfLines(in), out) << in;
-}
-
 TEST(Cart, PauseLetsTheWindowWorkAndEndsOnStop) {
     struct Events : NullPlatform {
         int calls = 0;
@@ -355,20 +342,38 @@ TEST(ClickScript, RobotArgumentsStayWhole) {
     EXPECT_EQ(robotArguments("/x/Tipps/20240704.qcs", s), expected);
 }
 
-TEST(OnlineFiles, ReplaceKeepsTheOldFileOnFailure) {
-    test::TempDir dir;
-    const std::string f = dir.file("Meldung.htm");
-    replaceFileAtomically(f, "one");
-    EXPECT_EQ(test::readFile(f), "one");
-    replaceFileAtomically(f, "two");
-    EXPECT_EQ(test::readFile(f), "two");
-    EXPECT_FALSE(std::filesystem::exists(f + ".tmp"));
-    EXPECT_THROW(replaceFileAtomically(dir.file("missing/x.htm"), "x"), IoError);
+TEST(ClickScript, FilledCopyAsItsFileHoldsIt) {
+    const ScriptFlags none;
+    struct Case {
+        const char* what;
+        std::string script, tipFile, file;
+    } cases[] = {
+        {"line ends become CR LF, a last line gets one", "A [Z1_1]\nB\rC [S1_1]", "7,8,9,10,11,12,\r\n",
+         "A 7\r\nB\r\nC 12\r\n"},
+        {"a byte order mark of the script is not copied", "\xEF\xBB\xBFKopf [Z1_1]\r\n", "3,,,,,,\n",
+         "Kopf 3\r\n"},
+        {"a script in the 8-bit Western code page", "f\xFCr [Z1_1]\r\n", "4,,,,,,", "f\xC3\xBCr 4\r\n"},
+        {"a tip file in UTF-16", "[Z1_1]/[Z1_2]", std::string("\xFF\xFE" "5\0,\0\r\0\n\0" "6\0,\0", 16), "5/6\r\n"},
+        {"an empty script", "", "1,2,3,4,5,6,", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(filledScriptFile(c.script, c.tipFile, none, "/t.qlt"), c.file);
+    }
+}
 
-    EXPECT_FALSE(fileModifiedSeconds(dir.file("none")).has_value());
+TEST(OnlineFiles, ModificationTime) {
+    test::TempDir dir;
+    const std::string f = dir.file("Lottoland.qcs");
+    EXPECT_FALSE(fileModifiedSeconds(f).has_value());
+    EXPECT_FALSE(fileModifiedSeconds(dir.str()).has_value()); // a folder is no script
+    test::writeFile(f, "x");
     const auto now = std::chrono::duration_cast<std::chrono::seconds>(
                          std::chrono::system_clock::now().time_since_epoch())
                          .count();
     ASSERT_TRUE(fileModifiedSeconds(f).has_value());
     EXPECT_LE(std::abs(*fileModifiedSeconds(f) - now), 5);
+    std::filesystem::last_write_time(
+        f, std::chrono::file_clock::from_sys(std::chrono::sys_seconds(std::chrono::seconds(1700000000))));
+    EXPECT_EQ(fileModifiedSeconds(f), 1700000000);
 }

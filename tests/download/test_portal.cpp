@@ -10,6 +10,7 @@
 #include "net/BlockingHttp.h"
 #include "online/Cart.h"
 #include "online/OnlineFiles.h"
+#include "common/FileIo.h"
 #include "server/DataServer.h"
 
 using namespace rz;
@@ -45,9 +46,13 @@ struct Recorder : NullPlatform {
     std::vector<std::chrono::steady_clock::time_point> openedAt;
     int events = 0;
     std::function<void()> onEvents;
-    void open(const std::string& what) override {
+    bool openable = true;
+    bool open(const std::string& what) override {
+        if (!openable)
+            return false;
         opened.push_back(what);
         openedAt.push_back(std::chrono::steady_clock::now());
+        return true;
     }
     void processPendingEvents() override {
         ++events;
@@ -202,7 +207,8 @@ TEST(PortalCart, AgainstTheDataServer) {
         if (c.notice) {
             ASSERT_EQ(shell.opened.size(), 1u);
             EXPECT_EQ(shell.opened[0], in.noticePath);
-            EXPECT_EQ(test::readFile(in.noticePath), withCrLfLines(kNotice));
+            EXPECT_EQ(test::readFile(in.noticePath),
+                      "<html><body><h1>Mitteilung</h1>\r\n<p>Der Warenkorb ist heute geschlossen.</p></body></html>\r\n");
             EXPECT_EQ(r.status, 404);
             continue;
         }
@@ -342,4 +348,20 @@ TEST(PortalCart, StoppedDuringThePauseOpensNoSecondCart) {
     EXPECT_EQ(r.end, CartEnd::Stopped);
     EXPECT_EQ(shell.opened.size(), 1u);
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(1500));
+}
+
+TEST(PortalCart, NothingOnTheSystemOpensTheCart) {
+    test::ScriptedServer server([](const httplib::Request&) { return test::ScriptedAnswer{200, "http://p/c?", {}, 0}; });
+    BlockingHttp http;
+    Recorder shell;
+    shell.openable = false;
+    CartInput in;
+    in.serverAddress = server.url();
+    in.rows = rowsWithFilled({1, 7});
+    int afterOpen = 0;
+    const CartResult r = runCart(in, CartServices{&http, &shell, &shell, {}, [&afterOpen] { ++afterOpen; }});
+    EXPECT_EQ(r.end, CartEnd::NotOpened);
+    EXPECT_NE(r.message.find("kann nicht geöffnet werden"), std::string::npos) << r.message;
+    EXPECT_TRUE(r.opened.empty());
+    EXPECT_EQ(afterOpen, 0); // no "check the cart" status, no second cart
 }

@@ -8,7 +8,8 @@
 #include "common/Text.h"
 #include "download/Download.h"
 #include "download/Http.h"
-#include "online/OnlineFiles.h"
+#include "common/TextCodec.h"
+#include "common/TextFile.h"
 #include "tips/TipSet.h"
 
 namespace rz {
@@ -42,6 +43,11 @@ bool startsWithNoCase(const std::string& s, const char* prefix) {
             return false;
     }
     return true;
+}
+
+std::string notOpened(const std::string& what) {
+    const std::string shown = what.size() > 80 ? what.substr(0, 80) + "…" : what;
+    return "\"" + shown + "\" kann nicht geöffnet werden: kein Programm dafür gefunden.";
 }
 
 } // namespace
@@ -126,16 +132,6 @@ std::string fallbackCartBase(const std::string& serverAddress) {
     return base.empty() ? base : base + kFallbackCartPath;
 }
 
-std::string withCrLfLines(const std::string& text) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 16);
-    for (const std::string& line : splitAnswerLines(text)) {
-        out += line;
-        out += "\r\n";
-    }
-    return out;
-}
-
 bool pauseWithEvents(IEvents& events, int ms, const std::function<bool()>& stopRequested) {
     using Clock = std::chrono::steady_clock;
     const auto until = Clock::now() + std::chrono::milliseconds(ms);
@@ -207,8 +203,11 @@ CartResult runCart(const CartInput& in, const CartServices& svc) {
             result.end = CartEnd::Notice;
             result.notice = res.body;
             if (!in.noticePath.empty()) {
-                replaceFileAtomically(in.noticePath, withCrLfLines(res.body));
-                svc.shell->open(in.noticePath);
+                writeTextFile(in.noticePath, joinLinesCrLf(splitLines(decodeText(res.body).text)));
+                if (!svc.shell->open(in.noticePath)) {
+                    result.end = CartEnd::NotOpened;
+                    result.message = notOpened(in.noticePath);
+                }
             }
             return result;
         }
@@ -231,7 +230,11 @@ CartResult runCart(const CartInput& in, const CartServices& svc) {
             result.end = CartEnd::Stopped;
             return result;
         }
-        svc.shell->open(result.urls[i]);
+        if (!svc.shell->open(result.urls[i])) {
+            result.end = CartEnd::NotOpened;
+            result.message = notOpened(result.urls[i]);
+            return result;
+        }
         result.opened.push_back(result.urls[i]);
         if (svc.afterOpen)
             svc.afterOpen();

@@ -66,10 +66,6 @@ std::string dataServerBase(const std::string& serverAddress);
 std::string cartRequestUrl(const std::string& serverAddress, int tipCount);
 std::string fallbackCartBase(const std::string& serverAddress);
 
-// The text with every line ended by CR LF (a line ends at CR LF, LF or a lone
-// CR; an empty last line is not counted).
-std::string withCrLfLines(const std::string& text);
-
 // Waits about `ms` milliseconds while the window handles its events. Returns
 // false as soon as stopRequested() says so.
 bool pauseWithEvents(IEvents& events, int ms, const std::function<bool()>& stopRequested);
@@ -81,6 +77,7 @@ enum class CartEnd {
     Opened,          // every cart was handed to the shell
     Notice,          // the server sent a notice instead of a cart base
     Refused,         // a cart address was not fit for the browser; nothing opened
+    NotOpened,       // nothing on the system could open the address or the notice
     TransportFailed, // no answer from the server
     Stopped,         // the window closed meanwhile
     BadProxyPort,
@@ -116,7 +113,8 @@ struct CartServices {
     std::function<void()> afterOpen;       // after each cart (status text); may be empty
 };
 
-// Asks the server for the cart base and opens the carts. Throws IoError when
+// Asks the server for the cart base and opens the carts. The notice is saved
+// as text of the system's 8-bit form with CR LF line ends. Throws IoError when
 // the notice cannot be saved.
 CartResult runCart(const CartInput& input, const CartServices& services);
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "common/Round.h"
+#include "common/TextCodec.h"
 #include "download/Download.h"
 #include "download/Http.h"
 #include "online/Cart.h"
@@ -104,6 +105,14 @@ std::string fillClickScript(const std::string& script, const std::vector<std::st
     replaceAll(text, "[MELDUNGFERTIG]", kReadyToPlay);
     replaceAll(text, "[TIPPDATEI]", tipFilePath);
     return text;
+}
+
+std::string filledScriptFile(const std::string& scriptBytes, const std::string& tipFileBytes,
+                             const ScriptFlags& flags, const std::string& tipFilePath) {
+    const std::string script = decodeText(scriptBytes).text;
+    const std::vector<std::string> tipLines = splitLines(decodeText(tipFileBytes).text);
+    const std::string filled = fillClickScript(script, tipLines, flags, tipFilePath);
+    return encodeText(joinLinesCrLf(splitLines(filled)), systemTextEncoding());
 }
 
 std::vector<std::string> listClickScripts(const std::string& folder) {

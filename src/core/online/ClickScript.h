@@ -72,6 +72,14 @@ std::string substitutedScriptName(DayNumber today);
 std::string fillClickScript(const std::string& script, const std::vector<std::string>& tipLines,
                             const ScriptFlags& flags, const std::string& tipFilePath);
 
+// The filled copy as its file holds it: the script's and the tip file's bytes
+// decoded (a byte order mark decides, else UTF-8 when valid, else the 8-bit
+// Western code page), filled as above, every line ended by CR LF, and encoded
+// in the system's 8-bit form (UTF-8 here; characters outside Windows-1252 do
+// not survive on Windows).
+std::string filledScriptFile(const std::string& scriptBytes, const std::string& tipFileBytes,
+                             const ScriptFlags& flags, const std::string& tipFilePath);
+
 // The full paths of the "*.qcs" files in `folder` (the extension in any case;
 // folders skipped), sorted by name so that the list is the same on every
 // run. Empty when the folder does not exist.

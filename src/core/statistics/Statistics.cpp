@@ -169,17 +169,14 @@ StatisticsOutcome consecutiveRuns(const RecordSpan& p, StatisticsWindow w, int s
     std::int64_t drawings = 0;
     std::int64_t groups = 0;
     std::array<bool, kMainMax + 4> present{};
-    StatisticsOutcome out;
+    const std::uint8_t* last = nullptr; // the last drawing counted
     for (std::size_t i = 0; i < p.count; ++i) {
         const std::uint8_t* rec = p.record(i);
         const DayNumber d = dateOf(rec);
         if (!(d > w.start && d <= w.end))
             continue;
         ++drawings;
-        std::array<std::int32_t, 9> slots{};
-        for (int k = 1; k <= 8; ++k)
-            slots[static_cast<std::size_t>(k)] = numberOf(rec, k);
-        out.lastCounted = slots;
+        last = rec;
         // Distinct numbers of the drawing within 1..70 (a repeated number forms no run with itself).
         int firsts[5];
         int distinct = 0;
@@ -204,6 +201,13 @@ StatisticsOutcome consecutiveRuns(const RecordSpan& p, StatisticsWindow w, int s
         }
         for (int j = 0; j < distinct; ++j)
             present[static_cast<std::size_t>(firsts[j])] = false;
+    }
+    StatisticsOutcome out;
+    if (last) {
+        std::array<std::int32_t, 9> slots{};
+        for (int k = 1; k <= 8; ++k)
+            slots[static_cast<std::size_t>(k)] = numberOf(last, k);
+        out.lastCounted = slots;
     }
     // Pairs show keys 1..69, triples 1..68; quads all 70 keys (68..70 hold no
     // run of four and stay 0) on a value axis that scales itself from 0.
