@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "CliCommon.h"
+#include "CliLanguage.h"
 
 namespace rz::cli {
 
@@ -12,7 +13,7 @@ int cmdCheck(int argc, char** argv) {
     std::string error;
     if (!args.parse(argc, argv, 2, error))
         return usageError(error);
-    if (!checkArguments(args, "check", {"db", "date", "tips"}, 0, error))
+    if (!checkArguments(args, "check", {"db", "date", "tips", "lang"}, 0, error))
         return usageError(error);
     if (!args.positional.empty() || !args.has("db") || !args.has("date") || !args.has("tips"))
         return usageError("check needs --db DB --date YYYY-MM-DD --tips FILE.qlt");
@@ -22,6 +23,8 @@ int cmdCheck(int argc, char** argv) {
 
     MainModel model;
     useDatabase(model, args.get("db"));
+    if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
+        return rc;
     if (!model.database().exists()) {
         std::cerr << "ruvuzevodare-cli: database not found: " << model.DatabasePath() << "\n";
         return 1;

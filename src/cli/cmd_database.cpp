@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "CliCommon.h"
+#include "CliLanguage.h"
 #include "common/Text.h"
 #include "database/Importer.h"
 
@@ -12,7 +13,7 @@ int cmdLookup(int argc, char** argv) {
     std::string error;
     if (!args.parse(argc, argv, 2, error))
         return usageError(error);
-    if (!checkArguments(args, "lookup", {"db", "date", "prev", "next"}, 0, error))
+    if (!checkArguments(args, "lookup", {"db", "date", "prev", "next", "lang"}, 0, error))
         return usageError(error);
     if (!args.has("db") || !args.has("date"))
         return usageError("lookup needs --db DB --date YYYY-MM-DD");
@@ -23,6 +24,8 @@ int cmdLookup(int argc, char** argv) {
     MainModel model;
     useDatabase(model, args.get("db"));
     model.sortieren = true;
+    if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
+        return rc;
     if (!model.DateTimePicker1.setDate(date))
         model.DateTimePicker1.date = model.DateTimePicker1.minDate;
     if (!model.database().exists())

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "CliCommon.h"
+#include "CliLanguage.h"
 
 namespace rz::cli {
 namespace {
@@ -34,7 +35,7 @@ int cmdStats(int argc, char** argv) {
     std::string error;
     if (!args.parse(argc, argv, 2, error))
         return usageError(error);
-    if (!checkArguments(args, "stats", {"db", "start", "end"}, 1, error))
+    if (!checkArguments(args, "stats", {"db", "start", "end", "lang"}, 1, error))
         return usageError(error);
     if (args.positional.size() != 1 || !args.has("db"))
         return usageError("stats needs KIND --db DB [--start YYYY-MM-DD] [--end YYYY-MM-DD]; KIND is one of " +
@@ -48,6 +49,8 @@ int cmdStats(int argc, char** argv) {
 
     MainModel model;
     useDatabase(model, args.get("db"));
+    if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
+        return rc;
     if (!applyWindowDates(model, args, error))
         return usageError(error);
     if (!model.database().exists()) {

@@ -68,22 +68,25 @@ QWidget* TForm1::buildChartPage() {
     auto* bar = new QHBoxLayout(panel6);
     bar->setContentsMargins(4, 2, 4, 2);
     bar->setSpacing(8);
+    using K = rz::StatisticsKind;
     struct ChartButton {
         const char* name;
         const char* caption;
         const char* hint;
         void (rz::MainModel::*handler)();
+        K kind;
     };
     const ChartButton buttons[] = {
-        {"SpeedButton2", "Verteilung", "Verteilung der gezogenen Zahlen", &rz::MainModel::SpeedButton2Click},
-        {"SpeedButton9", "CS", "Verteilung der Quersummen", &rz::MainModel::SpeedButton9Click},
-        {"SpeedButton1", "2x", "", &rz::MainModel::Button2Click},
-        {"SpeedButton3", "3x", "", &rz::MainModel::Button3Click},
-        {"SpeedButton12", "4x", "", &rz::MainModel::Button4Click},
-        {"SpeedButton19", "Ausstehende", "", &rz::MainModel::Button5Click},
-        {"SpeedButton20", "Megaball", "", &rz::MainModel::SuperseltenClick},
+        {"SpeedButton2", "Verteilung", "Verteilung der gezogenen Zahlen", &rz::MainModel::SpeedButton2Click,
+         K::Frequency},
+        {"SpeedButton9", "CS", "Verteilung der Quersummen", &rz::MainModel::SpeedButton9Click, K::Sums},
+        {"SpeedButton1", "2x", "", &rz::MainModel::Button2Click, K::Pairs},
+        {"SpeedButton3", "3x", "", &rz::MainModel::Button3Click, K::Triples},
+        {"SpeedButton12", "4x", "", &rz::MainModel::Button4Click, K::Quads},
+        {"SpeedButton19", "Ausstehende", "", &rz::MainModel::Button5Click, K::Overdue},
+        {"SpeedButton20", "Megaball", "", &rz::MainModel::SuperseltenClick, K::MegaBallFrequency},
         {"SpeedButton21", "Megaball offen", "MegaBall-Zahlen, die am längsten nicht gezogen wurden",
-         &rz::MainModel::Button8Click},
+         &rz::MainModel::Button8Click, K::MegaBallOverdue},
     };
     // Two lines of statistics buttons: the main numbers, then overdue and MegaBall.
     auto* buttonLines = new QVBoxLayout;
@@ -99,6 +102,11 @@ QWidget* TForm1::buildChartPage() {
             line->setSpacing(3);
         }
         QToolButton* tb = speedButton(panel6, b.name, QString::fromUtf8(b.caption), QString::fromUtf8(b.hint));
+        // The button of the chart on display is the one that looks pressed;
+        // no focus frame makes another one look chosen.
+        tb->setCheckable(true);
+        tb->setFocusPolicy(Qt::NoFocus);
+        chartButtons_.emplace_back(tb, b.kind);
         const auto handler = b.handler;
         connect(tb, &QToolButton::clicked, this, [this, handler] { command([this, handler] { (model_.*handler)(); }); });
         line->addWidget(tb);
@@ -174,6 +182,9 @@ QWidget* TForm1::buildChartPage() {
 
 void TForm1::refreshChart() {
     const rz::StatisticsTable& t = model_.chart;
+    for (auto& [button, kind] : chartButtons_)
+        if (button->isChecked() != (kind == t.Kind))
+            button->setChecked(kind == t.Kind);
     if (chartShown_ && sameTable(t, shownChart_))
         return;
     chartShown_ = true;

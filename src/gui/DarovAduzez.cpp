@@ -17,8 +17,10 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QShortcut>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStackedBarSeries>
@@ -37,11 +39,14 @@
 
 #include "GeneratorPage.h"
 #include "LoEingab.h"
+#include "QtComponentTree.h"
 #include "QtPlatform.h"
+#include "QtTranslations.h"
 #include "Scriptwahl.h"
 #include "Zahlenwahl.h"
 
 #include "Controls.h"
+#include "i18n/LanguageFiles.h"
 
 using rz::Colour;
 using rz::Gs;
@@ -49,17 +54,29 @@ using rz::TipSet;
 
 namespace {
 
-// Menu order of the languages and the language number each one stands for.
-struct LanguageItem {
-    const char* name;
-    const char* caption;
-    int sprache;
+// A status panel: one line; a text longer than the panel ends in "…" and
+// shows whole as the panel's tool tip.
+class StatusPanelLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        drawFrame(&p);
+        const QRect r = contentsRect().adjusted(indent() > 0 ? indent() : 0, 0, 0, 0);
+        const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, r.width());
+        style()->drawItemText(&p, r, alignment() | Qt::AlignVCenter, palette(), isEnabled(), shown,
+                              foregroundRole());
+    }
 };
-const LanguageItem kLanguages[] = {
-    {"Deutsch1", "Deutsch", 1},    {"Englich1", "English", 2},      {"Franz1", "français", 3},
-    {"Spanisch1", "espagnol", 4},  {"Italenisch1", "italiano", 5},  {"Russisch1", "русский", 6},
-    {"Porugiesisch1", "português", 7}, {"N2", "中国的", 8},
-};
+
+void setPanelText(QLabel* panel, const QString& text) {
+    if (panel->text() != text) {
+        panel->setText(text);
+        panel->setToolTip(text);
+    }
+}
 
 } // namespace
 
@@ -68,6 +85,9 @@ const LanguageItem kLanguages[] = {
 TForm1::TForm1(rz::MainModel& model, QWidget* parent) : QMainWindow(parent), model_(model) {
     // The main window's controls are the first ones of the registry.
     ControlRegistry::instance().clear();
+    componentTree_ = std::make_unique<QtComponentTree>();
+    model_.componentTree = componentTree_.get();
+    qtTranslations_ = std::make_unique<QtTranslations>();
     const WindowScope scope(QStringLiteral("Form1"));
     setObjectName(QStringLiteral("TForm1"));
     setWindowTitle(QString::fromUtf8("Quendrals Kalvento for RuvuZevodare®"));
@@ -112,15 +132,22 @@ TForm1::TForm1(rz::MainModel& model, QWidget* parent) : QMainWindow(parent), mod
 
     // The designed size; never below what the contents need, so that the
     // first layout does not grow the window and rescale the contents.
+    ensurePolished(); // the style's sizes, as the shown window will have them
+    reserveRoomForChangingTexts();
     const QSize need = minimumSizeHint().expandedTo(sizeHint());
-    const QSize designed = QSize(560, 500).expandedTo(need);
+    // The designed width leaves room for the longer texts of the other
+    // languages, so that a language switch does not change the window.
+    const QSize designed = QSize(720, 500).expandedTo(need);
     resize(designed);
     designedHeight_ = designed.height();
     groesse_ = designedHeight_;
+    measureMinimum();
 }
 
 TForm1::~TForm1() {
     model_.onChanged = nullptr;
+    if (model_.componentTree == componentTree_.get())
+        model_.componentTree = nullptr;
     setWaitCursor(false);
 }
 
@@ -181,17 +208,19 @@ void TForm1::buildMenu() {
     sprache->setObjectName(QStringLiteral("SpracheLanguage1"));
     registeredAction(sprache->menuAction(), "SpracheLanguage1");
     auto* group = new QActionGroup(this);
-    group->setExclusive(true);
-    for (const LanguageItem& item : kLanguages) {
+    group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional); // none checked at first
+    for (const rz::LanguageInfo& item : rz::languageTable()) {
         // The seven native language names keep their captions in every
         // language (Tag 1); the last item is translated like any other.
-        QAction* a = registeredAction(sprache->addAction(QString::fromUtf8(item.caption)), item.name,
-                                      item.sprache == 8 ? 0 : kLanguageItemTag);
+        QAction* a = registeredAction(sprache->addAction(QString::fromUtf8(item.caption)), item.menuItem, item.tag);
         a->setCheckable(true);
         a->setData(item.sprache);
-        a->setEnabled(false); // the language files come later
         group->addAction(a);
         languageActions_.push_back(a);
+        const int language = item.sprache;
+        connect(a, &QAction::triggered, this, [this, language] {
+            command([this, language] { model_.chooseLanguage(language); });
+        });
     }
 
     QAction* abgeben = registeredAction(bar->addAction(QStringLiteral("&Abgeben")), "Abgeben1");
@@ -223,7 +252,7 @@ void TForm1::buildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
     for (int i = 0; i < 2; ++i) {
-        auto* l = new QLabel(bar);
+        auto* l = new StatusPanelLabel(bar);
         l->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         l->setTextFormat(Qt::PlainText);
         l->setFrameShape(QFrame::StyledPanel);
@@ -233,7 +262,7 @@ void TForm1::buildStatusBar() {
     }
     statusPanels_[0]->setFixedWidth(150);
     statusPanels_[1]->setMinimumWidth(50);
-    // A long message must not widen the window.
+    // Panel 1 takes the rest of the bar; a long message must not widen the window.
     statusPanels_[1]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     bar->addWidget(statusPanels_[0]);
     bar->addWidget(statusPanels_[1], 1);
@@ -241,8 +270,7 @@ void TForm1::buildStatusBar() {
 
 void TForm1::showPanel1(const QString& text) {
     model_.setStatus(text.toStdString());
-    if (statusPanels_[1]->text() != text)
-        statusPanels_[1]->setText(text);
+    setPanelText(statusPanels_[1], text);
 }
 
 
@@ -304,16 +332,26 @@ void TForm1::refreshFromModel() {
         serverEdit_->setText(q(model_.ServerAddress));
 
     for (int i = 0; i < 2; ++i)
-        setLabelText(statusPanels_[static_cast<std::size_t>(i)], model_.StatusPanel[static_cast<std::size_t>(i)]);
+        setPanelText(statusPanels_[static_cast<std::size_t>(i)], q(model_.StatusPanel[static_cast<std::size_t>(i)]));
 
     const int tab = static_cast<int>(model_.activeTab);
     if (pageControl_->currentIndex() != tab)
         pageControl_->setCurrentIndex(tab);
 
-    const int language = model_.sprache == 0 ? 1 : model_.sprache;
     for (QAction* a : languageActions_)
-        if (a->isChecked() != (a->data().toInt() == language))
-            a->setChecked(a->data().toInt() == language);
+        if (a->isChecked() != (a->data().toInt() == model_.LanguageChecked))
+            a->setChecked(a->data().toInt() == model_.LanguageChecked);
+    if (qtLanguage_ != model_.sprache || shownLanguage_ != model_.LanguageChecked) {
+        const bool first = qtLanguage_ < 0;
+        qtLanguage_ = model_.sprache;
+        shownLanguage_ = model_.LanguageChecked;
+        qtTranslations_->apply(model_.sprache);
+        // Other texts need other room.
+        if (!first && designedHeight_ > 0) {
+            measureMinimum();
+            fitContents();
+        }
+    }
 
     if (generatorPage_)
         generatorPage_->syncFromModel();
@@ -357,17 +395,91 @@ void TForm1::showEvent(QShowEvent* e) {
     if (shownOnce_)
         return;
     shownOnce_ = true;
+    // The layouts of a shown window count every control; measure again.
+    measureMinimum();
+    fitContents();
     // After the window is on the screen.
     QTimer::singleShot(0, this, [this] { command([this] { model_.FormShow(); }); });
 }
 
+void TForm1::reportWindowState() {
+    const Qt::WindowStates st = windowState();
+    model_.Window.Minimised = st.testFlag(Qt::WindowMinimized);
+    model_.Window.Maximised = st.testFlag(Qt::WindowMaximized) || st.testFlag(Qt::WindowFullScreen);
+    // The size to come back to is the one of the normal window.
+    if (!model_.Window.Minimised && !model_.Window.Maximised) {
+        model_.Window.Width = width();
+        model_.Window.Height = height();
+    }
+}
+
+void TForm1::changeEvent(QEvent* e) {
+    QMainWindow::changeEvent(e);
+    if (e->type() == QEvent::WindowStateChange)
+        reportWindowState();
+}
+
+void TForm1::applyStoredSize() {
+    if (model_.Window.Width > 0 && model_.Window.Height > 0) {
+        QSize size(model_.Window.Width, model_.Window.Height);
+        if (const QScreen* screen = this->screen())
+            size = size.boundedTo(screen->availableSize());
+        resize(size);
+    }
+    reportWindowState();
+}
+
 void TForm1::resizeEvent(QResizeEvent* e) {
     QMainWindow::resizeEvent(e);
-    if (designedHeight_ <= 0 || height() == groesse_)
+    reportWindowState();
+    if (designedHeight_ <= 0)
         return;
-    // Only a change of height scales the contents.
     groesse_ = height();
-    scale_ = static_cast<double>(groesse_) / designedHeight_;
+    fitContents();
+}
+
+QSize TForm1::contentMinimum() {
+    ensurePolished();
+    // Every layout recomputes from the fonts as they are now.
+    for (QLayout* l : findChildren<QLayout*>())
+        l->invalidate();
+    layout()->invalidate();
+    return layout()->totalMinimumSize();
+}
+
+void TForm1::measureMinimum() {
+    // The contents' needs at scale 1, in the language shown now. The window
+    // never gets smaller than that, but its contents never widen it either:
+    // the scale follows the height as far as the width lets the contents fit.
+    const double s = scale_;
+    if (s != 1.0) {
+        scale_ = 1.0;
+        applyScale();
+    } else {
+        reserveRoomForChangingTexts();
+    }
+    minimum1_ = contentMinimum();
+    if (s != 1.0) {
+        scale_ = s;
+        applyScale();
+    }
+    layout()->setSizeConstraint(QLayout::SetNoConstraint);
+    setMinimumSize(minimum1_);
+}
+
+void TForm1::fitContents() {
+    if (designedHeight_ <= 0 || minimum1_.isEmpty())
+        return;
+    // The height gives the scale (Groesse / designed height); the contents
+    // need about s times their size at scale 1, so the width and a taller
+    // language bound it.
+    const double byHeight = static_cast<double>(groesse_) / designedHeight_;
+    const double fitHeight = static_cast<double>(height()) / std::max(designedHeight_, minimum1_.height());
+    const double fitWidth = static_cast<double>(width()) / minimum1_.width();
+    const double s = std::min({byHeight, fitHeight, fitWidth});
+    if (std::abs(s - scale_) < 1e-9)
+        return;
+    scale_ = s;
     applyScale();
 }
 
@@ -394,6 +506,20 @@ void TForm1::applyScale() {
     axisFont.setPixelSize(std::max(6, static_cast<int>(std::lround(11 * scale_))));
     axisX_->setLabelsFont(axisFont);
     axisY_->setLabelsFont(axisFont);
+    reserveRoomForChangingTexts();
+}
+
+void TForm1::reserveRoomForChangingTexts() {
+    // Texts that change while the program runs keep room for their longest
+    // form at every size and in every language.
+    label13_->setMinimumWidth(label13_->fontMetrics().horizontalAdvance(q(model_.msg(43)) + QStringLiteral(": 000")));
+    const QFontMetrics drawing(label35_->font());
+    label35_->setMinimumWidth(drawing.horizontalAdvance(QStringLiteral("Www 00.00.00    00  00  00  00  00   MB: 00 MP: 00")));
+    for (int r = 1; r <= TipSet::kRows; ++r) {
+        RowWidgets& w = rows_[static_cast<std::size_t>(r)];
+        w.sum->setMinimumWidth(w.sum->fontMetrics().horizontalAdvance(QStringLiteral("0000")));
+        w.hit->setMinimumWidth(w.hit->fontMetrics().horizontalAdvance(QStringLiteral("5 + MB ")) + w.hit->indent());
+    }
 }
 
 void TForm1::closeEvent(QCloseEvent* e) {
@@ -411,6 +537,7 @@ std::unique_ptr<TForm1> startProgram(rz::MainModel& model, const std::string& ho
     }
     auto form = std::make_unique<TForm1>(model);
     form->createSecondaryWindows();
+    form->applyStoredSize();
     if (platform)
         platform->attachWindows(form.get(), form->form6());
     form->command([&model] { model.SpracheSetzen(); });

@@ -30,7 +30,9 @@ class QTabWidget;
 class QToolButton;
 class QValueAxis;
 class GeneratorPage;
+class QtComponentTree;
 class QtPlatform;
+class QtTranslations;
 class TForm3;
 class TQCSForm;
 class Zahlenwahl;
@@ -67,7 +69,12 @@ public:
 
     static QColor toQColor(rz::Colour c);
 
+    // A stored window size is applied at once (within the screen); without
+    // one the model learns the designed size.
+    void applyStoredSize();
+
 protected:
+    void changeEvent(QEvent* e) override;
     bool event(QEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
@@ -128,6 +135,7 @@ private:
     QWidget* chartArea_ = nullptr;
     rz::StatisticsTable shownChart_;
     bool chartShown_ = false;
+    std::vector<std::pair<QToolButton*, rz::StatisticsKind>> chartButtons_; // pressed: the chart on display
 
     // database and internet tabs
     QDateEdit* dateTimePicker1_ = nullptr;
@@ -156,6 +164,20 @@ private:
     bool shownOnce_ = false;
     bool refreshing_ = false;
     AnalysisLock analysisLock_; // controls disabled while a historic analysis runs
+
+    // Languages: the windows' texts for the loader, Qt's own dialog texts.
+    std::unique_ptr<QtComponentTree> componentTree_;
+    std::unique_ptr<QtTranslations> qtTranslations_;
+    int qtLanguage_ = -1;
+    int shownLanguage_ = -1;
+    void reportWindowState();
+
+    // Content scaling that always fits: the contents' minimum at scale 1.
+    QSize minimum1_;
+    QSize contentMinimum();
+    void measureMinimum();
+    void reserveRoomForChangingTexts();
+    void fitContents();
 };
 
 // Tags of controls that keep their texts in every language.

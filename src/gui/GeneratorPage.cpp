@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -352,10 +353,14 @@ void GeneratorPage::buildPages() {
         return host;
     };
 
-    // One sub-tab: rows of widgets; nullptr in a row pushes the rest to the right.
+    // One sub-tab: a grid, so that the fields beside the check boxes line up
+    // in every language. Rows of several widgets put them in the columns;
+    // single widgets, headers and free rows span the whole width, so that
+    // only the aligned rows decide the column widths.
+    constexpr int kColumns = 4; // the column after the last one takes the rest
     struct Page {
-        QVBoxLayout* v;
-        QList<QWidget*> firsts; // first widgets of aligned rows
+        QGridLayout* grid;
+        int rows = 0;
     };
     int sheet = 7; // the sub-tabs are TabSheet7 .. TabSheet11
     auto newPage = [&](const char* title) {
@@ -366,14 +371,36 @@ void GeneratorPage::buildPages() {
         area->setFrameShape(QFrame::NoFrame);
         auto* content = new QWidget;
         content->setObjectName(area->objectName() + QStringLiteral("Content"));
-        auto* v = new QVBoxLayout(content);
-        v->setContentsMargins(6, 6, 6, 6);
-        v->setSpacing(4);
+        auto* grid = new QGridLayout(content);
+        grid->setContentsMargins(6, 6, 6, 6);
+        grid->setHorizontalSpacing(6);
+        grid->setVerticalSpacing(4);
+        grid->addItem(new QSpacerItem(0, 0, QSizePolicy::Expanding, QSizePolicy::Minimum), 0, kColumns);
+        grid->setColumnStretch(kColumns, 1);
         area->setWidget(content);
         pages_->addTab(area, qs(title));
-        return Page{v, {}};
+        return Page{grid};
     };
+    auto line = [&](Page& page, QWidget* w) {
+        page.grid->addWidget(w, page.rows++, 0, 1, kColumns + 1);
+        placed.append(w);
+    };
+    // nullptr in a free row pushes the rest to the right.
     auto row = [&](Page& page, std::initializer_list<QWidget*> items, bool aligned = true) {
+        if (aligned && items.size() > 1 && items.size() <= kColumns) {
+            int c = 0;
+            for (QWidget* w : items) {
+                page.grid->addWidget(w, page.rows, c, c == 0 ? Qt::Alignment() : Qt::AlignLeft | Qt::AlignVCenter);
+                placed.append(w);
+                ++c;
+            }
+            ++page.rows;
+            return;
+        }
+        if (items.size() == 1) {
+            line(page, *items.begin());
+            return;
+        }
         auto* h = new QHBoxLayout;
         h->setSpacing(6);
         bool stretched = false;
@@ -388,13 +415,7 @@ void GeneratorPage::buildPages() {
         }
         if (!stretched)
             h->addStretch(1);
-        if (aligned && items.size() > 1 && *items.begin())
-            page.firsts.append(*items.begin());
-        page.v->addLayout(h);
-    };
-    auto line = [&](Page& page, QWidget* w) {
-        page.v->addWidget(w);
-        placed.append(w);
+        page.grid->addLayout(h, page.rows++, 0, 1, kColumns + 1);
     };
     auto finish = [&](Page& page, const char* tab) {
         // Any field of this sub-tab that has no place above gets a row of its own.
@@ -409,14 +430,19 @@ void GeneratorPage::buildPages() {
                     row(page, {w});
             }
         }
-        int width = 0;
-        for (QWidget* w : page.firsts)
-            width = std::max(width, w->sizeHint().width());
-        for (QWidget* w : page.firsts)
-            w->setMinimumWidth(width);
-        page.v->addStretch(1);
+        page.grid->setRowStretch(page.rows, 1);
     };
-    auto percent = [] { return plain(QStringLiteral("%")); };
+    // A spin field with its unit right behind it, in one cell.
+    auto percent = [&](Gs f) {
+        auto* cell = new QWidget;
+        auto* h = new QHBoxLayout(cell);
+        h->setContentsMargins(0, 0, 0, 0);
+        h->setSpacing(3);
+        h->addWidget(sp(f));
+        h->addWidget(plain(QStringLiteral("%")));
+        placed.append(sp(f));
+        return cell;
+    };
 
     // ---- Statistisch
     {
@@ -426,9 +452,9 @@ void GeneratorPage::buildPages() {
                            QStringLiteral("StatHeader2"));
         note->setWordWrap(true);
         line(p, note);
-        row(p, {cb(Gs::PreferFrequent), sp(Gs::PreferFrequentPercent), percent()});
-        row(p, {cb(Gs::PreferOverdue), sp(Gs::PreferOverduePercent), percent()});
-        row(p, {cb(Gs::PreferRare), sp(Gs::PreferRarePercent), percent()});
+        row(p, {cb(Gs::PreferFrequent), percent(Gs::PreferFrequentPercent)});
+        row(p, {cb(Gs::PreferOverdue), percent(Gs::PreferOverduePercent)});
+        row(p, {cb(Gs::PreferRare), percent(Gs::PreferRarePercent)});
         row(p, {cb(Gs::PreferPairs), cb(Gs::PairsRarest)});
         row(p, {cb(Gs::PreferTriples), cb(Gs::TriplesRarest)});
         row(p, {cb(Gs::PreferQuads), cb(Gs::QuadsRarest)});
@@ -473,6 +499,7 @@ void GeneratorPage::buildPages() {
         line(p, header(qs("Diese Bedingungen werden in jeder Tippreihe berücksichtigt"), QStringLiteral("MathHeader1")));
         auto* sums = new SentenceLabel(qs("Quersummen von                  bis                     im Tipp zulassen"));
         sums->setObjectName(QStringLiteral("SumLabel"));
+        ControlRegistry::instance().add(sums, ControlKind::Label);
         row(p, {gaps(sums, {Gs::SumMin, Gs::SumMax})}, false);
         auto* l88 = link("Label88", qs("Die Quersummerverteilung der vergangenen Ziehungen sehen Sie im Diagramm unter QS  "),
                          qs("Verteilung der Quersummen im Diagramm anzeigen"), [this] { model_.Label88Click(); });
@@ -498,7 +525,7 @@ void GeneratorPage::buildPages() {
                            QStringLiteral("GroupsNote1"));
         rest->setWordWrap(true);
         groups->addWidget(rest, 1, Qt::AlignTop);
-        p.v->addLayout(groups);
+        p.grid->addLayout(groups, p.rows++, 0, 1, kColumns + 1);
         finish(p, "Mathematisch");
     }
 

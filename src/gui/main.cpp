@@ -4,20 +4,36 @@
 #include <QDir>
 #include <QMessageBox>
 
+#include <cstdio>
 #include <exception>
 
 #include "DarovAduzez.h"
+#include "QtComponentTree.h"
 #include "QtHttp.h"
 #include "QtPlatform.h"
+#include "QtSettingsStore.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kAppTitle));
 
+    // RuvuZevodare --write-component-list FILE: the component list of the
+    // language files, from the windows as built; no window is shown.
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() > 1 && args[1] == QLatin1String("--write-component-list")) {
+        if (args.size() != 3) {
+            std::fputs("usage: RuvuZevodare --write-component-list FILE\n", stderr);
+            return 2;
+        }
+        return writeComponentListCommand(args[2]);
+    }
+
     rz::MainModel model;
     QtPlatform platform;
+    QtSettingsStore settings;
     QtHttp http;
     rz::Services services = platform.services();
+    services.settings = &settings;
     services.http = &http;
     model.setServices(services);
 
@@ -27,7 +43,8 @@ int main(int argc, char** argv) {
         std::unique_ptr<TForm1> form = startProgram(model, home.toStdString(), &platform);
         form->show(); // the first show runs FormShow
         rc = app.exec();
-        // Closing the window ends the program; there is nothing to save yet.
+        // A loop that was running when the window closed has ended now.
+        model.finishClose();
         platform.attachWindows(nullptr, nullptr);
     } catch (const std::exception& e) {
         QMessageBox::critical(nullptr, QString::fromUtf8(kAppTitle), QString::fromLocal8Bit(e.what()));

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """End-to-end checks of ruvuzevodare-cli on a small fixture history."""
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -195,6 +196,76 @@ class CliTest(unittest.TestCase):
             rc, _, err = run(*args)
             self.assertEqual(rc, 2, args)
             self.assertTrue(err.strip(), args)
+
+
+class CliLanguageTest(unittest.TestCase):
+    """--lang N takes texts from the land folder beside the program: a copy of
+    the program with its own small language files."""
+
+    def setUp(self):
+        self.dir = tempfile.TemporaryDirectory(dir=os.environ.get("RZ_TEST_TMP"))
+        base = self.dir.name
+        self.cli = os.path.join(base, "ruvuzevodare-cli")
+        shutil.copy2(CLI, self.cli)
+        self.land = os.path.join(base, "land")
+        os.mkdir(self.land)
+        self.db = os.path.join(base, "Ruvuzevodare.dat")
+        csv = os.path.join(base, "history.csv")
+        with open(csv, "w", encoding="utf-8") as f:
+            f.write(HISTORY)
+        self.assertEqual(self.run_cli("import", csv, "--db", self.db)[0], 0)
+        self.write("RuvuZevodare.txt", ["Form1", "BitBtn4", "Tipps berechnen", "", "1"])
+        messages = ["message %d" % i for i in range(62)]
+        messages[43] = "Sum"
+        messages[46] = "Number distribution"
+        messages[32] = "Drawings"
+        self.write("Mega_en.txt", ["Calculate tips", ""])
+        self.write("Mega_en.txt.meld", messages)
+
+    def tearDown(self):
+        self.dir.cleanup()
+
+    def write(self, name, lines, encoding="utf-8-sig"):
+        with open(os.path.join(self.land, name), "w", encoding=encoding, newline="") as f:
+            f.write("".join(line + "\r\n" for line in lines))
+
+    def run_cli(self, *args):
+        p = subprocess.run([self.cli, *args], capture_output=True, text=True, timeout=120)
+        return p.returncode, p.stdout, p.stderr
+
+    def test_captions_and_titles_from_the_language_files(self):
+        rc, out, err = self.run_cli("lookup", "--db", self.db, "--date", "2019-10-20", "--lang", "2")
+        self.assertEqual((rc, err), (0, ""))
+        self.assertEqual(out.splitlines(), ["Tue 22.10.19    5  12  33  41  70 MB:7 MP:3", "Sum: 161", "2"])
+        rc, out, err = self.run_cli("stats", "frequency", "--db", self.db, "--start", "2019-10-18",
+                                    "--end", "2019-10-22", "--lang", "2")
+        self.assertEqual((rc, err), (0, ""))
+        self.assertEqual(out.splitlines()[-1], "title Number distribution     Drawings: 2    Sum: 214")
+
+    def test_language_0_is_the_default_output(self):
+        tips = os.path.join(self.dir.name, "t.qlt")
+        with open(tips, "wb") as f:
+            f.write(b"70,5,9,33,1,7,\r\n")
+        for args in (["lookup", "--db", self.db, "--date", "2019-10-20", "--next", "2"],
+                     ["check", "--db", self.db, "--date", "2019-10-22", "--tips", tips],
+                     ["stats", "pairs", "--db", self.db, "--end", "2019-10-25"]):
+            self.assertEqual(self.run_cli(*args, "--lang", "0"), self.run_cli(*args), args)
+
+    def test_missing_language_files_keep_the_built_in_texts(self):
+        rc, out, err = self.run_cli("lookup", "--db", self.db, "--date", "2019-10-20", "--lang", "3")
+        self.assertEqual(rc, 0)
+        self.assertEqual(out.splitlines()[1], "Quersumme: 161")
+        self.assertIn("missing", err)
+
+    def test_bad_language_numbers_and_unreadable_files(self):
+        for value in ("9", "-1", "x", ""):
+            rc, out, err = self.run_cli("stats", "sums", "--db", self.db, "--lang", value)
+            self.assertEqual((rc, out), (2, ""), value)
+            self.assertIn("--lang", err)
+        os.mkdir(os.path.join(self.land, "Mega_ru.txt"))  # a folder where the file should be
+        rc, out, err = self.run_cli("lookup", "--db", self.db, "--date", "2019-10-20", "--lang", "6")
+        self.assertEqual((rc, out), (1, ""))
+        self.assertIn("Mega_ru.txt", err)
 
 
 if __name__ == "__main__":

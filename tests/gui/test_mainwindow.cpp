@@ -22,6 +22,7 @@
 
 #include "../core/TestSupport.h"
 #include "DarovAduzez.h"
+#include "GuiFit.h"
 #include "LoEingab.h"
 #include "QtPlatform.h"
 #include "Zahlenwahl.h"
@@ -86,7 +87,7 @@ private slots:
     void hintStaysInStatusPanelUntilAnotherIsEntered();
     void makerPanelsAndLinkLabelsOpenTheirAddresses();
     void failingCommandEndsInMessageAndRestoresCursor();
-    void onlyAChangeOfHeightScalesTheContents();
+    void contentsScaleWithTheHeightAsFarAsTheyFit();
     void stopClickDuringRunReachesTheModel();
 };
 
@@ -283,6 +284,31 @@ void MainWindowTest::statisticsButtonsFillTheChart() {
     QCOMPARE(barCount(series), 70);
     QCOMPARE(tabs->currentWidget()->objectName(), QStringLiteral("TabSheet5"));
     QCOMPARE(p.labelText("ChartTitle"), QString::fromStdString(p.model.msg(26)));
+
+    // The chart button of the chart on display looks pressed, whichever tab
+    // drew the chart; none takes the focus.
+    const char* chartButtons[] = {"SpeedButton2", "SpeedButton9", "SpeedButton1", "SpeedButton3",
+                                  "SpeedButton12", "SpeedButton19", "SpeedButton20", "SpeedButton21"};
+    for (const char* name : chartButtons)
+        QCOMPARE(p.widget<QToolButton>(name)->focusPolicy(), Qt::NoFocus);
+    auto pressed = [&] {
+        QStringList on;
+        for (const char* name : chartButtons)
+            if (p.widget<QToolButton>(name)->isChecked())
+                on << QLatin1String(name);
+        return on;
+    };
+    QCOMPARE(pressed(), QStringList{"SpeedButton19"}); // overdue, from the database tab
+    p.click("SpeedButton9");
+    QCOMPARE(pressed(), QStringList{"SpeedButton9"});
+    p.click("SpeedButton9"); // a second click keeps it pressed
+    QCOMPARE(pressed(), QStringList{"SpeedButton9"});
+    tabs->setCurrentIndex(4);
+    p.click("Button2"); // pairs
+    QCOMPARE(pressed(), QStringList{"SpeedButton1"});
+    tabs->setCurrentIndex(0);
+    p.click("Button6"); // the tips' distribution has no button of its own
+    QCOMPARE(pressed(), QStringList());
 }
 
 void MainWindowTest::hintStaysInStatusPanelUntilAnotherIsEntered() {
@@ -338,30 +364,61 @@ void MainWindowTest::failingCommandEndsInMessageAndRestoresCursor() {
     QVERIFY(p.form->isEnabled());
 }
 
-void MainWindowTest::onlyAChangeOfHeightScalesTheContents() {
+void MainWindowTest::contentsScaleWithTheHeightAsFarAsTheyFit() {
     Program p(&kThreeDrawings);
+    for (int r = 1; r <= 3; ++r)
+        for (int k = 1; k <= 6; ++k)
+            p.model.tips.set(r, k, std::to_string(k == 6 ? 25 : 70 - k));
+    p.model.Komplettcheck();
+    p.form->refreshFromModel();
     p.form->show();
     QVERIFY(QTest::qWaitForWindowExposed(p.form.get()));
     auto* tabs = p.widget<QTabWidget>("PageControl1");
     const int px = tabs->font().pixelSize();
     const int h = p.form->height();
+    const int w = p.form->width();
     QCOMPARE(h, p.form->designedHeight());
+    auto fits = [&](const char* what) {
+        QTest::qWait(20);
+        const QStringList misfits = textMisfits(p.form.get());
+        QVERIFY2(misfits.isEmpty(), qPrintable(QString::fromLatin1(what) + ": " + misfits.join(QStringLiteral("; "))));
+        // The sum column stays clear of the edit buttons.
+        for (int r = 1; r <= 3; ++r) {
+            const QRect sum = p.widget<QLabel>(rz::TipSet::sumName(r))->geometry();
+            const QRect edit = p.widget<QToolButton>(rz::TipSet::editButtonName(r))->geometry();
+            QVERIFY2(!sum.intersects(edit), what);
+        }
+    };
+    fits("designed size");
 
-    const int wider = p.form->width() + 150;
-    p.form->resize(wider, h);
-    QTRY_COMPARE(p.form->width(), wider);
+    // The width alone scales nothing.
+    p.form->resize(w + 150, h);
+    QTRY_COMPARE(p.form->width(), w + 150);
     QCOMPARE(tabs->font().pixelSize(), px);
     QCOMPARE(p.form->contentScale(), 1.0);
 
-    p.form->resize(p.form->width(), 2 * h);
+    // Twice as high and twice as wide: all contents twice as large.
+    p.form->resize(2 * w, 2 * h);
     QTRY_COMPARE(p.form->height(), 2 * h);
     QCOMPARE(p.form->groesse(), 2 * h);
     QCOMPARE(tabs->font().pixelSize(), 2 * px);
     QCOMPARE(p.widget<QLineEdit>("Edit1")->font().pixelSize(), 2 * px);
+    fits("twice the size");
 
-    p.form->resize(p.form->width(), h);
-    QTRY_COMPARE(p.form->height(), h);
+    // Taller than the width allows: the window keeps its width and the
+    // contents grow only as far as they fit.
+    p.form->resize(w, 2 * h);
+    QTRY_COMPARE(p.form->size(), QSize(w, 2 * h));
+    QTest::qWait(50);
+    QCOMPARE(p.form->width(), w);
+    QVERIFY(tabs->font().pixelSize() < 2 * px);
+    fits("tall and narrow");
+
+    // Back to the designed size in one step.
+    p.form->resize(w, h);
+    QTRY_COMPARE(p.form->size(), QSize(w, h));
     QCOMPARE(tabs->font().pixelSize(), px);
+    fits("designed size again");
 }
 
 void MainWindowTest::stopClickDuringRunReachesTheModel() {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/AppContext.h"
+#include "app/WindowPlacement.h"
 #include "common/Colour.h"
 #include "common/Dates.h"
 #include "common/Random.h"
@@ -20,6 +21,8 @@
 #include "tips/TipSet.h"
 
 namespace rz {
+
+class IComponentTree;
 
 // A date picker with an earliest accepted date.
 struct DatePicker {
@@ -210,6 +213,29 @@ public:
     SearchStop lastSearchStop;
     std::string lastReport;                    // text of the last analysis report ("Test.rtf")
     bool writeReportFile = true;               // false: the report is only kept in lastReport
+    // ---- settings store (services().settings; settings/SettingsPersistence.cpp) and languages (i18n/LanguageCommands.cpp)
+    MainWindowPlacement Window;                // "height"/"width"; the view keeps it current
+    // FormClose writes the settings back, or, while a long operation is still
+    // ending, leaves that to finishClose (called once the operation is over).
+    void finishClose();
+    IComponentTree* componentTree = nullptr;   // the windows' texts; null: only the messages change
+    std::string LanguageDir;                   // folder of the language files; empty: Home + "land"
+    std::string languageFolder() const;        // with trailing separator
+    std::string OpenDialog1FileName;           // the language file DateiLaden1Click loads
+    int LanguageChecked = 0;                   // sprache of the checked language item, 0: none
+    bool chooseLanguage(int language);         // the language items 1..8 (below); false: files missing
+    bool DateiLaden1Click();                   // false when its files are missing
+    void Deutsch1Click() { chooseLanguage(1); }
+    void Englich1Click() { chooseLanguage(2); }
+    void Franz1Click() { chooseLanguage(3); }
+    void Spanisch1Click() { chooseLanguage(4); }
+    void Italenisch1Click() { chooseLanguage(5); }
+    void Russisch1Click() { chooseLanguage(6); }
+    void Porugiesisch1Click() { chooseLanguage(7); }
+    void N2Click() { chooseLanguage(8); }
+
+private:
+    bool settingsSavePending_ = false;
 };
 
 } // namespace rz

@@ -3,6 +3,8 @@
 
 #include "app/MainModel.h"
 #include "database/Importer.h"
+#include "i18n/LanguageFiles.h"
+#include "settings/SettingsPersistence.h"
 
 namespace rz {
 
@@ -16,8 +18,9 @@ void MainModel::FormCreate(const std::string& home) {
     sortieren = false;
     Berechnunglaeuft = false;
 
-    // Stored settings are applied here; until the settings store exists the
-    // designed values stand.
+    // Stored settings; without a store the designed values stand.
+    if (services().settings)
+        loadSettings(*this, *services().settings);
     sortieren = true;
 
     // A stored statistics start later than a week ago would leave no window.
@@ -34,8 +37,16 @@ void MainModel::FormCreate(const std::string& home) {
 }
 
 void MainModel::SpracheSetzen() {
-    // Languages 1..8 are applied by the language loader; the built-in German
-    // texts stand otherwise.
+    // Languages 1..8 are applied now that every window exists; any other
+    // value keeps the built-in German texts.
+    if (languageBySprache(sprache)) {
+        try {
+            chooseLanguage(sprache);
+        } catch (const IoError& e) {
+            // An unreadable language file is reported; start-up goes on.
+            dialogs().message(e.what());
+        }
+    }
     loadBundledHistory();
     SpeedButton5Click();
     SpeedButton2Click();
@@ -52,6 +63,18 @@ void MainModel::FormClose() {
         Label28Click();
     else
         operation.requestStop();
+    // The settings are written once the loop has put back what it changed.
+    settingsSavePending_ = true;
+    if (!operation.running())
+        finishClose();
+}
+
+void MainModel::finishClose() {
+    if (!settingsSavePending_ || operation.running())
+        return;
+    settingsSavePending_ = false;
+    if (services().settings)
+        saveSettings(*this, *services().settings);
 }
 
 void MainModel::importCommand() {

@@ -89,6 +89,7 @@ StatisticsOutcome numberFrequency(const RecordSpan& p, StatisticsWindow w, const
         ++drawings;
     }
     StatisticsOutcome out;
+    out.table.Kind = StatisticsKind::Frequency;
     publish(out.table, count.data(), 1, kMainMax, Colouring::Primes);
     if (drawings > 0)
         out.title = averageTitle(messages, 46, 32, drawings, total);
@@ -115,6 +116,7 @@ StatisticsOutcome numberOverdue(const RecordSpan& p, StatisticsWindow w, const M
     for (int n = 1; n <= kMainMax; ++n)
         overdue[static_cast<std::size_t>(n)] = drawings - lastSeen[static_cast<std::size_t>(n)];
     StatisticsOutcome out;
+    out.table.Kind = StatisticsKind::Overdue;
     publish(out.table, overdue.data(), 1, kMainMax, Colouring::Primes);
     out.title = messages.line(26);
     return out;
@@ -134,6 +136,7 @@ StatisticsOutcome megaBallFrequency(const RecordSpan& p, StatisticsWindow w, con
             ++count[static_cast<std::size_t>(mb)];
     }
     StatisticsOutcome out;
+    out.table.Kind = StatisticsKind::MegaBallFrequency;
     publish(out.table, count.data(), 1, kMegaBallMax, Colouring::Green);
     out.title = messages.line(47);
     return out;
@@ -156,6 +159,7 @@ StatisticsOutcome megaBallOverdue(const RecordSpan& p, StatisticsWindow w, const
     for (int n = 1; n <= kMegaBallMax; ++n)
         overdue[static_cast<std::size_t>(n)] = drawings - lastSeen[static_cast<std::size_t>(n)];
     StatisticsOutcome out;
+    out.table.Kind = StatisticsKind::MegaBallOverdue;
     publish(out.table, overdue.data(), 1, kMegaBallMax, Colouring::Green);
     out.title = messages.line(10);
     return out;
@@ -203,6 +207,7 @@ StatisticsOutcome consecutiveRuns(const RecordSpan& p, StatisticsWindow w, int s
             present[static_cast<std::size_t>(firsts[j])] = false;
     }
     StatisticsOutcome out;
+    out.table.Kind = size == 2 ? StatisticsKind::Pairs : size == 3 ? StatisticsKind::Triples : StatisticsKind::Quads;
     if (last) {
         std::array<std::int32_t, 9> slots{};
         for (int k = 1; k <= 8; ++k)
@@ -246,6 +251,7 @@ StatisticsOutcome drawingSums(const RecordSpan& p, StatisticsWindow w, const Mes
         total += s;
     }
     StatisticsOutcome out;
+    out.table.Kind = StatisticsKind::Sums;
     StatisticsTable& t = out.table;
     t.RangeMin = 0;
     t.RangeMax = 0;
@@ -277,6 +283,7 @@ StatisticsOutcome tipDistribution(const TipSet& tips, const MessageTable& messag
         }
     }
     StatisticsOutcome out;
+    out.table.Kind = StatisticsKind::TipDistribution;
     publish(out.table, count.data(), 1, kMainMax, Colouring::Primes);
     out.title = messages.line(25);
     return out;

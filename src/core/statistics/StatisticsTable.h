@@ -12,6 +12,20 @@ struct StatisticsEntry {
     Colour BarColour = Colour::BarGreen;
 };
 
+// Which statistics a table holds.
+enum class StatisticsKind {
+    None,
+    Frequency,
+    Overdue,
+    MegaBallFrequency,
+    MegaBallOverdue,
+    Pairs,
+    Triples,
+    Quads,
+    Sums,
+    TipDistribution,
+};
+
 // The table a statistics routine leaves behind: the chart shows it and the
 // generator reads it back.
 struct StatisticsTable {
@@ -20,6 +34,7 @@ struct StatisticsTable {
     int RangeMax = 0;
     bool fixedAxis = true; // value axis fixed to [RangeMin, RangeMax]; else automatic from 0
     std::string Title;
+    StatisticsKind Kind = StatisticsKind::None; // the routine that made the table
 
     // Value of the entry with the given key (0 when there is none).
     int Value(int key) const {

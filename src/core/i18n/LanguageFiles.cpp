@@ -1,0 +1,151 @@
+// The language files: applying a language to the windows and the message
+// table, and writing the component list that the language files follow.
+#include "i18n/LanguageFiles.h"
+
+#include <filesystem>
+#include <stdexcept>
+
+#include "app/MessageTable.h"
+#include "i18n/TextDecoding.h"
+
+namespace rz {
+namespace {
+
+const std::array<LanguageInfo, 8> kLanguages = {{
+    {"Deutsch1", "Deutsch", "Mega_de.txt", 1, 1},
+    {"Englich1", "English", "Mega_en.txt", 2, 1},
+    {"Franz1", "français", "Mega_fr.txt", 3, 1},
+    {"Spanisch1", "espagnol", "Mega_es.txt", 4, 1},
+    {"Italenisch1", "italiano", "Mega_it.txt", 5, 1},
+    {"Porugiesisch1", "português", "Mega_pt.txt", 7, 1},
+    {"Russisch1", "русский", "Mega_ru.txt", 6, 1},
+    {"N2", "中国的", "Mega_cn.txt", 8, 0},
+}};
+
+// How far the search for a component's record looks ahead: the record at
+// the search position and the ten after it.
+constexpr std::size_t kSearchWindow = 11;
+
+std::string trimBlanks(const std::string& s) {
+    std::size_t b = 0;
+    std::size_t e = s.size();
+    while (b < e && static_cast<unsigned char>(s[b]) <= ' ')
+        ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ')
+        --e;
+    return s.substr(b, e - b);
+}
+
+struct ListRecord {
+    std::string window;
+    std::string name;
+};
+
+std::vector<ListRecord> readComponentList(const std::string& path) {
+    const std::vector<std::string> lines = readTextFileLines(path);
+    std::vector<ListRecord> records;
+    records.reserve(lines.size() / 5 + 1);
+    for (std::size_t i = 0; i < lines.size(); i += 5)
+        records.push_back({trimBlanks(lines[i]), i + 1 < lines.size() ? trimBlanks(lines[i + 1]) : std::string()});
+    return records;
+}
+
+const std::string& lineAt(const std::vector<std::string>& lines, std::size_t i) {
+    static const std::string empty;
+    return i < lines.size() ? lines[i] : empty;
+}
+
+bool fileExists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::exists(path, ec);
+}
+
+void checkOneLine(const std::string& text, const std::string& window, const std::string& name) {
+    if (text.find_first_of("\r\n") != std::string::npos)
+        throw std::invalid_argument("the text of " + window + "." + name +
+                                    " has a line break; the component list cannot carry it");
+}
+
+} // namespace
+
+const std::array<LanguageInfo, 8>& languageTable() { return kLanguages; }
+
+const LanguageInfo* languageBySprache(int sprache) {
+    for (const LanguageInfo& l : kLanguages)
+        if (l.sprache == sprache)
+            return &l;
+    return nullptr;
+}
+
+bool isTranslatable(ComponentKind kind) { return kind != ComponentKind::Other; }
+
+bool applyLanguage(const std::string& componentListPath, const std::string& languageFilePath,
+                   IComponentTree& tree, MessageTable& messages) {
+    if (!fileExists(componentListPath) || !fileExists(languageFilePath))
+        return false;
+
+    // Everything is read before anything changes, so that a file that
+    // cannot be read leaves the texts as they were.
+    const std::vector<ListRecord> records = readComponentList(componentListPath);
+    const std::string messageFile = messageFileOf(languageFilePath);
+    const bool haveMessages = fileExists(messageFile);
+    std::vector<std::string> messageLines;
+    if (haveMessages)
+        messageLines = readTextFileLines(messageFile);
+    const std::vector<std::string> texts = readTextFileLines(languageFilePath);
+
+    if (haveMessages)
+        messages.setLines(std::move(messageLines));
+
+    std::size_t p = 0;
+    for (const std::string& window : tree.windowNames()) {
+        for (const ComponentInfo& c : tree.components(window)) {
+            if (!isTranslatable(c.kind) || c.tag != 0)
+                continue;
+            std::size_t found = records.size();
+            for (std::size_t i = p; i < p + kSearchWindow && i < records.size(); ++i) {
+                if (records[i].window == window && records[i].name == c.name) {
+                    found = i;
+                    break;
+                }
+            }
+            if (found == records.size())
+                continue; // not listed near here: keeps its texts
+            p = found;
+            if (c.kind == ComponentKind::Window)
+                continue; // window titles stay as designed
+            try {
+                tree.setTexts(window, c.name, c.kind != ComponentKind::Edit, lineAt(texts, 2 * found),
+                              lineAt(texts, 2 * found + 1));
+            } catch (const std::exception&) {
+                // Only this component keeps its old texts.
+            }
+        }
+    }
+    return true;
+}
+
+std::vector<std::string> componentListLines(const IComponentTree& tree) {
+    std::vector<std::string> lines;
+    for (const std::string& window : tree.windowNames()) {
+        for (const ComponentInfo& c : tree.components(window)) {
+            if (!isTranslatable(c.kind))
+                continue;
+            const bool edit = c.kind == ComponentKind::Edit;
+            if (edit && c.hint.empty())
+                continue;
+            const std::string& caption = edit ? c.hint : c.caption;
+            checkOneLine(caption, window, c.name);
+            checkOneLine(c.hint, window, c.name);
+            checkOneLine(c.name, window, c.name);
+            lines.push_back(window);
+            lines.push_back(c.name);
+            lines.push_back(caption);
+            lines.push_back(c.hint);
+            lines.push_back(std::to_string(c.kind == ComponentKind::MenuItem ? 1 : c.charset));
+        }
+    }
+    return lines;
+}
+
+} // namespace rz

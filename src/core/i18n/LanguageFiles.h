@@ -1,0 +1,59 @@
+#pragma once
+#include <array>
+#include <string>
+#include <vector>
+
+#include "i18n/ComponentTree.h"
+
+namespace rz {
+
+class MessageTable;
+
+// One entry of the language menu "Sprache/&Language".
+struct LanguageInfo {
+    const char* menuItem; // control name: "Deutsch1", ..., "N2"
+    const char* caption;  // the language's own name
+    const char* file;     // "Mega_de.txt", in the folder "land"
+    int sprache;          // 1..8
+    int tag;              // 1: the item keeps its caption in every language
+};
+
+// The eight languages in the order of the menu.
+const std::array<LanguageInfo, 8>& languageTable();
+// nullptr unless sprache is 1..8.
+const LanguageInfo* languageBySprache(int sprache);
+
+inline constexpr const char* kLanguageFolder = "land";
+inline constexpr const char* kComponentListFile = "RuvuZevodare.txt";
+// The message file of a language file: its full name + ".meld".
+inline std::string messageFileOf(const std::string& languageFile) { return languageFile + ".meld"; }
+
+// An empty tree: no windows (the command line has none).
+class NoComponents : public IComponentTree {
+public:
+    std::vector<std::string> windowNames() const override { return {}; }
+    std::vector<ComponentInfo> components(const std::string&) const override { return {}; }
+    void setTexts(const std::string&, const std::string&, bool, const std::string&, const std::string&) override {}
+};
+
+// True for the kinds whose texts a language file carries.
+bool isTranslatable(ComponentKind kind);
+
+// Applies a language: when the component list or the language file is
+// missing nothing changes and the result is false. Otherwise the message
+// table is replaced by the message file (when it exists) and every
+// translatable component with Tag 0 that the component list names, within
+// eleven records of the last one found, gets its caption and hint from the
+// language file. Window titles and the texts of edit fields never change.
+// Throws IoError when a file exists but cannot be read.
+bool applyLanguage(const std::string& componentListPath, const std::string& languageFilePath,
+                   IComponentTree& tree, MessageTable& messages);
+
+// The component list of the windows: five lines a record (window, name,
+// caption or an edit field's hint, hint, character set) for every
+// translatable component whatever its Tag, edit fields only with a hint.
+// Throws std::invalid_argument for a text with a line break, which the
+// list cannot carry.
+std::vector<std::string> componentListLines(const IComponentTree& tree);
+
+} // namespace rz

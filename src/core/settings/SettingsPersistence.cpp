@@ -1,0 +1,171 @@
+// Loading the stored settings at start-up and writing them back at the end.
+#include "settings/SettingsPersistence.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <exception>
+
+#include "app/MainModel.h"
+#include "settings/SettingsStore.h"
+
+namespace rz {
+namespace {
+
+constexpr const char* kLosnummer = "Losnummer";
+constexpr const char* kHeight = "height";
+constexpr const char* kWidth = "width";
+constexpr const char* kSprache = "Sprache";
+constexpr const char* kProxyHost = "ProxyHostEdit";
+constexpr const char* kProxyPort = "ProxyPortEdit";
+constexpr const char* kStatisticsStart = "DateTimePicker2";
+
+// Language when the store names none: English.
+constexpr int kFirstStartLanguage = 2;
+
+// Runs one group of reads; the first failure ends the group.
+template <typename Body>
+void readGroup(Body&& body) {
+    try {
+        body();
+    } catch (const std::exception&) {
+        // The values after the failing one keep their designed state.
+    }
+}
+
+template <typename Fn>
+void forEachField(GsKind kind, Fn&& fn) {
+    for (const GsFieldInfo& f : GeneratorSettings::table())
+        if (f.kind == kind)
+            fn(f);
+}
+
+void loadFrom(MainModel& m, ISettingsStore& s) {
+    readGroup([&] {
+        if (auto v = s.readText(kLosnummer))
+            m.Losnummer = *v;
+    });
+
+    // Group 1: check boxes, the fixed range of ExcludeDbClass, the MegaBall
+    // rule, the window size and the language.
+    readGroup([&] {
+        try {
+            forEachField(GsKind::Bool, [&](const GsFieldInfo& f) {
+                if (auto v = s.readBool(f.valueName))
+                    m.Settings.set(f.id, *v ? 1 : 0);
+            });
+        } catch (...) {
+            // ExcludeDbClass's maximum follows OverlapCountsMegaBall even
+            // when the group ends early; the check box then keeps its
+            // designed state.
+            m.Settings.fixExcludeDbClassRange();
+            throw;
+        }
+        m.Settings.fixExcludeDbClassRange();
+        forEachField(GsKind::Radio, [&](const GsFieldInfo& f) {
+            if (auto v = s.readBool(f.valueName))
+                m.Settings.set(f.id, *v ? 1 : 0);
+        });
+        // A size that no window can have (a damaged store) keeps the
+        // designed one.
+        if (auto v = s.readInt(kHeight); v && *v > 0)
+            m.Window.Height = *v;
+        if (auto v = s.readInt(kWidth); v && *v > 0)
+            m.Window.Width = *v;
+        m.sprache = 0;
+        if (auto v = s.readInt(kSprache))
+            m.sprache = *v;
+        else
+            m.sprache = kFirstStartLanguage;
+    });
+
+    // Group 2: spin positions (clamped by their controls), then the tip
+    // fields through their change check. The tips are not checked against
+    // the drawing while loading.
+    readGroup([&] {
+        forEachField(GsKind::Int, [&](const GsFieldInfo& f) {
+            if (auto v = s.readInt(f.valueName))
+                m.Settings.set(f.id, *v);
+        });
+        for (const auto& [row, k] : tipFieldsInNameOrder())
+            if (auto v = s.readText(TipSet::fieldName(row, k)))
+                m.tipFieldChanged(row, k, *v);
+    });
+
+    m.sortieren = true;
+
+    // Group 3: the proxy.
+    readGroup([&] {
+        if (auto v = s.readText(kProxyHost))
+            m.ProxyHost = *v;
+        if (auto v = s.readText(kProxyPort))
+            m.ProxyPort = *v;
+    });
+
+    // The statistics start; a date that cannot be read or that the picker
+    // refuses gives the picker's earliest date.
+    try {
+        if (auto v = s.readDate(kStatisticsStart))
+            if (!m.DateTimePicker2.setDate(*v))
+                m.DateTimePicker2.date = m.DateTimePicker2.minDate;
+    } catch (const std::exception&) {
+        m.DateTimePicker2.date = m.DateTimePicker2.minDate;
+    }
+}
+
+} // namespace
+
+const std::vector<std::pair<int, int>>& tipFieldsInNameOrder() {
+    static const std::vector<std::pair<int, int>> order = [] {
+        std::vector<std::pair<int, int>> v;
+        for (int r = 1; r <= TipSet::kRows; ++r)
+            for (int k = 1; k <= TipSet::kFields; ++k)
+                v.emplace_back(r, k);
+        auto number = [](const std::pair<int, int>& f) {
+            return std::atoi(TipSet::fieldName(f.first, f.second) + 4); // after "Edit"
+        };
+        std::sort(v.begin(), v.end(), [&](const auto& a, const auto& b) { return number(a) < number(b); });
+        return v;
+    }();
+    return order;
+}
+
+void loadSettings(MainModel& m, ISettingsStore& store) {
+    bool opened = true;
+    try {
+        store.open();
+    } catch (const std::exception&) {
+        opened = false;
+    }
+    if (opened) {
+        loadFrom(m, store);
+    } else {
+        // Like a first start: nothing stored.
+        MemorySettingsStore empty;
+        loadFrom(m, empty);
+    }
+}
+
+void saveSettings(const MainModel& m, ISettingsStore& s) {
+    try {
+        s.open();
+        forEachField(GsKind::Bool, [&](const GsFieldInfo& f) { s.writeBool(f.valueName, m.Settings.on(f.id)); });
+        forEachField(GsKind::Radio, [&](const GsFieldInfo& f) { s.writeBool(f.valueName, m.Settings.on(f.id)); });
+        // A minimised or maximised window keeps the size stored before.
+        if (!m.Window.Minimised && !m.Window.Maximised && m.Window.Width > 0 && m.Window.Height > 0) {
+            s.writeInt(kHeight, m.Window.Height);
+            s.writeInt(kWidth, m.Window.Width);
+        }
+        s.writeInt(kSprache, m.sprache);
+        forEachField(GsKind::Int, [&](const GsFieldInfo& f) { s.writeInt(f.valueName, m.Settings.get(f.id)); });
+        for (const auto& [row, k] : tipFieldsInNameOrder())
+            s.writeText(TipSet::fieldName(row, k), m.tips.get(row, k));
+        s.writeText(kProxyHost, m.ProxyHost);
+        s.writeText(kProxyPort, m.ProxyPort);
+        s.writeDate(kStatisticsStart, m.DateTimePicker2.date);
+        s.close();
+    } catch (const std::exception&) {
+        // Saving shows nothing; what could not be written is lost.
+    }
+}
+
+} // namespace rz

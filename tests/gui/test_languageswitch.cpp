@@ -1,0 +1,321 @@
+// The program in eight languages: the shipped component list is the one the
+// windows make, the first start is English, every language applies to the
+// real window with all texts fitting, and the choice, the settings and the
+// window size survive a restart.
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QtTest>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <memory>
+
+#include "../core/TestSupport.h"
+#include "DarovAduzez.h"
+#include "GuiFit.h"
+#include "QtComponentTree.h"
+#include "i18n/LanguageFiles.h"
+#include "i18n/TextDecoding.h"
+#include "settings/SettingsStore.h"
+
+using rz::test::rec;
+
+namespace {
+
+const std::string kShippedLand = std::string(RZ_SOURCE_DIR) + "/data/land";
+
+// The texts a language file gives each listed control: "Form1.BitBtn4" -> caption.
+struct LanguageTexts {
+    std::map<std::string, std::string> caption;
+    std::map<std::string, std::string> hint;
+    std::vector<std::string> messages;
+};
+
+LanguageTexts readLanguage(const std::string& file) {
+    const auto list = rz::readTextFileLines(kShippedLand + "/RuvuZevodare.txt");
+    const auto texts = rz::readTextFileLines(kShippedLand + "/" + file);
+    LanguageTexts t;
+    for (std::size_t i = 0; i + 1 < list.size(); i += 5) {
+        const std::size_t record = i / 5;
+        const std::string key = list[i] + "." + list[i + 1];
+        t.caption[key] = 2 * record < texts.size() ? texts[2 * record] : std::string();
+        t.hint[key] = 2 * record + 1 < texts.size() ? texts[2 * record + 1] : std::string();
+    }
+    t.messages = rz::readTextFileLines(kShippedLand + "/" + file + ".meld");
+    return t;
+}
+
+// One program run in its own folder with the shipped language files.
+struct Program {
+    rz::test::TempDir home;
+    rz::test::ScriptedPlatform platform;
+    rz::MainModel model;
+    std::unique_ptr<TForm1> form;
+
+    explicit Program(rz::ISettingsStore& store) {
+        std::filesystem::copy(kShippedLand, home.file("land"), std::filesystem::copy_options::recursive);
+        rz::test::writeDatabase(home.file("Ruvuzevodare.dat"),
+                                {rec(2019, 10, 15, {2, 11, 20, 38, 61}, 3), rec(2019, 10, 18, {5, 12, 33, 41, 70}, 7)});
+        platform.attach(model);
+        rz::Services s = model.services();
+        s.settings = &store;
+        model.setServices(s);
+        form = startProgram(model, home.str(), nullptr);
+        form->show();
+        if (!QTest::qWaitForWindowExposed(form.get()))
+            qFatal("window not shown");
+    }
+    ~Program() {
+        if (form)
+            form->close();
+        form.reset();
+    }
+
+    template <typename T>
+    T* widget(const char* name) const {
+        T* w = form->findChild<T*>(QLatin1String(name));
+        if (!w)
+            qFatal("no widget %s", name);
+        return w;
+    }
+    QAction* action(const char* name) const { return widget<QAction>(name); }
+    QString tabCaption(const char* sheet) const {
+        return ControlRegistry::caption(*ControlRegistry::instance().find(QStringLiteral("Form1"), QLatin1String(sheet)));
+    }
+    // Shows every tab and sub-tab in turn and collects what does not fit.
+    QStringList misfitsOnEveryPage() const {
+        QStringList out;
+        auto* tabs = widget<QTabWidget>("PageControl1");
+        auto* sub = widget<QTabWidget>("PageControl2");
+        for (int t = 0; t < tabs->count(); ++t) {
+            if (!tabs->isTabVisible(t))
+                continue;
+            tabs->setCurrentIndex(t);
+            const int pages = tabs->widget(t)->isAncestorOf(sub) ? sub->count() : 1;
+            for (int s = 0; s < pages; ++s) {
+                if (pages > 1)
+                    sub->setCurrentIndex(s);
+                QApplication::processEvents();
+                for (const QString& m : textMisfits(form.get()))
+                    out << QStringLiteral("[%1/%2] %3").arg(tabs->tabText(t)).arg(s).arg(m);
+            }
+        }
+        tabs->setCurrentIndex(0);
+        return out;
+    }
+};
+
+bool allEqual(const QList<int>& xs) {
+    for (int x : xs)
+        if (x != xs.front())
+            return false;
+    return true;
+}
+
+} // namespace
+
+class LanguageSwitchTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void shippedComponentListIsTheOneTheWindowsMake();
+    void everyTextOfTheWindowsCanBeTranslated();
+    void firstStartIsEnglish();
+    void everyLanguageAppliesAndFits();
+    void languageSettingsAndSizeSurviveARestart();
+};
+
+void LanguageSwitchTest::shippedComponentListIsTheOneTheWindowsMake() {
+    QFile shipped(QString::fromStdString(kShippedLand + "/RuvuZevodare.txt"));
+    QVERIFY(shipped.open(QIODevice::ReadOnly));
+    const QByteArray made = componentListOfTheProgram();
+
+    // The program's own command writes the same list and shows no window.
+    const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/RuvuZevodare");
+    rz::test::TempDir dir;
+    const QString out = QString::fromStdString(dir.file("list.txt"));
+    QProcess run;
+    run.start(program, {QStringLiteral("--write-component-list"), out});
+    QVERIFY(run.waitForFinished(60000));
+    QCOMPARE(run.exitCode(), 0);
+    QFile written(out);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QCOMPARE(written.readAll(), made);
+    run.start(program, {QStringLiteral("--write-component-list")});
+    QVERIFY(run.waitForFinished(60000));
+    QCOMPARE(run.exitCode(), 2);
+
+    const QByteArray file = shipped.readAll();
+    if (made != file) {
+        // Name the first record that differs.
+        const QList<QByteArray> a = made.split('\n'), b = file.split('\n');
+        for (qsizetype i = 0; i < std::min(a.size(), b.size()); ++i)
+            if (a[i] != b[i])
+                QFAIL(qPrintable(QStringLiteral("line %1: the windows make \"%2\", data/land/RuvuZevodare.txt has \"%3\"; "
+                                                "write it again with RuvuZevodare --write-component-list")
+                                     .arg(i + 1)
+                                     .arg(QString::fromUtf8(a[i].trimmed()), QString::fromUtf8(b[i].trimmed()))));
+        QFAIL("the shipped component list has another length than the windows make");
+    }
+}
+
+void LanguageSwitchTest::everyTextOfTheWindowsCanBeTranslated() {
+    // A label, button or frame with words that the registry does not know
+    // would stay German in every language.
+    rz::MainModel model;
+    TForm1 form(model);
+    form.createSecondaryWindows();
+    QSet<QObject*> registered;
+    for (const ControlEntry& e : ControlRegistry::instance().entries())
+        registered.insert(e.object.data());
+    QWidgetList widgets = form.findChildren<QWidget*>();
+    widgets << &form;
+    QStringList missing;
+    for (QWidget* w : widgets) {
+        QString text;
+        if (auto* l = qobject_cast<QLabel*>(w))
+            text = l->text();
+        else if (auto* b = qobject_cast<QAbstractButton*>(w))
+            text = b->text();
+        else if (auto* g = qobject_cast<QGroupBox*>(w))
+            text = g->title();
+        if (std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetter(); }) && !registered.contains(w))
+            missing << describe(w) + QStringLiteral(" \"") + text + QLatin1Char('"');
+    }
+    QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QStringLiteral("; "))));
+}
+
+void LanguageSwitchTest::firstStartIsEnglish() {
+    rz::MemorySettingsStore store; // a fresh machine
+    Program p(store);
+    const LanguageTexts en = readLanguage("Mega_en.txt");
+    QCOMPARE(p.model.sprache, 2);
+    QCOMPARE(p.model.LanguageChecked, 2);
+    QVERIFY(p.action("Englich1")->isChecked());
+    QVERIFY(!p.action("Deutsch1")->isChecked());
+    QCOMPARE(p.widget<QPushButton>("BitBtn4")->text().toStdString(), en.caption.at("Form1.BitBtn4"));
+    QCOMPARE(p.tabCaption("TabSheet1").toStdString(), en.caption.at("Form1.TabSheet1"));
+    QCOMPARE(p.model.msg(42), en.messages.at(42));
+    QCOMPARE(p.model.DateTimePicker2.date, rz::dayFromYmd(2017, 1, 1));
+    // Qt's own buttons speak English too.
+    QDialogButtonBox box(QDialogButtonBox::Cancel);
+    QCOMPARE(box.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Cancel"));
+}
+
+void LanguageSwitchTest::everyLanguageAppliesAndFits() {
+    rz::MemorySettingsStore store;
+    store.writeInt("Sprache", 0); // the built-in texts first
+    Program p(store);
+    QCOMPARE(p.model.LanguageChecked, 0);
+    QCOMPARE(p.tabCaption("TabSheet1"), QStringLiteral("Tipp-Übersicht"));
+    QStringList misfits = p.misfitsOnEveryPage();
+    QVERIFY2(misfits.isEmpty(), qPrintable(misfits.join(QLatin1Char('\n'))));
+
+    const QString title = p.form->windowTitle();
+    const QSize designed = p.form->size();
+    const char* cancel[] = {"Abbrechen", "Cancel", "Annuler", "Cancelar", "Annulla", "Отмена", "Cancelar", "取消"};
+    for (const rz::LanguageInfo& lang : rz::languageTable()) {
+        qInfo("language %s", lang.caption);
+        p.action(lang.menuItem)->trigger();
+        const LanguageTexts t = readLanguage(lang.file);
+
+        QCOMPARE(p.model.sprache, lang.sprache);
+        for (const rz::LanguageInfo& other : rz::languageTable())
+            QCOMPARE(p.action(other.menuItem)->isChecked(), other.sprache == lang.sprache);
+        // Captions, hints and messages of the language; what keeps its text keeps it.
+        for (const char* sheet : {"TabSheet1", "TabSheet6", "TabSheet5", "TabSheet4", "TabSheet3", "TabSheet7"})
+            QCOMPARE(p.tabCaption(sheet).toStdString(), t.caption.at(std::string("Form1.") + sheet));
+        QCOMPARE(p.widget<QPushButton>("BitBtn4")->text().toStdString(), t.caption.at("Form1.BitBtn4"));
+        QCOMPARE(p.model.Tippsberechnen, t.caption.at("Form1.BitBtn4"));
+        QCOMPARE(p.widget<QCheckBox>("CheckBox2")->text().toStdString(), t.caption.at("Form1.CheckBox2"));
+        QCOMPARE(p.widget<QWidget>("Edit85")->toolTip().toStdString(), t.hint.at("Form1.Edit85"));
+        QCOMPARE(p.widget<QSpinBox>("Edit85")->value(), p.model.Settings.get(rz::Gs::PreferFrequentPercent));
+        QCOMPARE(p.action("Russisch1")->text(), QStringLiteral("русский"));
+        QCOMPARE(p.action("N2")->text().toStdString(), t.caption.at("Form1.N2"));
+        QCOMPARE(p.form->windowTitle(), title);
+        QCOMPARE(p.model.msg(42), t.messages.at(42));
+        QCOMPARE(p.widget<QLabel>("Label13")->text().toStdString().rfind(t.messages.at(43), 0), 0u);
+        QDialogButtonBox box(QDialogButtonBox::Cancel);
+        QCOMPARE(box.button(QDialogButtonBox::Cancel)->text().remove(QLatin1Char('&')),
+                 QString::fromUtf8(cancel[lang.sprache - 1]));
+        // A long hint shows whole as the status panel's tool tip.
+        p.model.setStatus(t.hint.at("Form1.SpeedButton13"));
+        p.form->refreshFromModel();
+        QCOMPARE(p.widget<QLabel>("StatusPanel1")->toolTip().toStdString(), t.hint.at("Form1.SpeedButton13"));
+
+        // The window keeps its designed size, every text fits, also scaled
+        // up, and the fields beside the check boxes stand in one column.
+        QTest::qWait(20);
+        QCOMPARE(p.form->size(), designed);
+        misfits = p.misfitsOnEveryPage();
+        QVERIFY2(misfits.isEmpty(), qPrintable(misfits.join(QLatin1Char('\n'))));
+        auto* tabs = p.widget<QTabWidget>("PageControl1");
+        auto* sub = p.widget<QTabWidget>("PageControl2");
+        tabs->setCurrentIndex(static_cast<int>(rz::Tab::Generator));
+        for (auto [page, fields] : {std::pair{0, std::vector<std::vector<const char*>>{{"Edit85", "Edit86", "Edit87"},
+                                                                                       {"CheckBox11", "CheckBox12", "CheckBox13"}}},
+                                    std::pair{1, std::vector<std::vector<const char*>>{{"Edit88", "Edit39", "Edit40", "Edit41", "Edit84"}}},
+                                    std::pair{2, std::vector<std::vector<const char*>>{{"Edit83", "Edit89", "Edit90"}}}}) {
+            sub->setCurrentIndex(page);
+            QApplication::processEvents();
+            for (const auto& column : fields) {
+                QList<int> xs;
+                for (const char* n : column)
+                    xs << p.widget<QWidget>(n)->mapTo(p.form.get(), QPoint(0, 0)).x();
+                QVERIFY2(allEqual(xs), column.front());
+            }
+        }
+        tabs->setCurrentIndex(0);
+        const QSize larger = p.form->size() * 3 / 2;
+        p.form->resize(larger);
+        QTRY_COMPARE(p.form->size(), larger);
+        misfits = p.misfitsOnEveryPage();
+        QVERIFY2(misfits.isEmpty(), qPrintable(misfits.join(QLatin1Char('\n'))));
+        p.form->resize(designed);
+        QTRY_COMPARE(p.form->size(), designed);
+    }
+}
+
+void LanguageSwitchTest::languageSettingsAndSizeSurviveARestart() {
+    rz::MemorySettingsStore store;
+    QSize size;
+    {
+        Program p(store);
+        p.action("Russisch1")->trigger();
+        p.widget<QTabWidget>("PageControl1")->setCurrentIndex(static_cast<int>(rz::Tab::Generator));
+        QApplication::processEvents();
+        auto* box = p.widget<QCheckBox>("CheckBox1");
+        QVERIFY(!box->isChecked());
+        box->click();
+        p.widget<QTabWidget>("PageControl1")->setCurrentIndex(0);
+        auto* edit = p.widget<QLineEdit>("Edit1");
+        edit->setFocus();
+        QTest::keyClicks(edit, "12");
+        size = p.form->size() + QSize(40, 40);
+        p.form->resize(size);
+        QTRY_COMPARE(p.form->size(), size);
+        QVERIFY(p.form->close()); // writes the settings
+    }
+    QCOMPARE(store.readInt("Sprache"), 6);
+    Program again(store);
+    const LanguageTexts ru = readLanguage("Mega_ru.txt");
+    QCOMPARE(again.model.sprache, 6);
+    QVERIFY(again.action("Russisch1")->isChecked());
+    QCOMPARE(again.tabCaption("TabSheet1").toStdString(), ru.caption.at("Form1.TabSheet1"));
+    QVERIFY(again.widget<QCheckBox>("CheckBox1")->isChecked());
+    QCOMPARE(again.widget<QLineEdit>("Edit1")->text(), QStringLiteral("12"));
+    QCOMPARE(again.form->size(), size);
+}
+
+QTEST_MAIN(LanguageSwitchTest)
+#include "test_languageswitch.moc"
