@@ -353,7 +353,7 @@ TEST(ClickScript, FilledCopyAsItsFileHoldsIt) {
         {"a byte order mark of the script is not copied", "\xEF\xBB\xBFKopf [Z1_1]\r\n", "3,,,,,,\n",
          "Kopf 3\r\n"},
         {"a script in the 8-bit Western code page", "f\xFCr [Z1_1]\r\n", "4,,,,,,", "f\xC3\xBCr 4\r\n"},
-        {"a tip file in UTF-16", "[Z1_1]/[Z1_2]", std::string("\xFF\xFE" "5\0,\0\r\0\n\0" "6\0,\0", 16), "5/6\r\n"},
+        {"a tip file in UTF-16", "[Z1_1]/[Z1_2]", std::string("\xFF\xFE" "5\0,\0\r\0\n\0" "6\0,\0", 14), "5/6\r\n"},
         {"an empty script", "", "1,2,3,4,5,6,", ""},
     };
     for (const Case& c : cases) {
