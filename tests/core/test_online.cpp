@@ -305,12 +305,14 @@ TEST(ClickScript, UpdateAddress) {
 }
 
 TEST(ClickScript, UpdateOnlyForANewerScript) {
-    const auto answer = [](int status, std::optional<std::int64_t> lm, HttpFailure f = HttpFailure::None) {
+    const auto answer = [](int status, std::optional<std::int64_t> lm, HttpFailure f = HttpFailure::None,
+                           std::string finalUrl = "http://h/scripts/Lottoland.qcs.txt") {
         HttpResponse r;
         r.failure = f;
         r.status = status;
         r.lastModified = lm;
         r.body = "script";
+        r.finalUrl = std::move(finalUrl);
         return r;
     };
     const std::int64_t local = 1700000000;
@@ -328,6 +330,10 @@ TEST(ClickScript, UpdateOnlyForANewerScript) {
         {"other success status", answer(203, local + 1), local, false},
         {"no answer", answer(0, local + 1, HttpFailure::ConnectionRefused), local, false},
         {"no local script", answer(200, local + 1), std::nullopt, false},
+        {"redirected to a login page", answer(200, local + 1, HttpFailure::None, "https://h/login.html?next=x.txt"),
+         local, false},
+        {"redirected to another script copy", answer(200, local + 1, HttpFailure::None, "http://mirror/s/L.QCS.TXT"),
+         local, true},
     };
     for (const Case& c : cases)
         EXPECT_EQ(updateReplacesScript(c.response, c.localModified), c.replaces) << c.what;

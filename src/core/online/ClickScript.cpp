@@ -201,8 +201,18 @@ std::string scriptUpdateUrl(const std::string& serverAddress, const std::string&
 }
 
 bool updateReplacesScript(const HttpResponse& response, std::optional<std::int64_t> localModified) {
-    return response.answered() && response.status == 200 && response.lastModified && localModified &&
-           *localModified < *response.lastModified;
+    if (!response.answered() || response.status != 200 || !response.lastModified || !localModified ||
+        *localModified >= *response.lastModified)
+        return false;
+    // A redirect to another page (a login or error page answered with 200)
+    // is no script.
+    if (response.finalUrl.empty())
+        return true;
+    const auto parts = splitUrl(response.finalUrl);
+    if (!parts)
+        return false;
+    const std::string path = upperAscii(parts->target.substr(0, parts->target.find('?')));
+    return path.size() > 4 && path.compare(path.size() - 4, 4, ".TXT") == 0;
 }
 
 std::vector<std::string> robotArguments(const std::string& scriptPath, const ScriptChoice& s) {

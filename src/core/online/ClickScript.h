@@ -115,7 +115,8 @@ std::string scriptUpdateUrl(const std::string& serverAddress, const std::string&
 
 // Whether an update answer replaces the local script: an answer with status
 // 200 and a Last-Modified time later than the local file's modification time
-// (nullopt: no local file, which is never replaced).
+// (nullopt: no local file, which is never replaced), from a ".txt" address
+// (not redirected to some other page).
 bool updateReplacesScript(const HttpResponse& response, std::optional<std::int64_t> localModified);
 
 // How a run of the click-script runner ended.
