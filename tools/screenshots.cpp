@@ -1,5 +1,5 @@
-// Screenshots of every tab and sub-tab of the main window in every language,
-// for looking at the layout: rz_screenshots HOME OUTDIR [WIDTHxHEIGHT]
+// Screenshots of every tab and sub-tab of the main window and of the script
+// choice in every language, for looking at the layout: rz_screenshots HOME OUTDIR [WIDTHxHEIGHT]
 // HOME holds the database and the "land" folder. Each picture is taken from
 // the X server with ImageMagick's import, so run it under Xvfb.
 #include <QApplication>
@@ -12,6 +12,7 @@
 
 #include "DarovAduzez.h"
 #include "QtPlatform.h"
+#include "Scriptwahl.h"
 #include "i18n/LanguageFiles.h"
 #include "settings/SettingsStore.h"
 
@@ -95,6 +96,20 @@ int main(int argc, char** argv) {
             } else {
                 ok &= shoot(form.get(), QStringLiteral("%1/%2-tab%3.png").arg(out, code).arg(t));
             }
+        }
+        // The script choice, filled as on a second run.
+        if (TQCSForm* qcs = form->qcsForm()) {
+            rz::ScriptChoice c;
+            c.scripts = {home.toStdString() + "Script/Lottoland.qcs", home.toStdString() + "Script/Zentuva.qcs"};
+            c.script = c.scripts.back();
+            c.zahl1 = "1";
+            c.text1 = "Max Mustermann";
+            c.zahl2 = "0";
+            c.text2 = "geheim";
+            qcs->setChoice(c);
+            qcs->show();
+            ok &= shoot(qcs, QStringLiteral("%1/%2-script.png").arg(out, code));
+            qcs->hide();
         }
         model.setServices({});
         form.reset();

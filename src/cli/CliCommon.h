@@ -57,4 +57,8 @@ int cmdDownload(int argc, char** argv);
 int cmdAdd(int argc, char** argv);
 int cmdDelete(int argc, char** argv);
 
+// cmd_online.cpp
+int cmdCart(int argc, char** argv);
+int cmdFillScript(int argc, char** argv);
+
 } // namespace rz::cli

@@ -10,6 +10,8 @@ namespace {
 const char* kUsage =
     "usage: ruvuzevodare-cli COMMAND [options]\n"
     "  import FILE --db DB                       import drawing history (state export or plain CSV)\n"
+    "  cart --server ADDRESS --tips FILE.qlt [--count N]   print the cart addresses, open nothing\n"
+    "  fill-script --script FILE.qcs --tips FILE.qlt [--set NAME=VALUE]...   print the filled click script\n"
     "  lookup --db DB --date YYYY-MM-DD [--prev N] [--next N] [--lang L]\n"
     "  check --db DB --date YYYY-MM-DD --tips FILE.qlt [--lang L]\n"
     "  stats KIND --db DB [--start YYYY-MM-DD] [--end YYYY-MM-DD] [--lang L]\n"
@@ -37,6 +39,10 @@ int main(int argc, char** argv) {
             return rz::cli::cmdLookup(argc, argv);
         if (cmd == "import")
             return rz::cli::cmdImport(argc, argv);
+        if (cmd == "cart")
+            return rz::cli::cmdCart(argc, argv);
+        if (cmd == "fill-script")
+            return rz::cli::cmdFillScript(argc, argv);
         if (cmd == "check")
             return rz::cli::cmdCheck(argc, argv);
         if (cmd == "stats")

@@ -226,6 +226,10 @@ void TForm1::buildMenu() {
     QAction* abgeben = registeredAction(bar->addAction(QStringLiteral("&Abgeben")), "Abgeben1");
     abgeben->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
     abgeben->setVisible(false);
+    connect(abgeben, &QAction::triggered, this, [this] { command([this] { model_.Abgeben1Click(); }); });
+    // A hidden item takes no shortcut of its own; the window passes Ctrl+G on.
+    auto* abgebenKey = new QShortcut(abgeben->shortcut(), this);
+    connect(abgebenKey, &QShortcut::activated, abgeben, &QAction::trigger);
 
     QAction* schliessen = registeredAction(bar->addAction(QStringLiteral("&Schließen")), "Schlieen1");
     connect(schliessen, &QAction::triggered, this, &QWidget::close);

@@ -14,6 +14,7 @@
 
 #include "DarovAduzez.h"
 #include "LoEingab.h"
+#include "Scriptwahl.h"
 #include "Zahlenwahl.h"
 
 namespace {
@@ -58,6 +59,8 @@ rz::Services QtPlatform::services() {
     s.events = this;
     s.clock = &clock_;
     s.processes = this;
+    s.credentials = &credentials_;
+    s.machineSettings = &machineSettings_;
     return s;
 }
 
@@ -152,6 +155,21 @@ std::optional<rz::DrawingEntry> QtPlatform::enterDrawing(const rz::DrawingEntry&
     if (!mainWindow_ || !mainWindow_->form3())
         return std::nullopt;
     return mainWindow_->form3()->edit(initial);
+}
+
+bool QtPlatform::askYesNo(const std::string& title, const std::string& text) {
+    QMessageBox box(QMessageBox::Question, q(title), q(text), QMessageBox::Yes | QMessageBox::No, dialogParent());
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<rz::ScriptChoice> QtPlatform::chooseScript(const rz::ScriptChoice& initial) {
+    if (!mainWindow_ || !mainWindow_->qcsForm())
+        return std::nullopt;
+    TQCSForm* form = mainWindow_->qcsForm();
+    if (!form->openFile)
+        form->openFile = [this](const rz::FileDialogRequest& r) { return openFile(r); };
+    return form->choose(initial);
 }
 
 bool QtPlatform::open(const std::string& addressOrPath) {

@@ -3,6 +3,8 @@
 #include <QPointer>
 #include <QString>
 
+#include "QtCredentialStore.h"
+#include "QtMachineSettings.h"
 #include "app/Services.h"
 
 class QSoundEffect;
@@ -50,6 +52,9 @@ public:
     rz::ModalResult showNumberList() override;
     // The drawing entry dialog TForm3 of the main window.
     std::optional<rz::DrawingEntry> enterDrawing(const rz::DrawingEntry& initial) override;
+    // A question box with its own title; the click-script choice TQCSForm.
+    bool askYesNo(const std::string& title, const std::string& text) override;
+    std::optional<rz::ScriptChoice> chooseScript(const rz::ScriptChoice& initial) override;
 
     // IShell: local files through file URLs, web addresses as they are.
     // False when nothing could open it.
@@ -72,4 +77,6 @@ private:
     QPointer<Zahlenwahl> numberList_;
     QSoundEffect* sound_ = nullptr;
     rz::SystemClock clock_;
+    QtCredentialStore credentials_;
+    QtMachineSettings machineSettings_;
 };

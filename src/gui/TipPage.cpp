@@ -165,7 +165,7 @@ QWidget* TForm1::buildTipPage() {
         v->addLayout(countRow);
 
         QPushButton* warenkorb = pushButton(panel3, "Warenkorb", QStringLiteral("Warenkorb"));
-        warenkorb->setEnabled(false); // portal submission comes later
+        connect(warenkorb, &QPushButton::clicked, this, [this] { command([this] { model_.WarenkorbClick(); }); });
         v->addWidget(warenkorb);
     }
     side->addWidget(panel3);
@@ -202,7 +202,7 @@ QWidget* TForm1::buildTipPage() {
     side->addWidget(bitBtn7);
     QPushButton* online = pushButton(page, "OnlineTipp", QStringLiteral("Online abgeben"),
                                      QStringLiteral("Hier können Sie den Tipp Online abgeben"));
-    online->setEnabled(false); // the click-script runner comes later
+    connect(online, &QPushButton::clicked, this, [this] { command([this] { model_.OnlineTippClick(); }); });
     side->addWidget(online);
     side->addStretch(1);
     middle->addLayout(side);

@@ -6,11 +6,14 @@
 #include <cctype>
 #include <chrono>
 #include <ctime>
+#include <filesystem>
 #include <map>
 
 #include "common/Dates.h"
 #include "database/DrawingDatabase.h"
 #include "download/Download.h"
+#include "common/FileIo.h"
+#include "online/OnlineFiles.h"
 
 namespace rz {
 namespace {
@@ -67,6 +70,48 @@ bool parseYyyymmdd(const std::string& text, DayNumber& out) {
     return true;
 }
 
+// A path as sent, percent-decoded ("+" is a plus sign in a path).
+std::string decodePath(const std::string& s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '%' && i + 2 < s.size() && std::isxdigit(static_cast<unsigned char>(s[i + 1])) && std::isxdigit(static_cast<unsigned char>(s[i + 2]))) {
+            out += static_cast<char>(std::stoi(s.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
+}
+
+std::string htmlEscape(const std::string& s) {
+    std::string out;
+    for (const char c : s) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\'': out += "&#39;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+// A file served from a folder: a plain name of a regular file, no path.
+bool isPlainFileName(const std::string& name) {
+    if (name.empty() || name[0] == '.')
+        return false;
+    for (const char c : name)
+        if (c == '/' || c == '\\' || c == ':' || static_cast<unsigned char>(c) < 0x20)
+            return false;
+    return true;
+}
+
+// Files the server hands out are small; anything larger is not one of them.
+constexpr std::int64_t kMaxServedFile = 16LL * 1024 * 1024;
+
 ServerAnswer notFound() {
     return ServerAnswer{404, "Not Found\r\n", "text/plain; charset=utf-8"};
 }
@@ -105,8 +150,7 @@ ServerAnswer DataServerRoutes::answer(const std::string& method, const std::stri
     const std::string path = lowerAscii(percentDecode(target.substr(0, q)));
     const Query query = parseQuery(q == std::string::npos ? std::string() : target.substr(q + 1));
 
-    // The drawing request. The cart request and the script updates of the
-    // online submission are further routes of this table.
+    // The drawing request.
     if (path == "/lotto/uslotto.asp") {
         const auto programm = query.find("programm");
         const auto datum = query.find("datum");
@@ -116,7 +160,74 @@ ServerAnswer DataServerRoutes::answer(const std::string& method, const std::stri
             return notFound();
         return ServerAnswer{200, drawingsOf(day), "text/plain; charset=utf-8"};
     }
+    // The online submission: the cart base (or a notice), the fallback cart
+    // and the click scripts' updates.
+    if (path == "/lotto/lotto.asp")
+        return cartAnswer(q == std::string::npos ? std::string() : target.substr(q + 1));
+    if (path == "/lotto/warenkorb2.asp") {
+        std::string page = "<!DOCTYPE html>\r\n<html><head><meta charset=\"utf-8\"><title>Warenkorb</title></head><body>\r\n"
+                           "<h1>Warenkorb</h1>\r\n<table>\r\n";
+        for (int k = 1; k <= 6; ++k) {
+            const auto it = query.find("kasten" + std::to_string(k));
+            page += "<tr><td>Tipp " + std::to_string(k) + "</td><td>" +
+                    htmlEscape(it == query.end() ? std::string() : it->second) + "</td></tr>\r\n";
+        }
+        const auto tipps = query.find("tipps");
+        page += "</table>\r\n<p>Tipps: " + htmlEscape(tipps == query.end() ? std::string() : tipps->second) +
+                "</p>\r\n</body></html>\r\n";
+        return ServerAnswer{200, page, "text/html; charset=utf-8"};
+    }
+    const std::string rawPath = decodePath(target.substr(0, q));
+    if (path.rfind("/scripts/", 0) == 0)
+        return scriptAnswer(rawPath.substr(9));
     return notFound();
+}
+
+ServerAnswer DataServerRoutes::cartAnswer(const std::string& queryText) const {
+    const Query query = parseQuery(queryText);
+    const auto spiel = query.find("spiel"), wo = query.find("wo"), tipps = query.find("tipps");
+    if (spiel == query.end() || spiel->second != "Zentuva" || wo == query.end() || wo->second != "Lottoland" ||
+        tipps == query.end() || tipps->second.empty() || tipps->second.size() > 2 ||
+        !std::all_of(tipps->second.begin(), tipps->second.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
+        std::stoi(tipps->second) < 1 || std::stoi(tipps->second) > 12)
+        return notFound();
+    if (!portal_.noticeFile.empty()) // a file that cannot be read ends in status 500
+        return ServerAnswer{404, readWholeFile(portal_.noticeFile, kMaxServedFile), "text/html; charset=utf-8"};
+    if (portal_.cartBase)
+        return ServerAnswer{200, *portal_.cartBase, "text/plain; charset=utf-8"};
+    return notFound();
+}
+
+ServerAnswer DataServerRoutes::scriptAnswer(const std::string& name) const {
+    if (portal_.scriptsFolder.empty() || !isPlainFileName(name) || name.size() < 5 ||
+        lowerAscii(name.substr(name.size() - 4)) != ".txt")
+        return notFound();
+    const std::string file = (std::filesystem::path(portal_.scriptsFolder) / name).string();
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec))
+        return notFound();
+    const auto modified = fileModifiedSeconds(file);
+    ServerAnswer a{200, readWholeFile(file, kMaxServedFile), "text/plain; charset=utf-8"};
+    if (modified)
+        a.headers.emplace_back("Last-Modified", formatHttpDate(*modified));
+    return a;
+}
+
+std::string formatHttpDate(std::int64_t seconds) {
+    static const char* const days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm tm{};
+#if defined(_WIN32)
+    gmtime_s(&tm, &t);
+#else
+    gmtime_r(&t, &tm);
+#endif
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%s, %02d %s %04d %02d:%02d:%02d GMT", days[tm.tm_wday], tm.tm_mday,
+                  months[tm.tm_mon], tm.tm_year + 1900, tm.tm_hour, tm.tm_min, tm.tm_sec);
+    return buf;
 }
 
 struct DataServer::Impl {
@@ -135,6 +246,8 @@ DataServer::DataServer(std::string databasePath, Logger logger) : impl_(std::mak
             a = ServerAnswer{500, std::string("Internal Server Error: ") + e.what() + "\r\n", "text/plain; charset=utf-8"};
         }
         res.status = a.status;
+        for (const auto& [name, value] : a.headers)
+            res.set_header(name, value);
         res.set_content(a.body, a.contentType.c_str());
     };
     s.Get(".*", handler);
@@ -152,6 +265,8 @@ DataServer::DataServer(std::string databasePath, Logger logger) : impl_(std::mak
 }
 
 DataServer::~DataServer() { stop(); }
+
+void DataServer::setPortal(PortalOptions portal) { impl_->routes.setPortal(std::move(portal)); }
 
 bool DataServer::start(const std::string& bindAddress, int port) {
     bind_ = bindAddress;

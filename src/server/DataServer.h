@@ -1,7 +1,11 @@
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace rz {
 
@@ -10,6 +14,20 @@ struct ServerAnswer {
     int status = 404;
     std::string body;
     std::string contentType = "text/plain; charset=utf-8";
+    std::vector<std::pair<std::string, std::string>> headers = {};
+};
+
+// What the server answers for the online submission: the portal's cart base,
+// a notice instead of it, and the click scripts' updates.
+struct PortalOptions {
+    // Answered on the cart request; none: the cart request is refused (404),
+    // so that the program takes the fallback cart.
+    std::optional<std::string> cartBase;
+    // An HTML file answered on the cart request instead, with status 404.
+    std::string noticeFile;
+    // The folder whose "NAME.txt" files are served as "/scripts/NAME.txt",
+    // with their modification time as Last-Modified.
+    std::string scriptsFolder;
 };
 
 // The answers of the data server, without the network: a request path and
@@ -18,6 +36,7 @@ struct ServerAnswer {
 class DataServerRoutes {
 public:
     explicit DataServerRoutes(std::string databasePath) : databasePath_(std::move(databasePath)) {}
+    void setPortal(PortalOptions portal) { portal_ = std::move(portal); }
 
     // target: path and query as sent, e.g. "/lotto/uslotto.asp?Programm=RuvuZevodare&Datum=20191022".
     ServerAnswer answer(const std::string& method, const std::string& target) const;
@@ -27,8 +46,15 @@ public:
     std::string drawingsOf(double day) const;
 
 private:
+    ServerAnswer cartAnswer(const std::string& query) const;
+    ServerAnswer scriptAnswer(const std::string& name) const;
+
     std::string databasePath_;
+    PortalOptions portal_;
 };
+
+// An HTTP date (RFC 1123, always GMT) for seconds since 1970-01-01 UTC.
+std::string formatHttpDate(std::int64_t seconds);
 
 // The HTTP server around the routes. start() binds and listens; the caller
 // then runs serve() (blocking) on a thread of its choice, and stop() ends it.
@@ -40,6 +66,9 @@ public:
     ~DataServer();
     DataServer(const DataServer&) = delete;
     DataServer& operator=(const DataServer&) = delete;
+
+    // The answers of the online submission; call before serve().
+    void setPortal(PortalOptions portal);
 
     // Returns false when the address cannot be bound. Port 0 takes a free port.
     bool start(const std::string& bindAddress, int port);

@@ -1,4 +1,6 @@
-// ruvuzevodare-server: answers the drawing request from a drawing file.
+// ruvuzevodare-server: answers the drawing request from a drawing file, and
+// the cart and click-script requests of the online submission.
+#include <filesystem>
 #include <iostream>
 #include <mutex>
 #include <string>
@@ -11,9 +13,14 @@ namespace {
 
 const char* kUsage =
     "usage: ruvuzevodare-server --db FILE [--port N] [--bind ADDRESS]\n"
+    "                           [--cart-base TEXT] [--notice FILE] [--scripts DIR]\n"
     "  --db FILE        drawing file to serve (read anew for every request)\n"
     "  --port N         port to listen on (default 8080; 0 takes a free port)\n"
     "  --bind ADDRESS   address to listen on (default 127.0.0.1)\n"
+    "  --cart-base TEXT the portal's cart base, answered on /lotto/lotto.asp?Spiel=Zentuva&Wo=Lottoland&Tipps=N\n"
+    "                   (without it that request gets 404, and the program takes /lotto/warenkorb2.asp?)\n"
+    "  --notice FILE    answer the cart request with this HTML file and status 404 instead\n"
+    "  --scripts DIR    serve /scripts/NAME.txt from DIR, with the file's time as Last-Modified\n"
     "Prints the address it listens on as its first line; one log line per request on stderr.\n";
 
 int usage(const std::string& message) {
@@ -26,13 +33,15 @@ int usage(const std::string& message) {
 int main(int argc, char** argv) {
     std::string db, bind = "127.0.0.1";
     int port = 8080;
+    rz::PortalOptions portal;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--help" || a == "-h") {
             std::cout << kUsage;
             return 0;
         }
-        if (a != "--db" && a != "--port" && a != "--bind")
+        if (a != "--db" && a != "--port" && a != "--bind" && a != "--cart-base" && a != "--notice" &&
+            a != "--scripts")
             return usage("unknown argument \"" + a + "\"");
         if (i + 1 >= argc)
             return usage("option " + a + " needs a value");
@@ -41,6 +50,12 @@ int main(int argc, char** argv) {
             db = v;
         } else if (a == "--bind") {
             bind = v;
+        } else if (a == "--cart-base") {
+            portal.cartBase = v;
+        } else if (a == "--notice") {
+            portal.noticeFile = v;
+        } else if (a == "--scripts") {
+            portal.scriptsFolder = v;
         } else {
             std::int32_t n = 0;
             if (!rz::tryParseInt(v, n) || n < 0 || n > 65535)
@@ -52,6 +67,11 @@ int main(int argc, char** argv) {
         return usage("--db FILE is required");
     if (!rz::DrawingDatabase(db).exists())
         return usage("database not found: " + db);
+    std::error_code ec;
+    if (!portal.noticeFile.empty() && !std::filesystem::is_regular_file(portal.noticeFile, ec))
+        return usage("notice file not found: " + portal.noticeFile);
+    if (!portal.scriptsFolder.empty() && !std::filesystem::is_directory(portal.scriptsFolder, ec))
+        return usage("scripts folder not found: " + portal.scriptsFolder);
 
     // Requests are answered on several threads; one log line at a time.
     std::mutex logMutex;
@@ -59,6 +79,7 @@ int main(int argc, char** argv) {
         const std::lock_guard<std::mutex> lock(logMutex);
         std::cerr << line << std::endl;
     });
+    server.setPortal(portal);
     if (!server.start(bind, port)) {
         std::cerr << "ruvuzevodare-server: cannot listen on " << bind << ":" << port << "\n";
         return 1;

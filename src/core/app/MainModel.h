@@ -14,6 +14,8 @@
 #include "database/DrawingNavigator.h"
 #include "download/Download.h"
 #include "generator/NumberList.h"
+#include "online/Cart.h"
+#include "online/ClickScript.h"
 #include "settings/GeneratorSettings.h"
 #include "statistics/StatisticsTable.h"
 #include "tips/TipSet.h"
@@ -175,6 +177,16 @@ public:
         if (operation.running(OperationKind::Download))
             operation.requestStop();
     }
+
+    // ---- online submission (app/OnlineCommands.cpp over online/Cart.h, online/ClickScript.h)
+    void WarenkorbClick();                     // "Warenkorb": the portal's cart with the tips
+    int cartPauseMs = kSecondCartPauseMs;      // between the first and the second cart
+    CartResult lastCart;                       // how the last cart command ended
+    void OnlineTippClick();                    // "Online abgeben": the tip file, then Scriptstart
+    void Abgeben1Click() { OnlineTippClick(); }
+    void Scriptstart();                        // the click-script runner
+    std::string OnlineTipFile;                 // the tip file OnlineTippClick wrote
+    ScriptRunResult lastScriptRun;             // how the last run ended
 
     // ---- database maintenance (app/MaintenanceCommands.cpp over database/Maintenance.h)
     void BitBtn8Click();                       // enter or correct a drawing (dialog TForm3)

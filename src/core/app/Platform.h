@@ -2,6 +2,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace rz {
 
@@ -24,6 +25,19 @@ struct DrawingEntry {
     std::array<int, 9> numbers{};    // index 1..8
 };
 
+// The fields of the click-script choice: the script (the combo box's text),
+// the four parameters, the scripts its list offers and the folder its file
+// dialog starts in.
+struct ScriptChoice {
+    std::string script;
+    std::string zahl1;
+    std::string text1; // the portal's login name
+    std::string zahl2;
+    std::string text2; // the portal's password
+    std::vector<std::string> scripts;
+    std::string scriptFolder;
+};
+
 class IDialogs {
 public:
     virtual ~IDialogs() = default;
@@ -44,6 +58,12 @@ public:
     // Shows the drawing entry dialog filled with `initial`; nullopt when the
     // user cancels. Without a window there is no dialog: cancelled.
     virtual std::optional<DrawingEntry> enterDrawing(const DrawingEntry& initial) {
+        (void)initial;
+        return std::nullopt;
+    }
+    // Shows the click-script choice filled with `initial`; nullopt when the
+    // user cancels. Without a window: cancelled.
+    virtual std::optional<ScriptChoice> chooseScript(const ScriptChoice& initial) {
         (void)initial;
         return std::nullopt;
     }

@@ -10,6 +10,8 @@ namespace rz {
 
 class ISettingsStore; // settings/SettingsStore.h
 class IHttp;          // download/Http.h
+class ICredentialStore; // online/OnlineServices.h
+class IMachineSettings; // online/OnlineServices.h
 
 // The calendar and the clock. Tests and the command line fix "today" so that
 // a run is reproducible.
@@ -50,7 +52,9 @@ private:
 // Everything the core needs from outside, in one place. A null member means
 // "use the headless default" (no window, no sound, dialogs cancelled,
 // questions answered "no", the system clock, no programs started).
-// settings and http stay null when there is no store or network.
+// settings and http stay null when there is no store or network;
+// credentials and machineSettings when the system has none (a password is
+// then not kept, no machine-wide installation is known).
 struct Services {
     IDialogs* dialogs = nullptr;
     IShell* shell = nullptr;
@@ -60,6 +64,8 @@ struct Services {
     IProcesses* processes = nullptr;
     ISettingsStore* settings = nullptr;
     IHttp* http = nullptr;
+    ICredentialStore* credentials = nullptr;
+    IMachineSettings* machineSettings = nullptr;
 };
 
 // Headless defaults for every service that has one.

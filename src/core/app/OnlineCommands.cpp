@@ -1,0 +1,214 @@
+// The online submission: the portal's cart, and the click-script runner that
+// hands the tips to the maker's browser-automation program.
+#include <filesystem>
+
+#include "app/MainModel.h"
+#include "common/FileIo.h"
+#include "download/Http.h"
+#include "online/OnlineFiles.h"
+#include "online/OnlineServices.h"
+#include "settings/SettingsStore.h"
+
+namespace rz {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The automation program's values in the per-user store: "Varendo/NAME".
+std::string scriptValueName(const char* name) { return std::string(kScriptSettingsGroup) + "/" + name; }
+
+// A text value of the per-user store; a missing value, one of another kind
+// and a store that cannot be read all read as empty text.
+std::string readStoredText(ISettingsStore* store, const char* name) {
+    if (!store)
+        return {};
+    try {
+        return store->readText(scriptValueName(name)).value_or(std::string());
+    } catch (const SettingsStoreError&) {
+        return {};
+    }
+}
+
+std::optional<std::string> readUserRobotFolder(ISettingsStore* store) {
+    if (!store)
+        return std::nullopt;
+    try {
+        return store->readText(scriptValueName(kRobotPathValueName));
+    } catch (const SettingsStoreError&) {
+        return std::nullopt;
+    }
+}
+
+// The values of the dialog as stored: the script and the two numbers and the
+// login name in the per-user store, the password in the credential store only.
+ScriptChoice readScriptChoice(const Services& s) {
+    ScriptChoice c;
+    if (s.settings) {
+        try {
+            s.settings->open();
+        } catch (const SettingsStoreError&) {
+        }
+    }
+    c.script = readStoredText(s.settings, kScriptValueName);
+    c.zahl1 = readStoredText(s.settings, kZahl1ValueName);
+    c.text1 = readStoredText(s.settings, kText1ValueName);
+    c.zahl2 = readStoredText(s.settings, kZahl2ValueName);
+    if (s.credentials)
+        c.text2 = s.credentials->readSecret(kCredentialService, kText2ValueName).value_or(std::string());
+    return c;
+}
+
+// Keeps the values for the next run. A store that cannot be written loses
+// them silently, as the closing window's settings do; without a credential
+// store the password is not kept at all.
+void writeScriptChoice(const Services& s, const ScriptChoice& c) {
+    if (s.settings) {
+        try {
+            s.settings->open();
+            s.settings->writeText(scriptValueName(kScriptValueName), c.script);
+            s.settings->writeText(scriptValueName(kZahl1ValueName), c.zahl1);
+            s.settings->writeText(scriptValueName(kText1ValueName), c.text1);
+            s.settings->writeText(scriptValueName(kZahl2ValueName), c.zahl2);
+            s.settings->close();
+        } catch (const SettingsStoreError&) {
+        }
+    }
+    if (s.credentials)
+        s.credentials->writeSecret(kCredentialService, kText2ValueName, c.text2);
+}
+
+} // namespace
+
+// ------------------------------------------------------------------- cart
+
+void MainModel::WarenkorbClick() {
+    // The cart waits for the server and between the two carts while the
+    // window works on; a second cart or another long command must not run
+    // inside it.
+    if (operation.running())
+        return;
+    lastCart = CartResult{};
+    const OperationScope scope(operation, OperationKind::Submission);
+    CartInput in;
+    in.serverAddress = ServerAddress;
+    in.proxyHost = ProxyHost;
+    in.proxyPort = ProxyPort;
+    in.tipCount = Settings.get(Gs::TipCount);
+    in.rows = cartRowTexts(tips); // both carts carry the rows as they are now
+    in.noticePath = Home + kNoticeFileName;
+    in.pauseMs = cartPauseMs;
+    CartServices svc;
+    svc.http = services().http;
+    svc.events = &events();
+    svc.shell = &shell();
+    svc.stopRequested = [this] { return operation.stopRequested; };
+    svc.afterOpen = [this] {
+        setStatus(kCartOpenedStatus);
+        changed();
+    };
+    lastCart = runCart(in, svc);
+    if (!lastCart.message.empty())
+        dialogs().message(lastCart.message);
+    changed();
+}
+
+// ---------------------------------------------------------- click scripts
+
+void MainModel::OnlineTippClick() {
+    if (operation.running())
+        return;
+    const std::string folder = Home + kTipsFolder;
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) {
+        fs::create_directories(folder, ec);
+        if (ec)
+            throwIoError("Cannot create", folder, ec.value());
+    }
+    OnlineTipFile = (fs::path(folder) / submissionTipFileName(DatabaseEndDate())).string();
+    tips.WriteTipFile(OnlineTipFile);
+    Scriptstart();
+    changed();
+}
+
+void MainModel::Scriptstart() {
+    if (operation.running())
+        return;
+    lastScriptRun = ScriptRunResult{};
+    const OperationScope scope(operation, OperationKind::Submission);
+    const Services& svc = services();
+
+    RobotSources sources;
+    if (svc.machineSettings)
+        sources.machineFolder = svc.machineSettings->readText(kScriptSettingsGroup, kRobotPathValueName);
+    sources.userFolder = readUserRobotFolder(svc.settings);
+    sources.programFolder = Home;
+    const std::optional<RobotLocation> robot = locateRobot(sources);
+    if (robot)
+        lastScriptRun.robot = robot->path;
+    if (!robot || !robot->exists) {
+        lastScriptRun.end = ScriptRunEnd::RobotMissing;
+        if (dialogs().askYesNo(kRobotInstallTitle, kRobotInstallQuestion) && openInShell(kRobotInstallerUrl))
+            lastScriptRun.end = ScriptRunEnd::InstallerOpened;
+        return;
+    }
+
+    ScriptChoice initial = readScriptChoice(svc);
+    initial.scriptFolder = Home + kScriptFolder;
+    initial.scripts = listClickScripts(initial.scriptFolder);
+    initial.script = initialScript(initial.script, initial.scripts);
+    std::optional<ScriptChoice> chosen = dialogs().chooseScript(initial);
+    if (!chosen) {
+        lastScriptRun.end = ScriptRunEnd::Cancelled;
+        return;
+    }
+    ScriptChoice c = std::move(*chosen);
+    if (c.zahl1.empty())
+        c.zahl1 = "0";
+    if (c.zahl2.empty())
+        c.zahl2 = "0";
+
+    // A newer copy of the script on the data server replaces the local one;
+    // any failure leaves the local script as it is.
+    const std::string url = scriptUpdateUrl(ServerAddress, c.script);
+    HttpRequest req;
+    std::string ignored;
+    if (!url.empty() && fileModifiedSeconds(c.script) && applyRequestSettings(req, ProxyHost, ProxyPort, ignored)) {
+        req.url = url;
+        const HttpResponse res = fetch(svc.http, events(), req, [this] { return operation.stopRequested; });
+        if (IHttp* http = svc.http)
+            http->closeConnections();
+        lastScriptRun.updateStatus = res.answered() ? res.status : 0;
+        if (updateReplacesScript(res, fileModifiedSeconds(c.script))) {
+            try {
+                writeFileAtomically(c.script, res.body);
+                lastScriptRun.updated = true;
+            } catch (const IoError&) {
+            }
+        }
+    }
+    if (operation.stopRequested) {
+        lastScriptRun.end = ScriptRunEnd::Stopped;
+        return;
+    }
+
+    writeScriptChoice(svc, c);
+
+    std::error_code ec;
+    if (!fs::is_regular_file(c.script, ec)) {
+        lastScriptRun.end = ScriptRunEnd::ScriptMissing;
+        return;
+    }
+    const std::string copy = (fs::path(OnlineTipFile).parent_path() / substitutedScriptName(today())).string();
+    writeFileAtomically(copy, filledScriptFile(readWholeFile(c.script), readWholeFile(OnlineTipFile),
+                                               scriptFlagsFrom(Settings), OnlineTipFile));
+    lastScriptRun.substitutedScript = copy;
+    lastScriptRun.arguments = robotArguments(copy, c);
+    if (svc.processes->start(robot->path, lastScriptRun.arguments)) {
+        lastScriptRun.end = ScriptRunEnd::Started;
+    } else {
+        lastScriptRun.end = ScriptRunEnd::StartFailed;
+        dialogs().message("Pellastro konnte nicht gestartet werden: " + robot->path);
+    }
+}
+
+} // namespace rz

@@ -1,0 +1,246 @@
+#include "online/Cart.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "app/Platform.h"
+#include "common/Text.h"
+#include "download/Download.h"
+#include "download/Http.h"
+#include "common/TextCodec.h"
+#include "common/TextFile.h"
+#include "tips/TipSet.h"
+
+namespace rz {
+namespace {
+
+std::string trimBlanks(const std::string& s) {
+    std::size_t a = 0, b = s.size();
+    while (a < b && static_cast<unsigned char>(s[a]) <= ' ')
+        ++a;
+    while (b > a && static_cast<unsigned char>(s[b - 1]) <= ' ')
+        --b;
+    return s.substr(a, b - a);
+}
+
+void replaceAll(std::string& text, const std::string& what, const std::string& with) {
+    std::size_t pos = 0;
+    while ((pos = text.find(what, pos)) != std::string::npos) {
+        text.replace(pos, what.size(), with);
+        pos += with.size();
+    }
+}
+
+bool startsWithNoCase(const std::string& s, const char* prefix) {
+    for (std::size_t i = 0; prefix[i]; ++i) {
+        if (i >= s.size())
+            return false;
+        char c = s[i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != prefix[i])
+            return false;
+    }
+    return true;
+}
+
+std::string notOpened(const std::string& what) {
+    const std::string shown = what.size() > 80 ? what.substr(0, 80) + "…" : what;
+    return "\"" + shown + "\" kann nicht geöffnet werden: kein Programm dafür gefunden.";
+}
+
+} // namespace
+
+std::string dataServerBase(const std::string& serverAddress) {
+    if (isCsvSource(serverAddress))
+        return {};
+    std::string base = normaliseServerAddress(serverAddress);
+    if (!splitUrl(base) || base.find_first_of("?#") != std::string::npos)
+        return {};
+    while (!base.empty() && base.back() == '/')
+        base.pop_back();
+    return base;
+}
+
+std::string CartRowText(const TipSet& tips, int r) {
+    std::string s;
+    for (int k = 1; k <= TipSet::kFields; ++k) {
+        if (k > 1)
+            s += ',';
+        s += tips.get(r, k);
+    }
+    return s;
+}
+
+std::array<std::string, 12> cartRowTexts(const TipSet& tips) {
+    std::array<std::string, 12> rows;
+    for (int r = 1; r <= TipSet::kRows; ++r)
+        rows[static_cast<std::size_t>(r - 1)] = CartRowText(tips, r);
+    return rows;
+}
+
+std::string cartUrl(const std::string& base, const std::array<std::string, 6>& rows) {
+    std::string query = kCartTemplate;
+    int count = 0;
+    for (int k = 1; k <= 6; ++k) {
+        const std::string& row = rows[static_cast<std::size_t>(k - 1)];
+        replaceAll(query, "[KASTEN" + std::to_string(k) + "]", row);
+        if (row != kEmptyCartRow)
+            count = k;
+    }
+    return base + query + "&Tipps=" + std::to_string(count);
+}
+
+std::vector<std::string> cartUrls(const std::string& base, const std::array<std::string, 12>& rows) {
+    std::array<std::string, 6> first, second;
+    for (std::size_t i = 0; i < 6; ++i) {
+        first[i] = rows[i];
+        second[i] = rows[i + 6];
+    }
+    std::vector<std::string> urls{cartUrl(base, first)};
+    if (rows[6] != kEmptyCartRow)
+        urls.push_back(cartUrl(base, second));
+    return urls;
+}
+
+std::optional<std::string> refusedCartUrl(const std::string& url) {
+    const std::string shown = url.size() > 80 ? url.substr(0, 80) + "…" : url;
+    if (!startsWithNoCase(url, "http://") && !startsWithNoCase(url, "https://"))
+        return "Die Warenkorb-Adresse \"" + shown +
+               "\" ist keine http- oder https-Adresse; es wird nichts geöffnet.";
+    for (const char c : url)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            return "Die Warenkorb-Adresse \"" + shown +
+                   "\" enthält Steuerzeichen; es wird nichts geöffnet.";
+    const auto parts = splitUrl(url);
+    if (!parts || parts->host.empty())
+        return "Die Warenkorb-Adresse \"" + shown + "\" nennt keinen Server; es wird nichts geöffnet.";
+    if (url.size() > kMaxCartUrlLength)
+        return "Die Warenkorb-Adresse ist " + std::to_string(url.size()) + " Zeichen lang (höchstens " +
+               std::to_string(kMaxCartUrlLength) + "); es wird nichts geöffnet.";
+    return std::nullopt;
+}
+
+std::string cartRequestUrl(const std::string& serverAddress, int tipCount) {
+    const std::string base = dataServerBase(serverAddress);
+    return base.empty() ? base : base + kCartRequestPath + std::to_string(tipCount);
+}
+
+std::string fallbackCartBase(const std::string& serverAddress) {
+    const std::string base = dataServerBase(serverAddress);
+    return base.empty() ? base : base + kFallbackCartPath;
+}
+
+bool pauseWithEvents(IEvents& events, int ms, const std::function<bool()>& stopRequested) {
+    using Clock = std::chrono::steady_clock;
+    const auto until = Clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        events.processPendingEvents();
+        if (stopRequested && stopRequested())
+            return false;
+        const auto now = Clock::now();
+        if (now >= until)
+            return true;
+        std::this_thread::sleep_for(std::min<Clock::duration>(until - now, std::chrono::milliseconds(10)));
+    }
+}
+
+bool applyRequestSettings(HttpRequest& req, const std::string& proxyHost, const std::string& proxyPort,
+                          std::string& message) {
+    std::int32_t port = 0;
+    const bool number = tryParseInt(trimBlanks(proxyPort), port);
+    const std::string host = trimBlanks(proxyHost);
+    if (!number || (!host.empty() && (port < 1 || port > 65535))) {
+        message = "Der Proxy-Port \"" + proxyPort + "\" ist keine gültige Portnummer (1 bis 65535).";
+        return false;
+    }
+    req.proxyHost = host;
+    req.proxyPort = host.empty() ? 0 : port;
+    req.headers = {{"Accept", kRequestAccept}, {"User-Agent", kRequestUserAgent}};
+    return true;
+}
+
+CartResult runCart(const CartInput& in, const CartServices& svc) {
+    CartResult result;
+    const auto stop = [&svc] { return svc.stopRequested && svc.stopRequested(); };
+
+    HttpRequest req;
+    req.url = cartRequestUrl(in.serverAddress, in.tipCount);
+    if (req.url.empty()) {
+        result.end = CartEnd::BadAddress;
+        result.message = isCsvSource(in.serverAddress)
+                             ? "Die Adresse \"" + in.serverAddress +
+                                   "\" ist eine CSV-Datei und kein Datenserver; ein Warenkorb braucht einen "
+                                   "Datenserver (Internet-Optionen)."
+                             : "Die Adresse des Datenservers \"" + in.serverAddress +
+                                   "\" ist keine http- oder https-Adresse.";
+        return result;
+    }
+    if (!applyRequestSettings(req, in.proxyHost, in.proxyPort, result.message)) {
+        result.end = CartEnd::BadProxyPort;
+        return result;
+    }
+
+    const HttpResponse res = fetch(svc.http, *svc.events, req, stop);
+    if (IHttp* http = svc.http)
+        http->closeConnections();
+    if (!res.answered()) {
+        if (res.failure == HttpFailure::Aborted) {
+            result.end = CartEnd::Stopped;
+            return result;
+        }
+        result.end = CartEnd::TransportFailed;
+        result.message = "Keine Verbindung zum Datenserver " + normaliseServerAddress(in.serverAddress);
+        if (!res.failureText.empty())
+            result.message += ": " + res.failureText;
+        return result;
+    }
+    result.status = res.status;
+
+    if (res.status >= 400) {
+        if (res.body.find(kNoticeMarker) != std::string::npos) {
+            result.end = CartEnd::Notice;
+            result.notice = res.body;
+            if (!in.noticePath.empty()) {
+                writeTextFile(in.noticePath, joinLinesCrLf(splitLines(decodeText(res.body).text)));
+                if (!svc.shell->open(in.noticePath)) {
+                    result.end = CartEnd::NotOpened;
+                    result.message = notOpened(in.noticePath);
+                }
+            }
+            return result;
+        }
+        result.base = fallbackCartBase(in.serverAddress);
+    } else {
+        result.base = res.body;
+    }
+
+    result.urls = cartUrls(result.base, in.rows);
+    for (const std::string& url : result.urls) {
+        if (auto why = refusedCartUrl(url)) {
+            result.end = CartEnd::Refused;
+            result.message = *why;
+            return result;
+        }
+    }
+
+    for (std::size_t i = 0; i < result.urls.size(); ++i) {
+        if (i > 0 && !pauseWithEvents(*svc.events, in.pauseMs, stop)) {
+            result.end = CartEnd::Stopped;
+            return result;
+        }
+        if (!svc.shell->open(result.urls[i])) {
+            result.end = CartEnd::NotOpened;
+            result.message = notOpened(result.urls[i]);
+            return result;
+        }
+        result.opened.push_back(result.urls[i]);
+        if (svc.afterOpen)
+            svc.afterOpen();
+    }
+    result.end = CartEnd::Opened;
+    return result;
+}
+
+} // namespace rz
