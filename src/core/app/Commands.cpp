@@ -12,6 +12,7 @@
 #include "common/Text.h"
 #include "evaluation/TipCheck.h"
 #include "generator/ManualEdit.h"
+#include "generator/MegaBallRange.h"
 #include "tips/Printout.h"
 
 namespace rz {
@@ -186,7 +187,7 @@ void MainModel::TippEdit(int row) {
         return;
     prepareRowEditor(numberList, tips, row, Memo2);
     const ModalResult result = dialogs().showNumberList();
-    finishRowEditor(numberList, tips, row, result, rng, Memo2);
+    finishRowEditor(numberList, tips, row, result, rng, Memo2, megaBallHighest(Settings));
     changed();
 }
 
