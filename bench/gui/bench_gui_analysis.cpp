@@ -26,7 +26,10 @@ public:
     std::optional<std::string> inputText(const std::string&, const std::string&, const std::string&) override {
         return std::string("1");
     }
-    void open(const std::string& path) override { opened = path; }
+    bool open(const std::string& path) override {
+        opened = path;
+        return true;
+    }
     void processPendingEvents() override {
         const std::clock_t start = std::clock();
         QtPlatform::processPendingEvents();

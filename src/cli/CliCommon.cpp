@@ -74,6 +74,31 @@ bool applyWindowDates(MainModel& model, const Args& args, std::string& error) {
     return true;
 }
 
+bool checkArguments(const Args& args, const std::string& command, std::initializer_list<const char*> known,
+                    std::size_t maxPositional, std::string& error) {
+    for (const auto& [name, value] : args.options) {
+        bool ok = false;
+        for (const char* k : known)
+            ok = ok || name == k;
+        if (!ok) {
+            error = command + ": unknown option --" + name;
+            return false;
+        }
+    }
+    if (args.positional.size() > maxPositional) {
+        error = command + ": unexpected argument \"" + args.positional[maxPositional] + "\"";
+        return false;
+    }
+    return true;
+}
+
+void warnPartialRecord(const std::string& databasePath) {
+    const std::int64_t bytes = DrawingDatabase(databasePath).trailingBytes();
+    if (bytes > 0)
+        std::cerr << "ruvuzevodare-cli: warning: the last " << bytes << " bytes of \"" << databasePath
+                  << "\" are not a whole drawing and are not read\n";
+}
+
 int usageError(const std::string& message) {
     std::cerr << "ruvuzevodare-cli: " << message << "\n";
     return 2;

@@ -1,4 +1,5 @@
 #pragma once
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,15 @@ bool applyWindowDates(MainModel& model, const Args& args, std::string& error);
 bool applySettingOptions(MainModel& model, const Args& args, std::string& error);
 
 int usageError(const std::string& message); // prints to stderr, returns 2
+
+// Every option must be one of `known` (names without "--") and there may be
+// at most maxPositional other arguments; otherwise false with a message that
+// names the first offending argument.
+bool checkArguments(const Args& args, const std::string& command, std::initializer_list<const char*> known,
+                    std::size_t maxPositional, std::string& error);
+
+// Says on stderr when the database ends in bytes that are not a whole drawing.
+void warnPartialRecord(const std::string& databasePath);
 
 int cmdLookup(int argc, char** argv);
 int cmdImport(int argc, char** argv);

@@ -31,7 +31,7 @@ public:
     std::optional<std::string> openFile(const FileDialogRequest&) override { return std::nullopt; }
     std::optional<std::string> saveFile(const FileDialogRequest&) override { return std::nullopt; }
     ModalResult showNumberList() override { return ModalResult::Ok; }
-    void open(const std::string&) override {}
+    bool open(const std::string&) override { return true; }
     void play(const std::string&) override {}
     void processPendingEvents() override {}
     void setBusyCursor(bool) override {}
@@ -155,6 +155,8 @@ int cmdSearch(int argc, char** argv) {
     std::string error;
     if (!args.parse(argc, argv, 2, error))
         return usageError(error);
+    if (!checkArguments(args, "search", {"db", "end", "tips", "threshold", "start", "set", "change"}, 0, error))
+        return usageError(error);
     if (!args.positional.empty() || !args.has("db") || !args.has("end") || !args.has("tips") || !args.has("threshold"))
         return usageError("search needs --db DB --end YYYY-MM-DD --tips FILE.qlt --threshold N");
     std::string threshold;
@@ -169,6 +171,7 @@ int cmdSearch(int argc, char** argv) {
         return usageError(error);
     if (databaseMissing(model))
         return 1;
+    warnPartialRecord(model.DatabasePath());
     const std::string tipsPath = args.get("tips");
     std::error_code ec;
     if (!std::filesystem::is_regular_file(tipsPath, ec)) {
@@ -202,6 +205,8 @@ int cmdAnalyseSettings(int argc, char** argv) {
     std::string error;
     if (!args.parse(argc, argv, 2, error))
         return usageError(error);
+    if (!checkArguments(args, "analyse-settings", {"db", "from", "seed", "start", "today", "set", "change"}, 0, error))
+        return usageError(error);
     if (!args.positional.empty() || !args.has("db") || !args.has("from") || !args.has("seed"))
         return usageError("analyse-settings needs --db DB --from YYYY-MM-DD --seed N");
     long long seed = 0;
@@ -224,6 +229,7 @@ int cmdAnalyseSettings(int argc, char** argv) {
         return usageError(error);
     if (databaseMissing(model))
         return 1;
+    warnPartialRecord(model.DatabasePath());
     startAnalysis(model, dates);
     model.writeReportFile = false;
     answers.input = std::to_string(seed);
@@ -235,6 +241,8 @@ int cmdAnalyseDrawings(int argc, char** argv) {
     Args args;
     std::string error;
     if (!args.parse(argc, argv, 2, error))
+        return usageError(error);
+    if (!checkArguments(args, "analyse-drawings", {"db", "from", "threshold", "start", "today"}, 0, error))
         return usageError(error);
     if (!args.positional.empty() || !args.has("db") || !args.has("from") || !args.has("threshold"))
         return usageError("analyse-drawings needs --db DB --from YYYY-MM-DD --threshold N");
@@ -252,6 +260,7 @@ int cmdAnalyseDrawings(int argc, char** argv) {
     useDatabase(model, args.get("db"));
     if (databaseMissing(model))
         return 1;
+    warnPartialRecord(model.DatabasePath());
     startAnalysis(model, dates);
     model.writeReportFile = false;
     answers.input = threshold;

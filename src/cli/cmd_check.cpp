@@ -12,6 +12,8 @@ int cmdCheck(int argc, char** argv) {
     std::string error;
     if (!args.parse(argc, argv, 2, error))
         return usageError(error);
+    if (!checkArguments(args, "check", {"db", "date", "tips"}, 0, error))
+        return usageError(error);
     if (!args.positional.empty() || !args.has("db") || !args.has("date") || !args.has("tips"))
         return usageError("check needs --db DB --date YYYY-MM-DD --tips FILE.qlt");
     DayNumber date = 0;
@@ -24,6 +26,7 @@ int cmdCheck(int argc, char** argv) {
         std::cerr << "ruvuzevodare-cli: database not found: " << model.DatabasePath() << "\n";
         return 1;
     }
+    warnPartialRecord(model.DatabasePath());
     const std::string tipsPath = args.get("tips");
     std::error_code ec;
     if (!std::filesystem::is_regular_file(tipsPath, ec)) {

@@ -12,6 +12,8 @@ int cmdLookup(int argc, char** argv) {
     std::string error;
     if (!args.parse(argc, argv, 2, error))
         return usageError(error);
+    if (!checkArguments(args, "lookup", {"db", "date", "prev", "next"}, 0, error))
+        return usageError(error);
     if (!args.has("db") || !args.has("date"))
         return usageError("lookup needs --db DB --date YYYY-MM-DD");
     DayNumber date = 0;
@@ -25,6 +27,7 @@ int cmdLookup(int argc, char** argv) {
         model.DateTimePicker1.date = model.DateTimePicker1.minDate;
     if (!model.database().exists())
         return usageError("database not found: " + model.DatabasePath());
+    warnPartialRecord(model.DatabasePath());
     model.SpeedButton5Click();
     auto print = [&] {
         std::cout << model.Label29 << "\n" << model.Label13 << "\n" << model.cur.Position << "\n";
@@ -37,12 +40,20 @@ int cmdLookup(int argc, char** argv) {
         std::int32_t n = 0;
         if (!tryParseInt(value, n) || n < 0)
             return usageError("--" + name + " needs a count >= 0");
+        // A step that does not move has reached the first or last drawing:
+        // the steps left in that direction would show it again and again.
         for (std::int32_t i = 0; i < n; ++i) {
+            const std::int32_t before = model.cur.Position;
             if (name == "prev")
                 model.SpeedButton6Click();
             else
                 model.SpeedButton7Click();
             print();
+            if (model.cur.Position == before && i + 1 < n) {
+                std::cerr << "ruvuzevodare-cli: --" << name << " stopped at the " << (name == "prev" ? "first" : "last")
+                          << " drawing after " << (i + 1) << " of " << n << " steps\n";
+                break;
+            }
         }
     }
     return 0;
@@ -52,6 +63,8 @@ int cmdImport(int argc, char** argv) {
     Args args;
     std::string error;
     if (!args.parse(argc, argv, 2, error))
+        return usageError(error);
+    if (!checkArguments(args, "import", {"db"}, 1, error))
         return usageError(error);
     if (args.positional.size() != 1 || !args.has("db"))
         return usageError("import needs FILE --db DB");

@@ -11,8 +11,8 @@ int cmdGenerate(int argc, char** argv) {
     std::string error;
     if (!args.parse(argc, argv, 2, error))
         return usageError(error);
-    if (!args.positional.empty())
-        return usageError("generate: unexpected argument \"" + args.positional[0] + "\"");
+    if (!checkArguments(args, "generate", {"db", "seed", "start", "end", "set", "change", "lock"}, 0, error))
+        return usageError(error);
     if (!args.has("db") || !args.has("seed"))
         return usageError("generate needs --db DB --seed N");
     long long seed = 0;
@@ -50,6 +50,7 @@ int cmdGenerate(int argc, char** argv) {
 
     if (!model.database().exists())
         return usageError("database not found: " + model.DatabasePath());
+    warnPartialRecord(model.DatabasePath());
     model.sortieren = true;
     model.SpeedButton5Click();
     model.rng.RandSeed = static_cast<std::uint32_t>(static_cast<unsigned long long>(seed));

@@ -89,6 +89,8 @@ int cmdDownload(int argc, char** argv) {
     std::string error;
     if (!args.parse(argc, argv, 2, error))
         return usageError(error);
+    if (!checkArguments(args, "download", {"db", "server", "today"}, 0, error))
+        return usageError(error);
     if (!args.positional.empty() || !args.has("db") || !args.has("server"))
         return usageError("download needs --db DB --server ADDRESS [--today YYYY-MM-DD]");
     DayNumber day = 0;
@@ -100,6 +102,7 @@ int cmdDownload(int argc, char** argv) {
 
     MainModel model;
     useDatabase(model, args.get("db"));
+    warnPartialRecord(model.DatabasePath());
     CliPlatform platform(model);
     platform.progress = true;
     BlockingHttp http;
@@ -129,6 +132,8 @@ int cmdAdd(int argc, char** argv) {
     Args args;
     std::string error;
     if (!args.parse(argc, argv, 2, error))
+        return usageError(error);
+    if (!checkArguments(args, "add", {"db", "date", "numbers", "megaball", "megaplier"}, 0, error))
         return usageError(error);
     if (!args.positional.empty() || !args.has("db") || !args.has("date") || !args.has("numbers") ||
         !args.has("megaball"))
@@ -163,6 +168,7 @@ int cmdAdd(int argc, char** argv) {
     useDatabase(model, args.get("db"));
     if (!model.database().exists())
         return usageError("database not found: " + model.DatabasePath());
+    warnPartialRecord(model.DatabasePath());
     CliPlatform platform(model);
     model.setServices(platform.services());
     model.sortieren = true;
@@ -187,6 +193,8 @@ int cmdDelete(int argc, char** argv) {
     std::string error;
     if (!args.parse(argc, argv, 2, error))
         return usageError(error);
+    if (!checkArguments(args, "delete", {"db", "date"}, 0, error))
+        return usageError(error);
     if (!args.positional.empty() || !args.has("db") || !args.has("date"))
         return usageError("delete needs --db DB --date YYYY-MM-DD");
     DayNumber day = 0;
@@ -197,6 +205,7 @@ int cmdDelete(int argc, char** argv) {
     useDatabase(model, args.get("db"));
     if (!model.database().exists())
         return usageError("database not found: " + model.DatabasePath());
+    warnPartialRecord(model.DatabasePath());
     CliPlatform platform(model);
     model.setServices(platform.services());
     model.sortieren = true;

@@ -34,6 +34,8 @@ int cmdStats(int argc, char** argv) {
     std::string error;
     if (!args.parse(argc, argv, 2, error))
         return usageError(error);
+    if (!checkArguments(args, "stats", {"db", "start", "end"}, 1, error))
+        return usageError(error);
     if (args.positional.size() != 1 || !args.has("db"))
         return usageError("stats needs KIND --db DB [--start YYYY-MM-DD] [--end YYYY-MM-DD]; KIND is one of " +
                           kindList());
@@ -52,6 +54,7 @@ int cmdStats(int argc, char** argv) {
         std::cerr << "ruvuzevodare-cli: database not found: " << model.DatabasePath() << "\n";
         return 1;
     }
+    warnPartialRecord(model.DatabasePath());
     model.sortieren = true;
     try {
         model.SpeedButton5Click(); // the window ends at the drawing found for --end

@@ -69,7 +69,7 @@ QWidget* TForm1::buildInternetPage() {
         setRole(l, QPalette::WindowText, QColor(0, 0, 255));
         connect(l, &ClickLabel::clicked, this, [this, l] {
             const std::string address = l->text().toStdString();
-            command([this, address] { model_.shell().open(address); });
+            command([this, address] { model_.openInShell(address); });
         });
         return l;
     };

@@ -154,16 +154,16 @@ std::optional<rz::DrawingEntry> QtPlatform::enterDrawing(const rz::DrawingEntry&
     return mainWindow_->form3()->edit(initial);
 }
 
-void QtPlatform::open(const std::string& addressOrPath) {
+bool QtPlatform::open(const std::string& addressOrPath) {
     const QString text = q(addressOrPath).trimmed();
     if (text.isEmpty())
-        return;
+        return false;
     QUrl url;
     if (QDir::isAbsolutePath(text) || QFileInfo::exists(text))
         url = QUrl::fromLocalFile(QFileInfo(text).absoluteFilePath());
     else
         url = QUrl::fromUserInput(text); // "https://..." stays, "www.x" gets http://
-    QDesktopServices::openUrl(url);
+    return QDesktopServices::openUrl(url);
 }
 
 void QtPlatform::play(const std::string& path) {

@@ -52,7 +52,8 @@ public:
     std::optional<rz::DrawingEntry> enterDrawing(const rz::DrawingEntry& initial) override;
 
     // IShell: local files through file URLs, web addresses as they are.
-    void open(const std::string& addressOrPath) override;
+    // False when nothing could open it.
+    bool open(const std::string& addressOrPath) override;
 
     // ISound: asynchronous; silent when there is no audio device.
     void play(const std::string& path) override;

@@ -210,7 +210,7 @@ QWidget* TForm1::buildTipPage() {
     // The maker's panels.
     auto* bottom = new QHBoxLayout;
     bottom->setSpacing(6);
-    auto openMakerSite = [this] { command([this] { model_.shell().open(kMakerSite); }); };
+    auto openMakerSite = [this] { command([this] { model_.openInShell(kMakerSite); }); };
     QFrame* panel2 = panel(page, "Panel2");
     {
         auto* h = new QHBoxLayout(panel2);

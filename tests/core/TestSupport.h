@@ -92,7 +92,11 @@ public:
             onNumberList();
         return take(numberListAnswers, ModalResult::Abort);
     }
-    void open(const std::string& p) override { opened.push_back(p); }
+    bool openSucceeds = true;                     // what the shell answers
+    bool open(const std::string& p) override {
+        opened.push_back(p);
+        return openSucceeds;
+    }
     void play(const std::string& p) override { played.push_back(p); }
     void processPendingEvents() override {
         ++pendingEventCalls;

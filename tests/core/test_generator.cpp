@@ -147,7 +147,7 @@ TEST_F(GenFixture, ExclusionsEmptyTheRightEntries) {
     Generator g(model);
     g.captureLastDrawings();
     ASSERT_TRUE(g.BuildCandidatePool());
-    const auto& last = someHistory().back();
+    const DrawingRecord last = someHistory().back(); // a copy: the vector is a temporary
     for (int i = 1; i <= 5; ++i)
         EXPECT_EQ(g.pool.CountInPool(last.main(i)), 0) << int(last.main(i));
     for (int v : poolEntries(g))

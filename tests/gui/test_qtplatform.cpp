@@ -143,12 +143,14 @@ void QtPlatformTest::openTellsFilesFromWebAddresses() {
     for (const char* scheme : {"file", "http", "https"})
         QDesktopServices::setUrlHandler(QLatin1String(scheme), &sink, "take");
     QtPlatform platform;
-    platform.open(dir.file("Tipp.txt"));
-    platform.open("https://www.ruvuzevodare.example/update");
-    platform.open("www.quendral.example");
-    platform.open("");
+    QVERIFY(platform.open(dir.file("Tipp.txt")));
+    QVERIFY(platform.open("https://www.ruvuzevodare.example/update"));
+    QVERIFY(platform.open("www.quendral.example"));
+    QVERIFY(!platform.open(""));
     for (const char* scheme : {"file", "http", "https"})
         QDesktopServices::unsetUrlHandler(QLatin1String(scheme));
+    // Nothing handles this scheme: the shell says so, and the caller tells the user.
+    QVERIFY(!platform.open("rzunknown://nothing/opens/this"));
 
     QCOMPARE(sink.urls.size(), 3);
     QVERIFY(sink.urls[0].isLocalFile());

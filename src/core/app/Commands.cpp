@@ -2,14 +2,12 @@
 // does the work and publishes the result in the window's fields. Handlers of
 // the statistics and the generation run live with them (statistics/,
 // generator/); start-up, first show and close in Startup.cpp.
-#include <cerrno>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 
 #include "app/MainModel.h"
 #include "common/Round.h"
 #include "common/Text.h"
+#include "common/TextFile.h"
 #include "evaluation/TipCheck.h"
 #include "generator/ManualEdit.h"
 #include "generator/MegaBallRange.h"
@@ -67,6 +65,13 @@ void MainModel::SpeedButton5Click() {
     }
     aktDatum = static_cast<DayNumber>(Round(DatabaseEndDate()));
     const auto shown = DrawingNavigator::lookup(db.path(), aktDatum, cur, [this] { dialogs().message("Fehler"); });
+    // A broken end of the file (a crash during an append) is told once per size.
+    const std::int64_t partial = db.trailingBytes();
+    if (partial != reportedPartialBytes) {
+        reportedPartialBytes = partial;
+        if (partial > 0)
+            setStatus(partialRecordNotice(partial));
+    }
     if (shown)
         showCurrentDrawing(*shown);
     drawingChanged(true);
@@ -213,34 +218,14 @@ void MainModel::BitBtn7Click() {
         dialogs().message(printout.error);
         return;
     }
-    namespace fs = std::filesystem;
     const std::string path = Home + "Tipp.txt";
-    const std::string temp = path + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            dialogs().message("\"" + path + "\" kann nicht geschrieben werden: " + systemErrorText(errno));
-            return;
-        }
-        out.write(printout.text.data(), static_cast<std::streamsize>(printout.text.size()));
-        out.close();
-        if (!out) {
-            const int err = errno;
-            std::error_code ignored;
-            fs::remove(temp, ignored);
-            dialogs().message("\"" + path + "\" kann nicht geschrieben werden: " + systemErrorText(err));
-            return;
-        }
-    }
-    std::error_code ec;
-    fs::rename(temp, path, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temp, ignored);
-        dialogs().message("\"" + path + "\" kann nicht geschrieben werden: " + ec.message());
+    try {
+        writeTextFile(path, printout.text);
+    } catch (const IoError& e) {
+        dialogs().message("\"" + path + "\" kann nicht geschrieben werden: " + e.what());
         return;
     }
-    shell().open(path);
+    openInShell(path);
 }
 
 // ----------------------------------------------------- number list window

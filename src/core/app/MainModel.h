@@ -25,7 +25,7 @@ struct DatePicker {
     DayNumber minDate = kEarliestPickerDate;
     // Returns false (and keeps the old date) when the date is refused.
     bool setDate(DayNumber d) {
-        if (d < minDate)
+        if (!(d >= minDate) || !isRepresentableDay(d)) // NaN is refused too
             return false;
         date = d;
         return true;
@@ -72,6 +72,7 @@ public:
     std::string drawingCaption(CaptionVariant v) const;
     void showCurrentDrawing(CaptionVariant v); // Label29 and Label13
     void drawingChanged(bool pickerMayRefuse); // Label35, picker, tip check
+    std::int64_t reportedPartialBytes = 0;     // broken end of the database already told in the status bar
 
     // ---- start-up and shutdown (app/Startup.cpp)
     // FormCreate's non-settings work; home must end with a separator or gets one.
@@ -100,6 +101,10 @@ public:
     DayNumber NextDrawingDate() const;         // from DatabaseEndDate: Tuesday + 3, else + 4 days
     void SpeedButton16Click();                 // load tips
     void BitBtn7Click();                       // printout "Tipp.txt"
+    // The shell's "open" for a file or web address; when nothing can open
+    // it, the user is told so with the path (app/ShellOpen.cpp). Returns
+    // whether it opened.
+    bool openInShell(const std::string& addressOrPath);
     // Typing into a tip field: the change check (Edit1Change / Edit6Change).
     void tipFieldChanged(int row, int k, const std::string& text);
     void Edit1Exit();                          // leaving a tip field

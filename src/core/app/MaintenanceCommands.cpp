@@ -62,7 +62,7 @@ bool MainModel::loadBundledHistory() {
         return false;
     ImportResult res;
     try {
-        res = importDrawingHistory(file, DatabasePath());
+        res = importDrawingHistory(file, DatabasePath(), today());
     } catch (const IoError& e) {
         setStatus(std::string("Mitgelieferte Ziehungsdaten nicht geladen: ") + e.what());
         return false;

@@ -52,7 +52,8 @@ public:
 class IShell {
 public:
     virtual ~IShell() = default;
-    virtual void open(const std::string& addressOrPath) = 0;
+    // Returns false when nothing could open the file or address.
+    virtual bool open(const std::string& addressOrPath) = 0;
 };
 
 class ISound {
@@ -80,7 +81,10 @@ public:
     std::optional<std::string> openFile(const FileDialogRequest&) override { return std::nullopt; }
     std::optional<std::string> saveFile(const FileDialogRequest&) override { return std::nullopt; }
     ModalResult showNumberList() override { return ModalResult::Ok; }
-    void open(const std::string& addressOrPath) override { lastOpened = addressOrPath; }
+    bool open(const std::string& addressOrPath) override {
+        lastOpened = addressOrPath;
+        return true;
+    }
     void play(const std::string&) override {}
     void processPendingEvents() override {}
     void setBusyCursor(bool) override {}

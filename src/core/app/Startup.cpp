@@ -67,7 +67,7 @@ void MainModel::importCommand() {
     ImportResult res;
     setBusy(true);
     try {
-        res = importDrawingHistory(*file, DatabasePath());
+        res = importDrawingHistory(*file, DatabasePath(), today());
     } catch (const IoError& e) {
         setBusy(false);
         dialogs().message(e.what());

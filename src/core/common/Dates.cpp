@@ -46,10 +46,14 @@ DayNumber dayFromYmd(int year, int month, int day) {
 }
 
 Ymd ymdFromDay(DayNumber d) {
+    if (!isRepresentableDay(d))
+        return Ymd{0, 0, 0};
     return civilFromDays(static_cast<long long>(std::floor(d)) + kEpochOffset);
 }
 
 int weekday(DayNumber d) {
+    if (!isRepresentableDay(d))
+        return -1;
     const long long n = static_cast<long long>(std::floor(d));
     return static_cast<int>(((n + 6) % 7 + 7) % 7);
 }
@@ -83,11 +87,15 @@ std::string shortWeekdayName(int wd, int language) {
 }
 
 std::string formatCaptionDate(DayNumber d, int language) {
+    if (!isRepresentableDay(d))
+        return "?? ??.??.??";
     const Ymd ymd = ymdFromDay(d);
     return shortWeekdayName(weekday(d), language) + " " + two(ymd.day) + "." + two(ymd.month) + "." + two(ymd.year % 100);
 }
 
 std::string formatYyyymmdd(DayNumber d) {
+    if (!isRepresentableDay(d))
+        return "????????";
     const Ymd ymd = ymdFromDay(d);
     char buf[16];
     std::snprintf(buf, sizeof buf, "%04d%02d%02d", ymd.year, ymd.month, ymd.day);
@@ -95,6 +103,8 @@ std::string formatYyyymmdd(DayNumber d) {
 }
 
 std::string formatShortDate(DayNumber d, int language) {
+    if (!isRepresentableDay(d))
+        return "??.??.????";
     const Ymd ymd = ymdFromDay(d);
     char buf[32];
     switch (language) {
@@ -115,11 +125,19 @@ std::string formatShortDate(DayNumber d, int language) {
 }
 
 bool parseIsoDate(const std::string& text, DayNumber& out) {
-    int y = 0, m = 0, d = 0;
-    char tail = 0;
-    if (text.size() != 10 || std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &y, &m, &d, &tail) != 3)
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-')
         return false;
-    if (m < 1 || m > 12 || d < 1 || d > 31)
+    auto digits = [&](std::size_t from, std::size_t count) {
+        int v = 0;
+        for (std::size_t i = from; i < from + count; ++i) {
+            if (text[i] < '0' || text[i] > '9')
+                return -1;
+            v = v * 10 + (text[i] - '0');
+        }
+        return v;
+    };
+    const int y = digits(0, 4), m = digits(5, 2), d = digits(8, 2);
+    if (y < 1 || m < 1 || m > 12 || d < 1 || d > 31)
         return false;
     const DayNumber n = dayFromYmd(y, m, d);
     const Ymd back = ymdFromDay(n);
@@ -130,6 +148,8 @@ bool parseIsoDate(const std::string& text, DayNumber& out) {
 }
 
 std::string formatIsoDate(DayNumber d) {
+    if (!isRepresentableDay(d))
+        return "?\?\?\?-?\?-?\?"; // "????-??-??", escaped so that no "??-" trigraph warning arises
     const Ymd ymd = ymdFromDay(d);
     char buf[16];
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", ymd.year, ymd.month, ymd.day);

@@ -9,13 +9,23 @@ using DayNumber = double;
 // The earliest date the date pickers accept: 17 May 2000.
 inline constexpr DayNumber kEarliestPickerDate = 36663.0;
 
+// The dates the program can show and convert: 1 Jan 0001 to 31 Dec 9999.
+// A day number outside (NaN and infinities included) is no date; the
+// formatting functions show it as unreadable ("??").
+inline constexpr DayNumber kFirstRepresentableDay = -693593.0;
+inline constexpr DayNumber kLastRepresentableDay = 2958465.0;
+inline bool isRepresentableDay(DayNumber d) {
+    return d >= kFirstRepresentableDay && d < kLastRepresentableDay + 1.0;
+}
+
 struct Ymd {
     int year = 1899, month = 12, day = 30;
 };
 
 DayNumber dayFromYmd(int year, int month, int day);
+// {0, 0, 0} for a day that is not representable.
 Ymd ymdFromDay(DayNumber d);
-// 0 = Sunday, 1 = Monday, ..., 6 = Saturday.
+// 0 = Sunday, 1 = Monday, ..., 6 = Saturday; -1 for a day that is not representable.
 int weekday(DayNumber d);
 DayNumber today();
 
@@ -29,7 +39,8 @@ std::string formatCaptionDate(DayNumber d, int language);
 std::string formatYyyymmdd(DayNumber d);
 // The language's short date format (German: dd.mm.yyyy).
 std::string formatShortDate(DayNumber d, int language);
-// Parses "YYYY-MM-DD"; returns false on malformed or impossible dates.
+// Parses "YYYY-MM-DD" (exactly four, two and two digits); returns false on
+// malformed, impossible or unrepresentable dates.
 bool parseIsoDate(const std::string& text, DayNumber& out);
 std::string formatIsoDate(DayNumber d);
 

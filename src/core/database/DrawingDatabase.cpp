@@ -1,141 +1,122 @@
 #include "database/DrawingDatabase.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <system_error>
 
+#include "database/DatabaseLock.h"
+
 #if defined(_WIN32)
+#include <fcntl.h>
 #include <io.h>
 #else
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 namespace rz {
 namespace fs = std::filesystem;
-
-std::string systemErrorText(int err) {
-    return std::system_category().message(err);
-}
+using fileio_test::Step;
 
 namespace {
 
-[[noreturn]] void fail(const std::string& what, const std::string& path, int err) {
-    throw IoError(what + " \"" + path + "\": " + systemErrorText(err));
+constexpr std::int64_t kRecordSize = static_cast<std::int64_t>(DrawingRecord::kSize);
+
+std::vector<DrawingRecord> parseRecords(const std::uint8_t* bytes, std::size_t size) {
+    const std::size_t count = size / DrawingRecord::kSize;
+    std::vector<DrawingRecord> out;
+    out.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+        out.push_back(DrawingRecord::fromBytes(bytes + i * DrawingRecord::kSize));
+    return out;
 }
 
-std::int64_t fileSize(std::FILE* f, const std::string& path) {
-    if (std::fseek(f, 0, SEEK_END) != 0)
-        fail("Cannot read", path, errno);
-    const long size = std::ftell(f);
-    if (size < 0)
-        fail("Cannot read", path, errno);
-    if (std::fseek(f, 0, SEEK_SET) != 0)
-        fail("Cannot read", path, errno);
-    return size;
+std::string toBytes(const std::vector<DrawingRecord>& records) {
+    std::string bytes(records.size() * DrawingRecord::kSize, '\0');
+    for (std::size_t i = 0; i < records.size(); ++i)
+        records[i].toBytes(reinterpret_cast<std::uint8_t*>(bytes.data()) + i * DrawingRecord::kSize);
+    return bytes;
 }
 
-std::FILE* openOrFail(const std::string& path, const char* mode, const char* what) {
-    errno = 0;
-    std::FILE* f = std::fopen(path.c_str(), mode);
-    if (!f)
-        fail(what, path, errno ? errno : ENOENT);
-    return f;
+// Refuses to change a file that is not a drawing database.
+void checkLooksLikeDatabase(const std::string& path, const std::string& bytes) {
+    const auto bad = DrawingDatabase::firstUnreadableRecord(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    if (bad)
+        throw IoError("\"" + path + "\" is not a drawing database (record " + std::to_string(*bad + 1) +
+                      " carries no valid date); nothing was changed");
 }
-
-void syncFile(std::FILE* f) {
-#if defined(_WIN32)
-    _commit(_fileno(f));
-#else
-    ::fsync(fileno(f));
-#endif
-}
-
-void syncDirectoryOf(const std::string& path) {
-#if !defined(_WIN32)
-    std::string dir = fs::path(path).parent_path().string();
-    if (dir.empty())
-        dir = ".";
-    const int fd = ::open(dir.c_str(), O_RDONLY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-#else
-    (void)path;
-#endif
-}
-
-struct FileCloser {
-    std::FILE* f;
-    ~FileCloser() {
-        if (f)
-            std::fclose(f);
-    }
-};
 
 } // namespace
 
+std::string partialRecordNotice(std::int64_t bytes) {
+    if (bytes <= 0)
+        return std::string();
+    return "Die letzten " + std::to_string(bytes) + " Bytes der Datenbank sind keine ganze Ziehung und werden nicht gelesen";
+}
+
 // ---------------------------------------------------------------- RecordReader
 
-RecordReader::RecordReader(const std::string& path) : path_(path) {
-    file_ = openOrFail(path, "rb", "Cannot open");
-    try {
-        count_ = fileSize(file_, path) / static_cast<std::int64_t>(DrawingRecord::kSize);
-    } catch (...) {
-        std::fclose(file_);
-        throw;
-    }
+RecordReader::RecordReader(const std::string& path) : file_(std::make_unique<ReadOnlyFile>(path)) {
+    count_ = file_->size() / kRecordSize;
+    trailing_ = file_->size() % kRecordSize;
 }
 
-RecordReader::~RecordReader() {
-    if (file_)
-        std::fclose(file_);
-}
+RecordReader::~RecordReader() = default;
 
 DrawingRecord RecordReader::next() {
     if (eof())
-        throw IoError("Read beyond end of file \"" + path_ + "\"");
-    std::uint8_t buf[DrawingRecord::kSize];
-    errno = 0;
-    if (std::fread(buf, 1, sizeof buf, file_) != sizeof buf) {
-        const int err = errno ? errno : EIO;
-        std::clearerr(file_);
-        // Re-position so that a retry reads the same record again.
-        std::fseek(file_, static_cast<long>(index_ * static_cast<std::int64_t>(DrawingRecord::kSize)), SEEK_SET);
-        fail("Cannot read", path_, err);
+        throw IoError("Read beyond end of file \"" + file_->path() + "\"");
+    if (bufferLen_ - bufferPos_ < DrawingRecord::kSize) {
+        // Refill with the whole records still to come, up to 64 KiB.
+        const std::int64_t left = (count_ - index_) * kRecordSize;
+        const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(left, 2048 * kRecordSize));
+        if (buffer_.size() < want)
+            buffer_.resize(want);
+        // A read failure leaves the file position where it was, so that a
+        // retry reads the same record again.
+        const std::size_t got = file_->readFully(buffer_.data(), want);
+        if (got < DrawingRecord::kSize)
+            throwIoError("Cannot read", file_->path(), EIO); // the file got shorter meanwhile
+        bufferPos_ = 0;
+        bufferLen_ = got - got % DrawingRecord::kSize;
     }
+    const DrawingRecord rec = DrawingRecord::fromBytes(buffer_.data() + bufferPos_);
+    bufferPos_ += DrawingRecord::kSize;
     ++index_;
-    return DrawingRecord::fromBytes(buf);
+    return rec;
 }
 
 // ------------------------------------------------------------ RecordBlockReader
 
-RecordBlockReader::RecordBlockReader(const std::string& path) : path_(path) {
-    file_ = openOrFail(path, "rb", "Cannot open");
-}
+RecordBlockReader::RecordBlockReader(const std::string& path) : file_(std::make_unique<ReadOnlyFile>(path)) {}
 
-RecordBlockReader::~RecordBlockReader() {
-    if (file_)
-        std::fclose(file_);
-}
+RecordBlockReader::~RecordBlockReader() = default;
 
 std::size_t RecordBlockReader::readAll(std::vector<std::uint8_t>& buffer) {
-    const std::int64_t count = fileSize(file_, path_) / static_cast<std::int64_t>(DrawingRecord::kSize);
-    const std::size_t bytes = static_cast<std::size_t>(count) * DrawingRecord::kSize;
+    const std::size_t bytes = static_cast<std::size_t>(file_->size() / kRecordSize * kRecordSize);
     if (buffer.size() < bytes)
         buffer.resize(bytes);
-    errno = 0;
-    if (bytes != 0 && std::fread(buffer.data(), 1, bytes, file_) != bytes) {
-        const int err = errno ? errno : EIO;
-        std::clearerr(file_);
-        fail("Cannot read", path_, err);
-    }
-    return static_cast<std::size_t>(count);
+    const std::size_t got = file_->readFully(buffer.data(), bytes);
+    return got / DrawingRecord::kSize; // a file that got shorter meanwhile: the records that are there
 }
 
 // ------------------------------------------------------------- DrawingDatabase
+
+std::optional<std::int64_t> DrawingDatabase::firstUnreadableRecord(const std::uint8_t* bytes, std::size_t size) {
+    const std::size_t count = size / DrawingRecord::kSize;
+    for (std::size_t i = 0; i < count; ++i)
+        if (!isRepresentableDay(RecordBlockReader::date(bytes + i * DrawingRecord::kSize)))
+            return static_cast<std::int64_t>(i);
+    return std::nullopt;
+}
+
+AtomicWriteOptions DrawingDatabase::rebuildTemp() {
+    AtomicWriteOptions o;
+    o.tempSuffix = "~";
+    return o;
+}
 
 bool DrawingDatabase::exists() const {
     std::error_code ec;
@@ -143,111 +124,184 @@ bool DrawingDatabase::exists() const {
 }
 
 void DrawingDatabase::createEmpty() const {
-    std::FILE* f = openOrFail(path_, "wb", "Cannot create");
-    if (std::fclose(f) != 0)
-        fail("Cannot write", path_, errno);
+    DatabaseLock lock(path_);
+    if (exists())
+        return; // created meanwhile by someone else: its records stay
+    writeFileAtomically(path_, std::string_view(), rebuildTemp());
 }
 
 std::vector<DrawingRecord> DrawingDatabase::readAll() const {
-    std::FILE* f = openOrFail(path_, "rb", "Cannot open");
-    FileCloser closer{f};
-    const std::int64_t count = fileSize(f, path_) / static_cast<std::int64_t>(DrawingRecord::kSize);
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(count) * DrawingRecord::kSize);
-    if (!bytes.empty() && std::fread(bytes.data(), 1, bytes.size(), f) != bytes.size())
-        fail("Cannot read", path_, errno ? errno : EIO);
-    std::vector<DrawingRecord> out;
-    out.reserve(static_cast<std::size_t>(count));
-    for (std::int64_t i = 0; i < count; ++i)
-        out.push_back(DrawingRecord::fromBytes(bytes.data() + i * static_cast<std::int64_t>(DrawingRecord::kSize)));
-    return out;
+    const std::string bytes = readWholeFile(path_);
+    return parseRecords(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
 }
 
 std::optional<DrawingRecord> DrawingDatabase::readLast() const {
-    RecordReader reader(path_);
-    std::optional<DrawingRecord> last;
-    while (!reader.eof())
-        last = reader.next();
-    return last;
+    std::vector<DrawingRecord> all = readAll();
+    if (all.empty())
+        return std::nullopt;
+    return all.back();
+}
+
+std::int64_t DrawingDatabase::trailingBytes() const {
+    std::error_code ec;
+    const auto size = fs::file_size(path_, ec);
+    if (ec)
+        return 0;
+    return static_cast<std::int64_t>(size % DrawingRecord::kSize);
 }
 
 void DrawingDatabase::append(const DrawingRecord& rec) const {
-    // "r+b" keeps the content; a missing file is an error like any other open.
-    std::FILE* f = openOrFail(path_, "r+b", "Cannot open");
-    FileCloser closer{f};
-    const std::int64_t size = fileSize(f, path_);
-    const std::int64_t boundary = size / static_cast<std::int64_t>(DrawingRecord::kSize) * static_cast<std::int64_t>(DrawingRecord::kSize);
-    if (std::fseek(f, static_cast<long>(boundary), SEEK_SET) != 0)
-        fail("Cannot write", path_, errno);
+    DatabaseLock lock(path_);
     std::uint8_t buf[DrawingRecord::kSize];
     rec.toBytes(buf);
-    if (std::fwrite(buf, 1, sizeof buf, f) != sizeof buf || std::fflush(f) != 0)
-        fail("Cannot write", path_, errno ? errno : EIO);
-    closer.f = nullptr;
-    if (std::fclose(f) != 0)
-        fail("Cannot write", path_, errno);
+
+#if defined(_WIN32)
+    const std::string stored = readWholeFile(path_); // a missing file is an error like any other open
+    checkLooksLikeDatabase(path_, stored);
+    checkWritableIfExists(resolveLinks(path_));
+    const std::int64_t boundary = static_cast<std::int64_t>(stored.size()) / kRecordSize * kRecordSize;
+    const fs::path native(std::u8string(path_.begin(), path_.end()));
+    const int fd = ::_wopen(native.c_str(), _O_WRONLY | _O_BINARY);
+    if (fd < 0)
+        throwIoError("Cannot open", path_, errno);
+    auto fail = [&](int err) {
+        ::_close(fd);
+        throwIoError("Cannot write", path_, err);
+    };
+    if (::_lseeki64(fd, boundary, SEEK_SET) < 0)
+        fail(errno);
+    if (int e = detail::injectedFault(Step::Write, path_))
+        fail(e);
+    if (::_write(fd, buf, sizeof buf) != static_cast<int>(sizeof buf))
+        fail(errno ? errno : EIO);
+    if (::_close(fd) != 0)
+        throwIoError("Cannot write", path_, errno);
+#else
+    // One descriptor for the check and the write: the download appends
+    // thousands of records in a row.
+    checkWritableIfExists(resolveLinks(path_));
+    if (int e = detail::injectedFault(Step::Open, path_))
+        throwIoError("Cannot open", path_, e);
+    int fd = -1;
+    do {
+        fd = ::open(path_.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        throwIoError("Cannot open", path_, errno); // a missing file is an error like any other open
+    auto fail = [&](const char* what, int err) {
+        ::close(fd);
+        throwIoError(what, path_, err);
+    };
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        fail("Cannot open", errno);
+    if (!S_ISREG(st.st_mode))
+        fail("Cannot open", EINVAL);
+    if (st.st_size > kMaxReadFileSize) {
+        ::close(fd);
+        throw IoError("Cannot read \"" + path_ + "\": the file is larger than 64 MB and is not one of this program's files");
+    }
+    const std::int64_t boundary = static_cast<std::int64_t>(st.st_size) / kRecordSize * kRecordSize;
+
+    // Every whole record must carry a readable date before anything is written.
+    std::uint8_t chunk[2048 * DrawingRecord::kSize];
+    for (std::int64_t at = 0; at < boundary;) {
+        if (int e = detail::injectedFault(Step::Read, path_))
+            fail("Cannot read", e);
+        const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(boundary - at, sizeof chunk));
+        const ssize_t got = ::pread(fd, chunk, want, static_cast<off_t>(at));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            fail("Cannot read", errno);
+        }
+        if (got == 0 || got % static_cast<ssize_t>(DrawingRecord::kSize) != 0)
+            fail("Cannot read", EIO); // the file changed under the lock
+        if (const auto bad = firstUnreadableRecord(chunk, static_cast<std::size_t>(got))) {
+            ::close(fd);
+            throw IoError("\"" + path_ + "\" is not a drawing database (record " +
+                          std::to_string(at / kRecordSize + *bad + 1) + " carries no valid date); nothing was changed");
+        }
+        at += got;
+    }
+
+    std::size_t done = 0;
+    while (done < sizeof buf) {
+        if (int e = detail::injectedFault(Step::Write, path_))
+            fail("Cannot write", e);
+        const ssize_t put = ::pwrite(fd, buf + done, sizeof buf - done, static_cast<off_t>(boundary) + static_cast<off_t>(done));
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            fail("Cannot write", errno);
+        }
+        done += static_cast<std::size_t>(put);
+    }
+    // No sync here: a record lost to a power failure is a drawing that the
+    // next download fetches again, and a half-written one is passed over by
+    // the boundary rule.
+    if (int e = detail::injectedFault(Step::Close, path_))
+        fail("Cannot write", e);
+    if (::close(fd) != 0)
+        throwIoError("Cannot write", path_, errno);
+#endif
 }
 
-void DrawingDatabase::rebuild(const std::vector<DrawingRecord>& records, const std::string& tempPath) const {
-    std::FILE* out = openOrFail(tempPath, "wb", "Cannot create");
-    {
-        FileCloser closer{out};
-        std::vector<std::uint8_t> bytes(records.size() * DrawingRecord::kSize);
-        for (std::size_t i = 0; i < records.size(); ++i)
-            records[i].toBytes(bytes.data() + i * DrawingRecord::kSize);
-        if ((!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size()) || std::fflush(out) != 0) {
-            const int err = errno ? errno : EIO;
-            std::fclose(out);
-            closer.f = nullptr;
-            std::remove(tempPath.c_str());
-            fail("Cannot write", tempPath, err);
-        }
-        syncFile(out);
-        closer.f = nullptr;
-        if (std::fclose(out) != 0) {
-            const int err = errno;
-            std::remove(tempPath.c_str());
-            fail("Cannot write", tempPath, err);
-        }
+DrawingDatabase::UpdateResult DrawingDatabase::update(const std::function<void(std::vector<DrawingRecord>&)>& change,
+                                                      bool createIfMissing, const AtomicWriteOptions& temp) const {
+    DatabaseLock lock(path_);
+    UpdateResult result;
+    std::vector<DrawingRecord> records;
+    if (!createIfMissing || exists()) {
+        const std::string stored = readWholeFile(path_);
+        checkLooksLikeDatabase(path_, stored);
+        checkWritableIfExists(resolveLinks(path_));
+        result.droppedTrailingBytes = static_cast<std::int64_t>(stored.size()) % kRecordSize;
+        records = parseRecords(reinterpret_cast<const std::uint8_t*>(stored.data()), stored.size());
+    } else {
+        result.created = true;
     }
-    std::error_code ec;
-    fs::rename(tempPath, path_, ec);
-    if (ec) {
-        std::remove(tempPath.c_str());
-        throw IoError("Cannot rename \"" + tempPath + "\" to \"" + path_ + "\": " + ec.message());
-    }
-    syncDirectoryOf(path_);
+    change(records);
+    writeFileAtomically(path_, toBytes(records), temp);
+    return result;
 }
 
 void DrawingDatabase::insertOrReplace(const DrawingRecord& rec) const {
-    const std::vector<DrawingRecord> stored = readAll();
-    std::vector<DrawingRecord> out;
-    out.reserve(stored.size() + 1);
-    bool written = false;
-    for (const DrawingRecord& r : stored) {
-        if (r.Date >= rec.Date && !written) {
-            out.push_back(rec);
-            written = true;
+    update([&rec](std::vector<DrawingRecord>& stored) {
+        std::vector<DrawingRecord> out;
+        out.reserve(stored.size() + 1);
+        bool written = false;
+        for (const DrawingRecord& r : stored) {
+            if (r.Date >= rec.Date && !written) {
+                out.push_back(rec);
+                written = true;
+            }
+            if (r.Date != rec.Date)
+                out.push_back(r);
         }
-        if (r.Date != rec.Date)
-            out.push_back(r);
-    }
-    if (!written)
-        out.push_back(rec); // later than every stored date, or an empty file
-    rebuild(out, path_ + "~");
+        if (!written)
+            out.push_back(rec); // later than every stored date, or an empty file
+        stored.swap(out);
+    });
 }
 
 void DrawingDatabase::removeDate(DayNumber date) const {
-    const std::vector<DrawingRecord> stored = readAll();
-    std::vector<DrawingRecord> out;
-    out.reserve(stored.size());
-    for (const DrawingRecord& r : stored)
-        if (r.Date != date)
-            out.push_back(r);
-    rebuild(out, (fs::path(path_).parent_path() / "Zahlen.da~").string());
+    AtomicWriteOptions temp;
+    temp.tempFileName = "Zahlen.da~";
+    update(
+        [date](std::vector<DrawingRecord>& stored) {
+            std::vector<DrawingRecord> out;
+            out.reserve(stored.size());
+            for (const DrawingRecord& r : stored)
+                if (r.Date != date)
+                    out.push_back(r);
+            stored.swap(out);
+        },
+        false, temp);
 }
 
 void DrawingDatabase::replaceAll(const std::vector<DrawingRecord>& records) const {
-    rebuild(records, path_ + "~");
+    update([&records](std::vector<DrawingRecord>& stored) { stored = records; }, true);
 }
 
 } // namespace rz

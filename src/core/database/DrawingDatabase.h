@@ -2,21 +2,18 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "common/FileIo.h"
+#include "common/IoError.h"
 #include "database/DrawingRecord.h"
 
 namespace rz {
-
-// A failed file operation; what() carries the operation, the file and the
-// system's error text.
-class IoError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // Forward reader over the database file: record k is reached by reading
 // records 0..k. A trailing partial record is never read.
@@ -30,13 +27,19 @@ public:
     bool eof() const { return index_ >= count_; }
     std::int64_t count() const { return count_; }
     std::int64_t index() const { return index_; } // index of the next record
-    DrawingRecord next();                          // throws IoError
+    // Bytes at the end of the file that are not a whole record.
+    std::int64_t trailingBytes() const { return trailing_; }
+    // Throws IoError; after a failure the same record is read again.
+    DrawingRecord next();
 
 private:
-    std::string path_;
-    std::FILE* file_ = nullptr;
+    std::unique_ptr<ReadOnlyFile> file_;
     std::int64_t count_ = 0;
     std::int64_t index_ = 0;
+    std::int64_t trailing_ = 0;
+    std::vector<std::uint8_t> buffer_;
+    std::size_t bufferPos_ = 0;
+    std::size_t bufferLen_ = 0;
 };
 
 // Fast path for whole-file passes (statistics, history rules): the constructor
@@ -64,18 +67,25 @@ public:
     static std::uint8_t number(const std::uint8_t* rec, int i) { return rec[7 + i]; } // i = 1..8
 
 private:
-    std::string path_;
-    std::FILE* file_ = nullptr;
+    std::unique_ptr<ReadOnlyFile> file_;
 };
 
 // The drawing database "Ruvuzevodare.dat": fixed 32-byte records in ascending
 // date order. There is no cache; every operation opens, works and closes.
+//
+// Every operation that changes an existing file takes the DatabaseLock, first
+// checks that the file looks like a drawing database (every whole record
+// carries a representable date; otherwise "... is not a drawing database" and
+// nothing changes) and that it may be written, and replaces the file
+// atomically (writeFileAtomically): a crash or a failure leaves the old or
+// the new file whole.
 class DrawingDatabase {
 public:
     explicit DrawingDatabase(std::string path) : path_(std::move(path)) {}
 
     const std::string& path() const { return path_; }
     bool exists() const;
+    // Creates an empty database unless one exists by now (never truncates data).
     void createEmpty() const;
 
     // Delivers every record from index 0 upwards until the end or until the
@@ -91,6 +101,9 @@ public:
     // The whole file in one read (one allocation, not one per record).
     std::vector<DrawingRecord> readAll() const;
     std::optional<DrawingRecord> readLast() const;
+    // Bytes at the end that are not a whole record (a crash in the middle of
+    // an append leaves them); 0 for a missing file.
+    std::int64_t trailingBytes() const;
 
     // Writes after the last whole record; a trailing partial record is
     // overwritten, so later records stay aligned.
@@ -100,17 +113,32 @@ public:
     void insertOrReplace(const DrawingRecord& rec) const;
     // Removes every record of the given date.
     void removeDate(DayNumber date) const;
-    // Replaces the whole file content (used by the importer).
+    // Replaces the whole file content.
     void replaceAll(const std::vector<DrawingRecord>& records) const;
 
-private:
-    // Writes records to path + suffix, flushes to disk and renames it over the
-    // database, so that a crash leaves either the old or the new file whole.
-    void rebuild(const std::vector<DrawingRecord>& records, const std::string& tempPath) const;
+    struct UpdateResult {
+        std::int64_t droppedTrailingBytes = 0; // a partial record at the old end, not carried over
+        bool created = false;                  // there was no file before
+    };
+    // One read-modify-write under the lock: reads the stored records, lets
+    // `change` edit them and writes the result atomically. A missing file is
+    // an error unless createIfMissing (then `change` starts from no records).
+    UpdateResult update(const std::function<void(std::vector<DrawingRecord>&)>& change, bool createIfMissing = false,
+                        const AtomicWriteOptions& temp = rebuildTemp()) const;
 
+    // The temporary file of a rebuild: the database name with "~" appended.
+    static AtomicWriteOptions rebuildTemp();
+
+    // The index of the first whole record whose date is not a representable
+    // date (NaN, infinite, before year 1 or after 9999), or nullopt.
+    static std::optional<std::int64_t> firstUnreadableRecord(const std::uint8_t* bytes, std::size_t size);
+
+private:
     std::string path_;
 };
 
-std::string systemErrorText(int err);
+// The status-bar text for a database whose last `bytes` bytes are not a
+// whole drawing; empty for 0.
+std::string partialRecordNotice(std::int64_t bytes);
 
 } // namespace rz

@@ -6,6 +6,16 @@
 namespace rz {
 namespace {
 
+// A record whose date is no representable date (a damaged file, or one that
+// is no drawing database at all), or not after day 0, holds no drawing: the
+// lookup and the steps pass over it.
+bool isDrawing(const DrawingRecord& r) { return isRepresentableDay(r.Date) && r.Date > 0.0; }
+
+struct Found {
+    DrawingRecord record;
+    std::int64_t index = 0;
+};
+
 void takeRecord(CurrentDrawing& cur, const DrawingRecord& rec) {
     cur.Datum1 = rec.Date;
     for (int i = 1; i <= 8; ++i)
@@ -47,20 +57,28 @@ std::optional<CaptionVariant> DrawingNavigator::lookup(const std::string& path, 
     cur.Position = 1;
     DrawingRecord buf;
     buf.Date = 0.0;
+    // The last drawing read, for a file that ends in records without one.
+    std::optional<Found> lastDrawing;
     if (!reader.eof())
         buf = reader.next();
-    if (buf.Date >= date) {
-        takeRecord(cur, buf);
-        shown = CaptionVariant::FirstRecord;
+    if (isDrawing(buf)) {
+        lastDrawing = Found{buf, 0};
+        if (buf.Date >= date) {
+            takeRecord(cur, buf);
+            shown = CaptionVariant::FirstRecord;
+        }
     }
     std::int64_t failedAt = -1;
-    while (!reader.eof() && buf.Date < date) {
+    while (!reader.eof() && (!isDrawing(buf) || buf.Date < date)) {
         try {
             buf = reader.next();
             cur.Position += 1;
-            if (buf.Date >= date) {
-                takeRecord(cur, buf);
-                shown = CaptionVariant::LaterRecord;
+            if (isDrawing(buf)) {
+                lastDrawing = Found{buf, reader.index() - 1};
+                if (buf.Date >= date) {
+                    takeRecord(cur, buf);
+                    shown = CaptionVariant::LaterRecord;
+                }
             }
         } catch (const IoError&) {
             if (onReadError)
@@ -72,8 +90,14 @@ std::optional<CaptionVariant> DrawingNavigator::lookup(const std::string& path, 
         }
     }
     cur.Position -= 1;
-    if (reader.eof() && buf.Date > 0.0) {
+    if (reader.eof() && isDrawing(buf)) {
         takeRecord(cur, buf);
+        shown = CaptionVariant::EndOfFile;
+    } else if (reader.eof() && lastDrawing) {
+        // The file ends in records without a drawing date: the last drawing
+        // before them stands for the end of the file.
+        cur.Position = static_cast<std::int32_t>(lastDrawing->index);
+        takeRecord(cur, lastDrawing->record);
         shown = CaptionVariant::EndOfFile;
     }
     return shown;
@@ -84,31 +108,57 @@ bool DrawingNavigator::previous(const std::string& path, CurrentDrawing& cur) {
     cur.Position -= 1;
     if (cur.Position < 1)
         cur.Position = 0;
-    bool any = false;
-    DrawingRecord last;
-    while (!reader.eof() && reader.index() <= cur.Position) {
-        last = reader.next();
-        any = true;
+    const std::int64_t target = cur.Position;
+    // The last drawing up to the target index; when there is none, the first
+    // one after it.
+    std::optional<Found> before, after;
+    std::int64_t lastRead = -1;
+    while (!reader.eof()) {
+        const std::int64_t index = reader.index();
+        const DrawingRecord r = reader.next();
+        if (index <= target) {
+            lastRead = index;
+            if (isDrawing(r))
+                before = Found{r, index};
+        } else if (before) {
+            break;
+        } else if (isDrawing(r)) {
+            after = Found{r, index};
+            break;
+        }
     }
-    if (!any)
-        return false;
-    takeRecord(cur, last);
+    const std::optional<Found>& chosen = before ? before : after;
+    if (!chosen)
+        return false; // empty file, or no drawing in it
+    // Passing over records without a drawing moves the position with it.
+    if (chosen->index != lastRead)
+        cur.Position = static_cast<std::int32_t>(chosen->index);
+    takeRecord(cur, chosen->record);
     return true;
 }
 
 bool DrawingNavigator::next(const std::string& path, CurrentDrawing& cur) {
     RecordReader reader(path);
     const std::int64_t target = static_cast<std::int64_t>(cur.Position) + 1;
-    bool any = false;
-    DrawingRecord last;
-    while (!reader.eof() && reader.index() <= target) {
-        last = reader.next();
-        any = true;
+    // The first drawing from the target index on; past the last one, the last.
+    std::optional<Found> before, after;
+    while (!reader.eof()) {
+        const std::int64_t index = reader.index();
+        const DrawingRecord r = reader.next();
+        if (!isDrawing(r))
+            continue;
+        if (index < target) {
+            before = Found{r, index};
+        } else {
+            after = Found{r, index};
+            break;
+        }
     }
-    if (!any)
-        return false;
-    cur.Position = static_cast<std::int32_t>(reader.index() - 1);
-    takeRecord(cur, last);
+    const std::optional<Found>& chosen = after ? after : before;
+    if (!chosen)
+        return false; // empty file, or no drawing in it
+    cur.Position = static_cast<std::int32_t>(chosen->index);
+    takeRecord(cur, chosen->record);
     cur.Zahl[6] = 0;
     return true;
 }

@@ -36,6 +36,8 @@ public:
     // when no record was taken (an empty file). A read failure calls
     // onReadError and the scan goes on with the next record. Throws IoError
     // when the file cannot be opened.
+    // Here and in the steps, a record without a readable date (a damaged
+    // file) is no drawing: it is passed over, never taken.
     static std::optional<CaptionVariant> lookup(const std::string& path, DayNumber date, CurrentDrawing& cur,
                                                 const std::function<void()>& onReadError);
     // One record back / forward from cur.Position, stopping at either end.

@@ -14,13 +14,10 @@
 #include <stdexcept>
 #include <vector>
 
-#if !defined(_WIN32)
-#include <unistd.h>
-#endif
-
 #include "app/MainModel.h"
 #include "app/Operation.h"
 #include "common/Text.h"
+#include "common/TextFile.h"
 #include "database/DrawingDatabase.h"
 
 namespace rz {
@@ -100,34 +97,6 @@ bool tryParseInt64(const std::string& text, std::int64_t& out) {
     }
     out = value;
     return true;
-}
-
-void writeFileAtomically(const std::string& path, const std::string& content) {
-    namespace fs = std::filesystem;
-    const std::string temp = path + ".tmp";
-    auto fail = [&](const std::string& what, int err) {
-        std::error_code ignored;
-        fs::remove(temp, ignored);
-        throw IoError(what + " \"" + path + "\": " + systemErrorText(err));
-    };
-    errno = 0;
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f)
-        fail("Cannot create", errno ? errno : EIO);
-    bool ok = content.empty() || std::fwrite(content.data(), 1, content.size(), f) == content.size();
-    ok = ok && std::fflush(f) == 0;
-#if !defined(_WIN32)
-    ok = ok && ::fsync(fileno(f)) == 0;
-#endif
-    const int err = errno ? errno : EIO;
-    if (std::fclose(f) != 0 && ok)
-        fail("Cannot write", errno ? errno : EIO);
-    if (!ok)
-        fail("Cannot write", err);
-    std::error_code ec;
-    fs::rename(temp, path, ec);
-    if (ec)
-        fail("Cannot write", ec.value());
 }
 
 // ------------------------------------------------------------ shared pieces
@@ -410,8 +379,8 @@ void MainModel::BitBtn9Click() {
         lastReport = report;
         if (writeReportFile) {
             const std::string path = Home + "Test.rtf";
-            writeFileAtomically(path, report);
-            shell().open(path);
+            writeTextFile(path, report);
+            openInShell(path);
         }
         lastAnalysisOutcome = stopped ? AnalysisOutcome::Stopped : AnalysisOutcome::Finished;
     } catch (...) {
@@ -527,14 +496,14 @@ void MainModel::BitBtn19Click() {
     if (writeReportFile) {
         const std::string path = Home + "Test.rtf";
         try {
-            writeFileAtomically(path, report);
+            writeTextFile(path, report);
         } catch (const IoError& e) {
             lastAnalysisOutcome = AnalysisOutcome::Failed;
             scope.idle();
             dialogs().message(e.what());
             return;
         }
-        shell().open(path);
+        openInShell(path);
     }
     lastAnalysisOutcome = stopped ? AnalysisOutcome::Stopped : AnalysisOutcome::Finished;
 }

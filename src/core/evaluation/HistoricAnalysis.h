@@ -34,8 +34,4 @@ std::string notAnIntegerMessage(const std::string& text);
 // An optional sign and decimal digits within 64 bits; nothing else.
 bool tryParseInt64(const std::string& text, std::int64_t& out);
 
-// Writes the bytes to a temporary file beside `path` and renames it over
-// `path`, so a failure never leaves a half-written file. Throws IoError.
-void writeFileAtomically(const std::string& path, const std::string& content);
-
 } // namespace rz

@@ -4,9 +4,6 @@
 #include "common/TextFile.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <filesystem>
-#include <fstream>
 
 #include "common/Colour.h"
 #include "common/Random.h"
@@ -84,7 +81,7 @@ void NumberList::saveToFile(const std::string& path) {
             content += b.weight.empty() ? std::string("1") : b.weight;
         content += "\r\n";
     }
-    writeWholeFile(path, content);
+    writeTextFile(path, content);
     for (int n = 1; n <= boxesInUse(MaxZahl); ++n)
         if (box(n).checked && box(n).weight.empty())
             box(n).weight.assign(1, '1');

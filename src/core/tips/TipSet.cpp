@@ -1,9 +1,5 @@
 #include "tips/TipSet.h"
 
-#include <cerrno>
-#include <filesystem>
-#include <fstream>
-
 #include "common/Text.h"
 #include "common/TextFile.h"
 #include "database/DrawingDatabase.h"
@@ -98,7 +94,7 @@ void TipSet::WriteTipFile(const std::string& path) const {
         }
         content += "\r\n";
     }
-    writeWholeFile(path, content);
+    writeTextFile(path, content);
 }
 
 void TipSet::ReadTipFile(const std::string& path) {

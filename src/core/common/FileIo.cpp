@@ -1,0 +1,436 @@
+#include "common/FileIo.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace rz {
+namespace fs = std::filesystem;
+
+// ------------------------------------------------------------- fault hook
+
+namespace fileio_test {
+namespace {
+Hook& hook() {
+    static Hook h;
+    return h;
+}
+} // namespace
+
+const char* stepName(Step step) {
+    switch (step) {
+    case Step::Open: return "open";
+    case Step::Read: return "read";
+    case Step::Write: return "write";
+    case Step::SyncFile: return "sync file";
+    case Step::Close: return "close";
+    case Step::SyncFolder: return "sync folder";
+    case Step::Rename: return "rename";
+    case Step::Lock: return "lock";
+    }
+    return "?";
+}
+
+void setHook(Hook h) { hook() = std::move(h); }
+
+} // namespace fileio_test
+
+namespace detail {
+int injectedFault(fileio_test::Step step, const std::string& path) {
+    const fileio_test::Hook& h = fileio_test::hook();
+    return h ? h(step, path) : 0;
+}
+} // namespace detail
+
+using fileio_test::Step;
+using detail::injectedFault;
+
+namespace {
+
+std::string sizeLimitText(std::int64_t maxSize) {
+    if (maxSize % (1024 * 1024) == 0)
+        return std::to_string(maxSize / (1024 * 1024)) + " MB";
+    return std::to_string(maxSize) + " bytes";
+}
+
+[[noreturn]] void tooLarge(const std::string& path, std::int64_t maxSize) {
+    throw IoError("Cannot read \"" + path + "\": the file is larger than " + sizeLimitText(maxSize) +
+                  " and is not one of this program's files");
+}
+
+[[noreturn]] void notRegular(const std::string& what, const std::string& path) {
+    throw IoError(what + " \"" + path + "\": not a regular file (a device, pipe or socket)");
+}
+
+#if defined(_WIN32)
+fs::path nativePath(const std::string& utf8) {
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+#endif
+
+std::string folderOf(const std::string& path) {
+    std::string dir = fs::path(path).parent_path().string();
+    return dir.empty() ? std::string(".") : dir;
+}
+
+} // namespace
+
+// ------------------------------------------------------------ ReadOnlyFile
+
+ReadOnlyFile::ReadOnlyFile(const std::string& path, std::int64_t maxSize) : path_(path), maxSize_(maxSize) {
+    if (int e = injectedFault(Step::Open, path_))
+        throwIoError("Cannot open", path_, e);
+#if defined(_WIN32)
+    std::error_code ec;
+    const fs::file_status st = fs::status(nativePath(path), ec);
+    if (fs::is_directory(st))
+        throwIoError("Cannot open", path_, EISDIR);
+    if (fs::exists(st) && !fs::is_regular_file(st))
+        notRegular("Cannot open", path_);
+    fd_ = ::_wopen(nativePath(path).c_str(), _O_RDONLY | _O_BINARY);
+    if (fd_ < 0)
+        throwIoError("Cannot open", path_, errno);
+    struct _stat64 fst {};
+    if (::_fstat64(fd_, &fst) != 0) {
+        const int err = errno;
+        ::_close(fd_);
+        fd_ = -1;
+        throwIoError("Cannot open", path_, err);
+    }
+    size_ = static_cast<std::int64_t>(fst.st_size);
+#else
+    // Look before opening: opening a pipe would wait for a writer, and
+    // opening a device may do something by itself.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        throwIoError("Cannot open", path_, errno);
+    if (S_ISDIR(st.st_mode))
+        throwIoError("Cannot open", path_, EISDIR);
+    if (!S_ISREG(st.st_mode))
+        notRegular("Cannot open", path_);
+    // Non-blocking, in case the name was replaced by a pipe in between.
+    do {
+        fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    } while (fd_ < 0 && errno == EINTR);
+    if (fd_ < 0)
+        throwIoError("Cannot open", path_, errno);
+    struct stat fst {};
+    if (::fstat(fd_, &fst) != 0 || !S_ISREG(fst.st_mode)) {
+        const int err = errno;
+        const bool regular = S_ISREG(fst.st_mode);
+        ::close(fd_);
+        fd_ = -1;
+        if (regular)
+            throwIoError("Cannot open", path_, err);
+        notRegular("Cannot open", path_);
+    }
+    const int flags = ::fcntl(fd_, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
+    size_ = static_cast<std::int64_t>(fst.st_size);
+#endif
+    if (size_ > maxSize_) {
+#if defined(_WIN32)
+        ::_close(fd_);
+#else
+        ::close(fd_);
+#endif
+        fd_ = -1;
+        tooLarge(path_, maxSize_);
+    }
+}
+
+ReadOnlyFile::~ReadOnlyFile() {
+    if (fd_ >= 0) {
+#if defined(_WIN32)
+        ::_close(fd_);
+#else
+        ::close(fd_);
+#endif
+    }
+}
+
+std::size_t ReadOnlyFile::read(void* buffer, std::size_t n) {
+    if (n == 0)
+        return 0;
+    if (int e = injectedFault(Step::Read, path_))
+        throwIoError("Cannot read", path_, e);
+#if defined(_WIN32)
+    const unsigned chunk = static_cast<unsigned>(std::min<std::size_t>(n, 1u << 30));
+    const int got = ::_read(fd_, buffer, chunk);
+    if (got < 0)
+        throwIoError("Cannot read", path_, errno);
+#else
+    ssize_t got = 0;
+    do {
+        got = ::read(fd_, buffer, n);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0)
+        throwIoError("Cannot read", path_, errno);
+#endif
+    consumed_ += got;
+    return static_cast<std::size_t>(got);
+}
+
+std::size_t ReadOnlyFile::readFully(void* buffer, std::size_t n) {
+    std::size_t done = 0;
+    auto* out = static_cast<unsigned char*>(buffer);
+    while (done < n) {
+        const std::size_t got = read(out + done, n - done);
+        if (got == 0)
+            break;
+        done += got;
+    }
+    return done;
+}
+
+std::string ReadOnlyFile::readRest() {
+    std::string out;
+    const std::int64_t expected = std::max<std::int64_t>(size_ - consumed_, 0);
+    out.resize(static_cast<std::size_t>(expected));
+    const std::size_t have = readFully(out.data(), out.size());
+    out.resize(have);
+    if (have < static_cast<std::size_t>(expected))
+        return out; // the file shrank meanwhile: what is there is what we have
+    // It may have grown since it was opened: read on to the end, within the limit.
+    char chunk[65536];
+    for (;;) {
+        const std::size_t got = read(chunk, sizeof chunk);
+        if (got == 0)
+            break;
+        if (consumed_ > maxSize_)
+            tooLarge(path_, maxSize_);
+        out.append(chunk, got);
+    }
+    return out;
+}
+
+std::string readWholeFile(const std::string& path, std::int64_t maxSize) {
+    ReadOnlyFile file(path, maxSize);
+    return file.readRest();
+}
+
+// ---------------------------------------------------------- atomic writer
+
+std::string resolveLinks(const std::string& path) {
+    fs::path p(path);
+    for (int hops = 0;; ++hops) {
+        std::error_code ec;
+        const fs::file_status st = fs::symlink_status(p, ec);
+        if (st.type() != fs::file_type::symlink)
+            return p.string();
+        if (hops >= 40)
+            throwIoError("Cannot resolve", path, ELOOP);
+        const fs::path next = fs::read_symlink(p, ec);
+        if (ec)
+            throw IoError("Cannot resolve \"" + p.string() + "\": " + ec.message());
+        p = next.is_absolute() ? next : p.parent_path() / next;
+    }
+}
+
+void checkWritableIfExists(const std::string& path) {
+#if defined(_WIN32)
+    std::error_code ec;
+    const fs::file_status st = fs::status(nativePath(path), ec);
+    if (!fs::exists(st))
+        return;
+    if (fs::is_directory(st))
+        throwIoError("Cannot write", path, EISDIR);
+    if (!fs::is_regular_file(st))
+        notRegular("Cannot write", path);
+    if ((st.permissions() & fs::perms::owner_write) == fs::perms::none)
+        throw IoError("Cannot write \"" + path + "\": " + systemErrorText(EACCES) + " (the file is write-protected)");
+#else
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT)
+            return;
+        throwIoError("Cannot write", path, errno);
+    }
+    if (S_ISDIR(st.st_mode))
+        throwIoError("Cannot write", path, EISDIR);
+    if (!S_ISREG(st.st_mode))
+        notRegular("Cannot write", path);
+    if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
+        const int err = errno;
+        if (err == EROFS)
+            throwIoError("Cannot write", path, err);
+        throw IoError("Cannot write \"" + path + "\": " + systemErrorText(err) + " (the file is write-protected)");
+    }
+    // The administrator may write anything; a file without any write bit was
+    // protected on purpose all the same.
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        throw IoError("Cannot write \"" + path + "\": " + systemErrorText(EACCES) + " (the file is write-protected)");
+#endif
+}
+
+namespace {
+
+#if !defined(_WIN32)
+// fsync of the folder, so that a rename survives a power failure. File
+// systems that cannot sync folders say so with EINVAL; that is no failure.
+int syncFolder(const std::string& dir) {
+    if (int e = injectedFault(Step::SyncFolder, dir))
+        return e;
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    int err = 0;
+    if (::fsync(fd) != 0 && errno != EINVAL && errno != ENOTSUP)
+        err = errno;
+    ::close(fd);
+    return err;
+}
+#endif
+
+} // namespace
+
+void writeFileAtomically(const std::string& target, std::string_view content, const AtomicWriteOptions& options) {
+    const std::string resolved = resolveLinks(target);
+    checkWritableIfExists(resolved);
+    const std::string dir = folderOf(resolved);
+    const std::string tempName =
+        options.tempFileName.empty() ? fs::path(resolved).filename().string() + options.tempSuffix : options.tempFileName;
+    const std::string temp = (fs::path(dir) / tempName).string();
+
+#if defined(_WIN32)
+    const fs::path nativeTemp = nativePath(temp);
+    std::error_code ec;
+    if (fs::is_directory(fs::symlink_status(nativeTemp, ec)))
+        throwIoError("Cannot create", temp, EISDIR);
+    fs::remove(nativeTemp, ec); // left over from a crash
+    if (int e = injectedFault(Step::Open, temp))
+        throwIoError("Cannot create", temp, e);
+    int fd = ::_wopen(nativeTemp.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (fd < 0)
+        throwIoError("Cannot create", temp, errno);
+    auto failWith = [&](const std::string& what, const std::string& path, int err) {
+        if (fd >= 0)
+            ::_close(fd);
+        ::_wunlink(nativeTemp.c_str());
+        throwIoError(what, path, err);
+    };
+    std::size_t done = 0;
+    while (done < content.size()) {
+        if (int e = injectedFault(Step::Write, temp))
+            failWith("Cannot write", temp, e);
+        const unsigned chunk = static_cast<unsigned>(std::min<std::size_t>(content.size() - done, 1u << 20));
+        const int put = ::_write(fd, content.data() + done, chunk);
+        if (put < 0)
+            failWith("Cannot write", temp, errno);
+        done += static_cast<std::size_t>(put);
+    }
+    if (int e = injectedFault(Step::SyncFile, temp))
+        failWith("Cannot write to disk", temp, e);
+    if (::_commit(fd) != 0)
+        failWith("Cannot write to disk", temp, errno);
+    if (int e = injectedFault(Step::Close, temp))
+        failWith("Cannot write", temp, e);
+    const int closed = ::_close(fd);
+    fd = -1;
+    if (closed != 0)
+        failWith("Cannot write", temp, errno);
+    if (int e = injectedFault(Step::Rename, temp)) {
+        ::_wunlink(nativeTemp.c_str());
+        throw IoError("Cannot rename \"" + temp + "\" to \"" + resolved + "\": " + systemErrorText(e));
+    }
+    if (!::MoveFileExW(nativeTemp.c_str(), nativePath(resolved).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        ::_wunlink(nativeTemp.c_str());
+        throw IoError("Cannot rename \"" + temp + "\" to \"" + resolved + "\": " +
+                      std::system_category().message(static_cast<int>(::GetLastError())));
+    }
+#else
+    struct stat old {};
+    const bool replacing = ::stat(resolved.c_str(), &old) == 0;
+
+    // A temporary file left by a crash is removed; a folder of that name is
+    // someone else's and stays.
+    struct stat stale {};
+    if (::lstat(temp.c_str(), &stale) == 0) {
+        if (S_ISDIR(stale.st_mode))
+            throwIoError("Cannot create", temp, EISDIR);
+        if (::unlink(temp.c_str()) != 0 && errno != ENOENT)
+            throwIoError("Cannot remove the old temporary file", temp, errno);
+    }
+
+    if (int e = injectedFault(Step::Open, temp))
+        throwIoError("Cannot create", temp, e);
+    int fd = -1;
+    do {
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                    replacing ? static_cast<mode_t>(0600) : static_cast<mode_t>(0666));
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        throwIoError("Cannot create", temp, errno);
+
+    auto failWith = [&](const std::string& what, const std::string& path, int err) {
+        if (fd >= 0)
+            ::close(fd);
+        ::unlink(temp.c_str());
+        throwIoError(what, path, err);
+    };
+
+    if (replacing) {
+        // Owner and group where allowed (an ordinary user may still pass the
+        // file on to another of its groups), then the permission bits, which
+        // a change of owner may have cleared.
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0)
+            (void)!::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+        if (::fchmod(fd, old.st_mode & 07777) != 0)
+            failWith("Cannot set the permissions of", temp, errno);
+    }
+
+    std::size_t done = 0;
+    while (done < content.size()) {
+        if (int e = injectedFault(Step::Write, temp))
+            failWith("Cannot write", temp, e);
+        const std::size_t chunk = std::min<std::size_t>(content.size() - done, std::size_t{1} << 20);
+        const ssize_t put = ::write(fd, content.data() + done, chunk);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            failWith("Cannot write", temp, errno);
+        }
+        done += static_cast<std::size_t>(put);
+    }
+    if (int e = injectedFault(Step::SyncFile, temp))
+        failWith("Cannot write to disk", temp, e);
+    if (::fsync(fd) != 0)
+        failWith("Cannot write to disk", temp, errno);
+    if (int e = injectedFault(Step::Close, temp))
+        failWith("Cannot write", temp, e);
+    const int closed = ::close(fd);
+    fd = -1;
+    if (closed != 0)
+        failWith("Cannot write", temp, errno);
+    if (int e = syncFolder(dir))
+        failWith("Cannot sync the folder", dir, e);
+
+    int renameError = injectedFault(Step::Rename, temp);
+    if (renameError == 0 && ::rename(temp.c_str(), resolved.c_str()) != 0)
+        renameError = errno;
+    if (renameError != 0) {
+        const int err = renameError;
+        ::unlink(temp.c_str());
+        throw IoError("Cannot rename \"" + temp + "\" to \"" + resolved + "\": " + systemErrorText(err));
+    }
+    if (int e = syncFolder(dir))
+        throw IoError("\"" + resolved + "\" was replaced, but its folder \"" + dir +
+                      "\" could not be synced: " + systemErrorText(e));
+#endif
+}
+
+} // namespace rz

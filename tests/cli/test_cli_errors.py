@@ -1,0 +1,146 @@
+#!/usr/bin/env python3
+"""ruvuzevodare-cli on wrong arguments and on files that are not what they seem."""
+import os
+import subprocess
+import sys
+import tempfile
+import unittest
+
+CLI = sys.argv.pop(1) if len(sys.argv) > 1 else "build/bin/ruvuzevodare-cli"
+
+HISTORY = """date,n1,n2,n3,n4,n5,megaball,megaplier
+2019-10-15,4,12,14,35,70,2,2
+2019-10-18,18,58,60,65,67,20,3
+2019-10-22,5,12,33,41,70,7,3
+"""
+
+
+def run(*args, timeout=60):
+    p = subprocess.run([CLI, *args], capture_output=True, text=True, timeout=timeout)
+    return p.returncode, p.stdout, p.stderr
+
+
+class CliErrorTest(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.TemporaryDirectory(dir=os.environ.get("RZ_TEST_TMP"))
+        self.db = self.path("Ruvuzevodare.dat")
+        self.csv = self.path("history.csv")
+        with open(self.csv, "w", encoding="utf-8") as f:
+            f.write(HISTORY)
+        rc, _, err = run("import", self.csv, "--db", self.db)
+        self.assertEqual(rc, 0, err)
+        with open(self.db, "rb") as f:
+            self.stored = f.read()
+
+    def tearDown(self):
+        self.dir.cleanup()
+
+    def path(self, name):
+        return os.path.join(self.dir.name, name)
+
+    def assertDatabaseUnchanged(self):
+        with open(self.db, "rb") as f:
+            self.assertEqual(f.read(), self.stored)
+
+    def test_unknown_options_and_stray_arguments_are_usage_errors(self):
+        tips = self.path("t.qlt")
+        with open(tips, "wb") as f:
+            f.write(b"1,2,3,4,5,6,\r\n")
+        cases = [
+            (["lookup", "--db", self.db, "--date", "2019-10-22", "--dtae", "2019-01-01", "junk"], "--dtae"),
+            (["lookup", "--db", self.db, "--date", "2019-10-22", "junk"], '"junk"'),
+            (["import", self.csv, "--db", self.db, "--force", "yes"], "--force"),
+            (["import", self.csv, "extra.csv", "--db", self.db], '"extra.csv"'),
+            (["check", "--db", self.db, "--date", "2019-10-22", "--tips", tips, "--tip", tips], "--tip"),
+            (["check", "--db", self.db, "--date", "2019-10-22", "--tips", tips, "more"], '"more"'),
+            (["stats", "frequency", "--db", self.db, "--stat", "2019-01-01"], "--stat"),
+            (["stats", "frequency", "pairs", "--db", self.db], '"pairs"'),
+            (["generate", "--db", self.db, "--seed", "1", "--sed", "2"], "--sed"),
+            (["generate", "--db", self.db, "--seed", "1", "stray"], '"stray"'),
+            (["search", "--db", self.db, "--end", "2019-10-22", "--tips", tips, "--threshold", "1", "--treshold", "2"],
+             "--treshold"),
+            (["analyse-settings", "--db", self.db, "--from", "2019-10-15", "--seed", "1", "--form", "x"], "--form"),
+            (["analyse-drawings", "--db", self.db, "--from", "2019-10-15", "--threshold", "1", "--set", "UpDown1=1"],
+             "--set"),
+            (["download", "--db", self.db, "--server", "http://127.0.0.1:9/", "--day", "2019-10-22"], "--day"),
+            (["add", "--db", self.db, "--date", "2019-10-25", "--numbers", "1,2,3,4,5", "--megaball", "6", "x"], '"x"'),
+            (["delete", "--db", self.db, "--date", "2019-10-22", "--all", "yes"], "--all"),
+        ]
+        for args, named in cases:
+            rc, out, err = run(*args)
+            self.assertEqual(rc, 2, args)
+            self.assertEqual(out, "", args)
+            self.assertIn(named, err, args)
+            self.assertIn(args[0] + ":", err, args)
+        self.assertDatabaseUnchanged()
+
+    def test_steps_stop_at_either_end_of_the_file(self):
+        rc, out, err = run("lookup", "--db", self.db, "--date", "2019-10-18",
+                           "--prev", "2147483647", "--next", "2147483647", timeout=30)
+        self.assertEqual(rc, 0, err)
+        positions = out.splitlines()[2::3]
+        # lookup 1; back to 0 and once more at 0; forward to 1, 2 and once more at 2
+        self.assertEqual(positions, ["1", "0", "0", "1", "2", "2"])
+        self.assertIn("--prev stopped at the first drawing after 2 of 2147483647 steps", err)
+        self.assertIn("--next stopped at the last drawing after 3 of 2147483647 steps", err)
+        # Counts that stay within the file print every step, as before.
+        rc, out, err = run("lookup", "--db", self.db, "--date", "2019-10-22", "--prev", "2")
+        self.assertEqual((rc, err), (0, ""))
+        self.assertEqual(out.splitlines()[2::3], ["2", "1", "0"])
+
+    def test_a_broken_end_of_the_database_is_named_on_stderr(self):
+        rc, before, err = run("lookup", "--db", self.db, "--date", "2019-10-18")
+        self.assertEqual((rc, err), (0, ""))
+        with open(self.db, "ab") as f:
+            f.write(b"\x01" * 6)
+        for args in (["lookup", "--db", self.db, "--date", "2019-10-18"],
+                     ["stats", "frequency", "--db", self.db, "--end", "2019-10-22"],
+                     ["generate", "--db", self.db, "--seed", "1", "--end", "2019-10-22"]):
+            rc, out, err = run(*args)
+            self.assertEqual(rc, 0, args)
+            self.assertIn("the last 6 bytes of", err, args)
+            self.assertIn("are not a whole drawing", err, args)
+        rc, out, _ = run("lookup", "--db", self.db, "--date", "2019-10-18")
+        self.assertEqual(out, before)  # the whole drawings read as before
+
+    @unittest.skipIf(os.name != "posix", "pipes and devices")
+    def test_pipes_and_devices_are_refused_at_once(self):
+        fifo = self.path("pipe.csv")
+        os.mkfifo(fifo)
+        for source in (fifo, "/dev/zero"):
+            rc, out, err = run("import", source, "--db", self.db, timeout=20)
+            self.assertEqual(rc, 1, source)
+            self.assertIn("not a regular file", err, source)
+        rc, _, err = run("lookup", "--db", fifo, "--date", "2019-10-18", timeout=20)
+        self.assertNotEqual(rc, 0)
+        self.assertDatabaseUnchanged()
+
+    def test_a_file_that_is_no_database_is_left_alone(self):
+        readme = self.path("README.md")
+        text = b"# A program\n\nIt keeps a local file of past drawings and shows statistics of them.\n"
+        with open(readme, "wb") as f:
+            f.write(text)
+        rc, out, err = run("import", self.csv, "--db", readme)
+        self.assertEqual(rc, 1)
+        self.assertIn("is not a drawing database", err)
+        with open(readme, "rb") as f:
+            self.assertEqual(f.read(), text)
+
+    def test_impossible_lines_are_skipped_with_the_reason(self):
+        bad = self.path("bad.csv")
+        with open(bad, "w", encoding="utf-8") as f:
+            f.write("date,n1,n2,n3,n4,n5,megaball,megaplier\n"
+                    "2024-01-02,1,2,3,4,75,52,2\n"
+                    "9999-12-31,1,2,3,4,5,6,2\n"
+                    "2019-10-25,16,24,25,52,60,6,3\n")
+        rc, out, err = run("import", bad, "--db", self.db)
+        self.assertEqual(rc, 0, err)
+        self.assertEqual(out.splitlines(), [
+            "1 Ziehungen importiert, 0 ersetzt, 2 Zeilen übersprungen (Zeilen 2, 3)",
+            "Zeile 2: Hauptzahl 75 liegt nicht in 1–70 (Spielformat 5/70 + 1/25 am 02.01.2024)",
+            "Zeile 3: Datum 31.12.9999 liegt nach dem heutigen Tag",
+        ])
+
+
+if __name__ == "__main__":
+    unittest.main()

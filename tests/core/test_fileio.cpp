@@ -1,0 +1,248 @@
+// The file layer: the bounded reader and the atomic writer.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+
+#include "FaultInjection.h"
+#include "TestSupport.h"
+#include "common/FileIo.h"
+
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+using namespace rz;
+using rz::test::FaultHook;
+using rz::test::Step;
+using rz::test::TempDir;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string errorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const IoError& e) {
+        return e.what();
+    }
+    return std::string();
+}
+
+#if !defined(_WIN32)
+mode_t modeOf(const std::string& path) {
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st.st_mode & 07777;
+}
+#endif
+
+} // namespace
+
+// ------------------------------------------------------------------ reading
+
+TEST(BoundedReader, ReadsRegularFilesWhole) {
+    TempDir dir;
+    std::string content(200000, '\0');
+    for (std::size_t i = 0; i < content.size(); ++i)
+        content[i] = static_cast<char>(i * 7);
+    test::writeFile(dir.file("f.bin"), content);
+    EXPECT_EQ(readWholeFile(dir.file("f.bin")), content);
+    test::writeFile(dir.file("empty"), "");
+    EXPECT_EQ(readWholeFile(dir.file("empty")), "");
+}
+
+#if !defined(_WIN32)
+TEST(BoundedReader, RefusesWhatIsNoRegularFileWithoutBlocking) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
+    ::symlink(dir.file("pipe").c_str(), dir.file("link-to-pipe").c_str());
+    const struct {
+        std::string path;
+        const char* expected;
+    } cases[] = {
+        {dir.file("pipe"), "not a regular file"},
+        {dir.file("link-to-pipe"), "not a regular file"},
+        {"/dev/zero", "not a regular file"},
+        {"/dev/null", "not a regular file"},
+        {dir.str(), "Is a directory"},
+        {dir.file("missing"), "No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        const std::string error = errorOf([&] { readWholeFile(c.path); });
+        EXPECT_NE(error.find(c.expected), std::string::npos) << c.path << ": " << error;
+        EXPECT_NE(error.find(c.path), std::string::npos) << error;
+    }
+}
+#endif
+
+TEST(BoundedReader, RefusesFilesAboveTheLimit) {
+    TempDir dir;
+    const std::string big = dir.file("big");
+    test::writeFile(big, "");
+    fs::resize_file(big, static_cast<std::uintmax_t>(kMaxReadFileSize) + 1); // sparse: costs no disk
+    const std::string error = errorOf([&] { readWholeFile(big); });
+    EXPECT_NE(error.find("larger than 64 MB"), std::string::npos) << error;
+    fs::resize_file(big, 10);
+    EXPECT_EQ(readWholeFile(big), std::string(10, '\0'));
+    EXPECT_NE(errorOf([&] { readWholeFile(big, 9); }).find("larger than 9 bytes"), std::string::npos);
+}
+
+TEST(BoundedReader, ReadErrorsCarryTheSystemText) {
+    TempDir dir;
+    test::writeFile(dir.file("f"), "some text");
+    for (int nth : {1, 2}) { // the first read, and the one that would find the end
+        FaultHook hook(test::failNth(Step::Read, nth, EIO));
+        const std::string error = errorOf([&] { readWholeFile(dir.file("f")); });
+        EXPECT_NE(error.find("Cannot read \"" + dir.file("f") + "\": " + systemErrorText(EIO)), std::string::npos)
+            << nth << ": " << error;
+    }
+}
+
+// ------------------------------------------------------------------ writing
+
+TEST(AtomicWriter, CreatesAndReplaces) {
+    TempDir dir;
+    const std::string f = dir.file("t.txt");
+    writeFileAtomically(f, "one");
+    EXPECT_EQ(test::readFile(f), "one");
+    writeFileAtomically(f, "two, longer");
+    EXPECT_EQ(test::readFile(f), "two, longer");
+    writeFileAtomically(f, "");
+    EXPECT_EQ(test::readFile(f), "");
+    EXPECT_FALSE(fs::exists(f + ".tmp"));
+    EXPECT_NE(errorOf([&] { writeFileAtomically(dir.file("no-folder/t.txt"), "x"); }).find("No such file"), std::string::npos);
+}
+
+TEST(AtomicWriter, FailureAtEveryStepLeavesTheOldFileAndNoTemporaryFile) {
+    TempDir dir;
+    const std::string f = dir.file("t.txt");
+    test::writeFile(f, "old content");
+    test::StepLog log;
+    {
+        FaultHook hook(log.hook());
+        writeFileAtomically(f, "probe");
+    }
+    ASSERT_GE(log.steps.size(), 6u);
+    for (std::size_t k = 0; k < log.steps.size(); ++k) {
+        const Step step = log.steps[k];
+        test::writeFile(f, "old content");
+        int call = 0;
+        const bool afterRename = k > 0 && std::find(log.steps.begin(), log.steps.begin() + static_cast<long>(k), Step::Rename) !=
+                                               log.steps.begin() + static_cast<long>(k);
+        FaultHook hook([&](Step, const std::string&) { return call++ == static_cast<int>(k) ? EIO : 0; });
+        const std::string error = errorOf([&] { writeFileAtomically(f, "new content"); });
+        EXPECT_NE(error.find(systemErrorText(EIO)), std::string::npos) << fileio_test::stepName(step);
+        // Only the folder sync after the rename comes too late to keep the old file.
+        EXPECT_EQ(test::readFile(f), afterRename ? "new content" : "old content") << fileio_test::stepName(step);
+        EXPECT_FALSE(fs::exists(f + ".tmp")) << fileio_test::stepName(step);
+    }
+}
+
+TEST(AtomicWriter, FailedSyncRenamesNothing) {
+    TempDir dir;
+    const std::string f = dir.file("t.txt");
+    test::writeFile(f, "old");
+    for (Step step : {Step::SyncFile, Step::SyncFolder}) {
+        FaultHook hook(test::failNth(step, 1, EIO));
+        EXPECT_THROW(writeFileAtomically(f, "new"), IoError) << fileio_test::stepName(step);
+        EXPECT_EQ(test::readFile(f), "old");
+        EXPECT_FALSE(fs::exists(f + ".tmp"));
+    }
+}
+
+#if !defined(_WIN32)
+TEST(AtomicWriter, KeepsPermissionsAndOwner) {
+    TempDir dir;
+    const std::string f = dir.file("t.txt");
+    for (mode_t mode : {mode_t{0600}, mode_t{0640}, mode_t{0604}, mode_t{0755}}) {
+        test::writeFile(f, "old");
+        ::chmod(f.c_str(), mode);
+        writeFileAtomically(f, "new");
+        EXPECT_EQ(modeOf(f), mode);
+        EXPECT_EQ(test::readFile(f), "new");
+    }
+    if (::geteuid() == 0) { // only the administrator can hand a file to someone else
+        ASSERT_EQ(::chown(f.c_str(), 4321, 4322), 0);
+        writeFileAtomically(f, "newer");
+        struct stat st {};
+        ::stat(f.c_str(), &st);
+        EXPECT_EQ(st.st_uid, 4321u);
+        EXPECT_EQ(st.st_gid, 4322u);
+    }
+}
+
+TEST(AtomicWriter, WriteProtectedOrSpecialTargetsAreReportedAndUnchanged) {
+    TempDir dir;
+    const std::string f = dir.file("t.txt");
+    test::writeFile(f, "protected");
+    ::chmod(f.c_str(), 0444);
+    std::string error = errorOf([&] { writeFileAtomically(f, "new"); });
+    EXPECT_NE(error.find("write-protected"), std::string::npos) << error;
+    EXPECT_EQ(test::readFile(f), "protected");
+    EXPECT_EQ(modeOf(f), 0444u);
+
+    ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
+    error = errorOf([&] { writeFileAtomically(dir.file("pipe"), "x"); });
+    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+    struct stat st {};
+    ::lstat(dir.file("pipe").c_str(), &st);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+    fs::create_directory(dir.file("folder"));
+    error = errorOf([&] { writeFileAtomically(dir.file("folder"), "x"); });
+    EXPECT_NE(error.find(systemErrorText(EISDIR)), std::string::npos) << error;
+    EXPECT_TRUE(fs::is_empty(dir.file("folder")));
+}
+
+TEST(AtomicWriter, ReplacesTheTargetOfASymbolicLinkBesideIt) {
+    TempDir dir;
+    fs::create_directory(dir.file("real"));
+    const std::string target = dir.file("real/t.txt");
+    test::writeFile(target, "old");
+    fs::create_symlink("real/t.txt", dir.file("link.txt")); // relative, as users make them
+    fs::create_symlink(dir.file("link.txt"), dir.file("link2.txt")); // and a chain
+    writeFileAtomically(dir.file("link2.txt"), "new");
+    EXPECT_TRUE(fs::is_symlink(dir.file("link.txt")));
+    EXPECT_TRUE(fs::is_symlink(dir.file("link2.txt")));
+    EXPECT_EQ(test::readFile(target), "new");
+    EXPECT_FALSE(fs::exists(dir.file("link2.txt.tmp")));
+    EXPECT_FALSE(fs::exists(dir.file("real/t.txt.tmp")));
+
+    // A dangling link: the file is created where it points.
+    fs::create_symlink("real/new.txt", dir.file("dangling.txt"));
+    writeFileAtomically(dir.file("dangling.txt"), "fresh");
+    EXPECT_EQ(test::readFile(dir.file("real/new.txt")), "fresh");
+    EXPECT_TRUE(fs::is_symlink(dir.file("dangling.txt")));
+
+    fs::create_symlink("loop-b", dir.file("loop-a"));
+    fs::create_symlink("loop-a", dir.file("loop-b"));
+    EXPECT_THROW(writeFileAtomically(dir.file("loop-a"), "x"), IoError);
+}
+
+TEST(AtomicWriter, StaleTemporaryFilesAreRemovedAndNeverFollowed) {
+    TempDir dir;
+    const std::string f = dir.file("t.txt");
+    test::writeFile(f, "old");
+    test::writeFile(dir.file("victim.txt"), "precious");
+    // A crash left a temporary file; someone put a link in its place.
+    fs::create_symlink(dir.file("victim.txt"), f + ".tmp");
+    writeFileAtomically(f, "new");
+    EXPECT_EQ(test::readFile(f), "new");
+    EXPECT_EQ(test::readFile(dir.file("victim.txt")), "precious");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(f + ".tmp")));
+
+    test::writeFile(f + ".tmp", "half written by a crashed run");
+    writeFileAtomically(f, "newer");
+    EXPECT_EQ(test::readFile(f), "newer");
+    EXPECT_FALSE(fs::exists(f + ".tmp"));
+
+    // A folder of that name is not ours to remove.
+    fs::create_directory(f + ".tmp");
+    EXPECT_THROW(writeFileAtomically(f, "x"), IoError);
+    EXPECT_EQ(test::readFile(f), "newer");
+    EXPECT_TRUE(fs::is_directory(f + ".tmp"));
+}
+#endif
