@@ -91,6 +91,7 @@ private:
         std::array<rz::Colour, 8> shownColour{};
         bool shownLocked = false;
         rz::Colour shownHitColour = rz::Colour::Black;
+        std::string shownMegaBallHint; // the tip check's hint on the MegaBall field
     };
 
     void buildMenu();

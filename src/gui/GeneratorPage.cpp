@@ -567,6 +567,7 @@ void GeneratorPage::buildPages() {
         line(p, note);
         row(p, {cb(Gs::PreferredOnly)});
         row(p, {cb(Gs::ShowNumberList)});
+        row(p, {cb(Gs::MegaBall24)});
         finish(p, "Allgemein");
     }
 }

@@ -291,6 +291,14 @@ void TForm1::refreshTips() {
                     setRole(e, QPalette::Base, toQColor(row.colour[ks]));
             }
         }
+        if (w.shownMegaBallHint != row.megaBallHint) {
+            // The tip check's hint stands in for the field's own while it applies.
+            TipEdit* mb = w.edits[6];
+            if (w.shownMegaBallHint.empty())
+                mb->setProperty("ownHint", mb->toolTip());
+            w.shownMegaBallHint = row.megaBallHint;
+            setHint(mb, row.megaBallHint.empty() ? mb->property("ownHint").toString() : q(row.megaBallHint));
+        }
         if (w.shownLocked != row.Locked) {
             w.shownLocked = row.Locked;
             setRole(w.label, QPalette::WindowText, row.Locked ? toQColor(Colour::Red) : normalText);

@@ -265,6 +265,7 @@ TEST_F(GenFixture, ChooseMegaBallRarestRecentlyDrawn) {
         day += 3;
     }
     store(recs);
+    model.Settings.set(Gs::MegaBall24, 0); // 25 is a candidate
     model.Settings.set(Gs::MegaBallRarest, 1);
     Generator g(model);
     // 25 (once) is 2 drawings out; of the keys drawn twice, 24 (3 out) and 23 (4 out)

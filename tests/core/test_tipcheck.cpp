@@ -193,3 +193,45 @@ TEST_F(TipCheckFixture, ZettelcheckStopsAtTheFirstBadText) {
     EXPECT_FALSE(m.Treffer[2]);
     EXPECT_FALSE(m.Zusatz);
 }
+
+TEST_F(TipCheckFixture, MegaBallNoLongerDrawnIsMarkedYellowWithAHint) {
+    struct Case {
+        const char* name;
+        DayNumber date;
+        const char* megaBall;
+        bool marked;
+    };
+    // The drawing's MegaBall is 7; row 1 hits three numbers whatever its MegaBall.
+    const Case cases[] = {
+        {"25 on the last day of 1..25", dayFromYmd(2025, 4, 7), "25", false},
+        {"25 on the first day of 1..24", dayFromYmd(2025, 4, 8), "25", true},
+        {"25 in 2026", dayFromYmd(2026, 1, 2), "25", true},
+        {"24 in 2026", dayFromYmd(2026, 1, 2), "24", false},
+        {"the drawn 7 in 2026", dayFromYmd(2026, 1, 2), "7", false},
+        {"no MegaBall in 2026", dayFromYmd(2026, 1, 2), "", false},
+        {"25 against an older, smaller format is not this change", dayFromYmd(2015, 1, 2), "25", false},
+    };
+    for (const Case& c : cases) {
+        m.cur.Datum1 = c.date;
+        setRow(1, {"70", "5", "9", "33", "1", c.megaBall, ""});
+        m.Komplettcheck();
+        const TipRow& row = m.tips.row(1);
+        const bool hit = std::string(c.megaBall) == "7";
+        EXPECT_EQ(row.colour[6], c.marked ? Colour::Yellow : hit ? Colour::Red : Colour::WindowBackground) << c.name;
+        EXPECT_EQ(row.megaBallHint, c.marked ? "MegaBall 25 wird seit dem 8. April 2025 nicht mehr gezogen" : "")
+            << c.name;
+        // The hits, their caption and colours are those of any row.
+        EXPECT_EQ(row.hitCaption, hit ? "3 + MB" : "3") << c.name;
+        EXPECT_EQ(row.hitColour, Colour::Red) << c.name;
+        EXPECT_EQ(row.colour[2], Colour::HitGreen) << c.name; // 5, once sorted
+    }
+    // A row that stops being checkable loses the marking.
+    m.cur.Datum1 = dayFromYmd(2026, 1, 2);
+    setRow(1, {"70", "5", "9", "33", "1", "25", ""});
+    m.Komplettcheck();
+    ASSERT_EQ(m.tips.row(1).colour[6], Colour::Yellow);
+    setRow(1, {"", "5", "9", "33", "1", "25", ""});
+    m.Komplettcheck();
+    EXPECT_EQ(m.tips.row(1).colour[6], Colour::WindowBackground);
+    EXPECT_EQ(m.tips.row(1).megaBallHint, "");
+}

@@ -89,6 +89,7 @@ private slots:
     void failingCommandEndsInMessageAndRestoresCursor();
     void contentsScaleWithTheHeightAsFarAsTheyFit();
     void stopClickDuringRunReachesTheModel();
+    void megaBallNoLongerDrawnIsMarkedYellow();
 };
 
 void MainWindowTest::startupOnEmptyHomeAsksForDataAndCreatesDatabase() {
@@ -505,6 +506,43 @@ void MainWindowTest::registryListsTheControlsOfEveryWindowInOrder() {
     const QString title = p.form->windowTitle();
     ControlRegistry::setCaption(*ControlRegistry::instance().find("Form1", "Form1") , "x");
     QCOMPARE(p.form->windowTitle(), title);
+}
+
+void MainWindowTest::megaBallNoLongerDrawnIsMarkedYellow() {
+    const std::vector<rz::DrawingRecord> drawings = {
+        rec(2025, 4, 4, {5, 12, 33, 41, 70}, 25),
+        rec(2025, 4, 11, {5, 12, 33, 41, 70}, 7),
+    };
+    Program p(&drawings);
+    auto* edit6 = p.widget<QLineEdit>("Edit6");
+    const QString ownHint = edit6->toolTip();
+    const QString hint = QStringLiteral("MegaBall 25 wird seit dem 8. April 2025 nicht mehr gezogen");
+    const char* fields[] = {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6"};
+    const char* typed[] = {"70", "5", "9", "33", "1", "25"};
+    for (int i = 0; i < 6; ++i)
+        QTest::keyClicks(p.widget<QLineEdit>(fields[i]), typed[i]);
+    struct Step {
+        QDate date;
+        bool marked;
+        const char* hits;
+    };
+    // After, before and again after the change of format; the hits stay as they are.
+    const Step steps[] = {{QDate(2025, 4, 11), true, "3"}, {QDate(2025, 4, 4), false, "3 + MB"},
+                          {QDate(2025, 4, 11), true, "3"}};
+    for (const Step& s : steps) {
+        p.widget<QDateEdit>("DateTimePicker1")->setDate(s.date);
+        p.click("SpeedButton5");
+        QFocusEvent tab(QEvent::FocusOut, Qt::TabFocusReason);
+        QApplication::sendEvent(edit6, &tab);
+        QCOMPARE(p.labelText("Label22"), QString::fromLatin1(s.hits));
+        if (s.marked) {
+            QCOMPARE(baseColour(edit6), TForm1::toQColor(rz::Colour::Yellow));
+            QCOMPARE(edit6->toolTip(), hint);
+        } else {
+            QCOMPARE(baseColour(edit6), QColor(255, 0, 0)); // the MegaBall hit
+            QCOMPARE(edit6->toolTip(), ownHint);
+        }
+    }
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -10,6 +10,7 @@
 #include "common/TextFile.h"
 #include "evaluation/TipCheck.h"
 #include "generator/ManualEdit.h"
+#include "generator/MegaBallRange.h"
 #include "tips/Printout.h"
 
 namespace rz {
@@ -191,7 +192,7 @@ void MainModel::TippEdit(int row) {
         return;
     prepareRowEditor(numberList, tips, row, Memo2);
     const ModalResult result = dialogs().showNumberList();
-    finishRowEditor(numberList, tips, row, result, rng, Memo2);
+    finishRowEditor(numberList, tips, row, result, rng, Memo2, megaBallHighest(Settings));
     changed();
 }
 

@@ -5,6 +5,7 @@
 
 #include "common/Colour.h"
 #include "common/Text.h"
+#include "database/GameFormat.h"
 #include "tips/TipSet.h"
 
 namespace rz {
@@ -31,6 +32,21 @@ HitCount countTipHits(const CurrentDrawing& drawing, const std::array<const std:
     return h;
 }
 
+namespace {
+
+// A MegaBall the tip fields accept (1..25) that the newest game format, in
+// force on the drawing's date, no longer draws. Older formats are left
+// alone: the hint speaks of the change of 8 April 2025 only.
+bool megaBallNoLongerDrawn(const std::string& text, DayNumber day) {
+    std::int32_t mb = 0;
+    if (!tryParseInt(text, mb) || mb < 1 || mb > 25)
+        return false;
+    const GameFormat* format = gameFormatOn(day);
+    return format != nullptr && format == &latestGameFormat() && !format->allowsMegaBall(mb);
+}
+
+} // namespace
+
 TipCheckResult checkAllRows(TipSet& tips, const CurrentDrawing& drawing, HitCount& last) {
     TipCheckResult result;
     for (int r = 1; r <= TipSet::kRows; ++r) {
@@ -42,6 +58,7 @@ TipCheckResult checkAllRows(TipSet& tips, const CurrentDrawing& drawing, HitCoun
             ok = tryParseInt(row.field[static_cast<std::size_t>(k)], n);
             v[k] = static_cast<std::uint8_t>(n);
         }
+        row.megaBallHint.clear();
         if (!ok) {
             row.hitCaption.clear();
             for (int k = 1; k <= 7; ++k)
@@ -74,6 +91,10 @@ TipCheckResult checkAllRows(TipSet& tips, const CurrentDrawing& drawing, HitCoun
             row.hitCaption += (r == 11) ? " +MB" : " + MB";
         result.best = std::max(result.best, last.Gewinn * 100 + (last.Zusatz ? 1 : 0));
         row.colour[6] = last.Zusatz ? Colour::Red : Colour::WindowBackground;
+        if (megaBallNoLongerDrawn(row.field[6], drawing.Datum1)) {
+            row.colour[6] = Colour::Yellow;
+            row.megaBallHint = kMegaBallNotDrawnHint;
+        }
     }
     return result;
 }

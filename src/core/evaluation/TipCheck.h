@@ -45,6 +45,11 @@ struct TipCheckResult {
     int goodRows = 0;      // rows with three or more hits or the MegaBall
 };
 
+// A row whose MegaBall the drawing's game format cannot draw (25 against a
+// drawing from 8 April 2025 on) gets a yellow MegaBall field and this hint;
+// its hits, caption and counts are those of any other row.
+inline constexpr const char* kMegaBallNotDrawnHint = "MegaBall 25 wird seit dem 8. April 2025 nicht mehr gezogen";
+
 TipCheckResult checkAllRows(TipSet& tips, const CurrentDrawing& drawing, HitCount& last);
 
 } // namespace rz

@@ -12,6 +12,7 @@
 #include "common/Text.h"
 #include "database/DrawingDatabase.h"
 #include "evaluation/TipCheck.h"
+#include "generator/MegaBallRange.h"
 
 namespace rz {
 
@@ -496,14 +497,16 @@ void Generator::loadMegaBallTables() {
     m.Button8Click();
     mbMaxOverdue_ = 0;
     mbLongestKey_ = 1;
+    // The candidates: 1..24 when only today's game format is wanted.
+    mbHighest_ = megaBallHighest(m.Settings);
     for (int k = 1; k <= 25; ++k) {
         const std::size_t p = static_cast<std::size_t>(k - 1);
         mbOverdue_[static_cast<std::size_t>(k)] = p < m.chart.Entries.size() ? m.chart.Entries[p].Value : 0;
     }
     mbMaxOverdue_ = mbOverdue_[1];
-    for (int k = 1; k <= 25; ++k)
+    for (int k = 1; k <= mbHighest_; ++k)
         mbMaxOverdue_ = std::max(mbMaxOverdue_, mbOverdue_[static_cast<std::size_t>(k)]);
-    for (int k = 1; k <= 25; ++k)
+    for (int k = 1; k <= mbHighest_; ++k)
         if (mbOverdue_[static_cast<std::size_t>(k)] == mbMaxOverdue_)
             mbLongestKey_ = k;
     m.SpeedButton3Click();
@@ -525,7 +528,8 @@ int Generator::ChooseMegaBall() {
     const bool excludeRecent = s.on(Gs::MegaBallExcludeRecentEnabled);
     if (!rarest || random) {
         for (;;) {
-            const int mb = random ? static_cast<int>(m.rng.Random(25)) + 1 : mbLongestKey_;
+            const int mb = random ? static_cast<int>(m.rng.Random(static_cast<std::uint32_t>(mbHighest_))) + 1
+                                   : mbLongestKey_;
             if (!(excludeRecent && mbOverdue_[static_cast<std::size_t>(mb)] < recentLimit))
                 return mb;
             // A discarded key's frequency is lifted out of reach; it only
@@ -533,16 +537,17 @@ int Generator::ChooseMegaBall() {
         }
     }
     std::array<int, 26> freq = mbFrequency_;
-    auto lowest = [&freq] {
+    const int highest = mbHighest_;
+    auto lowest = [&freq, highest] {
         int lo = freq[1];
-        for (int k = 2; k <= 25; ++k)
+        for (int k = 2; k <= highest; ++k)
             lo = std::min(lo, freq[static_cast<std::size_t>(k)]);
         return lo;
     };
     int lowestFrequency = lowest();
     for (;;) {
         int mb = 1;
-        for (int k = 1; k <= 25; ++k)
+        for (int k = 1; k <= highest; ++k)
             if (freq[static_cast<std::size_t>(k)] == lowestFrequency)
                 mb = k;
         if (excludeRecent && mbOverdue_[static_cast<std::size_t>(mb)] < recentLimit) {

@@ -125,6 +125,7 @@ private:
     std::array<int, 26> mbFrequency_{};
     int mbLongestKey_ = 1;
     int mbMaxOverdue_ = 0;
+    int mbHighest_ = 25; // the highest MegaBall candidate of this run
 };
 
 } // namespace rz

@@ -33,7 +33,7 @@ void prepareRowEditor(NumberList& list, const TipSet& tips, int row, const Messa
 }
 
 void finishRowEditor(NumberList& list, TipSet& tips, int row, ModalResult result, Rng& rng,
-                     const MessageTable& messages) {
+                     const MessageTable& messages, int megaBallHighest) {
     if (result == ModalResult::Ok) {
         int j = 1;
         for (int n = 1; n <= NumberList::kBoxes; ++n) {
@@ -44,7 +44,7 @@ void finishRowEditor(NumberList& list, TipSet& tips, int row, ModalResult result
         }
         // The field after the last one written: the MegaBall field after five numbers.
         if (tips.get(row, j).empty())
-            tips.set(row, j, std::to_string(rng.Random(25) + 1));
+            tips.set(row, j, std::to_string(rng.Random(static_cast<std::uint32_t>(megaBallHighest)) + 1));
     }
     list.retryVisible = true;
     list.randomVisible = false;

@@ -47,6 +47,7 @@ const std::array<GsFieldInfo, GeneratorSettings::kCount> kTable = {{
     {Gs::AvoidMonthNumbers, K::Bool, "CheckBox29", "Chekcbox29", "", kSlip, "vermeiden der Zahlen 1-12 (Monat oft getippt durch Datums-Tipper) ", "", 0, 1, 0},
     {Gs::DampDateNumbers, K::Bool, "CheckBox30", "Chekcbox30", "", kSlip, "Wertigkeit der Zahlen von 1-31 verringern (Datum)  -  selterner im Tipp enthalten", "", 0, 1, 0},
     {Gs::OverlapCountsMegaBall, K::Bool, "CheckBox31", "Chekcbox31", "", kSlip, "Megaball in Übereinstimmungsberechnung mit einbeziehen!", "", 0, 1, 1},
+    {Gs::MegaBall24, K::Bool, "CheckBox32", "MegaBall24", "", kGen, "MegaBall nur 1–24 (Spielformat ab 8. April 2025)", "Tipps nur mit MegaBall-Zahlen, die im aktuellen Spiel gezogen werden", 0, 1, 1},
     {Gs::MegaBallRandom, K::Radio, "RadioButton1", "RadioButton1", "", kMb, "einfach per Zufall bestimmen", "", 0, 1, 1},
     {Gs::MegaBallRarest, K::Radio, "RadioButton2", "RadioButton2", "", kMb, "die am seltensten gezogen Megaball Zahl verwenden", "", 0, 1, 0},
     {Gs::MegaBallLongestOutstanding, K::Radio, "RadioButton3", "RadioButton3", "", kMb, "die am längsten ausstehende Megaball Zahl verwenden", "", 0, 1, 0},

@@ -8,13 +8,14 @@ namespace rz {
 // the settings table (GeneratorSettings.cpp), which gives each field its
 // control, stored value name, caption, hint, range, default and sub-tab.
 enum class Gs : int {
-    // check boxes (stored as "Chekcbox<n>")
+    // check boxes (stored as "Chekcbox<n>", except MegaBall24)
     PreferPairs, PreferFrequent, MaxOverlapEnabled, MaxHitsLast1Enabled, MaxHitsLast2Enabled,
     PreferTriples, PreferQuads, ForcePair, ExcludeDbClassEnabled, PreferOverdue,
     PairsRarest, TriplesRarest, QuadsRarest, PreferRare, PreferredOnly,
     MegaBallExcludeRecentEnabled, NoGroups, PreferNeighbours, ShowNumberList, MinPrimesEnabled,
     MaxHitsLast3Enabled, MinOverlapEnabled, MinEvenEnabled, MinOddEnabled, OverlapEachPair,
     ExcludeRecentEnabled, AvoidMonthNumbers, DampDateNumbers, OverlapCountsMegaBall,
+    MegaBall24, // "MegaBall24": MegaBalls of today's game format only (1..24)
     // MegaBall mode radio buttons ("RadioButton1..3")
     MegaBallRandom, MegaBallRarest, MegaBallLongestOutstanding,
     // spin controls ("UpDown<n>")

@@ -15,6 +15,9 @@ struct TipRow {
     std::string hitCaption;                              // "3 + MB", "2", ...
     Colour hitColour = Colour::Black;
     std::string sumCaption;
+    // Set by the tip check when the MegaBall cannot be drawn in the format of
+    // the checked drawing (the field is then yellow); empty otherwise.
+    std::string megaBallHint;
 
     TipRow() { colour.fill(Colour::WindowBackground); }
 };
