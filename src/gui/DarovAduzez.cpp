@@ -350,6 +350,7 @@ void TForm1::refreshFromModel() {
         qtLanguage_ = model_.sprache;
         shownLanguage_ = model_.LanguageChecked;
         qtTranslations_->apply(model_.sprache);
+        retranslateMegaBallHints();
         // Other texts need other room.
         if (!first && designedHeight_ > 0) {
             measureMinimum();

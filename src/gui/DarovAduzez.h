@@ -95,6 +95,8 @@ private:
     };
 
     void buildMenu();
+    void applyMegaBallHint(RowWidgets& w);
+    void retranslateMegaBallHints();
     QWidget* buildTipPage();
     QWidget* buildMessagePage();
     QWidget* buildChartPage();
@@ -142,6 +144,7 @@ private:
     QDateEdit* dateTimePicker1_ = nullptr;
     QDateEdit* dateTimePicker2_ = nullptr;
     QLabel* label29_ = nullptr;
+    QLabel* labelMegaBall25_ = nullptr;
     QLineEdit* proxyHost_ = nullptr;
     QLineEdit* proxyPort_ = nullptr;
     // drawing download

@@ -12,6 +12,7 @@
 
 #include "Controls.h"
 #include "DarovAduzez.h"
+#include "evaluation/TipCheck.h"
 
 using rz::Colour;
 using rz::Gs;
@@ -243,6 +244,13 @@ QWidget* TForm1::buildTipPage() {
     bottom->addWidget(panel2, 2);
     bottom->addWidget(panel5, 3);
     outer->addLayout(bottom);
+
+    // Never shown: it carries the (translated) hint of a MegaBall field that the
+    // checked drawing's game format no longer draws.
+    labelMegaBall25_ = new QLabel(QString::fromUtf8(rz::kMegaBallNotDrawnHint), page);
+    labelMegaBall25_->setObjectName(QStringLiteral("LabelMegaBall25"));
+    ControlRegistry::instance().add(labelMegaBall25_, ControlKind::Label);
+    labelMegaBall25_->hide();
     return page;
 }
 
@@ -266,6 +274,32 @@ void TForm1::tipEdited(int r, int k, const QString& typed) {
 }
 
 // ------------------------------------------------------------------ refresh
+
+void TForm1::applyMegaBallHint(RowWidgets& w) {
+    TipEdit* mb = w.edits[6];
+    if (w.shownMegaBallHint.empty()) {
+        setHint(mb, mb->property("ownHint").toString());
+        return;
+    }
+    const QString hint = w.shownMegaBallHint == rz::kMegaBallNotDrawnHint ? labelMegaBall25_->text()
+                                                                           : q(w.shownMegaBallHint);
+    mb->setProperty("markHint", hint);
+    setHint(mb, hint);
+}
+
+void TForm1::retranslateMegaBallHints() {
+    // A language file has just set the fields' own hints (over a marked
+    // field's hint too) and the hidden label's text.
+    for (int r = 1; r <= TipSet::kRows; ++r) {
+        RowWidgets& w = rows_[static_cast<std::size_t>(r)];
+        if (w.shownMegaBallHint.empty())
+            continue;
+        TipEdit* mb = w.edits[6];
+        if (mb->toolTip() != mb->property("markHint").toString())
+            mb->setProperty("ownHint", mb->toolTip());
+        applyMegaBallHint(w);
+    }
+}
 
 void TForm1::refreshTips() {
     const QColor normalText = toQColor(Colour::WindowText);
@@ -297,7 +331,7 @@ void TForm1::refreshTips() {
             if (w.shownMegaBallHint.empty())
                 mb->setProperty("ownHint", mb->toolTip());
             w.shownMegaBallHint = row.megaBallHint;
-            setHint(mb, row.megaBallHint.empty() ? mb->property("ownHint").toString() : q(row.megaBallHint));
+            applyMegaBallHint(w);
         }
         if (w.shownLocked != row.Locked) {
             w.shownLocked = row.Locked;

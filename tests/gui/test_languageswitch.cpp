@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDateEdit>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QLabel>
@@ -62,10 +63,11 @@ struct Program {
     rz::MainModel model;
     std::unique_ptr<TForm1> form;
 
-    explicit Program(rz::ISettingsStore& store) {
+    explicit Program(rz::ISettingsStore& store,
+                     const std::vector<rz::DrawingRecord>& drawings = {rec(2019, 10, 15, {2, 11, 20, 38, 61}, 3),
+                                                                       rec(2019, 10, 18, {5, 12, 33, 41, 70}, 7)}) {
         std::filesystem::copy(kShippedLand, home.file("land"), std::filesystem::copy_options::recursive);
-        rz::test::writeDatabase(home.file("Ruvuzevodare.dat"),
-                                {rec(2019, 10, 15, {2, 11, 20, 38, 61}, 3), rec(2019, 10, 18, {5, 12, 33, 41, 70}, 7)});
+        rz::test::writeDatabase(home.file("Ruvuzevodare.dat"), drawings);
         platform.attach(model);
         rz::Services s = model.services();
         s.settings = &store;
@@ -89,6 +91,7 @@ struct Program {
         return w;
     }
     QAction* action(const char* name) const { return widget<QAction>(name); }
+    void click(const char* name) const { QTest::mouseClick(widget<QAbstractButton>(name), Qt::LeftButton); }
     QString tabCaption(const char* sheet) const {
         return ControlRegistry::caption(*ControlRegistry::instance().find(QStringLiteral("Form1"), QLatin1String(sheet)));
     }
@@ -133,6 +136,7 @@ private slots:
     void firstStartIsEnglish();
     void everyLanguageAppliesAndFits();
     void languageSettingsAndSizeSurviveARestart();
+    void markedMegaBallHintFollowsTheLanguage();
 };
 
 void LanguageSwitchTest::shippedComponentListIsTheOneTheWindowsMake() {
@@ -315,6 +319,33 @@ void LanguageSwitchTest::languageSettingsAndSizeSurviveARestart() {
     QVERIFY(again.widget<QCheckBox>("CheckBox1")->isChecked());
     QCOMPARE(again.widget<QLineEdit>("Edit1")->text(), QStringLiteral("12"));
     QCOMPARE(again.form->size(), size);
+}
+
+void LanguageSwitchTest::markedMegaBallHintFollowsTheLanguage() {
+    rz::MemorySettingsStore store; // starts in English
+    Program p(store, {rec(2025, 4, 4, {5, 12, 33, 41, 70}, 25), rec(2025, 4, 11, {5, 12, 33, 41, 70}, 7)});
+    auto* megaBall = p.widget<QLineEdit>("Edit6");
+    const QString ownHint = megaBall->toolTip();
+    const char* fields[] = {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6"};
+    const char* typed[] = {"70", "5", "9", "33", "1", "25"};
+    for (int i = 0; i < 6; ++i)
+        QTest::keyClicks(p.widget<QLineEdit>(fields[i]), typed[i]);
+    p.widget<QDateEdit>("DateTimePicker1")->setDate(QDate(2025, 4, 11));
+    p.click("SpeedButton5");
+    const LanguageTexts en = readLanguage("Mega_en.txt");
+    QCOMPARE(megaBall->toolTip().toStdString(), en.caption.at("Form1.LabelMegaBall25"));
+
+    // A language chosen while the mark stands translates it; once the mark
+    // goes, the field's own hint comes back.
+    const rz::LanguageInfo& french = rz::languageTable()[2];
+    p.action(french.menuItem)->trigger();
+    const LanguageTexts fr = readLanguage(french.file);
+    QVERIFY(fr.caption.at("Form1.LabelMegaBall25") != en.caption.at("Form1.LabelMegaBall25"));
+    QCOMPARE(megaBall->toolTip().toStdString(), fr.caption.at("Form1.LabelMegaBall25"));
+    megaBall->selectAll();
+    QTest::keyClicks(megaBall, "7");
+    p.click("SpeedButton5");
+    QCOMPARE(megaBall->toolTip(), ownHint);
 }
 
 QTEST_MAIN(LanguageSwitchTest)
