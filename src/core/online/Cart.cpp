@@ -191,9 +191,11 @@ CartResult runCart(const CartInput& in, const CartServices& svc) {
             return result;
         }
         result.end = CartEnd::TransportFailed;
-        result.message = "Keine Verbindung zum Datenserver " + normaliseServerAddress(in.serverAddress);
-        if (!res.failureText.empty())
-            result.message += ": " + res.failureText;
+        // The client's own words only where the kind of failure says nothing.
+        const std::string why = res.failure == HttpFailure::Other && !res.failureText.empty()
+                                    ? res.failureText
+                                    : failureCaption(res);
+        result.message = "Keine Verbindung zum Datenserver " + normaliseServerAddress(in.serverAddress) + ": " + why;
         return result;
     }
     result.status = res.status;
