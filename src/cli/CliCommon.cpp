@@ -132,4 +132,14 @@ bool applySettingOptions(MainModel& model, const Args& args, std::string& error)
     return true;
 }
 
+std::string tipFileProblem(const std::string& path) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (!std::filesystem::exists(status))
+        return "tip file not found: " + path;
+    if (!std::filesystem::is_regular_file(status))
+        return "tip file is not a regular file: " + path;
+    return {};
+}
+
 } // namespace rz::cli

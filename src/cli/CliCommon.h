@@ -42,6 +42,8 @@ bool checkArguments(const Args& args, const std::string& command, std::initializ
 
 // Says on stderr when the database ends in bytes that are not a whole drawing.
 void warnPartialRecord(const std::string& databasePath);
+// Empty when the tip file can be read as one; else why not ("tip file not found: …").
+std::string tipFileProblem(const std::string& path);
 
 int cmdLookup(int argc, char** argv);
 int cmdImport(int argc, char** argv);

@@ -173,9 +173,8 @@ int cmdSearch(int argc, char** argv) {
         return 1;
     warnPartialRecord(model.DatabasePath());
     const std::string tipsPath = args.get("tips");
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(tipsPath, ec)) {
-        std::cerr << "ruvuzevodare-cli: tip file not found: " << tipsPath << "\n";
+    if (const std::string problem = tipFileProblem(tipsPath); !problem.empty()) {
+        std::cerr << "ruvuzevodare-cli: " << problem << "\n";
         return 1;
     }
 

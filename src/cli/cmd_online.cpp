@@ -15,11 +15,9 @@ namespace {
 // Reads a tip file into the rows as the load command does (every field passes
 // its check). Returns false with a message.
 bool readTips(const std::string& path, TipSet& tips, std::string& error) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) {
-        error = "tip file not found: " + path;
+    error = tipFileProblem(path);
+    if (!error.empty())
         return false;
-    }
     try {
         tips.ReadTipFile(path);
     } catch (const IoError& e) {

@@ -2,6 +2,8 @@
 
 #include <httplib.h>
 
+#include "common/Text.h"
+
 #include <chrono>
 #include <memory>
 
@@ -26,15 +28,6 @@ bool hostResolves(const std::string& host) {
 
 bool isRedirect(int status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-}
-
-std::string trim(const std::string& s) {
-    std::size_t a = 0, b = s.size();
-    while (a < b && static_cast<unsigned char>(s[a]) <= ' ')
-        ++a;
-    while (b > a && static_cast<unsigned char>(s[b - 1]) <= ' ')
-        --b;
-    return s.substr(a, b - a);
 }
 
 } // namespace
@@ -155,9 +148,9 @@ HttpResponse BlockingHttp::once(const HttpRequest& request, const std::string& u
         const std::size_t eq = pair.find('=');
         if (eq == std::string::npos)
             continue;
-        const std::string name = trim(pair.substr(0, eq));
+        const std::string name = trimBlanks(pair.substr(0, eq));
         if (!name.empty())
-            cookies_[parts->host][name] = trim(pair.substr(eq + 1));
+            cookies_[parts->host][name] = trimBlanks(pair.substr(eq + 1));
     }
     out.status = res->status;
     out.statusLine = (res->version.empty() ? std::string("HTTP/1.1") : res->version) + " " +

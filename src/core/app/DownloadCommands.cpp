@@ -11,15 +11,6 @@
 namespace rz {
 namespace {
 
-std::string trimBlanks(const std::string& s) {
-    std::size_t a = 0, b = s.size();
-    while (a < b && static_cast<unsigned char>(s[a]) <= ' ')
-        ++a;
-    while (b > a && static_cast<unsigned char>(s[b - 1]) <= ' ')
-        --b;
-    return s.substr(a, b - a);
-}
-
 // Marks the download as the running operation, disables the start buttons
 // and shows the stop button for its time; however the download ends, they are
 // restored.
@@ -148,19 +139,10 @@ private:
 
     // The proxy of the "Internet-Optionen" tab, before every request.
     bool applyProxy(HttpRequest& req) {
-        std::int32_t port = 0;
-        const bool number = tryParseInt(trimBlanks(m_.ProxyPort), port);
-        const std::string host = trimBlanks(m_.ProxyHost);
-        if (!number || (!host.empty() && (port < 1 || port > 65535))) {
-            m_.lastDownload.end = DownloadEnd::BadProxyPort;
-            m_.lastDownload.message =
-                "Der Proxy-Port \"" + m_.ProxyPort + "\" ist keine gültige Portnummer (1 bis 65535).";
-            return false; // reported after the buttons are restored
-        }
-        req.proxyHost = host;
-        req.proxyPort = host.empty() ? 0 : port;
-        req.headers = {{"Accept", kRequestAccept}, {"User-Agent", kRequestUserAgent}};
-        return true;
+        if (applyRequestSettings(req, m_.ProxyHost, m_.ProxyPort, m_.lastDownload.message))
+            return true;
+        m_.lastDownload.end = DownloadEnd::BadProxyPort;
+        return false; // reported after the buttons are restored
     }
 
     HttpResponse send(const HttpRequest& req) {

@@ -30,4 +30,13 @@ bool tryParseInt(const std::string& text, std::int32_t& out) {
     return true;
 }
 
+std::string trimBlanks(const std::string& s) {
+    std::size_t a = 0, b = s.size();
+    while (a < b && static_cast<unsigned char>(s[a]) <= ' ')
+        ++a;
+    while (b > a && static_cast<unsigned char>(s[b - 1]) <= ' ')
+        --b;
+    return s.substr(a, b - a);
+}
+
 } // namespace rz

@@ -9,4 +9,7 @@ namespace rz {
 // letters) fails.
 bool tryParseInt(const std::string& text, std::int32_t& out);
 
+// The text without the blanks and control characters at either end.
+std::string trimBlanks(const std::string& text);
+
 } // namespace rz

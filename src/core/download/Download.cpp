@@ -33,15 +33,6 @@ std::vector<std::string> splitAnswerLines(const std::string& body) {
 
 namespace {
 
-std::string trimBlanks(const std::string& s) {
-    std::size_t a = 0, b = s.size();
-    while (a < b && static_cast<unsigned char>(s[a]) <= ' ')
-        ++a;
-    while (b > a && static_cast<unsigned char>(s[b - 1]) <= ' ')
-        --b;
-    return s.substr(a, b - a);
-}
-
 bool readByte(const std::string& field, std::uint8_t& out) {
     std::int32_t v = 0;
     if (!tryParseInt(trimBlanks(field), v) || v < 0 || v > 255)
@@ -100,6 +91,21 @@ std::string drawingRequestUrl(const std::string& serverAddress, DayNumber d) {
     while (!base.empty() && base.back() == '/')
         base.pop_back();
     return base + kDrawingRequestPath + formatYyyymmdd(d);
+}
+
+bool applyRequestSettings(HttpRequest& req, const std::string& proxyHost, const std::string& proxyPort,
+                          std::string& message) {
+    std::int32_t port = 0;
+    const bool number = tryParseInt(trimBlanks(proxyPort), port);
+    const std::string host = trimBlanks(proxyHost);
+    if (!number || (!host.empty() && (port < 1 || port > 65535))) {
+        message = "Der Proxy-Port \"" + proxyPort + "\" ist keine gültige Portnummer (1 bis 65535).";
+        return false;
+    }
+    req.proxyHost = host;
+    req.proxyPort = host.empty() ? 0 : port;
+    req.headers = {{"Accept", kRequestAccept}, {"User-Agent", kRequestUserAgent}};
+    return true;
 }
 
 } // namespace rz

@@ -8,6 +8,8 @@
 
 namespace rz {
 
+struct HttpRequest;
+
 // The State's open-data export of the Mega Millions history (drawings since
 // 2002), the data source a new installation starts with.
 inline constexpr const char* kDefaultServerAddress =
@@ -63,5 +65,11 @@ std::string drawingRequestUrl(const std::string& serverAddress, DayNumber d);
 
 // "http://" is added to an address without a scheme; surrounding blanks go.
 std::string normaliseServerAddress(const std::string& address);
+
+// The proxy and the headers of the program's requests. Returns false with a
+// message when the port is not a number 1..65535 (with a host) or not a
+// number at all.
+bool applyRequestSettings(HttpRequest& request, const std::string& proxyHost, const std::string& proxyPort,
+                          std::string& message);
 
 } // namespace rz

@@ -15,15 +15,6 @@
 namespace rz {
 namespace {
 
-std::string trimBlanks(const std::string& s) {
-    std::size_t a = 0, b = s.size();
-    while (a < b && static_cast<unsigned char>(s[a]) <= ' ')
-        ++a;
-    while (b > a && static_cast<unsigned char>(s[b - 1]) <= ' ')
-        --b;
-    return s.substr(a, b - a);
-}
-
 void replaceAll(std::string& text, const std::string& what, const std::string& with) {
     std::size_t pos = 0;
     while ((pos = text.find(what, pos)) != std::string::npos) {
@@ -144,21 +135,6 @@ bool pauseWithEvents(IEvents& events, int ms, const std::function<bool()>& stopR
             return true;
         std::this_thread::sleep_for(std::min<Clock::duration>(until - now, std::chrono::milliseconds(10)));
     }
-}
-
-bool applyRequestSettings(HttpRequest& req, const std::string& proxyHost, const std::string& proxyPort,
-                          std::string& message) {
-    std::int32_t port = 0;
-    const bool number = tryParseInt(trimBlanks(proxyPort), port);
-    const std::string host = trimBlanks(proxyHost);
-    if (!number || (!host.empty() && (port < 1 || port > 65535))) {
-        message = "Der Proxy-Port \"" + proxyPort + "\" ist keine gültige Portnummer (1 bis 65535).";
-        return false;
-    }
-    req.proxyHost = host;
-    req.proxyPort = host.empty() ? 0 : port;
-    req.headers = {{"Accept", kRequestAccept}, {"User-Agent", kRequestUserAgent}};
-    return true;
 }
 
 CartResult runCart(const CartInput& in, const CartServices& svc) {

@@ -118,10 +118,5 @@ struct CartServices {
 // the notice cannot be saved.
 CartResult runCart(const CartInput& input, const CartServices& services);
 
-// The proxy and the headers of the program's requests. Returns false with a
-// message when the port is not a number 1..65535 (with a host) or not a
-// number at all.
-bool applyRequestSettings(HttpRequest& request, const std::string& proxyHost, const std::string& proxyPort,
-                          std::string& message);
 
 } // namespace rz
