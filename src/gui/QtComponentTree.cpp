@@ -11,7 +11,7 @@
 #include "DarovAduzez.h"
 #include "app/MainModel.h"
 #include "i18n/LanguageFiles.h"
-#include "i18n/TextDecoding.h"
+#include "common/TextCodec.h"
 
 std::vector<std::string> QtComponentTree::windowNames() const {
     std::vector<std::string> names;
@@ -89,7 +89,7 @@ QByteArray componentListOfTheProgram() {
     TForm1 form(model);
     form.createSecondaryWindows();
     QtComponentTree tree;
-    const std::string text = rz::utf8BomCrLfText(rz::componentListLines(tree));
+    const std::string text = rz::encodeText(rz::joinLinesCrLf(rz::componentListLines(tree)), rz::TextEncoding::Utf8WithBom);
     return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
 }
 

@@ -10,7 +10,7 @@
 
 #include "TestSupport.h"
 #include "i18n/LanguageFiles.h"
-#include "i18n/TextDecoding.h"
+#include "common/TextCodec.h"
 
 using namespace rz;
 using rz::test::ScriptedPlatform;
@@ -527,7 +527,8 @@ TEST(ComponentList, FiveLinesPerTranslatableComponent) {
     EXPECT_THROW(componentListLines(tree), std::invalid_argument);
 }
 
-TEST(TextDecoding, BytesToUtf8) {
+TEST(LanguageFileText, BytesToUtf8) {
+    // Language files are UTF-8 or UTF-16 with a mark, else Windows-1252.
     struct Case {
         const char* what;
         std::string bytes;
@@ -535,8 +536,9 @@ TEST(TextDecoding, BytesToUtf8) {
     };
     const Case cases[] = {
         {"UTF-8 with mark", "\xEF\xBB\xBF" "a\xC3\xA4\xE4\xB8\xAD", "aä中"},
+        // One U+FFFD for each maximal invalid part: an encoded surrogate is three.
         {"UTF-8 with mark, broken sequences", "\xEF\xBB\xBF" "a\xC3" "b\x80\xC0\xAF\xED\xA0\x80",
-         "a\xEF\xBF\xBD" "b\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+         "a\xEF\xBF\xBD" "b\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
         {"UTF-16 LE with pair", std::string("\xFF\xFE" "a\0\xE4\0\x3D\xD8\x00\xDE", 10), "aä😀"},
         {"UTF-16 BE", std::string("\xFE\xFF\0a\x04\x40", 6), "aр"},
         {"UTF-16 lone surrogate and odd byte", std::string("\xFF\xFE\x00\xDC" "a\0x", 7),
@@ -546,10 +548,10 @@ TEST(TextDecoding, BytesToUtf8) {
         {"empty", "", ""},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(decodeTextBytes(c.bytes), c.text) << c.what;
+        EXPECT_EQ(decodeText(c.bytes, NoBomRule::Windows1252).text, c.text) << c.what;
 }
 
-TEST(TextDecoding, LinesEndAtCrLfLfOrCrAndAreNeverCut) {
+TEST(LanguageFileText, LinesEndAtCrLfLfOrCrAndAreNeverCut) {
     using L = std::vector<std::string>;
     struct Case {
         std::string text;
@@ -566,5 +568,5 @@ TEST(TextDecoding, LinesEndAtCrLfLfOrCrAndAreNeverCut) {
         {longLine + "\r\nz", L{longLine, "z"}},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(splitTextLines(c.text), c.lines) << c.text.substr(0, 20);
+        EXPECT_EQ(splitLines(c.text), c.lines) << c.text.substr(0, 20);
 }

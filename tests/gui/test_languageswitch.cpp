@@ -26,7 +26,7 @@
 #include "GuiFit.h"
 #include "QtComponentTree.h"
 #include "i18n/LanguageFiles.h"
-#include "i18n/TextDecoding.h"
+#include "common/TextFile.h"
 #include "settings/SettingsStore.h"
 
 using rz::test::rec;

@@ -10,6 +10,10 @@ TextLineReader::TextLineReader(const std::string& path, NoBomRule rule) {
     lines_ = splitLines(decoded.text);
 }
 
+std::vector<std::string> readTextFileLines(const std::string& path, NoBomRule rule) {
+    return splitLines(decodeText(readWholeFile(path), rule).text);
+}
+
 void TextLineReader::readLine(std::string& line) {
     if (next_ < lines_.size())
         line = std::move(lines_[next_++]);

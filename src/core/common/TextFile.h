@@ -26,6 +26,9 @@ private:
     TextEncoding encoding_ = TextEncoding::Utf8;
 };
 
+// The whole file's lines, read and decoded as by TextLineReader. Throws IoError.
+std::vector<std::string> readTextFileLines(const std::string& path, NoBomRule rule = NoBomRule::Utf8IfValid);
+
 // Creates or replaces the file with the given bytes, atomically (see
 // writeFileAtomically in common/FileIo.h). Throws IoError.
 void writeWholeFile(const std::string& path, const std::string& content);

@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "app/MessageTable.h"
-#include "i18n/TextDecoding.h"
+#include "common/TextFile.h"
 
 namespace rz {
 namespace {
@@ -42,7 +42,7 @@ struct ListRecord {
 };
 
 std::vector<ListRecord> readComponentList(const std::string& path) {
-    const std::vector<std::string> lines = readTextFileLines(path);
+    const std::vector<std::string> lines = readTextFileLines(path, NoBomRule::Windows1252);
     std::vector<ListRecord> records;
     records.reserve(lines.size() / 5 + 1);
     for (std::size_t i = 0; i < lines.size(); i += 5)
@@ -91,8 +91,8 @@ bool applyLanguage(const std::string& componentListPath, const std::string& lang
     const bool haveMessages = fileExists(messageFile);
     std::vector<std::string> messageLines;
     if (haveMessages)
-        messageLines = readTextFileLines(messageFile);
-    const std::vector<std::string> texts = readTextFileLines(languageFilePath);
+        messageLines = readTextFileLines(messageFile, NoBomRule::Windows1252);
+    const std::vector<std::string> texts = readTextFileLines(languageFilePath, NoBomRule::Windows1252);
 
     if (haveMessages)
         messages.setLines(std::move(messageLines));
