@@ -268,7 +268,7 @@ void TForm1::saveChart() {
     req.defaultExt = "png";
     req.initialDir = model_.Home;
     req.suggestedName = "Diagramm.png";
-    const auto path = model_.dialogs().saveFile(req);
+    const auto path = model_.chooseSaveTarget(req);
     if (!path)
         return;
     const QPixmap image = chartArea_->grab();

@@ -560,3 +560,46 @@ TEST(ShellOpen, FailureIsReportedWithThePath) {
     EXPECT_TRUE(model.openInShell("https://example.invalid/"));
     EXPECT_EQ(platform.messages.size(), 2u);
 }
+
+TEST(SaveTargets, TheDrawingDatabaseIsNeverOverwrittenByASave) {
+    TempDir dir;
+    test::writeDatabase(dir.file("Ruvuzevodare.dat"), kStored);
+    const std::string before = test::readFile(dir.file("Ruvuzevodare.dat"));
+    fs::create_directories(dir.file("sub"));
+#if !defined(_WIN32)
+    fs::create_symlink(dir.file("Ruvuzevodare.dat"), dir.file("link.qlt"));
+    fs::create_hard_link(dir.file("Ruvuzevodare.dat"), dir.file("hard.qlt"));
+#endif
+    struct Case {
+        std::string chosen;
+        bool refused;
+    };
+    std::vector<Case> cases = {
+        {dir.file("Ruvuzevodare.dat"), true},
+        {dir.file("sub/../Ruvuzevodare.dat"), true},
+        {dir.file("./Ruvuzevodare.dat"), true},
+        {dir.file("tips.qlt"), false},
+        {dir.file("sub/Ruvuzevodare.dat"), false},
+    };
+#if !defined(_WIN32)
+    cases.push_back({dir.file("link.qlt"), true});
+    cases.push_back({dir.file("hard.qlt"), true});
+#endif
+    for (const Case& c : cases) {
+        test::ScriptedPlatform platform;
+        MainModel model;
+        platform.attach(model);
+        model.Home = dir.str();
+        model.tips.set(1, 1, "5");
+        // Tips and the number list go through the same choice.
+        platform.fileAnswers = {c.chosen, c.chosen};
+        model.SpeedButton15Click();
+        model.numberListSave();
+        EXPECT_EQ(test::readFile(dir.file("Ruvuzevodare.dat")), before) << c.chosen;
+        EXPECT_EQ(platform.messages.size(), c.refused ? 2u : 0u) << c.chosen;
+        if (c.refused)
+            EXPECT_NE(platform.messages[0].find("ist die Ziehungsdatenbank"), std::string::npos);
+        else
+            EXPECT_TRUE(fs::exists(c.chosen)) << c.chosen;
+    }
+}

@@ -145,7 +145,7 @@ DayNumber MainModel::NextDrawingDate() const { return nextDrawingAfter(DatabaseE
 void MainModel::SpeedButton15Click() {
     FileDialogRequest req = tipFileRequest(Home);
     req.suggestedName = formatYyyymmdd(NextDrawingDate()) + ".qlt";
-    const auto path = dialogs().saveFile(req);
+    const auto path = chooseSaveTarget(req);
     if (!path)
         return;
     try {
@@ -231,7 +231,7 @@ void MainModel::BitBtn7Click() {
 // ----------------------------------------------------- number list window
 
 void MainModel::numberListSave() {
-    const auto path = dialogs().saveFile(numberListRequest(today()));
+    const auto path = chooseSaveTarget(numberListRequest(today()));
     if (!path)
         return;
     try {

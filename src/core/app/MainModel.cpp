@@ -1,5 +1,7 @@
 #include "app/MainModel.h"
 
+#include "common/FileIo.h"
+
 namespace rz {
 
 MainModel::MainModel() {
@@ -26,6 +28,17 @@ void MainModel::changeSetting(Gs f, int value) {
     if (f == Gs::MaxRunsThousands)
         LaufMax = Settings.get(f) * 1000;
     Settings.change(f, value);
+}
+
+std::optional<std::string> MainModel::chooseSaveTarget(const FileDialogRequest& request) {
+    const auto path = dialogs().saveFile(request);
+    if (path && sameFile(*path, DatabasePath())) {
+        dialogs().message("\"" + *path +
+                          "\" ist die Ziehungsdatenbank des Programms und wird nicht überschrieben. "
+                          "Bitte wählen Sie eine andere Datei.");
+        return std::nullopt;
+    }
+    return path;
 }
 
 void MainModel::setRunButtonCaption(const std::string& caption) {

@@ -103,6 +103,10 @@ public:
     void SpeedButton11Click();                 // clear all unlocked rows
     void Label30Click(int row);                // lock toggle
     void SpeedButton15Click();                 // save tips
+    // The save dialog for a file the user names (tips, number list, chart).
+    // The drawing database is never a target: the user is told and nothing
+    // is chosen.
+    std::optional<std::string> chooseSaveTarget(const FileDialogRequest& request);
     DayNumber NextDrawingDate() const;         // from DatabaseEndDate: Tuesday + 3, else + 4 days
     void SpeedButton16Click();                 // load tips
     void BitBtn7Click();                       // printout "Tipp.txt"

@@ -241,6 +241,25 @@ std::string resolveLinks(const std::string& path) {
     }
 }
 
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    if (fs::exists(a, ec) && fs::exists(b, ec)) {
+        const bool same = fs::equivalent(a, b, ec);
+        if (!ec)
+            return same;
+    }
+    try {
+        const auto normal = [](const std::string& p) {
+            std::error_code e;
+            const fs::path abs = fs::absolute(fs::path(resolveLinks(p)), e);
+            return (e ? fs::path(p) : abs).lexically_normal();
+        };
+        return normal(a) == normal(b);
+    } catch (const IoError&) {
+        return false; // a link loop is no file at all
+    }
+}
+
 void checkWritableIfExists(const std::string& path) {
 #if defined(_WIN32)
     std::error_code ec;

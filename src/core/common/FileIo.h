@@ -83,6 +83,11 @@ void writeFileAtomically(const std::string& target, std::string_view content, co
 // (the file itself need not exist). Throws IoError on a link loop.
 std::string resolveLinks(const std::string& path);
 
+// Whether two paths name the same file: the same file on disk when both
+// exist (links, hard links and other spellings included), else the same
+// absolute path once symbolic links are followed.
+bool sameFile(const std::string& a, const std::string& b);
+
 // Throws IoError when `path` exists but is not a regular file or may not be
 // written by this process. A file without any write permission bit counts as
 // write-protected even for the administrator. A missing file passes.
