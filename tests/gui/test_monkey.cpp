@@ -61,7 +61,8 @@ struct Monkey {
     Recorder recorder;
     rz::MemorySettingsStore store;
     rz::FixedClock clock{rz::dayFromYmd(2025, 6, 20)};
-    rz::MainModel model;
+    std::unique_ptr<rz::MainModel> owned = std::make_unique<rz::MainModel>();
+    rz::MainModel* modelPtr = owned.get();
     std::unique_ptr<TForm1> form;
     QTimer modalTimer;
     QElapsedTimer operationClock;
@@ -99,7 +100,7 @@ struct Monkey {
         s.http = nullptr;         // no network: downloads end at once
         s.credentials = nullptr;  // no keyring
         s.machineSettings = nullptr;
-        model.setServices(s);
+        model().setServices(s);
 
         // Whatever modal window is open gets a few random answers, then
         // leaves; a long operation is stopped after a while. A dialog that
@@ -108,20 +109,41 @@ struct Monkey {
         QObject::connect(&modalTimer, &QTimer::timeout, [this] { onTimer(); });
         modalTimer.start();
 
-        form = startProgram(model, home.str(), &platform);
+        form = startProgram(model(), home.str(), &platform);
         form->show();
         if (!QTest::qWaitForWindowExposed(form.get()))
             qFatal("window not shown");
-        model.ServerAddress = "http://127.0.0.1:1/";
+        model().ServerAddress = "http://127.0.0.1:1/";
     }
     ~Monkey() {
         modalTimer.stop();
         if (form && form->isVisible())
             form->close();
-        model.finishClose();
+        model().finishClose();
         platform.attachWindows(nullptr, nullptr);
         form.reset();
-        model.setServices({});
+        model().setServices({});
+    }
+
+    rz::MainModel& model() const { return *modelPtr; }
+
+    // Closes the window as the user does (the settings are written) and
+    // starts the program again on the same folder and settings.
+    void restart() {
+        if (form->isVisible())
+            form->close();
+        model().finishClose();
+        platform.attachWindows(nullptr, nullptr);
+        form.reset();
+        const rz::Services s = model().services();
+        owned = std::make_unique<rz::MainModel>();
+        modelPtr = owned.get();
+        model().setServices(s);
+        form = startProgram(model(), home.str(), &platform);
+        form->show();
+        if (!QTest::qWaitForWindowExposed(form.get()))
+            qFatal("window not shown");
+        model().ServerAddress = "http://127.0.0.1:1/";
     }
 
     int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); }
@@ -157,7 +179,7 @@ struct Monkey {
     void onTimer() {
         if (pending)
             return;
-        if (model.operation.running()) {
+        if (model().operation.running()) {
             if (!operationClock.isValid())
                 operationClock.start();
             if (operationClock.elapsed() > 400) {
@@ -166,7 +188,7 @@ struct Monkey {
                     note(QStringLiteral("stop with Escape"));
                     QTest::keyClick(form.get(), Qt::Key_Escape);
                     if (auto* run = form->findChild<QAbstractButton*>(QStringLiteral("BitBtn4"));
-                        run && run->isEnabled() && model.operation.running())
+                        run && run->isEnabled() && model().operation.running())
                         QTest::mouseClick(run, Qt::LeftButton);
                 });
                 return;
@@ -317,7 +339,7 @@ struct Monkey {
             return QStringLiteral("the drawing file is %1 bytes long").arg(db.size());
         for (int r = 1; r <= rz::TipSet::kRows; ++r)
             for (int k = 1; k <= 6; ++k) {
-                const std::string v = model.tips.get(r, k);
+                const std::string v = model().tips.get(r, k);
                 if (v.empty())
                     continue;
                 std::int32_t n = 0;
@@ -325,7 +347,7 @@ struct Monkey {
                 if (!rz::tryParseInt(v, n) || n < 1 || n > highest)
                     return QStringLiteral("row %1 field %2 holds \"%3\"").arg(r).arg(k).arg(QString::fromStdString(v));
             }
-        if (model.operation.running())
+        if (model().operation.running())
             return QStringLiteral("an operation still runs between steps");
         return {};
     }
@@ -362,6 +384,27 @@ void MonkeyTest::randomUseNeitherCrashesNorBreaksTheData() {
             }
             if (!open)
                 break;
+            if (m.pick(60) == 0) {
+                // What the rows hold comes back after a restart.
+                std::vector<std::string> before;
+                for (int r = 1; r <= rz::TipSet::kRows; ++r)
+                    for (int k = 1; k <= rz::TipSet::kFields; ++k)
+                        before.push_back(m.model().tips.get(r, k));
+                m.note(QStringLiteral("restart"));
+                m.restart();
+                std::size_t at = 0;
+                for (int r = 1; r <= rz::TipSet::kRows; ++r)
+                    for (int k = 1; k <= rz::TipSet::kFields; ++k, ++at)
+                        if (m.model().tips.get(r, k) != before[at])
+                            QFAIL(qPrintable(QStringLiteral("seed %1, step %2: after a restart row %3 field %4 holds \"%5\", "
+                                                            "before \"%6\"")
+                                                 .arg(seed)
+                                                 .arg(i)
+                                                 .arg(r)
+                                                 .arg(k)
+                                                 .arg(QString::fromStdString(m.model().tips.get(r, k)),
+                                                      QString::fromStdString(before[at]))));
+            }
         }
     }
 }
