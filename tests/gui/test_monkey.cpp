@@ -5,7 +5,8 @@
 // with Escape. The program must not crash or hang, the drawing file must stay
 // a valid drawing file, and every tip field must hold what its check allows.
 //
-// RZ_MONKEY_SEEDS=a,b,c and RZ_MONKEY_STEPS=N run longer sessions by hand.
+// RZ_MONKEY_SEEDS=a,b,c and RZ_MONKEY_STEPS=N run longer sessions by hand,
+// RZ_MONKEY_DB=FILE on a drawing file of your own (a copy of it).
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -87,6 +88,9 @@ struct Monkey {
             drawings.push_back(rec(ymd.year, ymd.month, ymd.day, n, 1 + i % 24));
         }
         rz::test::writeDatabase(home.file("Ruvuzevodare.dat"), drawings);
+        if (const QByteArray given = qgetenv("RZ_MONKEY_DB"); !given.isEmpty()) // e.g. the whole history
+            std::filesystem::copy_file(given.toStdString(), home.file("Ruvuzevodare.dat"),
+                                       std::filesystem::copy_options::overwrite_existing);
         std::filesystem::create_directories(home.file("Script"));
         rz::test::writeFile(home.file("Script/Portal.qcs"), "[Z1_1] [S1_1] [TIPPDATEI]\r\n");
         rz::test::writeFile(home.file("junk.qlt"), std::string("5,17,x\r\n\xff\xfe,,,\r\n99,1,2,3,4,5,6,7,8\r\n"));
