@@ -372,12 +372,21 @@ std::vector<unsigned> seeds() {
 class MonkeyTest : public QObject {
     Q_OBJECT
 private slots:
+    void randomUseNeitherCrashesNorBreaksTheData_data();
     void randomUseNeitherCrashesNorBreaksTheData();
 };
 
+// One row a seed, so that the time limit of a test function holds per session.
+void MonkeyTest::randomUseNeitherCrashesNorBreaksTheData_data() {
+    QTest::addColumn<unsigned>("seed");
+    for (unsigned seed : seeds())
+        QTest::newRow(qPrintable(QStringLiteral("seed %1").arg(seed))) << seed;
+}
+
 void MonkeyTest::randomUseNeitherCrashesNorBreaksTheData() {
     const int steps = qEnvironmentVariableIsSet("RZ_MONKEY_STEPS") ? qEnvironmentVariableIntValue("RZ_MONKEY_STEPS") : 150;
-    for (unsigned seed : seeds()) {
+    QFETCH(unsigned, seed);
+    {
         Monkey m(seed);
         for (int i = 0; i < steps; ++i) {
             const bool open = m.step();
