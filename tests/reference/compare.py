@@ -708,13 +708,19 @@ def cart_tip_files(folder, rng, n):
 # Data servers for the carts: (name, options, answer status, answer body)
 CART_SERVERS = [
     ("base", ["--cart-base", "https://portal.example/cart.asp?"], 200, "https://portal.example/cart.asp?"),
-    ("fallback", [], 404, None),
+    ("fallback", [], 404, ""),          # the server's own not-found page
     ("notice", ["--notice", "notice.htm"], 404,
      "<html><body><p>Mitteilung: der Warenkorb ist heute gesperrt.</p></body></html>\r\n"),
     ("other404", ["--notice", "plain.htm"], 404, "<html><body>gesperrt</body></html>\r\n"),
     ("odd-base", ["--cart-base", "http://h.example/x?a=1&b= \u00e4%20[KASTEN1]&"], 200,
      "http://h.example/x?a=1&b= \u00e4%20[KASTEN1]&"),
     ("empty-base", ["--cart-base", ""], 200, ""),
+    ("upper-base", ["--cart-base", "HTTPS://PORTAL.EXAMPLE/C?"], 200, "HTTPS://PORTAL.EXAMPLE/C?"),
+    ("ftp-base", ["--cart-base", "ftp://files.example/c?"], 200, "ftp://files.example/c?"),
+    ("file-base", ["--cart-base", "file:///etc/passwd?"], 200, "file:///etc/passwd?"),
+    ("blank-base", ["--cart-base", " http://lead.example/?"], 200, " http://lead.example/?"),
+    ("crlf-base", ["--cart-base", "http://x.example/c?\r\n"], 200, "http://x.example/c?\r\n"),
+    ("tab-base", ["--cart-base", "http://x.example/a\tb?"], 200, "http://x.example/a\tb?"),
 ]
 
 
@@ -861,7 +867,10 @@ def tips_reference_output(db, case):
         base = reference_tips.cart_base(address, status, body)
         if base is None:
             return 0, []
-        return 0, reference_tips.cart_urls(base, opts["--tips"])
+        urls = reference_tips.cart_urls(base, opts["--tips"])
+        if not all(reference_tips.safe_to_open(u) for u in urls):
+            return 1, []
+        return 0, urls
     try:
         settings = reference.make_settings(opts.get("--set", []))
     except ValueError:

@@ -239,6 +239,14 @@ def cart_urls(base, tips_path):
     return urls
 
 
+def safe_to_open(url):
+    """The shell is asked to open only web addresses: http or https (any case) and no
+    control characters; anything else from the server is refused."""
+    low = url.lower()
+    return ((low.startswith("http://") or low.startswith("https://"))
+            and not any(ord(c) < 0x20 or ord(c) == 0x7F for c in url))
+
+
 def cart_base(server_address, answer_status, answer_body):
     """The cart base from the data server's answer; None when it sent a notice."""
     if answer_status >= 400:
