@@ -803,6 +803,14 @@ def fill_script_cases(folder, rng, n):
                                      rng.choice(["\r\n", "\n", "\r"])))
     tip_files.append(write_bytes(os.path.join(folder, "unterminated.qlt"), "1,2,3,4,5,6,\r\n7,8,9,10,11,12,13"))
     tip_files.append(write_bytes(os.path.join(folder, "blank.qlt"), "\r\n\r\n1,2,3,4,5,6,\r\n"))
+    tip_files.append(write_raw(os.path.join(folder, "bytes.qlt"), b"1,\x80,\x9f,\x81,\xe4,\xc3\xa4,\xff\r\n"
+                               b"[Z1_2],[DAUER],[S1_3],[TIPPDATEI],[MELDUNGFERTIG],[z1_1],[Z1_1]\r\n"
+                               b"9,8,7,6,5,4,3,2,1\r\n[Z2_1],,,,,,[S2_3]\r\n"))
+    scripts = [fixed_script,
+               write_raw(os.path.join(folder, "not-utf8.qcs"), b"a\xe4b\xff[Z1_1]\x80\x81[S1_2]\r\n[Z7_1]"),
+               write_raw(os.path.join(folder, "bom.qcs"), b"\xef\xbb\xbf[Z1_1]\xc3\xa4\xef\xbb\xbf\n[S2_1]"),
+               write_raw(os.path.join(folder, "empty.qcs"), b""),
+               write_raw(os.path.join(folder, "blank-lines.qcs"), b"\r\n\n\r[DI]\n\n")]
     flag_sets = [[], ["Chekcbox1=1"], ["Chekcbox2=1"], ["Chekcbox3=0"], ["Chekcbox2=1", "Chekcbox3=0"],
                  ["Chekcbox1=1", "Chekcbox2=1", "Chekcbox3=1"], ["chekcbox1=1", "CHEKCBOX2=1"],
                  ["Chekcbox1=0", "Chekcbox2=0", "Chekcbox3=0", "UpDown8=12", "Chekcbox10=0"]]
@@ -812,8 +820,12 @@ def fill_script_cases(folder, rng, n):
             for x in sets:
                 args += ["--set", x]
             cases.append(("fill-script", args, folder))
+    for script in scripts[1:]:
+        for f in (tip_files[0], tip_files[3], tip_files[13], tip_files[-1]):
+            cases.append(("fill-script", ["--script", script, "--tips", f], folder))
     for i in range(n):
-        script = write_bytes(os.path.join(folder, "random%d.qcs" % i), random_script(rng))
+        script = write_bytes(os.path.join(folder, "random%d.qcs" % i), random_script(rng)) \
+            if rng.random() < 0.8 else rng.choice(scripts)
         args = ["--script", script, "--tips", rng.choice(tip_files)]
         for x in rng.choice(flag_sets):
             args += ["--set", x]
@@ -823,6 +835,12 @@ def fill_script_cases(folder, rng, n):
     cases.append(("fill-script", ["--script", fixed_script, "--tips", os.path.join(".", "x", "..", rel)], folder))
     cases.append(("fill-script", ["--script", fixed_script, "--tips", tip_files[3], "--set", "NoSuch=1"], folder))
     return cases
+
+
+def write_raw(path, data):
+    with open(path, "wb") as f:
+        f.write(data)
+    return path
 
 
 def write_bytes(path, text):
@@ -877,10 +895,11 @@ def tips_reference_output(db, case):
         return 2, []
     path = os.path.normpath(os.path.join(extra, opts["--tips"]))
     with open(opts["--script"], "rb") as f:
-        script = f.read().decode("latin-1")
+        script = reference_tips.decode_script(f.read())
     with open(path, "rb") as f:
-        tips = f.read().decode("latin-1")
-    return 0, reference_tips.fill_script(script, tips, settings, path).split("\n")
+        tips = reference_tips.decode_single_bytes(f.read())
+    text = reference_tips.fill_script(script, tips, settings, path)
+    return 0, text.encode("utf-8").decode("latin-1").split("\n")
 
 
 def run_tips_case(case, db_path):
@@ -892,7 +911,7 @@ def run_tips_case(case, db_path):
         cmd = [_CLI, kind] + args
         extra = _SERVERS[extra]
     else:
-        cmd = [_CLI, kind] + args
+        cmd = [os.path.abspath(_CLI), kind] + args
         cwd = extra
     p = subprocess.run(cmd, capture_output=True, timeout=600, cwd=cwd)
     out = p.stdout.decode("latin-1" if kind == "fill-script" else "utf-8", "replace")

@@ -258,6 +258,23 @@ def cart_base(server_address, answer_status, answer_body):
 
 # ---------------------------------------------------------------- click scripts
 
+def decode_single_bytes(data):
+    """A byte per character in the Windows Western code page; the five bytes that page
+    leaves undefined stand for the code points of the same value."""
+    return "".join(bytes([b]).decode("cp1252", "strict") if b not in (0x81, 0x8D, 0x8F, 0x90, 0x9D)
+                   else chr(b) for b in data)
+
+
+def decode_script(data):
+    """A click script is UTF-8 (a leading byte order mark dropped); a file that is not
+    valid UTF-8 is read a byte per character."""
+    try:
+        text = data.decode("utf-8")
+    except UnicodeDecodeError:
+        return decode_single_bytes(data)
+    return text[1:] if text.startswith("\ufeff") else text
+
+
 def text_lines(text):
     """Lines of a text: CR LF, LF and a lone CR end a line; a final line end starts
     no further line."""
