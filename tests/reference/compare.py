@@ -8,6 +8,14 @@ two historic analyses `analyse-settings` and `analyse-drawings` over many chosen
 every case in which the program and the model disagree, with the command that
 reproduces it.
 
+The model of reference_tips.py covers four more commands: `lookup` with its steps over
+dates at both ends, on and between drawings; `check` of many tip files (copied drawings,
+fields that the field check empties or rewrites, short, long and empty files) against
+the drawing of many dates; `cart` against data servers started here (a cart base, none,
+a notice, bases that must not be opened); `fill-script` over random click scripts full
+of placeholders, tip files of 0..14 lines and the settings behind the yes/no words. They
+also run on three tiny drawing files (empty, one drawing, three drawings).
+
     tests/reference/compare.py --cli build/bin/ruvuzevodare-cli --csv HISTORY.csv
     tests/reference/compare.py --cli build/bin/ruvuzevodare-cli --db Ruvuzevodare.dat
 
@@ -17,7 +25,9 @@ Options:
     --csv PATH       a history CSV; it is imported into a temporary database with the CLI
     --cases N        number of random generate cases besides the fixed ones (default 400)
     --rng N          seed of the case generator (default 1)
-    --only KIND      "stats", "generate", "search" or "analyse" (both analyses)
+    --only KIND      "stats", "generate", "search", "analyse" (both analyses), "lookup",
+                     "check", "cart" or "fill-script"
+    --server PATH    the data server for the carts (default: ruvuzevodare-server beside --cli)
     --jobs N         parallel workers (default 2)
     --show N         show at most N differences in full (default 20)
     --no-synthetic   skip the second history, made up here, that mixes in drawings of
@@ -573,8 +583,9 @@ def lookup_cases(db, rng, n):
         plans = STEP_PLANS if i < 14 else [rng.choice(STEP_PLANS)]
         for plan in plans:
             cases.append(("lookup", ["--date", d] + step_args(plan)))
-    for bad in ("2026-02-30", "20260807", "x", ""):
-        cases.append(("lookup", ["--date", bad]))
+    for odd in ("2026-02-30", "20260807", "x", "", "2026-8-7", " 2026-08-07", "2026-08-07x", "2023-02-29",
+                "2024-02-29", "0001-01-01", "1899-12-29", "9999-12-31"):
+        cases.append(("lookup", ["--date", odd, "--prev", "1"]))
     return cases
 
 
@@ -728,8 +739,6 @@ def start_cart_servers(server, db_path, folder):
     """Starts one data server per answer kind; returns ({name: (address, status, body)},
     [processes])."""
     os.makedirs(folder, exist_ok=True)
-    for _, _, _, body in CART_SERVERS:
-        pass
     with open(os.path.join(folder, "notice.htm"), "w", encoding="utf-8", newline="") as f:
         f.write(CART_SERVERS[2][3])
     with open(os.path.join(folder, "plain.htm"), "w", encoding="utf-8", newline="") as f:
