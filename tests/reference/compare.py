@@ -637,6 +637,8 @@ def check_tip_files(db, folder, rng):
                         "00000000000%d,%d,%d,%d,%d,0%d," % (tuple(main) + (mb,)),
                         "-%d,%d,%d,%d,%d,%d," % (tuple(main) + (mb,)),
                         "4294967301,%d,%d,%d,%d,%d," % (tuple(main[1:]) + (mb,))], d.date if d else 0)
+    write("example.qlt", ["70,5,9,33,1,7,", "70,5,9,33,1,8,", "5,12,1,2,3,,", ",5,12,33,41,7,"] + [""] * 6
+          + ["70,5,9,33,1,7,"], reference.day_number("2019-10-15"))
     write("empty.qlt", [], 0)
     write("blank-lines.qlt", ["", "", tip_line(main, mb), ""], d.date if d else 0, end="\n")
     # MegaBall 25 against drawings of the 1..25 era and of the game format from 2025-04-08
