@@ -8,6 +8,14 @@ two historic analyses `analyse-settings` and `analyse-drawings` over many chosen
 every case in which the program and the model disagree, with the command that
 reproduces it.
 
+The model of reference_tips.py covers four more commands: `lookup` with its steps over
+dates at both ends, on and between drawings; `check` of many tip files (copied drawings,
+fields that the field check empties or rewrites, short, long and empty files) against
+the drawing of many dates; `cart` against data servers started here (a cart base, none,
+a notice, bases that must not be opened); `fill-script` over random click scripts full
+of placeholders, tip files of 0..14 lines and the settings behind the yes/no words. They
+also run on three tiny drawing files (empty, one drawing, three drawings).
+
     tests/reference/compare.py --cli build/bin/ruvuzevodare-cli --csv HISTORY.csv
     tests/reference/compare.py --cli build/bin/ruvuzevodare-cli --db Ruvuzevodare.dat
 
@@ -17,7 +25,9 @@ Options:
     --csv PATH       a history CSV; it is imported into a temporary database with the CLI
     --cases N        number of random generate cases besides the fixed ones (default 400)
     --rng N          seed of the case generator (default 1)
-    --only KIND      "stats", "generate", "search" or "analyse" (both analyses)
+    --only KIND      "stats", "generate", "search", "analyse" (both analyses), "lookup",
+                     "check", "cart" or "fill-script"
+    --server PATH    the data server for the carts (default: ruvuzevodare-server beside --cli)
     --jobs N         parallel workers (default 2)
     --show N         show at most N differences in full (default 20)
     --no-synthetic   skip the second history, made up here, that mixes in drawings of
@@ -40,7 +50,9 @@ import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import reference  # noqa: E402
+import reference_tips  # noqa: E402
 
+TIPS_KINDS = ("lookup", "check", "cart", "fill-script")
 STAT_KINDS = ["frequency", "overdue", "megaball", "megaball-overdue",
               "pairs", "triples", "quads", "sums"]
 
@@ -532,21 +544,453 @@ def synthetic_generate_cases(rng, n):
     return cases
 
 
+# ---------------------------------------------------------------- lookup, check, cart, fill-script
+
+def _date(day):
+    return reference.iso_date(day)
+
+
+def lookup_dates(db, rng, n):
+    """Dates around both ends, on, between and beside stored drawings, and random ones."""
+    dates = ["1990-01-01", "2000-05-16", "2000-05-17", "2000-05-18", "2027-01-01", "2099-12-31"]
+    if db:
+        first, last = db[0].date, db[-1].date
+        for day in (first - 1, first, first + 1, last - 1, last, last + 1, last + 400):
+            dates.append(_date(day))
+        for _ in range(n):
+            i = rng.randrange(len(db))
+            dates.append(_date(db[i].date + rng.choice([-2, -1, 0, 0, 1, 2])))
+        for _ in range(n // 2):
+            dates.append(_date(rng.randrange(int(first) - 800, int(last) + 800)))
+    return dates
+
+
+STEP_PLANS = [[], [("prev", 1)], [("next", 1)], [("prev", 3)], [("next", 3)], [("next", 0)],
+              [("prev", 2), ("next", 4)], [("next", 5), ("prev", 2), ("next", 1)],
+              [("prev", 40)], [("next", 40)], [("prev", 1), ("prev", 1), ("prev", 1)]]
+
+
+def step_args(plan):
+    out = []
+    for name, count in plan:
+        out += ["--" + name, str(count)]
+    return out
+
+
+def lookup_cases(db, rng, n):
+    cases = []
+    for i, d in enumerate(lookup_dates(db, rng, n)):
+        plans = STEP_PLANS if i < 14 else [rng.choice(STEP_PLANS)]
+        for plan in plans:
+            cases.append(("lookup", ["--date", d] + step_args(plan)))
+    for odd in ("2026-02-30", "20260807", "x", "", "2026-8-7", " 2026-08-07", "2026-08-07x", "2023-02-29",
+                "2024-02-29", "0001-01-01", "1899-12-29", "9999-12-31"):
+        cases.append(("lookup", ["--date", odd, "--prev", "1"]))
+    return cases
+
+
+def check_tip_files(db, folder, rng):
+    """Tip files for the check: rows copied from stored drawings (hits of every class,
+    with and without the MegaBall), rows with fields that the field check empties or
+    rewrites, rows with a seventh field, short, long, empty and unterminated files.
+    Returns [(path, drawing date the rows were made from)]."""
+    os.makedirs(folder, exist_ok=True)
+    out = []
+
+    def write(name, lines, day, end="\r\n", last_end=True):
+        path = os.path.join(folder, name)
+        text = end.join(lines) + (end if last_end and lines else "")
+        with open(path, "wb") as f:
+            f.write(text.encode("latin-1"))
+        out.append((path, day))
+
+    def like(d, keep, mb):
+        nums = list(d.main[:keep]) + [x for x in rng.sample(range(1, 71), 12) if x not in d.main][:5 - keep]
+        rng.shuffle(nums)
+        return tip_line(nums, mb)
+
+    picks = rng.sample(db, min(10, len(db))) if db else []
+    for i, d in enumerate(picks):
+        rows = [like(d, k, rng.choice([d.mb, d.mb, (d.mb % 25) + 1, ""])) for k in (5, 4, 3, 2, 1, 0)]
+        rows += [like(d, rng.randrange(6), d.mb) for _ in range(rng.randrange(0, 7))]
+        rng.shuffle(rows)
+        write("drawn%d.qlt" % i, rows, d.date, end=["\r\n", "\n", "\r"][i % 3], last_end=i % 4 != 3)
+    d = picks[0] if picks else None
+    main = list(d.main) if d else [5, 12, 33, 41, 70]
+    mb = d.mb if d else 7
+    odd = ["0" + str(main[0]) + ",%d,%d,%d,%d,%d," % (main[1], main[2], main[3], main[4], mb),
+           "+%d,%d,%d,%d,%d,+%d," % (main[0], main[1], main[2], main[3], main[4], mb),
+           "71,%d,%d,%d,%d,%d," % (main[1], main[2], main[3], main[4], mb),
+           "%d,x,%d,%d,%d,%d," % (main[0], main[2], main[3], main[4], mb),
+           ",%d,%d,%d,%d,%d," % (main[1], main[2], main[3], main[4], mb),
+           "%d,%d,%d,%d,%d,25," % tuple(main),
+           "%d,%d,%d,%d,%d,%d,9" % (main[4], main[3], main[2], main[1], main[0], mb),
+           "%d,%d,%d,%d,%d,%d,7,8" % (main[4], main[3], main[2], main[1], main[0], mb),
+           "%d,%d,%d" % tuple(main[:3]), "%d,,,,,," % main[0], ",,,,,%d,3" % mb,
+           "%d,%d,%d,%d,%d,x," % tuple(main)]
+    write("odd.qlt", odd, d.date if d else 0)
+    write("odd-more.qlt", odd + [tip_line(main, mb), tip_line(main[::-1], ""), "1,2,3,4,5,6,",
+                                 tip_line(main, 25)], d.date if d else 0)
+    write("bytes.qlt", ["%d,%d,%d,%d,%d,%d,\x00" % (tuple(main) + (mb,)), "\xe4,1,2,3,4,5,",
+                        " %d,%d,%d,%d,%d,%d," % (tuple(main) + (mb,)),
+                        "%d ,%d,%d,%d,%d,%d," % (tuple(main) + (mb,)),
+                        "00000000000%d,%d,%d,%d,%d,0%d," % (tuple(main) + (mb,)),
+                        "-%d,%d,%d,%d,%d,%d," % (tuple(main) + (mb,)),
+                        "4294967301,%d,%d,%d,%d,%d," % (tuple(main[1:]) + (mb,))], d.date if d else 0)
+    write("example.qlt", ["70,5,9,33,1,7,", "70,5,9,33,1,8,", "5,12,1,2,3,,", ",5,12,33,41,7,"] + [""] * 6
+          + ["70,5,9,33,1,7,"], reference.day_number("2019-10-15"))
+    write("empty.qlt", [], 0)
+    write("blank-lines.qlt", ["", "", tip_line(main, mb), ""], d.date if d else 0, end="\n")
+    # MegaBall 25 against drawings of the 1..25 era and of the game format from 2025-04-08
+    with25 = [x for x in db if x.mb == 25][-3:]
+    later = [x for x in db if x.date >= reference.day_number("2025-04-08")][:3]
+    for i, x in enumerate(with25 + later):
+        write("mb25-%d.qlt" % i, [tip_line(x.main, 25), tip_line(x.main[:3] + (1, 2) if 1 not in x.main
+                                                                   and 2 not in x.main else x.main, 25, 25),
+                                  tip_line(x.main, x.mb)], x.date)
+    return out
+
+
+def check_cases(db, folder, rng, n):
+    files = check_tip_files(db, folder, rng)
+    cases = []
+    edges = lookup_dates(db, rng, 4)[:13]
+    for path, day in files:
+        days = [_date(day + k) for k in (-1, 0, 1)] if day else []
+        for d in days + rng.sample(edges, 4):
+            cases.append(("check", ["--date", d, "--tips", path]))
+    for _ in range(n):
+        path, day = rng.choice(files)
+        d = _date(day + rng.choice([-3, 0, 0, 4])) if day and rng.random() < 0.7 else rng.choice(edges)
+        cases.append(("check", ["--date", d, "--tips", path]))
+    # the search's tip files too
+    for path in make_tip_files(db, os.path.join(folder, "search"), rng) if db else []:
+        cases.append(("check", ["--date", rng.choice(edges), "--tips", path]))
+    cases.append(("check", ["--date", "2026-13-01", "--tips", files[0][0]]))
+    return cases
+
+
+def random_row_text(rng):
+    """A tip-file line for the carts: full rows, partial rows, a lone first number, a lone
+    seventh field, empty rows and junk."""
+    kind = rng.random()
+    nums = [str(x) for x in rng.sample(range(1, 71), 5)]
+    mb, spare = str(rng.randrange(1, 26)), rng.choice(["", "", str(rng.randrange(1, 26))])
+    if kind < 0.45:
+        return ",".join(nums + [mb, spare])
+    if kind < 0.55:
+        return nums[0] + ",,,,,,"
+    if kind < 0.62:
+        return ",,,,,," + str(rng.randrange(1, 26))
+    if kind < 0.72:
+        return ",".join(nums[:rng.randrange(1, 5)])
+    if kind < 0.85:
+        return ""
+    return rng.choice(["07,8,x,80,5,26,3", "1,2,3,4,5,6,7,8", ",,,,,,", "71,72,0,-1,5,26,26",
+                       ",,3,,,,", " 1,2,3,4,5,6,", "+1,2,3,4,5,+6,+7"])
+
+
+def write_lines(path, lines, end="\r\n"):
+    with open(path, "wb") as f:
+        f.write("".join(x + end for x in lines).encode("latin-1"))
+    return path
+
+
+def cart_tip_files(folder, rng, n):
+    os.makedirs(folder, exist_ok=True)
+    row = "5,17,33,41,62,9,"
+    fixed = {
+        "none.qlt": [],
+        "rows1and3.qlt": [row, ",,,,,,", "2,8,19,50,70,25,"],
+        "spare-only.qlt": [",,,,,,7", ",,,,,,"],
+        "first-only.qlt": ["7,,,,,,", "", "", "12"],
+        "twelve.qlt": [row] * 12,
+        "row7-empty.qlt": [row] * 6 + [""] + [row] * 5,
+        "row9-only-late.qlt": [row, "", "", "", "", "", "", "", row],
+        "row7-only.qlt": [""] * 6 + [row],
+        "thirteen.qlt": [row] * 13 + ["1,2,3,4,5,6,"],
+    }
+    files = [write_lines(os.path.join(folder, k), v) for k, v in fixed.items()]
+    for i in range(n):
+        lines = [random_row_text(rng) for _ in range(rng.randrange(0, 15))]
+        files.append(write_lines(os.path.join(folder, "random%d.qlt" % i), lines,
+                                 rng.choice(["\r\n", "\n", "\r"])))
+    return files
+
+
+# Data servers for the carts: (name, options, answer status, answer body)
+CART_SERVERS = [
+    ("base", ["--cart-base", "https://portal.example/cart.asp?"], 200, "https://portal.example/cart.asp?"),
+    ("fallback", [], 404, ""),          # the server's own not-found page
+    ("notice", ["--notice", "notice.htm"], 404,
+     "<html><body><p>Mitteilung: der Warenkorb ist heute gesperrt.</p></body></html>\r\n"),
+    ("other404", ["--notice", "plain.htm"], 404, "<html><body>gesperrt</body></html>\r\n"),
+    ("odd-base", ["--cart-base", "http://h.example/x?a=1&b= \u00e4%20[KASTEN1]&"], 200,
+     "http://h.example/x?a=1&b= \u00e4%20[KASTEN1]&"),
+    ("empty-base", ["--cart-base", ""], 200, ""),
+    ("upper-base", ["--cart-base", "HTTPS://PORTAL.EXAMPLE/C?"], 200, "HTTPS://PORTAL.EXAMPLE/C?"),
+    ("ftp-base", ["--cart-base", "ftp://files.example/c?"], 200, "ftp://files.example/c?"),
+    ("file-base", ["--cart-base", "file:///etc/passwd?"], 200, "file:///etc/passwd?"),
+    ("blank-base", ["--cart-base", " http://lead.example/?"], 200, " http://lead.example/?"),
+    ("crlf-base", ["--cart-base", "http://x.example/c?\r\n"], 200, "http://x.example/c?\r\n"),
+    ("tab-base", ["--cart-base", "http://x.example/a\tb?"], 200, "http://x.example/a\tb?"),
+]
+
+
+def start_cart_servers(server, db_path, folder):
+    """Starts one data server per answer kind; returns ({name: (address, status, body)},
+    [processes])."""
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "notice.htm"), "w", encoding="utf-8", newline="") as f:
+        f.write(CART_SERVERS[2][3])
+    with open(os.path.join(folder, "plain.htm"), "w", encoding="utf-8", newline="") as f:
+        f.write(CART_SERVERS[3][3])
+    found, procs = {}, []
+    for name, opts, status, body in CART_SERVERS:
+        opts = [os.path.join(folder, o) if o.endswith(".htm") else o for o in opts]
+        p = subprocess.Popen([server, "--db", db_path, "--port", "0"] + opts, stdout=subprocess.PIPE,
+                             stderr=subprocess.DEVNULL, text=True)
+        procs.append(p)
+        address = p.stdout.readline().strip()
+        if not address.startswith("http://127.0.0.1:"):
+            sys.exit("the data server did not start: " + repr(address))
+        found[name] = (address, status, body)
+    return found, procs
+
+
+def cart_cases(servers, folder, rng, n):
+    files = cart_tip_files(folder, rng, n)
+    cases = []
+    for name in servers:
+        for f in files:
+            args = ["--server", servers[name][0], "--tips", f]
+            if rng.random() < 0.4:
+                args += ["--count", str(rng.randrange(1, 13))]
+            cases.append(("cart", args, name))
+    for bad in ("0", "13", "x", ""):
+        cases.append(("cart", ["--server", servers["base"][0], "--tips", files[1], "--count", bad], "base"))
+    return cases
+
+
+PLACEHOLDER_BITS = ["[Z1_1]", "[Z1_10]", "[Z1_11]", "[Z1_12]", "[Z5_12]", "[S1_1]", "[S2_1]", "[S1_12]",
+                    "[S2_12]", "[z1_1]", "[s1_2]", "[Z6_1]", "[Z0_1]", "[Z1_0]", "[Z1_13]", "[S3_1]",
+                    "[Z1_01]", "[DAUER]", "[FR]", "[DI]", "[DIFR]", "[dauer]", "[MELDUNGFERTIG]",
+                    "[TIPPDATEI]", "[Tippdatei]", "[Z1_", "Z1_1]", "[[Z2_3]]", "[DI[FR]]", "[",
+                    " ", "  ", "Klick(", ")", "\u00e4\u00f6\u00fc", "\u20ac", "\t", ",", "=", "\r\n", "\n", "\r"]
+
+
+def random_script(rng):
+    parts = []
+    for _ in range(rng.randrange(0, 60)):
+        if rng.random() < 0.55:
+            k, r = rng.randrange(1, 6), rng.randrange(1, 13)
+            parts.append(rng.choice(["[Z%d_%d]" % (k, r), "[S1_%d]" % r, "[S2_%d]" % r]))
+        else:
+            parts.append(rng.choice(PLACEHOLDER_BITS))
+    return "".join(parts)
+
+
+def script_tip_line(rng):
+    kind = rng.random()
+    if kind < 0.5:
+        return random_row_text(rng)
+    if kind < 0.7:
+        return ",".join(rng.choice(["07", "x", "", " 5", "99", "+3", "1", "70", "25"])
+                        for _ in range(rng.randrange(0, 10)))
+    return rng.choice(["[Z1_2],[DAUER],[S1_3],a,b,c,d", "[TIPPDATEI],,,,,,", ",,,,,,,,,,",
+                       "1,2,3,4,5,6,7,8", "1,2,3", "\u00e4,\u00f6,3,4,5,6,7", ";1;2;3"])
+
+
+def fill_script_cases(folder, rng, n):
+    os.makedirs(folder, exist_ok=True)
+    cases = []
+    fixed_script = write_bytes(os.path.join(folder, "all.qcs"), "".join(
+        ["Zeile %d: " % r + " ".join("[Z%d_%d]" % (k, r) for k in range(1, 6)) + " MB [S1_%d] S [S2_%d]\r\n"
+         % (r, r) for r in range(1, 13)]) + "[DAUER] [FR] [DI] [DIFR] [MELDUNGFERTIG] [TIPPDATEI] [z1_1]")
+    tip_files = []
+    for count in range(0, 15):
+        lines = [script_tip_line(rng) for _ in range(count)]
+        tip_files.append(write_lines(os.path.join(folder, "lines%d.qlt" % count), lines,
+                                     rng.choice(["\r\n", "\n", "\r"])))
+    tip_files.append(write_bytes(os.path.join(folder, "unterminated.qlt"), "1,2,3,4,5,6,\r\n7,8,9,10,11,12,13"))
+    tip_files.append(write_bytes(os.path.join(folder, "blank.qlt"), "\r\n\r\n1,2,3,4,5,6,\r\n"))
+    tip_files.append(write_raw(os.path.join(folder, "bytes.qlt"), b"1,\x80,\x9f,\x81,\xe4,\xc3\xa4,\xff\r\n"
+                               b"[Z1_2],[DAUER],[S1_3],[TIPPDATEI],[MELDUNGFERTIG],[z1_1],[Z1_1]\r\n"
+                               b"9,8,7,6,5,4,3,2,1\r\n[Z2_1],,,,,,[S2_3]\r\n"))
+    scripts = [fixed_script,
+               write_raw(os.path.join(folder, "not-utf8.qcs"), b"a\xe4b\xff[Z1_1]\x80\x81[S1_2]\r\n[Z7_1]"),
+               write_raw(os.path.join(folder, "bom.qcs"), b"\xef\xbb\xbf[Z1_1]\xc3\xa4\xef\xbb\xbf\n[S2_1]"),
+               write_raw(os.path.join(folder, "empty.qcs"), b""),
+               write_raw(os.path.join(folder, "blank-lines.qcs"), b"\r\n\n\r[DI]\n\n")]
+    flag_sets = [[], ["Chekcbox1=1"], ["Chekcbox2=1"], ["Chekcbox3=0"], ["Chekcbox2=1", "Chekcbox3=0"],
+                 ["Chekcbox1=1", "Chekcbox2=1", "Chekcbox3=1"], ["chekcbox1=1", "CHEKCBOX2=1"],
+                 ["Chekcbox1=0", "Chekcbox2=0", "Chekcbox3=0", "UpDown8=12", "Chekcbox10=0"]]
+    for f in tip_files:
+        for sets in flag_sets:
+            args = ["--script", fixed_script, "--tips", f]
+            for x in sets:
+                args += ["--set", x]
+            cases.append(("fill-script", args, folder))
+    for script in scripts[1:]:
+        for f in (tip_files[0], tip_files[3], tip_files[13], tip_files[-1]):
+            cases.append(("fill-script", ["--script", script, "--tips", f], folder))
+    for i in range(n):
+        script = write_bytes(os.path.join(folder, "random%d.qcs" % i), random_script(rng)) \
+            if rng.random() < 0.8 else rng.choice(scripts)
+        args = ["--script", script, "--tips", rng.choice(tip_files)]
+        for x in rng.choice(flag_sets):
+            args += ["--set", x]
+        cases.append(("fill-script", args, folder))
+    # a tip file given by a relative path: the placeholder gets the full path
+    rel = os.path.relpath(tip_files[3], folder)
+    cases.append(("fill-script", ["--script", fixed_script, "--tips", os.path.join(".", "x", "..", rel)], folder))
+    cases.append(("fill-script", ["--script", fixed_script, "--tips", tip_files[3], "--set", "NoSuch=1"], folder))
+    return cases
+
+
+def write_raw(path, data):
+    with open(path, "wb") as f:
+        f.write(data)
+    return path
+
+
+def write_bytes(path, text):
+    with open(path, "wb") as f:
+        f.write(text.encode("utf-8"))
+    return path
+
+
+def tips_reference_output(db, case):
+    """(exit status, stdout lines) that the model expects for a lookup, check, cart or
+    fill-script case."""
+    kind, args, extra = case
+    opts, steps = {}, []
+    for k, v in zip(args[::2], args[1::2]):
+        if k in ("--prev", "--next"):
+            steps.append((k[2:], int(v)))
+        elif k == "--set":
+            opts.setdefault(k, []).append(v)
+        else:
+            opts[k] = v
+
+    def day_of(text):
+        if not re.fullmatch(r"[0-9]{4}-[0-9]{2}-[0-9]{2}", text):
+            return None
+        try:
+            return reference.day_number(text)
+        except ValueError:
+            return None
+
+    if kind in ("lookup", "check"):
+        day = day_of(opts["--date"])
+        if day is None:
+            return 2, []
+        if kind == "lookup":
+            return 0, reference_tips.lookup_lines(db, day, steps)
+        return 0, reference_tips.check_lines(db, day, opts["--tips"])
+    if kind == "cart":
+        if "--count" in opts and not re.fullmatch(r"[0-9]+", opts["--count"]) or \
+                "--count" in opts and not 1 <= int(opts["--count"]) <= 12:
+            return 2, []
+        address, status, body = extra
+        base = reference_tips.cart_base(address, status, body)
+        if base is None:
+            return 0, []
+        urls = reference_tips.cart_urls(base, opts["--tips"])
+        if not all(reference_tips.safe_to_open(u) for u in urls):
+            return 1, []
+        return 0, urls
+    try:
+        settings = reference.make_settings(opts.get("--set", []))
+    except ValueError:
+        return 2, []
+    path = os.path.normpath(os.path.join(extra, opts["--tips"]))
+    with open(opts["--script"], "rb") as f:
+        script = reference_tips.decode_script(f.read())
+    with open(path, "rb") as f:
+        tips = reference_tips.decode_single_bytes(f.read())
+    text = reference_tips.fill_script(script, tips, settings, path)
+    return 0, text.encode("utf-8").decode("latin-1").split("\n")
+
+
+def run_tips_case(case, db_path):
+    kind, args, extra = case
+    cwd = None
+    if kind in ("lookup", "check"):
+        cmd = [_CLI, kind, "--db", db_path] + args
+    elif kind == "cart":
+        cmd = [_CLI, kind] + args
+        extra = _SERVERS[extra]
+    else:
+        cmd = [os.path.abspath(_CLI), kind] + args
+        cwd = extra
+    p = subprocess.run(cmd, capture_output=True, timeout=600, cwd=cwd)
+    out = p.stdout.decode("latin-1" if kind == "fill-script" else "utf-8", "replace")
+    got = shown(p.returncode, out)
+    try:
+        rc, lines = tips_reference_output(_DBS[db_path], (kind, args, extra))
+        text = "\n".join(lines) if kind == "fill-script" else "".join(x + "\n" for x in lines)
+        want = shown(rc, text)
+    except Exception as e:  # a model failure is reported like a difference
+        want = ["(reference failed: %r)" % e]
+    if cwd:
+        cmd = ["env", "-C", cwd] + cmd
+    return cmd, got, want, set()
+
+
+def tips_jobs(a, wanted, folder, db_path, real_db):
+    """lookup, check and fill-script cases on the real history, on the made-up one and on
+    three small files: empty, one drawing, three drawings."""
+    jobs = []
+    rng = random.Random(a.rng + 4000)
+    dbs = [(db_path, real_db, max(a.cases // 4, 20))]
+    syn_db = os.path.join(folder, "made-up", "Ruvuzevodare.dat")
+    if os.path.exists(syn_db):
+        dbs.append((syn_db, reference.load_database(syn_db), max(a.cases // 20, 10)))
+    for name, lines in (("none", None), ("one", ["2019-10-15,5,12,33,41,70,7,3"]),
+                        ("three", ["2019-10-15,5,12,33,41,70,7,3", "2019-10-18,1,9,33,62,70,25,",
+                                   "2025-04-08,2,8,19,50,69,24,"])):
+        path = os.path.join(folder, "small-" + name, "Ruvuzevodare.dat")
+        os.makedirs(os.path.dirname(path))
+        if lines is None:
+            open(path, "wb").close()
+        else:
+            csv = os.path.join(folder, "small-%s.csv" % name)
+            with open(csv, "w") as f:
+                f.write("date,n1,n2,n3,n4,n5,megaball,megaplier\n" + "\n".join(lines) + "\n")
+            import_history(a.cli, csv, path)
+        dbs.append((path, reference.load_database(path), 6))
+    for i, (path, db, n) in enumerate(dbs):
+        if wanted("lookup"):
+            jobs += [(c + (None,), path) for c in lookup_cases(db, rng, n)]
+        if wanted("check"):
+            jobs += [(c + (None,), path) for c in check_cases(db, os.path.join(folder, "check%d" % i),
+                                                               rng, n)]
+    if wanted("fill-script"):
+        jobs += [(c, db_path) for c in fill_script_cases(os.path.join(folder, "scripts"), rng,
+                                                         max(a.cases // 2, 20))]
+    return jobs
+
+
 # ---------------------------------------------------------------- running
 
 _DBS = {}
 _CLI = None
+_SERVERS = {}
 
 
-def _init(cli):
-    global _CLI
+def _init(cli, servers=None):
+    global _CLI, _SERVERS
     _CLI = cli
+    _SERVERS = servers or {}
 
 
 def run_case(case, db_path):
     if db_path not in _DBS:
         _DBS[db_path] = reference.load_database(db_path)
     _DB = _DBS[db_path]
+    if case[0] in TIPS_KINDS:
+        return run_tips_case(case, db_path)
     kind, args = case
     cmd = [_CLI, kind] + (args[:1] + ["--db", db_path] + args[1:] if kind == "stats"
                           else ["--db", db_path] + args)
@@ -601,7 +1045,8 @@ def main():
     ap.add_argument("--csv")
     ap.add_argument("--cases", type=int, default=400)
     ap.add_argument("--rng", type=int, default=1)
-    ap.add_argument("--only", choices=["stats", "generate", "search", "analyse"])
+    ap.add_argument("--only", choices=["stats", "generate", "search", "analyse"] + list(TIPS_KINDS))
+    ap.add_argument("--server", help="the data server (default: beside --cli)")
     ap.add_argument("--jobs", type=int, default=2)
     ap.add_argument("--show", type=int, default=20)
     ap.add_argument("--no-synthetic", action="store_true")
@@ -655,15 +1100,25 @@ def main():
             jobs += [(c, syn_db) for c in analysis_cases(rng, max(a.cases // 50, 2), SYN_FROMS,
                                                           SYN_TODAYS, SYN_STARTS[:4])]
 
+    servers, server_procs = {}, []
+    jobs += tips_jobs(a, wanted, tmp.name, db_path, real_db)
+    if wanted("cart"):
+        servers, server_procs = start_cart_servers(a.server or os.path.join(os.path.dirname(a.cli),
+                                                                            "ruvuzevodare-server"),
+                                                   db_path, os.path.join(tmp.name, "server"))
+        rng = random.Random(a.rng + 5000)
+        jobs += [(c, db_path) for c in cart_cases(servers, os.path.join(tmp.name, "cart"), rng,
+                                                   max(a.cases // 8, 10))]
+
     tally = collections.Counter()
     bad = []
     done = collections.Counter()
     with concurrent.futures.ProcessPoolExecutor(max_workers=a.jobs, initializer=_init,
-                                                initargs=(a.cli,)) as ex:
+                                                initargs=(a.cli, servers)) as ex:
         futs = [ex.submit(run_case, c, db) for c, db in jobs]
-        for f in futs:
+        for (case, _), f in zip(jobs, futs):
             cmd, got, want, events = f.result()
-            done[cmd[1]] += 1
+            done[case[0]] += 1
             for e in events:
                 tally[e] += 1
             if got != want:
@@ -678,6 +1133,9 @@ def main():
         print("generate paths reached (cases): " +
               "; ".join("%s %d" % kv for kv in sorted(tally.items())))
     print("differences: %d" % len(bad))
+    for p in server_procs:
+        p.terminate()
+        p.wait()
     if a.keep:
         print("databases kept in " + tmp.name)
     else:
