@@ -86,3 +86,12 @@ put("fuzz_textcodec", "utf16le.txt", b"\xff\xfe" + "für 😀\r\n".encode("utf-1
 put("fuzz_textcodec", "utf16be.txt", b"\xfe\xff" + "Ж\r".encode("utf-16-be") + b"\xdc")
 put("fuzz_textcodec", "cp1252.txt", b"f\xfcr \x80 \x93x\x94\r\x81\x8d\x8f\x90\x9d\n")
 put("fuzz_textcodec", "invalid-utf8.txt", b"\xc0\xaf\xed\xa0\x80\xf4\x90\x80\x80\xe2\x82")
+
+# Flags byte, then click script, tip file and cart base, separated by NUL bytes.
+put("fuzz_online", "script-and-tips.bin",
+    b"\x05[Z1_1] [Z2_1] [S1_1] [S2_1]\r\n[Z1_10] [z1_1] [DAUER][FR][DI][DIFR] [MELDUNGFERTIG] [TIPPDATEI]"
+    b"\x005,17,33,41,62,9,\r\n2,8,19,50,70,25,\x00https://portal.example/cart?")
+put("fuzz_online", "plain-and-twelve.bin",
+    b"\x00LOGIN\nno placeholders \xe4\r\x007,,,,,,\r\n\r\n\r\n\r\n\r\n\r\n1,2,3,4,5,6,7\x00javascript:alert(1)//")
+put("fuzz_online", "bom-and-utf16.bin",
+    b"\x0f\xef\xbb\xbf[Z5_12][S2_12]\x00\xff\xfe5\x00,\x00\x00http://a\x01b/?")
