@@ -14,14 +14,10 @@
 #include "download/Download.h"
 #include "common/FileIo.h"
 #include "online/OnlineFiles.h"
+#include "common/Text.h"
 
 namespace rz {
 namespace {
-
-std::string lowerAscii(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
-}
 
 std::string percentDecode(const std::string& s) {
     std::string out;

@@ -10,6 +10,7 @@
 #include <array>
 
 #include "FuzzSupport.h"
+#include "common/Text.h"
 #include "common/TextCodec.h"
 #include "online/Cart.h"
 #include "online/ClickScript.h"
@@ -44,19 +45,6 @@ bool nestedBracket(const std::string& text) {
         }
     }
     return false;
-}
-
-bool lowerStarts(const std::string& s, const char* prefix) {
-    for (std::size_t i = 0; prefix[i]; ++i) {
-        if (i >= s.size())
-            return false;
-        char c = s[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != prefix[i])
-            return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -103,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(url.size() >= tail.size() && url.compare(url.size() - tail.size(), tail.size(), tail) == 0);
         const bool passes = !refusedCartUrl(url).has_value();
         if (passes) {
-            FUZZ_CHECK(lowerStarts(url, "http://") || lowerStarts(url, "https://"));
+            FUZZ_CHECK(lowerAscii(url).rfind("http://", 0) == 0 || lowerAscii(url).rfind("https://", 0) == 0);
             FUZZ_CHECK(url.size() <= kMaxCartUrlLength);
             FUZZ_CHECK(std::none_of(url.begin(), url.end(),
                                     [](char ch) { return static_cast<unsigned char>(ch) < 0x20 || ch == 0x7f; }));

@@ -4,23 +4,12 @@
 // that read back the same when written as an answer line; a request address
 // is http(s), ends with the drawing request and the date, and normalising an
 // address twice changes nothing.
-#include <algorithm>
-#include <cctype>
-
 #include "FuzzSupport.h"
+#include "common/Text.h"
 #include "common/TextCodec.h"
 #include "download/Download.h"
 
 using namespace rz;
-
-namespace {
-
-std::string lowerAscii(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string body(reinterpret_cast<const char*>(data), size);

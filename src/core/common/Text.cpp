@@ -39,4 +39,11 @@ std::string trimBlanks(const std::string& s) {
     return s.substr(a, b - a);
 }
 
+std::string lowerAscii(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
 } // namespace rz

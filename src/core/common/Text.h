@@ -9,6 +9,10 @@ namespace rz {
 // letters) fails.
 bool tryParseInt(const std::string& text, std::int32_t& out);
 
+// The text with A..Z made a..z; every other byte stays as it is, whatever
+// the locale.
+std::string lowerAscii(std::string text);
+
 // The text without the blanks and control characters at either end.
 std::string trimBlanks(const std::string& text);
 

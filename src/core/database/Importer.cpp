@@ -54,10 +54,6 @@ std::vector<std::string> splitCsv(const std::string& line) {
     return out;
 }
 
-std::string lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
-}
 
 bool allDigits(const std::string& s, std::size_t from, std::size_t to) {
     if (from >= to)
@@ -180,8 +176,8 @@ ImportResult parseDrawingHistory(const std::string& content, std::vector<Drawing
             continue;
         const std::vector<std::string> f = splitCsv(line);
         if (format == Format::Unknown) {
-            const std::string first = lower(f[0]);
-            if (first == "draw date" && f.size() >= 3 && lower(f[1]) == "winning numbers") {
+            const std::string first = lowerAscii(f[0]);
+            if (first == "draw date" && f.size() >= 3 && lowerAscii(f[1]) == "winning numbers") {
                 format = Format::StateExport;
                 continue;
             }

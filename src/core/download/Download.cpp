@@ -41,11 +41,6 @@ bool readByte(const std::string& field, std::uint8_t& out) {
     return true;
 }
 
-std::string lowerAscii(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
-}
-
 } // namespace
 
 bool parseAnswerLine(const std::string& line, std::array<std::uint8_t, 9>& numbers) {

@@ -7,6 +7,7 @@
 
 #include "app/Platform.h"
 #include "common/Dates.h"
+#include "common/Text.h"
 
 namespace rz {
 
@@ -55,11 +56,6 @@ std::string failureCaption(const HttpResponse& r) {
 }
 
 namespace {
-
-std::string lowerAscii(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
-}
 
 int monthIndex(const char* m) {
     static const char* const names[] = {"jan", "feb", "mar", "apr", "may", "jun",

@@ -23,19 +23,6 @@ void replaceAll(std::string& text, const std::string& what, const std::string& w
     }
 }
 
-bool startsWithNoCase(const std::string& s, const char* prefix) {
-    for (std::size_t i = 0; prefix[i]; ++i) {
-        if (i >= s.size())
-            return false;
-        char c = s[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != prefix[i])
-            return false;
-    }
-    return true;
-}
-
 std::string notOpened(const std::string& what) {
     const std::string shown = what.size() > 80 ? what.substr(0, 80) + "…" : what;
     return "\"" + shown + "\" kann nicht geöffnet werden: kein Programm dafür gefunden.";
@@ -97,7 +84,8 @@ std::vector<std::string> cartUrls(const std::string& base, const std::array<std:
 
 std::optional<std::string> refusedCartUrl(const std::string& url) {
     const std::string shown = url.size() > 80 ? url.substr(0, 80) + "…" : url;
-    if (!startsWithNoCase(url, "http://") && !startsWithNoCase(url, "https://"))
+    const std::string scheme = lowerAscii(url.substr(0, 8));
+    if (scheme.rfind("http://", 0) != 0 && scheme.rfind("https://", 0) != 0)
         return "Die Warenkorb-Adresse \"" + shown +
                "\" ist keine http- oder https-Adresse; es wird nichts geöffnet.";
     for (const char c : url)

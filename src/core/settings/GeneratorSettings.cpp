@@ -1,7 +1,8 @@
 #include "settings/GeneratorSettings.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "common/Text.h"
 
 namespace rz {
 namespace {
@@ -72,11 +73,6 @@ const std::array<GsFieldInfo, GeneratorSettings::kCount> kTable = {{
     {Gs::MegaBallExcludeRecent, K::Int, "UpDown19", "UpDown19", "Edit105", kMb, "", "", 1, 10, 5},
 }};
 
-std::string lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
-}
-
 } // namespace
 
 const std::array<GsFieldInfo, GeneratorSettings::kCount>& GeneratorSettings::table() {
@@ -84,9 +80,9 @@ const std::array<GsFieldInfo, GeneratorSettings::kCount>& GeneratorSettings::tab
 }
 
 const GsFieldInfo* GeneratorSettings::byValueName(const std::string& name) {
-    const std::string n = lower(name);
+    const std::string n = lowerAscii(name);
     for (const auto& f : kTable)
-        if (lower(f.valueName) == n)
+        if (lowerAscii(f.valueName) == n)
             return &f;
     return nullptr;
 }
