@@ -8,7 +8,7 @@
 
 #include "app/MainModel.h"
 #include "database/Importer.h"
-#include "generator/Generator.h"
+#include "app/GenerationHost.h"
 
 namespace {
 
@@ -78,7 +78,7 @@ BENCHMARK(BM_ExhaustingRun)->Arg(30000)->Unit(benchmark::kMillisecond)->Iteratio
 void BM_HistoryRules(benchmark::State& state) {
     rz::MainModel model;
     prepare(model);
-    rz::Generator g(model);
+    rz::ModelGenerator g(model);
     rz::Rng rng;
     rng.RandSeed = 5;
     std::vector<std::array<int, 6>> tips(4096);

@@ -4,7 +4,7 @@
 #include <array>
 #include <optional>
 
-#include "app/Platform.h"
+#include "services/Platform.h"
 
 class QDateEdit;
 class QPushButton;

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "app/Platform.h"
+#include "services/Platform.h"
 
 class QComboBox;
 class QLineEdit;

@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "app/Platform.h"
+#include "services/Platform.h"
 #include "common/Colour.h"
 
 class QCheckBox;

@@ -7,7 +7,7 @@
 
 #include "TestSupport.h"
 #include "common/Text.h"
-#include "generator/Generator.h"
+#include "app/GenerationHost.h"
 
 using namespace rz;
 using rz::test::TempDir;
@@ -102,7 +102,7 @@ std::vector<DrawingRecord> someHistory() {
 TEST_F(GenFixture, BaseBlockAfterCompaction) {
     store(someHistory());
     plainSettings(model.Settings);
-    Generator g(model);
+    ModelGenerator g(model);
     ASSERT_TRUE(g.BuildCandidatePool());
     std::vector<int> expected{1, 1};
     for (int n = 2; n <= 70; ++n)
@@ -128,7 +128,7 @@ TEST_F(GenFixture, FrequentNumberThresholdsRoundHalvesToEven) {
     plainSettings(model.Settings);
     model.Settings.set(Gs::PreferFrequent, 1);
     model.Settings.set(Gs::PreferFrequentPercent, 30);
-    Generator g(model);
+    ModelGenerator g(model);
     ASSERT_TRUE(g.BuildCandidatePool());
     ASSERT_EQ(model.chart.RangeMax, 25);
     ASSERT_EQ(model.chart.RangeMin, 10);
@@ -144,7 +144,7 @@ TEST_F(GenFixture, ExclusionsEmptyTheRightEntries) {
     model.Settings.set(Gs::PreferNeighbours, 1);
     model.Settings.set(Gs::MaxHitsLast1Enabled, 1);
     model.Settings.set(Gs::MaxHitsLast1, 0);
-    Generator g(model);
+    ModelGenerator g(model);
     g.captureLastDrawings();
     ASSERT_TRUE(g.BuildCandidatePool());
     const DrawingRecord last = someHistory().back(); // a copy: the vector is a temporary
@@ -154,7 +154,7 @@ TEST_F(GenFixture, ExclusionsEmptyTheRightEntries) {
         EXPECT_NE(v, 0);
 
     // Damping the date numbers takes one entry of each of 1..31.
-    Generator g2(model);
+    ModelGenerator g2(model);
     model.Settings = GeneratorSettings();
     plainSettings(model.Settings);
     model.Settings.set(Gs::DampDateNumbers, 1);
@@ -164,7 +164,7 @@ TEST_F(GenFixture, ExclusionsEmptyTheRightEntries) {
         EXPECT_EQ(g2.pool.CountInPool(n), 0) << n;
     EXPECT_EQ(g2.pool.CountInPool(32), 1);
 
-    Generator g3(model);
+    ModelGenerator g3(model);
     model.Settings = GeneratorSettings();
     plainSettings(model.Settings);
     model.Settings.set(Gs::AvoidMonthNumbers, 1);
@@ -185,7 +185,7 @@ TEST_F(GenFixture, NumberListOkRetryAbort) {
         EXPECT_TRUE(model.numberList.box(70).checked);
         model.numberList.box(5).checked = false;
     };
-    Generator g(model);
+    ModelGenerator g(model);
     ASSERT_TRUE(g.BuildCandidatePool());
     EXPECT_EQ(g.pool.CountInPool(5), 1);
 
@@ -203,14 +203,14 @@ TEST_F(GenFixture, NumberListOkRetryAbort) {
         model.numberList.box(20).checked = true;
         model.numberList.box(20).weight = "";
     };
-    Generator g2(model);
+    ModelGenerator g2(model);
     ASSERT_TRUE(g2.BuildCandidatePool());
     EXPECT_EQ(poolEntries(g2), (std::vector<int>{3, 3, 3, 9, 20}));
     EXPECT_EQ(model.numberList.box(20).weight, "0");
 
     platform.numberListAnswers = {ModalResult::Abort};
     platform.onNumberList = nullptr;
-    Generator g3(model);
+    ModelGenerator g3(model);
     EXPECT_FALSE(g3.BuildCandidatePool());
 }
 
@@ -233,7 +233,7 @@ TEST_F(GenFixture, ChooseMegaBallRarestSkipsRecentOnes) {
     store(recs);
     model.Settings.set(Gs::MegaBallRarest, 1);
     model.Settings.set(Gs::MegaBallExcludeRecent, 5);
-    Generator g(model);
+    ModelGenerator g(model);
     // Rarest: highest key among the lowest frequency (1) is 22, drawn 7 drawings ago: accepted.
     EXPECT_EQ(g.ChooseMegaBall(), 22);
     model.Settings.set(Gs::MegaBallLongestOutstanding, 1);
@@ -267,7 +267,7 @@ TEST_F(GenFixture, ChooseMegaBallRarestRecentlyDrawn) {
     store(recs);
     model.Settings.set(Gs::MegaBall24, 0); // 25 is a candidate
     model.Settings.set(Gs::MegaBallRarest, 1);
-    Generator g(model);
+    ModelGenerator g(model);
     // 25 (once) is 2 drawings out; of the keys drawn twice, 24 (3 out) and 23 (4 out)
     // are recent too, so 22 (5 out) is the choice.
     EXPECT_EQ(g.ChooseMegaBall(), 22);
@@ -301,7 +301,7 @@ TEST(GeneratorRules, ShapesAndPrimes) {
 
 TEST_F(GenFixture, SlipOverlapRule) {
     store(someHistory());
-    Generator g(model);
+    ModelGenerator g(model);
     auto setRow = [&g](int r, std::array<int, 5> n) {
         g.EarlierRows[static_cast<std::size_t>(r)] = n;
         std::uint64_t lo = 0, hi = 0;
@@ -357,7 +357,7 @@ TEST_F(GenFixture, LastDrawingAndHistoryRules) {
     GeneratorSettings& s = model.Settings;
     s.set(Gs::ExcludeDbClassEnabled, 0);
     s.set(Gs::ExcludeRecentEnabled, 0);
-    Generator g(model);
+    ModelGenerator g(model);
     g.captureLastDrawings();
     ASSERT_EQ(g.LastDrawings[1].mb, 7);
     ASSERT_EQ(g.LastDrawings[2].n[1], 10);
@@ -579,7 +579,7 @@ TEST_F(GenFixture, HistoryRulesCountNumbersOfOlderGameFormats) {
     // A neighbour of 74 can put 71..75 into the pool; such numbers count like any other.
     store({test::rec(2014, 1, 3, {2, 3, 19, 52, 71}, 14), test::rec(2014, 1, 7, {1, 4, 9, 30, 40}, 2)});
     model.Settings.set(Gs::ExcludeRecentClass, 3);
-    Generator g(model);
+    ModelGenerator g(model);
     const std::array<int, 5> tip{19, 21, 34, 36, 71};
     EXPECT_FALSE(g.dreierodervierer(tip.data(), 14)); // 19, 71 and the MegaBall
     EXPECT_TRUE(g.dreierodervierer(tip.data(), 15));

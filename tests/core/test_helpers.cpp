@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/MessageTable.h"
+#include "services/MessageTable.h"
 #include "common/Dates.h"
 #include "common/Random.h"
 #include "common/Round.h"

@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "TestSupport.h"
-#include "generator/Generator.h"
+#include "app/GenerationHost.h"
 
 using namespace rz;
 using rz::test::TempDir;
@@ -83,7 +83,7 @@ TEST(LastDrawings, SameAsTheLookupAndTwoStepsBack) {
         MainModel a, b;
         prepare(a, dir.str(), c.end);
         prepare(b, dir.str(), c.end);
-        Generator g(a);
+        ModelGenerator g(a);
         g.captureLastDrawings();
         const auto want = stepByStep(b);
         for (int k = 1; k <= 3; ++k) {

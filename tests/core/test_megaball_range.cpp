@@ -6,7 +6,7 @@
 
 #include "TestSupport.h"
 #include "common/Text.h"
-#include "generator/Generator.h"
+#include "app/GenerationHost.h"
 
 using namespace rz;
 using rz::test::TempDir;
@@ -104,14 +104,14 @@ TEST_F(MegaBallRangeFixture, EachModeWithTheOptionOnAndOff) {
             // Without the exclusion of recent MegaBalls the random mode is one draw.
             model.Settings.set(Gs::MegaBallExcludeRecentEnabled, c.mode == Gs::MegaBallRandom ? 0 : 1);
             model.rng.RandSeed = seed;
-            Generator g(model);
+            ModelGenerator g(model);
             const int mb = g.ChooseMegaBall();
             const int want = c.expected != 0 ? c.expected : static_cast<int>(firstDraw(seed, range));
             ASSERT_EQ(mb, want) << c.name << " seed " << seed;
             // With the exclusion on, the random mode never gives 25 either.
             model.Settings.set(Gs::MegaBallExcludeRecentEnabled, 1);
             model.rng.RandSeed = seed;
-            Generator excluding(model);
+            ModelGenerator excluding(model);
             const int mb2 = excluding.ChooseMegaBall();
             EXPECT_GE(mb2, 1) << c.name;
             EXPECT_LE(mb2, static_cast<int>(range)) << c.name;

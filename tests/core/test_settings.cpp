@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "TestSupport.h"
-#include "settings/SettingsPersistence.h"
+#include "app/SettingsPersistence.h"
 #include "settings/SettingsStore.h"
 
 using namespace rz;

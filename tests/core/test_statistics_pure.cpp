@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "app/MessageTable.h"
+#include "services/MessageTable.h"
 #include "statistics/Statistics.h"
 #include "tips/TipSet.h"
 

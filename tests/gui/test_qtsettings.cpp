@@ -12,7 +12,7 @@
 
 #include "../core/TestSupport.h"
 #include "QtSettingsStore.h"
-#include "settings/SettingsPersistence.h"
+#include "app/SettingsPersistence.h"
 
 using rz::SettingsStoreError;
 using rz::StoredValue;

@@ -3,8 +3,8 @@
 #include <functional>
 #include <string>
 
-#include "app/MessageTable.h"
-#include "app/Operation.h"
+#include "services/MessageTable.h"
+#include "services/Operation.h"
 #include "app/Services.h"
 #include "common/Random.h"
 

@@ -144,7 +144,7 @@ public:
     void Label90Click();                       // show chart tab, quads
     void Label88Click();                       // show chart tab, sums
 
-    // ---- generation run (generator/Generator.cpp)
+    // ---- generation run (app/GenerationCommands.cpp over generator/Generator.h)
     GeneratorSettings Settings;
     std::string BitBtn4Caption = "Tipps berechnen";
     std::string Tippsberechnen;                // the button's normal caption
@@ -199,7 +199,7 @@ public:
     // beside the program when that file is there. Returns whether it did.
     bool loadBundledHistory();
 
-    // ---- tip search and historic analyses (evaluation/TipSearch.cpp, evaluation/HistoricAnalysis.cpp)
+    // ---- tip search and historic analyses (app/TipSearch.cpp, app/AnalysisCommands.cpp over evaluation/HistoricAnalysis.h)
     void SpeedButton4Click();                  // "Tipps in DB suchen"
     void BitBtn9Click();                       // settings analysis; a second click stops it
     void BitBtn19Click();                      // drawing analysis; a second click stops it
@@ -217,7 +217,7 @@ public:
     SearchStop lastSearchStop;
     std::string lastReport;                    // text of the last analysis report ("Test.rtf")
     bool writeReportFile = true;               // false: the report is only kept in lastReport
-    // ---- settings store (services().settings; settings/SettingsPersistence.cpp) and languages (i18n/LanguageCommands.cpp)
+    // ---- settings store (services().settings; app/SettingsPersistence.cpp) and languages (app/LanguageCommands.cpp)
     MainWindowPlacement Window;                // "height"/"width"; the view keeps it current
     // FormClose writes the settings back, or, while a long operation is still
     // ending, leaves that to finishClose (called once the operation is over).

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Platform.h"
+#include "services/Platform.h"
 #include "common/Dates.h"
 
 namespace rz {

@@ -4,7 +4,7 @@
 #include "app/MainModel.h"
 #include "database/Importer.h"
 #include "i18n/LanguageFiles.h"
-#include "settings/SettingsPersistence.h"
+#include "app/SettingsPersistence.h"
 
 namespace rz {
 

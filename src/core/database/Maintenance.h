@@ -2,7 +2,7 @@
 #include <optional>
 #include <string>
 
-#include "app/Platform.h"
+#include "services/Platform.h"
 #include "database/DrawingDatabase.h"
 
 namespace rz {

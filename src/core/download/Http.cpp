@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/Platform.h"
+#include "services/Platform.h"
 #include "common/Dates.h"
 #include "common/Text.h"
 

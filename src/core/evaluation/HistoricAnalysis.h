@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/MessageTable.h"
+#include "services/MessageTable.h"
 #include "common/Dates.h"
 
 namespace rz {

@@ -7,12 +7,12 @@
 #include <cstring>
 #include <optional>
 
-#include "app/MainModel.h"
 #include "common/Round.h"
 #include "common/Text.h"
 #include "database/DrawingDatabase.h"
 #include "evaluation/TipCheck.h"
 #include "generator/MegaBallRange.h"
+#include "generator/NumberList.h"
 
 namespace rz {
 
@@ -206,7 +206,7 @@ int Generator::primzahlen(int z1, int z2, int z3, int z4, int z5, int z6, int /*
 
 int Generator::lastHits(const int* n, int mb, const PastDrawing& d) const {
     int h = countMainHits(n, &d.n[1]);
-    if (m.Settings.on(Gs::OverlapCountsMegaBall) && mb != 0 && mb == d.mb)
+    if (settings_.on(Gs::OverlapCountsMegaBall) && mb != 0 && mb == d.mb)
         h += 1;
     return h;
 }
@@ -214,23 +214,18 @@ int Generator::lastHits(const int* n, int mb, const PastDrawing& d) const {
 // ------------------------------------------------------- last drawings
 
 void Generator::captureLastDrawings() {
-    auto copy = [this](PastDrawing& d) {
+    auto copy = [](PastDrawing& d, const CurrentDrawing& cur) {
         for (int i = 1; i <= 5; ++i)
-            d.n[static_cast<std::size_t>(i)] = m.cur.Zahl[static_cast<std::size_t>(i)];
-        d.mb = m.cur.Zahl[7];
+            d.n[static_cast<std::size_t>(i)] = cur.Zahl[static_cast<std::size_t>(i)];
+        d.mb = cur.Zahl[7];
     };
-    const DayNumber endDate = m.DateTimePicker1.date;
-    if (m.database().exists() && captureFromFile(endDate))
+    const DayNumber endDate = host_.databaseEndDate();
+    if (host_.databaseExists() && captureFromFile(endDate))
         return;
-    m.SpeedButton5Click();
-    copy(LastDrawings[1]);
-    m.SpeedButton6Click();
-    copy(LastDrawings[2]);
-    m.SpeedButton6Click();
-    copy(LastDrawings[3]);
-    if (!m.DateTimePicker1.setDate(endDate))
-        m.DateTimePicker1.date = m.DateTimePicker1.minDate;
-    m.SpeedButton5Click();
+    copy(LastDrawings[1], host_.lookupEndDate());
+    copy(LastDrawings[2], host_.previousDrawing());
+    copy(LastDrawings[3], host_.previousDrawing());
+    host_.restoreEndDate(endDate);
 }
 
 // The lookup for `endDate`, two steps back and the lookup again, from one
@@ -244,7 +239,7 @@ bool Generator::captureFromFile(DayNumber endDate) {
     std::vector<std::uint8_t>& buffer = fileBytes_;
     std::size_t count = 0;
     {
-        RecordBlockReader reader(m.DatabasePath());
+        RecordBlockReader reader(host_.databasePath());
         count = reader.readAll(buffer);
     }
     fileRecords_ = count;
@@ -288,49 +283,48 @@ bool Generator::captureFromFile(DayNumber endDate) {
     take(LastDrawings[3], third);
 
     // The lookup again, for the picker set back to the chosen date.
-    if (!m.DateTimePicker1.setDate(endDate))
-        m.DateTimePicker1.date = m.DateTimePicker1.minDate;
-    m.aktDatum = static_cast<DayNumber>(Round(m.DateTimePicker1.date));
-    m.cur.Datum1 = date(shown);
+    CurrentDrawing found;
+    found.Datum1 = date(shown);
     for (int k = 1; k <= 8; ++k)
-        m.cur.Zahl[static_cast<std::size_t>(k)] = RecordBlockReader::number(record(shown), k);
-    m.cur.Position = static_cast<std::int32_t>(pos);
-    m.showCurrentDrawing(*variant);
-    m.drawingChanged(true);
+        found.Zahl[static_cast<std::size_t>(k)] = RecordBlockReader::number(record(shown), k);
+    found.Position = static_cast<std::int32_t>(pos);
+    host_.showLookup(endDate, found, *variant);
     return true;
 }
 
 // ------------------------------------------------------- candidate pool
 
 bool Generator::BuildCandidatePool() {
-    const GeneratorSettings& s = m.Settings;
-    auto value = [this](int key) {
-        const auto& e = m.chart.Entries;
+    const GeneratorSettings& s = settings_;
+    const StatisticsTable* table = nullptr; // the table the last step computed
+    auto compute = [&](StatisticsKind kind) { table = &host_.statisticsTable(kind); };
+    auto value = [&table](int key) {
+        const auto& e = table->Entries;
         const std::size_t p = static_cast<std::size_t>(key - 1);
         return p < e.size() ? e[p].Value : 0;
     };
     auto status = [this](long long lower, long long upper) {
-        m.setStatus("Min: " + std::to_string(lower) + "  Max: " + std::to_string(upper) + "  " +
+        host_.setStatus("Min: " + std::to_string(lower) + "  Max: " + std::to_string(upper) + "  " +
                     std::to_string(pool.size()));
     };
-    auto title = [this](int line) { m.setStatus(m.msg(line)); };
+    auto title = [this](int line) { host_.setStatus(host_.text(line)); };
 
     // Consecutive groups: frequent and rarest, for pairs, triples, quads.
     struct GroupStep {
         Gs frequent, rarest;
         int line, size, lastKey;
-        void (MainModel::*routine)();
+        StatisticsKind kind;
     };
     const GroupStep groups[] = {
-        {Gs::PreferPairs, Gs::PairsRarest, 35, 2, 69, &MainModel::Button2Click},
-        {Gs::PreferTriples, Gs::TriplesRarest, 36, 3, 68, &MainModel::Button3Click},
-        {Gs::PreferQuads, Gs::QuadsRarest, 37, 4, 67, &MainModel::Button4Click},
+        {Gs::PreferPairs, Gs::PairsRarest, 35, 2, 69, StatisticsKind::Pairs},
+        {Gs::PreferTriples, Gs::TriplesRarest, 36, 3, 68, StatisticsKind::Triples},
+        {Gs::PreferQuads, Gs::QuadsRarest, 37, 4, 67, StatisticsKind::Quads},
     };
     for (const GroupStep& g : groups) {
         if (s.on(g.frequent)) {
             title(g.line);
-            (m.*g.routine)();
-            const double mx = m.chart.RangeMax, mn = m.chart.RangeMin, d = mx - mn;
+            compute(g.kind);
+            const double mx = table->RangeMax, mn = table->RangeMin, d = mx - mn;
             const long long lower = Round(mx - d * 0.3), upper = Round(mx);
             status(lower, upper);
             for (int n = 1; n <= g.lastKey; ++n) {
@@ -343,9 +337,9 @@ bool Generator::BuildCandidatePool() {
         if (s.on(g.rarest)) {
             if (!s.on(g.frequent)) {
                 title(g.line);
-                (m.*g.routine)();
+                compute(g.kind);
             }
-            const double mx = m.chart.RangeMax, mn = m.chart.RangeMin, d = mx - mn;
+            const double mx = table->RangeMax, mn = table->RangeMin, d = mx - mn;
             const long long upper = Round(mn + d * 0.3);
             status(0, upper);
             for (int n = 1; n <= g.lastKey; ++n) {
@@ -359,7 +353,7 @@ bool Generator::BuildCandidatePool() {
 
     // Number passes: the top (or bottom) X % of a table's range.
     auto topPasses = [&](int x) {
-        const double mx = m.chart.RangeMax, mn = m.chart.RangeMin, d = mx - mn;
+        const double mx = table->RangeMax, mn = table->RangeMin, d = mx - mn;
         const long long upper = Round(mx);
         for (double share : {static_cast<double>(x) / 100.0, static_cast<double>(x) / 200.0}) {
             const long long lower = Round(mx - share * d);
@@ -375,16 +369,16 @@ bool Generator::BuildCandidatePool() {
     };
     if (s.on(Gs::PreferFrequent)) {
         title(38);
-        m.SpeedButton2Click();
+        compute(StatisticsKind::Frequency);
         topPasses(s.get(Gs::PreferFrequentPercent));
     }
     if (s.on(Gs::PreferRare)) {
         if (!s.on(Gs::PreferFrequent)) {
             title(38);
-            m.SpeedButton2Click();
+            compute(StatisticsKind::Frequency);
         }
         const int x = s.get(Gs::PreferRarePercent);
-        const double mx = m.chart.RangeMax, mn = m.chart.RangeMin, d = mx - mn;
+        const double mx = table->RangeMax, mn = table->RangeMin, d = mx - mn;
         const long long lower = Round(mn);
         for (int pass = 1; pass <= 2; ++pass) {
             const double share = static_cast<double>(x) / (pass == 1 ? 100.0 : 200.0);
@@ -400,7 +394,7 @@ bool Generator::BuildCandidatePool() {
     }
     if (s.on(Gs::PreferOverdue)) {
         title(39);
-        m.Button5Click();
+        compute(StatisticsKind::Overdue);
         topPasses(s.get(Gs::PreferOverduePercent));
     }
     if (s.on(Gs::PreferNeighbours)) {
@@ -447,24 +441,24 @@ bool Generator::BuildCandidatePool() {
     pool.compact();
 
     if (s.on(Gs::ShowNumberList)) {
-        m.showTab(Tab::TipOverview);
-        NumberList& list = m.numberList;
-        list.Zufall = m.msg(60);
-        list.Stopp = m.msg(61);
+        host_.showTipOverview();
+        NumberList& list = host_.numberList();
+        list.Zufall = host_.text(60);
+        list.Stopp = host_.text(61);
         list.MaxZahl = 70;
         for (int n = 1; n <= 70; ++n) {
             const int c = pool.CountInPool(n);
             list.box(n).checked = c > 0;
             list.box(n).weight = std::to_string(c);
         }
-        m.setBusy(false);
-        m.changed();
-        const ModalResult r = m.dialogs().showNumberList();
+        host_.setBusy(false);
+        host_.changed();
+        const ModalResult r = host_.askNumberList();
         if (r == ModalResult::Retry)
             PoolFromNumberList();
         else if (r != ModalResult::Ok)
             return false;
-        m.setBusy(true);
+        host_.setBusy(true);
     }
     return true;
 }
@@ -472,7 +466,7 @@ bool Generator::BuildCandidatePool() {
 void Generator::PoolFromNumberList() {
     pool.clear();
     for (int n = 1; n <= 70; ++n) {
-        NumberList::Box& box = m.numberList.box(n);
+        NumberList::Box& box = host_.numberList().box(n);
         if (box.weight.empty())
             box.weight = "0";
         if (!box.checked)
@@ -494,14 +488,14 @@ void Generator::loadMegaBallTables() {
     // Both tables depend only on the window and the database, which a run
     // does not change: computed once, at the first choice, as the first
     // choice would compute them.
-    m.Button8Click();
+    const StatisticsTable* table = &host_.statisticsTable(StatisticsKind::MegaBallOverdue);
     mbMaxOverdue_ = 0;
     mbLongestKey_ = 1;
     // The candidates: 1..24 when only today's game format is wanted.
-    mbHighest_ = megaBallHighest(m.Settings);
+    mbHighest_ = megaBallHighest(settings_);
     for (int k = 1; k <= 25; ++k) {
         const std::size_t p = static_cast<std::size_t>(k - 1);
-        mbOverdue_[static_cast<std::size_t>(k)] = p < m.chart.Entries.size() ? m.chart.Entries[p].Value : 0;
+        mbOverdue_[static_cast<std::size_t>(k)] = p < table->Entries.size() ? table->Entries[p].Value : 0;
     }
     mbMaxOverdue_ = mbOverdue_[1];
     for (int k = 1; k <= mbHighest_; ++k)
@@ -509,10 +503,10 @@ void Generator::loadMegaBallTables() {
     for (int k = 1; k <= mbHighest_; ++k)
         if (mbOverdue_[static_cast<std::size_t>(k)] == mbMaxOverdue_)
             mbLongestKey_ = k;
-    m.SpeedButton3Click();
+    table = &host_.statisticsTable(StatisticsKind::MegaBallFrequency);
     for (int k = 1; k <= 25; ++k) {
         const std::size_t p = static_cast<std::size_t>(k - 1);
-        mbFrequency_[static_cast<std::size_t>(k)] = p < m.chart.Entries.size() ? m.chart.Entries[p].Value : 0;
+        mbFrequency_[static_cast<std::size_t>(k)] = p < table->Entries.size() ? table->Entries[p].Value : 0;
     }
     mbTablesLoaded_ = true;
 }
@@ -520,7 +514,7 @@ void Generator::loadMegaBallTables() {
 int Generator::ChooseMegaBall() {
     if (!mbTablesLoaded_)
         loadMegaBallTables();
-    const GeneratorSettings& s = m.Settings;
+    const GeneratorSettings& s = settings_;
     const int recentLimit = std::min(s.get(Gs::MegaBallExcludeRecent), mbMaxOverdue_);
     const bool rarest = s.on(Gs::MegaBallRarest);
     const bool longest = s.on(Gs::MegaBallLongestOutstanding);
@@ -528,7 +522,7 @@ int Generator::ChooseMegaBall() {
     const bool excludeRecent = s.on(Gs::MegaBallExcludeRecentEnabled);
     if (!rarest || random) {
         for (;;) {
-            const int mb = random ? static_cast<int>(m.rng.Random(static_cast<std::uint32_t>(mbHighest_))) + 1
+            const int mb = random ? static_cast<int>(rng_.Random(static_cast<std::uint32_t>(mbHighest_))) + 1
                                    : mbLongestKey_;
             if (!(excludeRecent && mbOverdue_[static_cast<std::size_t>(mb)] < recentLimit))
                 return mb;
@@ -562,7 +556,7 @@ int Generator::ChooseMegaBall() {
 // ----------------------------------------------------------------- rules
 
 bool Generator::CheckOverlap(const int* n, int r) const {
-    const GeneratorSettings& s = m.Settings;
+    const GeneratorSettings& s = settings_;
     std::uint64_t lo = 0, hi = 0;
     for (int i = 0; i < 5; ++i) {
         if (n[i] < 64)
@@ -594,28 +588,28 @@ void Generator::loadHistory() {
     if (fileRead_)
         history.load(fileBytes_.data(), fileRecords_);
     else
-        history.load(m.database().readAll());
+        history.load(DrawingDatabase(host_.databasePath()).readAll());
     historyLoaded = true;
 }
 
 bool Generator::Secheroderfuenfer(const int* n, int mb) {
     if (!historyLoaded)
         loadHistory();
-    return !history.anyReaches(m.StatisticsStartDate(), m.DatabaseEndDate(), n, mb,
-                               m.Settings.on(Gs::OverlapCountsMegaBall), m.Settings.get(Gs::ExcludeDbClass));
+    return !history.anyReaches(host_.statisticsStartDate(), host_.databaseEndDate(), n, mb,
+                               settings_.on(Gs::OverlapCountsMegaBall), settings_.get(Gs::ExcludeDbClass));
 }
 
 bool Generator::dreierodervierer(const int* n, int mb) {
     if (!historyLoaded)
         loadHistory();
-    const DayNumber end = m.DatabaseEndDate();
-    const DayNumber start = end - 7.0 * m.Settings.get(Gs::ExcludeRecentDraws);
-    return !history.anyReaches(start, end, n, mb, m.Settings.on(Gs::OverlapCountsMegaBall),
-                               m.Settings.get(Gs::ExcludeRecentClass));
+    const DayNumber end = host_.databaseEndDate();
+    const DayNumber start = end - 7.0 * settings_.get(Gs::ExcludeRecentDraws);
+    return !history.anyReaches(start, end, n, mb, settings_.on(Gs::OverlapCountsMegaBall),
+                               settings_.get(Gs::ExcludeRecentClass));
 }
 
 bool Generator::CheckTipRules(const int* n, int mb) {
-    const GeneratorSettings& s = m.Settings;
+    const GeneratorSettings& s = settings_;
     const std::pair<Gs, Gs> lastRules[] = {{Gs::MaxHitsLast1Enabled, Gs::MaxHitsLast1},
                                            {Gs::MaxHitsLast2Enabled, Gs::MaxHitsLast2},
                                            {Gs::MaxHitsLast3Enabled, Gs::MaxHitsLast3}};
@@ -638,7 +632,7 @@ bool Generator::CheckTipRules(const int* n, int mb) {
 }
 
 bool Generator::acceptable(const int* n, int mb, int row) {
-    const GeneratorSettings& s = m.Settings;
+    const GeneratorSettings& s = settings_;
     if (row >= 2 && !CheckOverlap(n, row))
         return false;
     if (s.on(Gs::ForcePair) && !HasPair(n))
@@ -655,28 +649,28 @@ bool Generator::acceptable(const int* n, int mb, int row) {
 
 void Generator::showAttempt(int r, const int* n, int sum) {
     const char* sumLabel = (r == 3) ? "    CS: " : ((r == 2 || r == 4) ? "   CS: " : "  CS: ");
-    m.setStatus(std::to_string(r) + "." + m.msg(29) + ":  " + std::to_string(n[0]) + " " + std::to_string(n[1]) +
+    host_.setStatus(std::to_string(r) + "." + host_.text(29) + ":  " + std::to_string(n[0]) + " " + std::to_string(n[1]) +
                 "  " + std::to_string(n[2]) + "  " + std::to_string(n[3]) + "  " + std::to_string(n[4]) + sumLabel +
                 std::to_string(sum));
 }
 
 void Generator::writeRow(int r, const std::array<int, 5>& n, int mb, int spare) {
     for (int k = 1; k <= 5; ++k)
-        m.tips.set(r, k, std::to_string(n[static_cast<std::size_t>(k - 1)]));
-    m.tips.set(r, 6, std::to_string(mb));
-    m.tips.set(r, 7, std::to_string(spare));
+        tips_.set(r, k, std::to_string(n[static_cast<std::size_t>(k - 1)]));
+    tips_.set(r, 6, std::to_string(mb));
+    tips_.set(r, 7, std::to_string(spare));
 }
 
 void Generator::rowLoop(bool poolUsable) {
-    Yielder yield(m.events());
-    const CurrentOperation& op = m.operation;
+    Yielder yield(host_.events());
+    const CurrentOperation& op = host_.operation();
     std::array<int, 5> shown{};
     int shownRow = 1;
 
     for (int r = 1; r <= TipSet::kRows; ++r) {
         std::array<int, 5> n{};
         int mb = 0, spare = 0, count = 0;
-        TipRow& row = m.tips.row(r);
+        TipRow& row = tips_.row(r);
         if (row.Locked) {
             // A locked row is taken over as it stands; a field that is no number counts as 0.
             auto num = [&row](int k) {
@@ -688,30 +682,30 @@ void Generator::rowLoop(bool poolUsable) {
             mb = num(6);
             spare = num(7);
         } else {
-            if (poolUsable && (r == 1 || (m.RunCounter < m.LaufMax && r <= m.Settings.get(Gs::TipCount)))) {
-                while (count < 5 && m.RunCounter < m.LaufMax) {
+            if (poolUsable && (r == 1 || (runCounter_ < laufMax_ && r <= settings_.get(Gs::TipCount)))) {
+                while (count < 5 && runCounter_ < laufMax_) {
                     if (op.stopRequested)
                         break;
                     yield([&] { showAttempt(shownRow, shown.data(), shown[0] + shown[1] + shown[2] + shown[3] + shown[4]); });
                     if (r == 1)
-                        m.activeTab = Tab::TipOverview;
-                    const std::int64_t counter = ++m.RunCounter;
-                    if (counter * 2 == m.LaufMax)
-                        m.Settings.set(Gs::ForcePair, 0);
+                        host_.showTipOverview();
+                    const std::int64_t counter = ++runCounter_;
+                    if (counter * 2 == laufMax_)
+                        settings_.set(Gs::ForcePair, 0);
                     if (r >= 3) {
-                        if (counter == m.LaufMax - 20000) {
-                            m.Settings.set(Gs::ExcludeDbClass, 6);
-                        } else if (counter == m.LaufMax - 10000) {
-                            m.Settings.set(Gs::MaxHitsLast2, 2);
-                            m.Settings.set(Gs::MaxHitsLast1, 1);
-                        } else if (counter == m.LaufMax - 5000) {
-                            m.Settings.set(Gs::MaxHitsLast2, 3);
-                            m.Settings.set(Gs::MaxHitsLast1, 2);
+                        if (counter == laufMax_ - 20000) {
+                            settings_.set(Gs::ExcludeDbClass, 6);
+                        } else if (counter == laufMax_ - 10000) {
+                            settings_.set(Gs::MaxHitsLast2, 2);
+                            settings_.set(Gs::MaxHitsLast1, 1);
+                        } else if (counter == laufMax_ - 5000) {
+                            settings_.set(Gs::MaxHitsLast2, 3);
+                            settings_.set(Gs::MaxHitsLast1, 2);
                         }
                     }
                     const std::uint32_t poolSize = static_cast<std::uint32_t>(pool.size());
                     while (count < 5) {
-                        const int v = pool.entry[m.rng.Random(poolSize)];
+                        const int v = pool.entry[rng_.Random(poolSize)];
                         if (v == 0)
                             continue;
                         bool dup = false;
@@ -733,13 +727,13 @@ void Generator::rowLoop(bool poolUsable) {
                     }
                 }
             }
-            if (m.RunCounter >= m.LaufMax) {
+            if (runCounter_ >= laufMax_) {
                 n.fill(0); // the tip of the attempt that reached the budget is dropped too
                 mb = 0;
                 count = 0;
             }
             std::sort(n.begin(), n.end());
-            m.tips.row(r).sumCaption = std::to_string(n[0] + n[1] + n[2] + n[3] + n[4]);
+            tips_.row(r).sumCaption = std::to_string(n[0] + n[1] + n[2] + n[3] + n[4]);
         }
         writeRow(r, n, mb, spare);
         EarlierRows[static_cast<std::size_t>(r)] = n;
@@ -754,83 +748,7 @@ void Generator::rowLoop(bool poolUsable) {
         }
         earlierMaskLo[static_cast<std::size_t>(r)] = lo;
         earlierMaskHi[static_cast<std::size_t>(r)] = hi;
-        m.changed();
-    }
-}
-
-// The button command: starts a run, or asks the running one to stop.
-void MainModel::Label28Click() {
-    if (operation.running(OperationKind::Generation)) {
-        // Stop: the loop ends at its next step; a second click while it
-        // finishes its attempt starts nothing.
-        if (!operation.stopRequested) {
-            operation.requestStop();
-            BitBtn4Caption = Tippsberechnen;
-            changed();
-        }
-        return;
-    }
-    if (operation.running())
-        return; // another long command owns the window
-    OperationScope scope(operation, OperationKind::Generation);
-    generationRun();
-}
-
-// The run itself; its stop request is that of the operation it runs under.
-void MainModel::generationRun() {
-    if (Tippsberechnen.empty())
-        Tippsberechnen = BitBtn4Caption;
-    BitBtn4Caption = msg(42);
-    sortieren = false;
-    LaufMax = Settings.get(Gs::MaxRunsThousands) * 1000;
-    const int oldForcePair = Settings.get(Gs::ForcePair);
-    const int oldMaxHitsLast1 = Settings.get(Gs::MaxHitsLast1);
-    const int oldMaxHitsLast2 = Settings.get(Gs::MaxHitsLast2);
-    const int oldExcludeDbClass = Settings.get(Gs::ExcludeDbClass);
-    auto restoreSettings = [&] {
-        Settings.set(Gs::ForcePair, oldForcePair);
-        Settings.set(Gs::MaxHitsLast1, oldMaxHitsLast1);
-        Settings.set(Gs::MaxHitsLast2, oldMaxHitsLast2);
-        Settings.set(Gs::ExcludeDbClass, oldExcludeDbClass);
-    };
-    auto finish = [&] {
-        Berechnunglaeuft = false;
-        BitBtn4Caption = Tippsberechnen;
-        runActive = false;
-        setBusy(false);
-        changed();
-    };
-    setBusy(true);
-    runActive = true;
-    changed();
-    try {
-        Generator g(*this);
-        g.captureLastDrawings();
-        SpeedButton11Click();
-        if (!g.BuildCandidatePool()) {
-            sortieren = true;
-            finish();
-            return;
-        }
-        setStatus(msg(41));
-        Berechnunglaeuft = true;
-        RunCounter = 0;
-        // Fewer than five different numbers can never complete a tip.
-        const bool poolUsable = g.pool.distinctNumbers() >= 5;
-        g.rowLoop(poolUsable);
-        sortieren = true;
-        Komplettcheck();
-        setBusy(false);
-        lastEndMessage = (poolUsable && RunCounter < LaufMax) ? 59 : 58;
-        setStatus(msg(lastEndMessage));
-        restoreSettings();
-        finish();
-    } catch (...) {
-        // Never leave the window stuck in a run: restore first, then report.
-        sortieren = true;
-        restoreSettings();
-        finish();
-        throw;
+        host_.changed();
     }
 }
 

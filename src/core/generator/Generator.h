@@ -4,10 +4,12 @@
 #include <vector>
 
 #include "common/Dates.h"
+#include "common/Random.h"
+#include "generator/GenerationHost.h"
+#include "settings/GeneratorSettings.h"
+#include "tips/TipSet.h"
 
 namespace rz {
-
-class MainModel;
 
 // The weighted list of candidate numbers: a number appears as often as the
 // statistics favour it; a draw picks a uniformly random position 0..Last.
@@ -73,10 +75,15 @@ private:
     std::vector<std::uint8_t> counts_;
 };
 
-// One generation run's working state and its rules.
+// One generation run's working state and its rules. The run works on the
+// settings (it eases some rules near the end of its budget), the tips, the
+// random generator and the attempt counter it is given; everything else it
+// asks its host.
 class Generator {
 public:
-    explicit Generator(MainModel& model) : m(model) {}
+    Generator(GenerationHost& host, GeneratorSettings& settings, TipSet& tips, Rng& rng, std::int64_t& runCounter,
+              const int& laufMax)
+        : host_(host), settings_(settings), tips_(tips), rng_(rng), runCounter_(runCounter), laufMax_(laufMax) {}
 
     void captureLastDrawings();
     // Returns false when the user cancelled the number selection list.
@@ -119,7 +126,12 @@ private:
     void writeRow(int r, const std::array<int, 5>& n, int mb, int spare);
     void showAttempt(int r, const int* n, int sum);
 
-    MainModel& m;
+    GenerationHost& host_;
+    GeneratorSettings& settings_;
+    TipSet& tips_;
+    Rng& rng_;
+    std::int64_t& runCounter_;
+    const int& laufMax_;
     bool mbTablesLoaded_ = false;
     std::array<int, 26> mbOverdue_{};
     std::array<int, 26> mbFrequency_{};

@@ -1,7 +1,7 @@
 // Setting a tip row through the number selection list.
 #include "generator/ManualEdit.h"
 
-#include "app/MessageTable.h"
+#include "services/MessageTable.h"
 #include "common/Random.h"
 #include "common/Text.h"
 #include "generator/NumberList.h"

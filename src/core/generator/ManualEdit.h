@@ -1,5 +1,5 @@
 #pragma once
-#include "app/Platform.h"
+#include "services/Platform.h"
 
 namespace rz {
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "app/MessageTable.h"
+#include "services/MessageTable.h"
 #include "common/TextFile.h"
 
 namespace rz {

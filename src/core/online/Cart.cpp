@@ -4,7 +4,7 @@
 #include <chrono>
 #include <thread>
 
-#include "app/Platform.h"
+#include "services/Platform.h"
 #include "common/Text.h"
 #include "download/Download.h"
 #include "download/Http.h"

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/MessageTable.h"
+#include "services/MessageTable.h"
 #include "common/Round.h"
 #include "common/Text.h"
 #include "database/DrawingDatabase.h"

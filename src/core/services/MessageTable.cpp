@@ -1,4 +1,4 @@
-#include "app/MessageTable.h"
+#include "services/MessageTable.h"
 
 namespace rz {
 

@@ -1,5 +1,5 @@
 // Loading the stored settings at start-up and writing them back at the end.
-#include "settings/SettingsPersistence.h"
+#include "app/SettingsPersistence.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 #include <chrono>
 #include <functional>
 
-#include "app/Platform.h"
+#include "services/Platform.h"
 
 namespace rz {
 

@@ -1,0 +1,435 @@
+// The two historic analyses on the "Datenbank" tab: the settings analysis
+// replays the generator week by week over the past, the drawing analysis
+// compares every drawing with the earlier ones and with the next one. Both
+// end with a plain-text report "Test.rtf" in the program folder, written by
+// evaluation/HistoricAnalysis.cpp.
+#include "evaluation/HistoricAnalysis.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <limits>
+#include <optional>
+#include <stdexcept>
+#include <vector>
+
+#include "app/MainModel.h"
+#include "services/Operation.h"
+#include "common/Text.h"
+#include "common/TextFile.h"
+#include "database/DrawingDatabase.h"
+
+namespace rz {
+
+// ------------------------------------------------------------ shared pieces
+
+namespace {
+
+// The window's event service while an analysis runs: events are passed on,
+// but the many short commands inside a pass do not switch the cursor; it
+// stays busy until the analysis ends.
+class SteadyCursor : public IEvents {
+public:
+    explicit SteadyCursor(IEvents& inner) : inner_(inner) {}
+    void processPendingEvents() override { inner_.processPendingEvents(); }
+    void setBusyCursor(bool) override {}
+
+private:
+    IEvents& inner_;
+};
+
+// Marks the analysis as the running operation for its whole life. Repaints
+// are held back while it runs: the window catches up when the loop yields
+// (at most every 15 ms) and before each question, not after every step of
+// every pass.
+class AnalysisScope {
+public:
+    AnalysisScope(MainModel& m, OperationKind kind)
+        : m_(m), operation_(m.operation, kind), repaint_(std::move(m.onChanged)), services_(m.services()),
+          steady_(m.events()), yield_(steady_, std::chrono::milliseconds(15), 1) {
+        m_.onChanged = nullptr;
+        m_.events().setBusyCursor(true);
+        Services s = services_;
+        s.events = &steady_;
+        m_.setServices(s);
+    }
+    ~AnalysisScope() {
+        m_.setServices(services_);
+        m_.onChanged = std::move(repaint_);
+        m_.setBusy(false);
+        m_.changed();
+    }
+    AnalysisScope(const AnalysisScope&) = delete;
+    AnalysisScope& operator=(const AnalysisScope&) = delete;
+
+    void repaint() {
+        if (repaint_)
+            repaint_();
+    }
+    // Normal cursor and a repaint, before a message that ends the analysis.
+    void idle() {
+        m_.busy = false;
+        services_.events->setBusyCursor(false);
+        repaint();
+    }
+    // Lets the window repaint and take input (a stop request among it),
+    // throttled so that the analysis spends its time on its passes.
+    void yield() {
+        yield_([this] { m_.busy = true; }); // the busy cursor stays while the analysis runs
+    }
+
+private:
+    MainModel& m_;
+    OperationScope operation_;
+    std::function<void()> repaint_;
+    Services services_;
+    SteadyCursor steady_;
+    Yielder yield_;
+};
+
+// ShowNumberList is off while the settings analysis runs and gets its old
+// state back however the command ends.
+class NumberListOff {
+public:
+    explicit NumberListOff(MainModel& m) : m_(m), old_(m.Settings.get(Gs::ShowNumberList)) {
+        m_.Settings.set(Gs::ShowNumberList, 0);
+    }
+    ~NumberListOff() { m_.Settings.set(Gs::ShowNumberList, old_); }
+    NumberListOff(const NumberListOff&) = delete;
+    NumberListOff& operator=(const NumberListOff&) = delete;
+
+private:
+    MainModel& m_;
+    int old_;
+};
+
+class BusyScope {
+public:
+    explicit BusyScope(MainModel& m) : m_(m) { m_.setBusy(true); }
+    ~BusyScope() { m_.setBusy(false); }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    MainModel& m_;
+};
+
+// What a pass of the settings analysis changes on the window; taken before
+// each pass so that a pass cut short by a stop can be undone.
+struct WindowState {
+    TipSet tips;
+    CurrentDrawing cur;
+    DatePicker picker1;
+    std::string label29, label35, label13;
+    DayNumber aktDatum = 0.0, dfb = 0.0;
+    std::int32_t gewinn = 0;
+    std::array<bool, 9> treffer{};
+    bool zusatz = false, super = false;
+    std::array<std::array<std::int32_t, 3>, 8> statistik{};
+    StatisticsTable chart;
+    Tab tab = Tab::TipOverview;
+
+    void take(const MainModel& m) {
+        tips = m.tips;
+        cur = m.cur;
+        picker1 = m.DateTimePicker1;
+        label29 = m.Label29;
+        label35 = m.Label35;
+        label13 = m.Label13;
+        aktDatum = m.aktDatum;
+        dfb = m.dfb;
+        gewinn = m.Gewinn;
+        treffer = m.Treffer;
+        zusatz = m.Zusatz;
+        super = m.Super;
+        statistik = m.Statistik;
+        chart = m.chart;
+        tab = m.activeTab;
+    }
+    void restore(MainModel& m) const {
+        m.tips = tips;
+        m.cur = cur;
+        m.DateTimePicker1 = picker1;
+        m.Label29 = label29;
+        m.Label35 = label35;
+        m.Label13 = label13;
+        m.aktDatum = aktDatum;
+        m.dfb = dfb;
+        m.Gewinn = gewinn;
+        m.Treffer = treffer;
+        m.Zusatz = zusatz;
+        m.Super = super;
+        m.Statistik = statistik;
+        m.chart = chart;
+        m.activeTab = tab;
+    }
+};
+
+// Hit count of tip row 1 against one raw record, the same as Zettelcheck on
+// the row's texts gives, without converting the texts for every record.
+class RowOneCounter {
+public:
+    explicit RowOneCounter(const TipRow& row) {
+        for (int j = 1; j <= 5; ++j) {
+            std::int32_t v = 0;
+            if (!tryParseInt(row.field[static_cast<std::size_t>(j)], v)) {
+                firstInvalid_ = j;
+                break;
+            }
+            values_[static_cast<std::size_t>(j)] = v;
+        }
+        if (firstInvalid_ > 5)
+            for (int j = 1; j <= 5; ++j) {
+                const std::int32_t v = values_[static_cast<std::size_t>(j)];
+                if (v >= 0 && v <= 255)
+                    ++count_[static_cast<std::size_t>(v)];
+            }
+    }
+    int hits(const std::uint8_t* rec) const {
+        if (firstInvalid_ <= 5) {
+            // The count ends at the first text that is no number, during the
+            // comparison with the first drawn number.
+            const int z1 = RecordBlockReader::number(rec, 1);
+            int g = 0;
+            for (int j = 1; j < firstInvalid_; ++j)
+                g += values_[static_cast<std::size_t>(j)] == z1;
+            return g;
+        }
+        int g = 0;
+        for (int i = 1; i <= 5; ++i)
+            g += count_[RecordBlockReader::number(rec, i)];
+        return g;
+    }
+
+private:
+    int firstInvalid_ = 6;
+    std::array<std::int32_t, 6> values_{};
+    std::array<std::uint8_t, 256> count_{};
+};
+
+void takeRaw(CurrentDrawing& cur, const std::uint8_t* rec) {
+    cur.Datum1 = RecordBlockReader::date(rec);
+    for (int k = 1; k <= 8; ++k)
+        cur.Zahl[static_cast<std::size_t>(k)] = RecordBlockReader::number(rec, k);
+}
+
+void zettelcheckRow(MainModel& m, int r) {
+    const TipRow& row = m.tips.row(r);
+    m.Zettelcheck(row.field[1], row.field[2], row.field[3], row.field[4], row.field[5], row.field[6], row.field[7]);
+}
+
+// Passes still to come from the drawing on display to the last stored one,
+// one per week, plus the last drawing's second pass.
+std::int32_t estimateWeeklyPasses(const MainModel& m) {
+    const std::optional<DrawingRecord> last = m.database().readLast();
+    if (!last)
+        return 1;
+    const double weeks = (last->Date - m.DatabaseEndDate()) / 7.0;
+    return weeks > 0 ? static_cast<std::int32_t>(weeks) + 2 : 2;
+}
+
+} // namespace
+
+void MainModel::analysisEscape() {
+    if (operation.running(OperationKind::SettingsAnalysis) || operation.running(OperationKind::DrawingAnalysis))
+        operation.requestStop(); // a generation run inside a pass stops at its next attempt
+}
+
+// ---------------------------------------------------------- settings analysis
+
+void MainModel::BitBtn9Click() {
+    if (operation.running(OperationKind::SettingsAnalysis)) {
+        operation.requestStop();
+        return;
+    }
+    if (operation.running())
+        return; // another long command owns the window
+    lastAnalysisOutcome = AnalysisOutcome::None;
+    if (!dialogs().askYesNo(msg(19), msg(17) + formatShortDate(DatabaseEndDate(), sprache) + msg(18))) {
+        lastAnalysisOutcome = AnalysisOutcome::Declined;
+        return;
+    }
+    NumberListOff numberListOff(*this);
+    AnalysisScope scope(*this, OperationKind::SettingsAnalysis);
+
+    DayNumber start = DatabaseEndDate();
+    SpeedButton5Click();
+
+    const std::string preset = std::to_string(rng.RandSeed);
+    const std::string answer = dialogs().inputText(msg(20), msg(21), preset).value_or(preset);
+    try {
+        std::int64_t seed = 0;
+        if (!tryParseInt64(answer, seed))
+            throw std::invalid_argument("seed");
+        setStatus(msg(22) + std::to_string(seed) + msg(23));
+        HitClassTable sums{};
+        std::int32_t passes = 0;
+        const std::int32_t estimate = estimateWeeklyPasses(*this);
+        bool stopped = false;
+
+        DayNumber previous = today();
+        WindowState before;
+        while (previous != start) {
+            if (operation.stopRequested) {
+                stopped = true;
+                break;
+            }
+            before.take(*this);
+            previous = start;
+            rng.RandSeed = static_cast<std::uint32_t>(static_cast<std::uint64_t>(seed));
+            generationRun();
+            if (operation.stopRequested) {
+                // The run was cut short: the window goes back to the last complete pass.
+                before.restore(*this);
+                stopped = true;
+                break;
+            }
+            DateTimePicker1.setDate(DatabaseEndDate() + 7.0);
+            SpeedButton5Click();
+            ++passes;
+            for (std::size_t k = 0; k <= 5; ++k)
+                for (std::size_t c = 0; c < 3; ++c)
+                    sums[k][c] += Statistik[k][c];
+            start = DatabaseEndDate();
+            setStatus(analysisProgress(passes, estimate, start, sprache));
+            scope.yield();
+        }
+
+        std::string report = settingsAnalysisReport(Memo2, sums, passes, Settings.get(Gs::TipCount));
+        if (stopped)
+            report += stoppedReportLine();
+        lastReport = report;
+        if (writeReportFile) {
+            const std::string path = Home + "Test.rtf";
+            writeTextFile(path, report);
+            openInShell(path);
+        }
+        lastAnalysisOutcome = stopped ? AnalysisOutcome::Stopped : AnalysisOutcome::Finished;
+    } catch (...) {
+        // Whatever went wrong after the seed dialog is reported with one text.
+        lastAnalysisOutcome = AnalysisOutcome::Failed;
+        scope.idle();
+        dialogs().message(msg(16));
+    }
+}
+
+// ----------------------------------------------------------- drawing analysis
+
+void MainModel::BitBtn19Click() {
+    if (operation.running(OperationKind::DrawingAnalysis)) {
+        operation.requestStop();
+        return;
+    }
+    if (operation.running())
+        return; // another long command owns the window
+    lastAnalysisOutcome = AnalysisOutcome::None;
+    if (!dialogs().askYesNo(msg(2), msg(0) + formatShortDate(DatabaseEndDate(), sprache) + msg(1))) {
+        lastAnalysisOutcome = AnalysisOutcome::Declined;
+        return;
+    }
+    SpeedButton5Click();
+    showTab(Tab::TipOverview);
+    DayNumber limit = DatabaseEndDate() + 10.0;
+
+    const std::string preset = "5";
+    const std::string answer = dialogs().inputText(msg(3), msg(4), preset).value_or(preset);
+    std::int32_t threshold = 0;
+    if (!tryParseInt(answer, threshold)) {
+        lastAnalysisOutcome = AnalysisOutcome::Failed;
+        dialogs().message(notAnIntegerMessage(answer));
+        changed();
+        return;
+    }
+
+    AnalysisScope scope(*this, OperationKind::DrawingAnalysis);
+    BusyScope busyScope(*this);
+    HitHistogram earlier{};
+    HitHistogram next{};
+    std::int32_t passes = 0;
+    bool stopped = false;
+    std::vector<std::uint8_t> buffer;
+    std::int32_t estimate = 0;
+    {
+        RecordBlockReader reader(DatabasePath());
+        estimate = static_cast<std::int32_t>(reader.readAll(buffer)) - cur.Position;
+    }
+
+    while (cur.Datum1 < limit) {
+        if (operation.stopRequested) {
+            stopped = true;
+            break;
+        }
+        tips.ClearUnlockedRows();
+        for (int k = 1; k <= 5; ++k)
+            tips.set(1, k, std::to_string(cur.Zahl[static_cast<std::size_t>(k)]));
+        tips.set(1, 6, std::to_string(cur.Zahl[7]));
+        tips.set(1, 7, std::to_string(cur.Zahl[8]));
+        StatusPanel[0] = formatShortDate(limit, sprache);
+        StatusPanel[1] = analysisProgress(passes + 1, estimate, cur.Datum1, sprache);
+        scope.yield();
+
+        // Every record of the file is read; those from aktDatum up to the
+        // drawing on display are compared with row 1.
+        const RowOneCounter rowOne(tips.row(1));
+        std::size_t count = 0;
+        {
+            RecordBlockReader reader(DatabasePath());
+            count = reader.readAll(buffer);
+        }
+        const DayNumber from = aktDatum;
+        const DayNumber before = DatabaseEndDate();
+        const std::uint8_t* lastCompared = nullptr;
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::uint8_t* rec = buffer.data() + i * DrawingRecord::kSize;
+            const DayNumber d = RecordBlockReader::date(rec);
+            if (!(from <= d && d < before))
+                continue;
+            lastCompared = rec;
+            const int g = rowOne.hits(rec);
+            if (g <= 6)
+                ++earlier[static_cast<std::size_t>(g)];
+            if (g >= threshold) {
+                takeRaw(cur, rec);
+                zettelcheckRow(*this, 1);
+                scope.repaint();
+                if (!dialogs().askYesNo(msg(7), msg(5) + formatShortDate(d, sprache) + msg(6))) {
+                    lastAnalysisOutcome = AnalysisOutcome::Ended;
+                    return;
+                }
+            }
+        }
+        if (lastCompared) {
+            // The fields as the comparison of the last record left them.
+            takeRaw(cur, lastCompared);
+            zettelcheckRow(*this, 1);
+        }
+        limit = count > 0 ? RecordBlockReader::date(buffer.data() + (count - 1) * DrawingRecord::kSize) : 0.0;
+
+        SpeedButton7Click();
+        if (Gewinn >= 0 && Gewinn <= 6)
+            ++next[static_cast<std::size_t>(Gewinn)];
+        ++passes;
+    }
+
+    std::string report = drawingAnalysisReport(Memo2, earlier, next);
+    if (stopped)
+        report += stoppedReportLine();
+    lastReport = report;
+    if (writeReportFile) {
+        const std::string path = Home + "Test.rtf";
+        try {
+            writeTextFile(path, report);
+        } catch (const IoError& e) {
+            lastAnalysisOutcome = AnalysisOutcome::Failed;
+            scope.idle();
+            dialogs().message(e.what());
+            return;
+        }
+        openInShell(path);
+    }
+    lastAnalysisOutcome = stopped ? AnalysisOutcome::Stopped : AnalysisOutcome::Finished;
+}
+
+} // namespace rz

@@ -1,0 +1,48 @@
+#pragma once
+#include "app/MainModel.h"
+#include "generator/GenerationHost.h"
+#include "generator/Generator.h"
+
+namespace rz {
+
+// The main window's model as the host of a generation run: the statistics
+// commands of the chart tab, the status bar, the number selection list and
+// the drawing navigation of the window.
+class ModelGenerationHost : public GenerationHost {
+public:
+    explicit ModelGenerationHost(MainModel& model) : m_(model) {}
+
+    const StatisticsTable& statisticsTable(StatisticsKind kind) override;
+    void setStatus(const std::string& text) override { m_.setStatus(text); }
+    const std::string& text(int n) const override { return m_.msg(n); }
+    void changed() override { m_.changed(); }
+    void showTipOverview() override { m_.showTab(Tab::TipOverview); }
+    NumberList& numberList() override { return m_.numberList; }
+    ModalResult askNumberList() override { return m_.dialogs().showNumberList(); }
+    void setBusy(bool busy) override { m_.setBusy(busy); }
+    std::string databasePath() const override { return m_.DatabasePath(); }
+    bool databaseExists() const override { return m_.database().exists(); }
+    DayNumber statisticsStartDate() const override { return m_.StatisticsStartDate(); }
+    DayNumber databaseEndDate() const override { return m_.DatabaseEndDate(); }
+    const CurrentDrawing& lookupEndDate() override;
+    const CurrentDrawing& previousDrawing() override;
+    void restoreEndDate(DayNumber endDate) override;
+    void showLookup(DayNumber endDate, const CurrentDrawing& drawing, CaptionVariant variant) override;
+    IEvents& events() override { return m_.events(); }
+    const CurrentOperation& operation() const override { return m_.operation; }
+
+private:
+    MainModel& m_;
+};
+
+// A generator over the model: its host, settings, tips, random generator and
+// attempt counter.
+class ModelGenerator : private ModelGenerationHost, public Generator {
+public:
+    explicit ModelGenerator(MainModel& model)
+        : ModelGenerationHost(model),
+          Generator(static_cast<GenerationHost&>(*this), model.Settings, model.tips, model.rng, model.RunCounter,
+                    model.LaufMax) {}
+};
+
+} // namespace rz

@@ -1,0 +1,58 @@
+#pragma once
+#include <string>
+
+#include "common/Dates.h"
+#include "database/DrawingNavigator.h"
+#include "services/Operation.h"
+#include "services/Platform.h"
+#include "statistics/StatisticsTable.h"
+
+namespace rz {
+
+class NumberList;
+
+// What a generation run needs from the program around it: the statistics
+// tables, the status text, the number-list question, the drawing in focus,
+// the dates of the statistics window and the events/stop of the operation it
+// runs under. The main window's model implements it (app/GenerationHost.h);
+// settings, tips and the random generator are handed to the run directly.
+class GenerationHost {
+public:
+    virtual ~GenerationHost() = default;
+
+    // Computes the table of `kind` (Frequency, Overdue, MegaBallFrequency,
+    // MegaBallOverdue, Pairs, Triples or Quads) as its command on the chart
+    // tab computes it, and returns it; the chart shows it afterwards.
+    virtual const StatisticsTable& statisticsTable(StatisticsKind kind) = 0;
+    virtual void setStatus(const std::string& text) = 0;
+    // Line `n` of the message table in the current language.
+    virtual const std::string& text(int n) const = 0;
+    // The repaint after a row or before the question.
+    virtual void changed() = 0;
+    // The tip overview comes to the front (the run fills its rows).
+    virtual void showTipOverview() = 0;
+
+    // The number selection list, filled by the run before the question.
+    virtual NumberList& numberList() = 0;
+    // Shows the list modally; the run sets the normal cursor before.
+    virtual ModalResult askNumberList() = 0;
+    virtual void setBusy(bool busy) = 0;
+
+    // The drawing database file and the date window of the statistics.
+    virtual std::string databasePath() const = 0;
+    virtual bool databaseExists() const = 0;
+    virtual DayNumber statisticsStartDate() const = 0;
+    virtual DayNumber databaseEndDate() const = 0;
+
+    // The drawing navigator of the window: the drawing for the end date, one
+    // back, and the lookup shown again from drawings read at the run's start.
+    virtual const CurrentDrawing& lookupEndDate() = 0;
+    virtual const CurrentDrawing& previousDrawing() = 0;
+    virtual void restoreEndDate(DayNumber endDate) = 0;
+    virtual void showLookup(DayNumber endDate, const CurrentDrawing& drawing, CaptionVariant variant) = 0;
+
+    virtual IEvents& events() = 0;
+    virtual const CurrentOperation& operation() const = 0;
+};
+
+} // namespace rz
