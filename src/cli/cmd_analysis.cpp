@@ -207,7 +207,7 @@ int cmdAnalyseSettings(int argc, char** argv) {
     long long seed = 0;
     if (!parseInteger(args.get("seed"), seed, false)) {
         MainModel texts;
-        std::cerr << texts.msg(16) << "\n";
+        std::cerr << texts.msg(Msg::LuckyNumberInputError) << "\n";
         return 2;
     }
 

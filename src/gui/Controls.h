@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "common/Dates.h"
+#include "i18n/ComponentTree.h"
 
 class QAction;
 class QDateEdit;
@@ -33,21 +34,9 @@ rz::DayNumber dayFromDate(const QDate& d);
 
 // --------------------------------------------------------------- registry
 
-// The kinds of controls that have texts a language can replace.
-enum class ControlKind {
-    Window,
-    MenuItem,
-    Label,
-    Panel,
-    SpeedButton,
-    Button,
-    BitBtn,
-    CheckBox,
-    RadioButton,
-    TabSheet,
-    RadioGroup,
-    Edit, // edit fields and spin/date fields: only their hint
-};
+// The kinds of controls that have texts a language can replace: the kinds of
+// the language loader (Edit: edit fields and spin/date fields, only their hint).
+using ControlKind = rz::ComponentKind;
 
 struct ControlEntry {
     QString window; // "Form1", "Form3", "Form6", "QCSForm"

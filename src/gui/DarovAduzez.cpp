@@ -517,7 +517,7 @@ void TForm1::applyScale() {
 void TForm1::reserveRoomForChangingTexts() {
     // Texts that change while the program runs keep room for their longest
     // form at every size and in every language.
-    label13_->setMinimumWidth(label13_->fontMetrics().horizontalAdvance(q(model_.msg(43)) + QStringLiteral(": 000")));
+    label13_->setMinimumWidth(label13_->fontMetrics().horizontalAdvance(q(model_.msg(rz::Msg::Sum)) + QStringLiteral(": 000")));
     const QFontMetrics drawing(label35_->font());
     label35_->setMinimumWidth(drawing.horizontalAdvance(QStringLiteral("Www 00.00.00    00  00  00  00  00   MB: 00 MP: 00")));
     for (int r = 1; r <= TipSet::kRows; ++r) {

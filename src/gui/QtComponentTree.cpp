@@ -25,37 +25,6 @@ std::vector<std::string> QtComponentTree::windowNames() const {
     return names;
 }
 
-rz::ComponentKind QtComponentTree::kindOf(ControlKind kind) {
-    using K = rz::ComponentKind;
-    switch (kind) {
-    case ControlKind::Window:
-        return K::Window;
-    case ControlKind::MenuItem:
-        return K::MenuItem;
-    case ControlKind::Label:
-        return K::Label;
-    case ControlKind::Panel:
-        return K::Panel;
-    case ControlKind::SpeedButton:
-        return K::SpeedButton;
-    case ControlKind::Button:
-        return K::Button;
-    case ControlKind::BitBtn:
-        return K::BitBtn;
-    case ControlKind::CheckBox:
-        return K::CheckBox;
-    case ControlKind::RadioButton:
-        return K::RadioButton;
-    case ControlKind::TabSheet:
-        return K::TabSheet;
-    case ControlKind::RadioGroup:
-        return K::RadioGroup;
-    case ControlKind::Edit:
-        return K::Edit;
-    }
-    return K::Other;
-}
-
 std::vector<rz::ComponentInfo> QtComponentTree::components(const std::string& window) const {
     const QString w = QString::fromStdString(window);
     std::vector<rz::ComponentInfo> out;
@@ -64,7 +33,7 @@ std::vector<rz::ComponentInfo> QtComponentTree::components(const std::string& wi
             continue;
         rz::ComponentInfo c;
         c.name = e.name.toStdString();
-        c.kind = kindOf(e.kind);
+        c.kind = e.kind;
         c.tag = e.tag;
         c.caption = e.kind == ControlKind::Edit ? std::string() : ControlRegistry::caption(e).toStdString();
         c.hint = ControlRegistry::hint(e).toStdString();

@@ -15,8 +15,6 @@ public:
     void setTexts(const std::string& window, const std::string& component, bool setCaption,
                   const std::string& caption, const std::string& hint) override;
 
-    static rz::ComponentKind kindOf(ControlKind kind);
-
 private:
     ControlRegistry& registry_;
 };

@@ -56,14 +56,7 @@ bool parseYyyymmdd(const std::string& text, DayNumber& out) {
     if (text.size() != 8 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return false;
     const int y = std::stoi(text.substr(0, 4)), m = std::stoi(text.substr(4, 2)), d = std::stoi(text.substr(6, 2));
-    if (m < 1 || m > 12 || d < 1 || d > 31)
-        return false;
-    const DayNumber day = dayFromYmd(y, m, d);
-    const Ymd back = ymdFromDay(day);
-    if (back.year != y || back.month != m || back.day != d)
-        return false;
-    out = day;
-    return true;
+    return validDay(y, m, d, out);
 }
 
 // A path as sent, percent-decoded ("+" is a plus sign in a path).

@@ -2,7 +2,7 @@
 // replays the generator week by week over the past, the drawing analysis
 // compares every drawing with the earlier ones and with the next one. Both
 // end with a plain-text report "Test.rtf" in the program folder, written by
-// evaluation/HistoricAnalysis.cpp.
+// evaluation/AnalysisReports.cpp.
 #include "evaluation/HistoricAnalysis.h"
 
 #include <cerrno>
@@ -19,6 +19,7 @@
 #include "services/Operation.h"
 #include "common/Text.h"
 #include "common/TextFile.h"
+#include "common/IoError.h"
 #include "database/DrawingDatabase.h"
 
 namespace rz {
@@ -103,17 +104,6 @@ public:
 private:
     MainModel& m_;
     int old_;
-};
-
-class BusyScope {
-public:
-    explicit BusyScope(MainModel& m) : m_(m) { m_.setBusy(true); }
-    ~BusyScope() { m_.setBusy(false); }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    MainModel& m_;
 };
 
 // What a pass of the settings analysis changes on the window; taken before
@@ -247,7 +237,7 @@ void MainModel::BitBtn9Click() {
     if (operation.running())
         return; // another long command owns the window
     lastAnalysisOutcome = AnalysisOutcome::None;
-    if (!dialogs().askYesNo(msg(19), msg(17) + formatShortDate(DatabaseEndDate(), sprache) + msg(18))) {
+    if (!dialogs().askYesNo(msg(Msg::SettingsAnalysisTitle), msg(Msg::SettingsAnalysisAskStart) + formatShortDate(DatabaseEndDate(), sprache) + msg(Msg::SettingsAnalysisAskEnd))) {
         lastAnalysisOutcome = AnalysisOutcome::Declined;
         return;
     }
@@ -258,16 +248,30 @@ void MainModel::BitBtn9Click() {
     SpeedButton5Click();
 
     const std::string preset = std::to_string(rng.RandSeed);
-    const std::string answer = dialogs().inputText(msg(20), msg(21), preset).value_or(preset);
+    const std::string answer = dialogs().inputText(msg(Msg::LuckyNumberTitle), msg(Msg::LuckyNumberPrompt), preset).value_or(preset);
     try {
         std::int64_t seed = 0;
         if (!tryParseInt64(answer, seed))
             throw std::invalid_argument("seed");
-        setStatus(msg(22) + std::to_string(seed) + msg(23));
+        setStatus(msg(Msg::LuckyNumberSetStart) + std::to_string(seed) + msg(Msg::LuckyNumberSetEnd));
         HitClassTable sums{};
         std::int32_t passes = 0;
         const std::int32_t estimate = estimateWeeklyPasses(*this);
         bool stopped = false;
+
+        // The file does not change while the analysis runs: the lookup after
+        // each week's step reads the records once read here.
+        std::optional<RecordSnapshot> records;
+        if (database().exists()) {
+            try {
+                RecordSnapshot s;
+                RecordBlockReader reader(DatabasePath());
+                s.count = reader.readAll(s.bytes);
+                records = std::move(s);
+            } catch (const IoError&) {
+                // the lookups read the file and report as they always do
+            }
+        }
 
         DayNumber previous = today();
         WindowState before;
@@ -287,7 +291,7 @@ void MainModel::BitBtn9Click() {
                 break;
             }
             DateTimePicker1.setDate(DatabaseEndDate() + 7.0);
-            SpeedButton5Click();
+            lookupEndDate(records ? &*records : nullptr);
             ++passes;
             for (std::size_t k = 0; k <= 5; ++k)
                 for (std::size_t c = 0; c < 3; ++c)
@@ -311,7 +315,7 @@ void MainModel::BitBtn9Click() {
         // Whatever went wrong after the seed dialog is reported with one text.
         lastAnalysisOutcome = AnalysisOutcome::Failed;
         scope.idle();
-        dialogs().message(msg(16));
+        dialogs().message(msg(Msg::LuckyNumberInputError));
     }
 }
 
@@ -325,7 +329,7 @@ void MainModel::BitBtn19Click() {
     if (operation.running())
         return; // another long command owns the window
     lastAnalysisOutcome = AnalysisOutcome::None;
-    if (!dialogs().askYesNo(msg(2), msg(0) + formatShortDate(DatabaseEndDate(), sprache) + msg(1))) {
+    if (!dialogs().askYesNo(msg(Msg::DrawingAnalysisTitle), msg(Msg::DrawingAnalysisAskStart) + formatShortDate(DatabaseEndDate(), sprache) + msg(Msg::DrawingAnalysisAskEnd))) {
         lastAnalysisOutcome = AnalysisOutcome::Declined;
         return;
     }
@@ -334,7 +338,7 @@ void MainModel::BitBtn19Click() {
     DayNumber limit = DatabaseEndDate() + 10.0;
 
     const std::string preset = "5";
-    const std::string answer = dialogs().inputText(msg(3), msg(4), preset).value_or(preset);
+    const std::string answer = dialogs().inputText(msg(Msg::DrawingAnalysisThresholdPrompt), msg(Msg::DrawingAnalysisThresholdTitle), preset).value_or(preset);
     std::int32_t threshold = 0;
     if (!tryParseInt(answer, threshold)) {
         lastAnalysisOutcome = AnalysisOutcome::Failed;
@@ -344,7 +348,7 @@ void MainModel::BitBtn19Click() {
     }
 
     AnalysisScope scope(*this, OperationKind::DrawingAnalysis);
-    BusyScope busyScope(*this);
+    BusyGuard busyScope(*this);
     HitHistogram earlier{};
     HitHistogram next{};
     std::int32_t passes = 0;
@@ -394,7 +398,7 @@ void MainModel::BitBtn19Click() {
                 takeRaw(cur, rec);
                 zettelcheckRow(*this, 1);
                 scope.repaint();
-                if (!dialogs().askYesNo(msg(7), msg(5) + formatShortDate(d, sprache) + msg(6))) {
+                if (!dialogs().askYesNo(msg(Msg::DrawingAnalysisHitTitle), msg(Msg::DrawingAnalysisHitAt) + formatShortDate(d, sprache) + msg(Msg::DrawingAnalysisHitGoOn))) {
                     lastAnalysisOutcome = AnalysisOutcome::Ended;
                     return;
                 }

@@ -39,6 +39,8 @@ public:
     // ---- language and messages
     int sprache = 0;                           // language 0..8
     MessageTable Memo2;                        // the message table
+    const std::string& msg(Msg id) const { return Memo2.line(id); }
+    // By line number: for checking a language file's lines, never in a command.
     const std::string& msg(int line) const { return Memo2.line(line); }
 
     Rng rng;                                   // the shared Random
@@ -63,6 +65,18 @@ public:
 private:
     HeadlessServices headless_;
     Services services_;
+};
+
+// The busy cursor for the lifetime of the guard, however the command ends.
+class BusyGuard {
+public:
+    explicit BusyGuard(AppContext& context) : context_(context) { context_.setBusy(true); }
+    ~BusyGuard() { context_.setBusy(false); }
+    BusyGuard(const BusyGuard&) = delete;
+    BusyGuard& operator=(const BusyGuard&) = delete;
+
+private:
+    AppContext& context_;
 };
 
 } // namespace rz

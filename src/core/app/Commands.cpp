@@ -40,7 +40,7 @@ std::string MainModel::drawingCaption(CaptionVariant v) const { return rz::drawi
 
 void MainModel::showCurrentDrawing(CaptionVariant v) {
     Label29 = drawingCaption(v);
-    Label13 = msg(43) + ": " + std::to_string(drawingSum(cur));
+    Label13 = msg(Msg::Sum) + ": " + std::to_string(drawingSum(cur));
 }
 
 // After a step: the caption on both tabs, the date picker on the drawing,
@@ -56,6 +56,10 @@ void MainModel::drawingChanged(bool pickerMayRefuse) {
 }
 
 void MainModel::SpeedButton5Click() {
+    lookupEndDate(nullptr);
+}
+
+void MainModel::lookupEndDate(const RecordSnapshot* records) {
     DrawingDatabase db = database();
     if (!db.exists()) {
         dialogs().message("Lesen Sie zuerst die Daten der Ziehungen ein");
@@ -64,7 +68,8 @@ void MainModel::SpeedButton5Click() {
         return;
     }
     aktDatum = static_cast<DayNumber>(Round(DatabaseEndDate()));
-    const auto shown = DrawingNavigator::lookup(db.path(), aktDatum, cur, [this] { dialogs().message("Fehler"); });
+    const auto shown = records ? DrawingNavigator::lookup(records->bytes.data(), records->count, aktDatum, cur)
+                               : DrawingNavigator::lookup(db.path(), aktDatum, cur, [this] { dialogs().message("Fehler"); });
     // A broken end of the file (a crash during an append) is told once per size.
     const std::int64_t partial = db.trailingBytes();
     if (partial != reportedPartialBytes) {
@@ -198,11 +203,11 @@ void MainModel::TippEdit(int row) {
 
 void MainModel::SpeedButton13Click() {
     const std::string d = std::to_string(rng.Random(99999));
-    const std::string answer = dialogs().inputText(msg(20), msg(21), d).value_or(d);
+    const std::string answer = dialogs().inputText(msg(Msg::LuckyNumberTitle), msg(Msg::LuckyNumberPrompt), d).value_or(d);
     std::int32_t n = 0;
     if (tryParseInt(answer, n)) {
         rng.RandSeed = static_cast<std::uint32_t>(n);
-        setStatus(msg(22) + std::to_string(n) + msg(23));
+        setStatus(msg(Msg::LuckyNumberSetStart) + std::to_string(n) + msg(Msg::LuckyNumberSetEnd));
     } else {
         rng.RandSeed = clock().seed();
     }
@@ -213,7 +218,7 @@ void MainModel::BitBtn7Click() {
     const DayNumber headerDate = cur.Datum1 + (weekday(DatabaseEndDate()) == 2 ? 3.0 : 4.0);
     // The whole text is built first: a row that cannot be printed stops the
     // command before an earlier list is touched.
-    const Printout printout = buildPrintout(tips, headerDate, sprache, msg(28));
+    const Printout printout = buildPrintout(tips, headerDate, sprache, msg(Msg::PrintoutHeading));
     if (!printout.ok) {
         dialogs().message(printout.error);
         return;

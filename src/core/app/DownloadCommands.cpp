@@ -152,7 +152,7 @@ private:
 
     void showAnswerStatus(const HttpResponse& res) {
         m_.StatusPanel[0] = res.statusLine;
-        m_.StatusPanel[1] = m_.msg(45);
+        m_.StatusPanel[1] = m_.msg(Msg::NoWarranty);
         m_.lastDownload.statusLine = res.statusLine;
     }
 

@@ -73,7 +73,7 @@ void MainModel::Label28Click() {
 void MainModel::generationRun() {
     if (Tippsberechnen.empty())
         Tippsberechnen = BitBtn4Caption;
-    BitBtn4Caption = msg(42);
+    BitBtn4Caption = msg(Msg::Stop);
     sortieren = false;
     LaufMax = Settings.get(Gs::MaxRunsThousands) * 1000;
     const int oldForcePair = Settings.get(Gs::ForcePair);
@@ -105,7 +105,7 @@ void MainModel::generationRun() {
             finish();
             return;
         }
-        setStatus(msg(41));
+        setStatus(msg(Msg::CalculationStart));
         Berechnunglaeuft = true;
         RunCounter = 0;
         // Fewer than five different numbers can never complete a tip.
@@ -114,8 +114,9 @@ void MainModel::generationRun() {
         sortieren = true;
         Komplettcheck();
         setBusy(false);
-        lastEndMessage = (poolUsable && RunCounter < LaufMax) ? 59 : 58;
-        setStatus(msg(lastEndMessage));
+        const Msg end = (poolUsable && RunCounter < LaufMax) ? Msg::TipsRecalculated : Msg::ChangeParameters;
+        lastEndMessage = static_cast<int>(end);
+        setStatus(msg(end));
         restoreSettings();
         finish();
     } catch (...) {

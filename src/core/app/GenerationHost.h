@@ -14,7 +14,7 @@ public:
 
     const StatisticsTable& statisticsTable(StatisticsKind kind) override;
     void setStatus(const std::string& text) override { m_.setStatus(text); }
-    const std::string& text(int n) const override { return m_.msg(n); }
+    const std::string& text(Msg id) const override { return m_.msg(id); }
     void changed() override { m_.changed(); }
     void showTipOverview() override { m_.showTab(Tab::TipOverview); }
     NumberList& numberList() override { return m_.numberList; }

@@ -46,7 +46,7 @@ void recomposeDrawingCaptions(MainModel& m, int oldLanguage) {
     m.Label29 = formatCaptionDate(m.cur.Datum1, m.sprache) + m.Label29.substr(oldDate.size());
     if (tipCopy)
         m.Label35 = m.Label29;
-    m.Label13 = m.msg(43) + ": " + std::to_string(drawingSum(m.cur));
+    m.Label13 = m.msg(Msg::Sum) + ": " + std::to_string(drawingSum(m.cur));
 }
 
 } // namespace
@@ -92,7 +92,7 @@ bool MainModel::DateiLaden1Click() {
     if (operation.running(OperationKind::Generation)) {
         // During a run the button offers to stop it, in the new language;
         // once the stop is requested it shows the caption it returns to.
-        BitBtn4Caption = operation.stopRequested ? Tippsberechnen : msg(42);
+        BitBtn4Caption = operation.stopRequested ? Tippsberechnen : msg(Msg::Stop);
     } else {
         Tippsberechnen = BitBtn4Caption;
     }

@@ -72,6 +72,9 @@ public:
     DayNumber DatabaseEndDate() const { return DateTimePicker1.date; }
     DayNumber StatisticsStartDate() const { return DateTimePicker2.date; }
     void SpeedButton5Click();                  // lookup for DatabaseEndDate
+    // The same from the records read before when `records` is given (the
+    // settings analysis: the file does not change while it runs).
+    void lookupEndDate(const RecordSnapshot* records);
     void SpeedButton6Click();                  // previous drawing
     void SpeedButton7Click();                  // next drawing
     std::string drawingCaption(CaptionVariant v) const;
@@ -154,7 +157,7 @@ public:
     void setRunButtonCaption(const std::string& caption);
     void Berechnen1Click() { Label28Click(); }
     std::int64_t RunCounter = 0;               // attempts of the last run
-    int lastEndMessage = -1;                   // 58 or 59 after a run
+    int lastEndMessage = -1;                   // the line of Msg::ChangeParameters or Msg::TipsRecalculated after a run
     bool runActive = false;                    // a run is between its start and its end
 
     // Runs a command under the one error policy of the program: a failure

@@ -10,18 +10,6 @@
 namespace rz {
 namespace {
 
-// Restores the normal cursor however the routine ends (an IoError included).
-class BusyGuard {
-public:
-    explicit BusyGuard(MainModel& m) : m_(m) { m_.setBusy(true); }
-    ~BusyGuard() { m_.setBusy(false); }
-    BusyGuard(const BusyGuard&) = delete;
-    BusyGuard& operator=(const BusyGuard&) = delete;
-
-private:
-    MainModel& m_;
-};
-
 // The record bytes of the last pass; kept so that a pass allocates nothing.
 std::vector<std::uint8_t>& passBuffer() {
     thread_local std::vector<std::uint8_t> buffer;

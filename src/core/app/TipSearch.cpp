@@ -26,7 +26,7 @@ void MainModel::SpeedButton4Click() {
     if (operation.running())
         return; // another long command owns the window
     const std::string preset = "4";
-    const std::string answer = dialogs().inputText(msg(48), msg(49), preset).value_or(preset);
+    const std::string answer = dialogs().inputText(msg(Msg::TipSearchThresholdPrompt), msg(Msg::TipSearchTitle), preset).value_or(preset);
     std::int32_t threshold = 0;
     if (!tryParseInt(answer, threshold)) {
         dialogs().message(notAnIntegerMessage(answer));
@@ -52,7 +52,7 @@ void MainModel::SpeedButton4Click() {
         }
         caption += "  MB: " + std::to_string(cur.Zahl[7]) + "     MP: " + std::to_string(cur.Zahl[8]);
         Label29 = caption;
-        Label13 = msg(43) + ": " + std::to_string(sum);
+        Label13 = msg(Msg::Sum) + ": " + std::to_string(sum);
         Label35 = Label29;
 
         for (int r = 1; r <= TipSet::kRows; ++r) {
@@ -72,7 +72,7 @@ void MainModel::SpeedButton4Click() {
             Komplettcheck();
             changed();
             const std::string date = formatShortDate(rec.Date, sprache);
-            const bool goOn = r == 1 ? dialogs().askYesNo(msg(52), msg(50) + "  " + date + " . " + msg(51))
+            const bool goOn = r == 1 ? dialogs().askYesNo(msg(Msg::TipSearchHitTitle), msg(Msg::TipSearchHitAt) + "  " + date + " . " + msg(Msg::TipSearchGoOn))
                                      : dialogs().askYesNo("Ziehung gefunden", "Ein Treffer am  " + date + " gefunden. Weiter?");
             if (!goOn)
                 return;

@@ -137,7 +137,11 @@ bool parseIsoDate(const std::string& text, DayNumber& out) {
         return v;
     };
     const int y = digits(0, 4), m = digits(5, 2), d = digits(8, 2);
-    if (y < 1 || m < 1 || m > 12 || d < 1 || d > 31)
+    return y >= 1 && validDay(y, m, d, out);
+}
+
+bool validDay(int y, int m, int d, DayNumber& out) {
+    if (m < 1 || m > 12 || d < 1 || d > 31)
         return false;
     const DayNumber n = dayFromYmd(y, m, d);
     const Ymd back = ymdFromDay(n);

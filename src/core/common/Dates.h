@@ -25,6 +25,9 @@ struct Ymd {
 DayNumber dayFromYmd(int year, int month, int day);
 // {0, 0, 0} for a day that is not representable.
 Ymd ymdFromDay(DayNumber d);
+// The day of year/month/day when that is a real date of the calendar
+// (month 1..12, day within the month); false, and `out` unchanged, otherwise.
+bool validDay(int year, int month, int day, DayNumber& out);
 // 0 = Sunday, 1 = Monday, ..., 6 = Saturday; -1 for a day that is not representable.
 int weekday(DayNumber d);
 DayNumber today();

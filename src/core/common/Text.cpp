@@ -39,6 +39,16 @@ std::string trimBlanks(const std::string& s) {
     return s.substr(a, b - a);
 }
 
+std::string trimWhitespace(const std::string& s) {
+    auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    std::size_t a = 0, b = s.size();
+    while (a < b && space(s[a]))
+        ++a;
+    while (b > a && space(s[b - 1]))
+        --b;
+    return s.substr(a, b - a);
+}
+
 std::string lowerAscii(std::string s) {
     for (char& c : s)
         if (c >= 'A' && c <= 'Z')

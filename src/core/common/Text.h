@@ -15,5 +15,8 @@ std::string lowerAscii(std::string text);
 
 // The text without the blanks and control characters at either end.
 std::string trimBlanks(const std::string& text);
+// The text without spaces, tabs and line ends at either end; other control
+// characters stay (a CSV field keeps them and fails its number check).
+std::string trimWhitespace(const std::string& text);
 
 } // namespace rz

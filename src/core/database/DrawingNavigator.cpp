@@ -22,6 +22,27 @@ void takeRecord(CurrentDrawing& cur, const DrawingRecord& rec) {
         cur.Zahl[static_cast<std::size_t>(i)] = rec.Numbers[static_cast<std::size_t>(i)];
 }
 
+// Records already in memory, read as RecordReader reads the file.
+class MemoryRecords {
+public:
+    MemoryRecords(const std::uint8_t* records, std::size_t count)
+        : records_(records), count_(static_cast<std::int64_t>(count)) {}
+    bool eof() const { return index_ >= count_; }
+    std::int64_t index() const { return index_; }
+    DrawingRecord next() {
+        return DrawingRecord::fromBytes(records_ + static_cast<std::size_t>(index_++) * DrawingRecord::kSize);
+    }
+
+private:
+    const std::uint8_t* records_;
+    std::int64_t count_;
+    std::int64_t index_ = 0;
+};
+
+template <class Reader>
+std::optional<CaptionVariant> lookupIn(Reader& reader, DayNumber date, CurrentDrawing& cur,
+                                       const std::function<void()>& onReadError);
+
 } // namespace
 
 std::string drawingCaption(const CurrentDrawing& cur, CaptionVariant v, int language) {
@@ -53,6 +74,20 @@ std::int64_t drawingSum(const CurrentDrawing& cur) {
 std::optional<CaptionVariant> DrawingNavigator::lookup(const std::string& path, DayNumber date, CurrentDrawing& cur,
                                                        const std::function<void()>& onReadError) {
     RecordReader reader(path);
+    return lookupIn(reader, date, cur, onReadError);
+}
+
+std::optional<CaptionVariant> DrawingNavigator::lookup(const std::uint8_t* records, std::size_t count, DayNumber date,
+                                                       CurrentDrawing& cur) {
+    MemoryRecords reader(records, count);
+    return lookupIn(reader, date, cur, {});
+}
+
+namespace {
+
+template <class Reader>
+std::optional<CaptionVariant> lookupIn(Reader& reader, DayNumber date, CurrentDrawing& cur,
+                                       const std::function<void()>& onReadError) {
     std::optional<CaptionVariant> shown;
     cur.Position = 1;
     DrawingRecord buf;
@@ -102,6 +137,8 @@ std::optional<CaptionVariant> DrawingNavigator::lookup(const std::string& path, 
     }
     return shown;
 }
+
+} // namespace
 
 bool DrawingNavigator::previous(const std::string& path, CurrentDrawing& cur) {
     RecordReader reader(path);

@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/Dates.h"
 
@@ -27,6 +28,13 @@ std::string drawingCaption(const CurrentDrawing& cur, CaptionVariant v, int lang
 // Sum of the six number slots (slot 6 is always 0 for a stored drawing).
 std::int64_t drawingSum(const CurrentDrawing& cur);
 
+// The whole records of a database file, read once: lookups while the file
+// cannot change (a settings analysis) need not read it again.
+struct RecordSnapshot {
+    std::vector<std::uint8_t> bytes;
+    std::size_t count = 0;
+};
+
 // Finding and stepping through the drawings of a database file. Each call
 // opens, reads forward and closes the file; nothing is cached.
 class DrawingNavigator {
@@ -40,6 +48,10 @@ public:
     // file) is no drawing: it is passed over, never taken.
     static std::optional<CaptionVariant> lookup(const std::string& path, DayNumber date, CurrentDrawing& cur,
                                                 const std::function<void()>& onReadError);
+    // The same lookup over `count` raw 32-byte records read before (see
+    // RecordSnapshot): no file is opened.
+    static std::optional<CaptionVariant> lookup(const std::uint8_t* records, std::size_t count, DayNumber date,
+                                                CurrentDrawing& cur);
     // One record back / forward from cur.Position, stopping at either end.
     // Returns false for an empty file (the drawing stays; previous() has
     // already moved the position back).

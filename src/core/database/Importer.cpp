@@ -14,15 +14,6 @@
 namespace rz {
 namespace {
 
-std::string trim(const std::string& s) {
-    std::size_t a = 0, b = s.size();
-    while (a < b && (s[a] == ' ' || s[a] == '\t' || s[a] == '\r' || s[a] == '\n'))
-        ++a;
-    while (b > a && (s[b - 1] == ' ' || s[b - 1] == '\t' || s[b - 1] == '\r' || s[b - 1] == '\n'))
-        --b;
-    return s.substr(a, b - a);
-}
-
 // Splits one CSV line; fields may be quoted with "" escapes.
 std::vector<std::string> splitCsv(const std::string& line) {
     std::vector<std::string> out;
@@ -44,13 +35,13 @@ std::vector<std::string> splitCsv(const std::string& line) {
         } else if (c == '"') {
             quoted = true;
         } else if (c == ',') {
-            out.push_back(trim(cur));
+            out.push_back(trimWhitespace(cur));
             cur.clear();
         } else {
             cur += c;
         }
     }
-    out.push_back(trim(cur));
+    out.push_back(trimWhitespace(cur));
     return out;
 }
 
@@ -75,14 +66,7 @@ bool parseUsDate(const std::string& text, DayNumber& out) {
     const int m = std::stoi(text.substr(0, a));
     const int d = std::stoi(text.substr(a + 1, b - a - 1));
     const int y = std::stoi(text.substr(b + 1));
-    if (y < 1 || m < 1 || m > 12 || d < 1 || d > 31)
-        return false;
-    const DayNumber n = dayFromYmd(y, m, d);
-    const Ymd back = ymdFromDay(n);
-    if (back.year != y || back.month != m || back.day != d)
-        return false;
-    out = n;
-    return true;
+    return y >= 1 && validDay(y, m, d, out);
 }
 
 std::string germanDate(DayNumber d) { return formatShortDate(d, 0); }
@@ -104,7 +88,7 @@ std::string makeRecord(DayNumber date, DayNumber latest, const std::vector<std::
     std::set<int> seen;
     for (std::size_t i = 0; i < 5; ++i) {
         std::int32_t v = 0;
-        if (!tryParseInt(trim(mains[i]), v))
+        if (!tryParseInt(trimWhitespace(mains[i]), v))
             return "Hauptzahl \"" + mains[i] + "\" ist keine Zahl";
         if (!format->allowsMain(v))
             return "Hauptzahl " + std::to_string(v) + " liegt nicht in 1–" + std::to_string(format->mainMax) + inFormat;
@@ -113,13 +97,13 @@ std::string makeRecord(DayNumber date, DayNumber latest, const std::vector<std::
         n[i] = v;
     }
     std::int32_t megaBall = 0;
-    if (!tryParseInt(trim(mb), megaBall))
+    if (!tryParseInt(trimWhitespace(mb), megaBall))
         return "MegaBall \"" + mb + "\" ist keine Zahl";
     if (!format->allowsMegaBall(megaBall))
         return "MegaBall " + std::to_string(megaBall) + " liegt nicht in 1–" + std::to_string(format->megaBallMax) + inFormat;
     std::int32_t megaplier = 0;
-    if (!trim(mp).empty()) {
-        if (!tryParseInt(trim(mp), megaplier))
+    if (!trimWhitespace(mp).empty()) {
+        if (!tryParseInt(trimWhitespace(mp), megaplier))
             return "Megaplier \"" + mp + "\" ist keine Zahl";
         if (!format->allowsMegaplier(megaplier))
             return format->hasMegaplier
@@ -172,7 +156,7 @@ ImportResult parseDrawingHistory(const std::string& content, std::vector<Drawing
         if (lineNo == 1 && line.size() >= 3 && static_cast<unsigned char>(line[0]) == 0xEF &&
             static_cast<unsigned char>(line[1]) == 0xBB && static_cast<unsigned char>(line[2]) == 0xBF)
             line = line.substr(3); // byte order mark
-        if (trim(line).empty())
+        if (trimWhitespace(line).empty())
             continue;
         const std::vector<std::string> f = splitCsv(line);
         if (format == Format::Unknown) {

@@ -3,6 +3,7 @@
 
 #include "common/Dates.h"
 #include "database/DrawingNavigator.h"
+#include "services/MessageTable.h"
 #include "services/Operation.h"
 #include "services/Platform.h"
 #include "statistics/StatisticsTable.h"
@@ -25,8 +26,8 @@ public:
     // tab computes it, and returns it; the chart shows it afterwards.
     virtual const StatisticsTable& statisticsTable(StatisticsKind kind) = 0;
     virtual void setStatus(const std::string& text) = 0;
-    // Line `n` of the message table in the current language.
-    virtual const std::string& text(int n) const = 0;
+    // A message of the message table in the current language.
+    virtual const std::string& text(Msg id) const = 0;
     // The repaint after a row or before the question.
     virtual void changed() = 0;
     // The tip overview comes to the front (the run fills its rows).

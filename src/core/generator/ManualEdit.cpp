@@ -10,9 +10,9 @@
 namespace rz {
 
 void prepareRowEditor(NumberList& list, const TipSet& tips, int row, const MessageTable& messages) {
-    list.caption = messages.line(11) + " " + std::to_string(row);
-    list.Zufall = messages.line(60);
-    list.Stopp = messages.line(61);
+    list.caption = messages.line(Msg::NumbersForTip) + " " + std::to_string(row);
+    list.Zufall = messages.line(Msg::NumberListRandom);
+    list.Stopp = messages.line(Msg::NumberListStop);
     list.retryVisible = false;
     list.randomVisible = true;
     list.MaxTipp = 5;
@@ -50,7 +50,7 @@ void finishRowEditor(NumberList& list, TipSet& tips, int row, ModalResult result
     list.randomVisible = false;
     for (int n = 1; n <= NumberList::kBoxes; ++n)
         list.box(n).colour = Colour::TooltipBackground;
-    list.caption = messages.line(12);
+    list.caption = messages.line(Msg::ChooseNumbersTitle);
 }
 
 } // namespace rz

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "services/MessageTable.h"
+#include "common/Text.h"
 #include "common/TextFile.h"
 
 namespace rz {
@@ -25,16 +26,6 @@ const std::array<LanguageInfo, 8> kLanguages = {{
 // How far the search for a component's record looks ahead: the record at
 // the search position and the ten after it.
 constexpr std::size_t kSearchWindow = 11;
-
-std::string trimBlanks(const std::string& s) {
-    std::size_t b = 0;
-    std::size_t e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= ' ')
-        ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ')
-        --e;
-    return s.substr(b, e - b);
-}
 
 struct ListRecord {
     std::string window;

@@ -55,13 +55,13 @@ std::string averageTitle(const MessageTable& m, int headLine, int drawingsLine, 
     const long long average = Round(static_cast<double>(total) / static_cast<double>(drawings));
     std::string t = m.line(headLine);
     t.append("     ").append(m.line(drawingsLine)).append(": ").append(std::to_string(drawings));
-    t.append("    ").append(m.line(43)).append(": ").append(std::to_string(average));
+    t.append("    ").append(m.line(Msg::Sum)).append(": ").append(std::to_string(average));
     return t;
 }
 
 // Title "<drawings label>: <n>   <found label>:<groups>".
 std::string groupTitle(const MessageTable& m, int foundLine, std::int64_t drawings, std::int64_t groups) {
-    std::string t = m.line(53);
+    std::string t = m.line(Msg::DrawingsCount);
     t.append(": ").append(std::to_string(drawings));
     t.append("   ").append(m.line(foundLine)).append(":").append(std::to_string(groups));
     return t;
@@ -118,7 +118,7 @@ StatisticsOutcome numberOverdue(const RecordSpan& p, StatisticsWindow w, const M
     StatisticsOutcome out;
     out.table.Kind = StatisticsKind::Overdue;
     publish(out.table, overdue.data(), 1, kMainMax, Colouring::Primes);
-    out.title = messages.line(26);
+    out.title = messages.line(Msg::OverdueTitle);
     return out;
 }
 
@@ -138,7 +138,7 @@ StatisticsOutcome megaBallFrequency(const RecordSpan& p, StatisticsWindow w, con
     StatisticsOutcome out;
     out.table.Kind = StatisticsKind::MegaBallFrequency;
     publish(out.table, count.data(), 1, kMegaBallMax, Colouring::Green);
-    out.title = messages.line(47);
+    out.title = messages.line(Msg::MegaBallFrequencyTitle);
     return out;
 }
 
@@ -161,7 +161,7 @@ StatisticsOutcome megaBallOverdue(const RecordSpan& p, StatisticsWindow w, const
     StatisticsOutcome out;
     out.table.Kind = StatisticsKind::MegaBallOverdue;
     publish(out.table, overdue.data(), 1, kMegaBallMax, Colouring::Green);
-    out.title = messages.line(10);
+    out.title = messages.line(Msg::MegaBallOverdueTitle);
     return out;
 }
 
@@ -285,7 +285,7 @@ StatisticsOutcome tipDistribution(const TipSet& tips, const MessageTable& messag
     StatisticsOutcome out;
     out.table.Kind = StatisticsKind::TipDistribution;
     publish(out.table, count.data(), 1, kMainMax, Colouring::Primes);
-    out.title = messages.line(25);
+    out.title = messages.line(Msg::TipDistributionTitle);
     return out;
 }
 

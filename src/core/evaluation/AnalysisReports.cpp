@@ -12,27 +12,27 @@ std::string settingsAnalysisReport(const MessageTable& t, const HitClassTable& s
                                    std::int32_t tipCount) {
     const std::string crlf = "\r\n";
     std::string s;
-    s += t.line(24) + "\n" + crlf;
-    s += t.line(31) + " " + t.line(30) + "\t" + "1x " + t.line(30) + crlf;
+    s += t.line(Msg::ReportSettingsBrought) + "\n" + crlf;
+    s += t.line(Msg::ReportCountWithout) + " " + t.line(Msg::Powerball) + "\t" + "1x " + t.line(Msg::Powerball) + crlf;
     for (int k = 0; k <= 5; ++k) {
         const auto& row = sums[static_cast<std::size_t>(k)];
         s += std::to_string(k) + "x" + "\t" + "=> " + std::to_string(row[0]) + "\t" + "\t" + "=> " +
              std::to_string(row[1]) + crlf;
     }
     const std::int64_t rows = static_cast<std::int64_t>(passes) * tipCount;
-    s += "\n" + t.line(32) + ": " + std::to_string(passes) + t.line(33) + " " + std::to_string(tipCount) +
-         t.line(29) + " => " + std::to_string(rows) + " " + t.line(34) + crlf;
+    s += "\n" + t.line(Msg::Drawings) + ": " + std::to_string(passes) + t.line(Msg::ReportWithEach) + " " + std::to_string(tipCount) +
+         t.line(Msg::Tip) + " => " + std::to_string(rows) + " " + t.line(Msg::Rows) + crlf;
     return s;
 }
 
 std::string drawingAnalysisReport(const MessageTable& t, const HitHistogram& earlier, const HitHistogram& next) {
     const std::string crlf = "\r\n";
     std::string s;
-    s += t.line(8) + crlf;
+    s += t.line(Msg::ReportHitsInDatabase) + crlf;
     for (int k = 0; k <= 5; ++k)
         s += std::to_string(k) + "    =>" + std::to_string(earlier[static_cast<std::size_t>(k)]) + crlf;
     s += " " + crlf;
-    s += t.line(9) + crlf;
+    s += t.line(Msg::ReportHitsNextDrawing) + crlf;
     for (int k = 0; k <= 5; ++k)
         s += std::to_string(k) + "    =>" + std::to_string(next[static_cast<std::size_t>(k)]) + crlf;
     return s;
