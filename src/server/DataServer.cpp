@@ -3,11 +3,23 @@
 #include <httplib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <chrono>
+#include <condition_variable>
+#include <cstring>
 #include <ctime>
+#include <deque>
 #include <filesystem>
 #include <map>
+#include <mutex>
+#include <string_view>
+#include <thread>
+
+#if !defined(_WIN32)
+#include <netdb.h>
+#include <poll.h>
+#endif
 
 #include "common/Dates.h"
 #include "database/DrawingDatabase.h"
@@ -141,7 +153,7 @@ std::string DataServerRoutes::drawingsOf(DayNumber day) const {
 
 ServerAnswer DataServerRoutes::answer(const std::string& method, const std::string& target) const {
     if (method != "GET" && method != "HEAD")
-        return notFound();
+        return ServerAnswer{405, "Method Not Allowed\r\n", "text/plain; charset=utf-8", {{"Allow", "GET, HEAD"}}};
     const std::size_t q = target.find('?');
     const std::string path = lowerAscii(percentDecode(target.substr(0, q)));
     const Query query = parseQuery(q == std::string::npos ? std::string() : target.substr(q + 1));
@@ -226,20 +238,495 @@ std::string formatHttpDate(std::int64_t seconds) {
     return buf;
 }
 
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// What one client may ask of the server: a request is its header alone (no
+// body), at most kMaxHeaderBytes, sent within kHeaderTime.
+constexpr std::size_t kMaxHeaderBytes = 8 * 1024;
+constexpr auto kHeaderTime = std::chrono::seconds(10);
+// A kept-alive connection waits this long for its next request.
+constexpr auto kIdleTime = std::chrono::seconds(5);
+constexpr int kMaxRequestsPerConnection = 100;
+// Writing one answer may take this long (a client that does not read).
+constexpr auto kWriteTime = std::chrono::seconds(30);
+// After the last answer, what the client still sends is read and dropped for
+// this long, so that closing does not reset the connection under the answer.
+constexpr auto kLingerTime = std::chrono::seconds(1);
+constexpr std::size_t kMaxLingerBytes = 256 * 1024;
+// Waits are cut into slices so that stop() ends every connection soon.
+constexpr int kSliceMs = 200;
+// Connections that arrive together wait in the system's queue, not in SYN retries.
+constexpr int kListenBacklog = 1024;
+
+int millisUntil(Clock::time_point t) {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(t - Clock::now()).count();
+    return ms <= 0 ? 0 : static_cast<int>(std::min<long long>(ms, kSliceMs));
+}
+
+// 1: the socket is readable (or writable), 0: time out, -1: error.
+int waitFor(socket_t sock, bool write, int ms) {
+#if defined(_WIN32)
+    WSAPOLLFD p{};
+    p.fd = sock;
+    p.events = write ? POLLWRNORM : POLLRDNORM;
+    const int r = WSAPoll(&p, 1, ms);
+#else
+    pollfd p{};
+    p.fd = sock;
+    p.events = write ? POLLOUT : POLLIN;
+    int r;
+    do {
+        r = ::poll(&p, 1, ms);
+    } while (r < 0 && errno == EINTR);
+#endif
+    return r < 0 ? -1 : (r > 0 ? 1 : 0);
+}
+
+#if defined(MSG_NOSIGNAL)
+constexpr int kSendFlags = MSG_NOSIGNAL;
+#else
+constexpr int kSendFlags = 0;
+#endif
+
+// Sends everything before the deadline; false on an error or time out.
+bool sendAll(socket_t sock, const char* data, std::size_t size, Clock::time_point deadline) {
+    while (size > 0) {
+        const int ready = waitFor(sock, true, millisUntil(deadline));
+        if (ready < 0 || (ready == 0 && Clock::now() >= deadline))
+            return false;
+        if (ready == 0)
+            continue;
+        const auto n = httplib::detail::send_socket(sock, data, size, kSendFlags);
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+void shutdownSending(socket_t sock) {
+#if defined(_WIN32)
+    ::shutdown(sock, SD_SEND);
+#else
+    ::shutdown(sock, SHUT_WR);
+#endif
+}
+
+// Ends the connection: no more sending, then what the client still sends is
+// dropped for a moment (bounded), then the socket is closed.
+void closeConnection(socket_t sock, std::chrono::milliseconds linger) {
+    shutdownSending(sock);
+    const auto until = Clock::now() + linger;
+    std::size_t dropped = 0;
+    char buf[4096];
+    while (dropped < kMaxLingerBytes && Clock::now() < until && waitFor(sock, false, millisUntil(until)) > 0) {
+        const auto n = httplib::detail::read_socket(sock, buf, sizeof buf, 0);
+        if (n <= 0)
+            break;
+        dropped += static_cast<std::size_t>(n);
+    }
+    httplib::detail::close_socket(sock);
+}
+
+struct Peer {
+    std::string ip = "-";
+    int port = 0;
+};
+
+Peer addressOf(socket_t sock, bool remote) {
+    sockaddr_storage addr{};
+    socklen_t len = sizeof addr;
+    const int r = remote ? getpeername(sock, reinterpret_cast<sockaddr*>(&addr), &len)
+                         : getsockname(sock, reinterpret_cast<sockaddr*>(&addr), &len);
+    Peer p;
+    if (r != 0)
+        return p;
+    char host[NI_MAXHOST];
+    if (getnameinfo(reinterpret_cast<sockaddr*>(&addr), len, host, sizeof host, nullptr, 0, NI_NUMERICHOST) == 0)
+        p.ip = host;
+    if (addr.ss_family == AF_INET)
+        p.port = ntohs(reinterpret_cast<const sockaddr_in*>(&addr)->sin_port);
+    else if (addr.ss_family == AF_INET6)
+        p.port = ntohs(reinterpret_cast<const sockaddr_in6*>(&addr)->sin6_port);
+    return p;
+}
+
+// The header of one request, as the HTTP parser reads it, and the socket the
+// answer goes to. Reading past the header gives end of input: a request body
+// is never read. The answer is collected and sent in one piece.
+class RequestStream final : public httplib::Stream {
+public:
+    RequestStream(socket_t sock, std::string header, const Peer& remote, const Peer& local)
+        : sock_(sock), header_(std::move(header)), remote_(remote), local_(local),
+          deadline_(Clock::now() + kWriteTime) {}
+
+    bool is_readable() const override { return pos_ < header_.size(); }
+    bool is_writable() const override { return !failed_; }
+    ssize_t read(char* ptr, size_t size) override {
+        const std::size_t n = std::min(size, header_.size() - pos_);
+        std::memcpy(ptr, header_.data() + pos_, n);
+        pos_ += n;
+        return static_cast<ssize_t>(n);
+    }
+    ssize_t write(const char* ptr, size_t size) override {
+        if (failed_)
+            return -1;
+        out_.append(ptr, size);
+        if (out_.size() >= 64 * 1024 && !flush())
+            return -1;
+        return static_cast<ssize_t>(size);
+    }
+    void get_remote_ip_and_port(std::string& ip, int& port) const override {
+        ip = remote_.ip;
+        port = remote_.port;
+    }
+    void get_local_ip_and_port(std::string& ip, int& port) const override {
+        ip = local_.ip;
+        port = local_.port;
+    }
+    socket_t socket() const override { return sock_; }
+
+    bool flush() {
+        if (!failed_ && !out_.empty())
+            failed_ = !sendAll(sock_, out_.data(), out_.size(), deadline_);
+        out_.clear();
+        return !failed_;
+    }
+
+private:
+    socket_t sock_;
+    std::string header_;
+    std::size_t pos_ = 0;
+    Peer remote_, local_;
+    Clock::time_point deadline_;
+    std::string out_;
+    bool failed_ = false;
+};
+
+// Header fields the server does not act on: ranges (an answer is always
+// whole, so a request cannot multiply it) and content codings (an answer is
+// always sent as stored, so that one ETag names one set of bytes).
+bool isIgnoredField(std::string_view line) {
+    const std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos)
+        return false;
+    const std::string name = lowerAscii(std::string(line.substr(0, colon)));
+    return name == "range" || name == "if-range" || name == "accept-encoding";
+}
+
+std::string withoutIgnoredFields(std::string_view header) {
+    std::string out;
+    out.reserve(header.size());
+    std::size_t pos = 0;
+    while (pos < header.size()) {
+        std::size_t end = header.find('\n', pos);
+        end = end == std::string_view::npos ? header.size() : end + 1;
+        const std::string_view line = header.substr(pos, end - pos);
+        if (!isIgnoredField(line))
+            out.append(line);
+        pos = end;
+    }
+    return out;
+}
+
+// Requests carry no body: a Content-Length other than 0 or any
+// Transfer-Encoding is refused.
+bool announcesBody(const httplib::Request& req) {
+    if (req.has_header("Transfer-Encoding"))
+        return true;
+    if (!req.has_header("Content-Length"))
+        return false;
+    const std::string length = req.get_header_value("Content-Length");
+    return length.empty() || length.find_first_not_of('0') != std::string::npos;
+}
+
+// The refusal of a request before anything of a body is read; 0 when it is served.
+int refusalOf(const httplib::Request& req) {
+    if (req.method != "GET" && req.method != "HEAD")
+        return 405;
+    return announcesBody(req) ? 413 : 0;
+}
+
+// Per connection: set by the connection loop, read by the handlers that run
+// on the same thread.
+struct ConnectionState {
+    bool closeAfterAnswer = false;
+};
+thread_local ConnectionState* tConnection = nullptr;
+thread_local bool tRefusing = false;
+
+void closeAfterAnswer() {
+    if (tConnection)
+        tConnection->closeAfterAnswer = true;
+}
+
+// Runs each connection on a worker thread; workers are started as
+// connections arrive, up to maxWorkers. Connections beyond them wait, at most
+// maxWaiting; the rest get a quick refusal on a thread of its own, so that a
+// crowd can neither hold up the accept loop nor grow without bound.
+class ConnectionPool final : public httplib::TaskQueue {
+public:
+    ConnectionPool(std::size_t maxWorkers, std::size_t maxWaiting)
+        : maxWorkers_(std::max<std::size_t>(1, maxWorkers)), maxWaiting_(maxWaiting) {}
+    ~ConnectionPool() override { shutdown(); }
+
+    void enqueue(std::function<void()> fn) override {
+        std::lock_guard<std::mutex> lock(mu_);
+        if (busy_.load() + waiting_.size() >= maxWorkers_ + maxWaiting_) {
+            refusals_.push_back(std::move(fn));
+            if (!refuser_.joinable())
+                refuser_ = std::thread([this] { refuse(); });
+            cv_.notify_all();
+            return;
+        }
+        waiting_.push_back(std::move(fn));
+        if (waiting_.size() > idle_ && workers_.size() < maxWorkers_)
+            workers_.emplace_back([this] { work(); });
+        cv_.notify_all();
+    }
+
+    void shutdown() override {
+        {
+            std::lock_guard<std::mutex> lock(mu_);
+            if (stopping_)
+                return;
+            stopping_ = true;
+        }
+        cv_.notify_all();
+        for (std::thread& t : workers_)
+            t.join();
+        if (refuser_.joinable())
+            refuser_.join();
+    }
+
+    // Most workers are busy: kept-alive connections are closed after their
+    // answer instead of waiting for another request.
+    bool crowded() const { return busy_.load() * 4 >= maxWorkers_ * 3; }
+
+private:
+    void work() {
+        std::unique_lock<std::mutex> lock(mu_);
+        for (;;) {
+            ++idle_;
+            cv_.wait(lock, [this] { return stopping_ || !waiting_.empty(); });
+            --idle_;
+            if (waiting_.empty())
+                return; // stopping
+            std::function<void()> fn = std::move(waiting_.front());
+            waiting_.pop_front();
+            ++busy_;
+            lock.unlock();
+            fn();
+            lock.lock();
+            --busy_;
+        }
+    }
+    void refuse() {
+        tRefusing = true;
+        std::unique_lock<std::mutex> lock(mu_);
+        for (;;) {
+            cv_.wait(lock, [this] { return stopping_ || !refusals_.empty(); });
+            if (refusals_.empty())
+                return;
+            std::function<void()> fn = std::move(refusals_.front());
+            refusals_.pop_front();
+            lock.unlock();
+            fn();
+            lock.lock();
+        }
+    }
+
+    const std::size_t maxWorkers_, maxWaiting_;
+    std::mutex mu_;
+    std::condition_variable cv_;
+    std::deque<std::function<void()>> waiting_, refusals_;
+    std::vector<std::thread> workers_;
+    std::thread refuser_;
+    std::size_t idle_ = 0;
+    std::atomic<std::size_t> busy_{0};
+    bool stopping_ = false;
+};
+
+const char* reasonOf(int status) {
+    switch (status) {
+    case 400: return "Bad Request";
+    case 404: return "Not Found";
+    case 405: return "Method Not Allowed";
+    case 408: return "Request Timeout";
+    case 413: return "Content Too Large";
+    case 431: return "Request Header Fields Too Large";
+    case 500: return "Internal Server Error";
+    case 503: return "Service Unavailable";
+    default: return "Error";
+    }
+}
+
+} // namespace
+
+// cpp-httplib's server with its own connection loop: it reads each request's
+// header itself (size limit, deadline, no body) and hands only the header to
+// the library's parser, which routes the request and writes the answer.
+class GuardedServer final : public httplib::Server {
+public:
+    using LogLine = std::function<void(const std::string& peer, const std::string& request, int status,
+                                       std::size_t bytes)>;
+
+    GuardedServer() {
+        new_task_queue = [this] {
+            auto* pool = new ConnectionPool(maxConnections_, maxConnections_);
+            pool_.store(pool);
+            return pool;
+        };
+    }
+    void setMaxConnections(std::size_t n) { maxConnections_ = std::max<std::size_t>(1, n); }
+    void setLogLine(LogLine log) { logLine_ = std::move(log); }
+    // After binding: a longer queue of connections not yet accepted.
+    void widenBacklog() {
+        const socket_t s = svr_sock_;
+        if (s != INVALID_SOCKET)
+            ::listen(s, kListenBacklog);
+    }
+
+private:
+    bool stopping() const { return svr_sock_ == INVALID_SOCKET; }
+    bool crowded() const {
+        const ConnectionPool* pool = pool_.load();
+        return pool && pool->crowded();
+    }
+
+    // An answer the server gives without the parser (the request was not
+    // read whole); the connection is then closed.
+    void answerDirectly(socket_t sock, const Peer& peer, const std::string& request, int status) {
+        const std::string body = std::string(reasonOf(status)) + "\r\n";
+        std::string text = "HTTP/1.1 " + std::to_string(status) + " " + reasonOf(status) +
+                           "\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: " +
+                           std::to_string(body.size()) + "\r\nConnection: close\r\n";
+        if (status == 503)
+            text += "Retry-After: 5\r\n";
+        text += "\r\n" + body;
+        sendAll(sock, text.data(), text.size(), Clock::now() + std::chrono::seconds(5));
+        if (logLine_)
+            logLine_(peer.ip, request, status, body.size());
+    }
+
+    bool process_and_close_socket(socket_t sock) override {
+        const Peer remote = addressOf(sock, true), local = addressOf(sock, false);
+        if (tRefusing) {
+            answerDirectly(sock, remote, "-", 503);
+            closeConnection(sock, std::chrono::milliseconds(50));
+            return false;
+        }
+        ConnectionState state;
+        tConnection = &state;
+        std::string received; // bytes of this and maybe the next request
+        bool ok = true;
+        for (int served = 0; served < kMaxRequestsPerConnection && !stopping(); ++served) {
+            const auto headerDeadline = Clock::now() + kHeaderTime;
+            const auto idleDeadline = Clock::now() + (served == 0 ? kHeaderTime : kIdleTime);
+            std::size_t end = std::string::npos;
+            int refusal = 0;
+            for (;;) {
+                // Blank lines before a request are allowed and skipped.
+                const std::size_t start = received.find_first_not_of("\r\n");
+                received.erase(0, start == std::string::npos ? received.size() : start);
+                end = received.find("\r\n\r\n");
+                if (end != std::string::npos)
+                    break;
+                if (received.size() >= kMaxHeaderBytes) {
+                    refusal = 431;
+                    break;
+                }
+                const auto deadline = received.empty() ? idleDeadline : headerDeadline;
+                if (stopping() || Clock::now() >= deadline) {
+                    refusal = received.empty() ? -1 : 408;
+                    break;
+                }
+                const int ready = waitFor(sock, false, millisUntil(deadline));
+                if (ready == 0)
+                    continue;
+                char buf[4096];
+                const auto n = ready < 0 ? -1 : httplib::detail::read_socket(sock, buf, sizeof buf, 0);
+                if (n <= 0) {
+                    refusal = -1;
+                    break;
+                }
+                received.append(buf, static_cast<std::size_t>(n));
+            }
+            if (refusal == 0 && end + 4 > kMaxHeaderBytes)
+                refusal = 431;
+            if (refusal != 0) {
+                if (refusal > 0)
+                    answerDirectly(sock, remote, received.substr(0, std::min<std::size_t>(received.find('\r'), 200)),
+                                   refusal);
+                ok = refusal < 0;
+                break;
+            }
+            std::string header = withoutIgnoredFields(std::string_view(received).substr(0, end + 4));
+            received.erase(0, end + 4);
+
+            const bool lastOne = served + 1 == kMaxRequestsPerConnection || crowded();
+            state.closeAfterAnswer = false;
+            bool clientCloses = false;
+            RequestStream strm(sock, std::move(header), remote, local);
+            ok = process_request(strm, lastOne, clientCloses, nullptr);
+            ok = strm.flush() && ok;
+            if (!ok || lastOne || clientCloses || state.closeAfterAnswer)
+                break;
+        }
+        tConnection = nullptr;
+        closeConnection(sock, kLingerTime);
+        return ok;
+    }
+
+    std::size_t maxConnections_ = 128;
+    std::atomic<ConnectionPool*> pool_{nullptr};
+    LogLine logLine_;
+};
+
+namespace {
+
+// A request text for the log: bytes outside printable ASCII (and the
+// backslash) as \xHH, so that a request cannot write control sequences into
+// a terminal or forge log lines.
+std::string forLog(const std::string& text) {
+    static const char* const hex = "0123456789abcdef";
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u >= 0x7f || u == '\\') {
+            out += "\\x";
+            out += hex[u >> 4];
+            out += hex[u & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
 struct DataServer::Impl {
     DataServerRoutes routes;
-    httplib::Server server;
+    GuardedServer server;
     explicit Impl(std::string db) : routes(std::move(db)) {}
 };
 
 DataServer::DataServer(std::string databasePath, Logger logger) : impl_(std::make_unique<Impl>(std::move(databasePath))) {
-    httplib::Server& s = impl_->server;
-    const auto handler = [this](const httplib::Request& req, httplib::Response& res) {
+    GuardedServer& s = impl_->server;
+    const auto handler = [this, logger](const httplib::Request& req, httplib::Response& res) {
         ServerAnswer a;
         try {
             a = impl_->routes.answer(req.method, req.target);
         } catch (const std::exception& e) {
-            a = ServerAnswer{500, std::string("Internal Server Error: ") + e.what() + "\r\n", "text/plain; charset=utf-8"};
+            // The details are for the log only; the client learns nothing of the server's files.
+            if (logger)
+                logger(nowIso() + " " + req.remote_addr + " error on " + forLog(req.target) + ": " + forLog(e.what()));
+            a = ServerAnswer{500, "Internal Server Error\r\n", "text/plain; charset=utf-8"};
         }
         res.status = a.status;
         for (const auto& [name, value] : a.headers)
@@ -247,31 +734,67 @@ DataServer::DataServer(std::string databasePath, Logger logger) : impl_(std::mak
         res.set_content(a.body, a.contentType.c_str());
     };
     s.Get(".*", handler);
+    // Refused before anything of a body is read; the connection then ends.
+    s.set_pre_routing_handler([](const httplib::Request& req, httplib::Response& res) {
+        const int refusal = refusalOf(req);
+        if (refusal == 0)
+            return httplib::Server::HandlerResponse::Unhandled;
+        res.status = refusal;
+        if (refusal == 405)
+            res.set_header("Allow", "GET, HEAD");
+        res.set_header("Connection", "close");
+        closeAfterAnswer();
+        return httplib::Server::HandlerResponse::Handled;
+    });
+    s.set_expect_100_continue_handler([](const httplib::Request& req, httplib::Response& res) {
+        const int refusal = refusalOf(req);
+        if (refusal == 0)
+            return 100;
+        res.status = refusal;
+        res.set_header("Connection", "close");
+        closeAfterAnswer();
+        return refusal;
+    });
+    // Ranges are not served (see withoutIgnoredFields).
+    s.set_post_routing_handler([](const httplib::Request&, httplib::Response& res) {
+        res.headers.erase("Accept-Ranges");
+    });
     s.set_tcp_nodelay(true);
-    s.set_keep_alive_max_count(100);
+    s.set_keep_alive_max_count(kMaxRequestsPerConnection);
+    s.set_keep_alive_timeout(std::chrono::duration_cast<std::chrono::seconds>(kIdleTime).count());
     s.set_error_handler([](const httplib::Request&, httplib::Response& res) {
         if (res.body.empty())
-            res.set_content(res.status == 404 ? "Not Found\r\n" : "Error\r\n", "text/plain; charset=utf-8");
+            res.set_content(std::string(reasonOf(res.status)) + "\r\n", "text/plain; charset=utf-8");
     });
-    if (logger)
+    if (logger) {
         s.set_logger([logger](const httplib::Request& req, const httplib::Response& res) {
-            logger(nowIso() + " " + req.remote_addr + " " + req.method + " " + req.target + " " +
+            logger(nowIso() + " " + req.remote_addr + " " + forLog(req.method) + " " + forLog(req.target) + " " +
                    std::to_string(res.status) + " " + std::to_string(res.body.size()));
         });
+        s.setLogLine([logger](const std::string& peer, const std::string& request, int status, std::size_t bytes) {
+            logger(nowIso() + " " + peer + " " + forLog(request) + " " + std::to_string(status) + " " +
+                   std::to_string(bytes));
+        });
+    }
 }
 
 DataServer::~DataServer() { stop(); }
 
 void DataServer::setPortal(PortalOptions portal) { impl_->routes.setPortal(std::move(portal)); }
 
+void DataServer::setMaxConnections(std::size_t count) { impl_->server.setMaxConnections(count); }
+
 bool DataServer::start(const std::string& bindAddress, int port) {
     bind_ = bindAddress;
     if (port == 0) {
         port_ = impl_->server.bind_to_any_port(bindAddress);
+        if (port_ > 0)
+            impl_->server.widenBacklog();
         return port_ > 0;
     }
     if (!impl_->server.bind_to_port(bindAddress, port))
         return false;
+    impl_->server.widenBacklog();
     port_ = port;
     return true;
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -69,6 +70,9 @@ public:
 
     // The answers of the online submission; call before serve().
     void setPortal(PortalOptions portal);
+    // Connections served at once (each on a thread of its own); as many more
+    // wait, and beyond that a connection is refused with 503. Call before serve().
+    void setMaxConnections(std::size_t count);
 
     // Returns false when the address cannot be bound. Port 0 takes a free port.
     bool start(const std::string& bindAddress, int port);

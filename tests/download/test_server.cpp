@@ -72,7 +72,7 @@ TEST(DataServer, AnswersTheDrawingRequestOnly) {
         {"GET", "/lotto/uslotto.asp?Datum=20191022", 404, nullptr},
         {"GET", "/lotto/lotto.asp?Spiel=Zentuva&Wo=Lottoland&Tipps=2", 404, nullptr},
         {"GET", "/", 404, nullptr},
-        {"POST", base + "20191022", 404, nullptr},
+        {"POST", base + "20191022", 405, nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.method) + " " + c.target);
