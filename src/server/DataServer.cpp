@@ -7,7 +7,10 @@
 #include <cctype>
 #include <chrono>
 #include <condition_variable>
+#include <cerrno>
 #include <cstring>
+#include <optional>
+#include <stdexcept>
 #include <ctime>
 #include <deque>
 #include <filesystem>
@@ -17,8 +20,11 @@
 #include <thread>
 
 #if !defined(_WIN32)
+#include <fcntl.h>
 #include <netdb.h>
 #include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include "common/Dates.h"
@@ -120,6 +126,59 @@ bool isPlainFileName(const std::string& name) {
 // Files the server hands out are small; anything larger is not one of them.
 constexpr std::int64_t kMaxServedFile = 16LL * 1024 * 1024;
 
+struct ServedFile {
+    std::string content;
+    std::int64_t modified = 0; // seconds since 1970
+};
+
+// A regular file that really lies in the folder: `file` is the folder and a
+// plain name, and a symbolic link in its place is not followed (it could lead
+// anywhere). None: there is no such file. Throws on a read error.
+std::optional<ServedFile> readFileInFolder(const std::filesystem::path& file) {
+#if defined(_WIN32)
+    std::error_code ec;
+    const auto status = std::filesystem::symlink_status(file, ec);
+    if (ec || status.type() != std::filesystem::file_type::regular)
+        return std::nullopt;
+    ServedFile f;
+    f.content = readWholeFile(file.string(), kMaxServedFile);
+    f.modified = fileModifiedSeconds(file.string()).value_or(0);
+    return f;
+#else
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ELOOP || errno == ENOTDIR)
+            return std::nullopt;
+        throw std::runtime_error("cannot open " + file.string() + ": " + std::strerror(errno));
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    if (st.st_size > kMaxServedFile)
+        throw std::runtime_error(file.string() + " is larger than a served file may be");
+    ServedFile f;
+    f.modified = static_cast<std::int64_t>(st.st_mtime);
+    char buf[16384];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw std::runtime_error("cannot read " + file.string() + ": " + std::strerror(errno));
+        if (n == 0)
+            break;
+        f.content.append(buf, static_cast<std::size_t>(n));
+        if (static_cast<std::int64_t>(f.content.size()) > kMaxServedFile)
+            throw std::runtime_error(file.string() + " is larger than a served file may be");
+    }
+    return f;
+#endif
+}
+
 ServerAnswer notFound() {
     return ServerAnswer{404, "Not Found\r\n", "text/plain; charset=utf-8"};
 }
@@ -210,14 +269,11 @@ ServerAnswer DataServerRoutes::scriptAnswer(const std::string& name) const {
     if (portal_.scriptsFolder.empty() || !isPlainFileName(name) || name.size() < 5 ||
         lowerAscii(name.substr(name.size() - 4)) != ".txt")
         return notFound();
-    const std::string file = (std::filesystem::path(portal_.scriptsFolder) / name).string();
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec))
+    const std::optional<ServedFile> file = readFileInFolder(std::filesystem::path(portal_.scriptsFolder) / name);
+    if (!file)
         return notFound();
-    const auto modified = fileModifiedSeconds(file);
-    ServerAnswer a{200, readWholeFile(file, kMaxServedFile), "text/plain; charset=utf-8"};
-    if (modified)
-        a.headers.emplace_back("Last-Modified", formatHttpDate(*modified));
+    ServerAnswer a{200, file->content, "text/plain; charset=utf-8"};
+    a.headers.emplace_back("Last-Modified", formatHttpDate(file->modified));
     return a;
 }
 

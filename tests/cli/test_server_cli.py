@@ -244,5 +244,67 @@ class ServerLimitsTest(unittest.TestCase):
         self.assertEqual(exchange(server, b"GET %s HTTP/1.1\r\nHost: x\r\n\r\n" % DRAWING.encode())[0], 200)
 
 
+class ServerFilesAndLogTest(ServerLimitsTest):
+    """What the server reveals: its log, its errors, the files beside its scripts."""
+
+    test_ranges_are_ignored = test_methods_and_bodies_are_refused_before_the_body_is_read = None
+    test_headers_are_limited_to_8_kib = test_slow_clients_neither_block_others_nor_stay_for_ever = None
+    test_connections_beyond_the_cap_are_refused_at_once = None
+
+    def path(self, name):
+        return os.path.join(self.dir.name, name)
+
+    def test_log_shows_control_bytes_escaped(self):
+        server = self.server()
+        status, _, _ = exchange(server, b"GET /a\x1b]0;owned\x07\x1b[2J\\x41\x9b1m HTTP/1.1\r\nHost: x\r\n\r\n")
+        self.assertEqual(status, 404)
+        exchange(server, b"GET /" + b"\x1b" * 9000 + b" HTTP/1.1\r\n\r\n")  # refused unread: logged too
+        deadline = time.monotonic() + 10  # a request is logged just after its answer
+        while server.log_bytes().count(b"\n") < 2 and time.monotonic() < deadline:
+            time.sleep(0.01)
+        server.close()
+        self.servers.remove(server)
+        log = server.log_bytes()
+        self.assertIn(b" GET /a\\x1b]0;owned\\x07\\x1b[2J\\x5cx41\\x9b1m 404 ", log)
+        self.assertIn(b" 431 ", log)
+        self.assertFalse(any(b < 0x20 and b != 0x0a for b in log), log)
+        self.assertFalse(any(b >= 0x7f for b in log), log)
+
+    def test_errors_tell_the_client_nothing_of_the_server(self):
+        notice = self.path("secret-notice.htm")
+        with open(notice, "w") as f:
+            f.write("<p>Hinweis</p>")
+        server = self.server("--notice", notice)
+        os.remove(notice)  # from now on the cart request fails inside the server
+        status, _, body = exchange(server, b"GET /lotto/lotto.asp?Spiel=Zentuva&Wo=Lottoland&Tipps=2 HTTP/1.1\r\n\r\n")
+        self.assertEqual((status, body), (500, b"Internal Server Error\r\n"))
+        server.close()
+        self.servers.remove(server)
+        self.assertIn(b"secret-notice.htm", server.log_bytes())  # the detail is in the log
+
+    def test_scripts_are_regular_files_inside_the_folder(self):
+        os.mkdir(self.path("scripts"))
+        os.mkdir(self.path("scripts/sub.txt"))
+        with open(self.path("scripts/Lottoland.qcs.txt"), "wb") as f:
+            f.write(b"CLICK [Z1_1]\r\n")
+        with open(self.path("outside.txt"), "wb") as f:
+            f.write(b"secret\r\n")
+        os.symlink(self.path("outside.txt"), self.path("scripts/Outside.qcs.txt"))
+        os.symlink("../outside.txt", self.path("scripts/Relative.qcs.txt"))
+        os.symlink("Lottoland.qcs.txt", self.path("scripts/Alias.qcs.txt"))
+        os.symlink(self.path("missing.txt"), self.path("scripts/Dangling.qcs.txt"))
+        os.mkfifo(self.path("scripts/Pipe.qcs.txt"))
+        server = self.server("--scripts", self.path("scripts"))
+        for name, code in [("Lottoland.qcs.txt", 200), ("Outside.qcs.txt", 404), ("Relative.qcs.txt", 404),
+                           ("Alias.qcs.txt", 404), ("Dangling.qcs.txt", 404), ("Pipe.qcs.txt", 404),
+                           ("sub.txt", 404), ("..%2Foutside.txt", 404)]:
+            with self.subTest(name):
+                started = time.monotonic()
+                status, _, body = exchange(server, b"GET /scripts/%s HTTP/1.1\r\n\r\n" % name.encode())
+                self.assertEqual(status, code)
+                self.assertNotIn(b"secret", body)
+                self.assertLess(time.monotonic() - started, 5)  # a pipe is never waited on
+
+
 if __name__ == "__main__":
     unittest.main()
