@@ -30,6 +30,7 @@
 #include "common/Dates.h"
 #include "database/DrawingDatabase.h"
 #include "download/Download.h"
+#include "download/Http.h"
 #include "common/FileIo.h"
 #include "online/OnlineFiles.h"
 #include "common/Text.h"
@@ -198,11 +199,76 @@ std::string nowIso() {
 
 } // namespace
 
-std::string DataServerRoutes::drawingsOf(DayNumber day) const {
+namespace {
+
+// What identifies one version of the drawing file.
+struct FileStamp {
+    std::int64_t size = -1;
+    std::int64_t modifiedNs = 0;
+    std::int64_t changedNs = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t device = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
+std::optional<FileStamp> stampOf(const std::string& path) {
+    FileStamp s;
+#if defined(_WIN32)
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (ec)
+        return std::nullopt;
+    const auto time = std::filesystem::last_write_time(path, ec);
+    if (ec)
+        return std::nullopt;
+    s.size = static_cast<std::int64_t>(size);
+    s.modifiedNs = std::chrono::duration_cast<std::chrono::nanoseconds>(time.time_since_epoch()).count();
+#else
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    s.size = static_cast<std::int64_t>(st.st_size);
+    s.modifiedNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    s.changedNs = static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    s.inode = static_cast<std::uint64_t>(st.st_ino);
+    s.device = static_cast<std::uint64_t>(st.st_dev);
+#endif
+    return s;
+}
+
+// A strong entity tag of an answer's bytes: the same answer has the same tag
+// after a reload or a restart.
+std::string entityTag(const std::string& body) {
+    std::uint64_t h = 14695981039346656037ULL;
+    for (const char c : body) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 1099511628211ULL;
+    }
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "\"%016llx\"", static_cast<unsigned long long>(h));
+    return buf;
+}
+
+// If-None-Match: "*" or a list of tags; W/ tags compare like strong ones.
+bool tagMatches(const std::string& list, const std::string& tag) {
+    std::size_t pos = 0;
+    while (pos < list.size()) {
+        std::size_t end = list.find(',', pos);
+        end = end == std::string::npos ? list.size() : end;
+        std::string item = trimBlanks(list.substr(pos, end - pos));
+        if (item.rfind("W/", 0) == 0)
+            item = item.substr(2);
+        if (item == "*" || item == tag)
+            return true;
+        pos = end + 1;
+    }
+    return false;
+}
+
+std::string formatBody(const std::vector<DrawingRecord>& records, std::size_t from, std::size_t to) {
     std::string body;
-    for (const DrawingRecord& r : DrawingDatabase(databasePath_).readAll()) {
-        if (r.Date != day)
-            continue;
+    for (std::size_t k = from; k < to; ++k) {
+        const DrawingRecord& r = records[k];
         for (int i = 1; i <= 5; ++i)
             body += std::to_string(r.main(i)) + ",";
         body += std::to_string(r.megaBall()) + "," + std::to_string(r.megaplier()) + "\r\n";
@@ -210,7 +276,115 @@ std::string DataServerRoutes::drawingsOf(DayNumber day) const {
     return body;
 }
 
-ServerAnswer DataServerRoutes::answer(const std::string& method, const std::string& target) const {
+// A file changed this recently may change again within the same time stamp
+// (file systems keep times in steps): it is read again until it is older.
+constexpr std::int64_t kSettleNs = 2'000'000'000;
+constexpr auto kUnsettledReread = std::chrono::milliseconds(20);
+
+} // namespace
+
+// The drawing file as the server answers from it: the answer of every date.
+struct DataServerRoutes::Drawings {
+    FileStamp stamp;
+    std::int64_t modified = 0; // seconds since 1970, for Last-Modified
+    bool settled = false;      // the stamp alone tells whether the file changed
+    std::chrono::steady_clock::time_point readAt;
+    std::map<DayNumber, std::string> answers;
+};
+
+struct DataServerRoutes::Cache {
+    std::mutex mu;
+    std::shared_ptr<const Drawings> current;
+    std::uint64_t reads = 0;
+};
+
+DataServerRoutes::DataServerRoutes(std::string databasePath)
+    : databasePath_(std::move(databasePath)), cache_(std::make_unique<Cache>()) {}
+
+DataServerRoutes::~DataServerRoutes() = default;
+
+std::uint64_t DataServerRoutes::fileReads() const {
+    std::lock_guard<std::mutex> lock(cache_->mu);
+    return cache_->reads;
+}
+
+std::shared_ptr<const DataServerRoutes::Drawings> DataServerRoutes::drawings() const {
+    const std::optional<FileStamp> stamp = stampOf(databasePath_);
+    std::lock_guard<std::mutex> lock(cache_->mu);
+    const std::shared_ptr<const Drawings>& current = cache_->current;
+    if (current && stamp && *stamp == current->stamp &&
+        (current->settled || std::chrono::steady_clock::now() - current->readAt < kUnsettledReread))
+        return current;
+    // Read anew (one reader at a time; the others then take its result). A
+    // rewrite replaces the file by renaming, so the read sees the old or the
+    // new file whole; an append under way leaves a partial record, which is
+    // not read. What cannot be read keeps the last good version in service.
+    auto next = std::make_shared<Drawings>();
+    std::vector<DrawingRecord> records;
+    try {
+        records = DrawingDatabase(databasePath_).readAll();
+    } catch (const std::exception&) {
+        if (current)
+            return current;
+        throw;
+    }
+    ++cache_->reads;
+    const std::optional<FileStamp> after = stampOf(databasePath_);
+    next->stamp = after.value_or(FileStamp{});
+    next->modified = next->stamp.modifiedNs / 1000000000;
+    const std::int64_t nowNs = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                   std::chrono::system_clock::now().time_since_epoch()).count();
+    next->settled = stamp && after && *stamp == *after && nowNs - after->modifiedNs > kSettleNs;
+    next->readAt = std::chrono::steady_clock::now();
+    for (std::size_t k = 0; k < records.size();) {
+        std::size_t end = k + 1;
+        while (end < records.size() && records[end].Date == records[k].Date)
+            ++end;
+        std::string& answer = next->answers[records[k].Date];
+        answer += formatBody(records, k, end); // a date may also occur apart (out of order)
+        k = end;
+    }
+    cache_->current = next;
+    return next;
+}
+
+std::string DataServerRoutes::drawingsOf(DayNumber day) const {
+    const auto all = drawings();
+    const auto it = all->answers.find(day);
+    return it == all->answers.end() ? std::string() : it->second;
+}
+
+ServerAnswer DataServerRoutes::drawingAnswer(DayNumber day, const RequestConditions& conditions) const {
+    const auto all = drawings();
+    const auto it = all->answers.find(day);
+    ServerAnswer a{200, it == all->answers.end() ? std::string() : it->second, "text/plain; charset=utf-8"};
+    // The drawings of a day two days back or more are final: caches may keep
+    // them for a day. An empty answer (not drawn yet) and recent days must be
+    // asked again each time, which the tag makes cheap (304).
+    const DayNumber today = today_ ? today_() : rz::today();
+    const bool final = !a.body.empty() && day + 2 <= today;
+    const std::string tag = entityTag(a.body);
+    a.headers = {{"Cache-Control", final ? "public, max-age=86400" : "no-cache"},
+                 {"ETag", tag},
+                 {"Last-Modified", formatHttpDate(all->modified)}};
+    bool unchanged = false;
+    if (!conditions.ifNoneMatch.empty()) {
+        unchanged = tagMatches(conditions.ifNoneMatch, tag);
+    } else if (!conditions.ifModifiedSince.empty() && all->settled) {
+        // Times have whole seconds: only a settled file answers by time.
+        const auto since = parseHttpDate(conditions.ifModifiedSince);
+        unchanged = since && all->modified <= *since;
+    }
+    if (unchanged) {
+        a.status = 304;
+        a.headers.emplace_back("Content-Length", std::to_string(a.body.size()));
+        a.body.clear();
+    }
+    return a;
+}
+
+ServerAnswer DataServerRoutes::answer(const std::string& method, const std::string& target,
+                                      const RequestConditions& conditions) const {
     if (method != "GET" && method != "HEAD")
         return ServerAnswer{405, "Method Not Allowed\r\n", "text/plain; charset=utf-8", {{"Allow", "GET, HEAD"}}};
     const std::size_t q = target.find('?');
@@ -225,7 +399,7 @@ ServerAnswer DataServerRoutes::answer(const std::string& method, const std::stri
         if (programm == query.end() || programm->second != "RuvuZevodare" || datum == query.end() ||
             !parseYyyymmdd(datum->second, day))
             return notFound();
-        return ServerAnswer{200, drawingsOf(day), "text/plain; charset=utf-8"};
+        return drawingAnswer(day, conditions);
     }
     // The online submission: the cart base (or a notice), the fallback cart
     // and the click scripts' updates.
@@ -777,7 +951,9 @@ DataServer::DataServer(std::string databasePath, Logger logger) : impl_(std::mak
     const auto handler = [this, logger](const httplib::Request& req, httplib::Response& res) {
         ServerAnswer a;
         try {
-            a = impl_->routes.answer(req.method, req.target);
+            a = impl_->routes.answer(req.method, req.target,
+                                     RequestConditions{req.get_header_value("If-None-Match"),
+                                                       req.get_header_value("If-Modified-Since")});
         } catch (const std::exception& e) {
             // The details are for the log only; the client learns nothing of the server's files.
             if (logger)
@@ -787,7 +963,8 @@ DataServer::DataServer(std::string databasePath, Logger logger) : impl_(std::mak
         res.status = a.status;
         for (const auto& [name, value] : a.headers)
             res.set_header(name, value);
-        res.set_content(a.body, a.contentType.c_str());
+        if (a.status != 304)
+            res.set_content(a.body, a.contentType.c_str());
     };
     s.Get(".*", handler);
     // Refused before anything of a body is read; the connection then ends.

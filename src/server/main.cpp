@@ -15,7 +15,7 @@ const char* kUsage =
     "usage: ruvuzevodare-server --db FILE [--port N] [--bind ADDRESS]\n"
     "                           [--cart-base TEXT] [--notice FILE] [--scripts DIR]\n"
     "                           [--max-connections N]\n"
-    "  --db FILE        drawing file to serve (read anew for every request)\n"
+    "  --db FILE        drawing file to serve (kept in memory, read again when it changes)\n"
     "  --port N         port to listen on (default 8080; 0 takes a free port)\n"
     "  --bind ADDRESS   address to listen on (default 127.0.0.1)\n"
     "  --cart-base TEXT the portal's cart base, answered on /lotto/lotto.asp?Spiel=Zentuva&Wo=Lottoland&Tipps=N\n"
@@ -96,7 +96,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::cout << server.address() << std::endl;
-    // Runs until the process is ended (Ctrl+C, SIGTERM): it keeps no state.
+    // Runs until the process is ended (Ctrl+C, SIGTERM): it keeps no state that
+    // is not in its files.
     server.serve();
     return 0;
 }

@@ -61,7 +61,7 @@ class Server:
         return s
 
 
-def read_answer(sock):
+def read_answer(sock, head_request=False):
     """Status, header text and body of one answer (Content-Length framed), read to its end."""
     data = b""
     while b"\r\n\r\n" not in data:
@@ -74,7 +74,8 @@ def read_answer(sock):
         return None, "", b""
     lines = head.decode("latin-1").split("\r\n")
     fields = {l.split(":", 1)[0].lower(): l.split(":", 1)[1].strip() for l in lines[1:] if ":" in l}
-    length = int(fields.get("content-length", "0"))
+    status = int(lines[0].split()[1])
+    length = 0 if head_request or status == 304 else int(fields.get("content-length", "0"))
     while len(body) < length:
         chunk = sock.recv(65536)
         if not chunk:
@@ -302,6 +303,26 @@ class ServerFilesAndLogTest(ServerTestCase):
                 self.assertEqual(status, code)
                 self.assertNotIn(b"secret", body)
                 self.assertLess(time.monotonic() - started, 5)  # a pipe is never waited on
+
+
+class ServerCachingTest(ServerTestCase):
+    def test_revalidation_over_the_wire(self):
+        server = self.server()
+        status, head, body = exchange(server, b"GET %s HTTP/1.1\r\nHost: x\r\n\r\n" % DRAWING.encode())
+        fields = dict(l.split(": ", 1) for l in head.split("\r\n")[1:])
+        self.assertEqual((status, body), (200, b"5,12,33,41,70,7,3\r\n"))
+        self.assertEqual(fields["Cache-Control"], "public, max-age=86400")
+        with server.connect() as s:  # kept alive: the 304 has no body to skip
+            for _ in range(2):
+                s.sendall(b"GET %s HTTP/1.1\r\nHost: x\r\nIf-None-Match: %s\r\n\r\n"
+                          % (DRAWING.encode(), fields["ETag"].encode()))
+                status, head, body = read_answer(s)
+                self.assertEqual((status, body), (304, b""))
+                self.assertIn("ETag: " + fields["ETag"], head)
+            s.sendall(b"HEAD %s HTTP/1.1\r\nHost: x\r\n\r\n" % DRAWING.encode())
+            status, head, body = read_answer(s, head_request=True)
+            self.assertEqual((status, body), (200, b""))
+            self.assertIn("Content-Length: 19", head)
 
 
 if __name__ == "__main__":
