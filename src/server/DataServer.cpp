@@ -8,6 +8,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <stdexcept>
