@@ -24,9 +24,14 @@ const char* kUsage =
     "  delete --db DB --date YYYY-MM-DD\n"
     "  search --db DB --end D --tips FILE.qlt --threshold N [--start D] [--set Chekcbox31=0|1]\n"
     "  analyse-settings --db DB --from D --seed N [--start D] [--today D] [--set NAME=VALUE]...\n"
-    "  analyse-drawings --db DB --from D --threshold N [--start D] [--today D]\n";
+    "  analyse-drawings --db DB --from D --threshold N [--start D] [--today D]\n"
+    "  wheel --numbers N1,N2,... --guarantee TifP [--seconds S] [--seed N] [--steps N] [--megaballs M1,M2,... [--cross]]\n";
 
 } // namespace
+
+namespace rz::cli {
+int cmdWheel(int argc, char** argv); // cmd_wheel.cpp
+}
 
 int main(int argc, char** argv) {
     if (argc < 2) {
@@ -61,6 +66,8 @@ int main(int argc, char** argv) {
             return rz::cli::cmdAnalyseSettings(argc, argv);
         if (cmd == "analyse-drawings")
             return rz::cli::cmdAnalyseDrawings(argc, argv);
+        if (cmd == "wheel")
+            return rz::cli::cmdWheel(argc, argv);
         if (cmd == "--help" || cmd == "-h" || cmd == "help") {
             std::cout << kUsage;
             return 0;
