@@ -126,6 +126,50 @@ public:
             forEachSubset(v - kRowSize, g.p - i, [&](RowMask m) { part.outside.push_back(m); });
             parts_.push_back(std::move(part));
         }
+        // Swapping one number y of a row for x changes only the p-subsets
+        // made of t-1 of the row's other four, p-t of the v-6 numbers in
+        // neither, and y (served no more) or x (served now).
+        forEachSubset(kRowSize - 1, g.t - 1, [&](RowMask m) { swapInside_.push_back(m); });
+        forEachSubset(v - kRowSize - 1, g.p - g.t, [&](RowMask m) { swapOutside_.push_back(m); });
+    }
+
+    // Replaces y by x in the row (y in it, x not); returns the change in
+    // the number unserved.
+    long swap(RowMask row, int y, int x) {
+        int in[kRowSize];
+        int out[kMaxNumbers];
+        int ni = 0, no = 0;
+        for (int e = 0; e < v_; ++e) {
+            if (e == y || e == x)
+                continue;
+            if (row >> e & 1)
+                in[ni++] = e;
+            else
+                out[no++] = e;
+        }
+        long delta = 0;
+        const RowMask bitY = RowMask{1} << y, bitX = RowMask{1} << x;
+        for (RowMask pi : swapInside_) {
+            RowMask base = 0;
+            for (RowMask q = pi; q; q &= q - 1)
+                base |= RowMask{1} << in[std::countr_zero(q)];
+            for (RowMask po : swapOutside_) {
+                RowMask m = base;
+                for (RowMask q = po; q; q &= q - 1)
+                    m |= RowMask{1} << out[std::countr_zero(q)];
+                const std::uint32_t lost = rankOf(m | bitY);
+                if (--count_[lost] == 0) {
+                    pushUncovered(lost);
+                    ++delta;
+                }
+                const std::uint32_t gained = rankOf(m | bitX);
+                if (count_[gained]++ == 0) {
+                    dropUncovered(gained);
+                    --delta;
+                }
+            }
+        }
+        return delta;
     }
 
     std::size_t uncoveredCount() const { return uncovered_.size(); }
@@ -224,6 +268,8 @@ private:
     int v_;
     Guarantee g_;
     std::vector<Part> parts_;
+    std::vector<RowMask> swapInside_;
+    std::vector<RowMask> swapOutside_;
     std::vector<std::uint32_t> count_;
     std::vector<std::uint32_t> where_;
     std::vector<std::uint32_t> uncovered_;
@@ -377,11 +423,10 @@ private:
         if (!in || !out)
             return;
         const RowMask next = (old & ~out) | in;
-        long delta = cover_.remove(old);
-        delta += cover_.add(next);
+        const int x = std::countr_zero(in), y = std::countr_zero(out);
+        const long delta = cover_.swap(old, y, x);
         if (delta > 0 && rng_.unit() >= std::exp(-static_cast<double>(delta) / temp)) {
-            cover_.remove(next);
-            cover_.add(old);
+            cover_.swap(next, x, y);
             return;
         }
         rows_[pick] = next;
