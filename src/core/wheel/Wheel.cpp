@@ -302,14 +302,13 @@ public:
         pruneRedundant();
         std::vector<RowMask> best = rows_;
         steps_ = 0;
-        stopped_ = false;
         // Annealing on the count of unserved p-subsets: warm after each
         // success, cooling towards a floor that still takes small losses.
         const double t0 = 1.0, tMin = 0.3, cool = 0.9999;
         double temp = t0;
-        if (best.size() > bound)
+        if (best.size() > bound && !stopped_)
             dropOne();
-        while (best.size() > bound && !outOfBudget()) {
+        while (best.size() > bound && !stopped_ && !outOfBudget()) {
             ++steps_;
             if (cover_.uncoveredCount() == 0) {
                 best = rows_;
@@ -373,6 +372,11 @@ private:
             }
             cover_.add(best);
             rows_.push_back(best);
+            // The window stays alive; a stop takes effect once the design is whole.
+            if (limits_.progress && rows_.size() % 64 == 0 && !stopped_) {
+                Progress p{0, rows_.size(), bound_};
+                stopped_ = !limits_.progress(p);
+            }
         }
         bestSize_ = rows_.size();
     }
