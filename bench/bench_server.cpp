@@ -9,6 +9,16 @@
 // The server is started as its own process (any build of it, so that two
 // versions can be compared), on a drawing file of 2,600 drawings unless
 // --db names one. Linux only (the peak memory comes from /proc).
+//
+// Measured on 2 shared cores (load average about 22, so the figures are
+// rough), 2 s per line, req/s and worst latency:
+//                          file read per request     in memory, limits
+//   1 client, new conn         958   46 ms              1511   35 ms
+//   50 clients, new conn      1247 2266 ms              7682  160 ms
+//   50 clients, kept alive    2177 2011 ms             23384  146 ms
+//   50 kept alive + 8 slow       0 (all time out)      20688   44 ms
+//   revalidating, 50 clients   774, no 304             19544, 87 % as 304
+//   peak resident memory      9.8 MB                   16.3 MB
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
