@@ -72,6 +72,8 @@ int parseCommand(const CommandSpec& spec, int argc, char** argv, Args& args) {
         known.push_back(app.add_option(std::string("--") + option)
                             ->expected(1)
                             ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll));
+    for (const char* flag : spec.flags)
+        known.push_back(app.add_flag(std::string("--") + flag)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll));
     std::vector<std::string> positional;
     if (spec.maxPositional > 0)
         app.add_option("arguments", positional);
@@ -103,7 +105,9 @@ int parseCommand(const CommandSpec& spec, int argc, char** argv, Args& args) {
         if (std::find(known.begin(), known.end(), option) == known.end())
             continue;
         const std::size_t i = taken[option]++;
-        if (i < option->results().size())
+        if (option->get_expected_min() == 0)
+            args.options.emplace_back(option->get_name().substr(2), std::string());
+        else if (i < option->results().size())
             args.options.emplace_back(option->get_name().substr(2), option->results()[i]);
     }
     args.positional = std::move(positional);

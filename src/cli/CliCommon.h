@@ -37,6 +37,7 @@ struct CommandSpec {
     const char* usage;                // "  name options   what it does\n", continuation lines included
     std::vector<const char*> options; // the options it knows, without "--"; each takes one value
     std::size_t maxPositional = 0;    // arguments that are not options
+    std::vector<const char*> flags = {}; // options without a value; read as the value ""
 };
 
 // Reads argv[2..] for the command. Returns -1 when the command goes on with
@@ -80,5 +81,9 @@ int cmdCart(int argc, char** argv);
 extern const CommandSpec kCartCommand;
 int cmdFillScript(int argc, char** argv);
 extern const CommandSpec kFillScriptCommand;
+
+// cmd_wheel.cpp
+int cmdWheel(int argc, char** argv);
+extern const CommandSpec kWheelCommand;
 
 } // namespace rz::cli

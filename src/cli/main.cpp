@@ -16,7 +16,7 @@ const CommandSpec* const kCommands[] = {
     &rz::cli::kLookupCommand,          &rz::cli::kCheckCommand,    &rz::cli::kStatsCommand,
     &rz::cli::kGenerateCommand,        &rz::cli::kDownloadCommand, &rz::cli::kAddCommand,
     &rz::cli::kDeleteCommand,          &rz::cli::kSearchCommand,   &rz::cli::kAnalyseSettingsCommand,
-    &rz::cli::kAnalyseDrawingsCommand,
+    &rz::cli::kAnalyseDrawingsCommand, &rz::cli::kWheelCommand,
 };
 
 std::string usage() {
