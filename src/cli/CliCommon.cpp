@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "CliLanguage.h"
 #include "common/Text.h"
 
 namespace rz::cli {
@@ -54,6 +55,31 @@ void useDatabase(MainModel& model, const std::string& dbPath) {
         home += fs::path::preferred_separator;
     model.Home = home;
     model.ZahlenFile = p.filename().string();
+}
+
+AppPaths programPaths(const char* argv0) { return AppPaths::detect(executableDirectory(argv0)); }
+
+std::string databasePath(const Args& args, const char* argv0) {
+    if (args.has("db"))
+        return args.get("db");
+    const AppPaths paths = programPaths(argv0);
+    paths.prepareUserFolder();
+    return paths.drawingFile();
+}
+
+int cmdWhere(int argc, char** argv) {
+    Args args;
+    std::string error;
+    if (!args.parse(argc, argv, 2, error))
+        return usageError(error);
+    if (!checkArguments(args, "where", {}, 0, error))
+        return usageError(error);
+    const AppPaths paths = programPaths(argv[0]);
+    std::cout << "layout: " << (paths.installed() ? "installed" : "portable") << "\n"
+              << "drawing file: " << paths.drawingFile() << "\n"
+              << "user folder: " << paths.userFolder() << "\n"
+              << "data folder: " << paths.dataFolder() << "\n";
+    return 0;
 }
 
 bool applyWindowDates(MainModel& model, const Args& args, std::string& error) {

@@ -157,8 +157,8 @@ int cmdSearch(int argc, char** argv) {
         return usageError(error);
     if (!checkArguments(args, "search", {"db", "end", "tips", "threshold", "start", "set", "change"}, 0, error))
         return usageError(error);
-    if (!args.positional.empty() || !args.has("db") || !args.has("end") || !args.has("tips") || !args.has("threshold"))
-        return usageError("search needs --db DB --end YYYY-MM-DD --tips FILE.qlt --threshold N");
+    if (!args.positional.empty() || !args.has("end") || !args.has("tips") || !args.has("threshold"))
+        return usageError("search needs [--db DB] --end YYYY-MM-DD --tips FILE.qlt --threshold N");
     std::string threshold;
     if (!readThreshold(args, threshold, error))
         return usageError(error);
@@ -166,7 +166,7 @@ int cmdSearch(int argc, char** argv) {
     MainModel model;
     Answers answers;
     answers.attachTo(model);
-    useDatabase(model, args.get("db"));
+    useDatabase(model, databasePath(args, argv[0]));
     if (!applyWindowDates(model, args, error) || !applySettings(model, args, error))
         return usageError(error);
     if (databaseMissing(model))
@@ -206,8 +206,8 @@ int cmdAnalyseSettings(int argc, char** argv) {
         return usageError(error);
     if (!checkArguments(args, "analyse-settings", {"db", "from", "seed", "start", "today", "set", "change"}, 0, error))
         return usageError(error);
-    if (!args.positional.empty() || !args.has("db") || !args.has("from") || !args.has("seed"))
-        return usageError("analyse-settings needs --db DB --from YYYY-MM-DD --seed N");
+    if (!args.positional.empty() || !args.has("from") || !args.has("seed"))
+        return usageError("analyse-settings needs [--db DB] --from YYYY-MM-DD --seed N");
     long long seed = 0;
     if (!parseInteger(args.get("seed"), seed, false)) {
         MainModel texts;
@@ -223,7 +223,7 @@ int cmdAnalyseSettings(int argc, char** argv) {
     Answers answers;
     FixedClock clock(dates.today);
     answers.attachTo(model, &clock);
-    useDatabase(model, args.get("db"));
+    useDatabase(model, databasePath(args, argv[0]));
     if (!applySettings(model, args, error))
         return usageError(error);
     if (databaseMissing(model))
@@ -243,8 +243,8 @@ int cmdAnalyseDrawings(int argc, char** argv) {
         return usageError(error);
     if (!checkArguments(args, "analyse-drawings", {"db", "from", "threshold", "start", "today"}, 0, error))
         return usageError(error);
-    if (!args.positional.empty() || !args.has("db") || !args.has("from") || !args.has("threshold"))
-        return usageError("analyse-drawings needs --db DB --from YYYY-MM-DD --threshold N");
+    if (!args.positional.empty() || !args.has("from") || !args.has("threshold"))
+        return usageError("analyse-drawings needs [--db DB] --from YYYY-MM-DD --threshold N");
     std::string threshold;
     if (!readThreshold(args, threshold, error))
         return usageError(error);
@@ -256,7 +256,7 @@ int cmdAnalyseDrawings(int argc, char** argv) {
     Answers answers;
     FixedClock clock(dates.today);
     answers.attachTo(model, &clock);
-    useDatabase(model, args.get("db"));
+    useDatabase(model, databasePath(args, argv[0]));
     if (databaseMissing(model))
         return 1;
     warnPartialRecord(model.DatabasePath());

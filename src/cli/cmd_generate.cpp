@@ -13,8 +13,8 @@ int cmdGenerate(int argc, char** argv) {
         return usageError(error);
     if (!checkArguments(args, "generate", {"db", "seed", "start", "end", "set", "change", "lock"}, 0, error))
         return usageError(error);
-    if (!args.has("db") || !args.has("seed"))
-        return usageError("generate needs --db DB --seed N");
+    if (!args.has("seed"))
+        return usageError("generate needs [--db DB] --seed N");
     long long seed = 0;
     {
         const std::string s = args.get("seed");
@@ -29,7 +29,7 @@ int cmdGenerate(int argc, char** argv) {
     }
 
     MainModel model;
-    useDatabase(model, args.get("db"));
+    useDatabase(model, databasePath(args, argv[0]));
     if (!applyWindowDates(model, args, error))
         return usageError(error);
     if (!applySettingOptions(model, args, error))

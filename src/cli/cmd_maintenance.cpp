@@ -91,8 +91,8 @@ int cmdDownload(int argc, char** argv) {
         return usageError(error);
     if (!checkArguments(args, "download", {"db", "server", "today"}, 0, error))
         return usageError(error);
-    if (!args.positional.empty() || !args.has("db") || !args.has("server"))
-        return usageError("download needs --db DB --server ADDRESS [--today YYYY-MM-DD]");
+    if (!args.positional.empty() || !args.has("server"))
+        return usageError("download needs [--db DB] --server ADDRESS [--today YYYY-MM-DD]");
     DayNumber day = 0;
     if (args.has("today") && !parseDate(args, "today", day, error))
         return usageError(error);
@@ -101,7 +101,7 @@ int cmdDownload(int argc, char** argv) {
         return usageError("--server needs an http:// or https:// address: " + server);
 
     MainModel model;
-    useDatabase(model, args.get("db"));
+    useDatabase(model, databasePath(args, argv[0]));
     warnPartialRecord(model.DatabasePath());
     CliPlatform platform(model);
     platform.progress = true;
@@ -135,9 +135,9 @@ int cmdAdd(int argc, char** argv) {
         return usageError(error);
     if (!checkArguments(args, "add", {"db", "date", "numbers", "megaball", "megaplier"}, 0, error))
         return usageError(error);
-    if (!args.positional.empty() || !args.has("db") || !args.has("date") || !args.has("numbers") ||
+    if (!args.positional.empty() || !args.has("date") || !args.has("numbers") ||
         !args.has("megaball"))
-        return usageError("add needs --db DB --date YYYY-MM-DD --numbers N1,N2,N3,N4,N5 --megaball M [--megaplier P]");
+        return usageError("add needs [--db DB] --date YYYY-MM-DD --numbers N1,N2,N3,N4,N5 --megaball M [--megaplier P]");
     DayNumber day = 0;
     if (!parseDate(args, "date", day, error))
         return usageError(error);
@@ -165,7 +165,7 @@ int cmdAdd(int argc, char** argv) {
         return usageError(*bad);
 
     MainModel model;
-    useDatabase(model, args.get("db"));
+    useDatabase(model, databasePath(args, argv[0]));
     if (!model.database().exists())
         return usageError("database not found: " + model.DatabasePath());
     warnPartialRecord(model.DatabasePath());
@@ -195,14 +195,14 @@ int cmdDelete(int argc, char** argv) {
         return usageError(error);
     if (!checkArguments(args, "delete", {"db", "date"}, 0, error))
         return usageError(error);
-    if (!args.positional.empty() || !args.has("db") || !args.has("date"))
-        return usageError("delete needs --db DB --date YYYY-MM-DD");
+    if (!args.positional.empty() || !args.has("date"))
+        return usageError("delete needs [--db DB] --date YYYY-MM-DD");
     DayNumber day = 0;
     if (!parseDate(args, "date", day, error))
         return usageError(error);
 
     MainModel model;
-    useDatabase(model, args.get("db"));
+    useDatabase(model, databasePath(args, argv[0]));
     if (!model.database().exists())
         return usageError("database not found: " + model.DatabasePath());
     warnPartialRecord(model.DatabasePath());

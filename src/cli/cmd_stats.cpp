@@ -37,8 +37,8 @@ int cmdStats(int argc, char** argv) {
         return usageError(error);
     if (!checkArguments(args, "stats", {"db", "start", "end", "lang"}, 1, error))
         return usageError(error);
-    if (args.positional.size() != 1 || !args.has("db"))
-        return usageError("stats needs KIND --db DB [--start YYYY-MM-DD] [--end YYYY-MM-DD]; KIND is one of " +
+    if (args.positional.size() != 1)
+        return usageError("stats needs KIND [--db DB] [--start YYYY-MM-DD] [--end YYYY-MM-DD]; KIND is one of " +
                           kindList());
     Routine routine = nullptr;
     for (const auto& [name, r] : kKinds)
@@ -48,7 +48,7 @@ int cmdStats(int argc, char** argv) {
         return usageError("unknown statistics kind \"" + args.positional[0] + "\"; use one of " + kindList());
 
     MainModel model;
-    useDatabase(model, args.get("db"));
+    useDatabase(model, databasePath(args, argv[0]));
     if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
         return rc;
     if (!applyWindowDates(model, args, error))

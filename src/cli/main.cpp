@@ -9,22 +9,24 @@ namespace {
 
 const char* kUsage =
     "usage: ruvuzevodare-cli COMMAND [options]\n"
-    "  import FILE --db DB                       import drawing history (state export or plain CSV)\n"
+    "  (without --db DB: the drawing file the window uses; ruvuzevodare-cli where prints it)\n"
+    "  import FILE [--db DB]                     import drawing history (state export or plain CSV)\n"
     "  cart --server ADDRESS --tips FILE.qlt [--count N]   print the cart addresses, open nothing\n"
     "  fill-script --script FILE.qcs --tips FILE.qlt [--set NAME=VALUE]...   print the filled click script\n"
-    "  lookup --db DB --date YYYY-MM-DD [--prev N] [--next N] [--lang L]\n"
-    "  check --db DB --date YYYY-MM-DD --tips FILE.qlt [--lang L]\n"
-    "  stats KIND --db DB [--start YYYY-MM-DD] [--end YYYY-MM-DD] [--lang L]\n"
+    "  lookup [--db DB] --date YYYY-MM-DD [--prev N] [--next N] [--lang L]\n"
+    "  check [--db DB] --date YYYY-MM-DD --tips FILE.qlt [--lang L]\n"
+    "  stats KIND [--db DB] [--start YYYY-MM-DD] [--end YYYY-MM-DD] [--lang L]\n"
     "        KIND: frequency overdue megaball megaball-overdue pairs triples quads sums\n"
-    "        L: 0 built-in texts (default), 1 de 2 en 3 fr 4 es 5 it 6 ru 7 pt 8 cn, from land/ beside the program\n"
-    "  generate --db DB --seed N [--start D] [--end D] [--set NAME=VALUE]... [--change NAME=VALUE]...\n"
+    "        L: 0 built-in texts (default), 1 de 2 en 3 fr 4 es 5 it 6 ru 7 pt 8 cn, from the shipped land/\n"
+    "  generate [--db DB] --seed N [--start D] [--end D] [--set NAME=VALUE]... [--change NAME=VALUE]...\n"
     "           [--lock R=F1,...,F7]...\n"
-    "  download --db DB --server ADDRESS [--today YYYY-MM-DD]\n"
-    "  add --db DB --date YYYY-MM-DD --numbers N1,N2,N3,N4,N5 --megaball M [--megaplier P]\n"
-    "  delete --db DB --date YYYY-MM-DD\n"
-    "  search --db DB --end D --tips FILE.qlt --threshold N [--start D] [--set Chekcbox31=0|1]\n"
-    "  analyse-settings --db DB --from D --seed N [--start D] [--today D] [--set NAME=VALUE]...\n"
-    "  analyse-drawings --db DB --from D --threshold N [--start D] [--today D]\n";
+    "  download [--db DB] --server ADDRESS [--today YYYY-MM-DD]\n"
+    "  add [--db DB] --date YYYY-MM-DD --numbers N1,N2,N3,N4,N5 --megaball M [--megaplier P]\n"
+    "  delete [--db DB] --date YYYY-MM-DD\n"
+    "  search [--db DB] --end D --tips FILE.qlt --threshold N [--start D] [--set Chekcbox31=0|1]\n"
+    "  analyse-settings [--db DB] --from D --seed N [--start D] [--today D] [--set NAME=VALUE]...\n"
+    "  analyse-drawings [--db DB] --from D --threshold N [--start D] [--today D]\n"
+    "  where                                     print the layout (portable or installed) and the drawing file\n";
 
 } // namespace
 
@@ -61,6 +63,8 @@ int main(int argc, char** argv) {
             return rz::cli::cmdAnalyseSettings(argc, argv);
         if (cmd == "analyse-drawings")
             return rz::cli::cmdAnalyseDrawings(argc, argv);
+        if (cmd == "where")
+            return rz::cli::cmdWhere(argc, argv);
         if (cmd == "--help" || cmd == "-h" || cmd == "help") {
             std::cout << kUsage;
             return 0;
