@@ -7,6 +7,7 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 
+#include "CliLanguage.h"
 #include "common/Text.h"
 
 namespace rz::cli {
@@ -43,6 +44,31 @@ void useDatabase(MainModel& model, const std::string& dbPath) {
     model.Home = home;
     model.ZahlenFile = p.filename().string();
 }
+
+AppPaths programPaths(const char* argv0) { return AppPaths::detect(executableDirectory(argv0)); }
+
+std::string databasePath(const Args& args, const char* argv0) {
+    if (args.has("db"))
+        return args.get("db");
+    const AppPaths paths = programPaths(argv0);
+    paths.prepareUserFolder();
+    return paths.drawingFile();
+}
+
+int cmdWhere(int argc, char** argv) {
+    Args args;
+    if (const int rc = parseCommand(kWhereCommand, argc, argv, args); rc >= 0)
+        return rc;
+    const AppPaths paths = programPaths(argv[0]);
+    std::cout << "layout: " << (paths.installed() ? "installed" : "portable") << "\n"
+              << "drawing file: " << paths.drawingFile() << "\n"
+              << "user folder: " << paths.userFolder() << "\n"
+              << "data folder: " << paths.dataFolder() << "\n";
+    return 0;
+}
+
+const CommandSpec kWhereCommand{"where", cmdWhere,
+    "  where                                     print the layout (portable or installed) and the drawing file\n", {}, 0};
 
 bool applyWindowDates(MainModel& model, const Args& args, std::string& error) {
     DayNumber start = dayFromYmd(2017, 1, 1);

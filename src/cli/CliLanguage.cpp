@@ -31,7 +31,7 @@ bool applyLanguageOption(MainModel& model, const Args& args, const char* argv0, 
     }
     if (n == 0)
         return true;
-    model.LanguageDir = (std::filesystem::path(executableDirectory(argv0)) / kLanguageFolder).string();
+    model.LanguageDir = programPaths(argv0).languageFolder();
     try {
         if (!model.chooseLanguage(n))
             std::cerr << "ruvuzevodare-cli: the files of language " << n << " are missing in "

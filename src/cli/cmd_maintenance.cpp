@@ -89,8 +89,8 @@ int cmdDownload(int argc, char** argv) {
     if (const int rc = parseCommand(kDownloadCommand, argc, argv, args); rc >= 0)
         return rc;
     std::string error;
-    if (!args.positional.empty() || !args.has("db") || !args.has("server"))
-        return usageError("download needs --db DB --server ADDRESS [--today YYYY-MM-DD]");
+    if (!args.positional.empty() || !args.has("server"))
+        return usageError("download needs [--db DB] --server ADDRESS [--today YYYY-MM-DD]");
     DayNumber day = 0;
     if (args.has("today") && !parseDate(args, "today", day, error))
         return usageError(error);
@@ -99,7 +99,7 @@ int cmdDownload(int argc, char** argv) {
         return usageError("--server needs an http:// or https:// address: " + server);
 
     MainModel model;
-    useDatabase(model, args.get("db"));
+    useDatabase(model, databasePath(args, argv[0]));
     warnPartialRecord(model.DatabasePath());
     CliPlatform platform(model);
     platform.progress = true;
@@ -131,9 +131,9 @@ int cmdAdd(int argc, char** argv) {
     if (const int rc = parseCommand(kAddCommand, argc, argv, args); rc >= 0)
         return rc;
     std::string error;
-    if (!args.positional.empty() || !args.has("db") || !args.has("date") || !args.has("numbers") ||
+    if (!args.positional.empty() || !args.has("date") || !args.has("numbers") ||
         !args.has("megaball"))
-        return usageError("add needs --db DB --date YYYY-MM-DD --numbers N1,N2,N3,N4,N5 --megaball M [--megaplier P]");
+        return usageError("add needs [--db DB] --date YYYY-MM-DD --numbers N1,N2,N3,N4,N5 --megaball M [--megaplier P]");
     DayNumber day = 0;
     if (!parseDate(args, "date", day, error))
         return usageError(error);
@@ -161,7 +161,7 @@ int cmdAdd(int argc, char** argv) {
         return usageError(*bad);
 
     MainModel model;
-    useDatabase(model, args.get("db"));
+    useDatabase(model, databasePath(args, argv[0]));
     if (!model.database().exists())
         return usageError("database not found: " + model.DatabasePath());
     warnPartialRecord(model.DatabasePath());
@@ -189,14 +189,14 @@ int cmdDelete(int argc, char** argv) {
     if (const int rc = parseCommand(kDeleteCommand, argc, argv, args); rc >= 0)
         return rc;
     std::string error;
-    if (!args.positional.empty() || !args.has("db") || !args.has("date"))
-        return usageError("delete needs --db DB --date YYYY-MM-DD");
+    if (!args.positional.empty() || !args.has("date"))
+        return usageError("delete needs [--db DB] --date YYYY-MM-DD");
     DayNumber day = 0;
     if (!parseDate(args, "date", day, error))
         return usageError(error);
 
     MainModel model;
-    useDatabase(model, args.get("db"));
+    useDatabase(model, databasePath(args, argv[0]));
     if (!model.database().exists())
         return usageError("database not found: " + model.DatabasePath());
     warnPartialRecord(model.DatabasePath());
@@ -211,15 +211,15 @@ int cmdDelete(int argc, char** argv) {
 }
 
 const CommandSpec kDownloadCommand{"download", cmdDownload,
-    "  download --db DB --server ADDRESS [--today YYYY-MM-DD]\n",
+    "  download [--db DB] --server ADDRESS [--today YYYY-MM-DD]\n",
     {"db", "server", "today"}, 0};
 
 const CommandSpec kAddCommand{"add", cmdAdd,
-    "  add --db DB --date YYYY-MM-DD --numbers N1,N2,N3,N4,N5 --megaball M [--megaplier P]\n",
+    "  add [--db DB] --date YYYY-MM-DD --numbers N1,N2,N3,N4,N5 --megaball M [--megaplier P]\n",
     {"db", "date", "numbers", "megaball", "megaplier"}, 0};
 
 const CommandSpec kDeleteCommand{"delete", cmdDelete,
-    "  delete --db DB --date YYYY-MM-DD\n",
+    "  delete [--db DB] --date YYYY-MM-DD\n",
     {"db", "date"}, 0};
 
 } // namespace rz::cli

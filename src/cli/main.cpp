@@ -16,11 +16,12 @@ const CommandSpec* const kCommands[] = {
     &rz::cli::kLookupCommand,          &rz::cli::kCheckCommand,    &rz::cli::kStatsCommand,
     &rz::cli::kGenerateCommand,        &rz::cli::kDownloadCommand, &rz::cli::kAddCommand,
     &rz::cli::kDeleteCommand,          &rz::cli::kSearchCommand,   &rz::cli::kAnalyseSettingsCommand,
-    &rz::cli::kAnalyseDrawingsCommand, &rz::cli::kWheelCommand,
+    &rz::cli::kAnalyseDrawingsCommand, &rz::cli::kWhereCommand,   &rz::cli::kWheelCommand,
 };
 
 std::string usage() {
-    std::string text = "usage: ruvuzevodare-cli COMMAND [options]\n";
+    std::string text = "usage: ruvuzevodare-cli COMMAND [options]\n"
+                       "  (without --db DB: the drawing file the window uses; ruvuzevodare-cli where prints it)\n";
     for (const CommandSpec* c : kCommands)
         text += c->usage;
     return text;

@@ -266,7 +266,7 @@ void TForm1::saveChart() {
     rz::FileDialogRequest req;
     req.filter = "PNG-Bild|*.png";
     req.defaultExt = "png";
-    req.initialDir = model_.Home;
+    req.initialDir = model_.paths().userFolder();
     req.suggestedName = "Diagramm.png";
     const auto path = model_.chooseSaveTarget(req);
     if (!path)

@@ -9,6 +9,8 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDateEdit>
+#include <QDir>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QFrame>
 #include <QGridLayout>
@@ -354,7 +356,7 @@ void TForm1::refreshFromModel() {
         const bool first = qtLanguage_ < 0;
         qtLanguage_ = model_.sprache;
         shownLanguage_ = model_.LanguageChecked;
-        qtTranslations_->apply(model_.sprache);
+        qtTranslations_->apply(model_.sprache, QString::fromStdString(model_.paths().qtTranslationsFolder()));
         retranslateMegaBallHints();
         // Other texts need other room.
         if (!first && designedHeight_ > 0) {
@@ -539,13 +541,18 @@ void TForm1::closeEvent(QCloseEvent* e) {
 
 // ------------------------------------------------------------------ startup
 
-std::unique_ptr<TForm1> startProgram(rz::MainModel& model, const std::string& home, QtPlatform* platform) {
+std::unique_ptr<TForm1> startProgram(rz::MainModel& model, const rz::AppPaths& paths, QtPlatform* platform) {
     try {
-        model.FormCreate(home);
+        model.FormCreate(paths);
     } catch (const std::exception& e) {
         model.dialogs().message(e.what());
     }
     auto form = std::make_unique<TForm1>(model);
+    if (paths.installed()) {
+        // Not beside the program: say where the drawing file is.
+        const QString folder = QDir::toNativeSeparators(QFileInfo(QString::fromStdString(model.DatabasePath())).absolutePath());
+        form->setWindowTitle(form->windowTitle() + QStringLiteral(" – ") + folder);
+    }
     form->createSecondaryWindows();
     form->applyStoredSize();
     if (platform)

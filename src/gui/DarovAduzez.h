@@ -197,7 +197,12 @@ inline constexpr const char* kMakerSite = "https://www.quendral.example/";
 inline constexpr const char* kMakerAddress = "www.quendral.example";
 
 // The start-up sequence after the application object exists: FormCreate for
-// the program folder, the main window, the secondary windows, the language
+// the program's layout, the main window, the secondary windows, the language
 // and the first data. The caller shows the window (its first show runs
 // FormShow). platform may be null when the model has other services.
-std::unique_ptr<TForm1> startProgram(rz::MainModel& model, const std::string& home, QtPlatform* platform);
+// Installed, the title bar names the folder that holds the drawing file.
+std::unique_ptr<TForm1> startProgram(rz::MainModel& model, const rz::AppPaths& paths, QtPlatform* platform);
+// Every file in the folder home (portable).
+inline std::unique_ptr<TForm1> startProgram(rz::MainModel& model, const std::string& home, QtPlatform* platform) {
+    return startProgram(model, rz::AppPaths(home), platform);
+}

@@ -41,6 +41,27 @@ class CliTest(unittest.TestCase):
     def tearDown(self):
         self.dir.cleanup()
 
+    def test_without_db_the_drawing_file_beside_a_portable_program(self):
+        # A copy of the program in a folder of its own is portable: without
+        # --db every command uses the drawing file beside it.
+        folder = os.path.join(self.dir.name, "portable")
+        os.mkdir(folder)
+        cli = shutil.copy(CLI, folder)
+        csv = os.path.join(self.dir.name, "history.csv")
+        p = subprocess.run([cli, "where"], capture_output=True, text=True, timeout=60)
+        self.assertEqual(p.returncode, 0, p.stderr)
+        beside = os.path.join(folder, "Ruvuzevodare.dat")
+        self.assertIn("layout: portable", p.stdout.splitlines())
+        self.assertIn("drawing file: " + beside, p.stdout.splitlines())
+        p = subprocess.run([cli, "import", csv], capture_output=True, text=True, timeout=60)
+        self.assertEqual(p.returncode, 0, p.stderr)
+        with open(beside, "rb") as a, open(self.db, "rb") as b:
+            self.assertEqual(a.read(), b.read())
+        p = subprocess.run([cli, "lookup", "--date", "2019-10-20"], capture_output=True, text=True, timeout=60)
+        self.assertEqual((p.returncode, p.stdout), run("lookup", "--db", self.db, "--date", "2019-10-20")[:2])
+        # The test of the folder leaves no file behind.
+        self.assertEqual([n for n in os.listdir(folder) if n.startswith(".rz-write-test")], [])
+
     def test_lookup_and_steps(self):
         rc, out, _ = run("lookup", "--db", self.db, "--date", "2019-10-20", "--next", "1", "--prev", "2")
         self.assertEqual(rc, 0)

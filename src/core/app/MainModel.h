@@ -81,8 +81,12 @@ public:
     std::int64_t reportedPartialBytes = 0;     // broken end of the database already told in the status bar
 
     // ---- start-up and shutdown (app/Startup.cpp)
-    // FormCreate's non-settings work; home must end with a separator or gets one.
-    void FormCreate(const std::string& home);
+    // FormCreate's non-settings work with the program's layout; the user's
+    // folder is created when it is missing (an IoError after everything
+    // else is done).
+    void FormCreate(const AppPaths& paths);
+    // Every file in one folder; home must end with a separator or gets one.
+    void FormCreate(const std::string& home) { FormCreate(AppPaths(home)); }
     void SpracheSetzen();                      // language, lookup, frequency chart
     void FormShow();                           // download, frequency chart again
     void FormClose();                          // closing the main window: stops a running operation
@@ -240,7 +244,7 @@ public:
     // ending, leaves that to finishClose (called once the operation is over).
     void finishClose();
     IComponentTree* componentTree = nullptr;   // the windows' texts; null: only the messages change
-    std::string LanguageDir;                   // folder of the language files; empty: Home + "land"
+    std::string LanguageDir;                   // folder of the language files; empty: paths().languageFolder()
     std::string languageFolder() const;        // with trailing separator
     std::string OpenDialog1FileName;           // the language file DateiLaden1Click loads
     int LanguageChecked = 0;                   // sprache of the checked language item, 0: none

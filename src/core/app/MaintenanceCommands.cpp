@@ -56,7 +56,7 @@ bool MainModel::loadBundledHistory() {
     const DrawingDatabase db = database();
     if (db.exists())
         return false;
-    const std::string file = Home + kBundledHistoryFile;
+    const std::string file = paths().bundledHistoryFile();
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec))
         return false;

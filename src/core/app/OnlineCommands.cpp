@@ -95,7 +95,7 @@ void MainModel::WarenkorbClick() {
     in.proxyPort = ProxyPort;
     in.tipCount = Settings.get(Gs::TipCount);
     in.rows = cartRowTexts(tips); // both carts carry the rows as they are now
-    in.noticePath = Home + kNoticeFileName;
+    in.noticePath = paths().cartNoticeFile();
     in.pauseMs = cartPauseMs;
     CartServices svc;
     svc.http = services().http;
@@ -117,7 +117,7 @@ void MainModel::WarenkorbClick() {
 void MainModel::OnlineTippClick() {
     if (operation.running())
         return;
-    const std::string folder = Home + kTipsFolder;
+    const std::string folder = paths().submissionTipsFolder();
     std::error_code ec;
     if (!fs::is_directory(folder, ec)) {
         fs::create_directories(folder, ec);
@@ -141,7 +141,7 @@ void MainModel::Scriptstart() {
     if (svc.machineSettings)
         sources.machineFolder = svc.machineSettings->readText(kScriptSettingsGroup, kRobotPathValueName);
     sources.userFolder = readUserRobotFolder(svc.settings);
-    sources.programFolder = Home;
+    sources.programFolder = paths().programFolder();
     const std::optional<RobotLocation> robot = locateRobot(sources);
     if (robot)
         lastScriptRun.robot = robot->path;
@@ -152,9 +152,16 @@ void MainModel::Scriptstart() {
         return;
     }
 
+    // Installed, the shipped scripts are read-only: the user's own scripts
+    // and the updated copies live in the user's folder and take the place
+    // of a shipped script of the same name.
+    const AppPaths where = paths();
+    const std::string ownScripts = where.userClickScriptFolder();
+    const std::string shippedScripts = where.clickScriptFolder();
     ScriptChoice initial = readScriptChoice(svc);
-    initial.scriptFolder = Home + kScriptFolder;
-    initial.scripts = listClickScripts(initial.scriptFolder);
+    std::error_code ec;
+    initial.scriptFolder = fs::is_directory(ownScripts, ec) ? ownScripts : shippedScripts;
+    initial.scripts = listClickScripts(ownScripts, shippedScripts);
     initial.script = initialScript(initial.script, initial.scripts);
     std::optional<ScriptChoice> chosen = dialogs().chooseScript(initial);
     if (!chosen) {
@@ -179,8 +186,14 @@ void MainModel::Scriptstart() {
             http->closeConnections();
         lastScriptRun.updateStatus = res.answered() ? res.status : 0;
         if (updateReplacesScript(res, fileModifiedSeconds(c.script))) {
+            // A shipped script is updated as the user's copy.
+            std::string target = c.script;
+            if (ownScripts != shippedScripts && fs::path(c.script).parent_path() == fs::path(shippedScripts))
+                target = (fs::path(ownScripts) / fs::path(c.script).filename()).string();
             try {
-                writeFileAtomically(c.script, res.body);
+                fs::create_directories(fs::path(target).parent_path(), ec);
+                writeFileAtomically(target, res.body);
+                c.script = target;
                 lastScriptRun.updated = true;
             } catch (const IoError&) {
             }
@@ -193,7 +206,6 @@ void MainModel::Scriptstart() {
 
     writeScriptChoice(svc, c);
 
-    std::error_code ec;
     if (!fs::is_regular_file(c.script, ec)) {
         lastScriptRun.end = ScriptRunEnd::ScriptMissing;
         return;

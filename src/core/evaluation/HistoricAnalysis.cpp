@@ -378,7 +378,7 @@ void MainModel::BitBtn9Click() {
             report += stoppedReportLine();
         lastReport = report;
         if (writeReportFile) {
-            const std::string path = Home + "Test.rtf";
+            const std::string path = paths().reportFile();
             writeTextFile(path, report);
             openInShell(path);
         }
@@ -494,7 +494,7 @@ void MainModel::BitBtn19Click() {
         report += stoppedReportLine();
     lastReport = report;
     if (writeReportFile) {
-        const std::string path = Home + "Test.rtf";
+        const std::string path = paths().reportFile();
         try {
             writeTextFile(path, report);
         } catch (const IoError& e) {

@@ -54,7 +54,7 @@ void recomposeDrawingCaptions(MainModel& m, int oldLanguage) {
 std::string MainModel::languageFolder() const {
     std::string dir = LanguageDir;
     if (dir.empty())
-        dir = Home + kLanguageFolder;
+        dir = paths().languageFolder();
     if (dir.back() != '/' && dir.back() != '\\')
         dir += std::filesystem::path::preferred_separator;
     return dir;

@@ -136,6 +136,23 @@ std::vector<std::string> listClickScripts(const std::string& folder) {
     return out;
 }
 
+std::vector<std::string> listClickScripts(const std::string& own, const std::string& shipped) {
+    std::vector<std::string> out = listClickScripts(own);
+    if (own == shipped)
+        return out;
+    const auto nameOf = [](const std::string& path) { return fs::path(path).filename().string(); };
+    std::vector<std::string> owned;
+    for (const std::string& p : out)
+        owned.push_back(nameOf(p));
+    for (std::string& p : listClickScripts(shipped))
+        if (std::find(owned.begin(), owned.end(), nameOf(p)) == owned.end())
+            out.push_back(std::move(p));
+    std::sort(out.begin(), out.end(), [&nameOf](const std::string& a, const std::string& b) {
+        return nameOf(a) < nameOf(b);
+    });
+    return out;
+}
+
 std::string initialScript(const std::string& remembered, const std::vector<std::string>& scripts) {
     if (remembered.empty() && !scripts.empty())
         return scripts.back();
