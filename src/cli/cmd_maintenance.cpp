@@ -120,7 +120,8 @@ int cmdDownload(int argc, char** argv) {
     model.KalventoClick();
 
     const DownloadResult& r = model.lastDownload;
-    if (r.end == DownloadEnd::TransportFailed || r.end == DownloadEnd::BadAddress)
+    if (r.end == DownloadEnd::TransportFailed || r.end == DownloadEnd::BadAddress ||
+        r.end == DownloadEnd::FutureLastDrawing)
         std::cerr << "ruvuzevodare-cli: " << r.message << "\n";
     std::cout << "drawings added: " << r.added << "\n"
               << "last drawing: " << lastDrawingText(model) << "\n"
