@@ -152,11 +152,9 @@ int printReport(const MainModel& model) {
 
 int cmdSearch(int argc, char** argv) {
     Args args;
+    if (const int rc = parseCommand(kSearchCommand, argc, argv, args); rc >= 0)
+        return rc;
     std::string error;
-    if (!args.parse(argc, argv, 2, error))
-        return usageError(error);
-    if (!checkArguments(args, "search", {"db", "end", "tips", "threshold", "start", "set", "change"}, 0, error))
-        return usageError(error);
     if (!args.positional.empty() || !args.has("db") || !args.has("end") || !args.has("tips") || !args.has("threshold"))
         return usageError("search needs --db DB --end YYYY-MM-DD --tips FILE.qlt --threshold N");
     std::string threshold;
@@ -201,11 +199,9 @@ int cmdSearch(int argc, char** argv) {
 
 int cmdAnalyseSettings(int argc, char** argv) {
     Args args;
+    if (const int rc = parseCommand(kAnalyseSettingsCommand, argc, argv, args); rc >= 0)
+        return rc;
     std::string error;
-    if (!args.parse(argc, argv, 2, error))
-        return usageError(error);
-    if (!checkArguments(args, "analyse-settings", {"db", "from", "seed", "start", "today", "set", "change"}, 0, error))
-        return usageError(error);
     if (!args.positional.empty() || !args.has("db") || !args.has("from") || !args.has("seed"))
         return usageError("analyse-settings needs --db DB --from YYYY-MM-DD --seed N");
     long long seed = 0;
@@ -238,11 +234,9 @@ int cmdAnalyseSettings(int argc, char** argv) {
 
 int cmdAnalyseDrawings(int argc, char** argv) {
     Args args;
+    if (const int rc = parseCommand(kAnalyseDrawingsCommand, argc, argv, args); rc >= 0)
+        return rc;
     std::string error;
-    if (!args.parse(argc, argv, 2, error))
-        return usageError(error);
-    if (!checkArguments(args, "analyse-drawings", {"db", "from", "threshold", "start", "today"}, 0, error))
-        return usageError(error);
     if (!args.positional.empty() || !args.has("db") || !args.has("from") || !args.has("threshold"))
         return usageError("analyse-drawings needs --db DB --from YYYY-MM-DD --threshold N");
     std::string threshold;
@@ -266,5 +260,17 @@ int cmdAnalyseDrawings(int argc, char** argv) {
     model.BitBtn19Click();
     return printReport(model);
 }
+
+const CommandSpec kSearchCommand{"search", cmdSearch,
+    "  search --db DB --end D --tips FILE.qlt --threshold N [--start D] [--set Chekcbox31=0|1]\n",
+    {"db", "end", "tips", "threshold", "start", "set", "change"}, 0};
+
+const CommandSpec kAnalyseSettingsCommand{"analyse-settings", cmdAnalyseSettings,
+    "  analyse-settings --db DB --from D --seed N [--start D] [--today D] [--set NAME=VALUE]...\n",
+    {"db", "from", "seed", "start", "today", "set", "change"}, 0};
+
+const CommandSpec kAnalyseDrawingsCommand{"analyse-drawings", cmdAnalyseDrawings,
+    "  analyse-drawings --db DB --from D --threshold N [--start D] [--today D]\n",
+    {"db", "from", "threshold", "start", "today"}, 0};
 
 } // namespace rz::cli

@@ -86,11 +86,9 @@ int countOfDate(const MainModel& model, DayNumber day) {
 
 int cmdDownload(int argc, char** argv) {
     Args args;
+    if (const int rc = parseCommand(kDownloadCommand, argc, argv, args); rc >= 0)
+        return rc;
     std::string error;
-    if (!args.parse(argc, argv, 2, error))
-        return usageError(error);
-    if (!checkArguments(args, "download", {"db", "server", "today"}, 0, error))
-        return usageError(error);
     if (!args.positional.empty() || !args.has("db") || !args.has("server"))
         return usageError("download needs --db DB --server ADDRESS [--today YYYY-MM-DD]");
     DayNumber day = 0;
@@ -131,11 +129,9 @@ int cmdDownload(int argc, char** argv) {
 
 int cmdAdd(int argc, char** argv) {
     Args args;
+    if (const int rc = parseCommand(kAddCommand, argc, argv, args); rc >= 0)
+        return rc;
     std::string error;
-    if (!args.parse(argc, argv, 2, error))
-        return usageError(error);
-    if (!checkArguments(args, "add", {"db", "date", "numbers", "megaball", "megaplier"}, 0, error))
-        return usageError(error);
     if (!args.positional.empty() || !args.has("db") || !args.has("date") || !args.has("numbers") ||
         !args.has("megaball"))
         return usageError("add needs --db DB --date YYYY-MM-DD --numbers N1,N2,N3,N4,N5 --megaball M [--megaplier P]");
@@ -191,11 +187,9 @@ int cmdAdd(int argc, char** argv) {
 
 int cmdDelete(int argc, char** argv) {
     Args args;
+    if (const int rc = parseCommand(kDeleteCommand, argc, argv, args); rc >= 0)
+        return rc;
     std::string error;
-    if (!args.parse(argc, argv, 2, error))
-        return usageError(error);
-    if (!checkArguments(args, "delete", {"db", "date"}, 0, error))
-        return usageError(error);
     if (!args.positional.empty() || !args.has("db") || !args.has("date"))
         return usageError("delete needs --db DB --date YYYY-MM-DD");
     DayNumber day = 0;
@@ -216,5 +210,17 @@ int cmdDelete(int argc, char** argv) {
     std::cout << "deleted: " << before << "\n";
     return 0;
 }
+
+const CommandSpec kDownloadCommand{"download", cmdDownload,
+    "  download --db DB --server ADDRESS [--today YYYY-MM-DD]\n",
+    {"db", "server", "today"}, 0};
+
+const CommandSpec kAddCommand{"add", cmdAdd,
+    "  add --db DB --date YYYY-MM-DD --numbers N1,N2,N3,N4,N5 --megaball M [--megaplier P]\n",
+    {"db", "date", "numbers", "megaball", "megaplier"}, 0};
+
+const CommandSpec kDeleteCommand{"delete", cmdDelete,
+    "  delete --db DB --date YYYY-MM-DD\n",
+    {"db", "date"}, 0};
 
 } // namespace rz::cli

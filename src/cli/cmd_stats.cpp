@@ -32,11 +32,9 @@ std::string kindList() {
 
 int cmdStats(int argc, char** argv) {
     Args args;
+    if (const int rc = parseCommand(kStatsCommand, argc, argv, args); rc >= 0)
+        return rc;
     std::string error;
-    if (!args.parse(argc, argv, 2, error))
-        return usageError(error);
-    if (!checkArguments(args, "stats", {"db", "start", "end", "lang"}, 1, error))
-        return usageError(error);
     if (args.positional.size() != 1 || !args.has("db"))
         return usageError("stats needs KIND --db DB [--start YYYY-MM-DD] [--end YYYY-MM-DD]; KIND is one of " +
                           kindList());
@@ -72,5 +70,11 @@ int cmdStats(int argc, char** argv) {
     std::cout << "title " << model.chart.Title << '\n';
     return 0;
 }
+
+const CommandSpec kStatsCommand{"stats", cmdStats,
+    "  stats KIND --db DB [--start YYYY-MM-DD] [--end YYYY-MM-DD] [--lang L]\n"
+    "        KIND: frequency overdue megaball megaball-overdue pairs triples quads sums\n"
+    "        L: 0 built-in texts (default), 1 de 2 en 3 fr 4 es 5 it 6 ru 7 pt 8 cn, from land/ beside the program\n",
+    {"db", "start", "end", "lang"}, 1};
 
 } // namespace rz::cli

@@ -43,6 +43,7 @@
 #include "QtPlatform.h"
 #include "QtTranslations.h"
 #include "Scriptwahl.h"
+#include "WheelDialog.h"
 #include "Zahlenwahl.h"
 
 #include "Controls.h"
@@ -158,9 +159,11 @@ void TForm1::createSecondaryWindows() {
     form3_->setCheck([this](const rz::DrawingEntry& e) { return model_.entryRefusal(e); });
     form6_ = new Zahlenwahl(model_, this);
     qcsForm_ = new TQCSForm(this);
+    wheelDialog_ = new WheelDialog(model_, this);
     form3_->hide();
     form6_->hide();
     qcsForm_->hide();
+    wheelDialog_->hide();
 }
 
 QColor TForm1::toQColor(Colour c) {
@@ -285,6 +288,8 @@ void TForm1::refreshFromModel() {
     refreshing_ = true;
 
     refreshTips();
+    if (wheelDialog_ && wheelDialog_->isVisible())
+        wheelDialog_->syncFromModel();
     setLabelText(label35_, model_.Label35);
     setLabelText(label13_, model_.Label13);
     setLabelText(losnummer_, model_.Losnummer);

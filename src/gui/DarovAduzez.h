@@ -36,6 +36,7 @@ class QtTranslations;
 class TForm3;
 class TQCSForm;
 class Zahlenwahl;
+class WheelDialog;
 
 // The main window: a view over rz::MainModel. Every widget carries the name
 // of its control as objectName; every user action calls a model command and
@@ -47,11 +48,12 @@ public:
     ~TForm1() override;
 
     // The hidden secondary windows, created once each, in this order:
-    // TForm3, TForm6 (number selection list), TQCSForm.
+    // TForm3, TForm6 (number selection list), TQCSForm, the wheel dialog.
     void createSecondaryWindows();
     TForm3* form3() const { return form3_; }
     Zahlenwahl* form6() const { return form6_; }
     TQCSForm* qcsForm() const { return qcsForm_; }
+    WheelDialog* wheelDialog() const { return wheelDialog_; }
 
     // Sets every widget from the model. Cheap: unchanged widgets are skipped
     // and signals are blocked while writing.
@@ -159,6 +161,7 @@ private:
     TForm3* form3_ = nullptr;
     Zahlenwahl* form6_ = nullptr;
     TQCSForm* qcsForm_ = nullptr;
+    WheelDialog* wheelDialog_ = nullptr;
 
     int designedHeight_ = 0;
     int groesse_ = 0;

@@ -142,5 +142,31 @@ class CliErrorTest(unittest.TestCase):
         ])
 
 
+    def test_every_command_has_its_own_help(self):
+        rc, usage, _ = run("--help")
+        self.assertEqual(rc, 0)
+        commands = [line.split()[0] for line in usage.splitlines()[1:] if line.startswith("  ") and not line.startswith("   ")]
+        self.assertIn("analyse-drawings", commands)
+        for command in commands:
+            rc, out, err = run(command, "--help")
+            self.assertEqual((rc, err), (0, ""), command)
+            self.assertTrue(out.startswith("usage: ruvuzevodare-cli " + command + " "), out)
+            self.assertIn(out.splitlines()[0][len("usage: ruvuzevodare-cli"):], usage, command)
+
+    def test_an_option_without_its_value_is_a_usage_error(self):
+        rc, out, err = run("lookup", "--date", "2019-10-22", "--db")
+        self.assertEqual((rc, out), (2, ""))
+        self.assertIn("--db", err)
+        self.assertIn("needs a value", err)
+
+    def test_output_that_cannot_be_written_is_a_failure(self):
+        if not os.path.exists("/dev/full"):
+            self.skipTest("no /dev/full here")
+        for args in (["lookup", "--db", self.db, "--date", "2019-10-22"], ["--help"]):
+            with open("/dev/full", "w") as full:
+                p = subprocess.run([CLI, *args], stdout=full, stderr=subprocess.PIPE, text=True, timeout=60)
+            self.assertEqual(p.returncode, 1, args)
+            self.assertIn("cannot write the output", p.stderr, args)
+
 if __name__ == "__main__":
     unittest.main()

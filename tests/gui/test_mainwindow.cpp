@@ -123,7 +123,7 @@ void MainWindowTest::startupOnEmptyHomeAsksForDataAndCreatesDatabase() {
     for (QObject* c : p.form->children())
         if (auto* d = qobject_cast<QDialog*>(c))
             dialogs << d->objectName();
-    QCOMPARE(dialogs, (QStringList{"TForm3", "TForm6", "TQCSForm"}));
+    QCOMPARE(dialogs, (QStringList{"TForm3", "TForm6", "TQCSForm", "TWheelForm"}));
     QVERIFY(!p.form->form3()->isVisible() && !p.form->form6()->isVisible());
 }
 
@@ -466,7 +466,7 @@ void MainWindowTest::registryListsTheControlsOfEveryWindowInOrder() {
     for (const auto& e : entries)
         if (windows.isEmpty() || windows.back() != e.window)
             windows << e.window;
-    QCOMPARE(windows, (QStringList{"Form1", "Form3", "Form6", "QCSForm"}));
+    QCOMPARE(windows, (QStringList{"Form1", "Form3", "Form6", "QCSForm", "WheelForm"}));
     // A name is unique within its window, and every control has one.
     QSet<QString> seen;
     for (const auto& e : entries) {

@@ -20,6 +20,7 @@
 #include "settings/GeneratorSettings.h"
 #include "statistics/StatisticsTable.h"
 #include "tips/TipSet.h"
+#include "wheel/WheelPages.h"
 
 namespace rz {
 
@@ -120,6 +121,22 @@ public:
     void Edit1Exit();                          // leaving a tip field
     void TippEdit(int row);                    // row editor through the number list
     void SpeedButton13Click();                 // lucky number
+
+    // ---- wheel dialog (app/WheelCommands.cpp over wheel/Wheel.h, wheel/WheelPages.h)
+    wheel::WheelRequest wheelRequest;
+    wheel::WheelPages wheelPages;
+    std::int64_t wheelPriceCents = wheel::kDefaultPriceCents; // per play
+    std::uint64_t wheelSeed = 1;
+    // Figures the dialog shows beside its captions (digits only, any language).
+    struct WheelFigures {
+        std::string progress;    // "steps / rows" while the search runs
+        std::string rows, bound, pCondition, pHit, expected345, cost;
+    } wheelFigures;
+    bool wheelRunning() const { return operation.running(OperationKind::Wheel); }
+    void WheelStartClick();                    // starts the search, or asks the running one to stop
+    void WheelPageClick(int delta);            // previous (-1) / next (+1) twelve rows into the tip rows
+    void WheelSaveClick();                     // every page as its own tip file, name_1.qlt, name_2.qlt, ...
+    void WheelPrintClick();                    // every page into "Tipp.txt"
 
     // ---- number selection list window (app/Commands.cpp over generator/NumberList.h, generator/ManualEdit.h)
     NumberList numberList;
