@@ -118,7 +118,8 @@ int cmdDownload(int argc, char** argv) {
     model.KalventoClick();
 
     const DownloadResult& r = model.lastDownload;
-    if (r.end == DownloadEnd::TransportFailed || r.end == DownloadEnd::BadAddress)
+    if (r.end == DownloadEnd::TransportFailed || r.end == DownloadEnd::BadAddress ||
+        r.end == DownloadEnd::FutureLastDrawing)
         std::cerr << "ruvuzevodare-cli: " << r.message << "\n";
     std::cout << "drawings added: " << r.added << "\n"
               << "last drawing: " << lastDrawingText(model) << "\n"

@@ -19,6 +19,7 @@
 #include <cmath>
 
 #include "Controls.h"
+#include "common/ProgramTexts.h"
 #include "DarovAduzez.h"
 
 using rz::Colour;
@@ -273,5 +274,5 @@ void TForm1::saveChart() {
         return;
     const QPixmap image = chartArea_->grab();
     if (!image.save(q(*path), "PNG"))
-        model_.dialogs().message("Das Diagramm konnte nicht gespeichert werden: " + *path);
+        model_.dialogs().message(rz::txt(rz::Txt::ChartNotSaved, {*path}));
 }

@@ -158,6 +158,7 @@ void TForm1::createSecondaryWindows() {
     if (form3_)
         return;
     form3_ = new TForm3(this);
+    form3_->setCheck([this](const rz::DrawingEntry& e) { return model_.entryRefusal(e); });
     form6_ = new Zahlenwahl(model_, this);
     qcsForm_ = new TQCSForm(this);
     wheelDialog_ = new WheelDialog(model_, this);

@@ -111,7 +111,7 @@ class CliErrorTest(unittest.TestCase):
         for source in (fifo, "/dev/zero"):
             rc, out, err = run("import", source, "--db", self.db, timeout=20)
             self.assertEqual(rc, 1, source)
-            self.assertIn("not a regular file", err, source)
+            self.assertIn("keine gewöhnliche Datei", err, source)
         rc, _, err = run("lookup", "--db", fifo, "--date", "2019-10-18", timeout=20)
         self.assertNotEqual(rc, 0)
         self.assertDatabaseUnchanged()

@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """ruvuzevodare-server and the download, add and delete commands, end to end on the loopback."""
+import datetime
 import os
 import shutil
 import socket
+import struct
 import subprocess
 import sys
 import tempfile
@@ -185,6 +187,30 @@ class CliDownloadTest(unittest.TestCase):
 
         rc, out, _ = run("delete", "--db", self.part, "--date", "2001-01-01")
         self.assertEqual((rc, out), (0, "deleted: 0\n"))
+
+
+    def test_a_drawing_after_today_is_refused_and_a_stored_one_is_named_by_the_download(self):
+        before = self.read(self.part)
+        tomorrow = (datetime.date.today() + datetime.timedelta(days=1)).isoformat()
+        for date in (tomorrow, "2030-08-07"):
+            rc, out, err = run("add", "--db", self.part, "--date", date, "--numbers", "1,2,3,4,5", "--megaball", "6")
+            self.assertNotEqual(rc, 0, date)
+            self.assertEqual(out, "", date)
+            self.assertIn("liegt nach dem heutigen Tag", err)
+            self.assertEqual(self.read(self.part), before)
+
+        # A drawing dated in the future that came in some other way: the
+        # download asks nothing and says why.
+        record = bytearray(before[-32:])
+        struct.pack_into("<d", record, 0, float((datetime.date(2030, 8, 7) - datetime.date(1899, 12, 30)).days))
+        db = self.path("future.dat")
+        with open(db, "wb") as f:
+            f.write(before + bytes(record))
+        rc, out, err = run("download", "--db", db, "--server", "http://127.0.0.1:%d" % closed_port(), "--today", "2026-08-08")
+        self.assertEqual(rc, 0)
+        self.assertEqual(out, "drawings added: 0\nlast drawing: 2030-08-07\nstatus: -\n")
+        self.assertIn("07.08.2030", err)
+        self.assertIn("es wird nichts abgefragt", err)
 
 
 if __name__ == "__main__":

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/MainModel.h"
+#include "common/ProgramTexts.h"
 #include "common/Round.h"
 #include "common/Text.h"
 #include "common/TextFile.h"
@@ -58,7 +59,7 @@ void MainModel::drawingChanged(bool pickerMayRefuse) {
 void MainModel::SpeedButton5Click() {
     DrawingDatabase db = database();
     if (!db.exists()) {
-        dialogs().message("Lesen Sie zuerst die Daten der Ziehungen ein");
+        dialogs().message(txt(Txt::ReadDrawingsFirst));
         db.createEmpty();
         changed();
         return;
@@ -222,7 +223,7 @@ void MainModel::BitBtn7Click() {
     try {
         writeTextFile(path, printout.text);
     } catch (const IoError& e) {
-        dialogs().message("\"" + path + "\" kann nicht geschrieben werden: " + e.what());
+        dialogs().message(e.what()); // names the file and the reason
         return;
     }
     openInShell(path);

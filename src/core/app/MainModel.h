@@ -2,6 +2,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -215,6 +216,9 @@ public:
 
     // ---- database maintenance (app/MaintenanceCommands.cpp over database/Maintenance.h)
     void BitBtn8Click();                       // enter or correct a drawing (dialog TForm3)
+    // Why the entry dialog's drawing cannot be stored (a date after today
+    // included), in the current language; nullopt when it can.
+    std::optional<std::string> entryRefusal(const DrawingEntry& entry) const;
     void BitBtn4Click();                       // delete the drawing on display (button BitBtn6)
     // Start-up with no database: creates it from history/megamillions.csv
     // beside the program when that file is there. Returns whether it did.

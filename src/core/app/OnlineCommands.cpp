@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "app/MainModel.h"
+#include "common/ProgramTexts.h"
 #include "common/FileIo.h"
 #include "download/Http.h"
 #include "online/OnlineFiles.h"
@@ -103,7 +104,7 @@ void MainModel::WarenkorbClick() {
     svc.shell = &shell();
     svc.stopRequested = [this] { return operation.stopRequested; };
     svc.afterOpen = [this] {
-        setStatus(kCartOpenedStatus);
+        setStatus(txt(Txt::CartOpened));
         changed();
     };
     lastCart = runCart(in, svc);
@@ -147,7 +148,7 @@ void MainModel::Scriptstart() {
         lastScriptRun.robot = robot->path;
     if (!robot || !robot->exists) {
         lastScriptRun.end = ScriptRunEnd::RobotMissing;
-        if (dialogs().askYesNo(kRobotInstallTitle, kRobotInstallQuestion) && openInShell(kRobotInstallerUrl))
+        if (dialogs().askYesNo(txt(Txt::RobotInstallTitle), txt(Txt::RobotInstallQuestion)) && openInShell(kRobotInstallerUrl))
             lastScriptRun.end = ScriptRunEnd::InstallerOpened;
         return;
     }
@@ -219,7 +220,7 @@ void MainModel::Scriptstart() {
         lastScriptRun.end = ScriptRunEnd::Started;
     } else {
         lastScriptRun.end = ScriptRunEnd::StartFailed;
-        dialogs().message("Pellastro konnte nicht gestartet werden: " + robot->path);
+        dialogs().message(txt(Txt::RobotNotStarted, {robot->path}));
     }
 }
 

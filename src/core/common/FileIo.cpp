@@ -67,12 +67,11 @@ std::string sizeLimitText(std::int64_t maxSize) {
 }
 
 [[noreturn]] void tooLarge(const std::string& path, std::int64_t maxSize) {
-    throw IoError("Cannot read \"" + path + "\": the file is larger than " + sizeLimitText(maxSize) +
-                  " and is not one of this program's files");
+    throw IoError(txt(Txt::IoTooLarge, {path, sizeLimitText(maxSize)}));
 }
 
 [[noreturn]] void notRegular(const std::string& what, const std::string& path) {
-    throw IoError(what + " \"" + path + "\": not a regular file (a device, pipe or socket)");
+    throw IoError(ioErrorText(what, path, txt(Txt::SysNotRegular)));
 }
 
 #if defined(_WIN32)
@@ -271,7 +270,7 @@ void checkWritableIfExists(const std::string& path) {
     if (!fs::is_regular_file(st))
         notRegular("Cannot write", path);
     if ((st.permissions() & fs::perms::owner_write) == fs::perms::none)
-        throw IoError("Cannot write \"" + path + "\": " + systemErrorText(EACCES) + " (the file is write-protected)");
+        throw IoError(txt(Txt::IoCannotWrite, {path, txt(Txt::SysWriteProtected)}));
 #else
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
@@ -287,12 +286,12 @@ void checkWritableIfExists(const std::string& path) {
         const int err = errno;
         if (err == EROFS)
             throwIoError("Cannot write", path, err);
-        throw IoError("Cannot write \"" + path + "\": " + systemErrorText(err) + " (the file is write-protected)");
+        throw IoError(txt(Txt::IoCannotWrite, {path, txt(Txt::SysWriteProtected)}));
     }
     // The administrator may write anything; a file without any write bit was
     // protected on purpose all the same.
     if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-        throw IoError("Cannot write \"" + path + "\": " + systemErrorText(EACCES) + " (the file is write-protected)");
+        throw IoError(txt(Txt::IoCannotWrite, {path, txt(Txt::SysWriteProtected)}));
 #endif
 }
 
@@ -364,7 +363,7 @@ void writeFileAtomically(const std::string& target, std::string_view content, co
         failWith("Cannot write", temp, errno);
     if (int e = injectedFault(Step::Rename, temp)) {
         ::_wunlink(nativeTemp.c_str());
-        throw IoError("Cannot rename \"" + temp + "\" to \"" + resolved + "\": " + systemErrorText(e));
+        throw IoError(txt(Txt::IoCannotRename, {temp, resolved, systemErrorText(e)}));
     }
     if (!::MoveFileExW(nativeTemp.c_str(), nativePath(resolved).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         ::_wunlink(nativeTemp.c_str());
@@ -444,11 +443,10 @@ void writeFileAtomically(const std::string& target, std::string_view content, co
     if (renameError != 0) {
         const int err = renameError;
         ::unlink(temp.c_str());
-        throw IoError("Cannot rename \"" + temp + "\" to \"" + resolved + "\": " + systemErrorText(err));
+        throw IoError(txt(Txt::IoCannotRename, {temp, resolved, systemErrorText(err)}));
     }
     if (int e = syncFolder(dir))
-        throw IoError("\"" + resolved + "\" was replaced, but its folder \"" + dir +
-                      "\" could not be synced: " + systemErrorText(e));
+        throw IoError(txt(Txt::IoNotSynced, {resolved, dir, systemErrorText(e)}));
 #endif
 }
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/ProgramTexts.h"
 #include "database/DatabaseLock.h"
 
 #if defined(_WIN32)
@@ -53,7 +54,7 @@ void checkLooksLikeDatabase(const std::string& path, const std::string& bytes) {
 std::string partialRecordNotice(std::int64_t bytes) {
     if (bytes <= 0)
         return std::string();
-    return "Die letzten " + std::to_string(bytes) + " Bytes der Datenbank sind keine ganze Ziehung und werden nicht gelesen";
+    return txt(Txt::DatabaseTrailingBytes, {std::to_string(bytes)});
 }
 
 // ---------------------------------------------------------------- RecordReader

@@ -43,8 +43,6 @@ inline constexpr const char* kRobotBesideProgram = "Ostrevo/ostrevo";
 inline constexpr const char* kRobotStartCommand = "START";
 // The installer on the maker's web site.
 inline constexpr const char* kRobotInstallerUrl = "https://www.quendral.example/dateien/ostrevop.exe";
-inline constexpr const char* kRobotInstallQuestion = "Quendrals Pellastro installieren?";
-inline constexpr const char* kRobotInstallTitle = "Pellastro jetzt installieren?";
 inline constexpr const char* kReadyToPlay = "Ready to Play";
 
 // The four yes/no placeholders, decided from the generator settings.
