@@ -4,6 +4,7 @@
 #include <string>
 
 #include "CliCommon.h"
+#include "common/ProgramArgs.h"
 
 namespace {
 
@@ -28,7 +29,11 @@ const char* kUsage =
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int rawArgc, char** rawArgv) {
+    rz::ProgramArgs programArgs(rawArgc, rawArgv);
+    rz::useBinaryStandardStreams();
+    const int argc = programArgs.argc();
+    char** argv = programArgs.argv();
     if (argc < 2) {
         std::cerr << kUsage;
         return 2;

@@ -15,6 +15,7 @@
 #include "common/FileIo.h"
 #include "online/OnlineFiles.h"
 #include "common/Text.h"
+#include "common/Path.h"
 
 namespace rz {
 namespace {
@@ -198,9 +199,9 @@ ServerAnswer DataServerRoutes::scriptAnswer(const std::string& name) const {
     if (portal_.scriptsFolder.empty() || !isPlainFileName(name) || name.size() < 5 ||
         lowerAscii(name.substr(name.size() - 4)) != ".txt")
         return notFound();
-    const std::string file = (std::filesystem::path(portal_.scriptsFolder) / name).string();
+    const std::string file = fromPath(toPath(portal_.scriptsFolder) / name);
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec))
+    if (!std::filesystem::is_regular_file(toPath(file), ec))
         return notFound();
     const auto modified = fileModifiedSeconds(file);
     ServerAnswer a{200, readWholeFile(file, kMaxServedFile), "text/plain; charset=utf-8"};

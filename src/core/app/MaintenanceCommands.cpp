@@ -6,6 +6,7 @@
 #include "app/MainModel.h"
 #include "database/Importer.h"
 #include "database/Maintenance.h"
+#include "common/Path.h"
 
 namespace rz {
 
@@ -58,7 +59,7 @@ bool MainModel::loadBundledHistory() {
         return false;
     const std::string file = Home + kBundledHistoryFile;
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec))
+    if (!std::filesystem::is_regular_file(toPath(file), ec))
         return false;
     ImportResult res;
     try {
