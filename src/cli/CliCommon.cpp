@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "CliLanguage.h"
+#include "common/Path.h"
 #include "common/Text.h"
 
 namespace rz::cli {
@@ -37,12 +38,12 @@ std::vector<std::string> Args::all(const std::string& name) const {
 
 void useDatabase(MainModel& model, const std::string& dbPath) {
     namespace fs = std::filesystem;
-    const fs::path p = fs::absolute(fs::path(dbPath));
-    std::string home = p.parent_path().string();
+    const fs::path p = fs::absolute(toPath(dbPath));
+    std::string home = fromPath(p.parent_path());
     if (home.empty() || home.back() != fs::path::preferred_separator)
         home += fs::path::preferred_separator;
     model.Home = home;
-    model.ZahlenFile = p.filename().string();
+    model.ZahlenFile = fromPath(p.filename());
 }
 
 AppPaths programPaths(const char* argv0) { return AppPaths::detect(executableDirectory(argv0)); }
@@ -182,7 +183,7 @@ bool applySettingOptions(MainModel& model, const Args& args, std::string& error)
 
 std::string tipFileProblem(const std::string& path) {
     std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
+    const auto status = std::filesystem::status(toPath(path), ec);
     if (!std::filesystem::exists(status))
         return "tip file not found: " + path;
     if (!std::filesystem::is_regular_file(status))

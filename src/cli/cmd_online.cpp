@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "CliCommon.h"
+#include "common/Path.h"
 #include "common/Text.h"
 #include "net/BlockingHttp.h"
 #include "online/Cart.h"
@@ -82,7 +83,7 @@ int cmdFillScript(int argc, char** argv) {
         return usageError(error);
 
     namespace fs = std::filesystem;
-    const std::string tipsPath = fs::absolute(fs::path(args.get("tips"))).lexically_normal().string();
+    const std::string tipsPath = fromPath(fs::absolute(toPath(args.get("tips"))).lexically_normal());
     std::string script, tipFile;
     try {
         script = readWholeFile(args.get("script"));

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "CliCommon.h"
+#include "common/ProgramArgs.h"
 
 namespace {
 
@@ -40,7 +41,11 @@ int finish(int rc) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int rawArgc, char** rawArgv) {
+    rz::ProgramArgs programArgs(rawArgc, rawArgv);
+    rz::useBinaryStandardStreams();
+    const int argc = programArgs.argc();
+    char** argv = programArgs.argv();
     if (argc < 2) {
         std::cerr << usage();
         return 2;

@@ -8,6 +8,8 @@ import tempfile
 import unittest
 
 CLI = sys.argv.pop(1) if len(sys.argv) > 1 else "build/bin/ruvuzevodare-cli"
+# The Windows build runs through Wine: RZ_TEST_RUNNER="wine".
+RUNNER = os.environ.get("RZ_TEST_RUNNER", "").split()
 
 HISTORY = """date,n1,n2,n3,n4,n5,megaball,megaplier
 2019-10-15,4,12,14,35,70,2,2
@@ -18,12 +20,12 @@ HISTORY = """date,n1,n2,n3,n4,n5,megaball,megaplier
 
 
 def run(*args):
-    p = subprocess.run([CLI, *args], capture_output=True, text=True, timeout=120)
+    p = subprocess.run([*RUNNER, CLI, *args], capture_output=True, text=True, timeout=120)
     return p.returncode, p.stdout, p.stderr
 
 
 def run_bytes(*args):
-    p = subprocess.run([CLI, *args], capture_output=True, timeout=120)
+    p = subprocess.run([*RUNNER, CLI, *args], capture_output=True, timeout=120)
     return p.returncode, p.stdout, p.stderr.decode("utf-8", "replace")
 
 
@@ -226,7 +228,7 @@ class CliLanguageTest(unittest.TestCase):
     def setUp(self):
         self.dir = tempfile.TemporaryDirectory(dir=os.environ.get("RZ_TEST_TMP"))
         base = self.dir.name
-        self.cli = os.path.join(base, "ruvuzevodare-cli")
+        self.cli = os.path.join(base, os.path.basename(CLI))
         shutil.copy2(CLI, self.cli)
         self.land = os.path.join(base, "land")
         os.mkdir(self.land)
@@ -251,7 +253,7 @@ class CliLanguageTest(unittest.TestCase):
             f.write("".join(line + "\r\n" for line in lines))
 
     def run_cli(self, *args):
-        p = subprocess.run([self.cli, *args], capture_output=True, text=True, timeout=120)
+        p = subprocess.run([*RUNNER, self.cli, *args], capture_output=True, text=True, timeout=120)
         return p.returncode, p.stdout, p.stderr
 
     def test_captions_and_titles_from_the_language_files(self):

@@ -8,6 +8,8 @@ import tempfile
 import unittest
 
 CLI = sys.argv.pop(1) if len(sys.argv) > 1 else "build/bin/ruvuzevodare-cli"
+# The Windows build runs through Wine: RZ_TEST_RUNNER="wine".
+RUNNER = os.environ.get("RZ_TEST_RUNNER", "").split()
 
 HISTORY = """date,n1,n2,n3,n4,n5,megaball,megaplier
 2019-10-15,4,12,14,35,70,2,2
@@ -17,7 +19,7 @@ HISTORY = """date,n1,n2,n3,n4,n5,megaball,megaplier
 
 
 def run(*args, timeout=60):
-    p = subprocess.run([CLI, *args], capture_output=True, text=True, timeout=timeout)
+    p = subprocess.run([*RUNNER, CLI, *args], capture_output=True, text=True, timeout=timeout)
     return p.returncode, p.stdout, p.stderr
 
 

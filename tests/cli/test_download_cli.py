@@ -14,7 +14,9 @@ import urllib.error
 import urllib.request
 
 CLI = sys.argv.pop(1) if len(sys.argv) > 1 else "build/bin/ruvuzevodare-cli"
-SERVER = os.path.join(os.path.dirname(CLI), "ruvuzevodare-server")
+# The Windows build runs through Wine: RZ_TEST_RUNNER="wine".
+RUNNER = os.environ.get("RZ_TEST_RUNNER", "").split()
+SERVER = os.path.join(os.path.dirname(CLI), "ruvuzevodare-server" + os.path.splitext(CLI)[1])
 
 HISTORY = """date,n1,n2,n3,n4,n5,megaball,megaplier
 2019-10-15,4,12,14,35,70,2,2
@@ -25,7 +27,7 @@ HISTORY = """date,n1,n2,n3,n4,n5,megaball,megaplier
 
 
 def run(*args):
-    p = subprocess.run([CLI, *args], capture_output=True, text=True, timeout=120)
+    p = subprocess.run([*RUNNER, CLI, *args], capture_output=True, text=True, timeout=120)
     return p.returncode, p.stdout, p.stderr
 
 
@@ -43,7 +45,7 @@ class Server:
     def __init__(self, db, logdir):
         self.log_path = os.path.join(logdir, "server.log")
         self.log = open(self.log_path, "w")
-        self.proc = subprocess.Popen([SERVER, "--db", db, "--port", "0"], stdout=subprocess.PIPE,
+        self.proc = subprocess.Popen([*RUNNER, SERVER, "--db", db, "--port", "0"], stdout=subprocess.PIPE,
                                      stderr=self.log, text=True)
         self.url = self.proc.stdout.readline().strip()
 
@@ -156,7 +158,7 @@ class CliDownloadTest(unittest.TestCase):
             self.assertEqual(out, "", args)
             self.assertTrue(err, args)
         for args in ([], ["--db", "x"], ["--db", self.full, "--port", "http"]):
-            p = subprocess.run([SERVER, *args], capture_output=True, text=True, timeout=30)
+            p = subprocess.run([*RUNNER, SERVER, *args], capture_output=True, text=True, timeout=30)
             self.assertEqual(p.returncode, 2, args)
 
     def test_add_and_delete(self):

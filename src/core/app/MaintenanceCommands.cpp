@@ -7,6 +7,7 @@
 #include "common/ProgramTexts.h"
 #include "database/Importer.h"
 #include "database/Maintenance.h"
+#include "common/Path.h"
 
 namespace rz {
 
@@ -63,7 +64,7 @@ bool MainModel::loadBundledHistory() {
         return false;
     const std::string file = paths().bundledHistoryFile();
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec))
+    if (!std::filesystem::is_regular_file(toPath(file), ec))
         return false;
     ImportResult res;
     try {

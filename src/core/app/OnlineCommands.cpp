@@ -9,6 +9,7 @@
 #include "online/OnlineFiles.h"
 #include "online/OnlineServices.h"
 #include "settings/SettingsStore.h"
+#include "common/Path.h"
 
 namespace rz {
 namespace {
@@ -120,12 +121,12 @@ void MainModel::OnlineTippClick() {
         return;
     const std::string folder = paths().submissionTipsFolder();
     std::error_code ec;
-    if (!fs::is_directory(folder, ec)) {
-        fs::create_directories(folder, ec);
+    if (!fs::is_directory(toPath(folder), ec)) {
+        fs::create_directories(toPath(folder), ec);
         if (ec)
             throwIoError("Cannot create", folder, ec.value());
     }
-    OnlineTipFile = (fs::path(folder) / submissionTipFileName(DatabaseEndDate())).string();
+    OnlineTipFile = fromPath(toPath(folder) / submissionTipFileName(DatabaseEndDate()));
     tips.WriteTipFile(OnlineTipFile);
     Scriptstart();
     changed();
@@ -207,11 +208,11 @@ void MainModel::Scriptstart() {
 
     writeScriptChoice(svc, c);
 
-    if (!fs::is_regular_file(c.script, ec)) {
+    if (!fs::is_regular_file(toPath(c.script), ec)) {
         lastScriptRun.end = ScriptRunEnd::ScriptMissing;
         return;
     }
-    const std::string copy = (fs::path(OnlineTipFile).parent_path() / substitutedScriptName(today())).string();
+    const std::string copy = fromPath(toPath(OnlineTipFile).parent_path() / substitutedScriptName(today()));
     writeFileAtomically(copy, filledScriptFile(readWholeFile(c.script), readWholeFile(OnlineTipFile),
                                                scriptFlagsFrom(Settings), OnlineTipFile));
     lastScriptRun.substitutedScript = copy;

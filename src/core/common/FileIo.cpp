@@ -1,6 +1,9 @@
 #include "common/FileIo.h"
 
+#include "common/Path.h"
+
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
@@ -75,13 +78,27 @@ std::string sizeLimitText(std::int64_t maxSize) {
 }
 
 #if defined(_WIN32)
-fs::path nativePath(const std::string& utf8) {
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+// A Windows error as the same text the POSIX build gives where there is one.
+[[noreturn]] void throwWindowsError(const std::string& what, const std::string& path, DWORD err) {
+    switch (err) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_NETPATH:
+        throwIoError(what, path, ENOENT);
+    case ERROR_ACCESS_DENIED:
+        throwIoError(what, path, EACCES);
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        throw IoError(what + " \"" + path + "\": the file is in use by another program");
+    default:
+        throw IoError(what + " \"" + path + "\": " + std::system_category().message(static_cast<int>(err)));
+    }
 }
 #endif
 
 std::string folderOf(const std::string& path) {
-    std::string dir = fs::path(path).parent_path().string();
+    std::string dir = fromPath(toPath(path).parent_path());
     return dir.empty() ? std::string(".") : dir;
 }
 
@@ -94,22 +111,33 @@ ReadOnlyFile::ReadOnlyFile(const std::string& path, std::int64_t maxSize) : path
         throwIoError("Cannot open", path_, e);
 #if defined(_WIN32)
     std::error_code ec;
-    const fs::file_status st = fs::status(nativePath(path), ec);
-    if (fs::is_directory(st))
+    if (fs::is_directory(fs::status(toPath(path), ec)))
         throwIoError("Cannot open", path_, EISDIR);
-    if (fs::exists(st) && !fs::is_regular_file(st))
+    // Every sharing mode, so that the program's own atomic writer (and any
+    // other program) may replace the file while it is being read, as on POSIX.
+    HANDLE h = ::CreateFileW(toPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        throwWindowsError("Cannot open", path_, ::GetLastError());
+    // Devices (NUL, CON, COM1, pipes) are no files: refused before any read
+    // could wait on them.
+    if (::GetFileType(h) != FILE_TYPE_DISK) {
+        ::CloseHandle(h);
         notRegular("Cannot open", path_);
-    fd_ = ::_wopen(nativePath(path).c_str(), _O_RDONLY | _O_BINARY);
-    if (fd_ < 0)
-        throwIoError("Cannot open", path_, errno);
-    struct _stat64 fst {};
-    if (::_fstat64(fd_, &fst) != 0) {
+    }
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(h, &size)) {
+        const DWORD err = ::GetLastError();
+        ::CloseHandle(h);
+        throwWindowsError("Cannot open", path_, err);
+    }
+    fd_ = ::_open_osfhandle(reinterpret_cast<intptr_t>(h), _O_RDONLY | _O_BINARY);
+    if (fd_ < 0) {
         const int err = errno;
-        ::_close(fd_);
-        fd_ = -1;
+        ::CloseHandle(h);
         throwIoError("Cannot open", path_, err);
     }
-    size_ = static_cast<std::int64_t>(fst.st_size);
+    size_ = static_cast<std::int64_t>(size.QuadPart);
 #else
     // Look before opening: opening a pipe would wait for a writer, and
     // opening a device may do something by itself.
@@ -225,33 +253,34 @@ std::string readWholeFile(const std::string& path, std::int64_t maxSize) {
 // ---------------------------------------------------------- atomic writer
 
 std::string resolveLinks(const std::string& path) {
-    fs::path p(path);
+    fs::path p = toPath(path);
     for (int hops = 0;; ++hops) {
         std::error_code ec;
         const fs::file_status st = fs::symlink_status(p, ec);
         if (st.type() != fs::file_type::symlink)
-            return p.string();
+            return fromPath(p);
         if (hops >= 40)
             throwIoError("Cannot resolve", path, ELOOP);
         const fs::path next = fs::read_symlink(p, ec);
         if (ec)
-            throw IoError("Cannot resolve \"" + p.string() + "\": " + ec.message());
+            throw IoError("Cannot resolve \"" + fromPath(p) + "\": " + ec.message());
         p = next.is_absolute() ? next : p.parent_path() / next;
     }
 }
 
 bool sameFile(const std::string& a, const std::string& b) {
     std::error_code ec;
-    if (fs::exists(a, ec) && fs::exists(b, ec)) {
-        const bool same = fs::equivalent(a, b, ec);
+    const fs::path pa = toPath(a), pb = toPath(b);
+    if (fs::exists(pa, ec) && fs::exists(pb, ec)) {
+        const bool same = fs::equivalent(pa, pb, ec);
         if (!ec)
             return same;
     }
     try {
         const auto normal = [](const std::string& p) {
             std::error_code e;
-            const fs::path abs = fs::absolute(fs::path(resolveLinks(p)), e);
-            return (e ? fs::path(p) : abs).lexically_normal();
+            const fs::path abs = fs::absolute(toPath(resolveLinks(p)), e);
+            return (e ? toPath(p) : abs).lexically_normal();
         };
         return normal(a) == normal(b);
     } catch (const IoError&) {
@@ -262,7 +291,7 @@ bool sameFile(const std::string& a, const std::string& b) {
 void checkWritableIfExists(const std::string& path) {
 #if defined(_WIN32)
     std::error_code ec;
-    const fs::file_status st = fs::status(nativePath(path), ec);
+    const fs::file_status st = fs::status(toPath(path), ec);
     if (!fs::exists(st))
         return;
     if (fs::is_directory(st))
@@ -321,11 +350,11 @@ void writeFileAtomically(const std::string& target, std::string_view content, co
     checkWritableIfExists(resolved);
     const std::string dir = folderOf(resolved);
     const std::string tempName =
-        options.tempFileName.empty() ? fs::path(resolved).filename().string() + options.tempSuffix : options.tempFileName;
-    const std::string temp = (fs::path(dir) / tempName).string();
+        options.tempFileName.empty() ? fromPath(toPath(resolved).filename()) + options.tempSuffix : options.tempFileName;
+    const std::string temp = fromPath(toPath(dir) / toPath(tempName));
 
 #if defined(_WIN32)
-    const fs::path nativeTemp = nativePath(temp);
+    const fs::path nativeTemp = toPath(temp);
     std::error_code ec;
     if (fs::is_directory(fs::symlink_status(nativeTemp, ec)))
         throwIoError("Cannot create", temp, EISDIR);
@@ -365,10 +394,19 @@ void writeFileAtomically(const std::string& target, std::string_view content, co
         ::_wunlink(nativeTemp.c_str());
         throw IoError(txt(Txt::IoCannotRename, {temp, resolved, systemErrorText(e)}));
     }
-    if (!::MoveFileExW(nativeTemp.c_str(), nativePath(resolved).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    // A virus scanner or an indexer may hold the old file for a moment: try
+    // again for a second before giving up.
+    const auto renameDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (!::MoveFileExW(nativeTemp.c_str(), toPath(resolved).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD err = ::GetLastError();
+        if ((err == ERROR_SHARING_VIOLATION || err == ERROR_ACCESS_DENIED || err == ERROR_LOCK_VIOLATION) &&
+            std::chrono::steady_clock::now() < renameDeadline) {
+            ::Sleep(50);
+            continue;
+        }
         ::_wunlink(nativeTemp.c_str());
-        throw IoError("Cannot rename \"" + temp + "\" to \"" + resolved + "\": " +
-                      std::system_category().message(static_cast<int>(::GetLastError())));
+        // "Cannot rename "temp" to "target": reason", as on POSIX.
+        throwWindowsError("Cannot rename \"" + temp + "\" to", resolved, err);
     }
 #else
     struct stat old {};

@@ -7,6 +7,7 @@
 
 #include "common/ProgramTexts.h"
 #include "database/DatabaseLock.h"
+#include "common/Path.h"
 
 #if defined(_WIN32)
 #include <fcntl.h>
@@ -121,7 +122,7 @@ AtomicWriteOptions DrawingDatabase::rebuildTemp() {
 
 bool DrawingDatabase::exists() const {
     std::error_code ec;
-    return fs::is_regular_file(path_, ec);
+    return fs::is_regular_file(toPath(path_), ec);
 }
 
 void DrawingDatabase::createEmpty() const {
@@ -145,7 +146,7 @@ std::optional<DrawingRecord> DrawingDatabase::readLast() const {
 
 std::int64_t DrawingDatabase::trailingBytes() const {
     std::error_code ec;
-    const auto size = fs::file_size(path_, ec);
+    const auto size = fs::file_size(toPath(path_), ec);
     if (ec)
         return 0;
     return static_cast<std::int64_t>(size % DrawingRecord::kSize);

@@ -8,6 +8,7 @@
 #include "common/ProgramTexts.h"
 #include "app/MessageTable.h"
 #include "common/TextFile.h"
+#include "common/Path.h"
 
 namespace rz {
 namespace {
@@ -58,7 +59,7 @@ const std::string& lineAt(const std::vector<std::string>& lines, std::size_t i) 
 
 bool fileExists(const std::string& path) {
     std::error_code ec;
-    return std::filesystem::exists(path, ec);
+    return std::filesystem::exists(toPath(path), ec);
 }
 
 void checkOneLine(const std::string& text, const std::string& window, const std::string& name) {

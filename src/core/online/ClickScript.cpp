@@ -9,6 +9,7 @@
 #include "download/Http.h"
 #include "online/Cart.h"
 #include "settings/GeneratorSettings.h"
+#include "common/Path.h"
 
 namespace rz {
 namespace {
@@ -46,7 +47,7 @@ std::string inFolder(const std::string& folder, const std::string& name) {
 
 bool isRegularFile(const std::string& path) {
     std::error_code ec;
-    return fs::is_regular_file(path, ec);
+    return fs::is_regular_file(toPath(path), ec);
 }
 
 // The text before the next comma, which is removed with it; without a comma
@@ -118,7 +119,7 @@ std::string filledScriptFile(const std::string& scriptBytes, const std::string& 
 std::vector<std::string> listClickScripts(const std::string& folder) {
     std::vector<std::string> out;
     std::error_code ec;
-    fs::directory_iterator it(folder, ec);
+    fs::directory_iterator it(toPath(folder), ec);
     if (ec)
         return out;
     for (; it != fs::directory_iterator(); it.increment(ec)) {
@@ -128,9 +129,9 @@ std::vector<std::string> listClickScripts(const std::string& folder) {
         std::error_code fe;
         if (it->is_directory(fe))
             continue;
-        const std::string ext = upperAscii(p.extension().string());
+        const std::string ext = upperAscii(fromPath(p.extension()));
         if (ext == upperAscii(kScriptExtension))
-            out.push_back(p.string());
+            out.push_back(fromPath(p));
     }
     std::sort(out.begin(), out.end());
     return out;
