@@ -388,7 +388,7 @@ TEST(PortalModel, ScriptUpdateFollowsLastModified) {
         EXPECT_EQ(test::readFile(in.script("Lottoland.qcs")), c.replaced ? "NEU [Z1_1]\r\n" : before);
         EXPECT_EQ(test::readFile(in.tips("20240704.qcs")),
                   c.replaced ? "NEU 1\r\n" : "LOGIN 1-6- 21  NEIN " + in.tips("20240709.qlt") + "\r\n");
-        EXPECT_FALSE(fs::exists(in.script("Lottoland.qcs.tmp")));
+        EXPECT_TRUE(test::temporariesBeside(in.script("Lottoland.qcs")).empty());
     }
 }
 

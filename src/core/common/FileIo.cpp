@@ -3,8 +3,11 @@
 #include "common/Path.h"
 
 #include <algorithm>
-#include <chrono>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <random>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -12,6 +15,7 @@
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
+#include <process.h>
 #include <sys/stat.h>
 #include <windows.h>
 #else
@@ -345,25 +349,77 @@ int syncFolder(const std::string& dir) {
 
 } // namespace
 
+std::string uniqueTemporaryName(const std::string& targetName, const std::string& suffix) {
+    // The process id keeps two processes apart, the counter two writes of
+    // one process; the random part makes a name left by a crashed run of the
+    // same process id unlikely to come up again.
+    static std::atomic<std::uint32_t> counter{0};
+    static const std::uint32_t seed = [] {
+        std::random_device rd;
+        return rd() ^ static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    }();
+#if defined(_WIN32)
+    const long pid = static_cast<long>(::_getpid());
+#else
+    const long pid = static_cast<long>(::getpid());
+#endif
+    std::uint32_t mix = seed + 0x9E3779B9u * (counter.fetch_add(1) + 1);
+    mix ^= mix >> 16;
+    mix *= 0x85EBCA6Bu;
+    mix ^= mix >> 13;
+    char part[40];
+    std::snprintf(part, sizeof part, ".%ld-%08x", pid, static_cast<unsigned>(mix));
+    return targetName + part + suffix;
+}
+
+void removeLeftTemporaries(const std::string& target, const std::string& suffix) {
+    const std::string resolved = resolveLinks(target);
+    const std::string prefix = fromPath(toPath(resolved).filename()) + ".";
+    const fs::path dir = toPath(folderOf(resolved));
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = fromPath(it->path().filename());
+        if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+            name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+            continue;
+        // "<pid>-<8 hex digits>" between the two
+        const std::string middle = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+        const std::size_t dash = middle.find('-');
+        if (dash == 0 || dash == std::string::npos || middle.size() - dash - 1 != 8 ||
+            middle.find_first_not_of("0123456789") != dash ||
+            middle.find_first_not_of("0123456789abcdef", dash + 1) != std::string::npos)
+            continue;
+        std::error_code kindError;
+        const fs::file_status st = fs::symlink_status(it->path(), kindError);
+        if (!kindError && (fs::is_regular_file(st) || fs::is_symlink(st)))
+            fs::remove(it->path(), kindError); // a failure here is no failure of the write
+    }
+}
+
 void writeFileAtomically(const std::string& target, std::string_view content, const AtomicWriteOptions& options) {
     const std::string resolved = resolveLinks(target);
     checkWritableIfExists(resolved);
     const std::string dir = folderOf(resolved);
-    const std::string tempName =
-        options.tempFileName.empty() ? fromPath(toPath(resolved).filename()) + options.tempSuffix : options.tempFileName;
-    const std::string temp = fromPath(toPath(dir) / toPath(tempName));
+    const std::string targetName = fromPath(toPath(resolved).filename());
+    std::string temp = fromPath(toPath(dir) / toPath(uniqueTemporaryName(targetName, options.tempSuffix)));
+    // A name taken by anything at all (a file left by a crash, a link, a
+    // folder) is passed over; only a file this call created is written.
+    constexpr int kNameAttempts = 64;
 
 #if defined(_WIN32)
-    const fs::path nativeTemp = toPath(temp);
-    std::error_code ec;
-    if (fs::is_directory(fs::symlink_status(nativeTemp, ec)))
-        throwIoError("Cannot create", temp, EISDIR);
-    fs::remove(nativeTemp, ec); // left over from a crash
     if (int e = injectedFault(Step::Open, temp))
         throwIoError("Cannot create", temp, e);
-    int fd = ::_wopen(nativeTemp.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-    if (fd < 0)
-        throwIoError("Cannot create", temp, errno);
+    fs::path nativeTemp = toPath(temp);
+    int fd = -1;
+    for (int attempt = 0; fd < 0; ++attempt) {
+        fd = ::_wopen(nativeTemp.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+        if (fd >= 0)
+            break;
+        if ((errno != EEXIST && errno != EACCES) || attempt + 1 >= kNameAttempts)
+            throwIoError("Cannot create", temp, errno);
+        temp = fromPath(toPath(dir) / toPath(uniqueTemporaryName(targetName, options.tempSuffix)));
+        nativeTemp = toPath(temp);
+    }
     auto failWith = [&](const std::string& what, const std::string& path, int err) {
         if (fd >= 0)
             ::_close(fd);
@@ -412,25 +468,20 @@ void writeFileAtomically(const std::string& target, std::string_view content, co
     struct stat old {};
     const bool replacing = ::stat(resolved.c_str(), &old) == 0;
 
-    // A temporary file left by a crash is removed; a folder of that name is
-    // someone else's and stays.
-    struct stat stale {};
-    if (::lstat(temp.c_str(), &stale) == 0) {
-        if (S_ISDIR(stale.st_mode))
-            throwIoError("Cannot create", temp, EISDIR);
-        if (::unlink(temp.c_str()) != 0 && errno != ENOENT)
-            throwIoError("Cannot remove the old temporary file", temp, errno);
-    }
-
     if (int e = injectedFault(Step::Open, temp))
         throwIoError("Cannot create", temp, e);
     int fd = -1;
-    do {
+    for (int attempt = 0;; ++attempt) {
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                     replacing ? static_cast<mode_t>(0600) : static_cast<mode_t>(0666));
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        throwIoError("Cannot create", temp, errno);
+        if (fd >= 0)
+            break;
+        if (errno == EINTR)
+            continue;
+        if (errno != EEXIST || attempt + 1 >= kNameAttempts)
+            throwIoError("Cannot create", temp, errno);
+        temp = fromPath(toPath(dir) / toPath(uniqueTemporaryName(targetName, options.tempSuffix)));
+    }
 
     auto failWith = [&](const std::string& what, const std::string& path, int err) {
         if (fd >= 0)

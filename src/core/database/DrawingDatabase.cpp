@@ -129,6 +129,7 @@ void DrawingDatabase::createEmpty() const {
     DatabaseLock lock(path_);
     if (exists())
         return; // created meanwhile by someone else: its records stay
+    removeLeftTemporaries(path_, rebuildTemp().tempSuffix);
     writeFileAtomically(path_, std::string_view(), rebuildTemp());
 }
 
@@ -264,6 +265,9 @@ DrawingDatabase::UpdateResult DrawingDatabase::update(const std::function<void(s
         result.created = true;
     }
     change(records);
+    // Under the lock no other rebuild runs: a temporary file beside the
+    // database is what a crashed one left.
+    removeLeftTemporaries(path_, temp.tempSuffix);
     writeFileAtomically(path_, toBytes(records), temp);
     return result;
 }
@@ -288,8 +292,6 @@ void DrawingDatabase::insertOrReplace(const DrawingRecord& rec) const {
 }
 
 void DrawingDatabase::removeDate(DayNumber date) const {
-    AtomicWriteOptions temp;
-    temp.tempFileName = "Zahlen.da~";
     update(
         [date](std::vector<DrawingRecord>& stored) {
             std::vector<DrawingRecord> out;
@@ -299,7 +301,7 @@ void DrawingDatabase::removeDate(DayNumber date) const {
                     out.push_back(r);
             stored.swap(out);
         },
-        false, temp);
+        false);
 }
 
 void DrawingDatabase::replaceAll(const std::vector<DrawingRecord>& records) const {

@@ -16,14 +16,6 @@
 namespace rz {
 namespace {
 
-void replaceAll(std::string& text, const std::string& what, const std::string& with) {
-    std::size_t pos = 0;
-    while ((pos = text.find(what, pos)) != std::string::npos) {
-        text.replace(pos, what.size(), with);
-        pos += with.size();
-    }
-}
-
 std::string notOpened(const std::string& what) {
     const std::string shown = what.size() > 80 ? what.substr(0, 80) + "…" : what;
     return txt(Txt::NoProgramToOpen, {shown});

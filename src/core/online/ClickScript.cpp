@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "common/Round.h"
+#include "common/Text.h"
 #include "common/TextCodec.h"
 #include "download/Download.h"
 #include "download/Http.h"
@@ -15,14 +16,6 @@ namespace rz {
 namespace {
 
 namespace fs = std::filesystem;
-
-void replaceAll(std::string& text, const std::string& what, const std::string& with) {
-    std::size_t pos = 0;
-    while ((pos = text.find(what, pos)) != std::string::npos) {
-        text.replace(pos, what.size(), with);
-        pos += with.size();
-    }
-}
 
 char upperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
