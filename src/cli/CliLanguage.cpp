@@ -44,4 +44,9 @@ bool applyLanguageOption(MainModel& model, const Args& args, const char* argv0, 
     return true;
 }
 
+bool applyLanguageOnly(const Args& args, const char* argv0, int& exitCode) {
+    MainModel speaker; // the program's own texts are one table for the whole run
+    return applyLanguageOption(speaker, args, argv0, exitCode);
+}
+
 } // namespace rz::cli

@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "CliCommon.h"
+#include "CliLanguage.h"
 #include "common/Text.h"
 
 namespace rz::cli {
@@ -162,6 +163,8 @@ int cmdSearch(int argc, char** argv) {
         return usageError(error);
 
     MainModel model;
+    if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
+        return rc;
     Answers answers;
     answers.attachTo(model);
     useDatabase(model, databasePath(args, argv[0]));
@@ -216,6 +219,8 @@ int cmdAnalyseSettings(int argc, char** argv) {
         return usageError(error);
 
     MainModel model;
+    if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
+        return rc;
     Answers answers;
     FixedClock clock(dates.today);
     answers.attachTo(model, &clock);
@@ -247,6 +252,8 @@ int cmdAnalyseDrawings(int argc, char** argv) {
         return usageError(error);
 
     MainModel model;
+    if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
+        return rc;
     Answers answers;
     FixedClock clock(dates.today);
     answers.attachTo(model, &clock);
@@ -262,15 +269,15 @@ int cmdAnalyseDrawings(int argc, char** argv) {
 }
 
 const CommandSpec kSearchCommand{"search", cmdSearch,
-    "  search [--db DB] --end D --tips FILE.qlt --threshold N [--start D] [--set Chekcbox31=0|1]\n",
-    {"db", "end", "tips", "threshold", "start", "set", "change"}, 0};
+    "  search [--db DB] --end D --tips FILE.qlt --threshold N [--start D] [--set Chekcbox31=0|1] [--lang L]\n",
+    {"db", "end", "tips", "threshold", "start", "set", "change", "lang"}, 0};
 
 const CommandSpec kAnalyseSettingsCommand{"analyse-settings", cmdAnalyseSettings,
-    "  analyse-settings [--db DB] --from D --seed N [--start D] [--today D] [--set NAME=VALUE]...\n",
-    {"db", "from", "seed", "start", "today", "set", "change"}, 0};
+    "  analyse-settings [--db DB] --from D --seed N [--start D] [--today D] [--set NAME=VALUE]... [--lang L]\n",
+    {"db", "from", "seed", "start", "today", "set", "change", "lang"}, 0};
 
 const CommandSpec kAnalyseDrawingsCommand{"analyse-drawings", cmdAnalyseDrawings,
-    "  analyse-drawings [--db DB] --from D --threshold N [--start D] [--today D]\n",
-    {"db", "from", "threshold", "start", "today"}, 0};
+    "  analyse-drawings [--db DB] --from D --threshold N [--start D] [--today D] [--lang L]\n",
+    {"db", "from", "threshold", "start", "today", "lang"}, 0};
 
 } // namespace rz::cli

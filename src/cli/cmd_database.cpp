@@ -67,6 +67,8 @@ int cmdImport(int argc, char** argv) {
     std::string error;
     if (args.positional.size() != 1)
         return usageError("import needs FILE [--db DB]");
+    if (int rc = 0; !applyLanguageOnly(args, argv[0], rc))
+        return rc;
     const ImportResult res = importDrawingHistory(args.positional[0], databasePath(args, argv[0]));
     std::cout << res.report() << "\n";
     return res.ok ? 0 : 1;
@@ -77,7 +79,7 @@ const CommandSpec kLookupCommand{"lookup", cmdLookup,
     {"db", "date", "prev", "next", "lang"}, 0};
 
 const CommandSpec kImportCommand{"import", cmdImport,
-    "  import FILE [--db DB]                     import drawing history (state export or plain CSV)\n",
-    {"db"}, 1};
+    "  import FILE [--db DB] [--lang L]          import drawing history (state export or plain CSV)\n",
+    {"db", "lang"}, 1};
 
 } // namespace rz::cli

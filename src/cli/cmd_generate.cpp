@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "CliCommon.h"
+#include "CliLanguage.h"
 #include "common/Text.h"
 
 namespace rz::cli {
@@ -27,6 +28,8 @@ int cmdGenerate(int argc, char** argv) {
     }
 
     MainModel model;
+    if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
+        return rc;
     useDatabase(model, databasePath(args, argv[0]));
     if (!applyWindowDates(model, args, error))
         return usageError(error);
@@ -66,7 +69,7 @@ int cmdGenerate(int argc, char** argv) {
 
 const CommandSpec kGenerateCommand{"generate", cmdGenerate,
     "  generate [--db DB] --seed N [--start D] [--end D] [--set NAME=VALUE]... [--change NAME=VALUE]...\n"
-    "           [--lock R=F1,...,F7]...\n",
-    {"db", "seed", "start", "end", "set", "change", "lock"}, 0};
+    "           [--lock R=F1,...,F7]... [--lang L]\n",
+    {"db", "seed", "start", "end", "set", "change", "lock", "lang"}, 0};
 
 } // namespace rz::cli

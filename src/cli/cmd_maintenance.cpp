@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "CliCommon.h"
+#include "CliLanguage.h"
 #include "common/Text.h"
 #include "database/Maintenance.h"
 #include "net/BlockingHttp.h"
@@ -99,6 +100,8 @@ int cmdDownload(int argc, char** argv) {
         return usageError("--server needs an http:// or https:// address: " + server);
 
     MainModel model;
+    if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
+        return rc;
     useDatabase(model, databasePath(args, argv[0]));
     warnPartialRecord(model.DatabasePath());
     CliPlatform platform(model);
@@ -158,10 +161,16 @@ int cmdAdd(int argc, char** argv) {
     const bool megaplierGiven = args.has("megaplier");
     if (megaplierGiven && !parseInt(args, "megaplier", entry.numbers[8], error))
         return usageError(error);
+    // The field check speaks the chosen language too (the model below
+    // applies it again for the entry itself).
+    if (int rc = 0; !applyLanguageOnly(args, argv[0], rc))
+        return rc;
     if (const auto bad = entryError(entry))
         return usageError(*bad);
 
     MainModel model;
+    if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
+        return rc;
     useDatabase(model, databasePath(args, argv[0]));
     if (!model.database().exists())
         return usageError("database not found: " + model.DatabasePath());
@@ -197,6 +206,8 @@ int cmdDelete(int argc, char** argv) {
         return usageError(error);
 
     MainModel model;
+    if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
+        return rc;
     useDatabase(model, databasePath(args, argv[0]));
     if (!model.database().exists())
         return usageError("database not found: " + model.DatabasePath());
@@ -212,15 +223,15 @@ int cmdDelete(int argc, char** argv) {
 }
 
 const CommandSpec kDownloadCommand{"download", cmdDownload,
-    "  download [--db DB] --server ADDRESS [--today YYYY-MM-DD]\n",
-    {"db", "server", "today"}, 0};
+    "  download [--db DB] --server ADDRESS [--today YYYY-MM-DD] [--lang L]\n",
+    {"db", "server", "today", "lang"}, 0};
 
 const CommandSpec kAddCommand{"add", cmdAdd,
-    "  add [--db DB] --date YYYY-MM-DD --numbers N1,N2,N3,N4,N5 --megaball M [--megaplier P]\n",
-    {"db", "date", "numbers", "megaball", "megaplier"}, 0};
+    "  add [--db DB] --date YYYY-MM-DD --numbers N1,N2,N3,N4,N5 --megaball M [--megaplier P] [--lang L]\n",
+    {"db", "date", "numbers", "megaball", "megaplier", "lang"}, 0};
 
 const CommandSpec kDeleteCommand{"delete", cmdDelete,
-    "  delete [--db DB] --date YYYY-MM-DD\n",
-    {"db", "date"}, 0};
+    "  delete [--db DB] --date YYYY-MM-DD [--lang L]\n",
+    {"db", "date", "lang"}, 0};
 
 } // namespace rz::cli
