@@ -106,7 +106,8 @@ class CliErrorTest(unittest.TestCase):
         rc, out, _ = run("lookup", "--db", self.db, "--date", "2019-10-18")
         self.assertEqual(out, before)  # the whole drawings read as before
 
-    @unittest.skipIf(os.name != "posix", "pipes and devices")
+    # (The Windows build refuses NUL, CON and the like: PlatformFiles in the core tests.)
+    @unittest.skipIf(os.name != "posix" or CLI.endswith(".exe"), "POSIX pipes and devices")
     def test_pipes_and_devices_are_refused_at_once(self):
         fifo = self.path("pipe.csv")
         os.mkfifo(fifo)

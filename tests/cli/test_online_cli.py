@@ -14,6 +14,12 @@ import urllib.request
 CLI = os.path.abspath(sys.argv.pop(1) if len(sys.argv) > 1 else "build/bin/ruvuzevodare-cli")
 # The Windows build runs through Wine: RZ_TEST_RUNNER="wine".
 RUNNER = os.environ.get("RZ_TEST_RUNNER", "").split()
+WINDOWS = CLI.endswith(".exe")
+
+
+def shown_path(path):
+    """An absolute path as the program names it: under Wine the root folder is drive Z:."""
+    return "Z:" + path.replace("/", "\\") if WINDOWS else path
 SERVER = os.path.join(os.path.dirname(CLI), "ruvuzevodare-server" + os.path.splitext(CLI)[1])
 
 EMPTY = ",,,,,,"
@@ -165,11 +171,11 @@ class OnlineCliTest(unittest.TestCase):
                                       "B 13 18 99   |\r\n"
                                       "C  [z1_1]\r\n"
                                       f"D {flags} Ready to Play\r\n"
-                                      f"E {os.path.abspath(tips)}\r\n")
+                                      f"E {shown_path(os.path.abspath(tips))}\r\n")
         # A relative tip file is named by its full path.
         p = subprocess.run([*RUNNER, CLI, "fill-script", "--script", "s.qcs", "--tips", "./t.qlt"], capture_output=True,
                            cwd=self.dir.name, timeout=60)
-        self.assertEqual(p.stdout.decode("utf-8").splitlines()[-1], "E " + os.path.join(self.dir.name, "t.qlt"))
+        self.assertEqual(p.stdout.decode("utf-8").splitlines()[-1], "E " + shown_path(os.path.join(self.dir.name, "t.qlt")))
 
         for args, code in [(["fill-script", "--script", script], 2),
                            (["fill-script", "--script", script, "--tips", tips, "--set", "Nonsense=1"], 2),

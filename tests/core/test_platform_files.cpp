@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <thread>
@@ -54,6 +55,20 @@ std::vector<std::string> namesIn(const std::string& folder) {
         out.push_back(fromPath(entry.path().filename()));
     std::sort(out.begin(), out.end());
     return out;
+}
+
+// Files named in UTF-8, opened through the wide-character API on Windows
+// (the shared test helpers take the ANSI code page there).
+std::string inDir(const TempDir& dir, const std::string& name) { return fromPath(toPath(dir.str()) / toPath(name)); }
+
+void putFile(const std::string& path, const std::string& content) {
+    std::ofstream out(toPath(path), std::ios::binary | std::ios::trunc);
+    out << content;
+}
+
+std::string getFile(const std::string& path) {
+    std::ifstream in(toPath(path), std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
@@ -163,11 +178,11 @@ std::vector<std::string> otherSpellings(const std::string& file) {
 
 TEST(PlatformFiles, ReplacesAFileThatTheProgramIsReading) {
     TempDir dir;
-    const std::string file = fromPath(fs::absolute(toPath(dir.file("Ruvuzevodare.dat"))));
+    const std::string file = fromPath(fs::absolute(toPath(inDir(dir, "Ruvuzevodare.dat"))));
     std::string old(300000, '\0');
     for (std::size_t i = 0; i < old.size(); ++i)
         old[i] = static_cast<char>(i * 13 + 1);
-    test::writeFile(file, old);
+    putFile(file, old);
 
     ReadOnlyFile reader(file);
     char first[10];
@@ -183,8 +198,8 @@ TEST(PlatformFiles, ReplacesAFileThatTheProgramIsReading) {
 #if defined(_WIN32)
 TEST(PlatformFiles, AFileAnotherProgramHoldsWithoutSharingIsReportedAndKept) {
     TempDir dir;
-    const std::string file = dir.file("tips.qlt");
-    test::writeFile(file, "old");
+    const std::string file = inDir(dir, "tips.qlt");
+    putFile(file, "old");
     // Open the way a program does that locks the file for itself.
     HANDLE h = ::CreateFileW(toPath(file).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -192,39 +207,39 @@ TEST(PlatformFiles, AFileAnotherProgramHoldsWithoutSharingIsReportedAndKept) {
     const std::string error = errorOf([&] { writeFileAtomically(file, "new"); });
     ::CloseHandle(h);
     EXPECT_NE(error.find("Cannot rename"), std::string::npos) << error;
-    EXPECT_EQ(test::readFile(file), "old");
+    EXPECT_EQ(getFile(file), "old");
     EXPECT_EQ(namesIn(dir.str()), std::vector<std::string>{"tips.qlt"});
     // Once it is let go, the file is replaced.
     writeFileAtomically(file, "new");
-    EXPECT_EQ(test::readFile(file), "new");
+    EXPECT_EQ(getFile(file), "new");
 }
 #endif
 
 TEST(PlatformFiles, ReadOnlyFileIsReportedAndUnchanged) {
     TempDir dir;
-    const std::string file = dir.file("tips.qlt");
-    test::writeFile(file, "old\r\n");
+    const std::string file = inDir(dir, "tips.qlt");
+    putFile(file, "old\r\n");
     const auto writeBits = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
     fs::permissions(toPath(file), writeBits, fs::perm_options::remove);
     const std::string error = errorOf([&] { writeFileAtomically(file, "new\r\n"); });
     EXPECT_NE(error.find("write-protected"), std::string::npos) << error;
     EXPECT_NE(error.find(file), std::string::npos) << error;
-    EXPECT_EQ(test::readFile(file), "old\r\n");
+    EXPECT_EQ(getFile(file), "old\r\n");
     EXPECT_EQ(namesIn(dir.str()), std::vector<std::string>{"tips.qlt"});
     fs::permissions(toPath(file), fs::perms::owner_write, fs::perm_options::add);
     writeFileAtomically(file, "new\r\n");
-    EXPECT_EQ(test::readFile(file), "new\r\n");
+    EXPECT_EQ(getFile(file), "new\r\n");
 }
 
 // ----------------------------------------------------- one file, many names
 
 TEST(PlatformFiles, OneFileUnderAnotherSpellingIsTheSameFileAndShareItsLock) {
     TempDir dir;
-    fs::create_directories(toPath(dir.file("sub")));
-    const std::string file = fromPath(fs::absolute(toPath(dir.file("Ruvuzevodare.dat"))));
-    test::writeDatabase(file, {test::rec(2020, 1, 3, {1, 2, 3, 4, 5}, 6)});
-    const std::string other = fromPath(fs::absolute(toPath(dir.file("Other.dat"))));
-    test::writeFile(other, "x");
+    fs::create_directories(toPath(inDir(dir, "sub")));
+    const std::string file = fromPath(fs::absolute(toPath(inDir(dir, "Ruvuzevodare.dat"))));
+    putFile(file, std::string(32, '\0'));
+    const std::string other = fromPath(fs::absolute(toPath(inDir(dir, "Other.dat"))));
+    putFile(other, "x");
 
     DatabaseLock held(file, 0ms);
     for (const std::string& spelling : otherSpellings(file)) {
@@ -256,8 +271,8 @@ TEST(PlatformFilesChild, DISABLED_HoldsTheDatabaseLock) {
 
 TEST(PlatformFiles, DatabaseLockBetweenProcesses) {
     TempDir dir;
-    const std::string db = fromPath(fs::absolute(toPath(dir.file("Zählung.dat"))));
-    test::writeDatabase(db, {test::rec(2020, 1, 3, {1, 2, 3, 4, 5}, 6)});
+    const std::string db = fromPath(fs::absolute(toPath(inDir(dir, "Zählung.dat"))));
+    putFile(db, std::string(32, '\0'));
     setEnv("RZ_LOCK_DB", db);
     auto waitChild = startSelf("PlatformFilesChild.DISABLED_HoldsTheDatabaseLock");
     setEnv("RZ_LOCK_DB", "");
@@ -269,7 +284,7 @@ TEST(PlatformFiles, DatabaseLockBetweenProcesses) {
     EXPECT_GE(std::chrono::steady_clock::now() - start, 250ms);
 
     // Let go: a waiting lock gets it as soon as the other process ends.
-    test::writeFile(db + ".release", "");
+    putFile(db + ".release", "");
     EXPECT_NO_THROW(DatabaseLock mine(db, 20000ms));
     EXPECT_EQ(waitChild(), 0);
 }
@@ -278,7 +293,7 @@ TEST(PlatformFiles, DatabaseLockBetweenProcesses) {
 
 TEST(PlatformFiles, BoundedReaderRefusesFoldersDevicesAndMissingFilesAtOnce) {
     TempDir dir;
-    std::vector<std::string> paths{dir.file("missing.dat"), dir.file("")};
+    std::vector<std::string> paths{inDir(dir, "missing.dat"), inDir(dir, "")};
 #if defined(_WIN32)
     for (const char* device : {"NUL", "CON", "CONIN$", "\\\\.\\NUL", "COM1"})
         paths.push_back(device);
@@ -292,9 +307,9 @@ TEST(PlatformFiles, BoundedReaderRefusesFoldersDevicesAndMissingFilesAtOnce) {
         EXPECT_NE(error.find("Cannot open"), std::string::npos) << path << ": " << error;
         EXPECT_LT(std::chrono::steady_clock::now() - start, 5s) << path;
     }
-    test::writeFile(dir.file("big.txt"), std::string(2049, 'x'));
-    EXPECT_NE(errorOf([&] { readWholeFile(dir.file("big.txt"), 2048); }).find("larger than 2048 bytes"), std::string::npos);
-    EXPECT_EQ(readWholeFile(dir.file("big.txt"), 2049).size(), 2049u);
+    putFile(inDir(dir, "big.txt"), std::string(2049, 'x'));
+    EXPECT_NE(errorOf([&] { readWholeFile(inDir(dir, "big.txt"), 2048); }).find("larger than 2048 bytes"), std::string::npos);
+    EXPECT_EQ(readWholeFile(inDir(dir, "big.txt"), 2049).size(), 2049u);
 }
 
 // ------------------------------------------------ text: code page and CR LF
@@ -309,19 +324,19 @@ TEST(PlatformFiles, SystemTextFilesUseTheSystemsEightBitForm) {
     EXPECT_EQ(systemTextEncoding(), TextEncoding::Utf8);
     const std::string expected = text;
 #endif
-    writeTextFile(dir.file("t.txt"), text);
-    EXPECT_EQ(test::readFile(dir.file("t.txt")), expected);
-    const DecodedText back = decodeText(test::readFile(dir.file("t.txt")));
+    writeTextFile(inDir(dir, "t.txt"), text);
+    EXPECT_EQ(getFile(inDir(dir, "t.txt")), expected);
+    const DecodedText back = decodeText(getFile(inDir(dir, "t.txt")));
     EXPECT_EQ(back.text, text);
 }
 
 TEST(PlatformFiles, WrittenTextLinesEndInCrLfOnEverySystem) {
     TempDir dir;
-    writeTextFile(dir.file("a.txt"), joinLinesCrLf({"one", "two", ""}));
-    EXPECT_EQ(test::readFile(dir.file("a.txt")), "one\r\ntwo\r\n\r\n");
+    writeTextFile(inDir(dir, "a.txt"), joinLinesCrLf({"one", "two", ""}));
+    EXPECT_EQ(getFile(inDir(dir, "a.txt")), "one\r\ntwo\r\n\r\n");
     // The writer never adds a CR of its own (no text mode anywhere).
-    writeFileAtomically(dir.file("b.bin"), "a\nb\r\n");
-    EXPECT_EQ(test::readFile(dir.file("b.bin")), "a\nb\r\n");
+    writeFileAtomically(inDir(dir, "b.bin"), "a\nb\r\n");
+    EXPECT_EQ(getFile(inDir(dir, "b.bin")), "a\nb\r\n");
 }
 
 // -------------------------------------------------- names outside ASCII
@@ -331,10 +346,10 @@ TEST(PlatformFiles, FileNamesOutsideAsciiKeepEveryCharacter) {
     // Latin-1, beyond Windows-1252 (Cyrillic, Chinese) and outside the BMP.
     const std::vector<std::string> names{"Zählung-€.dat", "данные.qlt", "号码.qcs", "tip-\xF0\x9F\x8E\xB2.txt"};
     for (const std::string& name : names) {
-        const std::string path = dir.file(name);
+        const std::string path = inDir(dir, name);
         writeFileAtomically(path, "content of " + name);
         EXPECT_EQ(readWholeFile(path), "content of " + name);
-        EXPECT_TRUE(sameFile(path, dir.file(name)));
+        EXPECT_TRUE(sameFile(path, inDir(dir, name)));
         DatabaseLock lock(path, 0ms);
     }
     // The names on disk are exactly these, and the locks beside them.
@@ -347,5 +362,5 @@ TEST(PlatformFiles, FileNamesOutsideAsciiKeepEveryCharacter) {
     EXPECT_EQ(namesIn(dir.str()), expected);
     const std::vector<std::string> scripts = listClickScripts(dir.str());
     ASSERT_EQ(scripts.size(), 1u);
-    EXPECT_TRUE(sameFile(scripts[0], dir.file("号码.qcs"))) << scripts[0];
+    EXPECT_TRUE(sameFile(scripts[0], inDir(dir, "号码.qcs"))) << scripts[0];
 }
