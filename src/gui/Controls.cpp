@@ -227,8 +227,8 @@ QFrame* panel(QWidget* parent, const char* name) {
     return f;
 }
 
-QDateEdit* datePicker(QWidget* parent, const char* name) {
-    auto* d = new QDateEdit(parent);
+DateEdit* datePicker(QWidget* parent, const char* name) {
+    auto* d = new DateEdit(parent);
     d->setObjectName(QLatin1String(name));
     d->setCalendarPopup(true);
     d->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
@@ -281,4 +281,19 @@ void TipEdit::focusOutEvent(QFocusEvent* e) {
     // a popup, is no exit.
     if (e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason)
         emit exited();
+}
+
+// ---------------------------------------------------------------- DateEdit
+
+DateEdit::DateEdit(QWidget* parent) : QDateEdit(parent) { lineEdit()->installEventFilter(this); }
+
+bool DateEdit::eventFilter(QObject* watched, QEvent* e) {
+    const bool handled = QDateEdit::eventFilter(watched, e);
+    if (watched == lineEdit() && e->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton && !lineEdit()->hasSelectedText()) {
+        // The press has put the cursor under the mouse; the section it lies
+        // in is taken whole.
+        setSelectedSection(currentSection());
+    }
+    return handled;
 }

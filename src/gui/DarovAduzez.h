@@ -1,4 +1,5 @@
 #pragma once
+#include <QDate>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -107,6 +108,8 @@ private:
     void buildStatusBar();
 
     void tipEdited(int row, int k, const QString& text);
+    // The user brought the page at index forward; the model decides.
+    void tabChosen(int index);
     void refreshTips();
     void refreshChart();
     void saveChart();
@@ -145,6 +148,7 @@ private:
     // database and internet tabs
     QDateEdit* dateTimePicker1_ = nullptr;
     QDateEdit* dateTimePicker2_ = nullptr;
+    std::array<QDate, 2> shownPickerDates_{}; // the models' dates at the last refresh
     QLabel* label29_ = nullptr;
     QLabel* labelMegaBall25_ = nullptr;
     QLineEdit* proxyHost_ = nullptr;
@@ -170,6 +174,8 @@ private:
     std::vector<std::pair<QWidget*, std::pair<double, bool>>> relativeFonts_;
     bool shownOnce_ = false;
     bool refreshing_ = false;
+    bool destroying_ = false;
+    int shownTab_ = -1; // the model's tab at the last refresh
     AnalysisLock analysisLock_; // controls disabled while a historic analysis runs
 
     // Languages: the windows' texts for the loader, Qt's own dialog texts.

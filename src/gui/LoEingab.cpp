@@ -51,7 +51,7 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
     setModal(true);
 
     auto* v = new QVBoxLayout(this);
-    date_ = new QDateEdit(this);
+    date_ = new DateEdit(this); // a click takes the section under it
     date_->setObjectName(QStringLiteral("DateTimePicker1"));
     date_->setCalendarPopup(true);
     date_->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));

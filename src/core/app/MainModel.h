@@ -63,6 +63,16 @@ public:
     DrawingDatabase database() const { return DrawingDatabase(DatabasePath()); }
 
     void showTab(Tab t) { activeTab = t; }
+    // The tabs a user can bring forward: every one but the message table's,
+    // which stays hidden.
+    static bool userCanChoose(Tab t) { return t != Tab::LastDrawing && t >= Tab::TipOverview && t <= Tab::Internet; }
+    // The user brought a tab forward (a click, a key, the wheel); a tab the
+    // user cannot choose is refused. Returns the tab on display now.
+    Tab chooseTab(Tab t) {
+        if (userCanChoose(t))
+            activeTab = t;
+        return activeTab;
+    }
 
     // ---- current drawing and navigation (commands in app/Commands.cpp over database/DrawingNavigator.h)
     CurrentDrawing cur;
@@ -165,6 +175,9 @@ public:
     void Label91Click();                       // show chart tab, triples
     void Label90Click();                       // show chart tab, quads
     void Label88Click();                       // show chart tab, sums
+    // The chart on display counted again over the database as it stands now
+    // (drawings were added or removed); the tab on display stays.
+    void recountChart();
 
     // ---- generation run (generator/Generator.cpp)
     GeneratorSettings Settings;

@@ -123,17 +123,25 @@ private:
 class AnalysisScope {
 public:
     AnalysisScope(MainModel& m, OperationKind kind)
-        : m_(m), operation_(m.operation, kind), repaint_(std::move(m.onChanged)), services_(m.services()),
-          steady_(m.events()), yield_(steady_, std::chrono::milliseconds(15), 1) {
+        : m_(m), operation_(std::in_place, m.operation, kind), repaint_(std::move(m.onChanged)),
+          services_(m.services()), steady_(m.events()), yield_(steady_, std::chrono::milliseconds(15), 1) {
         m_.onChanged = nullptr;
         m_.events().setBusyCursor(true);
         Services s = services_;
         s.events = &steady_;
         m_.setServices(s);
     }
-    ~AnalysisScope() {
+    ~AnalysisScope() { finish(); }
+    // The analysis is over: the window gets its services, its repaint and
+    // its controls back and shows the final state at once, so that the
+    // report and any message after it come over a finished window.
+    void finish() {
+        if (!operation_)
+            return;
         m_.setServices(services_);
         m_.onChanged = std::move(repaint_);
+        repaint_ = nullptr;
+        operation_.reset();
         m_.setBusy(false);
         m_.changed();
     }
@@ -158,7 +166,7 @@ public:
 
 private:
     MainModel& m_;
-    OperationScope operation_;
+    std::optional<OperationScope> operation_;
     std::function<void()> repaint_;
     Services services_;
     SteadyCursor steady_;
@@ -377,6 +385,7 @@ void MainModel::BitBtn9Click() {
         if (stopped)
             report += stoppedReportLine();
         lastReport = report;
+        scope.finish();
         if (writeReportFile) {
             const std::string path = paths().reportFile();
             writeTextFile(path, report);
@@ -493,6 +502,7 @@ void MainModel::BitBtn19Click() {
     if (stopped)
         report += stoppedReportLine();
     lastReport = report;
+    scope.finish();
     if (writeReportFile) {
         const std::string path = paths().reportFile();
         try {

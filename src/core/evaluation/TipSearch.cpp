@@ -7,6 +7,7 @@
 #include "common/Text.h"
 #include "database/DrawingDatabase.h"
 #include "evaluation/HistoricAnalysis.h"
+#include "evaluation/TipCheck.h"
 
 namespace rz {
 namespace {
@@ -78,6 +79,11 @@ void MainModel::SpeedButton4Click() {
                 return;
         }
     }
+    // The walk ends on the last drawing of the window, which the captions
+    // show; the marks of the last stop (or of the drawing before the search)
+    // follow it. The rows' captions stay as the search left them.
+    if (sortieren)
+        markHits(tips, cur);
     changed();
 }
 
