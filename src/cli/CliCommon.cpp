@@ -7,6 +7,8 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 
+#include "CliLanguage.h"
+#include "common/Path.h"
 #include "common/Text.h"
 
 namespace rz::cli {
@@ -36,13 +38,38 @@ std::vector<std::string> Args::all(const std::string& name) const {
 
 void useDatabase(MainModel& model, const std::string& dbPath) {
     namespace fs = std::filesystem;
-    const fs::path p = fs::absolute(fs::path(dbPath));
-    std::string home = p.parent_path().string();
+    const fs::path p = fs::absolute(toPath(dbPath));
+    std::string home = fromPath(p.parent_path());
     if (home.empty() || home.back() != fs::path::preferred_separator)
         home += fs::path::preferred_separator;
     model.Home = home;
-    model.ZahlenFile = p.filename().string();
+    model.ZahlenFile = fromPath(p.filename());
 }
+
+AppPaths programPaths(const char* argv0) { return AppPaths::detect(executableDirectory(argv0)); }
+
+std::string databasePath(const Args& args, const char* argv0) {
+    if (args.has("db"))
+        return args.get("db");
+    const AppPaths paths = programPaths(argv0);
+    paths.prepareUserFolder();
+    return paths.drawingFile();
+}
+
+int cmdWhere(int argc, char** argv) {
+    Args args;
+    if (const int rc = parseCommand(kWhereCommand, argc, argv, args); rc >= 0)
+        return rc;
+    const AppPaths paths = programPaths(argv[0]);
+    std::cout << "layout: " << (paths.installed() ? "installed" : "portable") << "\n"
+              << "drawing file: " << paths.drawingFile() << "\n"
+              << "user folder: " << paths.userFolder() << "\n"
+              << "data folder: " << paths.dataFolder() << "\n";
+    return 0;
+}
+
+const CommandSpec kWhereCommand{"where", cmdWhere,
+    "  where                                     print the layout (portable or installed) and the drawing file\n", {}, 0};
 
 bool applyWindowDates(MainModel& model, const Args& args, std::string& error) {
     DayNumber start = dayFromYmd(2017, 1, 1);
@@ -156,7 +183,7 @@ bool applySettingOptions(MainModel& model, const Args& args, std::string& error)
 
 std::string tipFileProblem(const std::string& path) {
     std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
+    const auto status = std::filesystem::status(toPath(path), ec);
     if (!std::filesystem::exists(status))
         return "tip file not found: " + path;
     if (!std::filesystem::is_regular_file(status))

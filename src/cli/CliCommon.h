@@ -19,6 +19,12 @@ struct Args {
 // Points the model at the database file: Home = its folder, ZahlenFile = its name.
 void useDatabase(MainModel& model, const std::string& dbPath);
 
+// The program's layout, decided for the folder of the running executable.
+AppPaths programPaths(const char* argv0);
+// --db when given; else the drawing file the window uses (programPaths), its
+// folder created when the program is installed and the folder is missing.
+std::string databasePath(const Args& args, const char* argv0);
+
 // Reads --start / --end into the two date pickers (defaults 2017-01-01 and today).
 // Returns false with a message on a malformed date.
 bool applyWindowDates(MainModel& model, const Args& args, std::string& error);
@@ -53,6 +59,8 @@ std::string tipFileProblem(const std::string& path);
 
 int cmdLookup(int argc, char** argv);
 extern const CommandSpec kLookupCommand;
+int cmdWhere(int argc, char** argv);
+extern const CommandSpec kWhereCommand;
 int cmdImport(int argc, char** argv);
 extern const CommandSpec kImportCommand;
 int cmdCheck(int argc, char** argv);

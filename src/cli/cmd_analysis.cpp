@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "CliCommon.h"
+#include "CliLanguage.h"
 #include "common/Text.h"
 
 namespace rz::cli {
@@ -155,16 +156,18 @@ int cmdSearch(int argc, char** argv) {
     if (const int rc = parseCommand(kSearchCommand, argc, argv, args); rc >= 0)
         return rc;
     std::string error;
-    if (!args.positional.empty() || !args.has("db") || !args.has("end") || !args.has("tips") || !args.has("threshold"))
-        return usageError("search needs --db DB --end YYYY-MM-DD --tips FILE.qlt --threshold N");
+    if (!args.positional.empty() || !args.has("end") || !args.has("tips") || !args.has("threshold"))
+        return usageError("search needs [--db DB] --end YYYY-MM-DD --tips FILE.qlt --threshold N");
     std::string threshold;
     if (!readThreshold(args, threshold, error))
         return usageError(error);
 
     MainModel model;
+    if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
+        return rc;
     Answers answers;
     answers.attachTo(model);
-    useDatabase(model, args.get("db"));
+    useDatabase(model, databasePath(args, argv[0]));
     if (!applyWindowDates(model, args, error) || !applySettings(model, args, error))
         return usageError(error);
     if (databaseMissing(model))
@@ -202,8 +205,8 @@ int cmdAnalyseSettings(int argc, char** argv) {
     if (const int rc = parseCommand(kAnalyseSettingsCommand, argc, argv, args); rc >= 0)
         return rc;
     std::string error;
-    if (!args.positional.empty() || !args.has("db") || !args.has("from") || !args.has("seed"))
-        return usageError("analyse-settings needs --db DB --from YYYY-MM-DD --seed N");
+    if (!args.positional.empty() || !args.has("from") || !args.has("seed"))
+        return usageError("analyse-settings needs [--db DB] --from YYYY-MM-DD --seed N");
     long long seed = 0;
     if (!parseInteger(args.get("seed"), seed, false)) {
         MainModel texts;
@@ -216,10 +219,12 @@ int cmdAnalyseSettings(int argc, char** argv) {
         return usageError(error);
 
     MainModel model;
+    if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
+        return rc;
     Answers answers;
     FixedClock clock(dates.today);
     answers.attachTo(model, &clock);
-    useDatabase(model, args.get("db"));
+    useDatabase(model, databasePath(args, argv[0]));
     if (!applySettings(model, args, error))
         return usageError(error);
     if (databaseMissing(model))
@@ -237,8 +242,8 @@ int cmdAnalyseDrawings(int argc, char** argv) {
     if (const int rc = parseCommand(kAnalyseDrawingsCommand, argc, argv, args); rc >= 0)
         return rc;
     std::string error;
-    if (!args.positional.empty() || !args.has("db") || !args.has("from") || !args.has("threshold"))
-        return usageError("analyse-drawings needs --db DB --from YYYY-MM-DD --threshold N");
+    if (!args.positional.empty() || !args.has("from") || !args.has("threshold"))
+        return usageError("analyse-drawings needs [--db DB] --from YYYY-MM-DD --threshold N");
     std::string threshold;
     if (!readThreshold(args, threshold, error))
         return usageError(error);
@@ -247,10 +252,12 @@ int cmdAnalyseDrawings(int argc, char** argv) {
         return usageError(error);
 
     MainModel model;
+    if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
+        return rc;
     Answers answers;
     FixedClock clock(dates.today);
     answers.attachTo(model, &clock);
-    useDatabase(model, args.get("db"));
+    useDatabase(model, databasePath(args, argv[0]));
     if (databaseMissing(model))
         return 1;
     warnPartialRecord(model.DatabasePath());
@@ -262,15 +269,15 @@ int cmdAnalyseDrawings(int argc, char** argv) {
 }
 
 const CommandSpec kSearchCommand{"search", cmdSearch,
-    "  search --db DB --end D --tips FILE.qlt --threshold N [--start D] [--set Chekcbox31=0|1]\n",
-    {"db", "end", "tips", "threshold", "start", "set", "change"}, 0};
+    "  search [--db DB] --end D --tips FILE.qlt --threshold N [--start D] [--set Chekcbox31=0|1] [--lang L]\n",
+    {"db", "end", "tips", "threshold", "start", "set", "change", "lang"}, 0};
 
 const CommandSpec kAnalyseSettingsCommand{"analyse-settings", cmdAnalyseSettings,
-    "  analyse-settings --db DB --from D --seed N [--start D] [--today D] [--set NAME=VALUE]...\n",
-    {"db", "from", "seed", "start", "today", "set", "change"}, 0};
+    "  analyse-settings [--db DB] --from D --seed N [--start D] [--today D] [--set NAME=VALUE]... [--lang L]\n",
+    {"db", "from", "seed", "start", "today", "set", "change", "lang"}, 0};
 
 const CommandSpec kAnalyseDrawingsCommand{"analyse-drawings", cmdAnalyseDrawings,
-    "  analyse-drawings --db DB --from D --threshold N [--start D] [--today D]\n",
-    {"db", "from", "threshold", "start", "today"}, 0};
+    "  analyse-drawings [--db DB] --from D --threshold N [--start D] [--today D] [--lang L]\n",
+    {"db", "from", "threshold", "start", "today", "lang"}, 0};
 
 } // namespace rz::cli

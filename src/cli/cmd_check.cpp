@@ -13,14 +13,14 @@ int cmdCheck(int argc, char** argv) {
     if (const int rc = parseCommand(kCheckCommand, argc, argv, args); rc >= 0)
         return rc;
     std::string error;
-    if (!args.positional.empty() || !args.has("db") || !args.has("date") || !args.has("tips"))
-        return usageError("check needs --db DB --date YYYY-MM-DD --tips FILE.qlt");
+    if (!args.positional.empty() || !args.has("date") || !args.has("tips"))
+        return usageError("check needs [--db DB] --date YYYY-MM-DD --tips FILE.qlt");
     DayNumber date = 0;
     if (!parseIsoDate(args.get("date"), date))
         return usageError("invalid --date (expected YYYY-MM-DD): " + args.get("date"));
 
     MainModel model;
-    useDatabase(model, args.get("db"));
+    useDatabase(model, databasePath(args, argv[0]));
     if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
         return rc;
     if (!model.database().exists()) {
@@ -63,7 +63,7 @@ int cmdCheck(int argc, char** argv) {
 }
 
 const CommandSpec kCheckCommand{"check", cmdCheck,
-    "  check --db DB --date YYYY-MM-DD --tips FILE.qlt [--lang L]\n",
+    "  check [--db DB] --date YYYY-MM-DD --tips FILE.qlt [--lang L]\n",
     {"db", "date", "tips", "lang"}, 0};
 
 } // namespace rz::cli

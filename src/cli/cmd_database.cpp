@@ -13,14 +13,14 @@ int cmdLookup(int argc, char** argv) {
     if (const int rc = parseCommand(kLookupCommand, argc, argv, args); rc >= 0)
         return rc;
     std::string error;
-    if (!args.has("db") || !args.has("date"))
-        return usageError("lookup needs --db DB --date YYYY-MM-DD");
+    if (!args.has("date"))
+        return usageError("lookup needs [--db DB] --date YYYY-MM-DD");
     DayNumber date = 0;
     if (!parseIsoDate(args.get("date"), date))
         return usageError("invalid --date (expected YYYY-MM-DD): " + args.get("date"));
 
     MainModel model;
-    useDatabase(model, args.get("db"));
+    useDatabase(model, databasePath(args, argv[0]));
     model.sortieren = true;
     if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
         return rc;
@@ -65,19 +65,21 @@ int cmdImport(int argc, char** argv) {
     if (const int rc = parseCommand(kImportCommand, argc, argv, args); rc >= 0)
         return rc;
     std::string error;
-    if (args.positional.size() != 1 || !args.has("db"))
-        return usageError("import needs FILE --db DB");
-    const ImportResult res = importDrawingHistory(args.positional[0], args.get("db"));
+    if (args.positional.size() != 1)
+        return usageError("import needs FILE [--db DB]");
+    if (int rc = 0; !applyLanguageOnly(args, argv[0], rc))
+        return rc;
+    const ImportResult res = importDrawingHistory(args.positional[0], databasePath(args, argv[0]));
     std::cout << res.report() << "\n";
     return res.ok ? 0 : 1;
 }
 
 const CommandSpec kLookupCommand{"lookup", cmdLookup,
-    "  lookup --db DB --date YYYY-MM-DD [--prev N] [--next N] [--lang L]\n",
+    "  lookup [--db DB] --date YYYY-MM-DD [--prev N] [--next N] [--lang L]\n",
     {"db", "date", "prev", "next", "lang"}, 0};
 
 const CommandSpec kImportCommand{"import", cmdImport,
-    "  import FILE --db DB                       import drawing history (state export or plain CSV)\n",
-    {"db"}, 1};
+    "  import FILE [--db DB] [--lang L]          import drawing history (state export or plain CSV)\n",
+    {"db", "lang"}, 1};
 
 } // namespace rz::cli

@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "CliCommon.h"
+#include "CliLanguage.h"
 #include "common/Text.h"
 
 namespace rz::cli {
@@ -11,8 +12,8 @@ int cmdGenerate(int argc, char** argv) {
     if (const int rc = parseCommand(kGenerateCommand, argc, argv, args); rc >= 0)
         return rc;
     std::string error;
-    if (!args.has("db") || !args.has("seed"))
-        return usageError("generate needs --db DB --seed N");
+    if (!args.has("seed"))
+        return usageError("generate needs [--db DB] --seed N");
     long long seed = 0;
     {
         const std::string s = args.get("seed");
@@ -27,7 +28,9 @@ int cmdGenerate(int argc, char** argv) {
     }
 
     MainModel model;
-    useDatabase(model, args.get("db"));
+    if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
+        return rc;
+    useDatabase(model, databasePath(args, argv[0]));
     if (!applyWindowDates(model, args, error))
         return usageError(error);
     if (!applySettingOptions(model, args, error))
@@ -65,8 +68,8 @@ int cmdGenerate(int argc, char** argv) {
 }
 
 const CommandSpec kGenerateCommand{"generate", cmdGenerate,
-    "  generate --db DB --seed N [--start D] [--end D] [--set NAME=VALUE]... [--change NAME=VALUE]...\n"
-    "           [--lock R=F1,...,F7]...\n",
-    {"db", "seed", "start", "end", "set", "change", "lock"}, 0};
+    "  generate [--db DB] --seed N [--start D] [--end D] [--set NAME=VALUE]... [--change NAME=VALUE]...\n"
+    "           [--lock R=F1,...,F7]... [--lang L]\n",
+    {"db", "seed", "start", "end", "set", "change", "lock", "lang"}, 0};
 
 } // namespace rz::cli

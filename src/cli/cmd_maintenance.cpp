@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "CliCommon.h"
+#include "CliLanguage.h"
 #include "common/Text.h"
 #include "database/Maintenance.h"
 #include "net/BlockingHttp.h"
@@ -89,8 +90,8 @@ int cmdDownload(int argc, char** argv) {
     if (const int rc = parseCommand(kDownloadCommand, argc, argv, args); rc >= 0)
         return rc;
     std::string error;
-    if (!args.positional.empty() || !args.has("db") || !args.has("server"))
-        return usageError("download needs --db DB --server ADDRESS [--today YYYY-MM-DD]");
+    if (!args.positional.empty() || !args.has("server"))
+        return usageError("download needs [--db DB] --server ADDRESS [--today YYYY-MM-DD]");
     DayNumber day = 0;
     if (args.has("today") && !parseDate(args, "today", day, error))
         return usageError(error);
@@ -99,7 +100,9 @@ int cmdDownload(int argc, char** argv) {
         return usageError("--server needs an http:// or https:// address: " + server);
 
     MainModel model;
-    useDatabase(model, args.get("db"));
+    if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
+        return rc;
+    useDatabase(model, databasePath(args, argv[0]));
     warnPartialRecord(model.DatabasePath());
     CliPlatform platform(model);
     platform.progress = true;
@@ -118,7 +121,8 @@ int cmdDownload(int argc, char** argv) {
     model.KalventoClick();
 
     const DownloadResult& r = model.lastDownload;
-    if (r.end == DownloadEnd::TransportFailed || r.end == DownloadEnd::BadAddress)
+    if (r.end == DownloadEnd::TransportFailed || r.end == DownloadEnd::BadAddress ||
+        r.end == DownloadEnd::FutureLastDrawing)
         std::cerr << "ruvuzevodare-cli: " << r.message << "\n";
     std::cout << "drawings added: " << r.added << "\n"
               << "last drawing: " << lastDrawingText(model) << "\n"
@@ -131,9 +135,9 @@ int cmdAdd(int argc, char** argv) {
     if (const int rc = parseCommand(kAddCommand, argc, argv, args); rc >= 0)
         return rc;
     std::string error;
-    if (!args.positional.empty() || !args.has("db") || !args.has("date") || !args.has("numbers") ||
+    if (!args.positional.empty() || !args.has("date") || !args.has("numbers") ||
         !args.has("megaball"))
-        return usageError("add needs --db DB --date YYYY-MM-DD --numbers N1,N2,N3,N4,N5 --megaball M [--megaplier P]");
+        return usageError("add needs [--db DB] --date YYYY-MM-DD --numbers N1,N2,N3,N4,N5 --megaball M [--megaplier P]");
     DayNumber day = 0;
     if (!parseDate(args, "date", day, error))
         return usageError(error);
@@ -157,11 +161,17 @@ int cmdAdd(int argc, char** argv) {
     const bool megaplierGiven = args.has("megaplier");
     if (megaplierGiven && !parseInt(args, "megaplier", entry.numbers[8], error))
         return usageError(error);
+    // The field check speaks the chosen language too (the model below
+    // applies it again for the entry itself).
+    if (int rc = 0; !applyLanguageOnly(args, argv[0], rc))
+        return rc;
     if (const auto bad = entryError(entry))
         return usageError(*bad);
 
     MainModel model;
-    useDatabase(model, args.get("db"));
+    if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
+        return rc;
+    useDatabase(model, databasePath(args, argv[0]));
     if (!model.database().exists())
         return usageError("database not found: " + model.DatabasePath());
     warnPartialRecord(model.DatabasePath());
@@ -189,14 +199,16 @@ int cmdDelete(int argc, char** argv) {
     if (const int rc = parseCommand(kDeleteCommand, argc, argv, args); rc >= 0)
         return rc;
     std::string error;
-    if (!args.positional.empty() || !args.has("db") || !args.has("date"))
-        return usageError("delete needs --db DB --date YYYY-MM-DD");
+    if (!args.positional.empty() || !args.has("date"))
+        return usageError("delete needs [--db DB] --date YYYY-MM-DD");
     DayNumber day = 0;
     if (!parseDate(args, "date", day, error))
         return usageError(error);
 
     MainModel model;
-    useDatabase(model, args.get("db"));
+    if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
+        return rc;
+    useDatabase(model, databasePath(args, argv[0]));
     if (!model.database().exists())
         return usageError("database not found: " + model.DatabasePath());
     warnPartialRecord(model.DatabasePath());
@@ -211,15 +223,15 @@ int cmdDelete(int argc, char** argv) {
 }
 
 const CommandSpec kDownloadCommand{"download", cmdDownload,
-    "  download --db DB --server ADDRESS [--today YYYY-MM-DD]\n",
-    {"db", "server", "today"}, 0};
+    "  download [--db DB] --server ADDRESS [--today YYYY-MM-DD] [--lang L]\n",
+    {"db", "server", "today", "lang"}, 0};
 
 const CommandSpec kAddCommand{"add", cmdAdd,
-    "  add --db DB --date YYYY-MM-DD --numbers N1,N2,N3,N4,N5 --megaball M [--megaplier P]\n",
-    {"db", "date", "numbers", "megaball", "megaplier"}, 0};
+    "  add [--db DB] --date YYYY-MM-DD --numbers N1,N2,N3,N4,N5 --megaball M [--megaplier P] [--lang L]\n",
+    {"db", "date", "numbers", "megaball", "megaplier", "lang"}, 0};
 
 const CommandSpec kDeleteCommand{"delete", cmdDelete,
-    "  delete --db DB --date YYYY-MM-DD\n",
-    {"db", "date"}, 0};
+    "  delete [--db DB] --date YYYY-MM-DD [--lang L]\n",
+    {"db", "date", "lang"}, 0};
 
 } // namespace rz::cli

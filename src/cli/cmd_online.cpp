@@ -3,6 +3,8 @@
 #include <iostream>
 
 #include "CliCommon.h"
+#include "common/Path.h"
+#include "CliLanguage.h"
 #include "common/Text.h"
 #include "net/BlockingHttp.h"
 #include "online/Cart.h"
@@ -36,6 +38,8 @@ int cmdCart(int argc, char** argv) {
     std::string error;
     if (!args.has("server") || !args.has("tips"))
         return usageError("cart needs --server ADDRESS --tips FILE.qlt [--count N]");
+    if (int rc = 0; !applyLanguageOnly(args, argv[0], rc))
+        return rc;
     CartInput input;
     input.serverAddress = args.get("server");
     if (args.has("count")) {
@@ -78,11 +82,13 @@ int cmdFillScript(int argc, char** argv) {
     if (!args.has("script") || !args.has("tips"))
         return usageError("fill-script needs --script FILE.qcs --tips FILE.qlt [--set NAME=VALUE]...");
     MainModel model;
+    if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
+        return rc;
     if (!applySettingOptions(model, args, error))
         return usageError(error);
 
     namespace fs = std::filesystem;
-    const std::string tipsPath = fs::absolute(fs::path(args.get("tips"))).lexically_normal().string();
+    const std::string tipsPath = fromPath(fs::absolute(toPath(args.get("tips"))).lexically_normal());
     std::string script, tipFile;
     try {
         script = readWholeFile(args.get("script"));
@@ -96,11 +102,11 @@ int cmdFillScript(int argc, char** argv) {
 }
 
 const CommandSpec kCartCommand{"cart", cmdCart,
-    "  cart --server ADDRESS --tips FILE.qlt [--count N]   print the cart addresses, open nothing\n",
-    {"server", "tips", "count"}, 0};
+    "  cart --server ADDRESS --tips FILE.qlt [--count N] [--lang L]   print the cart addresses, open nothing\n",
+    {"server", "tips", "count", "lang"}, 0};
 
 const CommandSpec kFillScriptCommand{"fill-script", cmdFillScript,
-    "  fill-script --script FILE.qcs --tips FILE.qlt [--set NAME=VALUE]...   print the filled click script\n",
-    {"script", "tips", "set"}, 0};
+    "  fill-script --script FILE.qcs --tips FILE.qlt [--set NAME=VALUE]... [--lang L]   print the filled click script\n",
+    {"script", "tips", "set", "lang"}, 0};
 
 } // namespace rz::cli

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "CliCommon.h"
+#include "CliLanguage.h"
 #include "wheel/Wheel.h"
 
 namespace rz::cli {
@@ -51,6 +52,8 @@ bool parseList(const std::string& text, std::vector<int>& out) {
 int cmdWheel(int argc, char** argv) {
     Args args;
     if (const int rc = parseCommand(kWheelCommand, argc, argv, args); rc >= 0)
+        return rc;
+    if (int rc = 0; !applyLanguageOnly(args, argv[0], rc))
         return rc;
     const std::string numbersText = args.get("numbers"), guaranteeText = args.get("guarantee"),
                       secondsText = args.get("seconds"), seedText = args.get("seed"), stepsText = args.get("steps"),
@@ -120,7 +123,7 @@ int cmdWheel(int argc, char** argv) {
 }
 
 const CommandSpec kWheelCommand{"wheel", cmdWheel,
-    "  wheel --numbers N1,N2,... --guarantee TifP [--seconds S] [--seed N] [--steps N] [--megaballs M1,M2,... [--cross]]\n",
-    {"numbers", "guarantee", "seconds", "seed", "steps", "megaballs"}, 0, {"cross"}};
+    "  wheel --numbers N1,N2,... --guarantee TifP [--seconds S] [--seed N] [--steps N] [--megaballs M1,M2,... [--cross]] [--lang L]\n",
+    {"numbers", "guarantee", "seconds", "seed", "steps", "megaballs", "lang"}, 0, {"cross"}};
 
 } // namespace rz::cli

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "CliCommon.h"
+#include "common/ProgramArgs.h"
 
 namespace {
 
@@ -16,11 +17,12 @@ const CommandSpec* const kCommands[] = {
     &rz::cli::kLookupCommand,          &rz::cli::kCheckCommand,    &rz::cli::kStatsCommand,
     &rz::cli::kGenerateCommand,        &rz::cli::kDownloadCommand, &rz::cli::kAddCommand,
     &rz::cli::kDeleteCommand,          &rz::cli::kSearchCommand,   &rz::cli::kAnalyseSettingsCommand,
-    &rz::cli::kAnalyseDrawingsCommand, &rz::cli::kWheelCommand,
+    &rz::cli::kAnalyseDrawingsCommand, &rz::cli::kWhereCommand,   &rz::cli::kWheelCommand,
 };
 
 std::string usage() {
-    std::string text = "usage: ruvuzevodare-cli COMMAND [options]\n";
+    std::string text = "usage: ruvuzevodare-cli COMMAND [options]\n"
+                       "  (without --db DB: the drawing file the window uses; ruvuzevodare-cli where prints it)\n";
     for (const CommandSpec* c : kCommands)
         text += c->usage;
     return text;
@@ -39,7 +41,11 @@ int finish(int rc) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int rawArgc, char** rawArgv) {
+    rz::ProgramArgs programArgs(rawArgc, rawArgv);
+    rz::useBinaryStandardStreams();
+    const int argc = programArgs.argc();
+    char** argv = programArgs.argv();
     if (argc < 2) {
         std::cerr << usage();
         return 2;

@@ -19,6 +19,7 @@
 #include <cmath>
 
 #include "Controls.h"
+#include "common/ProgramTexts.h"
 #include "DarovAduzez.h"
 
 using rz::Colour;
@@ -26,18 +27,6 @@ using rz::Gs;
 using rz::TipSet;
 
 namespace {
-
-// A step of 1, 2 or 5 times a power of ten giving about five ticks.
-int niceStep(double span) {
-    if (span <= 5)
-        return 1;
-    const double raw = span / 5.0;
-    const double mag = std::pow(10.0, std::floor(std::log10(raw)));
-    for (double m : {1.0, 2.0, 5.0, 10.0})
-        if (m * mag >= raw)
-            return std::max(1, static_cast<int>(m * mag));
-    return std::max(1, static_cast<int>(10 * mag));
-}
 
 bool sameTable(const rz::StatisticsTable& a, const rz::StatisticsTable& b) {
     if (a.RangeMin != b.RangeMin || a.RangeMax != b.RangeMax || a.fixedAxis != b.fixedAxis || a.Title != b.Title ||
@@ -124,6 +113,7 @@ QWidget* TForm1::buildChartPage() {
         if (!refreshing_)
             model_.DateTimePicker2.setDate(dayFromDate(d));
     });
+    connect(dateTimePicker2_, &QDateEdit::editingFinished, this, [this] { refreshFromModel(); });
     right->addWidget(plainLabel(panel6, "Label73", QStringLiteral("ab")), 0, 0);
     right->addWidget(dateTimePicker2_, 0, 1);
     QToolButton* save = speedButton(panel6, "ChartSave", QStringLiteral("PNG…"),
@@ -240,24 +230,10 @@ void TForm1::refreshChart() {
     }
     axisX_->setRange(-0.5, std::max(0, n) - 0.5);
 
-    // Value axis: fixed to the published range, or from 0 to the largest value.
-    int lo = 0;
-    int hi = 0;
-    if (t.fixedAxis) {
-        lo = t.RangeMin;
-        hi = t.RangeMax;
-    } else {
-        hi = t.RangeMax;
-        for (const auto& e : t.Entries)
-            hi = std::max(hi, e.Value);
-    }
-    if (hi <= lo)
-        hi = lo + 1;
-    const int step = niceStep(hi - lo);
-    if (!t.fixedAxis)
-        hi = (hi + step - 1) / step * step;
-    axisY_->setTickInterval(step);
-    axisY_->setRange(lo, hi);
+    // Value axis: every bar, the least one too, has a height.
+    const rz::ChartValueAxis axis = rz::chartValueAxis(t);
+    axisY_->setTickInterval(axis.step);
+    axisY_->setRange(axis.lo, axis.hi);
 
     chartTitle_->setText(q(t.Title));
 }
@@ -266,12 +242,12 @@ void TForm1::saveChart() {
     rz::FileDialogRequest req;
     req.filter = "PNG-Bild|*.png";
     req.defaultExt = "png";
-    req.initialDir = model_.Home;
+    req.initialDir = model_.paths().userFolder();
     req.suggestedName = "Diagramm.png";
     const auto path = model_.chooseSaveTarget(req);
     if (!path)
         return;
     const QPixmap image = chartArea_->grab();
     if (!image.save(q(*path), "PNG"))
-        model_.dialogs().message("Das Diagramm konnte nicht gespeichert werden: " + *path);
+        model_.dialogs().message(rz::txt(rz::Txt::ChartNotSaved, {*path}));
 }

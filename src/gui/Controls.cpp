@@ -111,8 +111,11 @@ void ControlRegistry::setCaption(const ControlEntry& e, const QString& text) {
         return;
     }
     switch (e.kind) {
-    case ControlKind::Window: // window titles stay
-    case ControlKind::Edit:   // an edit field's text is data, never a caption
+    case ControlKind::Window: // the language loader leaves the main window's title alone
+        if (auto* w = qobject_cast<QWidget*>(o))
+            w->setWindowTitle(text);
+        return;
+    case ControlKind::Edit: // an edit field's text is data, never a caption
         return;
     case ControlKind::MenuItem:
         if (auto* a = qobject_cast<QAction*>(o))
@@ -224,8 +227,8 @@ QFrame* panel(QWidget* parent, const char* name) {
     return f;
 }
 
-QDateEdit* datePicker(QWidget* parent, const char* name) {
-    auto* d = new QDateEdit(parent);
+DateEdit* datePicker(QWidget* parent, const char* name) {
+    auto* d = new DateEdit(parent);
     d->setObjectName(QLatin1String(name));
     d->setCalendarPopup(true);
     d->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
@@ -278,4 +281,19 @@ void TipEdit::focusOutEvent(QFocusEvent* e) {
     // a popup, is no exit.
     if (e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason)
         emit exited();
+}
+
+// ---------------------------------------------------------------- DateEdit
+
+DateEdit::DateEdit(QWidget* parent) : QDateEdit(parent) { lineEdit()->installEventFilter(this); }
+
+bool DateEdit::eventFilter(QObject* watched, QEvent* e) {
+    const bool handled = QDateEdit::eventFilter(watched, e);
+    if (watched == lineEdit() && e->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton && !lineEdit()->hasSelectedText()) {
+        // The press has put the cursor under the mouse; the section it lies
+        // in is taken whole.
+        setSelectedSection(currentSection());
+    }
+    return handled;
 }

@@ -7,6 +7,7 @@
 // Tag. The language loader and the component list walk the registry; GUI
 // tests find controls by their names.
 #include <QDate>
+#include <QDateEdit>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,7 +23,6 @@
 #include "i18n/ComponentTree.h"
 
 class QAction;
-class QDateEdit;
 class QPushButton;
 class QToolButton;
 
@@ -101,7 +101,8 @@ QToolButton* speedButton(QWidget* parent, const char* name, const QString& text,
                          QStyle::StandardPixmap icon = QStyle::SP_CustomBase);
 QPushButton* pushButton(QWidget* parent, const char* name, const QString& text, const QString& hint = {});
 QFrame* panel(QWidget* parent, const char* name);
-QDateEdit* datePicker(QWidget* parent, const char* name);
+class DateEdit;
+DateEdit* datePicker(QWidget* parent, const char* name);
 QAction* registeredAction(QAction* action, const char* name, int tag = 0);
 
 // A label that reports a click (row labels, link labels, the maker's panels).
@@ -133,4 +134,17 @@ signals:
 
 protected:
     void focusOutEvent(QFocusEvent* e) override;
+};
+
+// A date field ("dd.MM.yyyy") as desktop date fields behave: a single click
+// selects the section under the mouse (day, month or year), so that the
+// digits typed next replace it instead of being refused by a full section.
+// A selection the user drags stays as it is.
+class DateEdit : public QDateEdit {
+    Q_OBJECT
+public:
+    explicit DateEdit(QWidget* parent = nullptr);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
 };

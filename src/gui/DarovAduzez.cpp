@@ -9,6 +9,8 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDateEdit>
+#include <QDir>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QFrame>
 #include <QGridLayout>
@@ -36,6 +38,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include "GeneratorPage.h"
 #include "LoEingab.h"
@@ -109,10 +112,13 @@ TForm1::TForm1(rz::MainModel& model, QWidget* parent) : QMainWindow(parent), mod
     pageControl_->addTab(buildChartPage(), QStringLiteral("Diagramm"));
     pageControl_->addTab(buildDatabasePage(), QStringLiteral("Datenbank"));
     pageControl_->addTab(buildInternetPage(), QStringLiteral("Internet-Optionen"));
+    // The message table's page is never shown: hidden, and disabled so that
+    // neither the arrow keys, the wheel nor Ctrl+Tab step onto it.
     pageControl_->setTabVisible(static_cast<int>(rz::Tab::LastDrawing), false);
+    pageControl_->setTabEnabled(static_cast<int>(rz::Tab::LastDrawing), false);
     connect(pageControl_, &QTabWidget::currentChanged, this, [this](int index) {
-        if (!refreshing_ && index >= 0)
-            model_.activeTab = static_cast<rz::Tab>(index);
+        if (!refreshing_)
+            tabChosen(index);
     });
     setCentralWidget(pageControl_);
     {
@@ -146,6 +152,9 @@ TForm1::TForm1(rz::MainModel& model, QWidget* parent) : QMainWindow(parent), mod
 }
 
 TForm1::~TForm1() {
+    // Closing a shown window moves the focus out of a tip field, and its exit
+    // would repaint a window whose members are gone.
+    destroying_ = true;
     model_.onChanged = nullptr;
     if (model_.componentTree == componentTree_.get())
         model_.componentTree = nullptr;
@@ -156,6 +165,7 @@ void TForm1::createSecondaryWindows() {
     if (form3_)
         return;
     form3_ = new TForm3(this);
+    form3_->setCheck([this](const rz::DrawingEntry& e) { return model_.entryRefusal(e); });
     form6_ = new Zahlenwahl(model_, this);
     qcsForm_ = new TQCSForm(this);
     wheelDialog_ = new WheelDialog(model_, this);
@@ -282,7 +292,7 @@ void TForm1::showPanel1(const QString& text) {
 
 
 void TForm1::refreshFromModel() {
-    if (refreshing_)
+    if (refreshing_ || destroying_)
         return;
     refreshing_ = true;
 
@@ -314,13 +324,21 @@ void TForm1::refreshFromModel() {
         memo2_->setPlainText(lines.join(QLatin1Char('\n')));
     }
 
-    for (auto [picker, model] : {std::pair{dateTimePicker1_, &model_.DateTimePicker1},
-                                 std::pair{dateTimePicker2_, &model_.DateTimePicker2}}) {
+    // A date field the user is typing into keeps what is typed (the model
+    // takes each complete, valid date from it); only a date the model itself
+    // changed since the last refresh (a lookup, a step) is written into it.
+    for (auto [picker, model, shown] :
+         {std::tuple{dateTimePicker1_, &model_.DateTimePicker1, &shownPickerDates_[0]},
+          std::tuple{dateTimePicker2_, &model_.DateTimePicker2, &shownPickerDates_[1]}}) {
         const QSignalBlocker block(picker);
         const QDate min = dateFromDay(model->minDate);
+        const QDate d = dateFromDay(std::max(model->date, model->minDate));
+        const bool editing = picker->hasFocus() && *shown == d;
+        *shown = d;
+        if (editing)
+            continue;
         if (picker->minimumDate() != min)
             picker->setMinimumDate(min);
-        const QDate d = dateFromDay(std::max(model->date, model->minDate));
         if (picker->date() != d)
             picker->setDate(d);
     }
@@ -343,9 +361,18 @@ void TForm1::refreshFromModel() {
     for (int i = 0; i < 2; ++i)
         setPanelText(statusPanels_[static_cast<std::size_t>(i)], q(model_.StatusPanel[static_cast<std::size_t>(i)]));
 
+    // The tab: a tab the model chose since the last refresh is brought
+    // forward; otherwise a tab the user has just chosen stays, even when this
+    // refresh runs inside the change (leaving an edited field as its page
+    // hides), and the model follows it.
     const int tab = static_cast<int>(model_.activeTab);
-    if (pageControl_->currentIndex() != tab)
-        pageControl_->setCurrentIndex(tab);
+    if (tab != shownTab_) {
+        shownTab_ = tab;
+        if (pageControl_->currentIndex() != tab)
+            pageControl_->setCurrentIndex(tab);
+    } else if (pageControl_->currentIndex() != tab) {
+        tabChosen(pageControl_->currentIndex());
+    }
 
     for (QAction* a : languageActions_)
         if (a->isChecked() != (a->data().toInt() == model_.LanguageChecked))
@@ -354,7 +381,7 @@ void TForm1::refreshFromModel() {
         const bool first = qtLanguage_ < 0;
         qtLanguage_ = model_.sprache;
         shownLanguage_ = model_.LanguageChecked;
-        qtTranslations_->apply(model_.sprache);
+        qtTranslations_->apply(model_.sprache, QString::fromStdString(model_.paths().qtTranslationsFolder()));
         retranslateMegaBallHints();
         // Other texts need other room.
         if (!first && designedHeight_ > 0) {
@@ -384,6 +411,19 @@ void TForm1::refreshFromModel() {
     }
 
     refreshing_ = false;
+}
+
+void TForm1::tabChosen(int index) {
+    if (index < 0)
+        return;
+    const int shown = static_cast<int>(model_.chooseTab(static_cast<rz::Tab>(index)));
+    shownTab_ = shown;
+    if (shown != index) {
+        // Refused: the page the model shows comes back.
+        const bool wasRefreshing = std::exchange(refreshing_, true);
+        pageControl_->setCurrentIndex(shown);
+        refreshing_ = wasRefreshing;
+    }
 }
 
 // ------------------------------------------------------------ window events
@@ -539,13 +579,18 @@ void TForm1::closeEvent(QCloseEvent* e) {
 
 // ------------------------------------------------------------------ startup
 
-std::unique_ptr<TForm1> startProgram(rz::MainModel& model, const std::string& home, QtPlatform* platform) {
+std::unique_ptr<TForm1> startProgram(rz::MainModel& model, const rz::AppPaths& paths, QtPlatform* platform) {
     try {
-        model.FormCreate(home);
+        model.FormCreate(paths);
     } catch (const std::exception& e) {
         model.dialogs().message(e.what());
     }
     auto form = std::make_unique<TForm1>(model);
+    if (paths.installed()) {
+        // Not beside the program: say where the drawing file is.
+        const QString folder = QDir::toNativeSeparators(QFileInfo(QString::fromStdString(model.DatabasePath())).absolutePath());
+        form->setWindowTitle(form->windowTitle() + QStringLiteral(" – ") + folder);
+    }
     form->createSecondaryWindows();
     form->applyStoredSize();
     if (platform)

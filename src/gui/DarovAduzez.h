@@ -1,4 +1,5 @@
 #pragma once
+#include <QDate>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -107,6 +108,8 @@ private:
     void buildStatusBar();
 
     void tipEdited(int row, int k, const QString& text);
+    // The user brought the page at index forward; the model decides.
+    void tabChosen(int index);
     void refreshTips();
     void refreshChart();
     void saveChart();
@@ -145,6 +148,7 @@ private:
     // database and internet tabs
     QDateEdit* dateTimePicker1_ = nullptr;
     QDateEdit* dateTimePicker2_ = nullptr;
+    std::array<QDate, 2> shownPickerDates_{}; // the models' dates at the last refresh
     QLabel* label29_ = nullptr;
     QLabel* labelMegaBall25_ = nullptr;
     QLineEdit* proxyHost_ = nullptr;
@@ -170,6 +174,8 @@ private:
     std::vector<std::pair<QWidget*, std::pair<double, bool>>> relativeFonts_;
     bool shownOnce_ = false;
     bool refreshing_ = false;
+    bool destroying_ = false;
+    int shownTab_ = -1; // the model's tab at the last refresh
     AnalysisLock analysisLock_; // controls disabled while a historic analysis runs
 
     // Languages: the windows' texts for the loader, Qt's own dialog texts.
@@ -197,7 +203,12 @@ inline constexpr const char* kMakerSite = "https://www.quendral.example/";
 inline constexpr const char* kMakerAddress = "www.quendral.example";
 
 // The start-up sequence after the application object exists: FormCreate for
-// the program folder, the main window, the secondary windows, the language
+// the program's layout, the main window, the secondary windows, the language
 // and the first data. The caller shows the window (its first show runs
 // FormShow). platform may be null when the model has other services.
-std::unique_ptr<TForm1> startProgram(rz::MainModel& model, const std::string& home, QtPlatform* platform);
+// Installed, the title bar names the folder that holds the drawing file.
+std::unique_ptr<TForm1> startProgram(rz::MainModel& model, const rz::AppPaths& paths, QtPlatform* platform);
+// Every file in the folder home (portable).
+inline std::unique_ptr<TForm1> startProgram(rz::MainModel& model, const std::string& home, QtPlatform* platform) {
+    return startProgram(model, rz::AppPaths(home), platform);
+}

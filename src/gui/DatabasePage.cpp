@@ -30,6 +30,8 @@ QWidget* TForm1::buildDatabasePage() {
         if (!refreshing_)
             model_.DateTimePicker1.setDate(dayFromDate(d));
     });
+    // Leaving the field shows the date the model took.
+    connect(dateTimePicker1_, &QDateEdit::editingFinished, this, [this] { refreshFromModel(); });
     QToolButton* sb5 =
         speedButton(page, "SpeedButton5", QStringLiteral("Anzeigen"),
                     QStringLiteral("Bewertung des Tipps für die Ziehung des gewählten Datums"), QStyle::SP_DialogApplyButton);

@@ -51,7 +51,7 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
     setModal(true);
 
     auto* v = new QVBoxLayout(this);
-    date_ = new QDateEdit(this);
+    date_ = new DateEdit(this); // a click takes the section under it
     date_->setObjectName(QStringLiteral("DateTimePicker1"));
     date_->setCalendarPopup(true);
     date_->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
@@ -107,7 +107,8 @@ void TForm3::setEntry(const rz::DrawingEntry& e) {
 }
 
 void TForm3::accept() {
-    if (const auto error = rz::entryError(entry())) {
+    const rz::DrawingEntry e = entry();
+    if (const auto error = check_ ? check_(e) : rz::entryError(e)) {
         QMessageBox::warning(this, windowTitle(), QString::fromStdString(*error));
         return;
     }

@@ -1,4 +1,5 @@
 #include "QtHttp.h"
+#include "common/ProgramTexts.h"
 
 #include <QDateTime>
 #include <QEventLoop>
@@ -36,7 +37,7 @@ rz::IHttp::Id QtHttp::start(const rz::HttpRequest& request) {
     if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")) || url.host().isEmpty()) {
         p.done = true;
         p.response.failure = HttpFailure::Other;
-        p.response.failureText = "keine http- oder https-Adresse: " + request.url;
+        p.response.failureText = rz::txt(rz::Txt::HttpNotHttpUrl, {request.url});
         return id;
     }
 
@@ -76,7 +77,7 @@ void QtHttp::complete(Id id) {
     QNetworkReply* reply = p.reply;
     if (!reply) {
         p.response.failure = HttpFailure::Other;
-        p.response.failureText = "Anfrage verloren";
+        p.response.failureText = rz::txt(rz::Txt::HttpRequestLost);
         emit requestFinished(id);
         return;
     }
@@ -89,7 +90,7 @@ void QtHttp::complete(Id id) {
     if (status.isValid() && redirect && reply->hasRawHeader("Location") && p.redirects >= p.maxRedirects) {
         // At its limit the manager hands out the last redirect as the answer.
         r.failure = HttpFailure::TooManyRedirects;
-        r.failureText = "mehr als " + std::to_string(p.maxRedirects) + " Weiterleitungen";
+        r.failureText = rz::txt(rz::Txt::HttpMoreRedirects, {std::to_string(p.maxRedirects)});
     } else if (status.isValid() && reply->error() != QNetworkReply::OperationCanceledError) {
         // An HTTP answer, whatever its status.
         r.status = code;
@@ -168,7 +169,7 @@ HttpResponse QtHttp::take(Id id) {
     if (it == pending_.end() || !it->second.done) {
         HttpResponse none;
         none.failure = HttpFailure::Other;
-        none.failureText = "Anfrage nicht beendet";
+        none.failureText = rz::txt(rz::Txt::HttpNotFinished);
         return none;
     }
     HttpResponse r = std::move(it->second.response);

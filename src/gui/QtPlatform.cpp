@@ -1,17 +1,24 @@
 #include "QtPlatform.h"
 
+#include <algorithm>
+
 #include <QApplication>
+#include <QFontMetrics>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLayout>
+#include <QLineEdit>
 #include <QProcess>
+#include <QScreen>
 #include <QMessageBox>
 #include <QSoundEffect>
 #include <QStringList>
 #include <QUrl>
 
+#include "common/ProgramTexts.h"
 #include "DarovAduzez.h"
 #include "LoEingab.h"
 #include "Scriptwahl.h"
@@ -77,11 +84,19 @@ void QtPlatform::attachWindows(TForm1* mainWindow, Zahlenwahl* numberList) {
 }
 
 QWidget* QtPlatform::dialogParent() const {
-    if (QWidget* w = QApplication::activeModalWidget())
-        return w;
-    if (mainWindow_ && mainWindow_->isVisible())
-        return mainWindow_;
-    return QApplication::activeWindow();
+    QWidget* parent = QApplication::activeModalWidget();
+    if (!parent && mainWindow_ && mainWindow_->isVisible())
+        parent = mainWindow_;
+    if (!parent)
+        parent = QApplication::activeWindow();
+    // A box opened at the end of a long command (an analysis, a download)
+    // comes after changes the event loop has not painted yet: the window
+    // behind it is laid out and painted first, not left half-painted.
+    if (parent && parent->window()->isVisible()) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        parent->window()->repaint();
+    }
+    return parent;
 }
 
 void QtPlatform::message(const std::string& text) {
@@ -104,18 +119,45 @@ bool QtPlatform::question(const std::string& text) {
 
 std::optional<std::string> QtPlatform::inputText(const std::string& caption, const std::string& prompt,
                                                  const std::string& defaultText) {
-    bool ok = false;
-    const QString answer =
-        QInputDialog::getText(dialogParent(), q(caption), q(prompt), QLineEdit::Normal, q(defaultText), &ok);
-    if (!ok)
+    QInputDialog dlg(dialogParent());
+    dlg.setInputMode(QInputDialog::TextInput);
+    dlg.setWindowTitle(q(caption));
+    dlg.setLabelText(q(prompt));
+    dlg.setTextValue(q(defaultText));
+    // The question often stands in the title alone (the body holds a short
+    // heading): the box is wide enough for the whole title beside the
+    // window manager's buttons.
+    // The dialog's layout fixes its size to what the contents need, so the
+    // input field asks for the room.
+    int wanted = std::max(dlg.sizeHint().width(), titleBarWidth(q(caption), dlg.font()));
+    if (const QScreen* screen = dlg.screen())
+        wanted = std::min(wanted, screen->availableSize().width());
+    if (auto* edit = dlg.findChild<QLineEdit*>()) {
+        const QMargins m = dlg.layout() ? dlg.layout()->contentsMargins() : QMargins();
+        edit->setMinimumWidth(wanted - m.left() - m.right());
+    }
+    if (dlg.exec() != QDialog::Accepted)
         return std::nullopt;
-    return answer.toStdString();
+    return dlg.textValue().toStdString();
+}
+
+int titleBarWidth(const QString& title, const QFont& font) {
+    // Title bars commonly draw a bold font somewhat larger than the dialog's,
+    // beside an icon and three buttons.
+    QFont titleFont(font);
+    titleFont.setBold(true);
+    if (titleFont.pixelSize() > 0)
+        titleFont.setPixelSize(titleFont.pixelSize() * 5 / 4 + 1);
+    else
+        titleFont.setPointSizeF(titleFont.pointSizeF() * 1.25);
+    constexpr int kIconAndButtons = 4 * 28 + 32;
+    return QFontMetrics(titleFont).horizontalAdvance(title) + kIconAndButtons;
 }
 
 namespace {
 
 std::optional<std::string> runFileDialog(QWidget* parent, const rz::FileDialogRequest& r, bool save) {
-    QFileDialog dlg(parent, save ? QStringLiteral("Speichern unter") : QStringLiteral("Öffnen"));
+    QFileDialog dlg(parent, QString::fromStdString(rz::txt(save ? rz::Txt::DialogSaveAs : rz::Txt::DialogOpen)));
     dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     const QString filter = qtFileFilter(r.filter);

@@ -7,6 +7,7 @@
 #include "QtMachineSettings.h"
 #include "app/Services.h"
 
+class QFont;
 class QSoundEffect;
 class QWidget;
 class TForm1;
@@ -21,6 +22,9 @@ void setWaitCursor(bool busy);
 
 // "Tippdatei|*.qlt" -> "Tippdatei (*.qlt)"; several pairs are joined by ";;".
 QString qtFileFilter(const std::string& filter);
+
+// The width a dialog needs to show `title` whole in its title bar.
+int titleBarWidth(const QString& title, const QFont& font);
 
 // The platform services of the core, done with Qt: message boxes, the input
 // box, file dialogs, the number selection list, the shell's "open" action,

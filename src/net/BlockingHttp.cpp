@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 
+#include "common/ProgramTexts.h"
 #include "common/Text.h"
 
 #include <chrono>
@@ -52,7 +53,7 @@ HttpResponse BlockingHttp::take(Id id) {
     if (it == done_.end()) {
         HttpResponse none;
         none.failure = HttpFailure::Other;
-        none.failureText = "unbekannte Anfrage";
+        none.failureText = txt(Txt::HttpUnknownRequest);
         return none;
     }
     HttpResponse r = std::move(it->second);
@@ -75,7 +76,7 @@ HttpResponse BlockingHttp::run(const HttpRequest& request) {
         if (redirects >= request.maxRedirects) {
             HttpResponse failed;
             failed.failure = HttpFailure::TooManyRedirects;
-            failed.failureText = "mehr als " + std::to_string(request.maxRedirects) + " Weiterleitungen";
+            failed.failureText = txt(Txt::HttpMoreRedirects, {std::to_string(request.maxRedirects)});
             failed.finalUrl = url;
             return failed;
         }
@@ -89,7 +90,7 @@ HttpResponse BlockingHttp::once(const HttpRequest& request, const std::string& u
     const auto parts = splitUrl(url);
     if (!parts) {
         out.failure = HttpFailure::Other;
-        out.failureText = "keine http- oder https-Adresse: " + url;
+        out.failureText = txt(Txt::HttpNotHttpUrl, {url});
         return out;
     }
     const auto ms = [](int v) { return std::chrono::milliseconds(v); };

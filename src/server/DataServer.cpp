@@ -35,6 +35,7 @@
 #include "common/FileIo.h"
 #include "online/OnlineFiles.h"
 #include "common/Text.h"
+#include "common/Path.h"
 
 namespace rz {
 namespace {
@@ -437,7 +438,7 @@ ServerAnswer DataServerRoutes::scriptAnswer(const std::string& name) const {
     if (portal_.scriptsFolder.empty() || !isPlainFileName(name) || name.size() < 5 ||
         lowerAscii(name.substr(name.size() - 4)) != ".txt")
         return notFound();
-    const std::optional<ServedFile> file = readFileInFolder(std::filesystem::path(portal_.scriptsFolder) / name);
+    const std::optional<ServedFile> file = readFileInFolder(toPath(portal_.scriptsFolder) / name);
     if (!file)
         return notFound();
     ServerAnswer a{200, file->content, "text/plain; charset=utf-8"};

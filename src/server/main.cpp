@@ -8,6 +8,8 @@
 #include "common/Text.h"
 #include "database/DrawingDatabase.h"
 #include "server/DataServer.h"
+#include "common/Path.h"
+#include "common/ProgramArgs.h"
 
 namespace {
 
@@ -34,7 +36,11 @@ int usage(const std::string& message) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int rawArgc, char** rawArgv) {
+    rz::ProgramArgs programArgs(rawArgc, rawArgv);
+    rz::useBinaryStandardStreams();
+    const int argc = programArgs.argc();
+    char** argv = programArgs.argv();
     std::string db, bind = "127.0.0.1";
     int port = 8080;
     int maxConnections = 128;
@@ -78,9 +84,9 @@ int main(int argc, char** argv) {
     if (!rz::DrawingDatabase(db).exists())
         return usage("database not found: " + db);
     std::error_code ec;
-    if (!portal.noticeFile.empty() && !std::filesystem::is_regular_file(portal.noticeFile, ec))
+    if (!portal.noticeFile.empty() && !std::filesystem::is_regular_file(rz::toPath(portal.noticeFile), ec))
         return usage("notice file not found: " + portal.noticeFile);
-    if (!portal.scriptsFolder.empty() && !std::filesystem::is_directory(portal.scriptsFolder, ec))
+    if (!portal.scriptsFolder.empty() && !std::filesystem::is_directory(rz::toPath(portal.scriptsFolder), ec))
         return usage("scripts folder not found: " + portal.scriptsFolder);
 
     // Requests are answered on several threads; one log line at a time.

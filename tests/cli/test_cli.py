@@ -8,6 +8,8 @@ import tempfile
 import unittest
 
 CLI = sys.argv.pop(1) if len(sys.argv) > 1 else "build/bin/ruvuzevodare-cli"
+# The Windows build runs through Wine: RZ_TEST_RUNNER="wine".
+RUNNER = os.environ.get("RZ_TEST_RUNNER", "").split()
 
 HISTORY = """date,n1,n2,n3,n4,n5,megaball,megaplier
 2019-10-15,4,12,14,35,70,2,2
@@ -18,12 +20,12 @@ HISTORY = """date,n1,n2,n3,n4,n5,megaball,megaplier
 
 
 def run(*args):
-    p = subprocess.run([CLI, *args], capture_output=True, text=True, timeout=120)
+    p = subprocess.run([*RUNNER, CLI, *args], capture_output=True, text=True, timeout=120)
     return p.returncode, p.stdout, p.stderr
 
 
 def run_bytes(*args):
-    p = subprocess.run([CLI, *args], capture_output=True, timeout=120)
+    p = subprocess.run([*RUNNER, CLI, *args], capture_output=True, timeout=120)
     return p.returncode, p.stdout, p.stderr.decode("utf-8", "replace")
 
 
@@ -40,6 +42,27 @@ class CliTest(unittest.TestCase):
 
     def tearDown(self):
         self.dir.cleanup()
+
+    def test_without_db_the_drawing_file_beside_a_portable_program(self):
+        # A copy of the program in a folder of its own is portable: without
+        # --db every command uses the drawing file beside it.
+        folder = os.path.join(self.dir.name, "portable")
+        os.mkdir(folder)
+        cli = shutil.copy(CLI, folder)
+        csv = os.path.join(self.dir.name, "history.csv")
+        p = subprocess.run([cli, "where"], capture_output=True, text=True, timeout=60)
+        self.assertEqual(p.returncode, 0, p.stderr)
+        beside = os.path.join(folder, "Ruvuzevodare.dat")
+        self.assertIn("layout: portable", p.stdout.splitlines())
+        self.assertIn("drawing file: " + beside, p.stdout.splitlines())
+        p = subprocess.run([cli, "import", csv], capture_output=True, text=True, timeout=60)
+        self.assertEqual(p.returncode, 0, p.stderr)
+        with open(beside, "rb") as a, open(self.db, "rb") as b:
+            self.assertEqual(a.read(), b.read())
+        p = subprocess.run([cli, "lookup", "--date", "2019-10-20"], capture_output=True, text=True, timeout=60)
+        self.assertEqual((p.returncode, p.stdout), run("lookup", "--db", self.db, "--date", "2019-10-20")[:2])
+        # The test of the folder leaves no file behind.
+        self.assertEqual([n for n in os.listdir(folder) if n.startswith(".rz-write-test")], [])
 
     def test_lookup_and_steps(self):
         rc, out, _ = run("lookup", "--db", self.db, "--date", "2019-10-20", "--next", "1", "--prev", "2")
@@ -205,7 +228,7 @@ class CliLanguageTest(unittest.TestCase):
     def setUp(self):
         self.dir = tempfile.TemporaryDirectory(dir=os.environ.get("RZ_TEST_TMP"))
         base = self.dir.name
-        self.cli = os.path.join(base, "ruvuzevodare-cli")
+        self.cli = os.path.join(base, os.path.basename(CLI))
         shutil.copy2(CLI, self.cli)
         self.land = os.path.join(base, "land")
         os.mkdir(self.land)
@@ -230,7 +253,7 @@ class CliLanguageTest(unittest.TestCase):
             f.write("".join(line + "\r\n" for line in lines))
 
     def run_cli(self, *args):
-        p = subprocess.run([self.cli, *args], capture_output=True, text=True, timeout=120)
+        p = subprocess.run([*RUNNER, self.cli, *args], capture_output=True, text=True, timeout=120)
         return p.returncode, p.stdout, p.stderr
 
     def test_captions_and_titles_from_the_language_files(self):
@@ -266,6 +289,87 @@ class CliLanguageTest(unittest.TestCase):
         rc, out, err = self.run_cli("lookup", "--db", self.db, "--date", "2019-10-20", "--lang", "6")
         self.assertEqual((rc, out), (1, ""))
         self.assertIn("Mega_ru.txt", err)
+
+
+
+class CliEveryCommandSpeaksTheLanguageTest(unittest.TestCase):
+    """Every command takes --lang N with the shipped language files; 0, like
+    no --lang, keeps the built-in German output byte for byte."""
+
+    def setUp(self):
+        self.dir = tempfile.TemporaryDirectory(dir=os.environ.get("RZ_TEST_TMP"))
+        base = self.dir.name
+        self.cli = os.path.join(base, "ruvuzevodare-cli")
+        shutil.copy2(CLI, self.cli)
+        root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+        shutil.copytree(os.path.join(root, "data", "land"), os.path.join(base, "land"))
+        self.db = os.path.join(base, "Ruvuzevodare.dat")
+        self.csv = os.path.join(base, "history.csv")
+        with open(self.csv, "w", encoding="utf-8") as f:
+            f.write(HISTORY)
+        self.assertEqual(self.run_cli("import", self.csv, "--db", self.db)[0], 0)
+        self.tips = os.path.join(base, "t.qlt")
+        with open(self.tips, "wb") as f:
+            f.write(b"70,5,9,33,1,7,\r\n")
+
+    def tearDown(self):
+        self.dir.cleanup()
+
+    def run_cli(self, *args):
+        p = subprocess.run([self.cli, *args], capture_output=True, text=True, timeout=120)
+        return p.returncode, p.stdout, p.stderr
+
+    def commands(self):
+        missing = os.path.join(self.dir.name, "missing.csv")
+        return [
+            (["download", "--db", self.db, "--server", "http://127.0.0.1:1", "--today", "2019-11-05"],
+             {2: "No connection to the data server", 6: "Нет соединения с сервером данных"}),
+            (["add", "--db", self.db, "--date", "2099-01-01", "--numbers", "1,2,3,4,5", "--megaball", "6"],
+             {2: "lies after today", 3: "postérieur à aujourd'hui"}),
+            (["add", "--db", self.db, "--date", "2019-10-29", "--numbers", "1,2,3,4,4", "--megaball", "6"],
+             {2: "The number 4 occurs twice", 4: "El número 4 aparece dos veces"}),
+            (["import", missing, "--db", self.db], {2: "file or folder not found", 5: "file o cartella non trovati"}),
+            (["cart", "--server", self.csv, "--tips", self.tips], {2: "is not an http or https address", 7: "não é um endereço http ou https"}),
+            (["delete", "--db", self.db, "--date", "2001-01-01"], {}),
+            (["lookup", "--db", self.db, "--date", "2019-10-20"], {2: "Tue 22.10.19"}),
+            (["generate", "--db", self.db, "--seed", "7"], {}),
+            (["search", "--db", self.db, "--end", "2019-10-25", "--tips", self.tips, "--threshold", "9"], {}),
+            (["analyse-drawings", "--db", self.db, "--from", "2019-10-15", "--threshold", "9", "--today", "2019-10-26"], {}),
+            (["fill-script", "--script", self.tips, "--tips", self.tips], {}),
+            (["wheel", "--numbers", "1,2,3,4,5,6", "--guarantee", "3if3", "--seed", "1"], {}),
+        ]
+
+    def test_every_command_takes_lang_and_0_changes_nothing(self):
+        for args, _ in self.commands():
+            before = self.read_db()
+            plain = self.run_cli(*args)
+            self.restore_db(before)
+            self.assertEqual(self.run_cli(*args, "--lang", "0"), plain, args)
+            self.restore_db(before)
+            rc, _, err = self.run_cli(*args, "--lang", "2")
+            self.restore_db(before)
+            self.assertEqual(rc, plain[0], args)
+            self.assertNotIn("--lang", err, args)
+
+    def test_failing_commands_speak_the_chosen_language(self):
+        for args, expected in self.commands():
+            for lang, text in expected.items():
+                before = self.read_db()
+                rc, out, err = self.run_cli(*args, "--lang", str(lang))
+                self.restore_db(before)
+                self.assertIn(text, out + err, (args, lang))
+                # No German program text is left in what a non-German run says.
+                for german in ("Keine Verbindung", "nach dem heutigen Tag", "zweimal vor", "nicht gefunden",
+                               "keine http- oder https-Adresse"):
+                    self.assertNotIn(german, out + err, (args, lang))
+
+    def read_db(self):
+        with open(self.db, "rb") as f:
+            return f.read()
+
+    def restore_db(self, data):
+        with open(self.db, "wb") as f:
+            f.write(data)
 
 
 if __name__ == "__main__":

@@ -29,6 +29,16 @@ inline fileio_test::Hook failNth(Step step, int n, int err) {
     };
 }
 
+// Fails the creation of the atomic writer's temporary file for `target`
+// (any name "<target>.<...>") with `err`; every other step passes.
+inline fileio_test::Hook failTemporaryOf(const std::string& target, int err) {
+    return [=](Step s, const std::string& path) {
+        return s == Step::Open && path.size() > target.size() + 1 && path.compare(0, target.size() + 1, target + ".") == 0
+                   ? err
+                   : 0;
+    };
+}
+
 // Records every step in order and lets it pass.
 struct StepLog {
     std::vector<Step> steps;

@@ -118,4 +118,25 @@ private:
     }
 };
 
+// Temporary files of the atomic writer left beside `path` ("<name>.<pid>-<hex>"
+// followed by ".tmp" or "~"); none after a write, whether it failed or not.
+inline std::vector<std::string> temporariesBeside(const std::string& path) {
+    namespace fs = std::filesystem;
+    const fs::path p(path);
+    const std::string prefix = p.filename().string() + ".";
+    std::vector<std::string> out;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(p.parent_path().empty() ? fs::path(".") : p.parent_path(), ec)) {
+        const std::string name = e.path().filename().string();
+        if (name.rfind(prefix, 0) != 0)
+            continue;
+        const std::string rest = name.substr(prefix.size());
+        const bool temp = rest.find('-') != std::string::npos &&
+                          (rest.ends_with(".tmp") || rest.ends_with("~")) && rest.front() >= '0' && rest.front() <= '9';
+        if (temp)
+            out.push_back(name);
+    }
+    return out;
+}
+
 } // namespace rz::test

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <limits>
 
+#include "FaultInjection.h"
 #include "TestSupport.h"
 #include "evaluation/HistoricAnalysis.h"
 
@@ -131,7 +132,7 @@ TEST_F(SettingsAnalysis, ReportCountsTheHitClassesOfEveryPass) {
     EXPECT_EQ(m.lastReport, expected);
     EXPECT_EQ(test::readFile(reportFile()), expected);
     EXPECT_EQ(p.opened, (std::vector<std::string>{reportFile()}));
-    EXPECT_FALSE(std::filesystem::exists(reportFile() + ".tmp"));
+    EXPECT_TRUE(test::temporariesBeside(reportFile()).empty());
 
     // The number list never showed and is switched on again afterwards.
     EXPECT_EQ(m.Settings.get(Gs::ShowNumberList), 1);
@@ -187,7 +188,7 @@ TEST_F(SettingsAnalysis, ASeedThatIsNoNumberReportsLineSixteenAndWritesNothing) 
 
 TEST_F(SettingsAnalysis, AFailingReportWriteLeavesTheOldReportWhole) {
     test::writeFile(reportFile(), "old report");
-    std::filesystem::create_directory(reportFile() + ".tmp"); // the temporary file cannot be created
+    test::FaultHook hook(test::failTemporaryOf(reportFile(), EACCES)); // the temporary file cannot be created
     choose(day(2019, 10, 4));
     run();
     EXPECT_EQ(m.lastAnalysisOutcome, Outcome::Failed);

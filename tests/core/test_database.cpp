@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "FaultInjection.h"
 #include "TestSupport.h"
 #include "database/DrawingDatabase.h"
 #include "database/Importer.h"
@@ -78,7 +79,7 @@ TEST(DrawingDatabase, InsertOrReplaceKeepsDateOrder) {
     ASSERT_EQ(all.size(), 4u);
     EXPECT_EQ(all[1].main(1), 21);
     EXPECT_EQ(all[1].megaBall(), 4);
-    EXPECT_FALSE(std::filesystem::exists(db.path() + "~"));
+    EXPECT_TRUE(test::temporariesBeside(db.path()).empty());
 }
 
 TEST(DrawingDatabase, RemoveDateAndByteCopies) {
@@ -94,6 +95,7 @@ TEST(DrawingDatabase, RemoveDateAndByteCopies) {
     const auto all = db.readAll();
     ASSERT_EQ(all.size(), 1u);
     EXPECT_EQ(all[0].tail[3], 0xAB);
+    EXPECT_TRUE(test::temporariesBeside(db.path()).empty());
     EXPECT_FALSE(std::filesystem::exists(dir.file("Zahlen.da~")));
 }
 
@@ -104,17 +106,20 @@ TEST(DrawingDatabase, FailedRebuildKeepsTheOldFile) {
     const std::string before = test::readFile(db.path());
     // The temporary file cannot be created: the command fails with the
     // system's text and the database stays whole.
-    std::filesystem::create_directory(db.path() + "~");
-    try {
-        db.insertOrReplace(test::rec(2019, 10, 18, {6, 7, 8, 9, 10}, 2));
-        FAIL() << "expected an IoError";
-    } catch (const IoError& e) {
-        EXPECT_NE(std::string(e.what()).find("Ruvuzevodare.dat~"), std::string::npos);
+    for (int rebuild = 0; rebuild < 2; ++rebuild) {
+        test::FaultHook hook(test::failTemporaryOf(db.path(), EACCES));
+        try {
+            if (rebuild == 0)
+                db.insertOrReplace(test::rec(2019, 10, 18, {6, 7, 8, 9, 10}, 2));
+            else
+                db.removeDate(dayFromYmd(2019, 10, 15));
+            FAIL() << "expected an IoError";
+        } catch (const IoError& e) {
+            EXPECT_NE(std::string(e.what()).find("Cannot create \"" + db.path() + "."), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(test::readFile(db.path()), before);
+        EXPECT_TRUE(test::temporariesBeside(db.path()).empty());
     }
-    EXPECT_EQ(test::readFile(db.path()), before);
-    std::filesystem::create_directory(dir.file("Zahlen.da~"));
-    EXPECT_THROW(db.removeDate(dayFromYmd(2019, 10, 15)), IoError);
-    EXPECT_EQ(test::readFile(db.path()), before);
 }
 
 // ------------------------------------------------------------- importer

@@ -11,6 +11,7 @@
 
 #if !defined(_WIN32)
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -63,12 +64,12 @@ TEST(BoundedReader, RefusesWhatIsNoRegularFileWithoutBlocking) {
         std::string path;
         const char* expected;
     } cases[] = {
-        {dir.file("pipe"), "not a regular file"},
-        {dir.file("link-to-pipe"), "not a regular file"},
-        {"/dev/zero", "not a regular file"},
-        {"/dev/null", "not a regular file"},
-        {dir.str(), "Is a directory"},
-        {dir.file("missing"), "No such file or directory"},
+        {dir.file("pipe"), "keine gewöhnliche Datei"},
+        {dir.file("link-to-pipe"), "keine gewöhnliche Datei"},
+        {"/dev/zero", "keine gewöhnliche Datei"},
+        {"/dev/null", "keine gewöhnliche Datei"},
+        {dir.str(), "ist ein Ordner"},
+        {dir.file("missing"), "Datei oder Ordner nicht gefunden"},
     };
     for (const auto& c : cases) {
         const std::string error = errorOf([&] { readWholeFile(c.path); });
@@ -84,10 +85,10 @@ TEST(BoundedReader, RefusesFilesAboveTheLimit) {
     test::writeFile(big, "");
     fs::resize_file(big, static_cast<std::uintmax_t>(kMaxReadFileSize) + 1); // sparse: costs no disk
     const std::string error = errorOf([&] { readWholeFile(big); });
-    EXPECT_NE(error.find("larger than 64 MB"), std::string::npos) << error;
+    EXPECT_NE(error.find("größer als 64 MB"), std::string::npos) << error;
     fs::resize_file(big, 10);
     EXPECT_EQ(readWholeFile(big), std::string(10, '\0'));
-    EXPECT_NE(errorOf([&] { readWholeFile(big, 9); }).find("larger than 9 bytes"), std::string::npos);
+    EXPECT_NE(errorOf([&] { readWholeFile(big, 9); }).find("größer als 9 bytes"), std::string::npos);
 }
 
 TEST(BoundedReader, ReadErrorsCarryTheSystemText) {
@@ -96,7 +97,7 @@ TEST(BoundedReader, ReadErrorsCarryTheSystemText) {
     for (int nth : {1, 2}) { // the first read, and the one that would find the end
         FaultHook hook(test::failNth(Step::Read, nth, EIO));
         const std::string error = errorOf([&] { readWholeFile(dir.file("f")); });
-        EXPECT_NE(error.find("Cannot read \"" + dir.file("f") + "\": " + systemErrorText(EIO)), std::string::npos)
+        EXPECT_NE(error.find("\"" + dir.file("f") + "\" kann nicht gelesen werden: " + systemErrorText(EIO)), std::string::npos)
             << nth << ": " << error;
     }
 }
@@ -112,8 +113,8 @@ TEST(AtomicWriter, CreatesAndReplaces) {
     EXPECT_EQ(test::readFile(f), "two, longer");
     writeFileAtomically(f, "");
     EXPECT_EQ(test::readFile(f), "");
-    EXPECT_FALSE(fs::exists(f + ".tmp"));
-    EXPECT_NE(errorOf([&] { writeFileAtomically(dir.file("no-folder/t.txt"), "x"); }).find("No such file"), std::string::npos);
+    EXPECT_TRUE(test::temporariesBeside(f).empty());
+    EXPECT_NE(errorOf([&] { writeFileAtomically(dir.file("no-folder/t.txt"), "x"); }).find("Datei oder Ordner nicht gefunden"), std::string::npos);
 }
 
 TEST(AtomicWriter, FailureAtEveryStepLeavesTheOldFileAndNoTemporaryFile) {
@@ -137,7 +138,7 @@ TEST(AtomicWriter, FailureAtEveryStepLeavesTheOldFileAndNoTemporaryFile) {
         EXPECT_NE(error.find(systemErrorText(EIO)), std::string::npos) << fileio_test::stepName(step);
         // Only the folder sync after the rename comes too late to keep the old file.
         EXPECT_EQ(test::readFile(f), afterRename ? "new content" : "old content") << fileio_test::stepName(step);
-        EXPECT_FALSE(fs::exists(f + ".tmp")) << fileio_test::stepName(step);
+        EXPECT_TRUE(test::temporariesBeside(f).empty()) << fileio_test::stepName(step);
     }
 }
 
@@ -149,7 +150,7 @@ TEST(AtomicWriter, FailedSyncRenamesNothing) {
         FaultHook hook(test::failNth(step, 1, EIO));
         EXPECT_THROW(writeFileAtomically(f, "new"), IoError) << fileio_test::stepName(step);
         EXPECT_EQ(test::readFile(f), "old");
-        EXPECT_FALSE(fs::exists(f + ".tmp"));
+        EXPECT_TRUE(test::temporariesBeside(f).empty());
     }
 }
 
@@ -180,13 +181,13 @@ TEST(AtomicWriter, WriteProtectedOrSpecialTargetsAreReportedAndUnchanged) {
     test::writeFile(f, "protected");
     ::chmod(f.c_str(), 0444);
     std::string error = errorOf([&] { writeFileAtomically(f, "new"); });
-    EXPECT_NE(error.find("write-protected"), std::string::npos) << error;
+    EXPECT_NE(error.find("schreibgeschützt"), std::string::npos) << error;
     EXPECT_EQ(test::readFile(f), "protected");
     EXPECT_EQ(modeOf(f), 0444u);
 
     ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
     error = errorOf([&] { writeFileAtomically(dir.file("pipe"), "x"); });
-    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+    EXPECT_NE(error.find("keine gewöhnliche Datei"), std::string::npos) << error;
     struct stat st {};
     ::lstat(dir.file("pipe").c_str(), &st);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
@@ -208,8 +209,8 @@ TEST(AtomicWriter, ReplacesTheTargetOfASymbolicLinkBesideIt) {
     EXPECT_TRUE(fs::is_symlink(dir.file("link.txt")));
     EXPECT_TRUE(fs::is_symlink(dir.file("link2.txt")));
     EXPECT_EQ(test::readFile(target), "new");
-    EXPECT_FALSE(fs::exists(dir.file("link2.txt.tmp")));
-    EXPECT_FALSE(fs::exists(dir.file("real/t.txt.tmp")));
+    EXPECT_TRUE(test::temporariesBeside(dir.file("link2.txt")).empty());
+    EXPECT_TRUE(test::temporariesBeside(target).empty());
 
     // A dangling link: the file is created where it points.
     fs::create_symlink("real/new.txt", dir.file("dangling.txt"));
@@ -222,27 +223,106 @@ TEST(AtomicWriter, ReplacesTheTargetOfASymbolicLinkBesideIt) {
     EXPECT_THROW(writeFileAtomically(dir.file("loop-a"), "x"), IoError);
 }
 
-TEST(AtomicWriter, StaleTemporaryFilesAreRemovedAndNeverFollowed) {
+TEST(AtomicWriter, ATakenTemporaryNameIsPassedOverAndNeverFollowed) {
     TempDir dir;
     const std::string f = dir.file("t.txt");
     test::writeFile(f, "old");
     test::writeFile(dir.file("victim.txt"), "precious");
-    // A crash left a temporary file; someone put a link in its place.
+    // Files of the old fixed name left by an earlier version stay untouched.
     fs::create_symlink(dir.file("victim.txt"), f + ".tmp");
-    writeFileAtomically(f, "new");
-    EXPECT_EQ(test::readFile(f), "new");
-    EXPECT_EQ(test::readFile(dir.file("victim.txt")), "precious");
-    EXPECT_FALSE(fs::exists(fs::symlink_status(f + ".tmp")));
+    // Whatever takes the name the writer picked just before it opens it (a
+    // link, a half-written file, a folder) is not opened: another name is.
+    int kind = 0;
+    for (const char* what : {"link", "file", "folder"}) {
+        std::string taken;
+        {
+            FaultHook hook([&](Step step, const std::string& path) {
+                if (step == Step::Open && taken.empty()) {
+                    taken = path;
+                    if (kind == 0)
+                        fs::create_symlink(dir.file("victim.txt"), path);
+                    else if (kind == 1)
+                        test::writeFile(path, "half written by a crashed run");
+                    else
+                        fs::create_directory(path);
+                }
+                return 0;
+            });
+            writeFileAtomically(f, std::string("new ") + what);
+        }
+        EXPECT_EQ(test::readFile(f), std::string("new ") + what);
+        EXPECT_EQ(test::readFile(dir.file("victim.txt")), "precious") << what;
+        ASSERT_FALSE(taken.empty());
+        EXPECT_TRUE(fs::exists(fs::symlink_status(taken))) << what; // not ours to remove
+        fs::remove(taken);
+        ++kind;
+    }
+    EXPECT_TRUE(fs::is_symlink(f + ".tmp"));
+    EXPECT_TRUE(test::temporariesBeside(f).empty());
+}
 
-    test::writeFile(f + ".tmp", "half written by a crashed run");
-    writeFileAtomically(f, "newer");
-    EXPECT_EQ(test::readFile(f), "newer");
-    EXPECT_FALSE(fs::exists(f + ".tmp"));
+// What a crashed write left is removed by a later writer holding the lock;
+// nothing else beside the file is touched.
+TEST(AtomicWriter, LeftTemporariesAreRemovedOnlyWhenTheyAreOurs) {
+    TempDir dir;
+    const std::string f = dir.file("d.dat");
+    test::writeFile(f, "x");
+    test::writeFile(dir.file("victim"), "precious");
+    const std::vector<std::pair<std::string, bool>> entries = {
+        {"d.dat.4711-0badf00d~", true},  {"d.dat.12-abcdef01~", true},      {"d.dat~", false},
+        {"d.dat.lock", false},           {"d.dat.4711-0badf00d.tmp", false}, {"d.dat.x711-0badf00d~", false},
+        {"d.dat.4711-0badf00~", false},  {"e.dat.4711-0badf00d~", false},    {"d.dat.4711-0BADF00D~", false},
+    };
+    for (const auto& [name, ours] : entries)
+        test::writeFile(dir.file(name), "left");
+    fs::create_symlink(dir.file("victim"), dir.file("d.dat.99-00000000~"));
+    fs::create_directory(dir.file("d.dat.98-00000000~"));
+    removeLeftTemporaries(f, "~");
+    for (const auto& [name, ours] : entries)
+        EXPECT_EQ(fs::exists(dir.file(name)), !ours) << name;
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dir.file("d.dat.99-00000000~"))));
+    EXPECT_TRUE(fs::is_directory(dir.file("d.dat.98-00000000~")));
+    EXPECT_EQ(test::readFile(dir.file("victim")), "precious");
+    EXPECT_EQ(test::readFile(f), "x");
+}
 
-    // A folder of that name is not ours to remove.
-    fs::create_directory(f + ".tmp");
-    EXPECT_THROW(writeFileAtomically(f, "x"), IoError);
-    EXPECT_EQ(test::readFile(f), "newer");
-    EXPECT_TRUE(fs::is_directory(f + ".tmp"));
+// Two writers of two files in one folder, in two processes at once: each
+// file only ever holds one of its own contents, and no write fails.
+TEST(AtomicWriter, TwoProcessesWritingBesideEachOtherNeverShareATemporaryFile) {
+    TempDir dir;
+    const std::string a = dir.file("a.txt");
+    const std::string b = dir.file("b.txt");
+    test::writeFile(a, "a0");
+    test::writeFile(b, "b0");
+    AtomicWriteOptions tilde;
+    tilde.tempSuffix = "~";
+    auto writer = [&](const std::string& file, const std::string& tag) {
+        int bad = 0;
+        for (int round = 1; round <= 150; ++round) {
+            const std::string content = tag + std::to_string(round) + std::string(static_cast<std::size_t>(round % 7) * 100, 'x');
+            try {
+                writeFileAtomically(file, content, tilde);
+                if (test::readFile(file) != content)
+                    ++bad;
+            } catch (const IoError&) {
+                ++bad;
+            }
+        }
+        return bad;
+    };
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+        ::_exit(std::min(writer(b, "b"), 100));
+    const int badA = writer(a, "a");
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(badA, 0);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(test::readFile(a).substr(0, 4), "a150");
+    EXPECT_EQ(test::readFile(b).substr(0, 4), "b150");
+    EXPECT_TRUE(test::temporariesBeside(a).empty());
+    EXPECT_TRUE(test::temporariesBeside(b).empty());
 }
 #endif

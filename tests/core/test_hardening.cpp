@@ -95,7 +95,7 @@ TEST_F(DbFixture, FailedWriteOrSyncFailsTheImportAndChangesNothing) {
         const std::string error = errorOf([&] { importDrawingHistory(csv, db, kToday); });
         EXPECT_NE(error.find(systemErrorText(EIO)), std::string::npos) << fileio_test::stepName(step) << ": " << error;
         EXPECT_EQ(test::readFile(db), before) << fileio_test::stepName(step);
-        EXPECT_FALSE(fs::exists(db + "~")) << fileio_test::stepName(step);
+        EXPECT_TRUE(test::temporariesBeside(db).empty()) << fileio_test::stepName(step);
     }
     // Without a failure the same import goes through.
     EXPECT_EQ(importDrawingHistory(csv, db, kToday).added, 1);
@@ -110,7 +110,7 @@ TEST_F(DbFixture, ReadErrorInTheInputFailsTheImportWithTheSystemText) {
     for (int nth : {1, 2}) {
         FaultHook hook(test::failNth(Step::Read, nth, EIO));
         const std::string error = errorOf([&] { importDrawingHistory(csv, db, kToday); });
-        EXPECT_EQ(error, "Cannot read \"" + csv + "\": " + systemErrorText(EIO)) << nth;
+        EXPECT_EQ(error, "\"" + csv + "\" kann nicht gelesen werden: " + systemErrorText(EIO)) << nth;
         EXPECT_EQ(test::readFile(db), before);
     }
 }
@@ -123,7 +123,7 @@ TEST_F(DbFixture, WriteProtectedDatabaseIsReportedAndKept) {
     ::chmod(db.c_str(), 0444);
     for (const auto& [name, write] : writers()) {
         const std::string error = errorOf(write);
-        EXPECT_NE(error.find("write-protected"), std::string::npos) << name << ": " << error;
+        EXPECT_NE(error.find("schreibgeschützt"), std::string::npos) << name << ": " << error;
         EXPECT_EQ(test::readFile(db), before) << name;
         struct stat st {};
         ::stat(db.c_str(), &st);
@@ -144,9 +144,11 @@ TEST_F(DbFixture, RebuildsKeepModeAndLinksAndNeverWriteThroughAStaleTemporaryLin
         ::stat(db.c_str(), &st);
         EXPECT_EQ(st.st_mode & 07777, 0600u) << name;
         EXPECT_EQ(test::readFile(dir.file("victim")), "precious") << name;
-        EXPECT_FALSE(fs::exists(fs::symlink_status(db + "~"))) << name;
+        EXPECT_TRUE(test::temporariesBeside(db).empty()) << name;
     }
-    EXPECT_FALSE(fs::exists(fs::symlink_status(dir.file("Zahlen.da~"))));
+    // Links of the old fixed temporary names are neither followed nor removed.
+    EXPECT_TRUE(fs::is_symlink(db + "~"));
+    EXPECT_TRUE(fs::is_symlink(dir.file("Zahlen.da~")));
 
     // A database that is a link to one elsewhere is rebuilt there.
     fs::create_directory(dir.file("data"));
@@ -155,7 +157,7 @@ TEST_F(DbFixture, RebuildsKeepModeAndLinksAndNeverWriteThroughAStaleTemporaryLin
     DrawingDatabase(dir.file("link.dat")).insertOrReplace(test::rec(2019, 10, 25, {1, 2, 3, 4, 5}, 6));
     EXPECT_TRUE(fs::is_symlink(dir.file("link.dat")));
     EXPECT_EQ(DrawingDatabase(dir.file("data/real.dat")).readAll().size(), 3u);
-    EXPECT_FALSE(fs::exists(dir.file("data/real.dat~")));
+    EXPECT_TRUE(test::temporariesBeside(dir.file("data/real.dat")).empty());
 }
 #endif
 
@@ -423,7 +425,7 @@ TEST(SpecialFiles, EveryReaderRefusesPipesAndDevicesAtOnce) {
         };
         for (const auto& [name, read] : readers) {
             const std::string error = errorOf(read);
-            EXPECT_NE(error.find("not a regular file"), std::string::npos) << special << ", " << name << ": " << error;
+            EXPECT_NE(error.find("keine gewöhnliche Datei"), std::string::npos) << special << ", " << name << ": " << error;
         }
     }
     EXPECT_EQ(DrawingDatabase(db).readAll().size(), 2u);
@@ -505,6 +507,64 @@ TEST_F(DbFixture, ImportsRunningAtOnceLoseNothing) {
         EXPECT_EQ(succeeded, kWriters) << "round " << round; // the default wait is ample
         EXPECT_EQ(DrawingDatabase(db).readAll().size(), static_cast<std::size_t>(40 * succeeded)) << "round " << round;
     }
+}
+
+// Every rebuild (delete, insert) of two databases in one folder, in two
+// processes at once: each file only ever holds its own drawings, and no
+// rebuild fails. With one fixed temporary name for every database, one
+// delete renamed the other's temporary file over its own database.
+TEST(TwoDatabasesInOneFolder, RebuildsAtOnceNeverMixThem) {
+    TempDir dir;
+    const std::string paths[2] = {dir.file("first.dat"), dir.file("second.dat")};
+    const std::vector<DrawingRecord> own[2] = {
+        {test::rec(2019, 10, 15, {1, 2, 3, 4, 5}, 1), test::rec(2019, 10, 18, {6, 7, 8, 9, 10}, 2)},
+        {test::rec(2020, 3, 3, {11, 12, 13, 14, 15}, 3), test::rec(2020, 3, 6, {16, 17, 18, 19, 20}, 4),
+         test::rec(2020, 3, 10, {21, 22, 23, 24, 25}, 5)},
+    };
+    for (int i = 0; i < 2; ++i)
+        test::writeDatabase(paths[i], own[i]);
+    const std::string bytes[2] = {test::readFile(paths[0]), test::readFile(paths[1])};
+
+    // Returns the number of rounds that failed or found foreign content.
+    auto rounds = [&](int i) {
+        const DrawingDatabase db(paths[i]);
+        const DrawingRecord extra = test::rec(2021, 1, 5 + i, {31, 32, 33, 34, 35}, 6);
+        int bad = 0;
+        for (int round = 0; round < 100; ++round) {
+            try {
+                db.insertOrReplace(extra);
+                db.removeDate(extra.Date);
+                db.removeDate(dayFromYmd(2001, 1, 1)); // nothing to remove: a rebuild all the same
+                if (test::readFile(paths[i]) != bytes[i])
+                    ++bad;
+            } catch (const IoError&) {
+                ++bad;
+            }
+        }
+        return bad;
+    };
+    int gate[2];
+    ASSERT_EQ(::pipe(gate), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(gate[1]);
+        char c;
+        (void)!::read(gate[0], &c, 1);
+        ::_exit(std::min(rounds(1), 100));
+    }
+    ::close(gate[0]);
+    ::close(gate[1]); // both start together
+    const int badFirst = rounds(0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(badFirst, 0);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(test::readFile(paths[0]), bytes[0]);
+    EXPECT_EQ(test::readFile(paths[1]), bytes[1]);
+    EXPECT_TRUE(test::temporariesBeside(paths[0]).empty());
+    EXPECT_TRUE(test::temporariesBeside(paths[1]).empty());
 }
 #endif
 

@@ -65,3 +65,45 @@ TEST(StatisticsPure, AnEmptyWindowKeepsTheAverageTitleOpen) {
 
 } // namespace
 } // namespace rz
+
+namespace rz {
+namespace {
+
+// Every bar has a height: a fixed axis starts a round step below the least
+// value (never under 0), an automatic one at 0 and ends on a whole step.
+TEST(ChartValueAxis, EveryBarHasAHeight) {
+    struct Case {
+        const char* name;
+        bool fixed;
+        int rangeMin, rangeMax;
+        std::vector<int> values;
+        ChartValueAxis expected;
+    } cases[] = {
+        {"frequencies 60..100", true, 60, 100, {60, 100}, {50, 100, 10}},
+        {"frequencies 120..135", true, 120, 135, {120, 135}, {115, 135, 5}},
+        {"least value on a step", true, 40, 80, {40, 80}, {30, 80, 10}},
+        {"all equal", true, 5, 5, {5}, {4, 6, 1}},
+        {"least value 1", true, 1, 3, {1, 3}, {0, 3, 1}},
+        {"zero stays at the bottom", true, 0, 1, {0, 1}, {0, 1, 1}},
+        {"automatic", false, 0, 0, {3, 37}, {0, 40, 10}},
+        {"automatic, nothing counted", false, 0, 0, {}, {0, 1, 1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StatisticsTable t;
+        t.fixedAxis = c.fixed;
+        t.RangeMin = c.rangeMin;
+        t.RangeMax = c.rangeMax;
+        for (std::size_t i = 0; i < c.values.size(); ++i)
+            t.Entries.push_back({static_cast<int>(i) + 1, c.values[i], Colour::BarGreen});
+        const ChartValueAxis a = chartValueAxis(t);
+        EXPECT_EQ(a.lo, c.expected.lo);
+        EXPECT_EQ(a.hi, c.expected.hi);
+        EXPECT_EQ(a.step, c.expected.step);
+        for (int v : c.values)
+            EXPECT_TRUE(v == 0 || a.lo < v) << v;
+    }
+}
+
+} // namespace
+} // namespace rz

@@ -1,6 +1,9 @@
 // The search of the drawing history for the tips on the window.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+
 #include "TestSupport.h"
 
 using namespace rz;
@@ -174,6 +177,33 @@ TEST_F(SearchFixture, YesGoesOnWithTheNextRowNoKeepsTheFoundDrawing) {
     EXPECT_EQ(p.asked[0].text, "Ein Treffer gefunden am:  22.10.2019 . Weiter?");
     EXPECT_EQ(p.asked[1].title, "Ziehung gefunden");
     EXPECT_EQ(p.asked[1].text, "Ein Treffer am  22.10.2019 gefunden. Weiter?");
+}
+
+TEST_F(SearchFixture, AtTheEndTheMarksBelongToTheDrawingShown) {
+    // Row 2 stops on 15 Oct (four hits); the walk goes on to 22 Oct, which the
+    // window shows at the end: its hits are 12 and 70 of row 2, and 5, 12, 33
+    // of row 1.
+    setRow(1, {"5", "12", "33", "9", "10", "7", ""});
+    setRow(2, {"4", "12", "14", "60", "70", "3", ""});
+    m.Settings.set(Gs::OverlapCountsMegaBall, 0);
+    search("4");
+    ASSERT_EQ(stops(), (Lines{"2019-10-15 2 4"}));
+    ASSERT_EQ(m.cur.Datum1, dayFromYmd(2019, 10, 22));
+    EXPECT_EQ(m.Label35, "Di 22.10.19    5  12  33  41  70  MB: 7     MP: 3");
+    const std::array<int, 6> drawn = {5, 12, 33, 41, 70, 7};
+    for (int r : {1, 2}) {
+        for (int k = 1; k <= 5; ++k) {
+            const int n = std::stoi(m.tips.get(r, k));
+            const bool hit = std::find(drawn.begin(), drawn.end() - 1, n) != drawn.end() - 1;
+            EXPECT_EQ(m.tips.row(r).colour[static_cast<std::size_t>(k)], hit ? Colour::HitGreen : Colour::WindowBackground)
+                << "row " << r << " number " << n;
+        }
+    }
+    EXPECT_EQ(m.tips.row(1).colour[6], Colour::Red); // the MegaBall 7 of 22 Oct
+    EXPECT_EQ(m.tips.row(2).colour[6], Colour::WindowBackground);
+    // The captions are the search's own for 22 Oct.
+    EXPECT_EQ(m.tips.row(1).hitCaption, "3 + PP");
+    EXPECT_EQ(m.tips.row(2).hitCaption, "2");
 }
 
 TEST_F(SearchFixture, AnEmptyWindowChangesNothing) {

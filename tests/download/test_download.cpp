@@ -187,6 +187,64 @@ TEST(Download, EndsOnTheNewestDrawingWithStatusTexts) {
     EXPECT_EQ(run.model.tips.row(1).hitCaption, "3 + MB"); // checked against the newest drawing
 }
 
+// The chart on display counts the drawings a download added, whatever it
+// shows; the tab on display stays. Nothing added: nothing counted again.
+TEST(Download, TheChartOnDisplayCountsTheNewDrawings) {
+    struct Case {
+        const char* name;
+        void (MainModel::*show)();
+        StatisticsKind kind;
+        bool answered;
+    } cases[] = {
+        {"frequency", &MainModel::SpeedButton2Click, StatisticsKind::Frequency, true},
+        {"MegaBall frequency", &MainModel::SpeedButton3Click, StatisticsKind::MegaBallFrequency, true},
+        {"sums", &MainModel::SpeedButton9Click, StatisticsKind::Sums, true},
+        {"pairs", &MainModel::Button2Click, StatisticsKind::Pairs, true},
+        {"nothing new", &MainModel::SpeedButton2Click, StatisticsKind::Frequency, false},
+    };
+    auto total = [](const StatisticsTable& t) {
+        int sum = 0;
+        for (const auto& e : t.Entries)
+            sum += e.Value;
+        return sum;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::map<std::string, ScriptedAnswer> answers;
+        if (c.answered)
+            answers["20191026"] = ok("16,24,25,52,60,6,3");
+        ScriptedServer server(test::byDate(answers));
+        DownloadRun run(kUpTo22Oct2019, server.url(), ymd(2019, 10, 26));
+        run.model.DateTimePicker2.date = ymd(2019, 1, 1);
+        run.model.DateTimePicker1.date = ymd(2019, 10, 22);
+        (run.model.*c.show)();
+        run.model.activeTab = Tab::Database;
+        const StatisticsTable before = run.model.chart;
+        run.model.KalventoClick();
+
+        EXPECT_EQ(run.model.chart.Kind, c.kind);
+        EXPECT_EQ(run.model.activeTab, Tab::Database);
+        if (!c.answered) {
+            EXPECT_EQ(total(run.model.chart), total(before));
+            EXPECT_EQ(run.model.chart.Title, before.Title);
+            continue;
+        }
+        // The chart is the one its button counts now, over three drawings.
+        const StatisticsTable after = run.model.chart;
+        (run.model.*c.show)();
+        EXPECT_EQ(after.Title, run.model.chart.Title);
+        ASSERT_EQ(after.Entries.size(), run.model.chart.Entries.size());
+        for (std::size_t i = 0; i < after.Entries.size(); ++i)
+            EXPECT_EQ(after.Entries[i].Value, run.model.chart.Entries[i].Value) << "key " << after.Entries[i].Key;
+        if (c.kind == StatisticsKind::Frequency) {
+            EXPECT_EQ(total(after), 15);
+        }
+        if (c.kind == StatisticsKind::MegaBallFrequency) {
+            EXPECT_EQ(total(after), 3);
+        }
+    }
+}
+
 TEST(Download, ProgressCaptionAndRecordBufferBytes) {
     std::vector<DrawingRecord> stored = kUpTo22Oct2019;
     for (std::size_t i = 0; i < stored.back().tail.size(); ++i)
@@ -245,6 +303,26 @@ TEST(Download, RefusedConnectionEndsAfterTheFirstDate) {
     EXPECT_EQ(run.records().size(), 2u);
     EXPECT_EQ(run.model.cur.Datum1, ymd(2019, 10, 22)); // the lookup still ran
     run.expectRestored();
+}
+
+// Every request starts after the last stored drawing: with one dated in the
+// future there is nothing to ask for, and the download says why.
+TEST(Download, LastStoredDrawingInTheFutureAsksNothingAndSaysWhy) {
+    for (const char* server : {"http://127.0.0.1:1", "history.csv"}) {
+        SCOPED_TRACE(server);
+        std::vector<DrawingRecord> stored = kUpTo22Oct2019;
+        stored.push_back(test::rec(2030, 8, 7, {1, 2, 3, 4, 5}, 6, 2));
+        DownloadRun run(stored, server, ymd(2026, 8, 8));
+        run.model.KalventoClick();
+        EXPECT_EQ(run.model.lastDownload.requests, 0);
+        EXPECT_EQ(run.model.lastDownload.end, DownloadEnd::FutureLastDrawing);
+        EXPECT_EQ(run.model.StatusPanel[1],
+                  "Die letzte gespeicherte Ziehung vom 07.08.2030 liegt nach dem heutigen Tag (08.08.2026); es wird "
+                  "nichts abgefragt. Löschen Sie diese Ziehung auf der Seite \"Datenbank\".");
+        EXPECT_EQ(run.model.lastDownload.message, run.model.StatusPanel[1]);
+        EXPECT_EQ(run.records().size(), 3u);
+        run.expectRestored();
+    }
 }
 
 TEST(Download, NoHttpClientEndsLikeAnUnreachableServer) {

@@ -51,6 +51,8 @@ private slots:
     void fileFiltersBecomeQtFilters();
     void messageAndQuestionCarryTheTitle();
     void inputBoxReturnsTextOrNothing();
+    void inputBoxShowsItsWholeTitle_data();
+    void inputBoxShowsItsWholeTitle();
     void saveDialogGetsFolderNameFilterAndSuffix();
     void openTellsFilesFromWebAddresses();
     void soundNeverBlocks();
@@ -106,6 +108,38 @@ void QtPlatformTest::inputBoxReturnsTextOrNothing() {
 
     whenOpen<QInputDialog>([](QInputDialog* d) { d->reject(); });
     QCOMPARE(platform.inputText("a", "b", "777"), std::optional<std::string>());
+}
+
+void QtPlatformTest::inputBoxShowsItsWholeTitle_data() {
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("prompt");
+    // The tip search's threshold question: the question is the title.
+    QTest::newRow("English") << "Stop at how many matching numbers?" << "Tip test";
+    QTest::newRow("German") << "Bei wievielen Zahlen Übereinstellung stoppen?" << "Tipptest";
+    QTest::newRow("Russian") << "При скольких совпавших числах останавливаться?" << "Проверка";
+}
+
+void QtPlatformTest::inputBoxShowsItsWholeTitle() {
+    QFETCH(QString, title);
+    QFETCH(QString, prompt);
+    QtPlatform platform;
+    int width = 0;
+    QFont font;
+    QString shownTitle, shownPrompt;
+    whenOpen<QInputDialog>([&](QInputDialog* d) {
+        width = d->width();
+        font = d->font();
+        shownTitle = d->windowTitle();
+        shownPrompt = d->labelText();
+        d->reject();
+    });
+    QCOMPARE(platform.inputText(title.toStdString(), prompt.toStdString(), "4"), std::optional<std::string>());
+    QCOMPARE(shownTitle, title);
+    QCOMPARE(shownPrompt, prompt);
+    // Room for the title in a bold, larger title-bar font, an icon and three buttons.
+    font.setBold(true);
+    const int text = QFontMetrics(font).horizontalAdvance(title);
+    QVERIFY2(width >= text * 6 / 5 + 100, qPrintable(QStringLiteral("%1 px for %2 px of title").arg(width).arg(text)));
 }
 
 void QtPlatformTest::saveDialogGetsFolderNameFilterAndSuffix() {

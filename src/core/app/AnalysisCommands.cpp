@@ -15,6 +15,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "common/ProgramTexts.h"
 #include "app/MainModel.h"
 #include "services/Operation.h"
 #include "common/Text.h"
@@ -48,17 +49,25 @@ private:
 class AnalysisScope {
 public:
     AnalysisScope(MainModel& m, OperationKind kind)
-        : m_(m), operation_(m.operation, kind), repaint_(std::move(m.onChanged)), services_(m.services()),
-          steady_(m.events()), yield_(steady_, std::chrono::milliseconds(15), 1) {
+        : m_(m), operation_(std::in_place, m.operation, kind), repaint_(std::move(m.onChanged)),
+          services_(m.services()), steady_(m.events()), yield_(steady_, std::chrono::milliseconds(15), 1) {
         m_.onChanged = nullptr;
         m_.events().setBusyCursor(true);
         Services s = services_;
         s.events = &steady_;
         m_.setServices(s);
     }
-    ~AnalysisScope() {
+    ~AnalysisScope() { finish(); }
+    // The analysis is over: the window gets its services, its repaint and
+    // its controls back and shows the final state at once, so that the
+    // report and any message after it come over a finished window.
+    void finish() {
+        if (!operation_)
+            return;
         m_.setServices(services_);
         m_.onChanged = std::move(repaint_);
+        repaint_ = nullptr;
+        operation_.reset();
         m_.setBusy(false);
         m_.changed();
     }
@@ -83,7 +92,7 @@ public:
 
 private:
     MainModel& m_;
-    OperationScope operation_;
+    std::optional<OperationScope> operation_;
     std::function<void()> repaint_;
     Services services_;
     SteadyCursor steady_;
@@ -305,8 +314,9 @@ void MainModel::BitBtn9Click() {
         if (stopped)
             report += stoppedReportLine();
         lastReport = report;
+        scope.finish();
         if (writeReportFile) {
-            const std::string path = Home + "Test.rtf";
+            const std::string path = paths().reportFile();
             writeTextFile(path, report);
             openInShell(path);
         }
@@ -421,8 +431,9 @@ void MainModel::BitBtn19Click() {
     if (stopped)
         report += stoppedReportLine();
     lastReport = report;
+    scope.finish();
     if (writeReportFile) {
-        const std::string path = Home + "Test.rtf";
+        const std::string path = paths().reportFile();
         try {
             writeTextFile(path, report);
         } catch (const IoError& e) {

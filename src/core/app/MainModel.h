@@ -2,6 +2,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,16 @@ public:
     DrawingDatabase database() const { return DrawingDatabase(DatabasePath()); }
 
     void showTab(Tab t) { activeTab = t; }
+    // The tabs a user can bring forward: every one but the message table's,
+    // which stays hidden.
+    static bool userCanChoose(Tab t) { return t != Tab::LastDrawing && t >= Tab::TipOverview && t <= Tab::Internet; }
+    // The user brought a tab forward (a click, a key, the wheel); a tab the
+    // user cannot choose is refused. Returns the tab on display now.
+    Tab chooseTab(Tab t) {
+        if (userCanChoose(t))
+            activeTab = t;
+        return activeTab;
+    }
 
     // ---- current drawing and navigation (commands in app/Commands.cpp over database/DrawingNavigator.h)
     CurrentDrawing cur;
@@ -84,8 +95,12 @@ public:
     std::int64_t reportedPartialBytes = 0;     // broken end of the database already told in the status bar
 
     // ---- start-up and shutdown (app/Startup.cpp)
-    // FormCreate's non-settings work; home must end with a separator or gets one.
-    void FormCreate(const std::string& home);
+    // FormCreate's non-settings work with the program's layout; the user's
+    // folder is created when it is missing (an IoError after everything
+    // else is done).
+    void FormCreate(const AppPaths& paths);
+    // Every file in one folder; home must end with a separator or gets one.
+    void FormCreate(const std::string& home) { FormCreate(AppPaths(home)); }
     void SpracheSetzen();                      // language, lookup, frequency chart
     void FormShow();                           // download, frequency chart again
     void FormClose();                          // closing the main window: stops a running operation
@@ -163,6 +178,9 @@ public:
     void Label91Click();                       // show chart tab, triples
     void Label90Click();                       // show chart tab, quads
     void Label88Click();                       // show chart tab, sums
+    // The chart on display counted again over the database as it stands now
+    // (drawings were added or removed); the tab on display stays.
+    void recountChart();
 
     // ---- generation run (app/GenerationCommands.cpp over generator/Generator.h)
     GeneratorSettings Settings;
@@ -214,6 +232,9 @@ public:
 
     // ---- database maintenance (app/MaintenanceCommands.cpp over database/Maintenance.h)
     void BitBtn8Click();                       // enter or correct a drawing (dialog TForm3)
+    // Why the entry dialog's drawing cannot be stored (a date after today
+    // included), in the current language; nullopt when it can.
+    std::optional<std::string> entryRefusal(const DrawingEntry& entry) const;
     void BitBtn4Click();                       // delete the drawing on display (button BitBtn6)
     // Start-up with no database: creates it from history/megamillions.csv
     // beside the program when that file is there. Returns whether it did.
@@ -243,7 +264,7 @@ public:
     // ending, leaves that to finishClose (called once the operation is over).
     void finishClose();
     IComponentTree* componentTree = nullptr;   // the windows' texts; null: only the messages change
-    std::string LanguageDir;                   // folder of the language files; empty: Home + "land"
+    std::string LanguageDir;                   // folder of the language files; empty: paths().languageFolder()
     std::string languageFolder() const;        // with trailing separator
     std::string OpenDialog1FileName;           // the language file DateiLaden1Click loads
     int LanguageChecked = 0;                   // sprache of the checked language item, 0: none

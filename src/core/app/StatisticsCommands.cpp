@@ -47,34 +47,73 @@ void publish(MainModel& m, StatisticsOutcome&& out) {
             m.cur.Zahl[k] = (*out.lastCounted)[k];
 }
 
+// Counts one table over the statistics window and publishes it; false for a
+// table that does not come from the database.
+bool count(MainModel& m, StatisticsKind kind) {
+    switch (kind) {
+    case StatisticsKind::Frequency:
+    case StatisticsKind::Overdue:
+    case StatisticsKind::MegaBallFrequency:
+    case StatisticsKind::MegaBallOverdue:
+    case StatisticsKind::Pairs:
+    case StatisticsKind::Triples:
+    case StatisticsKind::Quads:
+    case StatisticsKind::Sums:
+        break;
+    default:
+        return false;
+    }
+    BusyGuard busy(m);
+    const Pass p = beginPass(m, kind != StatisticsKind::Pairs); // pairs keep the end date local
+    switch (kind) {
+    case StatisticsKind::Frequency:
+        publish(m, numberFrequency(p.records, p.window, m.Memo2));
+        break;
+    case StatisticsKind::Overdue:
+        publish(m, numberOverdue(p.records, p.window, m.Memo2));
+        break;
+    case StatisticsKind::MegaBallFrequency:
+        publish(m, megaBallFrequency(p.records, p.window, m.Memo2));
+        break;
+    case StatisticsKind::MegaBallOverdue:
+        publish(m, megaBallOverdue(p.records, p.window, m.Memo2));
+        break;
+    case StatisticsKind::Pairs:
+        publish(m, consecutiveRuns(p.records, p.window, 2, m.Memo2));
+        break;
+    case StatisticsKind::Triples:
+        publish(m, consecutiveRuns(p.records, p.window, 3, m.Memo2));
+        break;
+    case StatisticsKind::Quads:
+        publish(m, consecutiveRuns(p.records, p.window, 4, m.Memo2));
+        break;
+    default:
+        publish(m, drawingSums(p.records, p.window, m.Memo2));
+        break;
+    }
+    return true;
+}
+
 } // namespace
 
 void MainModel::SpeedButton2Click() {
-    BusyGuard busy(*this);
-    const Pass p = beginPass(*this, true);
-    publish(*this, numberFrequency(p.records, p.window, Memo2));
+    count(*this, StatisticsKind::Frequency);
     changed();
 }
 
 void MainModel::Button5Click() {
-    BusyGuard busy(*this);
-    const Pass p = beginPass(*this, true);
-    publish(*this, numberOverdue(p.records, p.window, Memo2));
+    count(*this, StatisticsKind::Overdue);
     showTab(Tab::Chart);
     changed();
 }
 
 void MainModel::SpeedButton3Click() {
-    BusyGuard busy(*this);
-    const Pass p = beginPass(*this, true);
-    publish(*this, megaBallFrequency(p.records, p.window, Memo2));
+    count(*this, StatisticsKind::MegaBallFrequency);
     changed();
 }
 
 void MainModel::Button8Click() {
-    BusyGuard busy(*this);
-    const Pass p = beginPass(*this, true);
-    publish(*this, megaBallOverdue(p.records, p.window, Memo2));
+    count(*this, StatisticsKind::MegaBallOverdue);
     // During a generation run the generator keeps the tab it shows.
     if (!Berechnunglaeuft)
         showTab(Tab::Chart);
@@ -82,33 +121,25 @@ void MainModel::Button8Click() {
 }
 
 void MainModel::Button2Click() {
-    BusyGuard busy(*this);
-    const Pass p = beginPass(*this, false); // the end date stays local here
-    publish(*this, consecutiveRuns(p.records, p.window, 2, Memo2));
+    count(*this, StatisticsKind::Pairs);
     showTab(Tab::Chart);
     changed();
 }
 
 void MainModel::Button3Click() {
-    BusyGuard busy(*this);
-    const Pass p = beginPass(*this, true);
-    publish(*this, consecutiveRuns(p.records, p.window, 3, Memo2));
+    count(*this, StatisticsKind::Triples);
     showTab(Tab::Chart);
     changed();
 }
 
 void MainModel::Button4Click() {
-    BusyGuard busy(*this);
-    const Pass p = beginPass(*this, true);
-    publish(*this, consecutiveRuns(p.records, p.window, 4, Memo2));
+    count(*this, StatisticsKind::Quads);
     showTab(Tab::Chart);
     changed();
 }
 
 void MainModel::SpeedButton9Click() {
-    BusyGuard busy(*this);
-    const Pass p = beginPass(*this, true);
-    publish(*this, drawingSums(p.records, p.window, Memo2));
+    count(*this, StatisticsKind::Sums);
     changed();
 }
 
@@ -118,6 +149,11 @@ void MainModel::Button6Click() {
     publish(*this, tipDistribution(tips, Memo2));
     showTab(Tab::Chart);
     changed();
+}
+
+void MainModel::recountChart() {
+    if (count(*this, chart.Kind))
+        changed();
 }
 
 // ------------------------------------------------- show the tab, then run

@@ -7,6 +7,7 @@
 #include "common/Text.h"
 #include "database/DrawingDatabase.h"
 #include "evaluation/HistoricAnalysis.h"
+#include "evaluation/TipCheck.h"
 
 namespace rz {
 namespace {
@@ -73,11 +74,16 @@ void MainModel::SpeedButton4Click() {
             changed();
             const std::string date = formatShortDate(rec.Date, sprache);
             const bool goOn = r == 1 ? dialogs().askYesNo(msg(Msg::TipSearchHitTitle), msg(Msg::TipSearchHitAt) + "  " + date + " . " + msg(Msg::TipSearchGoOn))
-                                     : dialogs().askYesNo("Ziehung gefunden", "Ein Treffer am  " + date + " gefunden. Weiter?");
+                                     : dialogs().askYesNo(msg(Msg::DrawingAnalysisHitTitle), msg(Msg::DrawingAnalysisHitAt) + date + msg(Msg::DrawingAnalysisHitGoOn));
             if (!goOn)
                 return;
         }
     }
+    // The walk ends on the last drawing of the window, which the captions
+    // show; the marks of the last stop (or of the drawing before the search)
+    // follow it. The rows' captions stay as the search left them.
+    if (sortieren)
+        markHits(tips, cur);
     changed();
 }
 

@@ -56,21 +56,27 @@ private:
 std::string readWholeFile(const std::string& path, std::int64_t maxSize = kMaxReadFileSize);
 
 struct AtomicWriteOptions {
-    // Name of the temporary file, created in the folder of the (resolved)
-    // target. Empty: the target's own name followed by tempSuffix.
-    std::string tempFileName;
+    // The temporary file is created in the folder of the (resolved) target
+    // under the target's own name, a part unique to this process and this
+    // write, and tempSuffix: "Ruvuzevodare.dat.4711-9f3a0c12~".
     std::string tempSuffix = ".tmp";
 };
+
+// The temporary name a write would try first for `targetName` (a file name
+// without a folder); every call gives another one.
+std::string uniqueTemporaryName(const std::string& targetName, const std::string& suffix);
 
 // Replaces the file `target` by `content`:
 //  - a symbolic link is followed, and the file it points to is replaced
 //    beside itself (the link stays a link);
 //  - an existing target that is not a regular file, or that is not writable
 //    (write-protected, read-only file system), is reported and left alone;
-//  - the temporary file is created exclusively (an old one left by a crash is
-//    removed first; a link in its place is never followed), written, flushed
-//    to disk and only then renamed over the target; the folder is synced
-//    before and after the rename;
+//  - the temporary file has a name of its own for every write (two writers
+//    of two files in one folder, or two processes, never share one), is
+//    created exclusively (an existing file or link of that name is never
+//    opened; another name is taken), written, flushed to disk and only then
+//    renamed over the target; the folder is synced before and after the
+//    rename;
 //  - the new file keeps the old one's permission bits (and owner and group
 //    where the system allows);
 //  - on every failure the temporary file is removed, the target is unchanged
@@ -78,6 +84,12 @@ struct AtomicWriteOptions {
 //    folder after the rename is reported too; the new content is in place.)
 // Hard links to the old file keep the old content.
 void writeFileAtomically(const std::string& target, std::string_view content, const AtomicWriteOptions& options = {});
+
+// Removes the temporary files that crashed writes of `target` (after links)
+// with this suffix left beside it: regular files and links named like
+// uniqueTemporaryName() gives, nothing else. Only for a caller that holds a
+// lock every writer of `target` takes, so that no write is running.
+void removeLeftTemporaries(const std::string& target, const std::string& suffix);
 
 // The file a path finally refers to, following a chain of symbolic links
 // (the file itself need not exist). Throws IoError on a link loop.

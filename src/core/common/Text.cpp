@@ -30,6 +30,25 @@ bool tryParseInt(const std::string& text, std::int32_t& out) {
     return true;
 }
 
+void replaceAll(std::string& text, const std::string& what, const std::string& with) {
+    if (what.empty())
+        return;
+    std::size_t pos = text.find(what);
+    if (pos == std::string::npos)
+        return;
+    std::string out;
+    out.reserve(with.size() > what.size() ? text.size() + (with.size() - what.size()) * 16 : text.size());
+    std::size_t from = 0;
+    while (pos != std::string::npos) {
+        out.append(text, from, pos - from);
+        out += with;
+        from = pos + what.size();
+        pos = text.find(what, from);
+    }
+    out.append(text, from, std::string::npos);
+    text.swap(out);
+}
+
 std::string trimBlanks(const std::string& s) {
     std::size_t a = 0, b = s.size();
     while (a < b && static_cast<unsigned char>(s[a]) <= ' ')

@@ -13,6 +13,12 @@ bool tryParseInt(const std::string& text, std::int32_t& out);
 // the locale.
 std::string lowerAscii(std::string text);
 
+// Replaces every occurrence of `what` from left to right; a replacement is
+// not searched again. One pass builds the result, so the time grows with the
+// length of the text, however many occurrences it holds. An empty `what`
+// changes nothing.
+void replaceAll(std::string& text, const std::string& what, const std::string& with);
+
 // The text without the blanks and control characters at either end.
 std::string trimBlanks(const std::string& text);
 // The text without spaces, tabs and line ends at either end; other control

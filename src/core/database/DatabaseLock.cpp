@@ -35,7 +35,23 @@ std::chrono::milliseconds DatabaseLock::defaultWait() { return std::chrono::mill
 
 void DatabaseLock::setDefaultWait(std::chrono::milliseconds wait) { gDefaultWaitMs.store(wait.count()); }
 
-std::string DatabaseLock::lockPathFor(const std::string& databasePath) { return resolveLinks(databasePath) + ".lock"; }
+std::string DatabaseLock::lockPathFor(const std::string& databasePath) {
+#if defined(_WIN32)
+    // One lock file for every spelling of an existing database: its long name
+    // (a short 8.3 name would otherwise give a lock file of its own).
+    const std::string resolved = resolveLinks(databasePath);
+    const std::filesystem::path native(std::u8string(resolved.begin(), resolved.end()));
+    std::wstring longName(32768, L'\0');
+    const DWORD n = ::GetLongPathNameW(native.c_str(), longName.data(), static_cast<DWORD>(longName.size()));
+    if (n == 0 || n >= longName.size())
+        return resolved + ".lock";
+    longName.resize(n);
+    const std::u8string utf8 = std::filesystem::path(longName).u8string();
+    return std::string(utf8.begin(), utf8.end()) + ".lock";
+#else
+    return resolveLinks(databasePath) + ".lock";
+#endif
+}
 
 DatabaseLock::DatabaseLock(const std::string& databasePath, std::chrono::milliseconds wait) {
     const std::string lockPath = lockPathFor(databasePath);

@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/ProgramTexts.h"
 #include "database/DatabaseLock.h"
+#include "common/Path.h"
 
 #if defined(_WIN32)
 #include <fcntl.h>
@@ -53,7 +55,7 @@ void checkLooksLikeDatabase(const std::string& path, const std::string& bytes) {
 std::string partialRecordNotice(std::int64_t bytes) {
     if (bytes <= 0)
         return std::string();
-    return "Die letzten " + std::to_string(bytes) + " Bytes der Datenbank sind keine ganze Ziehung und werden nicht gelesen";
+    return txt(Txt::DatabaseTrailingBytes, {std::to_string(bytes)});
 }
 
 // ---------------------------------------------------------------- RecordReader
@@ -120,13 +122,14 @@ AtomicWriteOptions DrawingDatabase::rebuildTemp() {
 
 bool DrawingDatabase::exists() const {
     std::error_code ec;
-    return fs::is_regular_file(path_, ec);
+    return fs::is_regular_file(toPath(path_), ec);
 }
 
 void DrawingDatabase::createEmpty() const {
     DatabaseLock lock(path_);
     if (exists())
         return; // created meanwhile by someone else: its records stay
+    removeLeftTemporaries(path_, rebuildTemp().tempSuffix);
     writeFileAtomically(path_, std::string_view(), rebuildTemp());
 }
 
@@ -144,7 +147,7 @@ std::optional<DrawingRecord> DrawingDatabase::readLast() const {
 
 std::int64_t DrawingDatabase::trailingBytes() const {
     std::error_code ec;
-    const auto size = fs::file_size(path_, ec);
+    const auto size = fs::file_size(toPath(path_), ec);
     if (ec)
         return 0;
     return static_cast<std::int64_t>(size % DrawingRecord::kSize);
@@ -262,6 +265,9 @@ DrawingDatabase::UpdateResult DrawingDatabase::update(const std::function<void(s
         result.created = true;
     }
     change(records);
+    // Under the lock no other rebuild runs: a temporary file beside the
+    // database is what a crashed one left.
+    removeLeftTemporaries(path_, temp.tempSuffix);
     writeFileAtomically(path_, toBytes(records), temp);
     return result;
 }
@@ -286,8 +292,6 @@ void DrawingDatabase::insertOrReplace(const DrawingRecord& rec) const {
 }
 
 void DrawingDatabase::removeDate(DayNumber date) const {
-    AtomicWriteOptions temp;
-    temp.tempFileName = "Zahlen.da~";
     update(
         [date](std::vector<DrawingRecord>& stored) {
             std::vector<DrawingRecord> out;
@@ -297,7 +301,7 @@ void DrawingDatabase::removeDate(DayNumber date) const {
                     out.push_back(r);
             stored.swap(out);
         },
-        false, temp);
+        false);
 }
 
 void DrawingDatabase::replaceAll(const std::vector<DrawingRecord>& records) const {

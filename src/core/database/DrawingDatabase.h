@@ -126,7 +126,8 @@ public:
     UpdateResult update(const std::function<void(std::vector<DrawingRecord>&)>& change, bool createIfMissing = false,
                         const AtomicWriteOptions& temp = rebuildTemp()) const;
 
-    // The temporary file of a rebuild: the database name with "~" appended.
+    // The temporary file of a rebuild: the database name, a part unique to
+    // the run and the write, and "~" (see writeFileAtomically).
     static AtomicWriteOptions rebuildTemp();
 
     // The index of the first whole record whose date is not a representable

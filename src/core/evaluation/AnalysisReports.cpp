@@ -4,6 +4,8 @@
 
 #include <limits>
 
+#include "common/ProgramTexts.h"
+
 namespace rz {
 
 // ------------------------------------------------------------------ reports
@@ -39,18 +41,17 @@ std::string drawingAnalysisReport(const MessageTable& t, const HitHistogram& ear
 }
 
 std::string stoppedReportLine() {
-    return "Die Analyse wurde vorzeitig beendet.\r\n";
+    return txt(Txt::AnalysisEndedEarly) + "\r\n";
 }
 
 std::string analysisProgress(std::int32_t pass, std::int32_t estimate, DayNumber date, int language) {
     if (estimate < pass)
         estimate = pass;
-    return "Durchlauf " + std::to_string(pass) + " von etwa " + std::to_string(estimate) + ", " +
-           formatShortDate(date, language);
+    return txt(Txt::AnalysisPass, {std::to_string(pass), std::to_string(estimate), formatShortDate(date, language)});
 }
 
 std::string notAnIntegerMessage(const std::string& text) {
-    return "\"" + text + "\" ist keine gültige ganze Zahl.";
+    return txt(Txt::NotAnInteger, {text});
 }
 
 bool tryParseInt64(const std::string& text, std::int64_t& out) {

@@ -45,6 +45,19 @@ bool megaBallNoLongerDrawn(const std::string& text, DayNumber day) {
     return format != nullptr && format == &latestGameFormat() && !format->allowsMegaBall(mb);
 }
 
+// The fields' colours for a row's count: green for a number drawn, red for
+// the MegaBall hit, yellow (with its hint) for a MegaBall no longer drawn.
+void colourHits(TipRow& row, const HitCount& h, const CurrentDrawing& drawing) {
+    for (int j = 1; j <= 5; ++j)
+        row.colour[static_cast<std::size_t>(j)] =
+            h.Treffer[static_cast<std::size_t>(j)] ? Colour::HitGreen : Colour::WindowBackground;
+    row.colour[6] = h.Zusatz ? Colour::Red : Colour::WindowBackground;
+    if (megaBallNoLongerDrawn(row.field[6], drawing.Datum1)) {
+        row.colour[6] = Colour::Yellow;
+        row.megaBallHint = kMegaBallNotDrawnHint;
+    }
+}
+
 } // namespace
 
 TipCheckResult checkAllRows(TipSet& tips, const CurrentDrawing& drawing, HitCount& last) {
@@ -77,9 +90,7 @@ TipCheckResult checkAllRows(TipSet& tips, const CurrentDrawing& drawing, HitCoun
             tips.set(r, k, std::to_string(v[k]));
         last = countTipHits(drawing, {&row.field[1], &row.field[2], &row.field[3], &row.field[4], &row.field[5],
                                       &row.field[6]});
-        for (int j = 1; j <= 5; ++j)
-            row.colour[static_cast<std::size_t>(j)] =
-                last.Treffer[static_cast<std::size_t>(j)] ? Colour::HitGreen : Colour::WindowBackground;
+        colourHits(row, last, drawing);
         row.hitCaption = std::to_string(last.Gewinn);
         const int c = (last.Zusatz && last.Super) ? 2 : ((last.Zusatz != last.Super) ? 1 : 0);
         if (last.Gewinn >= 0 && last.Gewinn <= 7)
@@ -90,13 +101,28 @@ TipCheckResult checkAllRows(TipSet& tips, const CurrentDrawing& drawing, HitCoun
         if (last.Zusatz)
             row.hitCaption += (r == 11) ? " +MB" : " + MB";
         result.best = std::max(result.best, last.Gewinn * 100 + (last.Zusatz ? 1 : 0));
-        row.colour[6] = last.Zusatz ? Colour::Red : Colour::WindowBackground;
-        if (megaBallNoLongerDrawn(row.field[6], drawing.Datum1)) {
-            row.colour[6] = Colour::Yellow;
-            row.megaBallHint = kMegaBallNotDrawnHint;
-        }
     }
     return result;
+}
+
+void markHits(TipSet& tips, const CurrentDrawing& drawing) {
+    for (int r = 1; r <= TipSet::kRows; ++r) {
+        TipRow& row = tips.row(r);
+        row.megaBallHint.clear();
+        bool ok = true;
+        for (int k = 1; k <= 5 && ok; ++k) {
+            std::int32_t n = 0;
+            ok = tryParseInt(row.field[static_cast<std::size_t>(k)], n);
+        }
+        if (!ok) {
+            for (int k = 1; k <= 7; ++k)
+                row.colour[static_cast<std::size_t>(k)] = Colour::WindowBackground;
+            continue;
+        }
+        colourHits(row, countTipHits(drawing, {&row.field[1], &row.field[2], &row.field[3], &row.field[4],
+                                               &row.field[5], &row.field[6]}),
+                   drawing);
+    }
 }
 
 } // namespace rz

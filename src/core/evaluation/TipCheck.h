@@ -52,4 +52,8 @@ inline constexpr const char* kMegaBallNotDrawnHint = "MegaBall 25 wird seit dem 
 
 TipCheckResult checkAllRows(TipSet& tips, const CurrentDrawing& drawing, HitCount& last);
 
+// Only the fields' colours (and the MegaBall hint) of the full check against
+// a drawing: rows, sums, captions and counts stay as they are.
+void markHits(TipSet& tips, const CurrentDrawing& drawing);
+
 } // namespace rz

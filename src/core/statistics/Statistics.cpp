@@ -4,6 +4,7 @@
 #include "statistics/Statistics.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "services/MessageTable.h"
@@ -287,6 +288,42 @@ StatisticsOutcome tipDistribution(const TipSet& tips, const MessageTable& messag
     publish(out.table, count.data(), 1, kMainMax, Colouring::Primes);
     out.title = messages.line(Msg::TipDistributionTitle);
     return out;
+}
+
+namespace {
+
+// A step of 1, 2 or 5 times a power of ten giving about five ticks.
+int niceStep(int span) {
+    if (span <= 5)
+        return 1;
+    const double raw = span / 5.0;
+    const double mag = std::pow(10.0, std::floor(std::log10(raw)));
+    for (double m : {1.0, 2.0, 5.0, 10.0})
+        if (m * mag >= raw)
+            return std::max(1, static_cast<int>(m * mag));
+    return std::max(1, static_cast<int>(10 * mag));
+}
+
+} // namespace
+
+ChartValueAxis chartValueAxis(const StatisticsTable& t) {
+    ChartValueAxis a;
+    if (t.fixedAxis) {
+        const int least = t.RangeMin;
+        a.hi = std::max(t.RangeMax, least + 1);
+        a.step = niceStep(a.hi - least);
+        // A round step below the smallest value, so that its bar has a height.
+        a.lo = least > 0 ? (least - 1) / a.step * a.step : least;
+        return a;
+    }
+    a.lo = 0;
+    int hi = t.RangeMax;
+    for (const auto& e : t.Entries)
+        hi = std::max(hi, e.Value);
+    hi = std::max(hi, 1);
+    a.step = niceStep(hi);
+    a.hi = (hi + a.step - 1) / a.step * a.step;
+    return a;
 }
 
 } // namespace rz

@@ -45,4 +45,16 @@ struct StatisticsTable {
     }
 };
 
+// The value axis a chart of the table is drawn on: ticks every `step` from
+// `lo` to `hi`. Every bar has a height in proportion: a fixed axis starts
+// below the smallest value (a round step below it, never under 0), so that
+// the least frequent key still shows a bar; an automatic axis starts at 0
+// and ends at a whole step above the largest value.
+struct ChartValueAxis {
+    int lo = 0;
+    int hi = 1;
+    int step = 1;
+};
+ChartValueAxis chartValueAxis(const StatisticsTable& t);
+
 } // namespace rz

@@ -374,7 +374,7 @@ private:
             rows_.push_back(best);
             // The window stays alive; a stop takes effect once the design is whole.
             if (limits_.progress && rows_.size() % 64 == 0 && !stopped_) {
-                Progress p{0, rows_.size(), bound_};
+                Progress p{0, 0, bound_};
                 stopped_ = !limits_.progress(p);
             }
         }
@@ -413,14 +413,18 @@ private:
     // in t-1 numbers swaps one of its others for one of s's.
     void move(double temp) {
         const RowMask s = cover_.unrank(cover_.uncoveredAt(rng_.below(static_cast<std::uint32_t>(cover_.uncoveredCount()))));
-        std::size_t pick = rows_.size();
+        // A random one of the rows that meet s in t-1: count them, then draw.
         std::uint32_t seen = 0;
-        for (std::size_t i = 0; i < rows_.size(); ++i) {
-            if (std::popcount(rows_[i] & s) == g_.t - 1 && rng_.below(++seen) == 0)
-                pick = i;
-        }
-        if (pick == rows_.size())
+        for (RowMask r : rows_)
+            seen += std::popcount(r & s) == g_.t - 1;
+        std::size_t pick = 0;
+        if (seen == 0) {
             pick = rng_.below(static_cast<std::uint32_t>(rows_.size()));
+        } else {
+            std::uint32_t k = rng_.below(seen);
+            while (std::popcount(rows_[pick] & s) != g_.t - 1 || k-- > 0)
+                ++pick;
+        }
         const RowMask old = rows_[pick];
         const RowMask in = randomBits(rng_, s & ~old, 1);
         const RowMask out = randomBits(rng_, old & ~s, 1);

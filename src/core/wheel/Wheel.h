@@ -86,7 +86,7 @@ Design certifyDesign(std::vector<int> numbers, Guarantee g, std::vector<RowMask>
 
 struct Progress {
     std::uint64_t steps = 0;
-    std::size_t rows = 0;     // size of the best design so far
+    std::size_t rows = 0;     // size of the best design so far; 0 while the first is built
     std::uint64_t bound = 1;
 };
 
