@@ -181,10 +181,12 @@ private:
         m_.lastDownload.end = DownloadEnd::BadAddress;
     }
 
+    // The answer may be megabytes long: only its start is shown.
     void badLine(const std::string& body) {
-        if (!body.empty())
-            m_.dialogs().message(body);
-        m_.lastDownload.message = body;
+        const std::string shown = shortenedAnswer(body);
+        if (!shown.empty())
+            m_.dialogs().message(shown);
+        m_.lastDownload.message = shown;
         m_.lastDownload.end = DownloadEnd::BadAnswer;
     }
 
@@ -195,9 +197,12 @@ private:
         return s;
     }
 
+    // Decided under the lock: another program may have added drawings since
+    // the download began; a stored drawing is never replaced.
     void write(const DrawingRecord& rec) {
-        db_.append(rec);
         buffer_ = rec;
+        if (db_.add(rec, DrawingDatabase::SameDate::Keep) == DrawingDatabase::Added::Kept)
+            return;
         m_.lastDownload.added += 1;
         m_.lastDownload.lastAdded = rec.Date;
     }

@@ -45,6 +45,10 @@ std::string failureCaption(const HttpResponse& r) {
         return "Zeitüberschreitung";
     case HttpFailure::TooManyRedirects:
         return "Zu viele Weiterleitungen";
+    case HttpFailure::TooLarge:
+        return "Antwort zu groß";
+    case HttpFailure::Broken:
+        return "Antwort unvollständig";
     case HttpFailure::Aborted:
         return "Abgebrochen";
     case HttpFailure::NoNetwork:
