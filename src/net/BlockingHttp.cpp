@@ -115,7 +115,7 @@ HttpResponse BlockingHttp::once(const HttpRequest& request, const std::string& u
         if (!request.proxyHost.empty())
             client_->set_proxy(request.proxyHost, request.proxyPort);
         socket_ = -1;
-        client_->set_socket_options([this](httplib::socket_t sock) { socket_ = static_cast<int>(sock); });
+        client_->set_socket_options([this](socket_t sock) { socket_ = static_cast<int>(sock); });
     }
     httplib::Client& client = *client_;
 

@@ -1,5 +1,7 @@
 #include "net/SocketBytes.h"
 
+#include <cstddef>
+
 #if defined(__linux__)
 #include <linux/tcp.h>
 #include <netinet/in.h>
