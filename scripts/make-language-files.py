@@ -4,7 +4,8 @@
     make-language-files.py [--table TABLE] COMPONENT_LIST OUT_DIR
         Writes Mega_de.txt ... Mega_cn.txt (two lines per record of the
         component list: caption, hint) and the eight message files
-        Mega_xx.txt.meld (one line per message line) into OUT_DIR.
+        Mega_xx.txt.meld (one line per message line, then one line per
+        program text) into OUT_DIR.
 
     make-language-files.py [--table TABLE] --messages OUT_DIR
         Writes only the eight message files.
@@ -81,8 +82,9 @@ class Entry:
 
 
 class Table:
-    def __init__(self, messages, entries):
+    def __init__(self, messages, entries, program=()):
         self.messages = messages  # list of 62 dicts language -> text
+        self.program = list(program)  # the program's own texts: list of dicts language -> text, in program order
         self.entries = entries  # list of Entry in table order
         self.by_key = {(e.window, e.name, e.prop): e for e in entries}
 
@@ -154,6 +156,39 @@ def parse_table(doc):
                     _check_translation(where, texts["de"], texts[lang], False, problems)
         parsed_messages.append(texts)
 
+    # The program's own texts follow the 62 message lines in the order of
+    # the program's table (common/ProgramTexts.h); "%1", "%2", ... are places
+    # for what the program puts in, and every language keeps the same ones.
+    parsed_program = []
+    program = doc.get("program", [])
+    if not isinstance(program, list):
+        problems.append("program must be a list")
+        program = []
+    seen_ids = set()
+    for p in program:
+        pid = p.get("id") if isinstance(p, dict) else None
+        if not isinstance(pid, str) or pid in seen_ids:
+            problems.append("program text %r: missing or repeated id" % (pid,))
+            continue
+        seen_ids.add(pid)
+        texts = {}
+        for lang in LANGUAGES:
+            where = "program text %s (%s)" % (pid, lang)
+            if lang not in p:
+                problems.append("%s: missing" % where)
+                continue
+            if _check_text(where, p[lang], problems):
+                texts[lang] = p[lang]
+                if not p[lang]:
+                    problems.append("%s: empty" % where)
+        if "de" in texts:
+            places = sorted(re.findall(r"%[1-9]", texts["de"]))
+            for lang in LANGUAGES[1:]:
+                if lang in texts and sorted(re.findall(r"%[1-9]", texts[lang])) != places:
+                    problems.append("program text %s (%s): places %s differ from the German %s"
+                                    % (pid, lang, sorted(re.findall(r"%[1-9]", texts[lang])), places))
+        parsed_program.append(texts)
+
     entries = []
     seen = set()
     components = doc.get("components")
@@ -197,7 +232,7 @@ def parse_table(doc):
 
     if problems:
         raise TableError("the table has %d problem(s):\n  %s" % (len(problems), "\n  ".join(problems)))
-    return Table(parsed_messages, entries)
+    return Table(parsed_messages, entries, parsed_program)
 
 
 def load_table(path):
@@ -281,7 +316,7 @@ def language_lines(table, records):
 
 
 def message_lines(table):
-    return {lang: [m[lang] for m in table.messages] for lang in LANGUAGES}
+    return {lang: [m[lang] for m in table.messages] + [p[lang] for p in table.program] for lang in LANGUAGES}
 
 
 def encode_lines(lines):
@@ -361,7 +396,8 @@ def main(argv):
     try:
         table = load_table(args.table)
         if args.check:
-            print("%s: %d message lines, %d texts of components" % (args.table, MESSAGE_LINES, len(table.entries)))
+            print("%s: %d message lines, %d program texts, %d texts of components"
+                  % (args.table, MESSAGE_LINES, len(table.program), len(table.entries)))
         elif args.messages:
             write_files({file_name(lang) + ".meld": encode_lines(lines)
                          for lang, lines in message_lines(table).items()}, args.messages)

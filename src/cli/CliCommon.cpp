@@ -1,27 +1,17 @@
 #include "CliCommon.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <map>
+
+#include <CLI/CLI.hpp>
 #include <iostream>
 
+#include "CliLanguage.h"
+#include "common/Path.h"
 #include "common/Text.h"
 
 namespace rz::cli {
-
-bool Args::parse(int argc, char** argv, int first, std::string& error) {
-    for (int i = first; i < argc; ++i) {
-        const std::string a = argv[i];
-        if (a.rfind("--", 0) == 0 && a.size() > 2) {
-            if (i + 1 >= argc) {
-                error = "option " + a + " needs a value";
-                return false;
-            }
-            options.emplace_back(a.substr(2), argv[++i]);
-        } else {
-            positional.push_back(a);
-        }
-    }
-    return true;
-}
 
 bool Args::has(const std::string& name) const {
     for (const auto& [k, v] : options)
@@ -48,13 +38,38 @@ std::vector<std::string> Args::all(const std::string& name) const {
 
 void useDatabase(MainModel& model, const std::string& dbPath) {
     namespace fs = std::filesystem;
-    const fs::path p = fs::absolute(fs::path(dbPath));
-    std::string home = p.parent_path().string();
+    const fs::path p = fs::absolute(toPath(dbPath));
+    std::string home = fromPath(p.parent_path());
     if (home.empty() || home.back() != fs::path::preferred_separator)
         home += fs::path::preferred_separator;
     model.Home = home;
-    model.ZahlenFile = p.filename().string();
+    model.ZahlenFile = fromPath(p.filename());
 }
+
+AppPaths programPaths(const char* argv0) { return AppPaths::detect(executableDirectory(argv0)); }
+
+std::string databasePath(const Args& args, const char* argv0) {
+    if (args.has("db"))
+        return args.get("db");
+    const AppPaths paths = programPaths(argv0);
+    paths.prepareUserFolder();
+    return paths.drawingFile();
+}
+
+int cmdWhere(int argc, char** argv) {
+    Args args;
+    if (const int rc = parseCommand(kWhereCommand, argc, argv, args); rc >= 0)
+        return rc;
+    const AppPaths paths = programPaths(argv[0]);
+    std::cout << "layout: " << (paths.installed() ? "installed" : "portable") << "\n"
+              << "drawing file: " << paths.drawingFile() << "\n"
+              << "user folder: " << paths.userFolder() << "\n"
+              << "data folder: " << paths.dataFolder() << "\n";
+    return 0;
+}
+
+const CommandSpec kWhereCommand{"where", cmdWhere,
+    "  where                                     print the layout (portable or installed) and the drawing file\n", {}, 0};
 
 bool applyWindowDates(MainModel& model, const Args& args, std::string& error) {
     DayNumber start = dayFromYmd(2017, 1, 1);
@@ -74,22 +89,56 @@ bool applyWindowDates(MainModel& model, const Args& args, std::string& error) {
     return true;
 }
 
-bool checkArguments(const Args& args, const std::string& command, std::initializer_list<const char*> known,
-                    std::size_t maxPositional, std::string& error) {
-    for (const auto& [name, value] : args.options) {
-        bool ok = false;
-        for (const char* k : known)
-            ok = ok || name == k;
-        if (!ok) {
-            error = command + ": unknown option --" + name;
-            return false;
-        }
+int parseCommand(const CommandSpec& spec, int argc, char** argv, Args& args) {
+    const std::string name = spec.name;
+    CLI::App app{"", "ruvuzevodare-cli " + name};
+    app.allow_extras(true);
+    app.set_help_flag("-h,--help");
+    std::vector<CLI::Option*> known;
+    for (const char* option : spec.options)
+        known.push_back(app.add_option(std::string("--") + option)
+                            ->expected(1)
+                            ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll));
+    for (const char* flag : spec.flags)
+        known.push_back(app.add_flag(std::string("--") + flag)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll));
+    std::vector<std::string> positional;
+    if (spec.maxPositional > 0)
+        app.add_option("arguments", positional);
+    try {
+        app.parse(argc - 1, argv + 1);
+    } catch (const CLI::CallForHelp&) {
+        std::string usage = spec.usage;
+        usage.erase(0, usage.find_first_not_of(' '));
+        std::cout << "usage: ruvuzevodare-cli " << usage;
+        return 0;
+    } catch (const CLI::ArgumentMismatch&) {
+        // Only the last argument can miss its value: every option takes the next one.
+        return usageError(name + ": option " + argv[argc - 1] + " needs a value");
+    } catch (const CLI::ParseError& e) {
+        return usageError(name + ": " + e.what());
     }
-    if (args.positional.size() > maxPositional) {
-        error = command + ": unexpected argument \"" + args.positional[maxPositional] + "\"";
-        return false;
+    // What no option took: the first of it is the fault to name.
+    for (const std::string& extra : app.remaining()) {
+        if (extra.size() > 1 && extra[0] == '-')
+            return usageError(name + ": unknown option " + extra);
+        return usageError(name + ": unexpected argument \"" + extra + "\"");
     }
-    return true;
+    if (positional.size() > spec.maxPositional)
+        return usageError(name + ": unexpected argument \"" + positional[spec.maxPositional] + "\"");
+
+    // The values in the order given, so that later settings win and steps run in turn.
+    std::map<const CLI::Option*, std::size_t> taken;
+    for (const CLI::Option* option : app.parse_order()) {
+        if (std::find(known.begin(), known.end(), option) == known.end())
+            continue;
+        const std::size_t i = taken[option]++;
+        if (option->get_expected_min() == 0)
+            args.options.emplace_back(option->get_name().substr(2), std::string());
+        else if (i < option->results().size())
+            args.options.emplace_back(option->get_name().substr(2), option->results()[i]);
+    }
+    args.positional = std::move(positional);
+    return -1;
 }
 
 void warnPartialRecord(const std::string& databasePath) {
@@ -134,7 +183,7 @@ bool applySettingOptions(MainModel& model, const Args& args, std::string& error)
 
 std::string tipFileProblem(const std::string& path) {
     std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
+    const auto status = std::filesystem::status(toPath(path), ec);
     if (!std::filesystem::exists(status))
         return "tip file not found: " + path;
     if (!std::filesystem::is_regular_file(status))

@@ -1,5 +1,4 @@
 #pragma once
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -7,14 +6,11 @@
 
 namespace rz::cli {
 
-// Simple option reader: "--name value" pairs plus positional arguments.
+// A command's arguments once read: "--name value" pairs and the other arguments.
 struct Args {
     std::vector<std::string> positional;
     std::vector<std::pair<std::string, std::string>> options; // in order of appearance
 
-    // Parses argv[first..]; every "--x" takes the following argument as its value.
-    // Returns false (message in error) when an option lacks its value.
-    bool parse(int argc, char** argv, int first, std::string& error);
     bool has(const std::string& name) const;
     std::string get(const std::string& name, const std::string& def = std::string()) const;
     std::vector<std::string> all(const std::string& name) const;
@@ -22,6 +18,12 @@ struct Args {
 
 // Points the model at the database file: Home = its folder, ZahlenFile = its name.
 void useDatabase(MainModel& model, const std::string& dbPath);
+
+// The program's layout, decided for the folder of the running executable.
+AppPaths programPaths(const char* argv0);
+// --db when given; else the drawing file the window uses (programPaths), its
+// folder created when the program is installed and the folder is missing.
+std::string databasePath(const Args& args, const char* argv0);
 
 // Reads --start / --end into the two date pickers (defaults 2017-01-01 and today).
 // Returns false with a message on a malformed date.
@@ -34,11 +36,21 @@ bool applySettingOptions(MainModel& model, const Args& args, std::string& error)
 
 int usageError(const std::string& message); // prints to stderr, returns 2
 
-// Every option must be one of `known` (names without "--") and there may be
-// at most maxPositional other arguments; otherwise false with a message that
-// names the first offending argument.
-bool checkArguments(const Args& args, const std::string& command, std::initializer_list<const char*> known,
-                    std::size_t maxPositional, std::string& error);
+// What a command accepts, and its lines of the usage text.
+struct CommandSpec {
+    const char* name;
+    int (*run)(int argc, char** argv);
+    const char* usage;                // "  name options   what it does\n", continuation lines included
+    std::vector<const char*> options; // the options it knows, without "--"; each takes one value
+    std::size_t maxPositional = 0;    // arguments that are not options
+    std::vector<const char*> flags = {}; // options without a value; read as the value ""
+};
+
+// Reads argv[2..] for the command. Returns -1 when the command goes on with
+// `args`; otherwise the exit code: 0 after "--help" (its usage on stdout), 2
+// for an unknown option, a stray argument or an option without its value
+// (a message naming it on stderr).
+int parseCommand(const CommandSpec& spec, int argc, char** argv, Args& args);
 
 // Says on stderr when the database ends in bytes that are not a whole drawing.
 void warnPartialRecord(const std::string& databasePath);
@@ -46,21 +58,40 @@ void warnPartialRecord(const std::string& databasePath);
 std::string tipFileProblem(const std::string& path);
 
 int cmdLookup(int argc, char** argv);
+extern const CommandSpec kLookupCommand;
+int cmdWhere(int argc, char** argv);
+extern const CommandSpec kWhereCommand;
 int cmdImport(int argc, char** argv);
+extern const CommandSpec kImportCommand;
 int cmdCheck(int argc, char** argv);
+extern const CommandSpec kCheckCommand;
 int cmdStats(int argc, char** argv);
+extern const CommandSpec kStatsCommand;
 int cmdGenerate(int argc, char** argv);
+extern const CommandSpec kGenerateCommand;
 int cmdSearch(int argc, char** argv);
+extern const CommandSpec kSearchCommand;
 int cmdAnalyseSettings(int argc, char** argv);
+extern const CommandSpec kAnalyseSettingsCommand;
 int cmdAnalyseDrawings(int argc, char** argv);
+extern const CommandSpec kAnalyseDrawingsCommand;
 
 // cmd_maintenance.cpp
 int cmdDownload(int argc, char** argv);
+extern const CommandSpec kDownloadCommand;
 int cmdAdd(int argc, char** argv);
+extern const CommandSpec kAddCommand;
 int cmdDelete(int argc, char** argv);
+extern const CommandSpec kDeleteCommand;
 
 // cmd_online.cpp
 int cmdCart(int argc, char** argv);
+extern const CommandSpec kCartCommand;
 int cmdFillScript(int argc, char** argv);
+extern const CommandSpec kFillScriptCommand;
+
+// cmd_wheel.cpp
+int cmdWheel(int argc, char** argv);
+extern const CommandSpec kWheelCommand;
 
 } // namespace rz::cli

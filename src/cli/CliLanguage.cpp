@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <iostream>
 
+#include "common/Path.h"
+#include "common/ProgramArgs.h"
 #include "common/Text.h"
 #include "i18n/LanguageFiles.h"
 
@@ -10,14 +12,12 @@ namespace rz::cli {
 
 std::string executableDirectory(const char* argv0) {
     namespace fs = std::filesystem;
+    std::string self = programFolder();
+    if (!self.empty())
+        return self;
     std::error_code ec;
-#if defined(__linux__)
-    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec && !self.empty())
-        return self.parent_path().string();
-#endif
-    const fs::path p = fs::absolute(fs::path(argv0 ? argv0 : ""), ec);
-    return ec ? fs::current_path(ec).string() : p.parent_path().string();
+    const fs::path p = fs::absolute(toPath(argv0 ? argv0 : ""), ec);
+    return fromPath(ec ? fs::current_path(ec) : p.parent_path());
 }
 
 bool applyLanguageOption(MainModel& model, const Args& args, const char* argv0, int& exitCode) {
@@ -31,7 +31,7 @@ bool applyLanguageOption(MainModel& model, const Args& args, const char* argv0, 
     }
     if (n == 0)
         return true;
-    model.LanguageDir = (std::filesystem::path(executableDirectory(argv0)) / kLanguageFolder).string();
+    model.LanguageDir = programPaths(argv0).languageFolder();
     try {
         if (!model.chooseLanguage(n))
             std::cerr << "ruvuzevodare-cli: the files of language " << n << " are missing in "

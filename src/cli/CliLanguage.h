@@ -3,7 +3,8 @@
 
 namespace rz::cli {
 
-// The folder of the running program (the language files sit in its "land").
+// The folder of the running program (AppPaths decides from it where the
+// files live).
 std::string executableDirectory(const char* argv0);
 
 // --lang N: 0 (the default) keeps the built-in texts; 1..8 takes captions,

@@ -152,13 +152,11 @@ int printReport(const MainModel& model) {
 
 int cmdSearch(int argc, char** argv) {
     Args args;
+    if (const int rc = parseCommand(kSearchCommand, argc, argv, args); rc >= 0)
+        return rc;
     std::string error;
-    if (!args.parse(argc, argv, 2, error))
-        return usageError(error);
-    if (!checkArguments(args, "search", {"db", "end", "tips", "threshold", "start", "set", "change"}, 0, error))
-        return usageError(error);
-    if (!args.positional.empty() || !args.has("db") || !args.has("end") || !args.has("tips") || !args.has("threshold"))
-        return usageError("search needs --db DB --end YYYY-MM-DD --tips FILE.qlt --threshold N");
+    if (!args.positional.empty() || !args.has("end") || !args.has("tips") || !args.has("threshold"))
+        return usageError("search needs [--db DB] --end YYYY-MM-DD --tips FILE.qlt --threshold N");
     std::string threshold;
     if (!readThreshold(args, threshold, error))
         return usageError(error);
@@ -166,7 +164,7 @@ int cmdSearch(int argc, char** argv) {
     MainModel model;
     Answers answers;
     answers.attachTo(model);
-    useDatabase(model, args.get("db"));
+    useDatabase(model, databasePath(args, argv[0]));
     if (!applyWindowDates(model, args, error) || !applySettings(model, args, error))
         return usageError(error);
     if (databaseMissing(model))
@@ -201,13 +199,11 @@ int cmdSearch(int argc, char** argv) {
 
 int cmdAnalyseSettings(int argc, char** argv) {
     Args args;
+    if (const int rc = parseCommand(kAnalyseSettingsCommand, argc, argv, args); rc >= 0)
+        return rc;
     std::string error;
-    if (!args.parse(argc, argv, 2, error))
-        return usageError(error);
-    if (!checkArguments(args, "analyse-settings", {"db", "from", "seed", "start", "today", "set", "change"}, 0, error))
-        return usageError(error);
-    if (!args.positional.empty() || !args.has("db") || !args.has("from") || !args.has("seed"))
-        return usageError("analyse-settings needs --db DB --from YYYY-MM-DD --seed N");
+    if (!args.positional.empty() || !args.has("from") || !args.has("seed"))
+        return usageError("analyse-settings needs [--db DB] --from YYYY-MM-DD --seed N");
     long long seed = 0;
     if (!parseInteger(args.get("seed"), seed, false)) {
         MainModel texts;
@@ -223,7 +219,7 @@ int cmdAnalyseSettings(int argc, char** argv) {
     Answers answers;
     FixedClock clock(dates.today);
     answers.attachTo(model, &clock);
-    useDatabase(model, args.get("db"));
+    useDatabase(model, databasePath(args, argv[0]));
     if (!applySettings(model, args, error))
         return usageError(error);
     if (databaseMissing(model))
@@ -238,13 +234,11 @@ int cmdAnalyseSettings(int argc, char** argv) {
 
 int cmdAnalyseDrawings(int argc, char** argv) {
     Args args;
+    if (const int rc = parseCommand(kAnalyseDrawingsCommand, argc, argv, args); rc >= 0)
+        return rc;
     std::string error;
-    if (!args.parse(argc, argv, 2, error))
-        return usageError(error);
-    if (!checkArguments(args, "analyse-drawings", {"db", "from", "threshold", "start", "today"}, 0, error))
-        return usageError(error);
-    if (!args.positional.empty() || !args.has("db") || !args.has("from") || !args.has("threshold"))
-        return usageError("analyse-drawings needs --db DB --from YYYY-MM-DD --threshold N");
+    if (!args.positional.empty() || !args.has("from") || !args.has("threshold"))
+        return usageError("analyse-drawings needs [--db DB] --from YYYY-MM-DD --threshold N");
     std::string threshold;
     if (!readThreshold(args, threshold, error))
         return usageError(error);
@@ -256,7 +250,7 @@ int cmdAnalyseDrawings(int argc, char** argv) {
     Answers answers;
     FixedClock clock(dates.today);
     answers.attachTo(model, &clock);
-    useDatabase(model, args.get("db"));
+    useDatabase(model, databasePath(args, argv[0]));
     if (databaseMissing(model))
         return 1;
     warnPartialRecord(model.DatabasePath());
@@ -266,5 +260,17 @@ int cmdAnalyseDrawings(int argc, char** argv) {
     model.BitBtn19Click();
     return printReport(model);
 }
+
+const CommandSpec kSearchCommand{"search", cmdSearch,
+    "  search [--db DB] --end D --tips FILE.qlt --threshold N [--start D] [--set Chekcbox31=0|1]\n",
+    {"db", "end", "tips", "threshold", "start", "set", "change"}, 0};
+
+const CommandSpec kAnalyseSettingsCommand{"analyse-settings", cmdAnalyseSettings,
+    "  analyse-settings [--db DB] --from D --seed N [--start D] [--today D] [--set NAME=VALUE]...\n",
+    {"db", "from", "seed", "start", "today", "set", "change"}, 0};
+
+const CommandSpec kAnalyseDrawingsCommand{"analyse-drawings", cmdAnalyseDrawings,
+    "  analyse-drawings [--db DB] --from D --threshold N [--start D] [--today D]\n",
+    {"db", "from", "threshold", "start", "today"}, 0};
 
 } // namespace rz::cli

@@ -10,19 +10,17 @@ namespace rz::cli {
 
 int cmdCheck(int argc, char** argv) {
     Args args;
+    if (const int rc = parseCommand(kCheckCommand, argc, argv, args); rc >= 0)
+        return rc;
     std::string error;
-    if (!args.parse(argc, argv, 2, error))
-        return usageError(error);
-    if (!checkArguments(args, "check", {"db", "date", "tips", "lang"}, 0, error))
-        return usageError(error);
-    if (!args.positional.empty() || !args.has("db") || !args.has("date") || !args.has("tips"))
-        return usageError("check needs --db DB --date YYYY-MM-DD --tips FILE.qlt");
+    if (!args.positional.empty() || !args.has("date") || !args.has("tips"))
+        return usageError("check needs [--db DB] --date YYYY-MM-DD --tips FILE.qlt");
     DayNumber date = 0;
     if (!parseIsoDate(args.get("date"), date))
         return usageError("invalid --date (expected YYYY-MM-DD): " + args.get("date"));
 
     MainModel model;
-    useDatabase(model, args.get("db"));
+    useDatabase(model, databasePath(args, argv[0]));
     if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
         return rc;
     if (!model.database().exists()) {
@@ -63,5 +61,9 @@ int cmdCheck(int argc, char** argv) {
     std::cout << "score " << score << '\n';
     return 0;
 }
+
+const CommandSpec kCheckCommand{"check", cmdCheck,
+    "  check [--db DB] --date YYYY-MM-DD --tips FILE.qlt [--lang L]\n",
+    {"db", "date", "tips", "lang"}, 0};
 
 } // namespace rz::cli

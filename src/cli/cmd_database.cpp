@@ -10,19 +10,17 @@ namespace rz::cli {
 
 int cmdLookup(int argc, char** argv) {
     Args args;
+    if (const int rc = parseCommand(kLookupCommand, argc, argv, args); rc >= 0)
+        return rc;
     std::string error;
-    if (!args.parse(argc, argv, 2, error))
-        return usageError(error);
-    if (!checkArguments(args, "lookup", {"db", "date", "prev", "next", "lang"}, 0, error))
-        return usageError(error);
-    if (!args.has("db") || !args.has("date"))
-        return usageError("lookup needs --db DB --date YYYY-MM-DD");
+    if (!args.has("date"))
+        return usageError("lookup needs [--db DB] --date YYYY-MM-DD");
     DayNumber date = 0;
     if (!parseIsoDate(args.get("date"), date))
         return usageError("invalid --date (expected YYYY-MM-DD): " + args.get("date"));
 
     MainModel model;
-    useDatabase(model, args.get("db"));
+    useDatabase(model, databasePath(args, argv[0]));
     model.sortieren = true;
     if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
         return rc;
@@ -64,16 +62,22 @@ int cmdLookup(int argc, char** argv) {
 
 int cmdImport(int argc, char** argv) {
     Args args;
+    if (const int rc = parseCommand(kImportCommand, argc, argv, args); rc >= 0)
+        return rc;
     std::string error;
-    if (!args.parse(argc, argv, 2, error))
-        return usageError(error);
-    if (!checkArguments(args, "import", {"db"}, 1, error))
-        return usageError(error);
-    if (args.positional.size() != 1 || !args.has("db"))
-        return usageError("import needs FILE --db DB");
-    const ImportResult res = importDrawingHistory(args.positional[0], args.get("db"));
+    if (args.positional.size() != 1)
+        return usageError("import needs FILE [--db DB]");
+    const ImportResult res = importDrawingHistory(args.positional[0], databasePath(args, argv[0]));
     std::cout << res.report() << "\n";
     return res.ok ? 0 : 1;
 }
+
+const CommandSpec kLookupCommand{"lookup", cmdLookup,
+    "  lookup [--db DB] --date YYYY-MM-DD [--prev N] [--next N] [--lang L]\n",
+    {"db", "date", "prev", "next", "lang"}, 0};
+
+const CommandSpec kImportCommand{"import", cmdImport,
+    "  import FILE [--db DB]                     import drawing history (state export or plain CSV)\n",
+    {"db"}, 1};
 
 } // namespace rz::cli

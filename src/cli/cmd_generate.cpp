@@ -8,13 +8,11 @@ namespace rz::cli {
 
 int cmdGenerate(int argc, char** argv) {
     Args args;
+    if (const int rc = parseCommand(kGenerateCommand, argc, argv, args); rc >= 0)
+        return rc;
     std::string error;
-    if (!args.parse(argc, argv, 2, error))
-        return usageError(error);
-    if (!checkArguments(args, "generate", {"db", "seed", "start", "end", "set", "change", "lock"}, 0, error))
-        return usageError(error);
-    if (!args.has("db") || !args.has("seed"))
-        return usageError("generate needs --db DB --seed N");
+    if (!args.has("seed"))
+        return usageError("generate needs [--db DB] --seed N");
     long long seed = 0;
     {
         const std::string s = args.get("seed");
@@ -29,7 +27,7 @@ int cmdGenerate(int argc, char** argv) {
     }
 
     MainModel model;
-    useDatabase(model, args.get("db"));
+    useDatabase(model, databasePath(args, argv[0]));
     if (!applyWindowDates(model, args, error))
         return usageError(error);
     if (!applySettingOptions(model, args, error))
@@ -65,5 +63,10 @@ int cmdGenerate(int argc, char** argv) {
     std::cout << "message " << model.lastEndMessage << "\n";
     return 0;
 }
+
+const CommandSpec kGenerateCommand{"generate", cmdGenerate,
+    "  generate [--db DB] --seed N [--start D] [--end D] [--set NAME=VALUE]... [--change NAME=VALUE]...\n"
+    "           [--lock R=F1,...,F7]...\n",
+    {"db", "seed", "start", "end", "set", "change", "lock"}, 0};
 
 } // namespace rz::cli

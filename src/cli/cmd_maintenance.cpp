@@ -86,13 +86,11 @@ int countOfDate(const MainModel& model, DayNumber day) {
 
 int cmdDownload(int argc, char** argv) {
     Args args;
+    if (const int rc = parseCommand(kDownloadCommand, argc, argv, args); rc >= 0)
+        return rc;
     std::string error;
-    if (!args.parse(argc, argv, 2, error))
-        return usageError(error);
-    if (!checkArguments(args, "download", {"db", "server", "today"}, 0, error))
-        return usageError(error);
-    if (!args.positional.empty() || !args.has("db") || !args.has("server"))
-        return usageError("download needs --db DB --server ADDRESS [--today YYYY-MM-DD]");
+    if (!args.positional.empty() || !args.has("server"))
+        return usageError("download needs [--db DB] --server ADDRESS [--today YYYY-MM-DD]");
     DayNumber day = 0;
     if (args.has("today") && !parseDate(args, "today", day, error))
         return usageError(error);
@@ -101,7 +99,7 @@ int cmdDownload(int argc, char** argv) {
         return usageError("--server needs an http:// or https:// address: " + server);
 
     MainModel model;
-    useDatabase(model, args.get("db"));
+    useDatabase(model, databasePath(args, argv[0]));
     warnPartialRecord(model.DatabasePath());
     CliPlatform platform(model);
     platform.progress = true;
@@ -120,7 +118,8 @@ int cmdDownload(int argc, char** argv) {
     model.KalventoClick();
 
     const DownloadResult& r = model.lastDownload;
-    if (r.end == DownloadEnd::TransportFailed || r.end == DownloadEnd::BadAddress)
+    if (r.end == DownloadEnd::TransportFailed || r.end == DownloadEnd::BadAddress ||
+        r.end == DownloadEnd::FutureLastDrawing)
         std::cerr << "ruvuzevodare-cli: " << r.message << "\n";
     std::cout << "drawings added: " << r.added << "\n"
               << "last drawing: " << lastDrawingText(model) << "\n"
@@ -130,14 +129,12 @@ int cmdDownload(int argc, char** argv) {
 
 int cmdAdd(int argc, char** argv) {
     Args args;
+    if (const int rc = parseCommand(kAddCommand, argc, argv, args); rc >= 0)
+        return rc;
     std::string error;
-    if (!args.parse(argc, argv, 2, error))
-        return usageError(error);
-    if (!checkArguments(args, "add", {"db", "date", "numbers", "megaball", "megaplier"}, 0, error))
-        return usageError(error);
-    if (!args.positional.empty() || !args.has("db") || !args.has("date") || !args.has("numbers") ||
+    if (!args.positional.empty() || !args.has("date") || !args.has("numbers") ||
         !args.has("megaball"))
-        return usageError("add needs --db DB --date YYYY-MM-DD --numbers N1,N2,N3,N4,N5 --megaball M [--megaplier P]");
+        return usageError("add needs [--db DB] --date YYYY-MM-DD --numbers N1,N2,N3,N4,N5 --megaball M [--megaplier P]");
     DayNumber day = 0;
     if (!parseDate(args, "date", day, error))
         return usageError(error);
@@ -165,7 +162,7 @@ int cmdAdd(int argc, char** argv) {
         return usageError(*bad);
 
     MainModel model;
-    useDatabase(model, args.get("db"));
+    useDatabase(model, databasePath(args, argv[0]));
     if (!model.database().exists())
         return usageError("database not found: " + model.DatabasePath());
     warnPartialRecord(model.DatabasePath());
@@ -190,19 +187,17 @@ int cmdAdd(int argc, char** argv) {
 
 int cmdDelete(int argc, char** argv) {
     Args args;
+    if (const int rc = parseCommand(kDeleteCommand, argc, argv, args); rc >= 0)
+        return rc;
     std::string error;
-    if (!args.parse(argc, argv, 2, error))
-        return usageError(error);
-    if (!checkArguments(args, "delete", {"db", "date"}, 0, error))
-        return usageError(error);
-    if (!args.positional.empty() || !args.has("db") || !args.has("date"))
-        return usageError("delete needs --db DB --date YYYY-MM-DD");
+    if (!args.positional.empty() || !args.has("date"))
+        return usageError("delete needs [--db DB] --date YYYY-MM-DD");
     DayNumber day = 0;
     if (!parseDate(args, "date", day, error))
         return usageError(error);
 
     MainModel model;
-    useDatabase(model, args.get("db"));
+    useDatabase(model, databasePath(args, argv[0]));
     if (!model.database().exists())
         return usageError("database not found: " + model.DatabasePath());
     warnPartialRecord(model.DatabasePath());
@@ -215,5 +210,17 @@ int cmdDelete(int argc, char** argv) {
     std::cout << "deleted: " << before << "\n";
     return 0;
 }
+
+const CommandSpec kDownloadCommand{"download", cmdDownload,
+    "  download [--db DB] --server ADDRESS [--today YYYY-MM-DD]\n",
+    {"db", "server", "today"}, 0};
+
+const CommandSpec kAddCommand{"add", cmdAdd,
+    "  add [--db DB] --date YYYY-MM-DD --numbers N1,N2,N3,N4,N5 --megaball M [--megaplier P]\n",
+    {"db", "date", "numbers", "megaball", "megaplier"}, 0};
+
+const CommandSpec kDeleteCommand{"delete", cmdDelete,
+    "  delete [--db DB] --date YYYY-MM-DD\n",
+    {"db", "date"}, 0};
 
 } // namespace rz::cli

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "CliCommon.h"
+#include "common/Path.h"
 #include "common/Text.h"
 #include "net/BlockingHttp.h"
 #include "online/Cart.h"
@@ -31,11 +32,9 @@ bool readTips(const std::string& path, TipSet& tips, std::string& error) {
 
 int cmdCart(int argc, char** argv) {
     Args args;
+    if (const int rc = parseCommand(kCartCommand, argc, argv, args); rc >= 0)
+        return rc;
     std::string error;
-    if (!args.parse(argc, argv, 2, error))
-        return usageError(error);
-    if (!checkArguments(args, "cart", {"server", "tips", "count"}, 0, error))
-        return usageError(error);
     if (!args.has("server") || !args.has("tips"))
         return usageError("cart needs --server ADDRESS --tips FILE.qlt [--count N]");
     CartInput input;
@@ -74,11 +73,9 @@ int cmdCart(int argc, char** argv) {
 
 int cmdFillScript(int argc, char** argv) {
     Args args;
+    if (const int rc = parseCommand(kFillScriptCommand, argc, argv, args); rc >= 0)
+        return rc;
     std::string error;
-    if (!args.parse(argc, argv, 2, error))
-        return usageError(error);
-    if (!checkArguments(args, "fill-script", {"script", "tips", "set"}, 0, error))
-        return usageError(error);
     if (!args.has("script") || !args.has("tips"))
         return usageError("fill-script needs --script FILE.qcs --tips FILE.qlt [--set NAME=VALUE]...");
     MainModel model;
@@ -86,7 +83,7 @@ int cmdFillScript(int argc, char** argv) {
         return usageError(error);
 
     namespace fs = std::filesystem;
-    const std::string tipsPath = fs::absolute(fs::path(args.get("tips"))).lexically_normal().string();
+    const std::string tipsPath = fromPath(fs::absolute(toPath(args.get("tips"))).lexically_normal());
     std::string script, tipFile;
     try {
         script = readWholeFile(args.get("script"));
@@ -98,5 +95,13 @@ int cmdFillScript(int argc, char** argv) {
     std::cout << filledScriptFile(script, tipFile, scriptFlagsFrom(model.Settings), tipsPath);
     return 0;
 }
+
+const CommandSpec kCartCommand{"cart", cmdCart,
+    "  cart --server ADDRESS --tips FILE.qlt [--count N]   print the cart addresses, open nothing\n",
+    {"server", "tips", "count"}, 0};
+
+const CommandSpec kFillScriptCommand{"fill-script", cmdFillScript,
+    "  fill-script --script FILE.qcs --tips FILE.qlt [--set NAME=VALUE]...   print the filled click script\n",
+    {"script", "tips", "set"}, 0};
 
 } // namespace rz::cli

@@ -32,13 +32,11 @@ std::string kindList() {
 
 int cmdStats(int argc, char** argv) {
     Args args;
+    if (const int rc = parseCommand(kStatsCommand, argc, argv, args); rc >= 0)
+        return rc;
     std::string error;
-    if (!args.parse(argc, argv, 2, error))
-        return usageError(error);
-    if (!checkArguments(args, "stats", {"db", "start", "end", "lang"}, 1, error))
-        return usageError(error);
-    if (args.positional.size() != 1 || !args.has("db"))
-        return usageError("stats needs KIND --db DB [--start YYYY-MM-DD] [--end YYYY-MM-DD]; KIND is one of " +
+    if (args.positional.size() != 1)
+        return usageError("stats needs KIND [--db DB] [--start YYYY-MM-DD] [--end YYYY-MM-DD]; KIND is one of " +
                           kindList());
     Routine routine = nullptr;
     for (const auto& [name, r] : kKinds)
@@ -48,7 +46,7 @@ int cmdStats(int argc, char** argv) {
         return usageError("unknown statistics kind \"" + args.positional[0] + "\"; use one of " + kindList());
 
     MainModel model;
-    useDatabase(model, args.get("db"));
+    useDatabase(model, databasePath(args, argv[0]));
     if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
         return rc;
     if (!applyWindowDates(model, args, error))
@@ -72,5 +70,11 @@ int cmdStats(int argc, char** argv) {
     std::cout << "title " << model.chart.Title << '\n';
     return 0;
 }
+
+const CommandSpec kStatsCommand{"stats", cmdStats,
+    "  stats KIND [--db DB] [--start YYYY-MM-DD] [--end YYYY-MM-DD] [--lang L]\n"
+    "        KIND: frequency overdue megaball megaball-overdue pairs triples quads sums\n"
+    "        L: 0 built-in texts (default), 1 de 2 en 3 fr 4 es 5 it 6 ru 7 pt 8 cn, from the shipped land/\n",
+    {"db", "start", "end", "lang"}, 1};
 
 } // namespace rz::cli

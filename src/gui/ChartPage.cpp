@@ -19,6 +19,7 @@
 #include <cmath>
 
 #include "Controls.h"
+#include "common/ProgramTexts.h"
 #include "DarovAduzez.h"
 
 using rz::Colour;
@@ -266,12 +267,12 @@ void TForm1::saveChart() {
     rz::FileDialogRequest req;
     req.filter = "PNG-Bild|*.png";
     req.defaultExt = "png";
-    req.initialDir = model_.Home;
+    req.initialDir = model_.paths().userFolder();
     req.suggestedName = "Diagramm.png";
     const auto path = model_.chooseSaveTarget(req);
     if (!path)
         return;
     const QPixmap image = chartArea_->grab();
     if (!image.save(q(*path), "PNG"))
-        model_.dialogs().message("Das Diagramm konnte nicht gespeichert werden: " + *path);
+        model_.dialogs().message(rz::txt(rz::Txt::ChartNotSaved, {*path}));
 }

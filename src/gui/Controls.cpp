@@ -111,8 +111,11 @@ void ControlRegistry::setCaption(const ControlEntry& e, const QString& text) {
         return;
     }
     switch (e.kind) {
-    case ControlKind::Window: // window titles stay
-    case ControlKind::Edit:   // an edit field's text is data, never a caption
+    case ControlKind::Window: // the language loader leaves the main window's title alone
+        if (auto* w = qobject_cast<QWidget*>(o))
+            w->setWindowTitle(text);
+        return;
+    case ControlKind::Edit: // an edit field's text is data, never a caption
         return;
     case ControlKind::MenuItem:
         if (auto* a = qobject_cast<QAction*>(o))

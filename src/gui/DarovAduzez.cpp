@@ -9,6 +9,8 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDateEdit>
+#include <QDir>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QFrame>
 #include <QGridLayout>
@@ -43,6 +45,7 @@
 #include "QtPlatform.h"
 #include "QtTranslations.h"
 #include "Scriptwahl.h"
+#include "WheelDialog.h"
 #include "Zahlenwahl.h"
 
 #include "Controls.h"
@@ -155,11 +158,14 @@ void TForm1::createSecondaryWindows() {
     if (form3_)
         return;
     form3_ = new TForm3(this);
+    form3_->setCheck([this](const rz::DrawingEntry& e) { return model_.entryRefusal(e); });
     form6_ = new Zahlenwahl(model_, this);
     qcsForm_ = new TQCSForm(this);
+    wheelDialog_ = new WheelDialog(model_, this);
     form3_->hide();
     form6_->hide();
     qcsForm_->hide();
+    wheelDialog_->hide();
 }
 
 QColor TForm1::toQColor(Colour c) {
@@ -284,6 +290,8 @@ void TForm1::refreshFromModel() {
     refreshing_ = true;
 
     refreshTips();
+    if (wheelDialog_ && wheelDialog_->isVisible())
+        wheelDialog_->syncFromModel();
     setLabelText(label35_, model_.Label35);
     setLabelText(label13_, model_.Label13);
     setLabelText(losnummer_, model_.Losnummer);
@@ -349,7 +357,7 @@ void TForm1::refreshFromModel() {
         const bool first = qtLanguage_ < 0;
         qtLanguage_ = model_.sprache;
         shownLanguage_ = model_.LanguageChecked;
-        qtTranslations_->apply(model_.sprache);
+        qtTranslations_->apply(model_.sprache, QString::fromStdString(model_.paths().qtTranslationsFolder()));
         retranslateMegaBallHints();
         // Other texts need other room.
         if (!first && designedHeight_ > 0) {
@@ -534,13 +542,18 @@ void TForm1::closeEvent(QCloseEvent* e) {
 
 // ------------------------------------------------------------------ startup
 
-std::unique_ptr<TForm1> startProgram(rz::MainModel& model, const std::string& home, QtPlatform* platform) {
+std::unique_ptr<TForm1> startProgram(rz::MainModel& model, const rz::AppPaths& paths, QtPlatform* platform) {
     try {
-        model.FormCreate(home);
+        model.FormCreate(paths);
     } catch (const std::exception& e) {
         model.dialogs().message(e.what());
     }
     auto form = std::make_unique<TForm1>(model);
+    if (paths.installed()) {
+        // Not beside the program: say where the drawing file is.
+        const QString folder = QDir::toNativeSeparators(QFileInfo(QString::fromStdString(model.DatabasePath())).absolutePath());
+        form->setWindowTitle(form->windowTitle() + QStringLiteral(" – ") + folder);
+    }
     form->createSecondaryWindows();
     form->applyStoredSize();
     if (platform)

@@ -36,6 +36,7 @@ class QtTranslations;
 class TForm3;
 class TQCSForm;
 class Zahlenwahl;
+class WheelDialog;
 
 // The main window: a view over rz::MainModel. Every widget carries the name
 // of its control as objectName; every user action calls a model command and
@@ -47,11 +48,12 @@ public:
     ~TForm1() override;
 
     // The hidden secondary windows, created once each, in this order:
-    // TForm3, TForm6 (number selection list), TQCSForm.
+    // TForm3, TForm6 (number selection list), TQCSForm, the wheel dialog.
     void createSecondaryWindows();
     TForm3* form3() const { return form3_; }
     Zahlenwahl* form6() const { return form6_; }
     TQCSForm* qcsForm() const { return qcsForm_; }
+    WheelDialog* wheelDialog() const { return wheelDialog_; }
 
     // Sets every widget from the model. Cheap: unchanged widgets are skipped
     // and signals are blocked while writing.
@@ -159,6 +161,7 @@ private:
     TForm3* form3_ = nullptr;
     Zahlenwahl* form6_ = nullptr;
     TQCSForm* qcsForm_ = nullptr;
+    WheelDialog* wheelDialog_ = nullptr;
 
     int designedHeight_ = 0;
     int groesse_ = 0;
@@ -194,7 +197,12 @@ inline constexpr const char* kMakerSite = "https://www.quendral.example/";
 inline constexpr const char* kMakerAddress = "www.quendral.example";
 
 // The start-up sequence after the application object exists: FormCreate for
-// the program folder, the main window, the secondary windows, the language
+// the program's layout, the main window, the secondary windows, the language
 // and the first data. The caller shows the window (its first show runs
 // FormShow). platform may be null when the model has other services.
-std::unique_ptr<TForm1> startProgram(rz::MainModel& model, const std::string& home, QtPlatform* platform);
+// Installed, the title bar names the folder that holds the drawing file.
+std::unique_ptr<TForm1> startProgram(rz::MainModel& model, const rz::AppPaths& paths, QtPlatform* platform);
+// Every file in the folder home (portable).
+inline std::unique_ptr<TForm1> startProgram(rz::MainModel& model, const std::string& home, QtPlatform* platform) {
+    return startProgram(model, rz::AppPaths(home), platform);
+}

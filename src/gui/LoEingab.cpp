@@ -107,7 +107,8 @@ void TForm3::setEntry(const rz::DrawingEntry& e) {
 }
 
 void TForm3::accept() {
-    if (const auto error = rz::entryError(entry())) {
+    const rz::DrawingEntry e = entry();
+    if (const auto error = check_ ? check_(e) : rz::entryError(e)) {
         QMessageBox::warning(this, windowTitle(), QString::fromStdString(*error));
         return;
     }

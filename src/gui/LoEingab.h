@@ -2,6 +2,8 @@
 #include <QDialog>
 
 #include <array>
+#include <functional>
+#include <string>
 #include <optional>
 
 #include "app/Platform.h"
@@ -27,7 +29,14 @@ public:
 
     void accept() override; // refuses a drawing that cannot be stored
 
+    // The model's check of an entry (the main window sets it); without it
+    // only the fields are checked.
+    void setCheck(std::function<std::optional<std::string>(const rz::DrawingEntry&)> check) {
+        check_ = std::move(check);
+    }
+
 private:
     QDateEdit* date_ = nullptr;
     std::array<QSpinBox*, 9> upDown_{}; // index 1..8
+    std::function<std::optional<std::string>(const rz::DrawingEntry&)> check_;
 };

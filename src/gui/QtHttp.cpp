@@ -1,4 +1,5 @@
 #include "QtHttp.h"
+#include "common/ProgramTexts.h"
 
 #include <QDateTime>
 #include <QEventLoop>
@@ -50,7 +51,7 @@ rz::IHttp::Id QtHttp::start(const rz::HttpRequest& request) {
     if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")) || url.host().isEmpty()) {
         p.done = true;
         p.response.failure = HttpFailure::Other;
-        p.response.failureText = "keine http- oder https-Adresse: " + request.url;
+        p.response.failureText = rz::txt(rz::Txt::HttpNotHttpUrl, {request.url});
         return id;
     }
 
@@ -111,7 +112,7 @@ void QtHttp::complete(Id id) {
     QNetworkReply* reply = p.reply;
     if (!reply) {
         p.response.failure = HttpFailure::Other;
-        p.response.failureText = "Anfrage verloren";
+        p.response.failureText = rz::txt(rz::Txt::HttpRequestLost);
         emit requestFinished(id);
         return;
     }
@@ -123,12 +124,12 @@ void QtHttp::complete(Id id) {
     const bool redirect = code == 301 || code == 302 || code == 303 || code == 307 || code == 308;
     if (p.tooLarge || p.pastDeadline) {
         r.failure = p.tooLarge ? HttpFailure::TooLarge : HttpFailure::Timeout;
-        r.failureText = p.tooLarge ? "die Antwort ist größer als " + std::to_string(p.maxAnswerBytes / (1024 * 1024)) + " MB"
-                                   : "keine vollständige Antwort innerhalb von " + std::to_string((p.deadlineMs + 999) / 1000) + " s";
+        r.failureText = p.tooLarge ? rz::txt(rz::Txt::HttpAnswerLargerThan, {std::to_string(p.maxAnswerBytes / (1024 * 1024))})
+                                   : rz::txt(rz::Txt::HttpNoAnswerWithin, {std::to_string((p.deadlineMs + 999) / 1000)});
     } else if (status.isValid() && redirect && reply->hasRawHeader("Location") && p.redirects >= p.maxRedirects) {
         // At its limit the manager hands out the last redirect as the answer.
         r.failure = HttpFailure::TooManyRedirects;
-        r.failureText = "mehr als " + std::to_string(p.maxRedirects) + " Weiterleitungen";
+        r.failureText = rz::txt(rz::Txt::HttpMoreRedirects, {std::to_string(p.maxRedirects)});
     } else if (status.isValid() && isAnswer(reply->error())) {
         // An HTTP answer that arrived whole, whatever its status.
         r.status = code;
@@ -219,7 +220,7 @@ HttpResponse QtHttp::take(Id id) {
     if (it == pending_.end() || !it->second.done) {
         HttpResponse none;
         none.failure = HttpFailure::Other;
-        none.failureText = "Anfrage nicht beendet";
+        none.failureText = rz::txt(rz::Txt::HttpNotFinished);
         return none;
     }
     HttpResponse r = std::move(it->second.response);

@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <QUrl>
 
+#include "common/ProgramTexts.h"
 #include "DarovAduzez.h"
 #include "LoEingab.h"
 #include "Scriptwahl.h"
@@ -115,7 +116,7 @@ std::optional<std::string> QtPlatform::inputText(const std::string& caption, con
 namespace {
 
 std::optional<std::string> runFileDialog(QWidget* parent, const rz::FileDialogRequest& r, bool save) {
-    QFileDialog dlg(parent, save ? QStringLiteral("Speichern unter") : QStringLiteral("Öffnen"));
+    QFileDialog dlg(parent, QString::fromStdString(rz::txt(save ? rz::Txt::DialogSaveAs : rz::Txt::DialogOpen)));
     dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     const QString filter = qtFileFilter(r.filter);

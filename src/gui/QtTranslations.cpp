@@ -33,7 +33,7 @@ QString QtTranslations::qtLanguage(int sprache) {
     }
 }
 
-bool QtTranslations::apply(int sprache) {
+bool QtTranslations::apply(int sprache, const QString& bundledFolder) {
     const QString lang = qtLanguage(sprache);
     if (translator_ && installed_ == lang)
         return true;
@@ -42,14 +42,14 @@ bool QtTranslations::apply(int sprache) {
         translator_.reset();
         installed_.clear();
     }
-    // Qt's translations beside the program (a bundled install) first, then
-    // the system's.
+    // Qt's translations shipped with the program (a bundled install) first,
+    // then the system's.
     auto t = std::make_unique<QTranslator>();
     const QString file = QStringLiteral("qtbase_") + lang;
-    const QStringList dirs = {QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("translations")),
+    const QStringList dirs = {bundledFolder,
                               QLibraryInfo::path(QLibraryInfo::TranslationsPath)};
     for (const QString& dir : dirs) {
-        if (t->load(file, dir)) {
+        if (!dir.isEmpty() && t->load(file, dir)) {
             QCoreApplication::installTranslator(t.get());
             translator_ = std::move(t);
             installed_ = lang;

@@ -13,9 +13,10 @@ public:
     ~QtTranslations();
 
     // Installs the translation for sprache 0..8 in place of the previous
-    // one. Returns false when Qt has no translation for it (Qt's English
-    // texts stand then).
-    bool apply(int sprache);
+    // one, from bundledFolder (Qt's translations shipped with the program,
+    // AppPaths::qtTranslationsFolder) or else the system's. Returns false
+    // when Qt has no translation for it (Qt's English texts stand then).
+    bool apply(int sprache, const QString& bundledFolder = QString());
 
     // "de", "en", "fr", "es", "it", "ru", "pt_BR", "zh_CN".
     static QString qtLanguage(int sprache);

@@ -6,12 +6,14 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QToolButton>
+
 #include <QVBoxLayout>
 
 #include <algorithm>
 
 #include "Controls.h"
 #include "DarovAduzez.h"
+#include "WheelDialog.h"
 #include "evaluation/TipCheck.h"
 
 using rz::Colour;
@@ -201,6 +203,13 @@ QWidget* TForm1::buildTipPage() {
                                       QStringLiteral("Drucken SIe hier die berechneten Tipps aus"));
     connect(bitBtn7, &QPushButton::clicked, this, [this] { command([this] { model_.BitBtn7Click(); }); });
     side->addWidget(bitBtn7);
+    QPushButton* wheelButton = pushButton(page, "WheelButton", QStringLiteral("Systemtipp…"),
+                                          QStringLiteral("Mehr Zahlen spielen, als eine Reihe fasst, mit geprüfter Garantie"));
+    connect(wheelButton, &QPushButton::clicked, this, [this] {
+        createSecondaryWindows();
+        wheelDialog_->open();
+    });
+    side->addWidget(wheelButton);
     QPushButton* online = pushButton(page, "OnlineTipp", QStringLiteral("Online abgeben"),
                                      QStringLiteral("Hier können Sie den Tipp Online abgeben"));
     connect(online, &QPushButton::clicked, this, [this] { command([this] { model_.OnlineTippClick(); }); });

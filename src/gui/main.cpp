@@ -27,6 +27,11 @@ int main(int argc, char** argv) {
         }
         return writeComponentListCommand(args[2]);
     }
+    // RuvuZevodare --quit-after-start: the whole start-up (layout, settings,
+    // windows, language, the first drawing file), then the drawing file's
+    // path on stdout and the end, without showing the window (whose first
+    // show would start a download). For checking an installation.
+    const bool quitAfterStart = args.size() == 2 && args[1] == QLatin1String("--quit-after-start");
 
     rz::MainModel model;
     QtPlatform platform;
@@ -39,8 +44,18 @@ int main(int argc, char** argv) {
 
     int rc = 1;
     try {
-        const QString home = QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + QLatin1Char('/'));
-        std::unique_ptr<TForm1> form = startProgram(model, home.toStdString(), &platform);
+        // Portable beside a writable program folder, else installed with the
+        // user's files in the user's data folder.
+        const QString programFolder = QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + QLatin1Char('/'));
+        const rz::AppPaths paths = rz::AppPaths::detect(programFolder.toStdString());
+        std::unique_ptr<TForm1> form = startProgram(model, paths, &platform);
+        if (quitAfterStart) {
+            std::printf("%s\n", model.DatabasePath().c_str());
+            std::fflush(stdout);
+            platform.attachWindows(nullptr, nullptr);
+            model.setServices({});
+            return model.database().exists() ? 0 : 1;
+        }
         form->show(); // the first show runs FormShow
         rc = app.exec();
         // A loop that was running when the window closed has ended now.

@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 
+#include "common/ProgramTexts.h"
 #include "common/Text.h"
 #include "net/SocketBytes.h"
 
@@ -56,7 +57,7 @@ HttpResponse BlockingHttp::take(Id id) {
     if (it == done_.end()) {
         HttpResponse none;
         none.failure = HttpFailure::Other;
-        none.failureText = "unbekannte Anfrage";
+        none.failureText = txt(Txt::HttpUnknownRequest);
         return none;
     }
     HttpResponse r = std::move(it->second);
@@ -81,7 +82,7 @@ HttpResponse BlockingHttp::run(const HttpRequest& request) {
         if (redirects >= request.maxRedirects) {
             HttpResponse failed;
             failed.failure = HttpFailure::TooManyRedirects;
-            failed.failureText = "mehr als " + std::to_string(request.maxRedirects) + " Weiterleitungen";
+            failed.failureText = txt(Txt::HttpMoreRedirects, {std::to_string(request.maxRedirects)});
             failed.finalUrl = url;
             return failed;
         }
@@ -96,7 +97,7 @@ HttpResponse BlockingHttp::once(const HttpRequest& request, const std::string& u
     const auto parts = splitUrl(url);
     if (!parts) {
         out.failure = HttpFailure::Other;
-        out.failureText = "keine http- oder https-Adresse: " + url;
+        out.failureText = txt(Txt::HttpNotHttpUrl, {url});
         return out;
     }
     const auto ms = [](int v) { return std::chrono::milliseconds(v); };
@@ -135,7 +136,7 @@ HttpResponse BlockingHttp::once(const HttpRequest& request, const std::string& u
     const auto secondsText = [&] { return std::to_string((request.deadlineMs + 999) / 1000); };
     if (began >= deadline) {
         out.failure = HttpFailure::Timeout;
-        out.failureText = "keine vollständige Antwort innerhalb von " + secondsText() + " s";
+        out.failureText = rz::txt(rz::Txt::HttpNoAnswerWithin, {secondsText()});
         return out;
     }
 
@@ -210,12 +211,12 @@ HttpResponse BlockingHttp::once(const HttpRequest& request, const std::string& u
         closeConnections();
     if (verdict == PastDeadline) {
         out.failure = HttpFailure::Timeout;
-        out.failureText = "keine vollständige Antwort innerhalb von " + secondsText() + " s";
+        out.failureText = rz::txt(rz::Txt::HttpNoAnswerWithin, {secondsText()});
         return out;
     }
     if (verdict == TooLarge) {
         out.failure = HttpFailure::TooLarge;
-        out.failureText = "die Antwort ist größer als " + std::to_string(maxBytes / (1024 * 1024)) + " MB";
+        out.failureText = rz::txt(rz::Txt::HttpAnswerLargerThan, {std::to_string(maxBytes / (1024 * 1024))});
         return out;
     }
     if (!res) {

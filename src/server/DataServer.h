@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -30,27 +31,54 @@ struct PortalOptions {
     std::string scriptsFolder;
 };
 
+// The conditions of a request that the drawing answer honours, as sent.
+struct RequestConditions {
+    std::string ifNoneMatch;
+    std::string ifModifiedSince;
+};
+
 // The answers of the data server, without the network: a request path and
-// query in, an answer out. The drawing file is read anew for every request,
-// so drawings added while the server runs are served at once.
+// query in, an answer out. The drawing file is read once and kept parsed in
+// memory; every drawing request checks (one stat) whether the file changed
+// and then reads it anew, so drawings added while the server runs are served
+// at once. Safe to use from several threads.
 class DataServerRoutes {
 public:
-    explicit DataServerRoutes(std::string databasePath) : databasePath_(std::move(databasePath)) {}
+    explicit DataServerRoutes(std::string databasePath);
+    ~DataServerRoutes();
+    DataServerRoutes(const DataServerRoutes&) = delete;
+    DataServerRoutes& operator=(const DataServerRoutes&) = delete;
+
     void setPortal(PortalOptions portal) { portal_ = std::move(portal); }
+    // The day the caching rules count as today (default: the local date).
+    void setToday(std::function<double()> today) { today_ = std::move(today); }
 
     // target: path and query as sent, e.g. "/lotto/uslotto.asp?Programm=RuvuZevodare&Datum=20191022".
-    ServerAnswer answer(const std::string& method, const std::string& target) const;
+    ServerAnswer answer(const std::string& method, const std::string& target) const {
+        return answer(method, target, RequestConditions{});
+    }
+    // A drawing answer carries Cache-Control, ETag and Last-Modified, and is
+    // 304 (no body) when the conditions show that the client has it.
+    ServerAnswer answer(const std::string& method, const std::string& target, const RequestConditions& conditions) const;
 
     // One line per drawing of the date: five main numbers, MegaBall and
     // Megaplier, comma-separated, each line ended by CR LF.
     std::string drawingsOf(double day) const;
+    // How often the drawing file has been read so far.
+    std::uint64_t fileReads() const;
 
 private:
+    struct Drawings;
+    struct Cache;
+    std::shared_ptr<const Drawings> drawings() const;
+    ServerAnswer drawingAnswer(double day, const RequestConditions& conditions) const;
     ServerAnswer cartAnswer(const std::string& query) const;
     ServerAnswer scriptAnswer(const std::string& name) const;
 
     std::string databasePath_;
     PortalOptions portal_;
+    std::function<double()> today_;
+    std::unique_ptr<Cache> cache_;
 };
 
 // An HTTP date (RFC 1123, always GMT) for seconds since 1970-01-01 UTC.
@@ -69,6 +97,9 @@ public:
 
     // The answers of the online submission; call before serve().
     void setPortal(PortalOptions portal);
+    // Connections served at once (each on a thread of its own); as many more
+    // wait, and beyond that a connection is refused with 503. Call before serve().
+    void setMaxConnections(std::size_t count);
 
     // Returns false when the address cannot be bound. Port 0 takes a free port.
     bool start(const std::string& bindAddress, int port);

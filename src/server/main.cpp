@@ -8,19 +8,25 @@
 #include "common/Text.h"
 #include "database/DrawingDatabase.h"
 #include "server/DataServer.h"
+#include "common/Path.h"
+#include "common/ProgramArgs.h"
 
 namespace {
 
 const char* kUsage =
     "usage: ruvuzevodare-server --db FILE [--port N] [--bind ADDRESS]\n"
     "                           [--cart-base TEXT] [--notice FILE] [--scripts DIR]\n"
-    "  --db FILE        drawing file to serve (read anew for every request)\n"
+    "                           [--max-connections N]\n"
+    "  --db FILE        drawing file to serve (kept in memory, read again when it changes)\n"
     "  --port N         port to listen on (default 8080; 0 takes a free port)\n"
     "  --bind ADDRESS   address to listen on (default 127.0.0.1)\n"
     "  --cart-base TEXT the portal's cart base, answered on /lotto/lotto.asp?Spiel=Zentuva&Wo=Lottoland&Tipps=N\n"
     "                   (without it that request gets 404, and the program takes /lotto/warenkorb2.asp?)\n"
     "  --notice FILE    answer the cart request with this HTML file and status 404 instead\n"
     "  --scripts DIR    serve /scripts/NAME.txt from DIR, with the file's time as Last-Modified\n"
+    "  --max-connections N  connections served at once (default 128); as many more wait,\n"
+    "                   further ones are refused with 503\n"
+    "Requests: GET and HEAD only, no body, a header of at most 8 KiB sent within 10 s.\n"
     "Prints the address it listens on as its first line; one log line per request on stderr.\n";
 
 int usage(const std::string& message) {
@@ -30,9 +36,14 @@ int usage(const std::string& message) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int rawArgc, char** rawArgv) {
+    rz::ProgramArgs programArgs(rawArgc, rawArgv);
+    rz::useBinaryStandardStreams();
+    const int argc = programArgs.argc();
+    char** argv = programArgs.argv();
     std::string db, bind = "127.0.0.1";
     int port = 8080;
+    int maxConnections = 128;
     rz::PortalOptions portal;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -41,7 +52,7 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (a != "--db" && a != "--port" && a != "--bind" && a != "--cart-base" && a != "--notice" &&
-            a != "--scripts")
+            a != "--scripts" && a != "--max-connections")
             return usage("unknown argument \"" + a + "\"");
         if (i + 1 >= argc)
             return usage("option " + a + " needs a value");
@@ -56,6 +67,11 @@ int main(int argc, char** argv) {
             portal.noticeFile = v;
         } else if (a == "--scripts") {
             portal.scriptsFolder = v;
+        } else if (a == "--max-connections") {
+            std::int32_t n = 0;
+            if (!rz::tryParseInt(v, n) || n < 1 || n > 4096)
+                return usage("--max-connections needs a number 1..4096: " + v);
+            maxConnections = n;
         } else {
             std::int32_t n = 0;
             if (!rz::tryParseInt(v, n) || n < 0 || n > 65535)
@@ -68,9 +84,9 @@ int main(int argc, char** argv) {
     if (!rz::DrawingDatabase(db).exists())
         return usage("database not found: " + db);
     std::error_code ec;
-    if (!portal.noticeFile.empty() && !std::filesystem::is_regular_file(portal.noticeFile, ec))
+    if (!portal.noticeFile.empty() && !std::filesystem::is_regular_file(rz::toPath(portal.noticeFile), ec))
         return usage("notice file not found: " + portal.noticeFile);
-    if (!portal.scriptsFolder.empty() && !std::filesystem::is_directory(portal.scriptsFolder, ec))
+    if (!portal.scriptsFolder.empty() && !std::filesystem::is_directory(rz::toPath(portal.scriptsFolder), ec))
         return usage("scripts folder not found: " + portal.scriptsFolder);
 
     // Requests are answered on several threads; one log line at a time.
@@ -80,12 +96,14 @@ int main(int argc, char** argv) {
         std::cerr << line << std::endl;
     });
     server.setPortal(portal);
+    server.setMaxConnections(static_cast<std::size_t>(maxConnections));
     if (!server.start(bind, port)) {
         std::cerr << "ruvuzevodare-server: cannot listen on " << bind << ":" << port << "\n";
         return 1;
     }
     std::cout << server.address() << std::endl;
-    // Runs until the process is ended (Ctrl+C, SIGTERM): it keeps no state.
+    // Runs until the process is ended (Ctrl+C, SIGTERM): it keeps no state that
+    // is not in its files.
     server.serve();
     return 0;
 }

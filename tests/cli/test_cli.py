@@ -8,6 +8,8 @@ import tempfile
 import unittest
 
 CLI = sys.argv.pop(1) if len(sys.argv) > 1 else "build/bin/ruvuzevodare-cli"
+# The Windows build runs through Wine: RZ_TEST_RUNNER="wine".
+RUNNER = os.environ.get("RZ_TEST_RUNNER", "").split()
 
 HISTORY = """date,n1,n2,n3,n4,n5,megaball,megaplier
 2019-10-15,4,12,14,35,70,2,2
@@ -18,12 +20,12 @@ HISTORY = """date,n1,n2,n3,n4,n5,megaball,megaplier
 
 
 def run(*args):
-    p = subprocess.run([CLI, *args], capture_output=True, text=True, timeout=120)
+    p = subprocess.run([*RUNNER, CLI, *args], capture_output=True, text=True, timeout=120)
     return p.returncode, p.stdout, p.stderr
 
 
 def run_bytes(*args):
-    p = subprocess.run([CLI, *args], capture_output=True, timeout=120)
+    p = subprocess.run([*RUNNER, CLI, *args], capture_output=True, timeout=120)
     return p.returncode, p.stdout, p.stderr.decode("utf-8", "replace")
 
 
@@ -40,6 +42,27 @@ class CliTest(unittest.TestCase):
 
     def tearDown(self):
         self.dir.cleanup()
+
+    def test_without_db_the_drawing_file_beside_a_portable_program(self):
+        # A copy of the program in a folder of its own is portable: without
+        # --db every command uses the drawing file beside it.
+        folder = os.path.join(self.dir.name, "portable")
+        os.mkdir(folder)
+        cli = shutil.copy(CLI, folder)
+        csv = os.path.join(self.dir.name, "history.csv")
+        p = subprocess.run([cli, "where"], capture_output=True, text=True, timeout=60)
+        self.assertEqual(p.returncode, 0, p.stderr)
+        beside = os.path.join(folder, "Ruvuzevodare.dat")
+        self.assertIn("layout: portable", p.stdout.splitlines())
+        self.assertIn("drawing file: " + beside, p.stdout.splitlines())
+        p = subprocess.run([cli, "import", csv], capture_output=True, text=True, timeout=60)
+        self.assertEqual(p.returncode, 0, p.stderr)
+        with open(beside, "rb") as a, open(self.db, "rb") as b:
+            self.assertEqual(a.read(), b.read())
+        p = subprocess.run([cli, "lookup", "--date", "2019-10-20"], capture_output=True, text=True, timeout=60)
+        self.assertEqual((p.returncode, p.stdout), run("lookup", "--db", self.db, "--date", "2019-10-20")[:2])
+        # The test of the folder leaves no file behind.
+        self.assertEqual([n for n in os.listdir(folder) if n.startswith(".rz-write-test")], [])
 
     def test_lookup_and_steps(self):
         rc, out, _ = run("lookup", "--db", self.db, "--date", "2019-10-20", "--next", "1", "--prev", "2")
@@ -205,7 +228,7 @@ class CliLanguageTest(unittest.TestCase):
     def setUp(self):
         self.dir = tempfile.TemporaryDirectory(dir=os.environ.get("RZ_TEST_TMP"))
         base = self.dir.name
-        self.cli = os.path.join(base, "ruvuzevodare-cli")
+        self.cli = os.path.join(base, os.path.basename(CLI))
         shutil.copy2(CLI, self.cli)
         self.land = os.path.join(base, "land")
         os.mkdir(self.land)
@@ -230,7 +253,7 @@ class CliLanguageTest(unittest.TestCase):
             f.write("".join(line + "\r\n" for line in lines))
 
     def run_cli(self, *args):
-        p = subprocess.run([self.cli, *args], capture_output=True, text=True, timeout=120)
+        p = subprocess.run([*RUNNER, self.cli, *args], capture_output=True, text=True, timeout=120)
         return p.returncode, p.stdout, p.stderr
 
     def test_captions_and_titles_from_the_language_files(self):

@@ -1,12 +1,15 @@
 #!/usr/bin/env python3
 """ruvuzevodare-cli on wrong arguments and on files that are not what they seem."""
 import os
+import re
 import subprocess
 import sys
 import tempfile
 import unittest
 
 CLI = sys.argv.pop(1) if len(sys.argv) > 1 else "build/bin/ruvuzevodare-cli"
+# The Windows build runs through Wine: RZ_TEST_RUNNER="wine".
+RUNNER = os.environ.get("RZ_TEST_RUNNER", "").split()
 
 HISTORY = """date,n1,n2,n3,n4,n5,megaball,megaplier
 2019-10-15,4,12,14,35,70,2,2
@@ -16,7 +19,7 @@ HISTORY = """date,n1,n2,n3,n4,n5,megaball,megaplier
 
 
 def run(*args, timeout=60):
-    p = subprocess.run([CLI, *args], capture_output=True, text=True, timeout=timeout)
+    p = subprocess.run([*RUNNER, CLI, *args], capture_output=True, text=True, timeout=timeout)
     return p.returncode, p.stdout, p.stderr
 
 
@@ -110,7 +113,7 @@ class CliErrorTest(unittest.TestCase):
         for source in (fifo, "/dev/zero"):
             rc, out, err = run("import", source, "--db", self.db, timeout=20)
             self.assertEqual(rc, 1, source)
-            self.assertIn("not a regular file", err, source)
+            self.assertIn("keine gewöhnliche Datei", err, source)
         rc, _, err = run("lookup", "--db", fifo, "--date", "2019-10-18", timeout=20)
         self.assertNotEqual(rc, 0)
         self.assertDatabaseUnchanged()
@@ -141,6 +144,32 @@ class CliErrorTest(unittest.TestCase):
             "Zeile 3: Datum 31.12.9999 liegt nach dem heutigen Tag",
         ])
 
+
+    def test_every_command_has_its_own_help(self):
+        rc, usage, _ = run("--help")
+        self.assertEqual(rc, 0)
+        commands = [line.split()[0] for line in usage.splitlines()[1:] if re.match(r"  [a-z]", line)]
+        self.assertIn("analyse-drawings", commands)
+        for command in commands:
+            rc, out, err = run(command, "--help")
+            self.assertEqual((rc, err), (0, ""), command)
+            self.assertTrue(out.startswith("usage: ruvuzevodare-cli " + command + " "), out)
+            self.assertIn(out.splitlines()[0][len("usage: ruvuzevodare-cli"):], usage, command)
+
+    def test_an_option_without_its_value_is_a_usage_error(self):
+        rc, out, err = run("lookup", "--date", "2019-10-22", "--db")
+        self.assertEqual((rc, out), (2, ""))
+        self.assertIn("--db", err)
+        self.assertIn("needs a value", err)
+
+    def test_output_that_cannot_be_written_is_a_failure(self):
+        if not os.path.exists("/dev/full"):
+            self.skipTest("no /dev/full here")
+        for args in (["lookup", "--db", self.db, "--date", "2019-10-22"], ["--help"]):
+            with open("/dev/full", "w") as full:
+                p = subprocess.run([CLI, *args], stdout=full, stderr=subprocess.PIPE, text=True, timeout=60)
+            self.assertEqual(p.returncode, 1, args)
+            self.assertIn("cannot write the output", p.stderr, args)
 
 if __name__ == "__main__":
     unittest.main()

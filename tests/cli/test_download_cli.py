@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """ruvuzevodare-server and the download, add and delete commands, end to end on the loopback."""
+import datetime
 import os
 import shutil
 import socket
+import struct
 import subprocess
 import sys
 import tempfile
@@ -12,7 +14,9 @@ import urllib.error
 import urllib.request
 
 CLI = sys.argv.pop(1) if len(sys.argv) > 1 else "build/bin/ruvuzevodare-cli"
-SERVER = os.path.join(os.path.dirname(CLI), "ruvuzevodare-server")
+# The Windows build runs through Wine: RZ_TEST_RUNNER="wine".
+RUNNER = os.environ.get("RZ_TEST_RUNNER", "").split()
+SERVER = os.path.join(os.path.dirname(CLI), "ruvuzevodare-server" + os.path.splitext(CLI)[1])
 
 HISTORY = """date,n1,n2,n3,n4,n5,megaball,megaplier
 2019-10-15,4,12,14,35,70,2,2
@@ -23,7 +27,7 @@ HISTORY = """date,n1,n2,n3,n4,n5,megaball,megaplier
 
 
 def run(*args):
-    p = subprocess.run([CLI, *args], capture_output=True, text=True, timeout=120)
+    p = subprocess.run([*RUNNER, CLI, *args], capture_output=True, text=True, timeout=120)
     return p.returncode, p.stdout, p.stderr
 
 
@@ -41,7 +45,7 @@ class Server:
     def __init__(self, db, logdir):
         self.log_path = os.path.join(logdir, "server.log")
         self.log = open(self.log_path, "w")
-        self.proc = subprocess.Popen([SERVER, "--db", db, "--port", "0"], stdout=subprocess.PIPE,
+        self.proc = subprocess.Popen([*RUNNER, SERVER, "--db", db, "--port", "0"], stdout=subprocess.PIPE,
                                      stderr=self.log, text=True)
         self.url = self.proc.stdout.readline().strip()
 
@@ -154,7 +158,7 @@ class CliDownloadTest(unittest.TestCase):
             self.assertEqual(out, "", args)
             self.assertTrue(err, args)
         for args in ([], ["--db", "x"], ["--db", self.full, "--port", "http"]):
-            p = subprocess.run([SERVER, *args], capture_output=True, text=True, timeout=30)
+            p = subprocess.run([*RUNNER, SERVER, *args], capture_output=True, text=True, timeout=30)
             self.assertEqual(p.returncode, 2, args)
 
     def test_add_and_delete(self):
@@ -185,6 +189,30 @@ class CliDownloadTest(unittest.TestCase):
 
         rc, out, _ = run("delete", "--db", self.part, "--date", "2001-01-01")
         self.assertEqual((rc, out), (0, "deleted: 0\n"))
+
+
+    def test_a_drawing_after_today_is_refused_and_a_stored_one_is_named_by_the_download(self):
+        before = self.read(self.part)
+        tomorrow = (datetime.date.today() + datetime.timedelta(days=1)).isoformat()
+        for date in (tomorrow, "2030-08-07"):
+            rc, out, err = run("add", "--db", self.part, "--date", date, "--numbers", "1,2,3,4,5", "--megaball", "6")
+            self.assertNotEqual(rc, 0, date)
+            self.assertEqual(out, "", date)
+            self.assertIn("liegt nach dem heutigen Tag", err)
+            self.assertEqual(self.read(self.part), before)
+
+        # A drawing dated in the future that came in some other way: the
+        # download asks nothing and says why.
+        record = bytearray(before[-32:])
+        struct.pack_into("<d", record, 0, float((datetime.date(2030, 8, 7) - datetime.date(1899, 12, 30)).days))
+        db = self.path("future.dat")
+        with open(db, "wb") as f:
+            f.write(before + bytes(record))
+        rc, out, err = run("download", "--db", db, "--server", "http://127.0.0.1:%d" % closed_port(), "--today", "2026-08-08")
+        self.assertEqual(rc, 0)
+        self.assertEqual(out, "drawings added: 0\nlast drawing: 2030-08-07\nstatus: -\n")
+        self.assertIn("07.08.2030", err)
+        self.assertIn("es wird nichts abgefragt", err)
 
 
 if __name__ == "__main__":

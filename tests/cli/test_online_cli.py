@@ -12,13 +12,15 @@ import urllib.error
 import urllib.request
 
 CLI = os.path.abspath(sys.argv.pop(1) if len(sys.argv) > 1 else "build/bin/ruvuzevodare-cli")
-SERVER = os.path.join(os.path.dirname(CLI), "ruvuzevodare-server")
+# The Windows build runs through Wine: RZ_TEST_RUNNER="wine".
+RUNNER = os.environ.get("RZ_TEST_RUNNER", "").split()
+SERVER = os.path.join(os.path.dirname(CLI), "ruvuzevodare-server" + os.path.splitext(CLI)[1])
 
 EMPTY = ",,,,,,"
 
 
 def run(*args):
-    p = subprocess.run([CLI, *args], capture_output=True, timeout=120)
+    p = subprocess.run([*RUNNER, CLI, *args], capture_output=True, timeout=120)
     return p.returncode, p.stdout.decode("utf-8"), p.stderr.decode("utf-8")
 
 
@@ -39,7 +41,7 @@ class Server:
 
     def __init__(self, db, *options):
         self.log = tempfile.TemporaryFile()
-        self.proc = subprocess.Popen([SERVER, "--db", db, "--port", "0", *options], stdout=subprocess.PIPE,
+        self.proc = subprocess.Popen([*RUNNER, SERVER, "--db", db, "--port", "0", *options], stdout=subprocess.PIPE,
                                      stderr=self.log, text=True)
         self.url = self.proc.stdout.readline().strip()
 
@@ -165,7 +167,7 @@ class OnlineCliTest(unittest.TestCase):
                                       f"D {flags} Ready to Play\r\n"
                                       f"E {os.path.abspath(tips)}\r\n")
         # A relative tip file is named by its full path.
-        p = subprocess.run([CLI, "fill-script", "--script", "s.qcs", "--tips", "./t.qlt"], capture_output=True,
+        p = subprocess.run([*RUNNER, CLI, "fill-script", "--script", "s.qcs", "--tips", "./t.qlt"], capture_output=True,
                            cwd=self.dir.name, timeout=60)
         self.assertEqual(p.stdout.decode("utf-8").splitlines()[-1], "E " + os.path.join(self.dir.name, "t.qlt"))
 
@@ -198,7 +200,7 @@ class OnlineCliTest(unittest.TestCase):
 
     def test_server_refuses_missing_files(self):
         for option in [["--notice", self.path("none.htm")], ["--scripts", self.path("none")]]:
-            p = subprocess.run([SERVER, "--db", self.db, "--port", "0", *option], capture_output=True, timeout=30)
+            p = subprocess.run([*RUNNER, SERVER, "--db", self.db, "--port", "0", *option], capture_output=True, timeout=30)
             self.assertEqual(p.returncode, 2)
 
 

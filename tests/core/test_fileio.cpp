@@ -64,12 +64,12 @@ TEST(BoundedReader, RefusesWhatIsNoRegularFileWithoutBlocking) {
         std::string path;
         const char* expected;
     } cases[] = {
-        {dir.file("pipe"), "not a regular file"},
-        {dir.file("link-to-pipe"), "not a regular file"},
-        {"/dev/zero", "not a regular file"},
-        {"/dev/null", "not a regular file"},
-        {dir.str(), "Is a directory"},
-        {dir.file("missing"), "No such file or directory"},
+        {dir.file("pipe"), "keine gewöhnliche Datei"},
+        {dir.file("link-to-pipe"), "keine gewöhnliche Datei"},
+        {"/dev/zero", "keine gewöhnliche Datei"},
+        {"/dev/null", "keine gewöhnliche Datei"},
+        {dir.str(), "ist ein Ordner"},
+        {dir.file("missing"), "Datei oder Ordner nicht gefunden"},
     };
     for (const auto& c : cases) {
         const std::string error = errorOf([&] { readWholeFile(c.path); });
@@ -85,10 +85,10 @@ TEST(BoundedReader, RefusesFilesAboveTheLimit) {
     test::writeFile(big, "");
     fs::resize_file(big, static_cast<std::uintmax_t>(kMaxReadFileSize) + 1); // sparse: costs no disk
     const std::string error = errorOf([&] { readWholeFile(big); });
-    EXPECT_NE(error.find("larger than 64 MB"), std::string::npos) << error;
+    EXPECT_NE(error.find("größer als 64 MB"), std::string::npos) << error;
     fs::resize_file(big, 10);
     EXPECT_EQ(readWholeFile(big), std::string(10, '\0'));
-    EXPECT_NE(errorOf([&] { readWholeFile(big, 9); }).find("larger than 9 bytes"), std::string::npos);
+    EXPECT_NE(errorOf([&] { readWholeFile(big, 9); }).find("größer als 9 bytes"), std::string::npos);
 }
 
 TEST(BoundedReader, ReadErrorsCarryTheSystemText) {
@@ -97,7 +97,7 @@ TEST(BoundedReader, ReadErrorsCarryTheSystemText) {
     for (int nth : {1, 2}) { // the first read, and the one that would find the end
         FaultHook hook(test::failNth(Step::Read, nth, EIO));
         const std::string error = errorOf([&] { readWholeFile(dir.file("f")); });
-        EXPECT_NE(error.find("Cannot read \"" + dir.file("f") + "\": " + systemErrorText(EIO)), std::string::npos)
+        EXPECT_NE(error.find("\"" + dir.file("f") + "\" kann nicht gelesen werden: " + systemErrorText(EIO)), std::string::npos)
             << nth << ": " << error;
     }
 }
@@ -114,7 +114,7 @@ TEST(AtomicWriter, CreatesAndReplaces) {
     writeFileAtomically(f, "");
     EXPECT_EQ(test::readFile(f), "");
     EXPECT_TRUE(test::temporariesBeside(f).empty());
-    EXPECT_NE(errorOf([&] { writeFileAtomically(dir.file("no-folder/t.txt"), "x"); }).find("No such file"), std::string::npos);
+    EXPECT_NE(errorOf([&] { writeFileAtomically(dir.file("no-folder/t.txt"), "x"); }).find("Datei oder Ordner nicht gefunden"), std::string::npos);
 }
 
 TEST(AtomicWriter, FailureAtEveryStepLeavesTheOldFileAndNoTemporaryFile) {
@@ -181,13 +181,13 @@ TEST(AtomicWriter, WriteProtectedOrSpecialTargetsAreReportedAndUnchanged) {
     test::writeFile(f, "protected");
     ::chmod(f.c_str(), 0444);
     std::string error = errorOf([&] { writeFileAtomically(f, "new"); });
-    EXPECT_NE(error.find("write-protected"), std::string::npos) << error;
+    EXPECT_NE(error.find("schreibgeschützt"), std::string::npos) << error;
     EXPECT_EQ(test::readFile(f), "protected");
     EXPECT_EQ(modeOf(f), 0444u);
 
     ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
     error = errorOf([&] { writeFileAtomically(dir.file("pipe"), "x"); });
-    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+    EXPECT_NE(error.find("keine gewöhnliche Datei"), std::string::npos) << error;
     struct stat st {};
     ::lstat(dir.file("pipe").c_str(), &st);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));

@@ -110,7 +110,7 @@ TEST_F(DbFixture, ReadErrorInTheInputFailsTheImportWithTheSystemText) {
     for (int nth : {1, 2}) {
         FaultHook hook(test::failNth(Step::Read, nth, EIO));
         const std::string error = errorOf([&] { importDrawingHistory(csv, db, kToday); });
-        EXPECT_EQ(error, "Cannot read \"" + csv + "\": " + systemErrorText(EIO)) << nth;
+        EXPECT_EQ(error, "\"" + csv + "\" kann nicht gelesen werden: " + systemErrorText(EIO)) << nth;
         EXPECT_EQ(test::readFile(db), before);
     }
 }
@@ -123,7 +123,7 @@ TEST_F(DbFixture, WriteProtectedDatabaseIsReportedAndKept) {
     ::chmod(db.c_str(), 0444);
     for (const auto& [name, write] : writers()) {
         const std::string error = errorOf(write);
-        EXPECT_NE(error.find("write-protected"), std::string::npos) << name << ": " << error;
+        EXPECT_NE(error.find("schreibgeschützt"), std::string::npos) << name << ": " << error;
         EXPECT_EQ(test::readFile(db), before) << name;
         struct stat st {};
         ::stat(db.c_str(), &st);
@@ -425,7 +425,7 @@ TEST(SpecialFiles, EveryReaderRefusesPipesAndDevicesAtOnce) {
         };
         for (const auto& [name, read] : readers) {
             const std::string error = errorOf(read);
-            EXPECT_NE(error.find("not a regular file"), std::string::npos) << special << ", " << name << ": " << error;
+            EXPECT_NE(error.find("keine gewöhnliche Datei"), std::string::npos) << special << ", " << name << ": " << error;
         }
     }
     EXPECT_EQ(DrawingDatabase(db).readAll().size(), 2u);

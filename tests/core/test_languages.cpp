@@ -1,6 +1,7 @@
 // Language files: choosing a language, the component search, the message
 // table, the file encodings and the component list.
 #include <gtest/gtest.h>
+#include <cerrno>
 
 #include <filesystem>
 #include <functional>
@@ -9,6 +10,9 @@
 #include <stdexcept>
 
 #include "TestSupport.h"
+#include "common/IoError.h"
+#include "common/ProgramTexts.h"
+#include "common/TextFile.h"
 #include "i18n/LanguageFiles.h"
 #include "common/TextCodec.h"
 
@@ -236,9 +240,9 @@ TEST_F(LanguageTest, ChoosingALanguageReplacesCaptionsHintsAndMessages) {
     // An edit field gets only its hint.
     EXPECT_EQ(tree.caption("Form1", "Edit85"), "");
     EXPECT_EQ(tree.hint("Form1", "Edit85"), "en-hint:Edit85");
-    // Window titles stay.
+    // The main window keeps its title; the entry window takes the file's.
     EXPECT_EQ(tree.caption("Form1", "Form1"), "Quendrals Kalvento");
-    EXPECT_EQ(tree.caption("Form3", "Form3"), "Ziehung eingeben");
+    EXPECT_EQ(tree.caption("Form3", "Form3"), "en:Form3");
     // Messages keep their blanks.
     EXPECT_EQ(model.msg(0), " en message 0 ");
     EXPECT_EQ(model.msg(61), " en message 61 ");
@@ -569,4 +573,110 @@ TEST(LanguageFileText, LinesEndAtCrLfLfOrCrAndAreNeverCut) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(splitLines(c.text), c.lines) << c.text.substr(0, 20);
+}
+
+// ------------------------------------------------------------ program texts
+
+namespace {
+
+// A message file: the 62 lines, then one line per program text "<tag> text <i>"
+// for the texts `given` lets through (an empty line for the others).
+std::vector<std::string> messagesWithProgramTexts(const std::string& tag, std::size_t count,
+                                                  const std::function<bool(std::size_t)>& given) {
+    std::vector<std::string> lines = messages(tag);
+    for (std::size_t i = 0; i < count; ++i)
+        lines.push_back(given(i) ? tag + " text " + std::to_string(i) : std::string());
+    return lines;
+}
+
+std::string textOf(Txt id) { return txt(id); }
+std::size_t indexOf(Txt id) { return static_cast<std::size_t>(id); }
+
+} // namespace
+
+TEST_F(LanguageTest, ProgramTextsFollowTheMessageLinesAndMissingLinesKeepTheBuiltInText) {
+    const std::size_t n = static_cast<std::size_t>(Txt::Count);
+    ASSERT_EQ(builtInProgramTexts().size(), n);
+    struct Case {
+        const char* what;
+        std::vector<std::string> meld;
+        std::function<std::string(Txt)> expected;
+    };
+    const auto builtIn = [](Txt id) { return builtInProgramTexts()[indexOf(id)]; };
+    const Case cases[] = {
+        {"every line given", messagesWithProgramTexts("en", n, [](std::size_t) { return true; }),
+         [](Txt id) { return "en text " + std::to_string(indexOf(id)); }},
+        {"a file of only the 62 message lines", messages("en"), builtIn},
+        {"a file that ends in the middle", messagesWithProgramTexts("en", n / 2, [](std::size_t) { return true; }),
+         [&](Txt id) { return indexOf(id) < n / 2 ? "en text " + std::to_string(indexOf(id)) : builtIn(id); }},
+        {"empty lines keep the built-in text", messagesWithProgramTexts("en", n, [](std::size_t i) { return i % 2 == 0; }),
+         [&](Txt id) { return indexOf(id) % 2 == 0 ? "en text " + std::to_string(indexOf(id)) : builtIn(id); }},
+        {"lines after the last text are ignored", messagesWithProgramTexts("en", n + 5, [](std::size_t) { return true; }),
+         [](Txt id) { return "en text " + std::to_string(indexOf(id)); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        resetProgramTexts();
+        test::writeFile(path("Mega_en.txt"), encode(translation(list, "en"), Encoding::Utf8Bom));
+        test::writeFile(path("Mega_en.txt.meld"), encode(c.meld, Encoding::Utf8Bom));
+        model.Englich1Click();
+        EXPECT_EQ(model.msg(61), " en message 61 ");
+        for (Txt id : {Txt::HttpConnectionRefused, Txt::HttpHostNotFound, Txt::AnalysisPass, Txt::NotAnInteger,
+                       Txt::EntryFutureDate, Txt::SysNotFound, Txt::SysOther})
+            EXPECT_EQ(textOf(id), c.expected(id)) << indexOf(id);
+    }
+    // A new model starts with the built-in texts again.
+    MainModel fresh;
+    EXPECT_EQ(txt(Txt::HttpHostNotFound), "Server nicht gefunden");
+}
+
+TEST(ProgramTexts, PlacesAreFilledOnceAndSystemErrorsHaveTheirOwnWords) {
+    resetProgramTexts();
+    EXPECT_EQ(txt(Txt::AnalysisPass, {"12", "470", "26.03.2021"}), "Durchlauf 12 von etwa 470, 26.03.2021");
+    // An argument holding a place is not filled again; a place without an argument stays.
+    EXPECT_EQ(txt(Txt::NoConnectionBecause, {"%2", "x"}), "Keine Verbindung zum Datenserver %2: x");
+    EXPECT_EQ(txt(Txt::NoConnectionBecause, {"a"}), "Keine Verbindung zum Datenserver a: %2");
+    const std::pair<int, const char*> errors[] = {
+        {ENOENT, "Datei oder Ordner nicht gefunden"}, {EACCES, "Zugriff verweigert"}, {EPERM, "Zugriff verweigert"},
+        {ENOSPC, "kein Platz mehr auf dem Datenträger"}, {EIO, "Ein-/Ausgabefehler"}, {EISDIR, "ist ein Ordner"},
+        {EROFS, "der Datenträger ist schreibgeschützt"}, {ENOTDIR, "ein Teil des Pfades ist kein Ordner"},
+        {EDOM, "Systemfehler 33"},
+    };
+    for (const auto& [err, text] : errors)
+        EXPECT_EQ(systemErrorText(err), text) << err;
+    // A file error is one sentence in the program's language, whatever the system's locale.
+    TempDir dir;
+    try {
+        readTextFileLines(dir.file("missing.txt"));
+        ADD_FAILURE() << "no error";
+    } catch (const IoError& e) {
+        EXPECT_EQ(std::string(e.what()), "\"" + dir.file("missing.txt") + "\" kann nicht geöffnet werden: "
+                                                                          "Datei oder Ordner nicht gefunden");
+    }
+}
+
+TEST_F(LanguageTest, NumberListRandomButtonFollowsTheLanguage) {
+    tree.windows.push_back({"Form6", {{"Form6", K::Window, 0, "Welche Zahlen", "", 1},
+                                      {"BitBtn4", K::BitBtn, 0, "&Zufall", "", 1}}});
+    list = componentListLines(tree);
+    writeList(list);
+    writeLanguage("Mega_en.txt", "en");
+    writeLanguage("Mega_ru.txt", "ru");
+
+    model.Englich1Click();
+    EXPECT_EQ(model.numberList.randomButtonCaption, "en:BitBtn4");
+    // A random draw ends on the language's word for "random" ...
+    model.Russisch1Click();
+    EXPECT_EQ(model.numberList.randomButtonCaption, "ru:BitBtn4");
+    model.numberList.timerRunning = true;
+    model.numberList.MaxTipp = 5;
+    model.numberList.Losgeht = 5;
+    model.numberList.BitBtn4Click();
+    EXPECT_EQ(model.numberList.randomButtonCaption, " ru message 60 ");
+    // ... and a switch during a draw leaves its counter alone.
+    model.numberList.timerRunning = true;
+    model.numberList.randomButtonCaption = "3 Stop";
+    model.Englich1Click();
+    EXPECT_EQ(model.numberList.randomButtonCaption, "3 Stop");
+    EXPECT_EQ(model.numberList.Stopp, " en message 61 ");
 }

@@ -238,6 +238,43 @@ TEST_F(MaintenanceFixture, MissingFileIsAnIoErrorForBothCommands) {
     EXPECT_FALSE(model.database().exists());
 }
 
+// A drawing dated after today would make every later download start after it
+// and ask for nothing; the entry refuses it and the file stays as it was.
+TEST_F(MaintenanceFixture, DateAfterTodayIsRefusedWithTheReason) {
+    FixedClock clock(dayFromYmd(2019, 10, 25));
+    Services s = model.services();
+    s.clock = &clock;
+    model.setServices(s);
+    struct Case {
+        const char* name;
+        DrawingEntry typed;
+        bool stored;
+    } cases[] = {
+        {"today is taken", entry(2019, 10, 25, {1, 2, 3, 4, 5}, 6, 2), true},
+        {"tomorrow is refused", entry(2019, 10, 26, {1, 2, 3, 4, 5}, 6, 2), false},
+        {"a mistyped year is refused", entry(2030, 8, 7, {1, 2, 3, 4, 5}, 6, 2), false},
+        {"the date is checked before the numbers", entry(2030, 8, 7, {1, 1, 3, 4, 5}, 6, 2), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        store(three());
+        platform.messages.clear();
+        platform.answer = c.typed;
+        show(2019, 10, 22);
+        model.BitBtn8Click();
+        EXPECT_EQ(records().size(), c.stored ? 4u : 3u);
+        if (c.stored) {
+            EXPECT_TRUE(platform.messages.empty());
+        } else {
+            ASSERT_EQ(platform.messages.size(), 1u);
+            EXPECT_EQ(platform.messages[0], "Die Ziehung vom " + formatShortDate(c.typed.date, 0) +
+                                                " liegt nach dem heutigen Tag (25.10.2019) und wird nicht gespeichert.");
+        }
+    }
+    // The plain field check knows no "today".
+    EXPECT_FALSE(entryError(entry(2030, 8, 7, {1, 2, 3, 4, 5}, 6, 2)).has_value());
+}
+
 TEST(EntryCheck, RangesAndRepeats) {
     struct Case {
         DrawingEntry e;

@@ -260,6 +260,10 @@ TEST(SettingsLoad, StartUpFromStoredValues) {
              EXPECT_EQ(m.ProxyHost, "");
              EXPECT_EQ(m.ProxyPort, "80");
          }},
+        {"data server address is read with the proxy", {{"ProxyHostEdit", T("h")}, {"ServerEdit", T("http://10.0.0.5:9000")}},
+         [](const MainModel& m) { EXPECT_EQ(m.ServerAddress, "http://10.0.0.5:9000"); }},
+        {"an empty stored data server keeps the default", {{"ServerEdit", T("  ")}},
+         [](const MainModel& m) { EXPECT_EQ(m.ServerAddress, MainModel().ServerAddress); }},
         {"statistics start with a time of day is kept exactly", {{"DateTimePicker2", D(picked)}},
          [picked](const MainModel& m) { EXPECT_EQ(m.DateTimePicker2.date, picked); }},
         {"statistics start that cannot be read gives 17 May 2000", {{"DateTimePicker2", T("2019-03-05")}},
@@ -316,6 +320,7 @@ void changeEverything(MainModel& m) {
     m.Window = {1001, 777, false, false};
     m.ProxyHost = "proxy.example";
     m.ProxyPort = "3128";
+    m.ServerAddress = "http://127.0.0.1:8123";
     m.DateTimePicker2.date = dayFromYmd(2018, 2, 3) + 0.3;
 }
 
@@ -343,6 +348,7 @@ TEST(SettingsSave, WhatOneRunWritesTheNextReads) {
     EXPECT_EQ(second.Window.Height, 777);
     EXPECT_EQ(second.ProxyHost, "proxy.example");
     EXPECT_EQ(second.ProxyPort, "3128");
+    EXPECT_EQ(second.ServerAddress, "http://127.0.0.1:8123"); // the data server of "Internet options"
     EXPECT_EQ(second.DateTimePicker2.date, first.DateTimePicker2.date);
     EXPECT_EQ(second.Losnummer, "L-42");
 
@@ -361,7 +367,8 @@ TEST(SettingsSave, WhatOneRunWritesTheNextReads) {
     EXPECT_EQ(store.get("Edit27")->text, "");
     EXPECT_EQ(store.get("DateTimePicker2")->kind, StoredKind::Date);
     EXPECT_EQ(store.get("Losnummer")->text, "L-42");
-    EXPECT_EQ(store.names().size(), 29u + 3 + 2 + 1 + 19 + 84 + 3 + 1 + 1); // the last: MegaBall24
+    EXPECT_EQ(store.get("ServerEdit")->text, "http://127.0.0.1:8123");
+    EXPECT_EQ(store.names().size(), 29u + 3 + 2 + 1 + 19 + 84 + 3 + 1 + 1 + 1); // MegaBall24, ServerEdit
 }
 
 TEST(SettingsSave, MinimisedOrMaximisedWindowKeepsTheStoredSize) {

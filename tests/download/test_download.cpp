@@ -249,6 +249,26 @@ TEST(Download, RefusedConnectionEndsAfterTheFirstDate) {
     run.expectRestored();
 }
 
+// Every request starts after the last stored drawing: with one dated in the
+// future there is nothing to ask for, and the download says why.
+TEST(Download, LastStoredDrawingInTheFutureAsksNothingAndSaysWhy) {
+    for (const char* server : {"http://127.0.0.1:1", "history.csv"}) {
+        SCOPED_TRACE(server);
+        std::vector<DrawingRecord> stored = kUpTo22Oct2019;
+        stored.push_back(test::rec(2030, 8, 7, {1, 2, 3, 4, 5}, 6, 2));
+        DownloadRun run(stored, server, ymd(2026, 8, 8));
+        run.model.KalventoClick();
+        EXPECT_EQ(run.model.lastDownload.requests, 0);
+        EXPECT_EQ(run.model.lastDownload.end, DownloadEnd::FutureLastDrawing);
+        EXPECT_EQ(run.model.StatusPanel[1],
+                  "Die letzte gespeicherte Ziehung vom 07.08.2030 liegt nach dem heutigen Tag (08.08.2026); es wird "
+                  "nichts abgefragt. Löschen Sie diese Ziehung auf der Seite \"Datenbank\".");
+        EXPECT_EQ(run.model.lastDownload.message, run.model.StatusPanel[1]);
+        EXPECT_EQ(run.records().size(), 3u);
+        run.expectRestored();
+    }
+}
+
 TEST(Download, NoHttpClientEndsLikeAnUnreachableServer) {
     DownloadRun run(kUpTo22Oct2019, "http://127.0.0.1:1", ymd(2026, 8, 8));
     run.useHttp(nullptr);

@@ -392,6 +392,59 @@ TEST(PortalModel, ScriptUpdateFollowsLastModified) {
     }
 }
 
+TEST(PortalModel, InstalledTheShippedScriptsStayAndTheUserCopiesTakeTheirPlace) {
+    // The Installation's folder plays the read-only shipped folder; the
+    // user's files go to a folder of their own.
+    Installation in;
+    in.installMachineWide();
+    in.fillRows();
+    test::TempDir user;
+    test::writeDatabase(user.file("Ruvuzevodare.dat"), {test::rec(2024, 7, 2, {5, 12, 33, 41, 70}, 7, 3)});
+    fs::create_directory(user.file(kScriptFolder));
+    test::writeFile(user.file(std::string(kScriptFolder) + "/Eigenes.qcs"), "EIGEN [Z1_1]\r\n");
+    in.model.usePaths(AppPaths(in.home.str(), user.str(), in.home.str()));
+    const std::int64_t local = 1700000000;
+    setTime(in.script("Lottoland.qcs"), local);
+    const std::string shipped = test::readFile(in.script("Lottoland.qcs"));
+
+    test::TempDir served;
+    test::writeFile(served.file("Lottoland.qcs.txt"), "NEU [Z1_1]\r\n");
+    setTime(served.file("Lottoland.qcs.txt"), local + 60);
+    test::writeDatabase(served.file("db.dat"), {});
+    PortalOptions portal;
+    portal.scriptsFolder = served.str();
+    RunningServer server(served.file("db.dat"), portal);
+    in.model.ServerAddress = server.server.address();
+    const std::string userCopy = user.file(std::string(kScriptFolder) + "/Lottoland.qcs");
+
+    in.platform.answer = [&in](const ScriptChoice& c) {
+        ScriptChoice x = c;
+        x.script = in.script("Lottoland.qcs");
+        return std::optional<ScriptChoice>(x);
+    };
+    in.model.OnlineTippClick();
+    ASSERT_EQ(in.platform.offered.size(), 1u);
+    EXPECT_EQ(in.platform.offered[0].scripts,
+              (std::vector<std::string>{user.file(std::string(kScriptFolder) + "/Eigenes.qcs"), in.script("Lottoland.qcs")}));
+    EXPECT_EQ(in.platform.offered[0].scriptFolder, user.file(kScriptFolder));
+    ASSERT_EQ(in.model.lastScriptRun.end, ScriptRunEnd::Started);
+    // The update went to the user's copy, the shipped script is untouched,
+    // the tip file and the filled copy are in the user's "Tipps".
+    EXPECT_TRUE(in.model.lastScriptRun.updated);
+    EXPECT_EQ(test::readFile(userCopy), "NEU [Z1_1]\r\n");
+    EXPECT_EQ(test::readFile(in.script("Lottoland.qcs")), shipped);
+    EXPECT_EQ(test::readFile(user.file(std::string(kTipsFolder) + "/20240704.qcs")), "NEU 1\r\n");
+    EXPECT_FALSE(fs::exists(in.home.file(kTipsFolder)));
+
+    // The next run offers the user's copy in place of the shipped script.
+    in.platform.answer = [](const ScriptChoice&) { return std::nullopt; };
+    in.model.OnlineTippClick();
+    ASSERT_EQ(in.platform.offered.size(), 2u);
+    EXPECT_EQ(in.platform.offered[1].scripts,
+              (std::vector<std::string>{user.file(std::string(kScriptFolder) + "/Eigenes.qcs"), userCopy}));
+    EXPECT_EQ(in.platform.offered[1].script, userCopy);
+}
+
 TEST(PortalModel, CartThroughTheModel) {
     Installation in;
     test::TempDir served;

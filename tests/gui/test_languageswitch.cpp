@@ -25,6 +25,8 @@
 #include "DarovAduzez.h"
 #include "GuiFit.h"
 #include "QtComponentTree.h"
+#include "QtHttp.h"
+#include "common/ProgramTexts.h"
 #include "i18n/LanguageFiles.h"
 #include "common/TextFile.h"
 #include "settings/SettingsStore.h"
@@ -137,6 +139,7 @@ private slots:
     void everyLanguageAppliesAndFits();
     void languageSettingsAndSizeSurviveARestart();
     void markedMegaBallHintFollowsTheLanguage();
+    void failingActionsSpeakTheChosenLanguage();
 };
 
 void LanguageSwitchTest::shippedComponentListIsTheOneTheWindowsMake() {
@@ -346,6 +349,130 @@ void LanguageSwitchTest::markedMegaBallHintFollowsTheLanguage() {
     QTest::keyClicks(megaBall, "7");
     p.click("SpeedButton5");
     QCOMPARE(megaBall->toolTip(), ownHint);
+}
+
+namespace {
+
+// The fixed parts of a text: what stands between its places "%1", "%2", ...
+std::vector<std::string> fixedParts(const std::string& text) {
+    std::vector<std::string> parts;
+    std::string cur;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 1 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '9') {
+            parts.push_back(cur);
+            cur.clear();
+            ++i;
+        } else {
+            cur += text[i];
+        }
+    }
+    parts.push_back(cur);
+    return parts;
+}
+
+std::string trimmed(const std::string& s) {
+    return QString::fromStdString(s).trimmed().toStdString();
+}
+
+} // namespace
+
+// After failing actions (an unreachable server, a bad number, a file that
+// cannot be read, a bad proxy port, a file no program opens) every status
+// text and message box speaks the chosen language: no fixed part of another
+// language's message lines or program texts, and no words of the system's
+// own error texts.
+void LanguageSwitchTest::failingActionsSpeakTheChosenLanguage() {
+    rz::MemorySettingsStore store;
+    store.writeInt("Sprache", 0);
+    Program p(store);
+    QtHttp http;
+    rz::Services s = p.model.services();
+    s.http = &http;
+    p.model.setServices(s);
+
+    std::map<int, std::vector<std::string>> texts; // language -> message lines and program texts
+    for (const rz::LanguageInfo& lang : rz::languageTable())
+        texts[lang.sprache] = readLanguage(lang.file).messages;
+    const std::size_t programTexts = static_cast<std::size_t>(rz::Txt::Count);
+    for (const auto& [sprache, lines] : texts)
+        QCOMPARE(lines.size(), 62 + programTexts);
+    const auto program = [&](int sprache, rz::Txt id) { return texts[sprache][62 + static_cast<std::size_t>(id)]; };
+
+    const std::string missing = p.home.file("no-such-history.csv");
+    for (const rz::LanguageInfo& lang : rz::languageTable()) {
+        qInfo("language %s", lang.caption);
+        p.action(lang.menuItem)->trigger();
+        // The program's texts are the language file's.
+        for (std::size_t i = 0; i < programTexts; ++i)
+            QCOMPARE(rz::txt(static_cast<rz::Txt>(i)), program(lang.sprache, static_cast<rz::Txt>(i)));
+        p.platform.messages.clear();
+        std::vector<std::string> seen;
+        const auto status = [&] {
+            p.form->refreshFromModel();
+            for (const char* panel : {"StatusPanel0", "StatusPanel1"})
+                seen.push_back(p.widget<QLabel>(panel)->text().toStdString());
+        };
+
+        // An unreachable server: the status bar says why.
+        p.model.ServerAddress = "http://127.0.0.1:1";
+        p.model.ProxyHost.clear();
+        p.model.ProxyPort = "80";
+        p.action("Aktualisieren1")->trigger();
+        QTRY_VERIFY(!p.model.operation.running());
+        status();
+        QCOMPARE(p.widget<QLabel>("StatusPanel0")->text().toStdString(), program(lang.sprache, rz::Txt::HttpConnectionRefused));
+        // A proxy port that is no number.
+        p.model.ProxyHost = "proxy.invalid";
+        p.model.ProxyPort = "abc";
+        p.action("Aktualisieren1")->trigger();
+        p.model.ProxyHost.clear();
+        p.model.ProxyPort = "80";
+        // A threshold that is no number.
+        p.platform.inputAnswers = {std::string("abc")};
+        p.click("SpeedButton4");
+        // A history file that cannot be read.
+        p.platform.fileAnswers = {missing};
+        p.model.run([&] { p.model.importCommand(); });
+        // A file no program opens.
+        p.platform.openSucceeds = false;
+        p.model.openInShell(p.home.file("Tipp.txt"));
+        p.platform.openSucceeds = true;
+        status();
+
+        const std::vector<std::string>& boxes = p.platform.messages;
+        QCOMPARE(boxes.size(), 4u);
+        QCOMPARE(boxes[0], rz::txt(rz::Txt::ProxyPortInvalid, {"abc"}));
+        QCOMPARE(boxes[1], rz::txt(rz::Txt::NotAnInteger, {"abc"}));
+        QCOMPARE(boxes[2], rz::txt(rz::Txt::IoCannotOpen, {missing, rz::txt(rz::Txt::SysNotFound)}));
+        QVERIFY(boxes[2].find(program(lang.sprache, rz::Txt::SysNotFound)) != std::string::npos);
+        QCOMPARE(boxes[3], rz::txt(rz::Txt::NoProgramToOpen, {p.home.file("Tipp.txt")}));
+        seen.insert(seen.end(), boxes.begin(), boxes.end());
+
+        // Everything the language has, to tell a shared word from a foreign one.
+        std::string own;
+        for (const std::string& line : texts[lang.sprache])
+            own += line + "\n";
+        for (const std::string& text : seen) {
+            for (const std::string systemWords : {"No such file", "Connection refused", "Permission denied"})
+                QVERIFY2(own.find(systemWords) != std::string::npos || text.find(systemWords) == std::string::npos,
+                         text.c_str());
+            for (const auto& [other, lines] : texts) {
+                if (other == lang.sprache)
+                    continue;
+                for (const std::string& line : lines)
+                    for (const std::string& part : fixedParts(line)) {
+                        const std::string t = trimmed(part);
+                        if (t.size() < 8 || own.find(t) != std::string::npos)
+                            continue;
+                        QVERIFY2(text.find(t) == std::string::npos,
+                                 qPrintable(QStringLiteral("%1 shows \"%2\" of language %3: %4")
+                                                .arg(QString::fromUtf8(lang.caption), QString::fromStdString(t))
+                                                .arg(other)
+                                                .arg(QString::fromStdString(text))));
+                    }
+            }
+        }
+    }
 }
 
 QTEST_MAIN(LanguageSwitchTest)

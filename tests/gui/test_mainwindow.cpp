@@ -6,6 +6,7 @@
 #include <QChartView>
 #include <QDateEdit>
 #include <QDialog>
+#include <QDir>
 #include <QFocusEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -90,6 +91,7 @@ private slots:
     void contentsScaleWithTheHeightAsFarAsTheyFit();
     void stopClickDuringRunReachesTheModel();
     void megaBallNoLongerDrawnIsMarkedYellow();
+    void installedTitleNamesTheFolderOfTheDrawingFile();
 };
 
 void MainWindowTest::startupOnEmptyHomeAsksForDataAndCreatesDatabase() {
@@ -123,7 +125,7 @@ void MainWindowTest::startupOnEmptyHomeAsksForDataAndCreatesDatabase() {
     for (QObject* c : p.form->children())
         if (auto* d = qobject_cast<QDialog*>(c))
             dialogs << d->objectName();
-    QCOMPARE(dialogs, (QStringList{"TForm3", "TForm6", "TQCSForm"}));
+    QCOMPARE(dialogs, (QStringList{"TForm3", "TForm6", "TQCSForm", "TWheelForm"}));
     QVERIFY(!p.form->form3()->isVisible() && !p.form->form6()->isVisible());
 }
 
@@ -466,7 +468,7 @@ void MainWindowTest::registryListsTheControlsOfEveryWindowInOrder() {
     for (const auto& e : entries)
         if (windows.isEmpty() || windows.back() != e.window)
             windows << e.window;
-    QCOMPARE(windows, (QStringList{"Form1", "Form3", "Form6", "QCSForm"}));
+    QCOMPARE(windows, (QStringList{"Form1", "Form3", "Form6", "QCSForm", "WheelForm"}));
     // A name is unique within its window, and every control has one.
     QSet<QString> seen;
     for (const auto& e : entries) {
@@ -543,6 +545,26 @@ void MainWindowTest::megaBallNoLongerDrawnIsMarkedYellow() {
             QCOMPARE(edit6->toolTip(), ownHint);
         }
     }
+}
+
+void MainWindowTest::installedTitleNamesTheFolderOfTheDrawingFile() {
+    // Installed: the user's files in a folder of their own, named in the
+    // title bar; the first start fills the drawing file from the shipped
+    // history.
+    rz::test::TempDir program, user, share;
+    std::filesystem::create_directories(share.file("history"));
+    rz::test::writeFile(share.file("history/megamillions.csv"), "date,n1,n2,n3,n4,n5,megaball,megaplier\n"
+                                                                 "2019-10-22,5,12,33,41,70,7,3\n");
+    const std::string userFolder = user.file("Quendral/RuvuZevodare");
+    rz::test::ScriptedPlatform platform;
+    rz::MainModel model;
+    platform.attach(model);
+    auto form = startProgram(model, rz::AppPaths(program.str(), userFolder, share.str()), nullptr);
+    QCOMPARE(platform.messages, std::vector<std::string>{});
+    QVERIFY(std::filesystem::is_regular_file(userFolder + "/Ruvuzevodare.dat"));
+    QCOMPARE(form->windowTitle(), QString::fromUtf8("Quendrals Kalvento for RuvuZevodare® – ") +
+                                      QDir::toNativeSeparators(QString::fromStdString(userFolder)));
+    QVERIFY(std::filesystem::is_empty(program.str()));
 }
 
 QTEST_MAIN(MainWindowTest)

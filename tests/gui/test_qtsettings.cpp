@@ -224,6 +224,7 @@ void QtSettingsStoreTest::everySettingSurvivesARestart() {
     first.Window = {640, 480, false, false};
     first.ProxyHost = "proxy";
     first.ProxyPort = "8080";
+    first.ServerAddress = "http://127.0.0.1:8123";
     first.DateTimePicker2.date = rz::dayFromYmd(2016, 2, 29) + 0.5;
     first.FormClose();
     rz::MemorySettingsStore memory;

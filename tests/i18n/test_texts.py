@@ -38,6 +38,16 @@ def builtin_messages():
     return [c_unescape(t) for _, t in lines]
 
 
+def builtin_program_texts():
+    """The program's own texts (ProgramTexts.cpp), in the order of its enum."""
+    src = source("src", "core", "common", "ProgramTexts.cpp")
+    body = src[src.index("texts = {"):src.index("};", src.index("texts = {"))]
+    texts = [c_unescape(t) for t in re.findall(r"^\s*" + C_STRING + r", // \w+$", body, re.M)]
+    ids = re.findall(r"^\s*(\w+), // ", source("src", "core", "common", "ProgramTexts.h"), re.M)
+    assert len(texts) == len(ids) > 50, "ProgramTexts changed its layout"
+    return texts
+
+
 def generator_texts():
     """(kind, control, edit, caption, hint) of every row of the generator settings table."""
     src = source("src", "core", "settings", "GeneratorSettings.cpp")
@@ -112,12 +122,24 @@ class MessageFilesTest(unittest.TestCase):
         self.builtin = builtin_messages()
         self.files = {lang: read_lines(os.path.join(LAND, "Mega_%s.txt.meld" % lang)) for lang in LANGS}
 
-    def test_every_language_has_the_62_lines(self):
+    def test_every_language_has_the_62_lines_and_the_program_texts(self):
         for lang, lines in self.files.items():
-            self.assertEqual(len(lines), 62, lang)
+            self.assertEqual(len(lines), 62 + len(builtin_program_texts()), lang)
 
     def test_german_file_is_the_built_in_table(self):
-        self.assertEqual(self.files["de"], self.builtin)
+        self.assertEqual(self.files["de"], self.builtin + builtin_program_texts())
+
+    def test_program_texts_are_translated_and_keep_their_places(self):
+        # "%1", "%2" are where the program puts a file name, a number or a
+        # date; a translation that loses one drops what the user needs.
+        german = builtin_program_texts()
+        for lang in LANGS[1:]:
+            for n, (de, text) in enumerate(zip(german, self.files[lang][62:])):
+                where = "%s line %d" % (lang, 63 + n)
+                self.assertTrue(text, where)
+                self.assertEqual(sorted(re.findall(r"%[1-9]", text)), sorted(re.findall(r"%[1-9]", de)), where)
+                if de not in ("Systemfehler %1",):
+                    self.assertNotEqual(text, de, "%s is still German" % where)
 
     def test_translations_fill_the_used_lines_and_keep_their_blanks(self):
         # The program puts a date or a number directly before or after many
@@ -143,7 +165,7 @@ class MessageFilesTest(unittest.TestCase):
     def test_files_are_what_the_table_gives(self):
         table = load_table()
         for lang in LANGS:
-            self.assertEqual(self.files[lang], [m[lang] for m in table["messages"]], lang)
+            self.assertEqual(self.files[lang], [m[lang] for m in table["messages"]] + [p[lang] for p in table["program"]], lang)
 
 
 class TableTest(unittest.TestCase):
@@ -272,7 +294,7 @@ class ScriptTest(unittest.TestCase):
         for lang in LANGS:
             self.assertEqual(len(read_lines(os.path.join(self.out, "Mega_%s.txt" % lang))), 2 * len(FIXTURE_RECORDS))
             self.assertEqual(read_lines(os.path.join(self.out, "Mega_%s.txt.meld" % lang)),
-                             [m[lang] for m in self.doc["messages"]])
+                             [m[lang] for m in self.doc["messages"]] + [p[lang] for p in self.doc.get("program", [])])
 
     def test_missing_or_changed_texts_are_listed_and_nothing_is_written(self):
         os.makedirs(self.out)

@@ -7,6 +7,7 @@
 #include "app/Operation.h"
 #include "app/Services.h"
 #include "common/Random.h"
+#include "settings/AppPaths.h"
 
 namespace rz {
 
@@ -30,11 +31,22 @@ public:
     IClock& clock() const { return *services_.clock; }
     DayNumber today() const { return services_.clock->today(); }
 
-    // ---- program folder and files
-    std::string Home;                          // program folder, with trailing separator
-    std::string ZahlenFile = "Ruvuzevodare.dat";
+    // ---- where the files live
+    // The folder of the user's files, with trailing separator: the program
+    // folder when the program is portable, the user's data folder when it is
+    // installed. A test or the command line may point it anywhere; then
+    // every file lives there.
+    std::string Home;
+    std::string ZahlenFile = kDrawingFileName;
     std::string SoundName = "yippee.wav";
     std::string DatabasePath() const { return Home + ZahlenFile; }
+    // Where each file lives (settings/AppPaths.h): the installed layout set
+    // by the start-up, else everything in Home.
+    AppPaths paths() const { return installedPaths_.installed() ? installedPaths_ : AppPaths(Home); }
+    void usePaths(const AppPaths& paths) {
+        installedPaths_ = paths;
+        Home = paths.userFolder();
+    }
 
     // ---- language and messages
     int sprache = 0;                           // language 0..8
@@ -61,6 +73,7 @@ public:
     }
 
 private:
+    AppPaths installedPaths_;
     HeadlessServices headless_;
     Services services_;
 };

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/MainModel.h"
+#include "common/ProgramTexts.h"
 #include "common/Round.h"
 #include "common/Text.h"
 #include "common/TextFile.h"
@@ -58,7 +59,7 @@ void MainModel::drawingChanged(bool pickerMayRefuse) {
 void MainModel::SpeedButton5Click() {
     DrawingDatabase db = database();
     if (!db.exists()) {
-        dialogs().message("Lesen Sie zuerst die Daten der Ziehungen ein");
+        dialogs().message(txt(Txt::ReadDrawingsFirst));
         db.createEmpty();
         changed();
         return;
@@ -121,7 +122,7 @@ std::int32_t MainModel::Komplettcheck() {
     for (std::size_t c = 0; c < 3; ++c)
         Statistik[7][c] += result.Statistik[7][c];
     for (int i = 0; i < result.goodRows; ++i)
-        sound().play(Home + SoundName);
+        sound().play(paths().soundFile(SoundName));
     return result.best;
 }
 
@@ -143,7 +144,7 @@ void MainModel::Label30Click(int row) {
 DayNumber MainModel::NextDrawingDate() const { return nextDrawingAfter(DatabaseEndDate()); }
 
 void MainModel::SpeedButton15Click() {
-    FileDialogRequest req = tipFileRequest(Home);
+    FileDialogRequest req = tipFileRequest(paths().userFolder());
     req.suggestedName = formatYyyymmdd(NextDrawingDate()) + ".qlt";
     const auto path = chooseSaveTarget(req);
     if (!path)
@@ -157,7 +158,7 @@ void MainModel::SpeedButton15Click() {
 }
 
 void MainModel::SpeedButton16Click() {
-    const auto path = dialogs().openFile(tipFileRequest(Home));
+    const auto path = dialogs().openFile(tipFileRequest(paths().userFolder()));
     if (path) {
         tips.ClearUnlockedRows();
         try {
@@ -218,11 +219,11 @@ void MainModel::BitBtn7Click() {
         dialogs().message(printout.error);
         return;
     }
-    const std::string path = Home + "Tipp.txt";
+    const std::string path = paths().printoutFile();
     try {
         writeTextFile(path, printout.text);
     } catch (const IoError& e) {
-        dialogs().message("\"" + path + "\" kann nicht geschrieben werden: " + e.what());
+        dialogs().message(e.what()); // names the file and the reason
         return;
     }
     openInShell(path);

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "app/MainModel.h"
+#include "common/ProgramTexts.h"
 #include "common/Text.h"
 #include "database/Importer.h"
 #include "download/Download.h"
@@ -102,7 +103,7 @@ public:
         std::vector<DrawingRecord> incoming;
         const ImportResult parsed = parseDrawingHistory(res.body, incoming);
         if (!parsed.ok) {
-            const std::string text = "Die Ziehungsdaten von " + req.url + " sind nicht lesbar: " + parsed.error;
+            const std::string text = txt(Txt::AnswerUnreadable, {req.url, parsed.error});
             m_.dialogs().message(text);
             m_.lastDownload.message = text;
             m_.lastDownload.end = DownloadEnd::BadAnswer;
@@ -163,18 +164,20 @@ private:
             m_.lastDownload.end = DownloadEnd::Stopped;
             return;
         }
-        std::string text = "Keine Verbindung zum Datenserver " + normaliseServerAddress(m_.ServerAddress);
-        if (!res.failureText.empty())
-            text += ": " + res.failureText;
+        // The client's own words (a library's, often English) only where the
+        // kind of failure says nothing.
+        const std::string why = res.failure == HttpFailure::Other && !res.failureText.empty()
+                                    ? res.failureText
+                                    : failureCaption(res);
+        const std::string text = txt(Txt::NoConnectionBecause, {normaliseServerAddress(m_.ServerAddress), why});
         m_.StatusPanel[1] = text;
         m_.lastDownload.message = text;
         m_.lastDownload.end = DownloadEnd::TransportFailed;
     }
 
     void badAddress() {
-        const std::string text = "Die Adresse des Datenservers \"" + m_.ServerAddress +
-                                 "\" ist keine http- oder https-Adresse.";
-        m_.StatusPanel[0] = "Keine Adresse";
+        const std::string text = txt(Txt::ServerNotHttp, {m_.ServerAddress});
+        m_.StatusPanel[0] = txt(Txt::NoAddressStatus);
         m_.StatusPanel[1] = text;
         m_.lastDownload.statusLine = m_.StatusPanel[0];
         m_.lastDownload.message = text;
@@ -235,7 +238,15 @@ void MainModel::KalventoClick() {
     DateTimePicker1.setDate(nextCandidateDate(DateTimePicker1.date));
 
     Downloader run(*this, db, buffer);
-    if (isCsvSource(ServerAddress)) {
+    if (lastStored > today()) {
+        // Every request starts after the last stored drawing, so a drawing
+        // entered with a date in the future would silence the download
+        // for good: say so instead of asking nothing.
+        lastDownload.message = txt(Txt::LastDrawingInFuture, {formatShortDate(lastStored, sprache),
+                                                              formatShortDate(today(), sprache)});
+        lastDownload.end = DownloadEnd::FutureLastDrawing;
+        StatusPanel[1] = lastDownload.message;
+    } else if (isCsvSource(ServerAddress)) {
         // The CSV export holds drawings of any weekday: the display must land
         // on the newest, so the date field starts at the last stored drawing.
         if (lastStored > 0)

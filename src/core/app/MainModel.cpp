@@ -1,11 +1,15 @@
 #include "app/MainModel.h"
 
+#include "common/ProgramTexts.h"
 #include "common/FileIo.h"
 
 namespace rz {
 
 MainModel::MainModel() {
     DateTimePicker2.date = dayFromYmd(2017, 1, 1); // designed start of the statistics window
+    // A new model speaks the built-in German until a language is chosen,
+    // like its message table; the program's own texts are one table.
+    resetProgramTexts();
 }
 
 
@@ -33,9 +37,7 @@ void MainModel::changeSetting(Gs f, int value) {
 std::optional<std::string> MainModel::chooseSaveTarget(const FileDialogRequest& request) {
     const auto path = dialogs().saveFile(request);
     if (path && sameFile(*path, DatabasePath())) {
-        dialogs().message("\"" + *path +
-                          "\" ist die Ziehungsdatenbank des Programms und wird nicht überschrieben. "
-                          "Bitte wählen Sie eine andere Datei.");
+        dialogs().message(txt(Txt::IsProgramDatabase, {*path}));
         return std::nullopt;
     }
     return path;

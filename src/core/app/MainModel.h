@@ -2,6 +2,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "settings/GeneratorSettings.h"
 #include "statistics/StatisticsTable.h"
 #include "tips/TipSet.h"
+#include "wheel/WheelPages.h"
 
 namespace rz {
 
@@ -80,8 +82,12 @@ public:
     std::int64_t reportedPartialBytes = 0;     // broken end of the database already told in the status bar
 
     // ---- start-up and shutdown (app/Startup.cpp)
-    // FormCreate's non-settings work; home must end with a separator or gets one.
-    void FormCreate(const std::string& home);
+    // FormCreate's non-settings work with the program's layout; the user's
+    // folder is created when it is missing (an IoError after everything
+    // else is done).
+    void FormCreate(const AppPaths& paths);
+    // Every file in one folder; home must end with a separator or gets one.
+    void FormCreate(const std::string& home) { FormCreate(AppPaths(home)); }
     void SpracheSetzen();                      // language, lookup, frequency chart
     void FormShow();                           // download, frequency chart again
     void FormClose();                          // closing the main window: stops a running operation
@@ -119,6 +125,22 @@ public:
     void Edit1Exit();                          // leaving a tip field
     void TippEdit(int row);                    // row editor through the number list
     void SpeedButton13Click();                 // lucky number
+
+    // ---- wheel dialog (app/WheelCommands.cpp over wheel/Wheel.h, wheel/WheelPages.h)
+    wheel::WheelRequest wheelRequest;
+    wheel::WheelPages wheelPages;
+    std::int64_t wheelPriceCents = wheel::kDefaultPriceCents; // per play
+    std::uint64_t wheelSeed = 1;
+    // Figures the dialog shows beside its captions (digits only, any language).
+    struct WheelFigures {
+        std::string progress;    // "steps / rows" while the search runs
+        std::string rows, bound, pCondition, pHit, expected345, cost;
+    } wheelFigures;
+    bool wheelRunning() const { return operation.running(OperationKind::Wheel); }
+    void WheelStartClick();                    // starts the search, or asks the running one to stop
+    void WheelPageClick(int delta);            // previous (-1) / next (+1) twelve rows into the tip rows
+    void WheelSaveClick();                     // every page as its own tip file, name_1.qlt, name_2.qlt, ...
+    void WheelPrintClick();                    // every page into "Tipp.txt"
 
     // ---- number selection list window (app/Commands.cpp over generator/NumberList.h, generator/ManualEdit.h)
     NumberList numberList;
@@ -194,6 +216,9 @@ public:
 
     // ---- database maintenance (app/MaintenanceCommands.cpp over database/Maintenance.h)
     void BitBtn8Click();                       // enter or correct a drawing (dialog TForm3)
+    // Why the entry dialog's drawing cannot be stored (a date after today
+    // included), in the current language; nullopt when it can.
+    std::optional<std::string> entryRefusal(const DrawingEntry& entry) const;
     void BitBtn4Click();                       // delete the drawing on display (button BitBtn6)
     // Start-up with no database: creates it from history/megamillions.csv
     // beside the program when that file is there. Returns whether it did.
@@ -223,7 +248,7 @@ public:
     // ending, leaves that to finishClose (called once the operation is over).
     void finishClose();
     IComponentTree* componentTree = nullptr;   // the windows' texts; null: only the messages change
-    std::string LanguageDir;                   // folder of the language files; empty: Home + "land"
+    std::string LanguageDir;                   // folder of the language files; empty: paths().languageFolder()
     std::string languageFolder() const;        // with trailing separator
     std::string OpenDialog1FileName;           // the language file DateiLaden1Click loads
     int LanguageChecked = 0;                   // sprache of the checked language item, 0: none

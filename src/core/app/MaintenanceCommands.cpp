@@ -4,8 +4,10 @@
 #include <filesystem>
 
 #include "app/MainModel.h"
+#include "common/ProgramTexts.h"
 #include "database/Importer.h"
 #include "database/Maintenance.h"
+#include "common/Path.h"
 
 namespace rz {
 
@@ -26,7 +28,7 @@ void MainModel::BitBtn8Click() {
         initial.numbers[static_cast<std::size_t>(i)] = start.buffer.Numbers[static_cast<std::size_t>(i)];
     const std::optional<DrawingEntry> entry = dialogs().enterDrawing(initial);
     if (entry) {
-        if (const auto error = entryError(*entry))
+        if (const auto error = entryRefusal(*entry))
             dialogs().message(*error);
         else
             storeEnteredRecord(db, enteredRecord(start.buffer, *entry));
@@ -36,6 +38,10 @@ void MainModel::BitBtn8Click() {
     if (!DateTimePicker1.setDate(aktDatum))
         DateTimePicker1.date = DateTimePicker1.minDate;
     SpeedButton5Click();
+}
+
+std::optional<std::string> MainModel::entryRefusal(const DrawingEntry& entry) const {
+    return entryError(entry, today(), sprache);
 }
 
 void MainModel::BitBtn4Click() {
@@ -56,24 +62,24 @@ bool MainModel::loadBundledHistory() {
     const DrawingDatabase db = database();
     if (db.exists())
         return false;
-    const std::string file = Home + kBundledHistoryFile;
+    const std::string file = paths().bundledHistoryFile();
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec))
+    if (!std::filesystem::is_regular_file(toPath(file), ec))
         return false;
     ImportResult res;
     try {
         res = importDrawingHistory(file, DatabasePath(), today());
     } catch (const IoError& e) {
-        setStatus(std::string("Mitgelieferte Ziehungsdaten nicht geladen: ") + e.what());
+        setStatus(txt(Txt::BundledNotLoaded, {e.what()}));
         return false;
     }
     if (!res.ok) {
-        setStatus("Mitgelieferte Ziehungsdaten nicht geladen: " + res.error);
+        setStatus(txt(Txt::BundledNotLoaded, {res.error}));
         return false;
     }
     const std::optional<DrawingRecord> last = db.readLast();
-    setStatus(std::to_string(res.added) + " Ziehungen aus den mitgelieferten Daten geladen, bis " +
-              (last ? formatShortDate(last->Date, sprache) : std::string("-")));
+    setStatus(txt(Txt::BundledLoaded,
+                  {std::to_string(res.added), last ? formatShortDate(last->Date, sprache) : std::string("-")}));
     return true;
 }
 

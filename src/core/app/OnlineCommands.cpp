@@ -3,11 +3,13 @@
 #include <filesystem>
 
 #include "app/MainModel.h"
+#include "common/ProgramTexts.h"
 #include "common/FileIo.h"
 #include "download/Http.h"
 #include "online/OnlineFiles.h"
 #include "online/OnlineServices.h"
 #include "settings/SettingsStore.h"
+#include "common/Path.h"
 
 namespace rz {
 namespace {
@@ -95,7 +97,7 @@ void MainModel::WarenkorbClick() {
     in.proxyPort = ProxyPort;
     in.tipCount = Settings.get(Gs::TipCount);
     in.rows = cartRowTexts(tips); // both carts carry the rows as they are now
-    in.noticePath = Home + kNoticeFileName;
+    in.noticePath = paths().cartNoticeFile();
     in.pauseMs = cartPauseMs;
     CartServices svc;
     svc.http = services().http;
@@ -103,7 +105,7 @@ void MainModel::WarenkorbClick() {
     svc.shell = &shell();
     svc.stopRequested = [this] { return operation.stopRequested; };
     svc.afterOpen = [this] {
-        setStatus(kCartOpenedStatus);
+        setStatus(txt(Txt::CartOpened));
         changed();
     };
     lastCart = runCart(in, svc);
@@ -117,14 +119,14 @@ void MainModel::WarenkorbClick() {
 void MainModel::OnlineTippClick() {
     if (operation.running())
         return;
-    const std::string folder = Home + kTipsFolder;
+    const std::string folder = paths().submissionTipsFolder();
     std::error_code ec;
-    if (!fs::is_directory(folder, ec)) {
-        fs::create_directories(folder, ec);
+    if (!fs::is_directory(toPath(folder), ec)) {
+        fs::create_directories(toPath(folder), ec);
         if (ec)
             throwIoError("Cannot create", folder, ec.value());
     }
-    OnlineTipFile = (fs::path(folder) / submissionTipFileName(DatabaseEndDate())).string();
+    OnlineTipFile = fromPath(toPath(folder) / submissionTipFileName(DatabaseEndDate()));
     tips.WriteTipFile(OnlineTipFile);
     Scriptstart();
     changed();
@@ -141,20 +143,27 @@ void MainModel::Scriptstart() {
     if (svc.machineSettings)
         sources.machineFolder = svc.machineSettings->readText(kScriptSettingsGroup, kRobotPathValueName);
     sources.userFolder = readUserRobotFolder(svc.settings);
-    sources.programFolder = Home;
+    sources.programFolder = paths().programFolder();
     const std::optional<RobotLocation> robot = locateRobot(sources);
     if (robot)
         lastScriptRun.robot = robot->path;
     if (!robot || !robot->exists) {
         lastScriptRun.end = ScriptRunEnd::RobotMissing;
-        if (dialogs().askYesNo(kRobotInstallTitle, kRobotInstallQuestion) && openInShell(kRobotInstallerUrl))
+        if (dialogs().askYesNo(txt(Txt::RobotInstallTitle), txt(Txt::RobotInstallQuestion)) && openInShell(kRobotInstallerUrl))
             lastScriptRun.end = ScriptRunEnd::InstallerOpened;
         return;
     }
 
+    // Installed, the shipped scripts are read-only: the user's own scripts
+    // and the updated copies live in the user's folder and take the place
+    // of a shipped script of the same name.
+    const AppPaths where = paths();
+    const std::string ownScripts = where.userClickScriptFolder();
+    const std::string shippedScripts = where.clickScriptFolder();
     ScriptChoice initial = readScriptChoice(svc);
-    initial.scriptFolder = Home + kScriptFolder;
-    initial.scripts = listClickScripts(initial.scriptFolder);
+    std::error_code ec;
+    initial.scriptFolder = fs::is_directory(ownScripts, ec) ? ownScripts : shippedScripts;
+    initial.scripts = listClickScripts(ownScripts, shippedScripts);
     initial.script = initialScript(initial.script, initial.scripts);
     std::optional<ScriptChoice> chosen = dialogs().chooseScript(initial);
     if (!chosen) {
@@ -179,8 +188,14 @@ void MainModel::Scriptstart() {
             http->closeConnections();
         lastScriptRun.updateStatus = res.answered() ? res.status : 0;
         if (updateReplacesScript(res, fileModifiedSeconds(c.script))) {
+            // A shipped script is updated as the user's copy.
+            std::string target = c.script;
+            if (ownScripts != shippedScripts && fs::path(c.script).parent_path() == fs::path(shippedScripts))
+                target = (fs::path(ownScripts) / fs::path(c.script).filename()).string();
             try {
-                writeFileAtomically(c.script, res.body);
+                fs::create_directories(fs::path(target).parent_path(), ec);
+                writeFileAtomically(target, res.body);
+                c.script = target;
                 lastScriptRun.updated = true;
             } catch (const IoError&) {
             }
@@ -193,12 +208,11 @@ void MainModel::Scriptstart() {
 
     writeScriptChoice(svc, c);
 
-    std::error_code ec;
-    if (!fs::is_regular_file(c.script, ec)) {
+    if (!fs::is_regular_file(toPath(c.script), ec)) {
         lastScriptRun.end = ScriptRunEnd::ScriptMissing;
         return;
     }
-    const std::string copy = (fs::path(OnlineTipFile).parent_path() / substitutedScriptName(today())).string();
+    const std::string copy = fromPath(toPath(OnlineTipFile).parent_path() / substitutedScriptName(today()));
     writeFileAtomically(copy, filledScriptFile(readWholeFile(c.script), readWholeFile(OnlineTipFile),
                                                scriptFlagsFrom(Settings), OnlineTipFile));
     lastScriptRun.substitutedScript = copy;
@@ -207,7 +221,7 @@ void MainModel::Scriptstart() {
         lastScriptRun.end = ScriptRunEnd::Started;
     } else {
         lastScriptRun.end = ScriptRunEnd::StartFailed;
-        dialogs().message("Pellastro konnte nicht gestartet werden: " + robot->path);
+        dialogs().message(txt(Txt::RobotNotStarted, {robot->path}));
     }
 }
 

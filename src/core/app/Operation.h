@@ -9,7 +9,7 @@ namespace rz {
 // The long command that is running now, if any. Loops poll stopRequested at
 // every step; the view disables the commands that would interfere and keeps
 // the one that stops the operation enabled.
-enum class OperationKind { None, Generation, Download, TipSearch, SettingsAnalysis, DrawingAnalysis, Submission };
+enum class OperationKind { None, Generation, Download, TipSearch, SettingsAnalysis, DrawingAnalysis, Submission, Wheel };
 
 struct CurrentOperation {
     OperationKind kind = OperationKind::None;

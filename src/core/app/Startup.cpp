@@ -8,11 +8,9 @@
 
 namespace rz {
 
-void MainModel::FormCreate(const std::string& home) {
+void MainModel::FormCreate(const AppPaths& paths) {
     dfb = today();
-    Home = home;
-    if (Home.empty() || (Home.back() != '/' && Home.back() != '\\'))
-        Home += std::filesystem::path::preferred_separator;
+    usePaths(paths);
     SoundName = "yippee.wav";
     LaufMax = 100000;
     sortieren = false;
@@ -30,10 +28,12 @@ void MainModel::FormCreate(const std::string& home) {
     LaufMax = Settings.get(Gs::MaxRunsThousands) * 1000;
     if (ProxyHost.empty())
         ProxyPort = "80";
-    ZahlenFile = "Ruvuzevodare.dat";
+    ZahlenFile = kDrawingFileName;
     rng.RandSeed = clock().seed();
     aktDatum = DateTimePicker2.date;
     DateTimePicker1.setDate(today());
+    // Installed: the user's files go to a folder that may not exist yet.
+    paths.prepareUserFolder();
 }
 
 void MainModel::SpracheSetzen() {
@@ -83,7 +83,7 @@ void MainModel::importCommand() {
     FileDialogRequest req;
     req.filter = "Ziehungsdaten (CSV)|*.csv";
     req.defaultExt = "csv";
-    req.initialDir = Home;
+    req.initialDir = paths().userFolder();
     const auto file = dialogs().openFile(req);
     if (!file)
         return;

@@ -1,5 +1,7 @@
 #include "common/FileIo.h"
 
+#include "common/Path.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -72,22 +74,35 @@ std::string sizeLimitText(std::int64_t maxSize) {
 }
 
 [[noreturn]] void tooLarge(const std::string& path, std::int64_t maxSize) {
-    throw IoError("Cannot read \"" + path + "\": the file is larger than " + sizeLimitText(maxSize) +
-                  " and is not one of this program's files");
+    throw IoError(txt(Txt::IoTooLarge, {path, sizeLimitText(maxSize)}));
 }
 
 [[noreturn]] void notRegular(const std::string& what, const std::string& path) {
-    throw IoError(what + " \"" + path + "\": not a regular file (a device, pipe or socket)");
+    throw IoError(ioErrorText(what, path, txt(Txt::SysNotRegular)));
 }
 
 #if defined(_WIN32)
-fs::path nativePath(const std::string& utf8) {
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+// A Windows error as the same text the POSIX build gives where there is one.
+[[noreturn]] void throwWindowsError(const std::string& what, const std::string& path, DWORD err) {
+    switch (err) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_NETPATH:
+        throwIoError(what, path, ENOENT);
+    case ERROR_ACCESS_DENIED:
+        throwIoError(what, path, EACCES);
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        throw IoError(what + " \"" + path + "\": the file is in use by another program");
+    default:
+        throw IoError(what + " \"" + path + "\": " + std::system_category().message(static_cast<int>(err)));
+    }
 }
 #endif
 
 std::string folderOf(const std::string& path) {
-    std::string dir = fs::path(path).parent_path().string();
+    std::string dir = fromPath(toPath(path).parent_path());
     return dir.empty() ? std::string(".") : dir;
 }
 
@@ -100,22 +115,33 @@ ReadOnlyFile::ReadOnlyFile(const std::string& path, std::int64_t maxSize) : path
         throwIoError("Cannot open", path_, e);
 #if defined(_WIN32)
     std::error_code ec;
-    const fs::file_status st = fs::status(nativePath(path), ec);
-    if (fs::is_directory(st))
+    if (fs::is_directory(fs::status(toPath(path), ec)))
         throwIoError("Cannot open", path_, EISDIR);
-    if (fs::exists(st) && !fs::is_regular_file(st))
+    // Every sharing mode, so that the program's own atomic writer (and any
+    // other program) may replace the file while it is being read, as on POSIX.
+    HANDLE h = ::CreateFileW(toPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        throwWindowsError("Cannot open", path_, ::GetLastError());
+    // Devices (NUL, CON, COM1, pipes) are no files: refused before any read
+    // could wait on them.
+    if (::GetFileType(h) != FILE_TYPE_DISK) {
+        ::CloseHandle(h);
         notRegular("Cannot open", path_);
-    fd_ = ::_wopen(nativePath(path).c_str(), _O_RDONLY | _O_BINARY);
-    if (fd_ < 0)
-        throwIoError("Cannot open", path_, errno);
-    struct _stat64 fst {};
-    if (::_fstat64(fd_, &fst) != 0) {
+    }
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(h, &size)) {
+        const DWORD err = ::GetLastError();
+        ::CloseHandle(h);
+        throwWindowsError("Cannot open", path_, err);
+    }
+    fd_ = ::_open_osfhandle(reinterpret_cast<intptr_t>(h), _O_RDONLY | _O_BINARY);
+    if (fd_ < 0) {
         const int err = errno;
-        ::_close(fd_);
-        fd_ = -1;
+        ::CloseHandle(h);
         throwIoError("Cannot open", path_, err);
     }
-    size_ = static_cast<std::int64_t>(fst.st_size);
+    size_ = static_cast<std::int64_t>(size.QuadPart);
 #else
     // Look before opening: opening a pipe would wait for a writer, and
     // opening a device may do something by itself.
@@ -231,33 +257,34 @@ std::string readWholeFile(const std::string& path, std::int64_t maxSize) {
 // ---------------------------------------------------------- atomic writer
 
 std::string resolveLinks(const std::string& path) {
-    fs::path p(path);
+    fs::path p = toPath(path);
     for (int hops = 0;; ++hops) {
         std::error_code ec;
         const fs::file_status st = fs::symlink_status(p, ec);
         if (st.type() != fs::file_type::symlink)
-            return p.string();
+            return fromPath(p);
         if (hops >= 40)
             throwIoError("Cannot resolve", path, ELOOP);
         const fs::path next = fs::read_symlink(p, ec);
         if (ec)
-            throw IoError("Cannot resolve \"" + p.string() + "\": " + ec.message());
+            throw IoError("Cannot resolve \"" + fromPath(p) + "\": " + ec.message());
         p = next.is_absolute() ? next : p.parent_path() / next;
     }
 }
 
 bool sameFile(const std::string& a, const std::string& b) {
     std::error_code ec;
-    if (fs::exists(a, ec) && fs::exists(b, ec)) {
-        const bool same = fs::equivalent(a, b, ec);
+    const fs::path pa = toPath(a), pb = toPath(b);
+    if (fs::exists(pa, ec) && fs::exists(pb, ec)) {
+        const bool same = fs::equivalent(pa, pb, ec);
         if (!ec)
             return same;
     }
     try {
         const auto normal = [](const std::string& p) {
             std::error_code e;
-            const fs::path abs = fs::absolute(fs::path(resolveLinks(p)), e);
-            return (e ? fs::path(p) : abs).lexically_normal();
+            const fs::path abs = fs::absolute(toPath(resolveLinks(p)), e);
+            return (e ? toPath(p) : abs).lexically_normal();
         };
         return normal(a) == normal(b);
     } catch (const IoError&) {
@@ -268,7 +295,7 @@ bool sameFile(const std::string& a, const std::string& b) {
 void checkWritableIfExists(const std::string& path) {
 #if defined(_WIN32)
     std::error_code ec;
-    const fs::file_status st = fs::status(nativePath(path), ec);
+    const fs::file_status st = fs::status(toPath(path), ec);
     if (!fs::exists(st))
         return;
     if (fs::is_directory(st))
@@ -276,7 +303,7 @@ void checkWritableIfExists(const std::string& path) {
     if (!fs::is_regular_file(st))
         notRegular("Cannot write", path);
     if ((st.permissions() & fs::perms::owner_write) == fs::perms::none)
-        throw IoError("Cannot write \"" + path + "\": " + systemErrorText(EACCES) + " (the file is write-protected)");
+        throw IoError(txt(Txt::IoCannotWrite, {path, txt(Txt::SysWriteProtected)}));
 #else
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
@@ -292,12 +319,12 @@ void checkWritableIfExists(const std::string& path) {
         const int err = errno;
         if (err == EROFS)
             throwIoError("Cannot write", path, err);
-        throw IoError("Cannot write \"" + path + "\": " + systemErrorText(err) + " (the file is write-protected)");
+        throw IoError(txt(Txt::IoCannotWrite, {path, txt(Txt::SysWriteProtected)}));
     }
     // The administrator may write anything; a file without any write bit was
     // protected on purpose all the same.
     if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-        throw IoError("Cannot write \"" + path + "\": " + systemErrorText(EACCES) + " (the file is write-protected)");
+        throw IoError(txt(Txt::IoCannotWrite, {path, txt(Txt::SysWriteProtected)}));
 #endif
 }
 
@@ -347,11 +374,11 @@ std::string uniqueTemporaryName(const std::string& targetName, const std::string
 
 void removeLeftTemporaries(const std::string& target, const std::string& suffix) {
     const std::string resolved = resolveLinks(target);
-    const std::string prefix = fs::path(resolved).filename().string() + ".";
-    const fs::path dir = folderOf(resolved);
+    const std::string prefix = fromPath(toPath(resolved).filename()) + ".";
+    const fs::path dir = toPath(folderOf(resolved));
     std::error_code ec;
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
+        const std::string name = fromPath(it->path().filename());
         if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
             name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
             continue;
@@ -373,8 +400,8 @@ void writeFileAtomically(const std::string& target, std::string_view content, co
     const std::string resolved = resolveLinks(target);
     checkWritableIfExists(resolved);
     const std::string dir = folderOf(resolved);
-    const std::string targetName = fs::path(resolved).filename().string();
-    std::string temp = (fs::path(dir) / uniqueTemporaryName(targetName, options.tempSuffix)).string();
+    const std::string targetName = fromPath(toPath(resolved).filename());
+    std::string temp = fromPath(toPath(dir) / toPath(uniqueTemporaryName(targetName, options.tempSuffix)));
     // A name taken by anything at all (a file left by a crash, a link, a
     // folder) is passed over; only a file this call created is written.
     constexpr int kNameAttempts = 64;
@@ -382,7 +409,7 @@ void writeFileAtomically(const std::string& target, std::string_view content, co
 #if defined(_WIN32)
     if (int e = injectedFault(Step::Open, temp))
         throwIoError("Cannot create", temp, e);
-    fs::path nativeTemp = nativePath(temp);
+    fs::path nativeTemp = toPath(temp);
     int fd = -1;
     for (int attempt = 0; fd < 0; ++attempt) {
         fd = ::_wopen(nativeTemp.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
@@ -390,8 +417,8 @@ void writeFileAtomically(const std::string& target, std::string_view content, co
             break;
         if ((errno != EEXIST && errno != EACCES) || attempt + 1 >= kNameAttempts)
             throwIoError("Cannot create", temp, errno);
-        temp = (fs::path(dir) / uniqueTemporaryName(targetName, options.tempSuffix)).string();
-        nativeTemp = nativePath(temp);
+        temp = fromPath(toPath(dir) / toPath(uniqueTemporaryName(targetName, options.tempSuffix)));
+        nativeTemp = toPath(temp);
     }
     auto failWith = [&](const std::string& what, const std::string& path, int err) {
         if (fd >= 0)
@@ -421,12 +448,21 @@ void writeFileAtomically(const std::string& target, std::string_view content, co
         failWith("Cannot write", temp, errno);
     if (int e = injectedFault(Step::Rename, temp)) {
         ::_wunlink(nativeTemp.c_str());
-        throw IoError("Cannot rename \"" + temp + "\" to \"" + resolved + "\": " + systemErrorText(e));
+        throw IoError(txt(Txt::IoCannotRename, {temp, resolved, systemErrorText(e)}));
     }
-    if (!::MoveFileExW(nativeTemp.c_str(), nativePath(resolved).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    // A virus scanner or an indexer may hold the old file for a moment: try
+    // again for a second before giving up.
+    const auto renameDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (!::MoveFileExW(nativeTemp.c_str(), toPath(resolved).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD err = ::GetLastError();
+        if ((err == ERROR_SHARING_VIOLATION || err == ERROR_ACCESS_DENIED || err == ERROR_LOCK_VIOLATION) &&
+            std::chrono::steady_clock::now() < renameDeadline) {
+            ::Sleep(50);
+            continue;
+        }
         ::_wunlink(nativeTemp.c_str());
-        throw IoError("Cannot rename \"" + temp + "\" to \"" + resolved + "\": " +
-                      std::system_category().message(static_cast<int>(::GetLastError())));
+        // "Cannot rename "temp" to "target": reason", as on POSIX.
+        throwWindowsError("Cannot rename \"" + temp + "\" to", resolved, err);
     }
 #else
     struct stat old {};
@@ -444,7 +480,7 @@ void writeFileAtomically(const std::string& target, std::string_view content, co
             continue;
         if (errno != EEXIST || attempt + 1 >= kNameAttempts)
             throwIoError("Cannot create", temp, errno);
-        temp = (fs::path(dir) / uniqueTemporaryName(targetName, options.tempSuffix)).string();
+        temp = fromPath(toPath(dir) / toPath(uniqueTemporaryName(targetName, options.tempSuffix)));
     }
 
     auto failWith = [&](const std::string& what, const std::string& path, int err) {
@@ -496,11 +532,10 @@ void writeFileAtomically(const std::string& target, std::string_view content, co
     if (renameError != 0) {
         const int err = renameError;
         ::unlink(temp.c_str());
-        throw IoError("Cannot rename \"" + temp + "\" to \"" + resolved + "\": " + systemErrorText(err));
+        throw IoError(txt(Txt::IoCannotRename, {temp, resolved, systemErrorText(err)}));
     }
     if (int e = syncFolder(dir))
-        throw IoError("\"" + resolved + "\" was replaced, but its folder \"" + dir +
-                      "\" could not be synced: " + systemErrorText(e));
+        throw IoError(txt(Txt::IoNotSynced, {resolved, dir, systemErrorText(e)}));
 #endif
 }
 

@@ -1,15 +1,19 @@
 #include "common/IoError.h"
 
-#include <system_error>
-
 namespace rz {
 
-std::string systemErrorText(int err) {
-    return std::system_category().message(err);
+std::string ioErrorText(const std::string& what, const std::string& path, const std::string& why) {
+    if (what == "Cannot open")
+        return txt(Txt::IoCannotOpen, {path, why});
+    if (what == "Cannot read")
+        return txt(Txt::IoCannotRead, {path, why});
+    if (what == "Cannot write" || what == "Cannot write to disk" || what == "Cannot create")
+        return txt(Txt::IoCannotWrite, {path, why});
+    return what + " \"" + path + "\": " + why;
 }
 
 void throwIoError(const std::string& what, const std::string& path, int err) {
-    throw IoError(what + " \"" + path + "\": " + systemErrorText(err));
+    throw IoError(ioErrorText(what, path, systemErrorText(err)));
 }
 
 } // namespace rz

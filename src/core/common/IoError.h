@@ -2,19 +2,26 @@
 #include <stdexcept>
 #include <string>
 
+#include "common/ProgramTexts.h"
+
 namespace rz {
 
 // A failed file operation; what() carries the operation, the file and the
-// system's error text.
+// system's error text, in the current language.
 class IoError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
-// The system's text for an errno value ("No such file or directory").
-std::string systemErrorText(int err);
+// The sentence for a failed operation on a file: the usual operations
+// ("Cannot open", "Cannot read", "Cannot write", "Cannot create") read as the
+// program's own sentence in the current language; any other keeps the form
+// <what> "<path>": <why>.
+std::string ioErrorText(const std::string& what, const std::string& path, const std::string& why);
 
-// Throws IoError with the text: <what> "<path>": <system's text for err>.
+// Throws IoError with the text: <what> "<path>": <text for err>. The usual
+// operations ("Cannot open", "Cannot read", "Cannot write") read as the
+// program's own sentence in the current language.
 [[noreturn]] void throwIoError(const std::string& what, const std::string& path, int err);
 
 } // namespace rz

@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/ProgramTexts.h"
 #include "database/DatabaseLock.h"
+#include "common/Path.h"
 
 #if defined(_WIN32)
 #include <fcntl.h>
@@ -53,7 +55,7 @@ void checkLooksLikeDatabase(const std::string& path, const std::string& bytes) {
 std::string partialRecordNotice(std::int64_t bytes) {
     if (bytes <= 0)
         return std::string();
-    return "Die letzten " + std::to_string(bytes) + " Bytes der Datenbank sind keine ganze Ziehung und werden nicht gelesen";
+    return txt(Txt::DatabaseTrailingBytes, {std::to_string(bytes)});
 }
 
 // ---------------------------------------------------------------- RecordReader
@@ -120,7 +122,7 @@ AtomicWriteOptions DrawingDatabase::rebuildTemp() {
 
 bool DrawingDatabase::exists() const {
     std::error_code ec;
-    return fs::is_regular_file(path_, ec);
+    return fs::is_regular_file(toPath(path_), ec);
 }
 
 void DrawingDatabase::createEmpty() const {
@@ -145,7 +147,7 @@ std::optional<DrawingRecord> DrawingDatabase::readLast() const {
 
 std::int64_t DrawingDatabase::trailingBytes() const {
     std::error_code ec;
-    const auto size = fs::file_size(path_, ec);
+    const auto size = fs::file_size(toPath(path_), ec);
     if (ec)
         return 0;
     return static_cast<std::int64_t>(size % DrawingRecord::kSize);

@@ -2,6 +2,9 @@
 // drawing entered in the entry dialog.
 #include "database/Maintenance.h"
 
+#include "common/Dates.h"
+#include "common/ProgramTexts.h"
+
 #include <cmath>
 #include <set>
 #include <utility>
@@ -13,20 +16,25 @@ std::optional<std::string> entryError(const DrawingEntry& e) {
     for (int i = 1; i <= 5; ++i) {
         const int n = e.numbers[static_cast<std::size_t>(i)];
         if (n < kEntryMainRange.lo || n > kEntryMainRange.hi)
-            return "Die Zahlen der Ziehung liegen zwischen " + std::to_string(kEntryMainRange.lo) + " und " +
-                   std::to_string(kEntryMainRange.hi) + ".";
+            return txt(Txt::EntryMainRange, {std::to_string(kEntryMainRange.lo), std::to_string(kEntryMainRange.hi)});
         if (!seen.insert(n).second)
-            return "Die Zahl " + std::to_string(n) + " kommt in der Ziehung zweimal vor.";
+            return txt(Txt::EntryDuplicate, {std::to_string(n)});
     }
     if (e.numbers[7] < kEntryMegaBallRange.lo || e.numbers[7] > kEntryMegaBallRange.hi)
-        return "Der MegaBall liegt zwischen " + std::to_string(kEntryMegaBallRange.lo) + " und " +
-               std::to_string(kEntryMegaBallRange.hi) + ".";
+        return txt(Txt::EntryMegaBallRange,
+                   {std::to_string(kEntryMegaBallRange.lo), std::to_string(kEntryMegaBallRange.hi)});
     if (e.numbers[8] < kEntryMegaplierRange.lo || e.numbers[8] > kEntryMegaplierRange.hi)
-        return "Der Megaplier liegt zwischen " + std::to_string(kEntryMegaplierRange.lo) + " und " +
-               std::to_string(kEntryMegaplierRange.hi) + ".";
+        return txt(Txt::EntryMegaplierRange,
+                   {std::to_string(kEntryMegaplierRange.lo), std::to_string(kEntryMegaplierRange.hi)});
     if (e.numbers[6] < 0 || e.numbers[6] > 255)
-        return "Ungültiger Wert im sechsten Feld.";
+        return txt(Txt::EntrySixthField);
     return std::nullopt;
+}
+
+std::optional<std::string> entryError(const DrawingEntry& e, DayNumber today, int language) {
+    if (std::floor(e.date) > std::floor(today))
+        return txt(Txt::EntryFutureDate, {formatShortDate(e.date, language), formatShortDate(today, language)});
+    return entryError(e);
 }
 
 EntryStart findEntryStart(const DrawingDatabase& db, DayNumber wanted) {

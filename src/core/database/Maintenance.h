@@ -18,6 +18,10 @@ inline constexpr EntryRange kEntryMegaplierRange{0, 5};
 // Why an entry cannot be stored, or nullopt when it can: every main number in
 // its range and no main number twice, MegaBall and Megaplier in their ranges.
 std::optional<std::string> entryError(const DrawingEntry& entry);
+// The same, and a date after `today` is refused too: the download asks only
+// for drawings after the last stored one, so a drawing dated in the future
+// would stop every later update. Dates are shown in `language`.
+std::optional<std::string> entryError(const DrawingEntry& entry, DayNumber today, int language);
 
 // What the entry dialog opens with: the drawing of `wanted`, else the last
 // one; for an empty file an empty record dated 17 May 2000. A missing file is

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "common/ProgramTexts.h"
 #include "common/Text.h"
 #include "download/Http.h"
 
@@ -107,7 +108,7 @@ bool applyRequestSettings(HttpRequest& req, const std::string& proxyHost, const 
     const bool number = tryParseInt(trimBlanks(proxyPort), port);
     const std::string host = trimBlanks(proxyHost);
     if (!number || (!host.empty() && (port < 1 || port > 65535))) {
-        message = "Der Proxy-Port \"" + proxyPort + "\" ist keine gültige Portnummer (1 bis 65535).";
+        message = txt(Txt::ProxyPortInvalid, {proxyPort});
         return false;
     }
     req.proxyHost = host;

@@ -30,6 +30,7 @@ enum class DownloadEnd {
     BadAnswer,       // a line of an answer was not a drawing
     BadProxyPort,    // the proxy port is not a number
     BadAddress,      // the data server's address is not usable
+    FutureLastDrawing, // the last stored drawing lies after today: nothing to ask for
 };
 
 struct DownloadResult {

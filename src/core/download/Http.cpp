@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/ProgramTexts.h"
 #include "app/Platform.h"
 #include "common/Dates.h"
 #include "common/Text.h"
@@ -16,7 +17,7 @@ HttpResponse fetch(IHttp* http, IEvents& events, const HttpRequest& request,
     if (!http) {
         HttpResponse none;
         none.failure = HttpFailure::NoNetwork;
-        none.failureText = "kein Netzwerkzugang";
+        none.failureText = txt(Txt::HttpNoNetwork);
         return none;
     }
     const IHttp::Id id = http->start(request);
@@ -38,25 +39,25 @@ std::string failureCaption(const HttpResponse& r) {
     case HttpFailure::None:
         return r.statusLine;
     case HttpFailure::ConnectionRefused:
-        return "Verbindung abgelehnt";
+        return txt(Txt::HttpConnectionRefused);
     case HttpFailure::HostNotFound:
-        return "Server nicht gefunden";
+        return txt(Txt::HttpHostNotFound);
     case HttpFailure::Timeout:
-        return "Zeitüberschreitung";
+        return txt(Txt::HttpTimeout);
     case HttpFailure::TooManyRedirects:
-        return "Zu viele Weiterleitungen";
+        return txt(Txt::HttpTooManyRedirects);
     case HttpFailure::TooLarge:
-        return "Antwort zu groß";
+        return txt(Txt::HttpTooLarge);
     case HttpFailure::Broken:
-        return "Antwort unvollständig";
+        return txt(Txt::HttpBroken);
     case HttpFailure::Aborted:
-        return "Abgebrochen";
+        return txt(Txt::HttpAborted);
     case HttpFailure::NoNetwork:
-        return "Kein Netzwerkzugang";
+        return txt(Txt::HttpNoNetwork);
     case HttpFailure::Other:
         break;
     }
-    return "Netzwerkfehler";
+    return txt(Txt::HttpOther);
 }
 
 namespace {

@@ -14,6 +14,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "common/ProgramTexts.h"
 #include "app/MainModel.h"
 #include "app/Operation.h"
 #include "common/Text.h"
@@ -55,18 +56,17 @@ std::string drawingAnalysisReport(const MessageTable& t, const HitHistogram& ear
 }
 
 std::string stoppedReportLine() {
-    return "Die Analyse wurde vorzeitig beendet.\r\n";
+    return txt(Txt::AnalysisEndedEarly) + "\r\n";
 }
 
 std::string analysisProgress(std::int32_t pass, std::int32_t estimate, DayNumber date, int language) {
     if (estimate < pass)
         estimate = pass;
-    return "Durchlauf " + std::to_string(pass) + " von etwa " + std::to_string(estimate) + ", " +
-           formatShortDate(date, language);
+    return txt(Txt::AnalysisPass, {std::to_string(pass), std::to_string(estimate), formatShortDate(date, language)});
 }
 
 std::string notAnIntegerMessage(const std::string& text) {
-    return "\"" + text + "\" ist keine gültige ganze Zahl.";
+    return txt(Txt::NotAnInteger, {text});
 }
 
 bool tryParseInt64(const std::string& text, std::int64_t& out) {
@@ -378,7 +378,7 @@ void MainModel::BitBtn9Click() {
             report += stoppedReportLine();
         lastReport = report;
         if (writeReportFile) {
-            const std::string path = Home + "Test.rtf";
+            const std::string path = paths().reportFile();
             writeTextFile(path, report);
             openInShell(path);
         }
@@ -494,7 +494,7 @@ void MainModel::BitBtn19Click() {
         report += stoppedReportLine();
     lastReport = report;
     if (writeReportFile) {
-        const std::string path = Home + "Test.rtf";
+        const std::string path = paths().reportFile();
         try {
             writeTextFile(path, report);
         } catch (const IoError& e) {

@@ -73,7 +73,7 @@ void MainModel::SpeedButton4Click() {
             changed();
             const std::string date = formatShortDate(rec.Date, sprache);
             const bool goOn = r == 1 ? dialogs().askYesNo(msg(52), msg(50) + "  " + date + " . " + msg(51))
-                                     : dialogs().askYesNo("Ziehung gefunden", "Ein Treffer am  " + date + " gefunden. Weiter?");
+                                     : dialogs().askYesNo(msg(7), msg(5) + date + msg(6));
             if (!goOn)
                 return;
         }

@@ -26,6 +26,10 @@ public:
         inner_.setTexts(window, component, setCaption, caption, hint);
         if (setCaption && window == mainWindow_ && component == "BitBtn4")
             m_.setRunButtonCaption(caption);
+        // The number list's random button shows the model's caption; while
+        // no random draw runs that is the language's caption.
+        if (setCaption && window == "Form6" && component == "BitBtn4" && !m_.numberList.timerRunning)
+            m_.numberList.randomButtonCaption = caption;
     }
 
 private:
@@ -54,7 +58,7 @@ void recomposeDrawingCaptions(MainModel& m, int oldLanguage) {
 std::string MainModel::languageFolder() const {
     std::string dir = LanguageDir;
     if (dir.empty())
-        dir = Home + kLanguageFolder;
+        dir = paths().languageFolder();
     if (dir.back() != '/' && dir.back() != '\\')
         dir += std::filesystem::path::preferred_separator;
     return dir;
@@ -89,6 +93,9 @@ bool MainModel::DateiLaden1Click() {
     const bool loaded = applyLanguage(languageFolder() + kComponentListFile, OpenDialog1FileName, tree, Memo2);
     if (!loaded)
         return false;
+    // What the random button returns to after a draw, in the new language.
+    numberList.Zufall = msg(60);
+    numberList.Stopp = msg(61);
     if (operation.running(OperationKind::Generation)) {
         // During a run the button offers to stop it, in the new language;
         // once the stop is requested it shows the caption it returns to.

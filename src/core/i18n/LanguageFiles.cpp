@@ -5,8 +5,10 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "common/ProgramTexts.h"
 #include "app/MessageTable.h"
 #include "common/TextFile.h"
+#include "common/Path.h"
 
 namespace rz {
 namespace {
@@ -57,7 +59,7 @@ const std::string& lineAt(const std::vector<std::string>& lines, std::size_t i) 
 
 bool fileExists(const std::string& path) {
     std::error_code ec;
-    return std::filesystem::exists(path, ec);
+    return std::filesystem::exists(toPath(path), ec);
 }
 
 void checkOneLine(const std::string& text, const std::string& window, const std::string& name) {
@@ -94,11 +96,16 @@ bool applyLanguage(const std::string& componentListPath, const std::string& lang
         messageLines = readTextFileLines(messageFile, NoBomRule::Windows1252);
     const std::vector<std::string> texts = readTextFileLines(languageFilePath, NoBomRule::Windows1252);
 
-    if (haveMessages)
+    if (haveMessages) {
+        // Lines 63 on hold the program's own texts; a shorter file keeps
+        // the built-in text of every line it lacks.
+        useProgramTexts(messageLines);
         messages.setLines(std::move(messageLines));
+    }
 
     std::size_t p = 0;
-    for (const std::string& window : tree.windowNames()) {
+    const std::vector<std::string> windows = tree.windowNames();
+    for (const std::string& window : windows) {
         for (const ComponentInfo& c : tree.components(window)) {
             if (!isTranslatable(c.kind) || c.tag != 0)
                 continue;
@@ -112,8 +119,10 @@ bool applyLanguage(const std::string& componentListPath, const std::string& lang
             if (found == records.size())
                 continue; // not listed near here: keeps its texts
             p = found;
-            if (c.kind == ComponentKind::Window)
-                continue; // window titles stay as designed
+            // The main window's title is the product's name in every
+            // language; the other windows take theirs from the file.
+            if (c.kind == ComponentKind::Window && (window == windows.front() || lineAt(texts, 2 * found).empty()))
+                continue;
             try {
                 tree.setTexts(window, c.name, c.kind != ComponentKind::Edit, lineAt(texts, 2 * found),
                               lineAt(texts, 2 * found + 1));

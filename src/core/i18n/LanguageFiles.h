@@ -44,7 +44,10 @@ bool isTranslatable(ComponentKind kind);
 // table is replaced by the message file (when it exists) and every
 // translatable component with Tag 0 that the component list names, within
 // eleven records of the last one found, gets its caption and hint from the
-// language file. Window titles and the texts of edit fields never change.
+// language file. The message file's lines from 63 on become the program's
+// own texts (common/ProgramTexts.h). The main window's title and the texts
+// of edit fields never change; another window's title changes when the
+// language file has one.
 // Throws IoError when a file exists but cannot be read.
 bool applyLanguage(const std::string& componentListPath, const std::string& languageFilePath,
                    IComponentTree& tree, MessageTable& messages);

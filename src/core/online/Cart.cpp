@@ -4,6 +4,7 @@
 #include <chrono>
 #include <thread>
 
+#include "common/ProgramTexts.h"
 #include "app/Platform.h"
 #include "common/Text.h"
 #include "download/Download.h"
@@ -17,7 +18,7 @@ namespace {
 
 std::string notOpened(const std::string& what) {
     const std::string shown = what.size() > 80 ? what.substr(0, 80) + "…" : what;
-    return "\"" + shown + "\" kann nicht geöffnet werden: kein Programm dafür gefunden.";
+    return txt(Txt::NoProgramToOpen, {shown});
 }
 
 } // namespace
@@ -78,18 +79,15 @@ std::optional<std::string> refusedCartUrl(const std::string& url) {
     const std::string shown = url.size() > 80 ? url.substr(0, 80) + "…" : url;
     const std::string scheme = lowerAscii(url.substr(0, 8));
     if (scheme.rfind("http://", 0) != 0 && scheme.rfind("https://", 0) != 0)
-        return "Die Warenkorb-Adresse \"" + shown +
-               "\" ist keine http- oder https-Adresse; es wird nichts geöffnet.";
+        return txt(Txt::CartNotHttp, {shown});
     for (const char c : url)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
-            return "Die Warenkorb-Adresse \"" + shown +
-                   "\" enthält Steuerzeichen; es wird nichts geöffnet.";
+            return txt(Txt::CartControlChars, {shown});
     const auto parts = splitUrl(url);
     if (!parts || parts->host.empty())
-        return "Die Warenkorb-Adresse \"" + shown + "\" nennt keinen Server; es wird nichts geöffnet.";
+        return txt(Txt::CartNoHost, {shown});
     if (url.size() > kMaxCartUrlLength)
-        return "Die Warenkorb-Adresse ist " + std::to_string(url.size()) + " Zeichen lang (höchstens " +
-               std::to_string(kMaxCartUrlLength) + "); es wird nichts geöffnet.";
+        return txt(Txt::CartTooLong, {std::to_string(url.size()), std::to_string(kMaxCartUrlLength)});
     return std::nullopt;
 }
 
@@ -126,11 +124,8 @@ CartResult runCart(const CartInput& in, const CartServices& svc) {
     if (req.url.empty()) {
         result.end = CartEnd::BadAddress;
         result.message = isCsvSource(in.serverAddress)
-                             ? "Die Adresse \"" + in.serverAddress +
-                                   "\" ist eine CSV-Datei und kein Datenserver; ein Warenkorb braucht einen "
-                                   "Datenserver (Internet-Optionen)."
-                             : "Die Adresse des Datenservers \"" + in.serverAddress +
-                                   "\" ist keine http- oder https-Adresse.";
+                             ? txt(Txt::CsvIsNoServer, {in.serverAddress})
+                             : txt(Txt::ServerNotHttp, {in.serverAddress});
         return result;
     }
     if (!applyRequestSettings(req, in.proxyHost, in.proxyPort, result.message)) {
@@ -151,7 +146,7 @@ CartResult runCart(const CartInput& in, const CartServices& svc) {
         const std::string why = res.failure == HttpFailure::Other && !res.failureText.empty()
                                     ? res.failureText
                                     : failureCaption(res);
-        result.message = "Keine Verbindung zum Datenserver " + normaliseServerAddress(in.serverAddress) + ": " + why;
+        result.message = txt(Txt::NoConnectionBecause, {normaliseServerAddress(in.serverAddress), why});
         return result;
     }
     result.status = res.status;

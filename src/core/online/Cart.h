@@ -29,7 +29,6 @@ inline constexpr std::size_t kMaxCartUrlLength = 2048;
 inline constexpr const char* kNoticeFileName = "Meldung.htm";
 inline constexpr const char* kNoticeMarker = "Mitteilung";
 // Status panel 1 after each cart that is opened.
-inline constexpr const char* kCartOpenedStatus = "Überprüfen Sie den Tipp im Warenkorb!!!";
 // The pause between the first and the second cart.
 inline constexpr int kSecondCartPauseMs = 2000;
 

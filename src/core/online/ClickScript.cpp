@@ -10,6 +10,7 @@
 #include "download/Http.h"
 #include "online/Cart.h"
 #include "settings/GeneratorSettings.h"
+#include "common/Path.h"
 
 namespace rz {
 namespace {
@@ -39,7 +40,7 @@ std::string inFolder(const std::string& folder, const std::string& name) {
 
 bool isRegularFile(const std::string& path) {
     std::error_code ec;
-    return fs::is_regular_file(path, ec);
+    return fs::is_regular_file(toPath(path), ec);
 }
 
 // The text before the next comma, which is removed with it; without a comma
@@ -111,7 +112,7 @@ std::string filledScriptFile(const std::string& scriptBytes, const std::string& 
 std::vector<std::string> listClickScripts(const std::string& folder) {
     std::vector<std::string> out;
     std::error_code ec;
-    fs::directory_iterator it(folder, ec);
+    fs::directory_iterator it(toPath(folder), ec);
     if (ec)
         return out;
     for (; it != fs::directory_iterator(); it.increment(ec)) {
@@ -121,11 +122,28 @@ std::vector<std::string> listClickScripts(const std::string& folder) {
         std::error_code fe;
         if (it->is_directory(fe))
             continue;
-        const std::string ext = upperAscii(p.extension().string());
+        const std::string ext = upperAscii(fromPath(p.extension()));
         if (ext == upperAscii(kScriptExtension))
-            out.push_back(p.string());
+            out.push_back(fromPath(p));
     }
     std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::vector<std::string> listClickScripts(const std::string& own, const std::string& shipped) {
+    std::vector<std::string> out = listClickScripts(own);
+    if (own == shipped)
+        return out;
+    const auto nameOf = [](const std::string& path) { return fs::path(path).filename().string(); };
+    std::vector<std::string> owned;
+    for (const std::string& p : out)
+        owned.push_back(nameOf(p));
+    for (std::string& p : listClickScripts(shipped))
+        if (std::find(owned.begin(), owned.end(), nameOf(p)) == owned.end())
+            out.push_back(std::move(p));
+    std::sort(out.begin(), out.end(), [&nameOf](const std::string& a, const std::string& b) {
+        return nameOf(a) < nameOf(b);
+    });
     return out;
 }
 

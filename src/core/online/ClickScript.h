@@ -43,8 +43,6 @@ inline constexpr const char* kRobotBesideProgram = "Ostrevo/ostrevo";
 inline constexpr const char* kRobotStartCommand = "START";
 // The installer on the maker's web site.
 inline constexpr const char* kRobotInstallerUrl = "https://www.quendral.example/dateien/ostrevop.exe";
-inline constexpr const char* kRobotInstallQuestion = "Quendrals Pellastro installieren?";
-inline constexpr const char* kRobotInstallTitle = "Pellastro jetzt installieren?";
 inline constexpr const char* kReadyToPlay = "Ready to Play";
 
 // The four yes/no placeholders, decided from the generator settings.
@@ -84,6 +82,10 @@ std::string filledScriptFile(const std::string& scriptBytes, const std::string& 
 // folders skipped), sorted by name so that the list is the same on every
 // run. Empty when the folder does not exist.
 std::vector<std::string> listClickScripts(const std::string& folder);
+// The scripts of both folders, sorted by name; a script in `own` takes the
+// place of the one of the same name in `shipped` (an installed program: the
+// user's own scripts and updated copies beside the read-only shipped ones).
+std::vector<std::string> listClickScripts(const std::string& own, const std::string& shipped);
 // The script shown when the dialog opens: the remembered one, or the last of
 // the list when none is remembered.
 std::string initialScript(const std::string& remembered, const std::vector<std::string>& scripts);

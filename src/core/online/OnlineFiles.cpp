@@ -1,4 +1,5 @@
 #include "online/OnlineFiles.h"
+#include "common/Path.h"
 
 #include <chrono>
 #include <filesystem>
@@ -9,9 +10,9 @@ namespace fs = std::filesystem;
 
 std::optional<std::int64_t> fileModifiedSeconds(const std::string& path) {
     std::error_code ec;
-    if (!fs::is_regular_file(path, ec))
+    if (!fs::is_regular_file(toPath(path), ec))
         return std::nullopt;
-    const fs::file_time_type t = fs::last_write_time(path, ec);
+    const fs::file_time_type t = fs::last_write_time(toPath(path), ec);
     if (ec)
         return std::nullopt;
     const auto sys = std::chrono::file_clock::to_sys(t);

@@ -17,6 +17,7 @@ constexpr const char* kWidth = "width";
 constexpr const char* kSprache = "Sprache";
 constexpr const char* kProxyHost = "ProxyHostEdit";
 constexpr const char* kProxyPort = "ProxyPortEdit";
+constexpr const char* kServerAddress = "ServerEdit";
 constexpr const char* kStatisticsStart = "DateTimePicker2";
 
 // Language when the store names none: English.
@@ -99,6 +100,10 @@ void loadFrom(MainModel& m, ISettingsStore& s) {
             m.ProxyHost = *v;
         if (auto v = s.readText(kProxyPort))
             m.ProxyPort = *v;
+        // The data server (or CSV export) of "Internet options"; an empty
+        // stored address keeps the default one.
+        if (auto v = s.readText(kServerAddress); v && v->find_first_not_of(" \t") != std::string::npos)
+            m.ServerAddress = *v;
     });
 
     // The statistics start; a date that cannot be read or that the picker
@@ -161,6 +166,7 @@ void saveSettings(const MainModel& m, ISettingsStore& s) {
             s.writeText(TipSet::fieldName(row, k), m.tips.get(row, k));
         s.writeText(kProxyHost, m.ProxyHost);
         s.writeText(kProxyPort, m.ProxyPort);
+        s.writeText(kServerAddress, m.ServerAddress);
         s.writeDate(kStatisticsStart, m.DateTimePicker2.date);
         s.close();
     } catch (const std::exception&) {

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "common/ProgramTexts.h"
 #include "common/Round.h"
 #include "common/Text.h"
 #include "tips/TipSet.h"
@@ -45,8 +46,7 @@ Printout buildPrintout(const TipSet& tips, DayNumber headerDate, int language, c
         }
         if (missingCount > 0) {
             out.text.clear();
-            out.error = "Tipp " + std::to_string(r) + " ist unvollständig: es " +
-                        (missingCount == 1 ? "fehlt " : "fehlen ") + missing + ". \"Tipp.txt\" wurde nicht geschrieben.";
+            out.error = txt(missingCount == 1 ? Txt::TipMissingOne : Txt::TipMissingMany, {std::to_string(r), missing});
             return out;
         }
         std::string line = pad2(r);

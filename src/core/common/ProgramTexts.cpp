@@ -1,0 +1,160 @@
+// The table of the program's own texts and the current language's copy.
+#include "common/ProgramTexts.h"
+
+#include <cerrno>
+
+namespace rz {
+namespace {
+
+std::vector<std::string>& current() {
+    static std::vector<std::string> texts = builtInProgramTexts();
+    return texts;
+}
+
+} // namespace
+
+const std::vector<std::string>& builtInProgramTexts() {
+    static const std::vector<std::string> texts = {
+        "Verbindung abgelehnt", // HttpConnectionRefused
+        "Server nicht gefunden", // HttpHostNotFound
+        "Zeitüberschreitung", // HttpTimeout
+        "Zu viele Weiterleitungen", // HttpTooManyRedirects
+        "Abgebrochen", // HttpAborted
+        "Kein Netzwerkzugang", // HttpNoNetwork
+        "Netzwerkfehler", // HttpOther
+        "keine http- oder https-Adresse: %1", // HttpNotHttpUrl
+        "Anfrage verloren", // HttpRequestLost
+        "mehr als %1 Weiterleitungen", // HttpMoreRedirects
+        "Anfrage nicht beendet", // HttpNotFinished
+        "unbekannte Anfrage", // HttpUnknownRequest
+        "Keine Verbindung zum Datenserver %1", // NoConnection
+        "Keine Verbindung zum Datenserver %1: %2", // NoConnectionBecause
+        "Die Adresse des Datenservers \"%1\" ist keine http- oder https-Adresse.", // ServerNotHttp
+        "Keine Adresse", // NoAddressStatus
+        "Die Ziehungsdaten von %1 sind nicht lesbar: %2", // AnswerUnreadable
+        "Der Proxy-Port \"%1\" ist keine gültige Portnummer (1 bis 65535).", // ProxyPortInvalid
+        "Die letzte gespeicherte Ziehung vom %1 liegt nach dem heutigen Tag (%2); es wird nichts abgefragt. Löschen Sie diese Ziehung auf der Seite \"Datenbank\".", // LastDrawingInFuture
+        "Die Adresse \"%1\" ist eine CSV-Datei und kein Datenserver; ein Warenkorb braucht einen Datenserver (Internet-Optionen).", // CsvIsNoServer
+        "Die Warenkorb-Adresse \"%1\" ist keine http- oder https-Adresse; es wird nichts geöffnet.", // CartNotHttp
+        "Die Warenkorb-Adresse \"%1\" enthält Steuerzeichen; es wird nichts geöffnet.", // CartControlChars
+        "Die Warenkorb-Adresse \"%1\" nennt keinen Server; es wird nichts geöffnet.", // CartNoHost
+        "Die Warenkorb-Adresse ist %1 Zeichen lang (höchstens %2); es wird nichts geöffnet.", // CartTooLong
+        "Überprüfen Sie den Tipp im Warenkorb!!!", // CartOpened
+        "\"%1\" kann nicht geöffnet werden: kein Programm dafür gefunden.", // NoProgramToOpen
+        "Pellastro konnte nicht gestartet werden: %1", // RobotNotStarted
+        "Pellastro jetzt installieren?", // RobotInstallTitle
+        "Quendrals Pellastro installieren?", // RobotInstallQuestion
+        "Die Analyse wurde vorzeitig beendet.", // AnalysisEndedEarly
+        "Durchlauf %1 von etwa %2, %3", // AnalysisPass
+        "\"%1\" ist keine gültige ganze Zahl.", // NotAnInteger
+        "Mitgelieferte Ziehungsdaten nicht geladen: %1", // BundledNotLoaded
+        "%1 Ziehungen aus den mitgelieferten Daten geladen, bis %2", // BundledLoaded
+        "Die Zahlen der Ziehung liegen zwischen %1 und %2.", // EntryMainRange
+        "Die Zahl %1 kommt in der Ziehung zweimal vor.", // EntryDuplicate
+        "Der MegaBall liegt zwischen %1 und %2.", // EntryMegaBallRange
+        "Der Megaplier liegt zwischen %1 und %2.", // EntryMegaplierRange
+        "Ungültiger Wert im sechsten Feld.", // EntrySixthField
+        "Die Ziehung vom %1 liegt nach dem heutigen Tag (%2) und wird nicht gespeichert.", // EntryFutureDate
+        "Lesen Sie zuerst die Daten der Ziehungen ein", // ReadDrawingsFirst
+        "\"%1\" kann nicht geschrieben werden: %2", // FileNotWritten
+        "\"%1\" ist die Ziehungsdatenbank des Programms und wird nicht überschrieben. Bitte wählen Sie eine andere Datei.", // IsProgramDatabase
+        "Das Diagramm konnte nicht gespeichert werden: %1", // ChartNotSaved
+        "Tipp %1 ist unvollständig: es fehlt %2. \"Tipp.txt\" wurde nicht geschrieben.", // TipMissingOne
+        "Tipp %1 ist unvollständig: es fehlen %2. \"Tipp.txt\" wurde nicht geschrieben.", // TipMissingMany
+        "Die letzten %1 Bytes der Datenbank sind keine ganze Ziehung und werden nicht gelesen", // DatabaseTrailingBytes
+        "Öffnen", // DialogOpen
+        "Speichern unter", // DialogSaveAs
+        "\"%1\" kann nicht geöffnet werden: %2", // IoCannotOpen
+        "\"%1\" kann nicht gelesen werden: %2", // IoCannotRead
+        "\"%1\" kann nicht geschrieben werden: %2", // IoCannotWrite
+        "Datei oder Ordner nicht gefunden", // SysNotFound
+        "Zugriff verweigert", // SysAccessDenied
+        "ist ein Ordner", // SysIsFolder
+        "ein Teil des Pfades ist kein Ordner", // SysNotAFolder
+        "kein Platz mehr auf dem Datenträger", // SysDiskFull
+        "der Datenträger ist schreibgeschützt", // SysReadOnly
+        "Ein-/Ausgabefehler", // SysIoError
+        "ist schon vorhanden", // SysExists
+        "wird gerade benutzt", // SysBusy
+        "der Name ist zu lang", // SysNameTooLong
+        "zu viele offene Dateien", // SysTooManyFiles
+        "ungültiger Wert", // SysInvalid
+        "die Datei ist zu groß", // SysTooLarge
+        "die Datei ist schreibgeschützt", // SysWriteProtected
+        "keine gewöhnliche Datei (ein Gerät, eine Pipe oder ein Socket)", // SysNotRegular
+        "\"%1\" kann nicht gelesen werden: die Datei ist größer als %2 und gehört nicht zu diesem Programm", // IoTooLarge
+        "\"%1\" kann nicht in \"%2\" umbenannt werden: %3", // IoCannotRename
+        "\"%1\" wurde ersetzt, aber sein Ordner \"%2\" konnte nicht gesichert werden: %3", // IoNotSynced
+        "Systemfehler %1", // SysOther
+        "Antwort zu groß", // HttpTooLarge
+        "Antwort unvollständig", // HttpBroken
+        "die Antwort ist größer als %1 MB", // HttpAnswerLargerThan
+        "keine vollständige Antwort innerhalb von %1 s", // HttpNoAnswerWithin
+    };
+    return texts;
+}
+
+const std::string& txt(Txt id) {
+    const auto i = static_cast<std::size_t>(id);
+    const std::vector<std::string>& t = current();
+    static const std::string empty;
+    return i < t.size() ? t[i] : empty;
+}
+
+std::string txt(Txt id, const std::vector<std::string>& args) {
+    const std::string& pattern = txt(id);
+    std::string out;
+    out.reserve(pattern.size() + 32);
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] >= '1' && pattern[i + 1] <= '9') {
+            const auto n = static_cast<std::size_t>(pattern[i + 1] - '1');
+            if (n < args.size()) {
+                out += args[n];
+                ++i;
+                continue;
+            }
+        }
+        out += pattern[i];
+    }
+    return out;
+}
+
+void useProgramTexts(const std::vector<std::string>& messageFileLines) {
+    std::vector<std::string> texts = builtInProgramTexts();
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const std::size_t line = static_cast<std::size_t>(kMessageLines) + i;
+        if (line < messageFileLines.size() && !messageFileLines[line].empty())
+            texts[i] = messageFileLines[line];
+    }
+    current() = std::move(texts);
+}
+
+void resetProgramTexts() { current() = builtInProgramTexts(); }
+
+std::string systemErrorText(int err) {
+    switch (err) {
+    case ENOENT: return txt(Txt::SysNotFound);
+    case EACCES:
+    case EPERM: return txt(Txt::SysAccessDenied);
+    case EISDIR: return txt(Txt::SysIsFolder);
+    case ENOTDIR: return txt(Txt::SysNotAFolder);
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+        return txt(Txt::SysDiskFull);
+    case EROFS: return txt(Txt::SysReadOnly);
+    case EIO: return txt(Txt::SysIoError);
+    case EEXIST: return txt(Txt::SysExists);
+    case EBUSY:
+    case ETXTBSY: return txt(Txt::SysBusy);
+    case ENAMETOOLONG: return txt(Txt::SysNameTooLong);
+    case EMFILE:
+    case ENFILE: return txt(Txt::SysTooManyFiles);
+    case EINVAL: return txt(Txt::SysInvalid);
+    case EFBIG: return txt(Txt::SysTooLarge);
+    default: return txt(Txt::SysOther, {std::to_string(err)});
+    }
+}
+
+} // namespace rz

@@ -1,0 +1,636 @@
+#include "wheel/Wheel.h"
+
+#include <algorithm>
+#include <bit>
+#include <chrono>
+#include <cmath>
+#include <unordered_set>
+
+namespace rz::wheel {
+
+namespace {
+
+// Binomials up to C(70, 5); the wheel itself needs n <= 30, k <= 5.
+struct BinomialTable {
+    std::uint64_t c[71][6]{};
+    BinomialTable() {
+        for (int n = 0; n <= 70; ++n) {
+            c[n][0] = 1;
+            for (int k = 1; k <= 5; ++k)
+                c[n][k] = n == 0 ? 0 : c[n - 1][k - 1] + c[n - 1][k];
+        }
+    }
+};
+const BinomialTable kBinom;
+
+// Colexicographic rank of a k-subset given as a mask: sum of C(e_j, j+1)
+// over its elements e_0 < e_1 < ...; ranks run 0 .. C(v,k)-1.
+inline std::uint32_t rankOf(RowMask m) {
+    std::uint32_t r = 0;
+    for (int j = 1; m; ++j) {
+        const int e = std::countr_zero(m);
+        m &= m - 1;
+        r += static_cast<std::uint32_t>(kBinom.c[e][j]);
+    }
+    return r;
+}
+
+// Calls f(mask) for every k-subset of the lowest n bits.
+template <class F>
+void forEachSubset(int n, int k, F&& f) {
+    if (k < 0 || k > n)
+        return;
+    if (k == 0) {
+        f(RowMask{0});
+        return;
+    }
+    // Gosper's hack over n <= 30 bits.
+    RowMask m = (RowMask{1} << k) - 1;
+    const RowMask limit = RowMask{1} << n;
+    while (m < limit) {
+        f(m);
+        const RowMask c = m & (~m + 1);
+        const RowMask r = m + c;
+        m = (((r ^ m) >> 2) / c) | r;
+    }
+}
+
+// The subsets of `set` with k elements.
+template <class F>
+void forEachSubsetOf(RowMask set, int k, F&& f) {
+    int idx[32];
+    int n = 0;
+    for (RowMask s = set; s; s &= s - 1)
+        idx[n++] = std::countr_zero(s);
+    forEachSubset(n, k, [&](RowMask pattern) {
+        RowMask m = 0;
+        for (RowMask q = pattern; q; q &= q - 1)
+            m |= RowMask{1} << idx[std::countr_zero(q)];
+        f(m);
+    });
+}
+
+RowMask fullMask(int v) { return v >= 32 ? ~RowMask{0} : (RowMask{1} << v) - 1; }
+
+bool isRow(int v, RowMask r) { return std::popcount(r) == kRowSize && (r & ~fullMask(v)) == 0; }
+
+// Marks every t-subset that lies inside some row: a set D meets a row in at
+// least t numbers exactly when one of D's t-subsets is marked.
+std::vector<char> markedTSubsets(int v, int t, const std::vector<RowMask>& rows) {
+    std::vector<char> marked(kBinom.c[v][t], 0);
+    for (RowMask r : rows)
+        forEachSubsetOf(r, t, [&](RowMask s) { marked[rankOf(s)] = 1; });
+    return marked;
+}
+
+bool meetsSomeRow(RowMask d, int t, const std::vector<char>& marked) {
+    bool hit = false;
+    forEachSubsetOf(d, t, [&](RowMask s) { hit = hit || marked[rankOf(s)]; });
+    return hit;
+}
+
+// Small fast generator (splitmix64): the search's own, so that a seed gives
+// the same rows whatever else in the program draws numbers.
+struct SearchRng {
+    std::uint64_t s;
+    std::uint64_t next() {
+        std::uint64_t z = (s += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    std::uint32_t below(std::uint32_t n) { return static_cast<std::uint32_t>(((next() >> 32) * n) >> 32); }
+    double unit() { return static_cast<double>(next() >> 11) * (1.0 / 9007199254740992.0); }
+};
+
+// The state of the local search: how many rows serve each p-subset, and the
+// list of the p-subsets no row serves.
+class Cover {
+public:
+    Cover(int v, Guarantee g) : v_(v), g_(g) {
+        const std::uint64_t n = kBinom.c[v][g.p];
+        count_.assign(n, 0);
+        where_.resize(n);
+        uncovered_.resize(n);
+        for (std::uint32_t i = 0; i < n; ++i) {
+            uncovered_[i] = i;
+            where_[i] = i;
+        }
+        // Which of a row's numbers and which of the others make up a served
+        // p-subset: i of the row's 5 and p-i of the v-5 others, i >= t.
+        for (int i = g.t; i <= std::min(g.p, kRowSize); ++i) {
+            if (g.p - i > v - kRowSize)
+                continue;
+            Part part;
+            forEachSubset(kRowSize, i, [&](RowMask m) { part.inside.push_back(m); });
+            forEachSubset(v - kRowSize, g.p - i, [&](RowMask m) { part.outside.push_back(m); });
+            parts_.push_back(std::move(part));
+        }
+        // Swapping one number y of a row for x changes only the p-subsets
+        // made of t-1 of the row's other four, p-t of the v-6 numbers in
+        // neither, and y (served no more) or x (served now).
+        forEachSubset(kRowSize - 1, g.t - 1, [&](RowMask m) { swapInside_.push_back(m); });
+        forEachSubset(v - kRowSize - 1, g.p - g.t, [&](RowMask m) { swapOutside_.push_back(m); });
+    }
+
+    // Replaces y by x in the row (y in it, x not); returns the change in
+    // the number unserved.
+    long swap(RowMask row, int y, int x) {
+        int in[kRowSize];
+        int out[kMaxNumbers];
+        int ni = 0, no = 0;
+        for (int e = 0; e < v_; ++e) {
+            if (e == y || e == x)
+                continue;
+            if (row >> e & 1)
+                in[ni++] = e;
+            else
+                out[no++] = e;
+        }
+        long delta = 0;
+        const RowMask bitY = RowMask{1} << y, bitX = RowMask{1} << x;
+        for (RowMask pi : swapInside_) {
+            RowMask base = 0;
+            for (RowMask q = pi; q; q &= q - 1)
+                base |= RowMask{1} << in[std::countr_zero(q)];
+            for (RowMask po : swapOutside_) {
+                RowMask m = base;
+                for (RowMask q = po; q; q &= q - 1)
+                    m |= RowMask{1} << out[std::countr_zero(q)];
+                const std::uint32_t lost = rankOf(m | bitY);
+                if (--count_[lost] == 0) {
+                    pushUncovered(lost);
+                    ++delta;
+                }
+                const std::uint32_t gained = rankOf(m | bitX);
+                if (count_[gained]++ == 0) {
+                    dropUncovered(gained);
+                    --delta;
+                }
+            }
+        }
+        return delta;
+    }
+
+    std::size_t uncoveredCount() const { return uncovered_.size(); }
+    std::uint32_t uncoveredAt(std::size_t i) const { return uncovered_[i]; }
+
+    // The p-subset with colex rank `rank`.
+    RowMask unrank(std::uint32_t rank) const {
+        RowMask m = 0;
+        for (int j = g_.p; j >= 1; --j) {
+            int e = j - 1;
+            while (kBinom.c[e + 1][j] <= rank)
+                ++e;
+            rank -= static_cast<std::uint32_t>(kBinom.c[e][j]);
+            m |= RowMask{1} << e;
+        }
+        return m;
+    }
+
+    // Calls f(rank) for every p-subset the row serves.
+    template <class F>
+    void forEachServed(RowMask row, F&& f) const {
+        int in[kRowSize];
+        int out[kMaxNumbers];
+        int ni = 0, no = 0;
+        for (int e = 0; e < v_; ++e) {
+            if (row >> e & 1)
+                in[ni++] = e;
+            else
+                out[no++] = e;
+        }
+        for (const Part& part : parts_) {
+            for (RowMask pi : part.inside) {
+                RowMask base = 0;
+                for (RowMask q = pi; q; q &= q - 1)
+                    base |= RowMask{1} << in[std::countr_zero(q)];
+                for (RowMask po : part.outside) {
+                    RowMask m = base;
+                    for (RowMask q = po; q; q &= q - 1)
+                        m |= RowMask{1} << out[std::countr_zero(q)];
+                    f(rankOf(m));
+                }
+            }
+        }
+    }
+
+    // Adds or removes a row; returns the change in the number uncovered.
+    long add(RowMask row) {
+        long delta = 0;
+        forEachServed(row, [&](std::uint32_t s) {
+            if (count_[s]++ == 0) {
+                dropUncovered(s);
+                --delta;
+            }
+        });
+        return delta;
+    }
+    long remove(RowMask row) {
+        long delta = 0;
+        forEachServed(row, [&](std::uint32_t s) {
+            if (--count_[s] == 0) {
+                pushUncovered(s);
+                ++delta;
+            }
+        });
+        return delta;
+    }
+    // How many p-subsets the row would newly serve / would leave unserved.
+    long gain(RowMask row) const {
+        long g = 0;
+        forEachServed(row, [&](std::uint32_t s) { g += count_[s] == 0; });
+        return g;
+    }
+    long loss(RowMask row) const {
+        long l = 0;
+        forEachServed(row, [&](std::uint32_t s) { l += count_[s] == 1; });
+        return l;
+    }
+
+private:
+    struct Part {
+        std::vector<RowMask> inside;  // patterns over the row's 5 positions
+        std::vector<RowMask> outside; // patterns over the v-5 other positions
+    };
+    void dropUncovered(std::uint32_t s) {
+        const std::uint32_t at = where_[s];
+        const std::uint32_t last = uncovered_.back();
+        uncovered_[at] = last;
+        where_[last] = at;
+        uncovered_.pop_back();
+    }
+    void pushUncovered(std::uint32_t s) {
+        where_[s] = static_cast<std::uint32_t>(uncovered_.size());
+        uncovered_.push_back(s);
+    }
+
+    int v_;
+    Guarantee g_;
+    std::vector<Part> parts_;
+    std::vector<RowMask> swapInside_;
+    std::vector<RowMask> swapOutside_;
+    std::vector<std::uint32_t> count_;
+    std::vector<std::uint32_t> where_;
+    std::vector<std::uint32_t> uncovered_;
+};
+
+RowMask randomBits(SearchRng& rng, RowMask from, int k) {
+    RowMask chosen = 0;
+    int n = std::popcount(from);
+    for (; k > 0 && n > 0; --k, --n) {
+        std::uint32_t pick = rng.below(static_cast<std::uint32_t>(n));
+        RowMask rest = from;
+        while (pick--)
+            rest &= rest - 1;
+        const RowMask bit = rest & (~rest + 1);
+        chosen |= bit;
+        from &= ~bit;
+    }
+    return chosen;
+}
+
+class Search {
+public:
+    Search(int v, Guarantee g, const SearchLimits& limits)
+        : v_(v), g_(g), limits_(limits), cover_(v, g), rng_{limits.seed * 0x2545F4914F6CDD1Dull + 1},
+          start_(std::chrono::steady_clock::now()) {}
+
+    std::vector<RowMask> run(std::uint64_t bound, std::uint64_t& steps, bool& stopped) {
+        bound_ = bound;
+        greedy();
+        pruneRedundant();
+        std::vector<RowMask> best = rows_;
+        steps_ = 0;
+        // Annealing on the count of unserved p-subsets: warm after each
+        // success, cooling towards a floor that still takes small losses.
+        const double t0 = 1.0, tMin = 0.3, cool = 0.9999;
+        double temp = t0;
+        if (best.size() > bound && !stopped_)
+            dropOne();
+        while (best.size() > bound && !stopped_ && !outOfBudget()) {
+            ++steps_;
+            if (cover_.uncoveredCount() == 0) {
+                best = rows_;
+                if (best.size() <= bound)
+                    break;
+                dropOne();
+                temp = t0;
+                continue;
+            }
+            move(temp);
+            temp = std::max(tMin, temp * cool);
+        }
+        steps = steps_;
+        stopped = stopped_;
+        return best;
+    }
+
+private:
+    bool outOfBudget() {
+        if (limits_.maxSteps && steps_ >= limits_.maxSteps)
+            return true;
+        if ((steps_ & 63) != 0)
+            return false;
+        if (limits_.seconds > 0) {
+            const std::chrono::duration<double> used = std::chrono::steady_clock::now() - start_;
+            if (used.count() >= limits_.seconds)
+                return true;
+        }
+        if (limits_.progress && (steps_ & 1023) == 0) {
+            Progress p{steps_, bestSize_, bound_};
+            if (!limits_.progress(p)) {
+                stopped_ = true;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // A random row that serves the p-subset s: t of its numbers and 5 - t others.
+    RowMask rowServing(RowMask s) {
+        RowMask r = randomBits(rng_, s, g_.t);
+        r |= randomBits(rng_, fullMask(v_) & ~r, kRowSize - g_.t);
+        return r;
+    }
+
+    // Repeatedly serves a random unserved p-subset with the best of a few
+    // random rows that serve it.
+    void greedy() {
+        constexpr int kTries = 24;
+        while (cover_.uncoveredCount() > 0) {
+            const RowMask s = cover_.unrank(cover_.uncoveredAt(rng_.below(static_cast<std::uint32_t>(cover_.uncoveredCount()))));
+            RowMask best = 0;
+            long bestGain = -1;
+            for (int k = 0; k < kTries; ++k) {
+                const RowMask r = rowServing(s);
+                const long gain = cover_.gain(r);
+                if (gain > bestGain) {
+                    bestGain = gain;
+                    best = r;
+                }
+            }
+            cover_.add(best);
+            rows_.push_back(best);
+            // The window stays alive; a stop takes effect once the design is whole.
+            if (limits_.progress && rows_.size() % 64 == 0 && !stopped_) {
+                Progress p{0, rows_.size(), bound_};
+                stopped_ = !limits_.progress(p);
+            }
+        }
+        bestSize_ = rows_.size();
+    }
+
+    // Drops rows that serve nothing alone, the latest first.
+    void pruneRedundant() {
+        for (std::size_t i = rows_.size(); i-- > 0;) {
+            if (cover_.loss(rows_[i]) == 0) {
+                cover_.remove(rows_[i]);
+                rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(i));
+            }
+        }
+        bestSize_ = rows_.size();
+    }
+
+    // Removes the row whose loss leaves the fewest p-subsets unserved.
+    void dropOne() {
+        bestSize_ = rows_.size();
+        std::size_t worst = 0;
+        long least = -1;
+        for (std::size_t i = 0; i < rows_.size(); ++i) {
+            const long l = cover_.loss(rows_[i]);
+            if (least < 0 || l < least) {
+                least = l;
+                worst = i;
+            }
+        }
+        cover_.remove(rows_[worst]);
+        rows_[worst] = rows_.back();
+        rows_.pop_back();
+    }
+
+    // One annealing step aimed at an unserved p-subset s: a row that meets s
+    // in t-1 numbers swaps one of its others for one of s's.
+    void move(double temp) {
+        const RowMask s = cover_.unrank(cover_.uncoveredAt(rng_.below(static_cast<std::uint32_t>(cover_.uncoveredCount()))));
+        std::size_t pick = rows_.size();
+        std::uint32_t seen = 0;
+        for (std::size_t i = 0; i < rows_.size(); ++i) {
+            if (std::popcount(rows_[i] & s) == g_.t - 1 && rng_.below(++seen) == 0)
+                pick = i;
+        }
+        if (pick == rows_.size())
+            pick = rng_.below(static_cast<std::uint32_t>(rows_.size()));
+        const RowMask old = rows_[pick];
+        const RowMask in = randomBits(rng_, s & ~old, 1);
+        const RowMask out = randomBits(rng_, old & ~s, 1);
+        if (!in || !out)
+            return;
+        const RowMask next = (old & ~out) | in;
+        const int x = std::countr_zero(in), y = std::countr_zero(out);
+        const long delta = cover_.swap(old, y, x);
+        if (delta > 0 && rng_.unit() >= std::exp(-static_cast<double>(delta) / temp)) {
+            cover_.swap(next, x, y);
+            return;
+        }
+        rows_[pick] = next;
+    }
+
+    int v_;
+    Guarantee g_;
+    const SearchLimits& limits_;
+    Cover cover_;
+    SearchRng rng_;
+    std::chrono::steady_clock::time_point start_;
+    std::vector<RowMask> rows_;
+    std::size_t bestSize_ = 0;
+    std::uint64_t bound_ = 1;
+    std::uint64_t steps_ = 0;
+    bool stopped_ = false;
+};
+
+} // namespace
+
+std::uint64_t binomial(int n, int k) {
+    if (n < 0 || k < 0 || k > n)
+        return 0;
+    if (n <= 70 && k <= 5)
+        return kBinom.c[n][k];
+    std::uint64_t r = 1;
+    for (int i = 1; i <= k; ++i)
+        r = r * static_cast<std::uint64_t>(n - k + i) / static_cast<std::uint64_t>(i);
+    return r;
+}
+
+bool parseGuarantee(const std::string& text, Guarantee& g) {
+    if (text.size() != 4 || text.compare(1, 2, "if") != 0)
+        return false;
+    const char a = text[0], b = text[3];
+    if (a < '1' || a > '5' || b < '1' || b > '5' || a > b)
+        return false;
+    g = Guarantee{a - '0', b - '0'};
+    return true;
+}
+
+std::string guaranteeText(Guarantee g) { return std::to_string(g.t) + "if" + std::to_string(g.p); }
+
+std::string numbersProblem(const std::vector<int>& numbers) {
+    if (numbers.size() < static_cast<std::size_t>(kMinNumbers) || numbers.size() > static_cast<std::size_t>(kMaxNumbers))
+        return "a wheel takes 6 to 30 numbers, not " + std::to_string(numbers.size());
+    std::vector<int> seen(kHighestNumber + 1, 0);
+    for (int n : numbers) {
+        if (n < 1 || n > kHighestNumber)
+            return "number outside 1-70: " + std::to_string(n);
+        if (seen[n]++)
+            return "number given twice: " + std::to_string(n);
+    }
+    return {};
+}
+
+std::string megaBallsProblem(const std::vector<int>& megaBalls) {
+    if (megaBalls.empty())
+        return "no MegaBall given";
+    std::vector<int> seen(kHighestMegaBall + 1, 0);
+    for (int m : megaBalls) {
+        if (m < 1 || m > kHighestMegaBall)
+            return "MegaBall outside 1-24: " + std::to_string(m);
+        if (seen[m]++)
+            return "MegaBall given twice: " + std::to_string(m);
+    }
+    return {};
+}
+
+std::uint64_t lowerBound(int v, Guarantee g) {
+    // Most p-subsets one row serves: i of its 5 and p-i of the v-5 others.
+    std::uint64_t perRow = 0;
+    for (int i = g.t; i <= std::min(g.p, kRowSize); ++i)
+        perRow += binomial(kRowSize, i) * binomial(v - kRowSize, g.p - i);
+    std::uint64_t bound = perRow ? (binomial(v, g.p) + perRow - 1) / perRow : 1;
+    if (g.p == g.t) {
+        // Schönheim: L(v,k,t) = ceil(v/k * L(v-1,k-1,t-1)), L(.,.,0) = 1.
+        std::uint64_t s = 1;
+        for (int i = g.t - 1; i >= 0; --i) {
+            const std::uint64_t n = static_cast<std::uint64_t>(v - i), k = static_cast<std::uint64_t>(kRowSize - i);
+            s = (n * s + k - 1) / k;
+        }
+        bound = std::max(bound, s);
+    }
+    return std::max<std::uint64_t>(bound, 1);
+}
+
+bool keepsGuarantee(int v, Guarantee g, const std::vector<RowMask>& rows) {
+    if (v < kRowSize || v > kMaxNumbers || g.t < 1 || g.t > g.p || g.p > kRowSize)
+        return false;
+    for (RowMask r : rows)
+        if (!isRow(v, r))
+            return false;
+    const std::vector<char> marked = markedTSubsets(v, g.t, rows);
+    bool all = true;
+    forEachSubset(v, g.p, [&](RowMask s) { all = all && meetsSomeRow(s, g.t, marked); });
+    return all;
+}
+
+Odds computeOdds(int v, Guarantee g, const std::vector<RowMask>& rows) {
+    Odds o;
+    const int others = kHighestNumber - v;
+    o.drawings = binomial(kHighestNumber, kRowSize);
+    for (int i = g.p; i <= kRowSize; ++i)
+        o.conditionDrawings += binomial(v, i) * binomial(others, kRowSize - i);
+    // The drawn numbers among the chosen ones, D, with j = |D|: C(70-v, 5-j)
+    // drawings share it; they hit when D meets some row in t numbers.
+    const std::vector<char> marked = markedTSubsets(v, g.t, rows);
+    for (int j = g.t; j <= kRowSize; ++j) {
+        std::uint64_t hits = 0;
+        forEachSubset(v, j, [&](RowMask d) { hits += meetsSomeRow(d, g.t, marked); });
+        o.hitDrawings += hits * binomial(others, kRowSize - j);
+    }
+    const long double total = static_cast<long double>(o.drawings);
+    o.pCondition = static_cast<long double>(o.conditionDrawings) / total;
+    o.pHit = static_cast<long double>(o.hitDrawings) / total;
+    for (int h = 0; h <= kRowSize; ++h)
+        o.expectedRows[h] = static_cast<long double>(rows.size()) *
+                            static_cast<long double>(binomial(kRowSize, h) * binomial(kHighestNumber - kRowSize, kRowSize - h)) /
+                            total;
+    return o;
+}
+
+std::array<int, 5> Design::row(std::size_t r) const {
+    std::array<int, 5> out{};
+    int k = 0;
+    for (RowMask m = rows.at(r); m && k < 5; m &= m - 1)
+        out[k++] = numbers[std::countr_zero(m)];
+    return out;
+}
+
+Design certifyDesign(std::vector<int> numbers, Guarantee g, std::vector<RowMask> rows) {
+    if (const std::string problem = numbersProblem(numbers); !problem.empty())
+        throw WheelError(problem);
+    std::sort(numbers.begin(), numbers.end());
+    const int v = static_cast<int>(numbers.size());
+    // Repeats first seen stay in place; a repeat never serves anything new.
+    std::vector<RowMask> unique;
+    std::unordered_set<RowMask> seen;
+    for (RowMask r : rows)
+        if (seen.insert(r).second)
+            unique.push_back(r);
+    if (!keepsGuarantee(v, g, unique))
+        throw WheelError("the rows do not keep the guarantee " + guaranteeText(g));
+    Design d;
+    d.numbers = std::move(numbers);
+    d.guarantee = g;
+    d.rows = std::move(unique);
+    d.bound = lowerBound(v, g);
+    return d;
+}
+
+Design buildWheel(const std::vector<int>& numbers, Guarantee g, const SearchLimits& limits) {
+    if (const std::string problem = numbersProblem(numbers); !problem.empty())
+        throw WheelError(problem);
+    if (g.t < 1 || g.t > g.p || g.p > kRowSize)
+        throw WheelError("a guarantee needs 1 <= t <= p <= 5");
+    const int v = static_cast<int>(numbers.size());
+    const std::uint64_t bound = lowerBound(v, g);
+    std::vector<RowMask> rows;
+    std::uint64_t steps = 0;
+    bool stopped = false;
+    if (g.t == kRowSize) {
+        // The full wheel: every 5 of the numbers must be a row.
+        forEachSubset(v, kRowSize, [&](RowMask r) { rows.push_back(r); });
+    } else {
+        Search search(v, g, limits);
+        rows = search.run(bound, steps, stopped);
+    }
+    // Rows in the order of their numbers, as a list would sort them.
+    std::sort(rows.begin(), rows.end(), [](RowMask a, RowMask b) {
+        while (a && b) {
+            const int ea = std::countr_zero(a), eb = std::countr_zero(b);
+            if (ea != eb)
+                return ea < eb;
+            a &= a - 1;
+            b &= b - 1;
+        }
+        return false;
+    });
+    Design d = certifyDesign(numbers, g, std::move(rows));
+    d.steps = steps;
+    d.stopped = stopped;
+    return d;
+}
+
+std::vector<Play> plays(const Design& d, const std::vector<int>& megaBalls, bool cross) {
+    std::vector<Play> out;
+    if (megaBalls.empty()) {
+        for (std::size_t r = 0; r < d.rows.size(); ++r)
+            out.push_back(Play{d.row(r), 0});
+    } else if (cross) {
+        for (std::size_t r = 0; r < d.rows.size(); ++r)
+            for (int mb : megaBalls)
+                out.push_back(Play{d.row(r), mb});
+    } else {
+        for (std::size_t r = 0; r < d.rows.size(); ++r)
+            out.push_back(Play{d.row(r), megaBalls[r % megaBalls.size()]});
+    }
+    return out;
+}
+
+} // namespace rz::wheel
