@@ -5,6 +5,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -125,6 +126,10 @@ private:
             if (fd < 0)
                 continue;
             ++requests_;
+            // A client that stops reading must not block the handler for
+            // good: a send waits at most a second.
+            timeval wait{1, 0};
+            ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &wait, sizeof wait);
             std::lock_guard<std::mutex> lock(mu_);
             connections_.emplace_back([this, fd] {
                 readRequestHead(fd);

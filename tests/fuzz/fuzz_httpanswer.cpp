@@ -117,7 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < before.size(); ++i)
         FUZZ_CHECK(after[i].Date == before[i].Date && after[i].Numbers == before[i].Numbers);
     for (std::size_t i = 1; i < after.size(); ++i)
-        FUZZ_CHECK(after[i - 1].Date < after[i].Date);
+        FUZZ_CHECK(after[i - 1].Date <= after[i].Date); // every line of an answer is stored under its date
     for (const DrawingRecord& r : after)
         FUZZ_CHECK(r.Date <= clock.today());
     const std::size_t added = after.size() - before.size();

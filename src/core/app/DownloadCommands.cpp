@@ -203,8 +203,12 @@ private:
     // Decided under the lock: another program may have added drawings since
     // the download began; a stored drawing is never replaced.
     void write(const DrawingRecord& rec) {
+        // Every line of one answer is stored; a date stored by anyone else is kept.
+        const bool sameAnswer = m_.lastDownload.added > 0 && m_.lastDownload.lastAdded == rec.Date;
+        const DrawingDatabase::Added added =
+            db_.add(rec, sameAnswer ? DrawingDatabase::SameDate::AppendAfterLast : DrawingDatabase::SameDate::Keep);
         buffer_ = rec;
-        if (db_.add(rec, DrawingDatabase::SameDate::Keep) == DrawingDatabase::Added::Kept)
+        if (added == DrawingDatabase::Added::Kept)
             return;
         m_.lastDownload.added += 1;
         m_.lastDownload.lastAdded = rec.Date;

@@ -304,6 +304,7 @@ DrawingDatabase::Added DrawingDatabase::add(const DrawingRecord& rec, SameDate s
     DatabaseLock lock(path_);
     bool stored = false;
     bool appendable = true;
+    bool lastHasDate = false;
     {
         const std::string bytes = readWholeFile(path_);
         checkLooksLikeDatabase(path_, bytes);
@@ -311,14 +312,21 @@ DrawingDatabase::Added DrawingDatabase::add(const DrawingRecord& rec, SameDate s
         const auto* raw = reinterpret_cast<const std::uint8_t*>(bytes.data());
         for (std::size_t i = 0; i < count && !stored; ++i)
             stored = RecordBlockReader::date(raw + i * DrawingRecord::kSize) == rec.Date;
-        if (count > 0)
-            appendable = rec.Date > RecordBlockReader::date(raw + (count - 1) * DrawingRecord::kSize);
+        if (count > 0) {
+            const DayNumber last = RecordBlockReader::date(raw + (count - 1) * DrawingRecord::kSize);
+            appendable = rec.Date > last;
+            lastHasDate = rec.Date == last;
+        }
+    }
+    if (lastHasDate && sameDate == SameDate::AppendAfterLast) {
+        appendLocked(rec);
+        return Added::Appended;
     }
     if (appendable && !stored) {
         appendLocked(rec);
         return Added::Appended;
     }
-    if (stored && sameDate == SameDate::Keep)
+    if (stored && sameDate != SameDate::Replace)
         return Added::Kept;
     updateLocked(
         [&rec](std::vector<DrawingRecord>& records) {

@@ -116,7 +116,10 @@ public:
     // (another program may have added drawings since the caller last read
     // it): a date later than the last stored one is appended in place, an
     // earlier one inserted in date order; a stored date is replaced or kept.
-    enum class SameDate { Replace, Keep };
+    // AppendAfterLast keeps a stored date too, except when it is the last
+    // stored one: then the record goes after it (the next line of an answer
+    // whose first line was just stored).
+    enum class SameDate { Replace, Keep, AppendAfterLast };
     enum class Added { Appended, Inserted, Replaced, Kept };
     Added add(const DrawingRecord& rec, SameDate sameDate) const;
     // Removes every record of the given date.
