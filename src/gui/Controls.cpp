@@ -111,8 +111,8 @@ void ControlRegistry::setCaption(const ControlEntry& e, const QString& text) {
         return;
     }
     switch (e.kind) {
-    case ControlKind::Window: // the language loader leaves the main window's title alone
-        if (auto* w = qobject_cast<QWidget*>(o))
+    case ControlKind::Window: // the main window keeps its title (the product's name) in every language
+        if (auto* w = qobject_cast<QWidget*>(o); w && e.window != QStringLiteral("Form1"))
             w->setWindowTitle(text);
         return;
     case ControlKind::Edit: // an edit field's text is data, never a caption

@@ -15,6 +15,20 @@
 using rz::HttpFailure;
 using rz::HttpResponse;
 
+namespace {
+
+// Whether a finished reply is a whole answer: no error, or only the error
+// the manager derives from the answer's status (4xx, 5xx). A transfer that
+// broke off after the status (a body shorter than announced, a reset, a
+// time-out, a protocol error) is no answer: its body is incomplete.
+bool isAnswer(QNetworkReply::NetworkError error) {
+    const int e = static_cast<int>(error);
+    return error == QNetworkReply::NoError || (e >= QNetworkReply::ContentAccessDenied && e <= QNetworkReply::UnknownContentError) ||
+           (e >= QNetworkReply::InternalServerError && e <= QNetworkReply::UnknownServerError);
+}
+
+} // namespace
+
 QtHttp::QtHttp(QObject* parent) : QObject(parent), manager_(new QNetworkAccessManager(this)) {
     manager_->setProxy(QNetworkProxy::NoProxy);
 }
@@ -57,8 +71,29 @@ rz::IHttp::Id QtHttp::start(const rz::HttpRequest& request) {
     if (manager_->proxy() != proxy)
         manager_->setProxy(proxy);
 
+    p.maxAnswerBytes = request.maxAnswerBytes;
+    p.deadlineMs = request.deadlineMs;
     p.reply = manager_->get(nr);
     connect(p.reply, &QNetworkReply::finished, this, [this, id] { complete(id); });
+    // The limits: an announced or received size above the limit, and the
+    // deadline of the whole request, however steadily bytes trickle in.
+    const std::int64_t maxBytes = request.maxAnswerBytes;
+    connect(p.reply, &QNetworkReply::metaDataChanged, this, [this, id, maxBytes] {
+        const auto it = pending_.find(id);
+        if (it == pending_.end() || !it->second.reply)
+            return;
+        const QVariant length = it->second.reply->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid() && length.toLongLong() > maxBytes)
+            refuse(id, true);
+    });
+    connect(p.reply, &QNetworkReply::downloadProgress, this, [this, id, maxBytes](qint64 received, qint64) {
+        if (received > maxBytes)
+            refuse(id, true);
+    });
+    auto* deadline = new QTimer(p.reply);
+    deadline->setSingleShot(true);
+    connect(deadline, &QTimer::timeout, this, [this, id] { refuse(id, false); });
+    deadline->start(std::max(0, request.deadlineMs));
     p.maxRedirects = request.maxRedirects;
     connect(p.reply, &QNetworkReply::redirected, this, [this, id] {
         const auto it = pending_.find(id);
@@ -87,12 +122,16 @@ void QtHttp::complete(Id id) {
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     const int code = status.toInt();
     const bool redirect = code == 301 || code == 302 || code == 303 || code == 307 || code == 308;
-    if (status.isValid() && redirect && reply->hasRawHeader("Location") && p.redirects >= p.maxRedirects) {
+    if (p.tooLarge || p.pastDeadline) {
+        r.failure = p.tooLarge ? HttpFailure::TooLarge : HttpFailure::Timeout;
+        r.failureText = p.tooLarge ? rz::txt(rz::Txt::HttpAnswerLargerThan, {std::to_string(p.maxAnswerBytes / (1024 * 1024))})
+                                   : rz::txt(rz::Txt::HttpNoAnswerWithin, {std::to_string((p.deadlineMs + 999) / 1000)});
+    } else if (status.isValid() && redirect && reply->hasRawHeader("Location") && p.redirects >= p.maxRedirects) {
         // At its limit the manager hands out the last redirect as the answer.
         r.failure = HttpFailure::TooManyRedirects;
         r.failureText = rz::txt(rz::Txt::HttpMoreRedirects, {std::to_string(p.maxRedirects)});
-    } else if (status.isValid() && reply->error() != QNetworkReply::OperationCanceledError) {
-        // An HTTP answer, whatever its status.
+    } else if (status.isValid() && isAnswer(reply->error())) {
+        // An HTTP answer that arrived whole, whatever its status.
         r.status = code;
         const bool http2 = reply->attribute(QNetworkRequest::Http2WasUsedAttribute).toBool();
         const QString reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
@@ -127,6 +166,9 @@ void QtHttp::complete(Id id) {
         case QNetworkReply::TooManyRedirectsError:
             r.failure = HttpFailure::TooManyRedirects;
             break;
+        case QNetworkReply::RemoteHostClosedError:
+            r.failure = HttpFailure::Broken;
+            break;
         default:
             r.failure = HttpFailure::Other;
             break;
@@ -135,6 +177,15 @@ void QtHttp::complete(Id id) {
     reply->deleteLater();
     p.reply = nullptr;
     emit requestFinished(id);
+}
+
+void QtHttp::refuse(Id id, bool tooLarge) {
+    const auto it = pending_.find(id);
+    if (it == pending_.end() || it->second.done || !it->second.reply)
+        return;
+    (tooLarge ? it->second.tooLarge : it->second.pastDeadline) = true;
+    it->second.reply->abort(); // finishes the reply
+    complete(id);
 }
 
 bool QtHttp::finished(Id id) {

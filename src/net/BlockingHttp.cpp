@@ -4,9 +4,13 @@
 
 #include "common/ProgramTexts.h"
 #include "common/Text.h"
+#include "net/SocketBytes.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 namespace rz {
 namespace {
@@ -64,13 +68,15 @@ HttpResponse BlockingHttp::take(Id id) {
 void BlockingHttp::closeConnections() {
     client_.reset();
     clientKey_.clear();
+    socket_ = -1;
 }
 
 HttpResponse BlockingHttp::run(const HttpRequest& request) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(0, request.deadlineMs));
     std::string url = request.url;
     for (int redirects = 0;; ++redirects) {
         std::string location;
-        HttpResponse r = once(request, url, location);
+        HttpResponse r = once(request, url, location, deadline);
         if (!r.answered() || !isRedirect(r.status) || location.empty())
             return r;
         if (redirects >= request.maxRedirects) {
@@ -84,7 +90,8 @@ HttpResponse BlockingHttp::run(const HttpRequest& request) {
     }
 }
 
-HttpResponse BlockingHttp::once(const HttpRequest& request, const std::string& url, std::string& location) {
+HttpResponse BlockingHttp::once(const HttpRequest& request, const std::string& url, std::string& location,
+                                std::chrono::steady_clock::time_point deadline) {
     HttpResponse out;
     out.finalUrl = url;
     const auto parts = splitUrl(url);
@@ -108,6 +115,8 @@ HttpResponse BlockingHttp::once(const HttpRequest& request, const std::string& u
         client_->set_write_timeout(ms(request.readTimeoutMs));
         if (!request.proxyHost.empty())
             client_->set_proxy(request.proxyHost, request.proxyPort);
+        socket_ = -1;
+        client_->set_socket_options([this](socket_t sock) { socket_ = static_cast<int>(sock); });
     }
     httplib::Client& client = *client_;
 
@@ -123,9 +132,93 @@ HttpResponse BlockingHttp::once(const HttpRequest& request, const std::string& u
     }
 
     const auto began = std::chrono::steady_clock::now();
-    const httplib::Result res = client.Get(parts->target, headers);
-    if (!res)
+    const std::int64_t maxBytes = request.maxAnswerBytes;
+    const auto secondsText = [&] { return std::to_string((request.deadlineMs + 999) / 1000); };
+    if (began >= deadline) {
+        out.failure = HttpFailure::Timeout;
+        out.failureText = rz::txt(rz::Txt::HttpNoAnswerWithin, {secondsText()});
+        return out;
+    }
+
+    // The watchdog ends the request at the deadline, or once the connection
+    // has received more than an answer may hold (headers cannot be counted
+    // any other way: the library reads them on its own).
+    enum : int { Running, PastDeadline, TooLarge };
+    std::atomic<int> verdict{Running};
+    std::mutex mu;
+    std::condition_variable cv;
+    bool done = false;
+    std::thread watchdog([&] {
+        int countedFd = socket_;
+        std::uint64_t baseline = socketBytesReceived(countedFd);
+        std::unique_lock<std::mutex> lock(mu);
+        while (!done) {
+            const auto now = std::chrono::steady_clock::now();
+            if (now >= deadline) {
+                verdict = PastDeadline;
+                break;
+            }
+            const int fd = socket_;
+            if (fd != countedFd) { // a new connection counts from zero
+                countedFd = fd;
+                baseline = 0;
+            }
+            const std::uint64_t got = socketBytesReceived(fd);
+            if (got > baseline && got - baseline > static_cast<std::uint64_t>(maxBytes) + 64 * 1024) {
+                verdict = TooLarge;
+                break;
+            }
+            cv.wait_until(lock, std::min(deadline, now + std::chrono::milliseconds(20)));
+        }
+        if (!done)
+            client_->stop(); // the blocked read returns at once
+    });
+
+    std::string body;
+    const httplib::Result res = client.Get(
+        parts->target, headers,
+        [&](const httplib::Response& head) {
+            if (head.has_header("Content-Length")) {
+                std::int64_t announced = 0;
+                try {
+                    announced = std::stoll(head.get_header_value("Content-Length"));
+                } catch (...) {
+                    announced = 0;
+                }
+                if (announced > maxBytes) {
+                    verdict = TooLarge;
+                    return false;
+                }
+            }
+            return verdict == Running;
+        },
+        [&](const char* data, std::size_t n) {
+            if (static_cast<std::int64_t>(body.size() + n) > maxBytes) {
+                verdict = TooLarge;
+                return false;
+            }
+            body.append(data, n);
+            return verdict == Running;
+        });
+    {
+        std::lock_guard<std::mutex> lock(mu);
+        done = true;
+    }
+    cv.notify_all();
+    watchdog.join();
+
+    if (!res || verdict != Running)
         closeConnections();
+    if (verdict == PastDeadline) {
+        out.failure = HttpFailure::Timeout;
+        out.failureText = rz::txt(rz::Txt::HttpNoAnswerWithin, {secondsText()});
+        return out;
+    }
+    if (verdict == TooLarge) {
+        out.failure = HttpFailure::TooLarge;
+        out.failureText = rz::txt(rz::Txt::HttpAnswerLargerThan, {std::to_string(maxBytes / (1024 * 1024))});
+        return out;
+    }
     if (!res) {
         const httplib::Error err = res.error();
         out.failureText = httplib::to_string(err);
@@ -138,6 +231,8 @@ HttpResponse BlockingHttp::once(const HttpRequest& request, const std::string& u
                               : HttpFailure::HostNotFound;
         else if (err == httplib::Error::Read && elapsed >= ms(request.readTimeoutMs - 50))
             out.failure = HttpFailure::Timeout;
+        else if (err == httplib::Error::Read)
+            out.failure = HttpFailure::Broken; // shorter than announced, or reset: the body is not kept
         else
             out.failure = HttpFailure::Other;
         return out;
@@ -156,7 +251,7 @@ HttpResponse BlockingHttp::once(const HttpRequest& request, const std::string& u
     out.status = res->status;
     out.statusLine = (res->version.empty() ? std::string("HTTP/1.1") : res->version) + " " +
                      std::to_string(res->status) + (res->reason.empty() ? "" : " " + res->reason);
-    out.body = res->body;
+    out.body = std::move(body);
     if (res->has_header("Last-Modified"))
         out.lastModified = parseHttpDate(res->get_header_value("Last-Modified"));
     if (res->has_header("Location"))

@@ -1,4 +1,6 @@
 #pragma once
+#include <atomic>
+#include <chrono>
 #include <map>
 #include <memory>
 #include <string>
@@ -15,7 +17,11 @@ namespace rz {
 // tests): start() sends the request and waits for its answer, so a request
 // is finished as soon as it is started and abort() has nothing to end.
 // Redirects (at most HttpRequest::maxRedirects), the proxy, time-outs and
-// cookies for the run are handled here.
+// cookies for the run are handled here, and the limits of every answer: a
+// request that has not completed by its deadline is ended (a watchdog thread
+// closes the connection, also while headers or a body trickle in), an answer
+// larger than HttpRequest::maxAnswerBytes is refused, headers included, and a
+// body shorter than announced or a reset is a failure, never an answer.
 class BlockingHttp : public IHttp {
 public:
     BlockingHttp();
@@ -33,12 +39,14 @@ public:
 
 private:
     HttpResponse run(const HttpRequest& request);
-    HttpResponse once(const HttpRequest& request, const std::string& url, std::string& location);
+    HttpResponse once(const HttpRequest& request, const std::string& url, std::string& location,
+                      std::chrono::steady_clock::time_point deadline);
 
     // The connection of the last request stays open for the next one to the
     // same server with the same settings.
     std::unique_ptr<httplib::Client> client_;
     std::string clientKey_;
+    std::atomic<int> socket_{-1}; // of client_'s connection, for the watchdog
     Id next_ = 1;
     std::map<Id, HttpResponse> done_;
     std::map<std::string, std::map<std::string, std::string>> cookies_;

@@ -2,8 +2,13 @@
 // the display after an import.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
+
 #include "TestSupport.h"
 #include "database/Maintenance.h"
+#include "download/Download.h"
+#include "download/Http.h"
 
 using namespace rz;
 using rz::test::TempDir;
@@ -354,4 +359,224 @@ TEST(ImportCommand, ShowsTheNewestDrawing) {
     model.importCommand();
     EXPECT_EQ(model.cur.Datum1, dayFromYmd(2019, 10, 22));
     EXPECT_EQ(model.DateTimePicker1.date, dayFromYmd(2019, 10, 22));
+}
+
+// ------------------------------------------- adds decided under the lock
+
+namespace {
+
+// Answers the drawing request from a table "yyyymmdd" -> body at once; lets
+// a test act (as a second program would) when a request goes out.
+struct TableHttp : IHttp {
+    std::map<std::string, std::string> bodies;
+    std::function<void(const std::string& date)> onRequest;
+    std::map<Id, HttpResponse> done;
+    Id next = 1;
+    Id start(const HttpRequest& r) override {
+        const std::size_t at = r.url.find("Datum=");
+        const std::string date = at == std::string::npos ? std::string() : r.url.substr(at + 6);
+        if (onRequest)
+            onRequest(date);
+        HttpResponse res;
+        res.status = 200;
+        res.statusLine = "HTTP/1.1 200 OK";
+        if (const auto it = bodies.find(date); it != bodies.end())
+            res.body = it->second;
+        done[next] = res;
+        return next++;
+    }
+    bool finished(Id) override { return true; }
+    void wait(Id, int) override {}
+    void abort(Id) override {}
+    HttpResponse take(Id id) override {
+        HttpResponse r = done[id];
+        done.erase(id);
+        return r;
+    }
+};
+
+std::vector<DayNumber> datesIn(const MainModel& m) {
+    std::vector<DayNumber> out;
+    for (const DrawingRecord& r : m.database().readAll())
+        out.push_back(r.Date);
+    return out;
+}
+
+// A second program adds a drawing while the entry dialog is open.
+struct BusyEntryPlatform : EntryPlatform {
+    std::function<void()> meanwhile;
+    std::optional<DrawingEntry> enterDrawing(const DrawingEntry& initial) override {
+        if (meanwhile)
+            meanwhile();
+        return EntryPlatform::enterDrawing(initial);
+    }
+};
+
+} // namespace
+
+// The entry dialog decided "append" from the last date it saw when it opened;
+// a drawing added meanwhile by another program put the file out of date order
+// or stored a date twice.
+TEST(AddsUnderTheLock, AnEntryMadeWhileAnotherProgramAddsKeepsDateOrderAndOneRecordPerDate) {
+    struct Case {
+        const char* name;
+        Ymd otherAdds;      // by the second program while the dialog is open
+        Ymd entered;
+        std::vector<Ymd> expected;
+    };
+    const std::vector<Case> cases = {
+        {"a later date meanwhile", {2019, 10, 25}, {2019, 10, 22}, {{2019, 10, 15}, {2019, 10, 18}, {2019, 10, 22}, {2019, 10, 25}}},
+        {"the same date meanwhile", {2019, 10, 22}, {2019, 10, 22}, {{2019, 10, 15}, {2019, 10, 18}, {2019, 10, 22}}},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        MainModel model;
+        BusyEntryPlatform platform;
+        platform.attach(model);
+        model.Home = dir.str();
+        model.sortieren = true;
+        std::vector<DrawingRecord> two = three();
+        two.pop_back(); // 15 and 18 October
+        test::writeDatabase(model.DatabasePath(), two);
+        model.DateTimePicker1.setDate(dayFromYmd(2019, 10, 18));
+        model.SpeedButton5Click();
+        platform.meanwhile = [&] {
+            DrawingDatabase(model.DatabasePath())
+                .append(test::rec(c.otherAdds.year, c.otherAdds.month, c.otherAdds.day, {1, 2, 3, 4, 5}, 6));
+        };
+        platform.answer = entry(c.entered.year, c.entered.month, c.entered.day, {10, 20, 30, 40, 50}, 9, 2);
+        model.BitBtn8Click();
+        std::vector<DayNumber> expected;
+        for (const Ymd& y : c.expected)
+            expected.push_back(dayFromYmd(y.year, y.month, y.day));
+        EXPECT_EQ(datesIn(model), expected) << c.name;
+        for (const DrawingRecord& r : model.database().readAll())
+            if (r.Date == dayFromYmd(c.entered.year, c.entered.month, c.entered.day))
+                EXPECT_EQ(r.main(1), 10) << c.name << ": the entry replaces the drawing of its date";
+    }
+}
+
+// The download decided where its drawings go from the last date before its
+// first request; a drawing added meanwhile (a manual entry, a second
+// download) ended up twice, or before an earlier one.
+TEST(AddsUnderTheLock, ADownloadWhileAnotherProgramAddsKeepsDateOrderAndNeverStoresADateTwice) {
+    struct Case {
+        const char* name;
+        Ymd otherAdds;
+        std::vector<Ymd> expected;
+    };
+    const std::vector<Case> cases = {
+        {"the next date meanwhile", {2019, 10, 25}, {{2019, 10, 15}, {2019, 10, 18}, {2019, 10, 25}, {2019, 10, 29}}},
+        {"a later date meanwhile", {2019, 10, 29}, {{2019, 10, 15}, {2019, 10, 18}, {2019, 10, 25}, {2019, 10, 29}}},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        MainModel model;
+        test::ScriptedPlatform platform;
+        TableHttp http;
+        FixedClock clock(dayFromYmd(2019, 10, 30));
+        model.setServices({.dialogs = &platform, .shell = &platform, .sound = &platform, .events = &platform,
+                           .clock = &clock, .http = &http});
+        model.Home = dir.str();
+        model.sortieren = true;
+        model.ServerAddress = "http://127.0.0.1:9";
+        std::vector<DrawingRecord> two = three();
+        two.pop_back(); // 15 and 18 October
+        test::writeDatabase(model.DatabasePath(), two);
+        http.bodies = {{"20191025", "16,24,25,52,60,6,3"}, {"20191029", "1,2,3,4,5,7,2"}};
+        bool once = false;
+        http.onRequest = [&](const std::string&) {
+            if (once)
+                return;
+            once = true;
+            DrawingDatabase(model.DatabasePath())
+                .append(test::rec(c.otherAdds.year, c.otherAdds.month, c.otherAdds.day, {11, 12, 13, 14, 15}, 8));
+        };
+        model.KalventoClick();
+        std::vector<DayNumber> expected;
+        for (const Ymd& y : c.expected)
+            expected.push_back(dayFromYmd(y.year, y.month, y.day));
+        EXPECT_EQ(datesIn(model), expected) << c.name;
+        // A stored drawing is never replaced by a download.
+        for (const DrawingRecord& r : model.database().readAll())
+            if (r.Date == dayFromYmd(c.otherAdds.year, c.otherAdds.month, c.otherAdds.day))
+                EXPECT_EQ(r.main(1), 11) << c.name;
+    }
+}
+
+// ------------------------------------------------ answers that are no drawing
+
+namespace {
+
+struct AnswerRun {
+    TempDir dir;
+    MainModel model;
+    test::ScriptedPlatform platform;
+    TableHttp http;
+    FixedClock clock{dayFromYmd(2019, 10, 27)};
+    AnswerRun() {
+        model.setServices({.dialogs = &platform, .shell = &platform, .sound = &platform, .events = &platform,
+                           .clock = &clock, .http = &http});
+        model.Home = dir.str();
+        model.sortieren = true;
+        model.ServerAddress = "http://127.0.0.1:9";
+        std::vector<DrawingRecord> two = three();
+        two.pop_back(); // 15 and 18 October; the next date asked for is 22 October
+        test::writeDatabase(model.DatabasePath(), two);
+    }
+};
+
+} // namespace
+
+// A 10 MB answer line that is no drawing: the user is shown its start, not
+// megabytes (which froze the window for minutes), and the work on it ends.
+TEST(AnswersThatAreNoDrawing, AHugeLineIsShownShortened) {
+    struct Case {
+        const char* name;
+        std::string body;
+        std::string shownStart;
+    };
+    const std::vector<Case> cases = {
+        {"10 MB of one character", std::string(10 * 1024 * 1024, 'x'), std::string(200, 'x')},
+        {"10 MB of commas", std::string(10 * 1024 * 1024, ','), std::string(200, ',')},
+        {"10 MB of a two-byte character", [] {
+             std::string s;
+             for (int i = 0; i < 5 * 1024 * 1024; ++i)
+                 s += "ä";
+             return s;
+         }(), [] {
+             std::string s;
+             for (int i = 0; i < 200; ++i)
+                 s += "ä";
+             return s;
+         }()},
+        {"a short notice", "Server wird gewartet", "Server wird gewartet"},
+    };
+    for (const Case& c : cases) {
+        AnswerRun run;
+        run.http.bodies = {{"20191022", c.body}};
+        run.model.KalventoClick();
+        EXPECT_EQ(run.model.lastDownload.end, DownloadEnd::BadAnswer) << c.name;
+        ASSERT_EQ(run.platform.messages.size(), 1u) << c.name;
+        const std::string& shown = run.platform.messages[0];
+        EXPECT_EQ(shown, c.body.size() > 1000 ? c.shownStart + "…" : c.shownStart) << c.name;
+        EXPECT_EQ(run.model.lastDownload.message, shown) << c.name;
+        EXPECT_EQ(run.model.database().readAll().size(), 2u) << c.name;
+    }
+}
+
+// One line per date is expected; an answer's lines after the 100th are not
+// taken at all (an endless answer of drawing lines wrote 127,550 records).
+TEST(AnswersThatAreNoDrawing, OnlyTheFirstHundredLinesOfAnAnswerAreTaken) {
+    std::string body;
+    for (int i = 0; i < 100; ++i)
+        body += "16,24,25,52,60,6,3\r\n";
+    AnswerRun taken;
+    taken.http.bodies = {{"20191022", body + "no drawing\r\n"}};
+    taken.model.KalventoClick();
+    EXPECT_EQ(taken.model.lastDownload.end, DownloadEnd::Completed);
+    EXPECT_TRUE(taken.platform.messages.empty());
+    EXPECT_EQ(taken.model.database().readAll().size(), 2u + 100u); // every line taken up to the 100th
+    EXPECT_EQ(splitAnswerLines(body + body).size(), 100u);
+    EXPECT_EQ(splitAnswerLines(std::string(10 * 1024 * 1024, '\n')).size(), 100u);
 }

@@ -222,7 +222,7 @@ TEST(PlatformFiles, ReadOnlyFileIsReportedAndUnchanged) {
     const auto writeBits = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
     fs::permissions(toPath(file), writeBits, fs::perm_options::remove);
     const std::string error = errorOf([&] { writeFileAtomically(file, "new\r\n"); });
-    EXPECT_NE(error.find("write-protected"), std::string::npos) << error;
+    EXPECT_NE(error.find("schreibgeschützt"), std::string::npos) << error;
     EXPECT_NE(error.find(file), std::string::npos) << error;
     EXPECT_EQ(getFile(file), "old\r\n");
     EXPECT_EQ(namesIn(dir.str()), std::vector<std::string>{"tips.qlt"});
@@ -304,11 +304,11 @@ TEST(PlatformFiles, BoundedReaderRefusesFoldersDevicesAndMissingFilesAtOnce) {
     for (const std::string& path : paths) {
         const auto start = std::chrono::steady_clock::now();
         const std::string error = errorOf([&] { readWholeFile(path); });
-        EXPECT_NE(error.find("Cannot open"), std::string::npos) << path << ": " << error;
+        EXPECT_NE(error.find("kann nicht geöffnet werden"), std::string::npos) << path << ": " << error;
         EXPECT_LT(std::chrono::steady_clock::now() - start, 5s) << path;
     }
     putFile(inDir(dir, "big.txt"), std::string(2049, 'x'));
-    EXPECT_NE(errorOf([&] { readWholeFile(inDir(dir, "big.txt"), 2048); }).find("larger than 2048 bytes"), std::string::npos);
+    EXPECT_NE(errorOf([&] { readWholeFile(inDir(dir, "big.txt"), 2048); }).find("größer als 2048"), std::string::npos);
     EXPECT_EQ(readWholeFile(inDir(dir, "big.txt"), 2049).size(), 2049u);
 }
 

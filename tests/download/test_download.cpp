@@ -2,8 +2,10 @@
 // dates, the answer format, failures, stop, proxy, redirects, the CSV source.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <optional>
 
+#include "RawServer.h"
 #include "ScriptedServer.h"
 #include "TestSupport.h"
 #include "download/Download.h"
@@ -627,4 +629,80 @@ TEST(BlockingHttpClient, TimeOutAndLastModified) {
     ASSERT_TRUE(r.answered());
     EXPECT_EQ(r.statusLine, "HTTP/1.1 200 OK");
     EXPECT_EQ(r.lastModified, std::optional<std::int64_t>(784111777));
+}
+
+// ------------------------------------------------ hostile and broken answers
+
+namespace {
+
+struct HostileCase {
+    const char* name;
+    rz::test::RawServer::Handler handler;
+    HttpFailure expected;
+};
+
+// Short limits in place of the 16 MiB and 30 s of every request, so that each
+// case ends in well under a second or two.
+std::vector<HostileCase> hostileCases() {
+    using rz::test::RawServer;
+    return {
+        {"body shorter than announced", RawServer::announcesMore(4800, std::string(1600, 'x')), HttpFailure::Broken},
+        {"cut in the middle of a drawing line", RawServer::announcesMore(200, "5,12,33,41,70,7,3\r\n1,2,3,4,5,"),
+         HttpFailure::Broken},
+        {"reset after part of the body", RawServer::announcesMore(4800, std::string(1600, 'x'), true), HttpFailure::Broken},
+        {"announced larger than the limit", RawServer::announcesMore(200 * 1024 * 1024, "x"), HttpFailure::TooLarge},
+        {"endless body", RawServer::endlessBody("1,2,3,4,5,6,7\r\n"), HttpFailure::TooLarge},
+        {"endless headers", RawServer::endlessHeaders(), HttpFailure::TooLarge},
+        {"body one byte at a time",
+         RawServer::trickle("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n", "1,2,3,4,5,6,7\r\n", 100),
+         HttpFailure::Timeout},
+        {"headers one byte at a time", RawServer::trickle("HTTP/1.1 200 OK\r\n", "X-Slow: a\r\n", 100),
+         HttpFailure::Timeout},
+    };
+}
+
+HttpRequest limited(const std::string& url) {
+    HttpRequest req;
+    req.url = url + "/lotto/uslotto.asp?Programm=RuvuZevodare&Datum=20191025";
+    req.maxAnswerBytes = 1024 * 1024;
+    req.deadlineMs = 1500;
+    return req;
+}
+
+} // namespace
+
+// A reply that broke off is no answer (its body is not handed on), and every
+// answer has a size limit and every request a deadline, headers included.
+TEST(BlockingHttpClient, BrokenOversizedAndEndlessAnswersAreFailures) {
+    EXPECT_EQ(HttpRequest{}.maxAnswerBytes, 16LL * 1024 * 1024);
+    EXPECT_EQ(HttpRequest{}.deadlineMs, 30000);
+    for (const HostileCase& c : hostileCases()) {
+        rz::test::RawServer server(c.handler);
+        BlockingHttp http;
+        const auto began = std::chrono::steady_clock::now();
+        const IHttp::Id id = http.start(limited(server.url()));
+        const HttpResponse r = http.take(id);
+        const auto took = std::chrono::steady_clock::now() - began;
+        EXPECT_FALSE(r.answered()) << c.name;
+        EXPECT_EQ(r.failure, c.expected) << c.name << ": " << r.failureText;
+        EXPECT_TRUE(r.body.empty()) << c.name;
+        EXPECT_LT(took, std::chrono::seconds(10)) << c.name; // a hang, not a speed goal
+    }
+}
+
+// The command line's download through such answers: nothing is stored, the
+// failure is reported, and the next drawing date is not asked for.
+TEST(Download, ABrokenAnswerStoresNothing) {
+    for (const HostileCase& c : hostileCases()) {
+        if (c.expected == HttpFailure::Timeout)
+            continue; // 30 s each with the real deadline; the client case above covers them
+        rz::test::RawServer server(c.handler);
+        DownloadRun run(kUpTo22Oct2019, server.url(), ymd(2019, 11, 1));
+        const std::string before = test::readFile(run.model.DatabasePath());
+        run.model.KalventoClick();
+        EXPECT_EQ(test::readFile(run.model.DatabasePath()), before) << c.name;
+        EXPECT_EQ(run.model.lastDownload.end, DownloadEnd::TransportFailed) << c.name;
+        EXPECT_EQ(server.requests(), 1) << c.name;
+        run.expectRestored();
+    }
 }

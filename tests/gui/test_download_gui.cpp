@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "../core/TestSupport.h"
+#include "../download/RawServer.h"
 #include "../download/ScriptedServer.h"
 #include "DarovAduzez.h"
 #include "LoEingab.h"
@@ -109,6 +110,8 @@ class DownloadGuiTest : public QObject {
     Q_OBJECT
 private slots:
     void clientAnswersAndFailures();
+    void clientTreatsBrokenOversizedAndEndlessAnswersAsFailures();
+    void cutCsvExportStoresNothing();
     void clientFollowsAtMostFifteenRedirects();
     void clientKeepsCookiesAndSendsHeaders();
     void updateButtonAddsDrawingsAndRestoresTheButtons();
@@ -148,6 +151,73 @@ void DownloadGuiTest::clientAnswersAndFailures() {
 
     r = get(http, "ftp://127.0.0.1/x");
     QCOMPARE(r.failure, rz::HttpFailure::Other);
+}
+
+// A reply that broke off after its status is no answer, and every answer has
+// a size limit and every request a deadline (short ones here).
+void DownloadGuiTest::clientTreatsBrokenOversizedAndEndlessAnswersAsFailures() {
+    using rz::test::RawServer;
+    struct Case {
+        const char* name;
+        RawServer::Handler handler;
+        rz::HttpFailure expected;
+    };
+    const std::vector<Case> cases = {
+        {"body shorter than announced", RawServer::announcesMore(4800, std::string(1600, 'x')), rz::HttpFailure::Broken},
+        {"reset after part of the body", RawServer::announcesMore(4800, std::string(1600, 'x'), true),
+         rz::HttpFailure::Broken},
+        {"announced larger than the limit", RawServer::announcesMore(200 * 1024 * 1024, "x"), rz::HttpFailure::TooLarge},
+        {"endless body", RawServer::endlessBody("1,2,3,4,5,6,7\r\n"), rz::HttpFailure::TooLarge},
+        {"body one byte at a time",
+         RawServer::trickle("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n", "1,2,3,4,5,6,7\r\n", 100),
+         rz::HttpFailure::Timeout},
+        {"headers one byte at a time", RawServer::trickle("HTTP/1.1 200 OK\r\n", "X-Slow: a\r\n", 100),
+         rz::HttpFailure::Timeout},
+    };
+    QCOMPARE(rz::HttpRequest{}.maxAnswerBytes, std::int64_t{16} * 1024 * 1024);
+    QCOMPARE(rz::HttpRequest{}.deadlineMs, 30000);
+    for (const Case& c : cases) {
+        RawServer server(c.handler);
+        QtHttp http;
+        rz::HttpRequest req;
+        req.url = server.url() + "/script.qcs";
+        req.maxAnswerBytes = 1024 * 1024;
+        req.deadlineMs = 1500;
+        const auto id = http.start(req);
+        QElapsedTimer t;
+        t.start();
+        while (!http.finished(id) && t.elapsed() < 20000)
+            http.wait(id, 10);
+        const rz::HttpResponse r = http.take(id);
+        QVERIFY2(!r.answered(), c.name);
+        QVERIFY2(r.failure == c.expected, (std::string(c.name) + ": " + r.failureText).c_str());
+        QVERIFY2(r.body.empty(), c.name);
+    }
+    // Endless headers: whichever limit ends them, no answer.
+    RawServer server(RawServer::endlessHeaders());
+    QtHttp http;
+    rz::HttpRequest req;
+    req.url = server.url() + "/";
+    req.maxAnswerBytes = 1024 * 1024;
+    req.deadlineMs = 1500;
+    const auto id = http.start(req);
+    while (!http.finished(id))
+        http.wait(id, 10);
+    QVERIFY(!http.take(id).answered());
+}
+
+// A CSV export cut off in the middle of a line stored a drawing with a wrong
+// MegaBall that no later download replaces.
+void DownloadGuiTest::cutCsvExportStoresNothing() {
+    const std::string csv = "\"Draw Date\",\"Winning Numbers\",\"Mega Ball\",\"Multiplier\"\n"
+                            "\"10/25/2019\",\"16 24 25 52 60\",\"1";
+    rz::test::RawServer server(rz::test::RawServer::announcesMore(csv.size() + 10, csv));
+    Program p(server.url() + "/export.csv", 2019, 11, 1);
+    const std::string before = rz::test::readFile(p.model.DatabasePath());
+    QTest::mouseClick(p.widget<QPushButton>("BitBtn1"), Qt::LeftButton);
+    QCOMPARE(rz::test::readFile(p.model.DatabasePath()), before);
+    QVERIFY(p.widget<QLabel>("StatusPanel0")->text() != QStringLiteral("HTTP/1.1 200 OK"));
+    QCOMPARE(p.model.lastDownload.end, rz::DownloadEnd::TransportFailed);
 }
 
 void DownloadGuiTest::clientFollowsAtMostFifteenRedirects() {

@@ -184,10 +184,12 @@ private:
         m_.lastDownload.end = DownloadEnd::BadAddress;
     }
 
+    // The answer may be megabytes long: only its start is shown.
     void badLine(const std::string& body) {
-        if (!body.empty())
-            m_.dialogs().message(body);
-        m_.lastDownload.message = body;
+        const std::string shown = shortenedAnswer(body);
+        if (!shown.empty())
+            m_.dialogs().message(shown);
+        m_.lastDownload.message = shown;
         m_.lastDownload.end = DownloadEnd::BadAnswer;
     }
 
@@ -198,9 +200,16 @@ private:
         return s;
     }
 
+    // Decided under the lock: another program may have added drawings since
+    // the download began; a stored drawing is never replaced.
     void write(const DrawingRecord& rec) {
-        db_.append(rec);
+        // Every line of one answer is stored; a date stored by anyone else is kept.
+        const bool sameAnswer = m_.lastDownload.added > 0 && m_.lastDownload.lastAdded == rec.Date;
+        const DrawingDatabase::Added added =
+            db_.add(rec, sameAnswer ? DrawingDatabase::SameDate::AppendAfterLast : DrawingDatabase::SameDate::Keep);
         buffer_ = rec;
+        if (added == DrawingDatabase::Added::Kept)
+            return;
         m_.lastDownload.added += 1;
         m_.lastDownload.lastAdded = rec.Date;
     }

@@ -31,7 +31,7 @@ void MainModel::BitBtn8Click() {
         if (const auto error = entryRefusal(*entry))
             dialogs().message(*error);
         else
-            storeEnteredRecord(db, enteredRecord(start.buffer, *entry), start.lastStored);
+            storeEnteredRecord(db, enteredRecord(start.buffer, *entry));
     }
 
     // Back to the drawing found above, not to the one entered.

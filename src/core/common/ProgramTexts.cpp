@@ -86,6 +86,10 @@ const std::vector<std::string>& builtInProgramTexts() {
         "\"%1\" kann nicht in \"%2\" umbenannt werden: %3", // IoCannotRename
         "\"%1\" wurde ersetzt, aber sein Ordner \"%2\" konnte nicht gesichert werden: %3", // IoNotSynced
         "Systemfehler %1", // SysOther
+        "Antwort zu groß", // HttpTooLarge
+        "Antwort unvollständig", // HttpBroken
+        "die Antwort ist größer als %1 MB", // HttpAnswerLargerThan
+        "keine vollständige Antwort innerhalb von %1 s", // HttpNoAnswerWithin
     };
     return texts;
 }

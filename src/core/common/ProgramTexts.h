@@ -80,6 +80,10 @@ enum class Txt : int {
     IoCannotRename, // "%1" kann nicht in "%2" umbenannt werden: %3
     IoNotSynced, // "%1" wurde ersetzt, aber sein Ordner "%2" konnte nicht gesichert werden: %3
     SysOther, // Systemfehler %1
+    HttpTooLarge, // Antwort zu groß
+    HttpBroken, // Antwort unvollständig
+    HttpAnswerLargerThan, // die Antwort ist größer als %1 MB
+    HttpNoAnswerWithin, // keine vollständige Antwort innerhalb von %1 s
     Count
 };
 

@@ -155,6 +155,10 @@ std::int64_t DrawingDatabase::trailingBytes() const {
 
 void DrawingDatabase::append(const DrawingRecord& rec) const {
     DatabaseLock lock(path_);
+    appendLocked(rec);
+}
+
+void DrawingDatabase::appendLocked(const DrawingRecord& rec) const {
     std::uint8_t buf[DrawingRecord::kSize];
     rec.toBytes(buf);
 
@@ -253,6 +257,11 @@ void DrawingDatabase::append(const DrawingRecord& rec) const {
 DrawingDatabase::UpdateResult DrawingDatabase::update(const std::function<void(std::vector<DrawingRecord>&)>& change,
                                                       bool createIfMissing, const AtomicWriteOptions& temp) const {
     DatabaseLock lock(path_);
+    return updateLocked(change, createIfMissing, temp);
+}
+
+DrawingDatabase::UpdateResult DrawingDatabase::updateLocked(const std::function<void(std::vector<DrawingRecord>&)>& change,
+                                                            bool createIfMissing, const AtomicWriteOptions& temp) const {
     UpdateResult result;
     std::vector<DrawingRecord> records;
     if (!createIfMissing || exists()) {
@@ -289,6 +298,55 @@ void DrawingDatabase::insertOrReplace(const DrawingRecord& rec) const {
             out.push_back(rec); // later than every stored date, or an empty file
         stored.swap(out);
     });
+}
+
+DrawingDatabase::Added DrawingDatabase::add(const DrawingRecord& rec, SameDate sameDate) const {
+    DatabaseLock lock(path_);
+    bool stored = false;
+    bool appendable = true;
+    bool lastHasDate = false;
+    {
+        const std::string bytes = readWholeFile(path_);
+        checkLooksLikeDatabase(path_, bytes);
+        const std::size_t count = bytes.size() / DrawingRecord::kSize;
+        const auto* raw = reinterpret_cast<const std::uint8_t*>(bytes.data());
+        for (std::size_t i = 0; i < count && !stored; ++i)
+            stored = RecordBlockReader::date(raw + i * DrawingRecord::kSize) == rec.Date;
+        if (count > 0) {
+            const DayNumber last = RecordBlockReader::date(raw + (count - 1) * DrawingRecord::kSize);
+            appendable = rec.Date > last;
+            lastHasDate = rec.Date == last;
+        }
+    }
+    if (lastHasDate && sameDate == SameDate::AppendAfterLast) {
+        appendLocked(rec);
+        return Added::Appended;
+    }
+    if (appendable && !stored) {
+        appendLocked(rec);
+        return Added::Appended;
+    }
+    if (stored && sameDate != SameDate::Replace)
+        return Added::Kept;
+    updateLocked(
+        [&rec](std::vector<DrawingRecord>& records) {
+            std::vector<DrawingRecord> out;
+            out.reserve(records.size() + 1);
+            bool written = false;
+            for (const DrawingRecord& r : records) {
+                if (r.Date >= rec.Date && !written) {
+                    out.push_back(rec);
+                    written = true;
+                }
+                if (r.Date != rec.Date)
+                    out.push_back(r);
+            }
+            if (!written)
+                out.push_back(rec);
+            records.swap(out);
+        },
+        false, rebuildTemp());
+    return stored ? Added::Replaced : Added::Inserted;
 }
 
 void DrawingDatabase::removeDate(DayNumber date) const {

@@ -111,6 +111,17 @@ public:
     // Replaces the record of the same date or inserts in date order; a date
     // later than every stored date is appended.
     void insertOrReplace(const DrawingRecord& rec) const;
+
+    // Adds one drawing, decided under the lock from the file as it is then
+    // (another program may have added drawings since the caller last read
+    // it): a date later than the last stored one is appended in place, an
+    // earlier one inserted in date order; a stored date is replaced or kept.
+    // AppendAfterLast keeps a stored date too, except when it is the last
+    // stored one: then the record goes after it (the next line of an answer
+    // whose first line was just stored).
+    enum class SameDate { Replace, Keep, AppendAfterLast };
+    enum class Added { Appended, Inserted, Replaced, Kept };
+    Added add(const DrawingRecord& rec, SameDate sameDate) const;
     // Removes every record of the given date.
     void removeDate(DayNumber date) const;
     // Replaces the whole file content.
@@ -135,6 +146,10 @@ public:
     static std::optional<std::int64_t> firstUnreadableRecord(const std::uint8_t* bytes, std::size_t size);
 
 private:
+    void appendLocked(const DrawingRecord& rec) const;
+    UpdateResult updateLocked(const std::function<void(std::vector<DrawingRecord>&)>& change, bool createIfMissing,
+                              const AtomicWriteOptions& temp) const;
+
     std::string path_;
 };
 

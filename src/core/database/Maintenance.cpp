@@ -65,11 +65,8 @@ DrawingRecord enteredRecord(const DrawingRecord& buffer, const DrawingEntry& ent
     return rec;
 }
 
-void storeEnteredRecord(const DrawingDatabase& db, const DrawingRecord& rec, std::optional<DayNumber> lastStored) {
-    if (!lastStored || rec.Date > *lastStored)
-        db.append(rec);
-    else
-        db.insertOrReplace(rec);
+DrawingDatabase::Added storeEnteredRecord(const DrawingDatabase& db, const DrawingRecord& rec) {
+    return db.add(rec, DrawingDatabase::SameDate::Replace);
 }
 
 } // namespace rz

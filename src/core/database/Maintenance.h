@@ -37,8 +37,9 @@ EntryStart findEntryStart(const DrawingDatabase& db, DayNumber wanted);
 DrawingRecord enteredRecord(const DrawingRecord& buffer, const DrawingEntry& entry);
 
 // Appends a record dated after the last stored drawing (or into an empty
-// file), else inserts it in date order, replacing a drawing of its date.
-void storeEnteredRecord(const DrawingDatabase& db, const DrawingRecord& rec, std::optional<DayNumber> lastStored);
+// file), else inserts it in date order, replacing a drawing of its date;
+// decided from the file as it is when the record is stored.
+DrawingDatabase::Added storeEnteredRecord(const DrawingDatabase& db, const DrawingRecord& rec);
 
 // The bundled history beside the program, relative to the program folder.
 inline constexpr const char* kBundledHistoryFile = "history/megamillions.csv";

@@ -13,10 +13,10 @@ namespace rz {
 
 // ------------------------------------------------------------------ helpers
 
-std::vector<std::string> splitAnswerLines(const std::string& body) {
+std::vector<std::string> splitAnswerLines(const std::string& body, std::size_t maxLines) {
     std::vector<std::string> lines;
     std::string cur;
-    for (std::size_t i = 0; i < body.size(); ++i) {
+    for (std::size_t i = 0; i < body.size() && lines.size() < maxLines; ++i) {
         const char c = body[i];
         if (c == '\r' || c == '\n') {
             lines.push_back(cur);
@@ -27,9 +27,22 @@ std::vector<std::string> splitAnswerLines(const std::string& body) {
             cur += c;
         }
     }
-    if (!cur.empty())
+    if (!cur.empty() && lines.size() < maxLines)
         lines.push_back(cur);
     return lines;
+}
+
+std::string shortenedAnswer(const std::string& body, std::size_t maxChars) {
+    std::size_t end = 0;
+    for (std::size_t chars = 0; end < body.size() && chars < maxChars; ++chars) {
+        // One UTF-8 sequence: a lead byte and its continuation bytes.
+        ++end;
+        while (end < body.size() && (static_cast<unsigned char>(body[end]) & 0xC0) == 0x80 && end < body.size())
+            ++end;
+    }
+    if (end >= body.size())
+        return body;
+    return body.substr(0, end) + "…";
 }
 
 namespace {

@@ -42,9 +42,18 @@ struct DownloadResult {
     std::string message;       // what was shown to the user, if anything
 };
 
+// A drawing answer holds one line per date; no more lines than this are
+// taken from one answer.
+inline constexpr std::size_t kMaxAnswerLines = 100;
+
 // The answer of the data server split at CR, LF or CR LF; an empty last line
-// is not counted, so an empty body has no lines.
-std::vector<std::string> splitAnswerLines(const std::string& body);
+// is not counted, so an empty body has no lines. At most maxLines lines; the
+// rest of the body is not looked at.
+std::vector<std::string> splitAnswerLines(const std::string& body, std::size_t maxLines = kMaxAnswerLines);
+
+// An answer as the user is shown it when it is not a drawing: at most about
+// maxChars characters (whole UTF-8 sequences), followed by "…" when cut.
+std::string shortenedAnswer(const std::string& body, std::size_t maxChars = 200);
 
 // One answer line: fields 1..6 end at the next comma, field 7 is the rest of
 // the line; each field is trimmed and read as a decimal integer 0..255.

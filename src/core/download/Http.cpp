@@ -46,6 +46,10 @@ std::string failureCaption(const HttpResponse& r) {
         return txt(Txt::HttpTimeout);
     case HttpFailure::TooManyRedirects:
         return txt(Txt::HttpTooManyRedirects);
+    case HttpFailure::TooLarge:
+        return txt(Txt::HttpTooLarge);
+    case HttpFailure::Broken:
+        return txt(Txt::HttpBroken);
     case HttpFailure::Aborted:
         return txt(Txt::HttpAborted);
     case HttpFailure::NoNetwork:

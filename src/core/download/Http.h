@@ -10,6 +10,12 @@ namespace rz {
 
 class IEvents;
 
+// Limits of every answer, in every client: an answer larger than this is
+// refused, and a request that has not completed by the deadline is ended,
+// however steadily bytes trickle in.
+inline constexpr std::int64_t kMaxHttpAnswerBytes = 16LL * 1024 * 1024;
+inline constexpr int kHttpDeadlineMs = 30000;
+
 // One GET request as the program sends it.
 struct HttpRequest {
     std::string url;                                          // absolute http:// or https:// address
@@ -19,6 +25,8 @@ struct HttpRequest {
     int connectTimeoutMs = 5000;
     int readTimeoutMs = 5000;
     int maxRedirects = 15;
+    std::int64_t maxAnswerBytes = kMaxHttpAnswerBytes; // header and body of one answer
+    int deadlineMs = kHttpDeadlineMs;                  // the whole request, redirects included
 };
 
 // Why a request got no HTTP answer at all.
@@ -28,6 +36,8 @@ enum class HttpFailure {
     HostNotFound,
     Timeout,
     TooManyRedirects,
+    TooLarge,          // the answer exceeded HttpRequest::maxAnswerBytes
+    Broken,            // the answer broke off (shorter than announced, reset)
     Aborted,           // abort() by the program
     NoNetwork,         // no HTTP client in this build or run
     Other,
