@@ -33,7 +33,7 @@ def source(*parts):
 
 def builtin_messages():
     """The built-in message lines, read from the program's source."""
-    lines = re.findall(r"/\*\s*(\d+) \*/ " + C_STRING + ",", source("src", "core", "app", "MessageTable.cpp"))
+    lines = re.findall(r"/\*\s*(\d+) \*/ " + C_STRING + ",", source("src", "core", "services", "MessageTable.cpp"))
     assert [int(n) for n, _ in lines] == list(range(62)), "MessageTable.cpp changed its layout"
     return [c_unescape(t) for _, t in lines]
 
