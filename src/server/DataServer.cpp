@@ -40,7 +40,8 @@
 namespace rz {
 namespace {
 
-std::string percentDecode(const std::string& s) {
+// Percent-decoded text; in a query "+" stands for a space, in a path for itself.
+std::string percentDecode(const std::string& s, bool plusIsSpace = true) {
     std::string out;
     for (std::size_t i = 0; i < s.size(); ++i) {
         if (s[i] == '%' && i + 2 < s.size() && std::isxdigit(static_cast<unsigned char>(s[i + 1])) &&
@@ -48,7 +49,7 @@ std::string percentDecode(const std::string& s) {
             out += static_cast<char>(std::stoi(s.substr(i + 1, 2), nullptr, 16));
             i += 2;
         } else {
-            out += s[i] == '+' ? ' ' : s[i];
+            out += plusIsSpace && s[i] == '+' ? ' ' : s[i];
         }
     }
     return out;
@@ -78,20 +79,6 @@ bool parseYyyymmdd(const std::string& text, DayNumber& out) {
         return false;
     const int y = std::stoi(text.substr(0, 4)), m = std::stoi(text.substr(4, 2)), d = std::stoi(text.substr(6, 2));
     return validDay(y, m, d, out);
-}
-
-// A path as sent, percent-decoded ("+" is a plus sign in a path).
-std::string decodePath(const std::string& s) {
-    std::string out;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '%' && i + 2 < s.size() && std::isxdigit(static_cast<unsigned char>(s[i + 1])) && std::isxdigit(static_cast<unsigned char>(s[i + 2]))) {
-            out += static_cast<char>(std::stoi(s.substr(i + 1, 2), nullptr, 16));
-            i += 2;
-        } else {
-            out += s[i];
-        }
-    }
-    return out;
 }
 
 std::string htmlEscape(const std::string& s) {
@@ -413,7 +400,7 @@ ServerAnswer DataServerRoutes::answer(const std::string& method, const std::stri
                 "</p>\r\n</body></html>\r\n";
         return ServerAnswer{200, page, "text/html; charset=utf-8"};
     }
-    const std::string rawPath = decodePath(target.substr(0, q));
+    const std::string rawPath = percentDecode(target.substr(0, q), false);
     if (path.rfind("/scripts/", 0) == 0)
         return scriptAnswer(rawPath.substr(9));
     return notFound();
