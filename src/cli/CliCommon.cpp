@@ -89,25 +89,25 @@ bool applyWindowDates(MainModel& model, const Args& args, std::string& error) {
     return true;
 }
 
-int parseCommand(const CommandSpec& spec, int argc, char** argv, Args& args) {
-    const std::string name = spec.name;
+int parseCommand(const CommandSpec& command, int argc, char** argv, Args& args) {
+    const std::string name = command.name;
     CLI::App app{"", "ruvuzevodare-cli " + name};
     app.allow_extras(true);
     app.set_help_flag("-h,--help");
     std::vector<CLI::Option*> known;
-    for (const char* option : spec.options)
+    for (const char* option : command.options)
         known.push_back(app.add_option(std::string("--") + option)
                             ->expected(1)
                             ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll));
-    for (const char* flag : spec.flags)
+    for (const char* flag : command.flags)
         known.push_back(app.add_flag(std::string("--") + flag)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll));
     std::vector<std::string> positional;
-    if (spec.maxPositional > 0)
+    if (command.maxPositional > 0)
         app.add_option("arguments", positional);
     try {
         app.parse(argc - 1, argv + 1);
     } catch (const CLI::CallForHelp&) {
-        std::string usage = spec.usage;
+        std::string usage = command.usage;
         usage.erase(0, usage.find_first_not_of(' '));
         std::cout << "usage: ruvuzevodare-cli " << usage;
         return 0;
@@ -123,8 +123,8 @@ int parseCommand(const CommandSpec& spec, int argc, char** argv, Args& args) {
             return usageError(name + ": unknown option " + extra);
         return usageError(name + ": unexpected argument \"" + extra + "\"");
     }
-    if (positional.size() > spec.maxPositional)
-        return usageError(name + ": unexpected argument \"" + positional[spec.maxPositional] + "\"");
+    if (positional.size() > command.maxPositional)
+        return usageError(name + ": unexpected argument \"" + positional[command.maxPositional] + "\"");
 
     // The values in the order given, so that later settings win and steps run in turn.
     std::map<const CLI::Option*, std::size_t> taken;

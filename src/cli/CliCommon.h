@@ -50,7 +50,7 @@ struct CommandSpec {
 // `args`; otherwise the exit code: 0 after "--help" (its usage on stdout), 2
 // for an unknown option, a stray argument or an option without its value
 // (a message naming it on stderr).
-int parseCommand(const CommandSpec& spec, int argc, char** argv, Args& args);
+int parseCommand(const CommandSpec& command, int argc, char** argv, Args& args);
 
 // Says on stderr when the database ends in bytes that are not a whole drawing.
 void warnPartialRecord(const std::string& databasePath);
