@@ -20,7 +20,9 @@
 
 #include "Controls.h"
 #include "common/ProgramTexts.h"
-#include "DarovAduzez.h"
+#include "ChartPage.h"
+#include "PageFrame.h"
+#include "app/MainModel.h"
 
 using rz::Colour;
 using rz::Gs;
@@ -45,8 +47,9 @@ bool sameTable(const rz::StatisticsTable& a, const rz::StatisticsTable& b) {
 
 // --------------------------------------------------------------- chart page
 
-QWidget* TForm1::buildChartPage() {
-    auto* page = new QWidget;
+ChartPage::ChartPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
+    : QWidget(parent), model_(model), frame_(frame) {
+    QWidget* page = this;
     page->setObjectName(QStringLiteral("TabSheet5"));
     ControlRegistry::instance().add(page, ControlKind::TabSheet);
     auto* v = new QVBoxLayout(page);
@@ -97,7 +100,8 @@ QWidget* TForm1::buildChartPage() {
         tb->setFocusPolicy(Qt::NoFocus);
         chartButtons_.emplace_back(tb, b.kind);
         const auto handler = b.handler;
-        connect(tb, &QToolButton::clicked, this, [this, handler] { command([this, handler] { (model_.*handler)(); }); });
+        connect(tb, &QToolButton::clicked, this,
+                [this, handler] { frame_.command([this, handler] { (model_.*handler)(); }); });
         line->addWidget(tb);
     }
     line->addStretch(1);
@@ -110,16 +114,16 @@ QWidget* TForm1::buildChartPage() {
     dateTimePicker2_ = datePicker(panel6, "DateTimePicker2");
     dateTimePicker2_->setToolTip(QStringLiteral("Erste Ziehung der Statistik"));
     connect(dateTimePicker2_, &QDateEdit::dateChanged, this, [this](const QDate& d) {
-        if (!refreshing_)
+        if (!frame_.refreshing())
             model_.DateTimePicker2.setDate(dayFromDate(d));
     });
-    connect(dateTimePicker2_, &QDateEdit::editingFinished, this, [this] { refreshFromModel(); });
+    connect(dateTimePicker2_, &QDateEdit::editingFinished, this, [this] { frame_.refreshFromModel(); });
     right->addWidget(plainLabel(panel6, "Label73", QStringLiteral("ab")), 0, 0);
     right->addWidget(dateTimePicker2_, 0, 1);
     QToolButton* save = speedButton(panel6, "ChartSave", QStringLiteral("PNG…"),
                                     QStringLiteral("Diagramm als PNG-Bild speichern"), QStyle::SP_DialogSaveButton);
     save->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    connect(save, &QToolButton::clicked, this, [this] { command([this] { saveChart(); }); });
+    connect(save, &QToolButton::clicked, this, [this] { frame_.command([this] { saveChart(); }); });
     right->addWidget(save, 1, 1);
     bar->addLayout(right);
     v->addWidget(panel6);
@@ -167,10 +171,21 @@ QWidget* TForm1::buildChartPage() {
     setRole(chartTitle_, QPalette::WindowText, Qt::black);
     cv->addWidget(chartTitle_);
     v->addWidget(chartArea_, 1);
-    return page;
 }
 
-void TForm1::refreshChart() {
+void ChartPage::syncFromModel(bool chartToo) {
+    const rz::DatePicker& p = model_.DateTimePicker2;
+    dateTimePicker2_->follow(dateFromDay(p.minDate), dateFromDay(std::max(p.date, p.minDate)));
+    if (chartToo)
+        syncChart();
+}
+
+void ChartPage::setAxisFont(const QFont& font) {
+    axisX_->setLabelsFont(font);
+    axisY_->setLabelsFont(font);
+}
+
+void ChartPage::syncChart() {
     const rz::StatisticsTable& t = model_.chart;
     for (auto& [button, kind] : chartButtons_)
         if (button->isChecked() != (kind == t.Kind))
@@ -188,7 +203,7 @@ void TForm1::refreshChart() {
             colours.push_back(e.BarColour);
     for (Colour c : colours) {
         auto* set = new QBarSet(QString());
-        const QColor qc = toQColor(c);
+        const QColor qc = toQColour(c);
         set->setColor(qc);
         set->setBorderColor(qc);
         for (const auto& e : t.Entries)
@@ -238,7 +253,7 @@ void TForm1::refreshChart() {
     chartTitle_->setText(q(t.Title));
 }
 
-void TForm1::saveChart() {
+void ChartPage::saveChart() {
     rz::FileDialogRequest req;
     req.filter = "PNG-Bild|*.png";
     req.defaultExt = "png";

@@ -1,5 +1,7 @@
 #include "Controls.h"
 
+#include <QApplication>
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QDateEdit>
@@ -7,6 +9,7 @@
 #include <QGroupBox>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QToolButton>
 
@@ -227,6 +230,43 @@ QFrame* panel(QWidget* parent, const char* name) {
     return f;
 }
 
+namespace {
+bool waitCursorShown = false;
+}
+
+void setWaitCursor(bool busy) {
+    if (busy == waitCursorShown)
+        return;
+    waitCursorShown = busy;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+QColor toQColour(rz::Colour c) {
+    using rz::Colour;
+    switch (c) {
+    case Colour::WindowBackground:
+        return QApplication::palette().color(QPalette::Base);
+    case Colour::WindowText:
+        return QApplication::palette().color(QPalette::WindowText);
+    case Colour::TooltipBackground:
+        return QApplication::palette().color(QPalette::ToolTipBase);
+    case Colour::HitGreen:
+        return QColor(0, 255, 0);
+    case Colour::Red:
+        return QColor(255, 0, 0);
+    case Colour::Black:
+        return QColor(0, 0, 0);
+    case Colour::BarGreen:
+        return QColor(0, 128, 0);
+    case Colour::Yellow:
+        return QColor(255, 255, 0);
+    }
+    return QColor(0, 0, 0);
+}
+
 DateEdit* datePicker(QWidget* parent, const char* name) {
     auto* d = new DateEdit(parent);
     d->setObjectName(QLatin1String(name));
@@ -286,6 +326,18 @@ void TipEdit::focusOutEvent(QFocusEvent* e) {
 // ---------------------------------------------------------------- DateEdit
 
 DateEdit::DateEdit(QWidget* parent) : QDateEdit(parent) { lineEdit()->installEventFilter(this); }
+
+void DateEdit::follow(const QDate& minimum, const QDate& date) {
+    const QSignalBlocker block(this);
+    const bool editing = hasFocus() && shown_ == date;
+    shown_ = date;
+    if (editing)
+        return;
+    if (minimumDate() != minimum)
+        setMinimumDate(minimum);
+    if (this->date() != date)
+        setDate(date);
+}
 
 bool DateEdit::eventFilter(QObject* watched, QEvent* e) {
     const bool handled = QDateEdit::eventFilter(watched, e);

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Colour.h"
 #include "common/Dates.h"
 #include "i18n/ComponentTree.h"
 
@@ -90,6 +91,21 @@ private:
     QString previous_;
 };
 
+// Tags of controls that keep their texts in every language.
+inline constexpr int kLanguageItemTag = 1;
+inline constexpr int kTipFieldTag = 8;
+inline constexpr int kMakerPanelTag = 8;
+
+// The maker's web site, opened by the maker's panels on the tip page.
+inline constexpr const char* kMakerSite = "https://www.quendral.example/";
+inline constexpr const char* kMakerAddress = "www.quendral.example";
+
+QColor toQColour(rz::Colour c);
+
+// Shows or clears the wait cursor. Balanced: repeated calls with the same
+// state do nothing, so every "busy" is undone by exactly one "not busy".
+void setWaitCursor(bool busy);
+
 // ---------------------------------------------------------------- helpers
 
 void setHint(QWidget* w, const QString& hint);
@@ -145,6 +161,15 @@ class DateEdit : public QDateEdit {
 public:
     explicit DateEdit(QWidget* parent = nullptr);
 
+    // Shows the model's date and earliest date. A date the user is typing
+    // stays as typed (the model takes each complete, valid date from it);
+    // only a date the model itself changed since the last call (a lookup, a
+    // step) is written into the field being edited. Signals are blocked.
+    void follow(const QDate& minimum, const QDate& date);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    QDate shown_; // the model's date at the last follow()
 };

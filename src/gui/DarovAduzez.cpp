@@ -40,10 +40,14 @@
 #include <cmath>
 #include <tuple>
 
+#include "ChartPage.h"
+#include "DatabasePage.h"
 #include "GeneratorPage.h"
+#include "InternetPage.h"
+#include "MessagePage.h"
+#include "TipPage.h"
 #include "LoEingab.h"
 #include "QtComponentTree.h"
-#include "QtPlatform.h"
 #include "QtTranslations.h"
 #include "Scriptwahl.h"
 #include "WheelDialog.h"
@@ -105,13 +109,18 @@ TForm1::TForm1(rz::MainModel& model, QWidget* parent) : QMainWindow(parent), mod
     pageControl_ = new QTabWidget(this);
     pageControl_->setObjectName(QStringLiteral("PageControl1"));
     pageControl_->setDocumentMode(false);
-    pageControl_->addTab(buildTipPage(), QStringLiteral("Tipp-Übersicht"));
-    pageControl_->addTab(buildMessagePage(), QStringLiteral("Zahlen der letzten Ziehung"));
+    tipPage_ = new TipPage(model_, *this);
+    pageControl_->addTab(tipPage_, QStringLiteral("Tipp-Übersicht"));
+    messagePage_ = new MessagePage(model_);
+    pageControl_->addTab(messagePage_, QStringLiteral("Zahlen der letzten Ziehung"));
     generatorPage_ = new GeneratorPage(model_);
     pageControl_->addTab(generatorPage_, QStringLiteral("Berechnung"));
-    pageControl_->addTab(buildChartPage(), QStringLiteral("Diagramm"));
-    pageControl_->addTab(buildDatabasePage(), QStringLiteral("Datenbank"));
-    pageControl_->addTab(buildInternetPage(), QStringLiteral("Internet-Optionen"));
+    chartPage_ = new ChartPage(model_, *this);
+    pageControl_->addTab(chartPage_, QStringLiteral("Diagramm"));
+    databasePage_ = new DatabasePage(model_, *this);
+    pageControl_->addTab(databasePage_, QStringLiteral("Datenbank"));
+    internetPage_ = new InternetPage(model_, *this);
+    pageControl_->addTab(internetPage_, QStringLiteral("Internet-Optionen"));
     // The message table's page is never shown: hidden, and disabled so that
     // neither the arrow keys, the wheel nor Ctrl+Tab step onto it.
     pageControl_->setTabVisible(static_cast<int>(rz::Tab::LastDrawing), false);
@@ -156,6 +165,9 @@ TForm1::~TForm1() {
     // would repaint a window whose members are gone.
     destroying_ = true;
     model_.onChanged = nullptr;
+    // The pages go first, while the window they call back into is whole.
+    delete pageControl_;
+    pageControl_ = nullptr;
     if (model_.componentTree == componentTree_.get())
         model_.componentTree = nullptr;
     setWaitCursor(false);
@@ -173,28 +185,6 @@ void TForm1::createSecondaryWindows() {
     form6_->hide();
     qcsForm_->hide();
     wheelDialog_->hide();
-}
-
-QColor TForm1::toQColor(Colour c) {
-    switch (c) {
-    case Colour::WindowBackground:
-        return QApplication::palette().color(QPalette::Base);
-    case Colour::WindowText:
-        return QApplication::palette().color(QPalette::WindowText);
-    case Colour::TooltipBackground:
-        return QApplication::palette().color(QPalette::ToolTipBase);
-    case Colour::HitGreen:
-        return QColor(0, 255, 0);
-    case Colour::Red:
-        return QColor(255, 0, 0);
-    case Colour::Black:
-        return QColor(0, 0, 0);
-    case Colour::BarGreen:
-        return QColor(0, 128, 0);
-    case Colour::Yellow:
-        return QColor(255, 255, 0);
-    }
-    return QColor(0, 0, 0);
 }
 
 void TForm1::command(const std::function<void()>& call) {
@@ -249,20 +239,6 @@ void TForm1::buildMenu() {
 }
 
 
-QWidget* TForm1::buildMessagePage() {
-    auto* page = new QWidget;
-    page->setObjectName(QStringLiteral("TabSheet2"));
-    ControlRegistry::instance().add(page, ControlKind::TabSheet);
-    auto* v = new QVBoxLayout(page);
-    memo2_ = new QPlainTextEdit(page);
-    memo2_->setObjectName(QStringLiteral("Memo2"));
-    memo2_->setReadOnly(true);
-    memo2_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    v->addWidget(memo2_);
-    return page;
-}
-
-
 // --------------------------------------------------------------- status bar
 
 void TForm1::buildStatusBar() {
@@ -296,67 +272,12 @@ void TForm1::refreshFromModel() {
         return;
     refreshing_ = true;
 
-    refreshTips();
+    tipPage_->syncFromModel();
     if (wheelDialog_ && wheelDialog_->isVisible())
         wheelDialog_->syncFromModel();
-    setLabelText(label35_, model_.Label35);
-    setLabelText(label13_, model_.Label13);
-    setLabelText(losnummer_, model_.Losnummer);
-    setLabelText(label29_, model_.Label29);
-    if (bitBtn4_->text() != q(model_.BitBtn4Caption))
-        bitBtn4_->setText(q(model_.BitBtn4Caption));
-
-    {
-        const QSignalBlocker block(tipCount_);
-        const int lo = model_.Settings.minOf(Gs::TipCount);
-        const int hi = model_.Settings.maxOf(Gs::TipCount);
-        if (tipCount_->minimum() != lo || tipCount_->maximum() != hi)
-            tipCount_->setRange(lo, hi);
-        if (tipCount_->value() != model_.Settings.get(Gs::TipCount))
-            tipCount_->setValue(model_.Settings.get(Gs::TipCount));
-    }
-
-    if (model_.Memo2.lines() != shownMemo_) {
-        shownMemo_ = model_.Memo2.lines();
-        QStringList lines;
-        for (const auto& l : shownMemo_)
-            lines << q(l);
-        memo2_->setPlainText(lines.join(QLatin1Char('\n')));
-    }
-
-    // A date field the user is typing into keeps what is typed (the model
-    // takes each complete, valid date from it); only a date the model itself
-    // changed since the last refresh (a lookup, a step) is written into it.
-    for (auto [picker, model, shown] :
-         {std::tuple{dateTimePicker1_, &model_.DateTimePicker1, &shownPickerDates_[0]},
-          std::tuple{dateTimePicker2_, &model_.DateTimePicker2, &shownPickerDates_[1]}}) {
-        const QSignalBlocker block(picker);
-        const QDate min = dateFromDay(model->minDate);
-        const QDate d = dateFromDay(std::max(model->date, model->minDate));
-        const bool editing = picker->hasFocus() && *shown == d;
-        *shown = d;
-        if (editing)
-            continue;
-        if (picker->minimumDate() != min)
-            picker->setMinimumDate(min);
-        if (picker->date() != d)
-            picker->setDate(d);
-    }
-
-    if (proxyHost_->text() != q(model_.ProxyHost))
-        proxyHost_->setText(q(model_.ProxyHost));
-    if (proxyPort_->text() != q(model_.ProxyPort))
-        proxyPort_->setText(q(model_.ProxyPort));
-
-    // Drawing download: start buttons, stop button, data server.
-    if (bitBtn1_->isEnabled() != model_.BitBtn1Enabled)
-        bitBtn1_->setEnabled(model_.BitBtn1Enabled);
-    if (speedButton10_->isEnabled() != model_.SpeedButton10Enabled)
-        speedButton10_->setEnabled(model_.SpeedButton10Enabled);
-    if (speedButton8_->isVisibleTo(speedButton8_->parentWidget()) != model_.SpeedButton8Visible)
-        speedButton8_->setVisible(model_.SpeedButton8Visible);
-    if (!serverEdit_->hasFocus() && serverEdit_->text() != q(model_.ServerAddress))
-        serverEdit_->setText(q(model_.ServerAddress));
+    messagePage_->syncFromModel();
+    databasePage_->syncFromModel();
+    internetPage_->syncFromModel();
 
     for (int i = 0; i < 2; ++i)
         setPanelText(statusPanels_[static_cast<std::size_t>(i)], q(model_.StatusPanel[static_cast<std::size_t>(i)]));
@@ -382,7 +303,7 @@ void TForm1::refreshFromModel() {
         qtLanguage_ = model_.sprache;
         shownLanguage_ = model_.LanguageChecked;
         qtTranslations_->apply(model_.sprache, QString::fromStdString(model_.paths().qtTranslationsFolder()));
-        retranslateMegaBallHints();
+        tipPage_->retranslateMegaBallHints();
         // Other texts need other room.
         if (!first && designedHeight_ > 0) {
             measureMinimum();
@@ -396,8 +317,7 @@ void TForm1::refreshFromModel() {
     // follows only when its tab is on view, and at the end.
     const bool analysing = model_.operation.running(rz::OperationKind::SettingsAnalysis) ||
                            model_.operation.running(rz::OperationKind::DrawingAnalysis);
-    if (!analysing || pageControl_->currentIndex() == static_cast<int>(rz::Tab::Chart))
-        refreshChart();
+    chartPage_->syncFromModel(!analysing || pageControl_->currentIndex() == static_cast<int>(rz::Tab::Chart));
     setWaitCursor(model_.busy);
 
     {
@@ -554,22 +474,15 @@ void TForm1::applyScale() {
     }
     QFont axisFont(font());
     axisFont.setPixelSize(std::max(6, static_cast<int>(std::lround(11 * scale_))));
-    axisX_->setLabelsFont(axisFont);
-    axisY_->setLabelsFont(axisFont);
+    chartPage_->setAxisFont(axisFont);
     reserveRoomForChangingTexts();
 }
 
-void TForm1::reserveRoomForChangingTexts() {
-    // Texts that change while the program runs keep room for their longest
-    // form at every size and in every language.
-    label13_->setMinimumWidth(label13_->fontMetrics().horizontalAdvance(q(model_.msg(rz::Msg::Sum)) + QStringLiteral(": 000")));
-    const QFontMetrics drawing(label35_->font());
-    label35_->setMinimumWidth(drawing.horizontalAdvance(QStringLiteral("Www 00.00.00    00  00  00  00  00   MB: 00 MP: 00")));
-    for (int r = 1; r <= TipSet::kRows; ++r) {
-        RowWidgets& w = rows_[static_cast<std::size_t>(r)];
-        w.sum->setMinimumWidth(w.sum->fontMetrics().horizontalAdvance(QStringLiteral("0000")));
-        w.hit->setMinimumWidth(w.hit->fontMetrics().horizontalAdvance(QStringLiteral("5 + MB ")) + w.hit->indent());
-    }
+void TForm1::reserveRoomForChangingTexts() { tipPage_->reserveRoomForChangingTexts(); }
+
+void TForm1::openWheelDialog() {
+    createSecondaryWindows();
+    wheelDialog_->open();
 }
 
 void TForm1::closeEvent(QCloseEvent* e) {
@@ -577,24 +490,3 @@ void TForm1::closeEvent(QCloseEvent* e) {
     QMainWindow::closeEvent(e);
 }
 
-// ------------------------------------------------------------------ startup
-
-std::unique_ptr<TForm1> startProgram(rz::MainModel& model, const rz::AppPaths& paths, QtPlatform* platform) {
-    try {
-        model.FormCreate(paths);
-    } catch (const std::exception& e) {
-        model.dialogs().message(e.what());
-    }
-    auto form = std::make_unique<TForm1>(model);
-    if (paths.installed()) {
-        // Not beside the program: say where the drawing file is.
-        const QString folder = QDir::toNativeSeparators(QFileInfo(QString::fromStdString(model.DatabasePath())).absolutePath());
-        form->setWindowTitle(form->windowTitle() + QStringLiteral(" – ") + folder);
-    }
-    form->createSecondaryWindows();
-    form->applyStoredSize();
-    if (platform)
-        platform->attachWindows(form.get(), form->form6());
-    form->command([&model] { model.SpracheSetzen(); });
-    return form;
-}

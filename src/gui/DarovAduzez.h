@@ -13,24 +13,18 @@
 
 #include "AnalysisLock.h"
 #include "Controls.h"
+#include "PageFrame.h"
+#include "WindowHost.h"
 #include "app/MainModel.h"
 
-class QAbstractButton;
 class QAction;
-class QBarSet;
-class QCategoryAxis;
-class QChart;
-class QChartView;
-class QDateEdit;
-class QFrame;
-class QPlainTextEdit;
-class QPushButton;
-class QSpinBox;
-class QStackedBarSeries;
 class QTabWidget;
-class QToolButton;
-class QValueAxis;
+class ChartPage;
+class DatabasePage;
 class GeneratorPage;
+class InternetPage;
+class MessagePage;
+class TipPage;
 class QtComponentTree;
 class QtPlatform;
 class QtTranslations;
@@ -42,7 +36,7 @@ class WheelDialog;
 // The main window: a view over rz::MainModel. Every widget carries the name
 // of its control as objectName; every user action calls a model command and
 // then repaints the window from the model.
-class TForm1 : public QMainWindow {
+class TForm1 : public QMainWindow, public PageFrame, public WindowHost {
     Q_OBJECT
 public:
     explicit TForm1(rz::MainModel& model, QWidget* parent = nullptr);
@@ -58,19 +52,19 @@ public:
 
     // Sets every widget from the model. Cheap: unchanged widgets are skipped
     // and signals are blocked while writing.
-    void refreshFromModel();
+    void refreshFromModel() override;
 
     // Content scaling: the height the contents were designed for, the height
     // they are scaled to now (Groesse) and the resulting factor.
     int designedHeight() const { return designedHeight_; }
     int groesse() const { return groesse_; }
     double contentScale() const { return scale_; }
+    // A control whose font is a multiple of the page font (kept when scaling).
+    void setRelativeFont(QWidget* w, double factor, bool bold) override;
 
     // Runs a model command; a failure ends in a message box with its text.
     // The window is repainted afterwards.
-    void command(const std::function<void()>& call);
-
-    static QColor toQColor(rz::Colour c);
+    void command(const std::function<void()>& call) override;
 
     // A stored window size is applied at once (within the screen); without
     // one the model learns the designed size.
@@ -84,80 +78,31 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
-    struct RowWidgets {
-        ClickLabel* label = nullptr;
-        std::array<TipEdit*, 8> edits{}; // index 1..7
-        QLabel* sum = nullptr;
-        QLabel* hit = nullptr;
-        QToolButton* editButton = nullptr;
-        // What the widgets show now, to skip unchanged values.
-        std::array<rz::Colour, 8> shownColour{};
-        bool shownLocked = false;
-        rz::Colour shownHitColour = rz::Colour::Black;
-        std::string shownMegaBallHint; // the tip check's hint on the MegaBall field
-    };
+    // PageFrame
+    bool refreshing() const override { return refreshing_; }
+    void openWheelDialog() override;
+    // WindowHost
+    QWidget* hostWidget() override { return this; }
+    TForm3* drawingEntryDialog() override { return form3_; }
+    TQCSForm* scriptChoiceDialog() override { return qcsForm_; }
+    void repaintFromModel() override { refreshFromModel(); }
 
     void buildMenu();
-    void applyMegaBallHint(RowWidgets& w);
-    void retranslateMegaBallHints();
-    QWidget* buildTipPage();
-    QWidget* buildMessagePage();
-    QWidget* buildChartPage();
-    QWidget* buildDatabasePage();
-    QWidget* buildInternetPage();
     void buildStatusBar();
 
-    void tipEdited(int row, int k, const QString& text);
     // The user brought the page at index forward; the model decides.
     void tabChosen(int index);
-    void refreshTips();
-    void refreshChart();
-    void saveChart();
     void showPanel1(const QString& text);
     void applyScale();
-    // A widget whose font is a multiple of the page font (kept when scaling).
-    void setRelativeFont(QWidget* w, double factor, bool bold);
 
     rz::MainModel& model_;
     QTabWidget* pageControl_ = nullptr;
+    TipPage* tipPage_ = nullptr;
+    MessagePage* messagePage_ = nullptr;
     GeneratorPage* generatorPage_ = nullptr;
-    std::array<RowWidgets, 13> rows_{}; // index 1..12
-
-    // drawing bar, calculation bar
-    QLabel* label35_ = nullptr;
-    QLabel* label13_ = nullptr;
-    QLabel* losnummer_ = nullptr;
-    QPushButton* bitBtn4_ = nullptr;
-    QSpinBox* tipCount_ = nullptr;
-
-    QPlainTextEdit* memo2_ = nullptr;
-    std::vector<std::string> shownMemo_;
-
-    // chart
-    QChart* chart_ = nullptr;
-    QChartView* chartView_ = nullptr;
-    QStackedBarSeries* series_ = nullptr;
-    QCategoryAxis* axisX_ = nullptr;
-    QValueAxis* axisY_ = nullptr;
-    QLabel* chartTitle_ = nullptr;
-    QWidget* chartArea_ = nullptr;
-    rz::StatisticsTable shownChart_;
-    bool chartShown_ = false;
-    std::vector<std::pair<QToolButton*, rz::StatisticsKind>> chartButtons_; // pressed: the chart on display
-
-    // database and internet tabs
-    QDateEdit* dateTimePicker1_ = nullptr;
-    QDateEdit* dateTimePicker2_ = nullptr;
-    std::array<QDate, 2> shownPickerDates_{}; // the models' dates at the last refresh
-    QLabel* label29_ = nullptr;
-    QLabel* labelMegaBall25_ = nullptr;
-    QLineEdit* proxyHost_ = nullptr;
-    QLineEdit* proxyPort_ = nullptr;
-    // drawing download
-    QPushButton* bitBtn1_ = nullptr;
-    QToolButton* speedButton10_ = nullptr;
-    QToolButton* speedButton8_ = nullptr;
-    QLineEdit* serverEdit_ = nullptr;
+    ChartPage* chartPage_ = nullptr;
+    DatabasePage* databasePage_ = nullptr;
+    InternetPage* internetPage_ = nullptr;
 
     std::array<QLabel*, 2> statusPanels_{};
     std::vector<QAction*> languageActions_;
@@ -193,15 +138,6 @@ private:
     void fitContents();
 };
 
-// Tags of controls that keep their texts in every language.
-inline constexpr int kLanguageItemTag = 1;
-inline constexpr int kTipFieldTag = 8;
-inline constexpr int kMakerPanelTag = 8;
-
-// The maker's web site, opened by the maker's panels on the tip page.
-inline constexpr const char* kMakerSite = "https://www.quendral.example/";
-inline constexpr const char* kMakerAddress = "www.quendral.example";
-
 // The start-up sequence after the application object exists: FormCreate for
 // the program's layout, the main window, the secondary windows, the language
 // and the first data. The caller shows the window (its first show runs
@@ -212,3 +148,12 @@ std::unique_ptr<TForm1> startProgram(rz::MainModel& model, const rz::AppPaths& p
 inline std::unique_ptr<TForm1> startProgram(rz::MainModel& model, const std::string& home, QtPlatform* platform) {
     return startProgram(model, rz::AppPaths(home), platform);
 }
+
+// The component list of the program's windows (built-in texts), as the file
+// "land/RuvuZevodare.txt" holds it: UTF-8 with a byte order mark, CR LF.
+// Builds the windows without showing them.
+QByteArray componentListOfTheProgram();
+
+// RuvuZevodare --write-component-list FILE. Returns the exit code; errors go
+// to stderr.
+int writeComponentListCommand(const QString& file);

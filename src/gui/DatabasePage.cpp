@@ -7,17 +7,19 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "Controls.h"
-#include "DarovAduzez.h"
+#include <algorithm>
 
-using rz::Colour;
-using rz::Gs;
-using rz::TipSet;
+#include "Controls.h"
+#include "DatabasePage.h"
+#include "PageFrame.h"
+#include "app/MainModel.h"
+
 
 // ------------------------------------------------------------ database page
 
-QWidget* TForm1::buildDatabasePage() {
-    auto* page = new QWidget;
+DatabasePage::DatabasePage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
+    : QWidget(parent), model_(model), frame_(frame) {
+    QWidget* page = this;
     page->setObjectName(QStringLiteral("TabSheet4"));
     ControlRegistry::instance().add(page, ControlKind::TabSheet);
     auto* v = new QVBoxLayout(page);
@@ -27,15 +29,15 @@ QWidget* TForm1::buildDatabasePage() {
     auto* dateRow = new QHBoxLayout;
     dateTimePicker1_ = datePicker(page, "DateTimePicker1");
     connect(dateTimePicker1_, &QDateEdit::dateChanged, this, [this](const QDate& d) {
-        if (!refreshing_)
+        if (!frame_.refreshing())
             model_.DateTimePicker1.setDate(dayFromDate(d));
     });
     // Leaving the field shows the date the model took.
-    connect(dateTimePicker1_, &QDateEdit::editingFinished, this, [this] { refreshFromModel(); });
+    connect(dateTimePicker1_, &QDateEdit::editingFinished, this, [this] { frame_.refreshFromModel(); });
     QToolButton* sb5 =
         speedButton(page, "SpeedButton5", QStringLiteral("Anzeigen"),
                     QStringLiteral("Bewertung des Tipps für die Ziehung des gewählten Datums"), QStyle::SP_DialogApplyButton);
-    connect(sb5, &QToolButton::clicked, this, [this] { command([this] { model_.SpeedButton5Click(); }); });
+    connect(sb5, &QToolButton::clicked, this, [this] { frame_.command([this] { model_.SpeedButton5Click(); }); });
     dateRow->addWidget(plainLabel(page, "Label74", QStringLiteral("Ziehung vom")));
     dateRow->addWidget(dateTimePicker1_);
     dateRow->addWidget(sb5);
@@ -47,7 +49,7 @@ QWidget* TForm1::buildDatabasePage() {
         auto* h = new QHBoxLayout(captionPanel);
         h->setContentsMargins(6, 4, 6, 4);
         label29_ = plainLabel(captionPanel, "Label29");
-        setRelativeFont(label29_, 1.0, true);
+        frame_.setRelativeFont(label29_, 1.0, true);
         h->addWidget(label29_);
     }
     v->addWidget(captionPanel);
@@ -57,21 +59,21 @@ QWidget* TForm1::buildDatabasePage() {
     data->setVerticalSpacing(4);
     QPushButton* bitBtn1 = pushButton(page, "BitBtn1", QStringLiteral("&Datenbank aktualisieren"));
     bitBtn1_ = bitBtn1;
-    connect(bitBtn1, &QPushButton::clicked, this, [this] { command([this] { model_.KalventoClick(); }); });
+    connect(bitBtn1, &QPushButton::clicked, this, [this] { frame_.command([this] { model_.KalventoClick(); }); });
     QToolButton* sb8 =
         speedButton(page, "SpeedButton8", {}, QStringLiteral("Stoppt das Einlesen"), QStyle::SP_BrowserStop);
     sb8->hide(); // shown only while a download runs
     speedButton8_ = sb8;
-    connect(sb8, &QToolButton::clicked, this, [this] { command([this] { model_.SpeedButton8Click(); }); });
+    connect(sb8, &QToolButton::clicked, this, [this] { frame_.command([this] { model_.SpeedButton8Click(); }); });
     QPushButton* import = pushButton(page, "ImportButton", QStringLiteral("Importieren…"),
                                      QStringLiteral("Ziehungsdaten aus einer CSV-Datei übernehmen"));
-    connect(import, &QPushButton::clicked, this, [this] { command([this] { model_.importCommand(); }); });
+    connect(import, &QPushButton::clicked, this, [this] { frame_.command([this] { model_.importCommand(); }); });
     QPushButton* bitBtn8 =
         pushButton(page, "BitBtn8", QStringLiteral("Eingeben"), QStringLiteral("manuelle eingaben der Ziehungsdaten."));
-    connect(bitBtn8, &QPushButton::clicked, this, [this] { command([this] { model_.BitBtn8Click(); }); });
+    connect(bitBtn8, &QPushButton::clicked, this, [this] { frame_.command([this] { model_.BitBtn8Click(); }); });
     QPushButton* bitBtn6 =
         pushButton(page, "BitBtn6", QStringLiteral("Löschen"), QStringLiteral("Löschen der aktuell angezeigten Ziehung"));
-    connect(bitBtn6, &QPushButton::clicked, this, [this] { command([this] { model_.BitBtn4Click(); }); });
+    connect(bitBtn6, &QPushButton::clicked, this, [this] { frame_.command([this] { model_.BitBtn4Click(); }); });
     auto* updateRow = new QHBoxLayout;
     updateRow->setSpacing(2);
     updateRow->addWidget(bitBtn1, 1);
@@ -103,7 +105,7 @@ QWidget* TForm1::buildDatabasePage() {
     for (const DbButton& b : buttons) {
         QPushButton* pb = pushButton(statsFrame, b.name, QString::fromUtf8(b.caption));
         const auto handler = b.handler;
-        connect(pb, &QPushButton::clicked, this, [this, handler] { command([this, handler] { (model_.*handler)(); }); });
+        connect(pb, &QPushButton::clicked, this, [this, handler] { frame_.command([this, handler] { (model_.*handler)(); }); });
         stats->addWidget(pb, b.row, b.col);
     }
     v->addWidget(statsFrame);
@@ -113,10 +115,19 @@ QWidget* TForm1::buildDatabasePage() {
     QPushButton* bitBtn19 =
         pushButton(page, "BitBtn19", QStringLiteral("Historische Analyse beginnend mit dem oben gewähltem Datum"));
     // A second click on the running analysis's button stops it.
-    connect(bitBtn9, &QPushButton::clicked, this, [this] { command([this] { model_.BitBtn9Click(); }); });
-    connect(bitBtn19, &QPushButton::clicked, this, [this] { command([this] { model_.BitBtn19Click(); }); });
+    connect(bitBtn9, &QPushButton::clicked, this, [this] { frame_.command([this] { model_.BitBtn9Click(); }); });
+    connect(bitBtn19, &QPushButton::clicked, this, [this] { frame_.command([this] { model_.BitBtn19Click(); }); });
     v->addWidget(bitBtn9);
     v->addWidget(bitBtn19);
     v->addStretch(1);
-    return page;
+}
+
+void DatabasePage::syncFromModel() {
+    const rz::DatePicker& p = model_.DateTimePicker1;
+    dateTimePicker1_->follow(dateFromDay(p.minDate), dateFromDay(std::max(p.date, p.minDate)));
+    setLabelText(label29_, model_.Label29);
+    if (bitBtn1_->isEnabled() != model_.BitBtn1Enabled)
+        bitBtn1_->setEnabled(model_.BitBtn1Enabled);
+    if (speedButton8_->isVisibleTo(speedButton8_->parentWidget()) != model_.SpeedButton8Visible)
+        speedButton8_->setVisible(model_.SpeedButton8Visible);
 }

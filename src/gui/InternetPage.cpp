@@ -4,11 +4,10 @@
 #include <QVBoxLayout>
 
 #include "Controls.h"
-#include "DarovAduzez.h"
+#include "InternetPage.h"
+#include "PageFrame.h"
+#include "app/MainModel.h"
 
-using rz::Colour;
-using rz::Gs;
-using rz::TipSet;
 
 namespace {
 
@@ -21,8 +20,9 @@ const char* const kOtherProductPage = "https://www.quendral.example/produkte";
 
 // ------------------------------------------------------------ internet page
 
-QWidget* TForm1::buildInternetPage() {
-    auto* page = new QWidget;
+InternetPage::InternetPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
+    : QWidget(parent), model_(model), frame_(frame) {
+    QWidget* page = this;
     page->setObjectName(QStringLiteral("TabSheet3"));
     ControlRegistry::instance().add(page, ControlKind::TabSheet);
     auto* v = new QVBoxLayout(page);
@@ -69,7 +69,7 @@ QWidget* TForm1::buildInternetPage() {
         setRole(l, QPalette::WindowText, QColor(0, 0, 255));
         connect(l, &ClickLabel::clicked, this, [this, l] {
             const std::string address = l->text().toStdString();
-            command([this, address] { model_.openInShell(address); });
+            frame_.command([this, address] { model_.openInShell(address); });
         });
         return l;
     };
@@ -81,5 +81,14 @@ QWidget* TForm1::buildInternetPage() {
     v->addSpacing(8);
     v->addWidget(link("Label54", kOtherProductPage));
     v->addStretch(1);
-    return page;
+}
+
+void InternetPage::syncFromModel() {
+    if (proxyHost_->text() != q(model_.ProxyHost))
+        proxyHost_->setText(q(model_.ProxyHost));
+    if (proxyPort_->text() != q(model_.ProxyPort))
+        proxyPort_->setText(q(model_.ProxyPort));
+    // The address being typed stays as typed; the model has it already.
+    if (!serverEdit_->hasFocus() && serverEdit_->text() != q(model_.ServerAddress))
+        serverEdit_->setText(q(model_.ServerAddress));
 }

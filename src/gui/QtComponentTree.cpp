@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "DarovAduzez.h"
 #include "app/MainModel.h"
 #include "i18n/LanguageFiles.h"
 #include "common/TextCodec.h"
@@ -52,28 +51,3 @@ void QtComponentTree::setTexts(const std::string& window, const std::string& com
     ControlRegistry::setHint(*e, QString::fromStdString(hint));
 }
 
-QByteArray componentListOfTheProgram() {
-    // The built-in texts: no settings, no language applied.
-    rz::MainModel model;
-    TForm1 form(model);
-    form.createSecondaryWindows();
-    QtComponentTree tree;
-    const std::string text = rz::encodeText(rz::joinLinesCrLf(rz::componentListLines(tree)), rz::TextEncoding::Utf8WithBom);
-    return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-int writeComponentListCommand(const QString& file) {
-    QByteArray bytes;
-    try {
-        bytes = componentListOfTheProgram();
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "RuvuZevodare: %s\n", e.what());
-        return 1;
-    }
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
-        std::fprintf(stderr, "RuvuZevodare: cannot write %s: %s\n", qPrintable(file), qPrintable(out.errorString()));
-        return 1;
-    }
-    return 0;
-}

@@ -19,11 +19,3 @@ private:
     ControlRegistry& registry_;
 };
 
-// The component list of the program's windows (built-in texts), as the file
-// "land/RuvuZevodare.txt" holds it: UTF-8 with a byte order mark, CR LF.
-// Builds the windows without showing them.
-QByteArray componentListOfTheProgram();
-
-// RuvuZevodare --write-component-list FILE. Returns the exit code; errors go
-// to stderr.
-int writeComponentListCommand(const QString& file);

@@ -19,27 +19,12 @@
 #include <QUrl>
 
 #include "common/ProgramTexts.h"
-#include "DarovAduzez.h"
+#include "Controls.h"
+#include "WindowHost.h"
 #include "LoEingab.h"
 #include "Scriptwahl.h"
 #include "Zahlenwahl.h"
 
-namespace {
-
-
-bool waitCursorShown = false;
-
-} // namespace
-
-void setWaitCursor(bool busy) {
-    if (busy == waitCursorShown)
-        return;
-    waitCursorShown = busy;
-    if (busy)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QApplication::restoreOverrideCursor();
-}
 
 QString qtFileFilter(const std::string& filter) {
     const QStringList parts = q(filter).split(QLatin1Char('|'));
@@ -78,10 +63,13 @@ bool QtPlatform::start(const std::string& program, const std::vector<std::string
     return QProcess::startDetached(q(program), args);
 }
 
-void QtPlatform::attachWindows(TForm1* mainWindow, Zahlenwahl* numberList) {
-    mainWindow_ = mainWindow;
+void QtPlatform::attachWindows(WindowHost* mainWindow, Zahlenwahl* numberList) {
+    host_ = mainWindow;
+    mainWindow_ = mainWindow ? mainWindow->hostWidget() : nullptr;
     numberList_ = numberList;
 }
+
+WindowHost* QtPlatform::host() const { return mainWindow_ ? host_ : nullptr; }
 
 QWidget* QtPlatform::dialogParent() const {
     QWidget* parent = QApplication::activeModalWidget();
@@ -194,9 +182,10 @@ rz::ModalResult QtPlatform::showNumberList() {
 }
 
 std::optional<rz::DrawingEntry> QtPlatform::enterDrawing(const rz::DrawingEntry& initial) {
-    if (!mainWindow_ || !mainWindow_->form3())
+    TForm3* form = host() ? host()->drawingEntryDialog() : nullptr;
+    if (!form)
         return std::nullopt;
-    return mainWindow_->form3()->edit(initial);
+    return form->edit(initial);
 }
 
 bool QtPlatform::askYesNo(const std::string& title, const std::string& text) {
@@ -206,9 +195,9 @@ bool QtPlatform::askYesNo(const std::string& title, const std::string& text) {
 }
 
 std::optional<rz::ScriptChoice> QtPlatform::chooseScript(const rz::ScriptChoice& initial) {
-    if (!mainWindow_ || !mainWindow_->qcsForm())
+    TQCSForm* form = host() ? host()->scriptChoiceDialog() : nullptr;
+    if (!form)
         return std::nullopt;
-    TQCSForm* form = mainWindow_->qcsForm();
     if (!form->openFile)
         form->openFile = [this](const rz::FileDialogRequest& r) { return openFile(r); };
     return form->choose(initial);
@@ -238,8 +227,8 @@ void QtPlatform::play(const std::string& path) {
 }
 
 void QtPlatform::processPendingEvents() {
-    if (mainWindow_)
-        mainWindow_->refreshFromModel();
+    if (WindowHost* h = host())
+        h->repaintFromModel();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 

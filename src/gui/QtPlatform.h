@@ -10,15 +10,12 @@
 class QFont;
 class QSoundEffect;
 class QWidget;
-class TForm1;
+class WindowHost;
 class Zahlenwahl;
 
 // The application title, shown on every message box.
 inline constexpr const char* kAppTitle = "Quendrals RuvuZevodare";
 
-// Shows or clears the wait cursor. Balanced: repeated calls with the same
-// state do nothing, so every "busy" is undone by exactly one "not busy".
-void setWaitCursor(bool busy);
 
 // "Tippdatei|*.qlt" -> "Tippdatei (*.qlt)"; several pairs are joined by ";;".
 QString qtFileFilter(const std::string& filter);
@@ -43,8 +40,9 @@ public:
     // The core's services, done with Qt (the clock is the system clock).
     rz::Services services();
 
-    // The windows the services work with; either may be null.
-    void attachWindows(TForm1* mainWindow, Zahlenwahl* numberList);
+    // The windows the services work with; either may be null. The main
+    // window must outlive its attachment or be attached anew.
+    void attachWindows(WindowHost* mainWindow, Zahlenwahl* numberList);
 
     // IDialogs
     void message(const std::string& text) override;
@@ -76,8 +74,11 @@ public:
 
 private:
     QWidget* dialogParent() const;
+    WindowHost* host() const;
 
-    QPointer<TForm1> mainWindow_;
+    // The main window's widget guards the host: gone with the window.
+    WindowHost* host_ = nullptr;
+    QPointer<QWidget> mainWindow_;
     QPointer<Zahlenwahl> numberList_;
     QSoundEffect* sound_ = nullptr;
     rz::SystemClock clock_;

@@ -1,4 +1,6 @@
 // The "Tipp-Übersicht" tab.
+#include "TipPage.h"
+
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -6,27 +8,23 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QToolButton>
-
 #include <QVBoxLayout>
 
 #include <algorithm>
 
-#include "Controls.h"
-#include "DarovAduzez.h"
-#include "WheelDialog.h"
+#include "PageFrame.h"
+#include "app/MainModel.h"
 #include "evaluation/TipCheck.h"
 
 using rz::Colour;
 using rz::Gs;
 using rz::TipSet;
 
-// The "Tipp-Übersicht" tab: the current-drawing bar, the twelve tip rows,
-// the calculation bar and the tip commands, and the maker's panels.
-
 // ----------------------------------------------------------------- tip page
 
-QWidget* TForm1::buildTipPage() {
-    auto* page = new QWidget;
+TipPage::TipPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
+    : QWidget(parent), model_(model), frame_(frame) {
+    QWidget* page = this;
     page->setObjectName(QStringLiteral("TabSheet1"));
     ControlRegistry::instance().add(page, ControlKind::TabSheet);
     auto* outer = new QVBoxLayout(page);
@@ -51,7 +49,7 @@ QWidget* TForm1::buildTipPage() {
         label35_ = plainLabel(panel4, "Label35");
         label35_->setAlignment(Qt::AlignCenter);
         label35_->setMinimumWidth(10);
-        setRelativeFont(label35_, 1.0, true);
+        frame_.setRelativeFont(label35_, 1.0, true);
         label13_ = plainLabel(panel4, "Label13");
         losnummer_ = plainLabel(panel4, "Losnummer");
         connect(sb6, &QToolButton::clicked, this, [this] { command([this] { model_.SpeedButton6Click(); }); });
@@ -137,7 +135,7 @@ QWidget* TForm1::buildTipPage() {
         v->setSpacing(4);
         bitBtn4_ = pushButton(panel3, "BitBtn4", q(model_.BitBtn4Caption),
                               QStringLiteral("Starten Sie hier die Berechnung der Tippreihen."));
-        setRelativeFont(bitBtn4_, 1.0, true);
+        frame_.setRelativeFont(bitBtn4_, 1.0, true);
         // The model owns this caption (it switches to "Stoppen" during a run).
         ControlRegistry::instance().find(QStringLiteral("Form1"), QStringLiteral("BitBtn4"))->captionSetter =
             [this](const QString& text) { model_.setRunButtonCaption(text.toStdString()); };
@@ -154,7 +152,7 @@ QWidget* TForm1::buildTipPage() {
         ControlRegistry::instance().add(tipCount_, ControlKind::Edit);
         countLabel->setBuddy(tipCount_);
         connect(tipCount_, &QSpinBox::valueChanged, this, [this](int v) {
-            if (!refreshing_)
+            if (!frame_.refreshing())
                 command([this, v] { model_.Settings.set(Gs::TipCount, v); });
         });
         QToolButton* sb13 = speedButton(
@@ -205,10 +203,7 @@ QWidget* TForm1::buildTipPage() {
     side->addWidget(bitBtn7);
     QPushButton* wheelButton = pushButton(page, "WheelButton", QStringLiteral("Systemtipp…"),
                                           QStringLiteral("Mehr Zahlen spielen, als eine Reihe fasst, mit geprüfter Garantie"));
-    connect(wheelButton, &QPushButton::clicked, this, [this] {
-        createSecondaryWindows();
-        wheelDialog_->open();
-    });
+    connect(wheelButton, &QPushButton::clicked, this, [this] { frame_.openWheelDialog(); });
     side->addWidget(wheelButton);
     QPushButton* online = pushButton(page, "OnlineTipp", QStringLiteral("Online abgeben"),
                                      QStringLiteral("Hier können Sie den Tipp Online abgeben"));
@@ -244,7 +239,7 @@ QWidget* TForm1::buildTipPage() {
         label44->setTextFormat(Qt::PlainText);
         label44->setAlignment(Qt::AlignCenter);
         label44->setCursor(Qt::PointingHandCursor);
-        setRelativeFont(label44, 1.25, true);
+        frame_.setRelativeFont(label44, 1.25, true);
         setRole(label44, QPalette::WindowText, QColor(0, 0, 128));
         setHint(label44, QLatin1String(kMakerSite));
         connect(label44, &ClickLabel::clicked, this, openMakerSite);
@@ -260,13 +255,12 @@ QWidget* TForm1::buildTipPage() {
     labelMegaBall25_->setObjectName(QStringLiteral("LabelMegaBall25"));
     ControlRegistry::instance().add(labelMegaBall25_, ControlKind::Label);
     labelMegaBall25_->hide();
-    return page;
 }
 
 
 // ------------------------------------------------------------------ editing
 
-void TForm1::tipEdited(int r, int k, const QString& typed) {
+void TipPage::tipEdited(int r, int k, const QString& typed) {
     TipEdit* e = rows_[static_cast<std::size_t>(r)].edits[static_cast<std::size_t>(k)];
     const int cursor = e->cursorPosition();
     command([&] {
@@ -284,7 +278,7 @@ void TForm1::tipEdited(int r, int k, const QString& typed) {
 
 // ------------------------------------------------------------------ refresh
 
-void TForm1::applyMegaBallHint(RowWidgets& w) {
+void TipPage::applyMegaBallHint(RowWidgets& w) {
     TipEdit* mb = w.edits[6];
     if (w.shownMegaBallHint.empty()) {
         setHint(mb, mb->property("ownHint").toString());
@@ -296,7 +290,7 @@ void TForm1::applyMegaBallHint(RowWidgets& w) {
     setHint(mb, hint);
 }
 
-void TForm1::retranslateMegaBallHints() {
+void TipPage::retranslateMegaBallHints() {
     // A language file has just set the fields' own hints (over a marked
     // field's hint too) and the hidden label's text.
     for (int r = 1; r <= TipSet::kRows; ++r) {
@@ -310,8 +304,8 @@ void TForm1::retranslateMegaBallHints() {
     }
 }
 
-void TForm1::refreshTips() {
-    const QColor normalText = toQColor(Colour::WindowText);
+void TipPage::syncRows() {
+    const QColor normalText = toQColour(Colour::WindowText);
     for (int r = 1; r <= TipSet::kRows; ++r) {
         RowWidgets& w = rows_[static_cast<std::size_t>(r)];
         const rz::TipRow& row = model_.tips.row(r);
@@ -331,7 +325,7 @@ void TForm1::refreshTips() {
                 if (row.colour[ks] == Colour::WindowBackground)
                     e->setPalette(QPalette());
                 else
-                    setRole(e, QPalette::Base, toQColor(row.colour[ks]));
+                    setRole(e, QPalette::Base, toQColour(row.colour[ks]));
             }
         }
         if (w.shownMegaBallHint != row.megaBallHint) {
@@ -344,13 +338,46 @@ void TForm1::refreshTips() {
         }
         if (w.shownLocked != row.Locked) {
             w.shownLocked = row.Locked;
-            setRole(w.label, QPalette::WindowText, row.Locked ? toQColor(Colour::Red) : normalText);
+            setRole(w.label, QPalette::WindowText, row.Locked ? toQColour(Colour::Red) : normalText);
         }
         setLabelText(w.sum, row.sumCaption);
         setLabelText(w.hit, row.hitCaption);
         if (w.shownHitColour != row.hitColour) {
             w.shownHitColour = row.hitColour;
-            setRole(w.hit, QPalette::WindowText, toQColor(row.hitColour));
+            setRole(w.hit, QPalette::WindowText, toQColour(row.hitColour));
         }
+    }
+}
+
+void TipPage::command(const std::function<void()>& call) { frame_.command(call); }
+
+void TipPage::syncFromModel() {
+    syncRows();
+    setLabelText(label35_, model_.Label35);
+    setLabelText(label13_, model_.Label13);
+    setLabelText(losnummer_, model_.Losnummer);
+    if (bitBtn4_->text() != q(model_.BitBtn4Caption))
+        bitBtn4_->setText(q(model_.BitBtn4Caption));
+    {
+        const QSignalBlocker block(tipCount_);
+        const int lo = model_.Settings.minOf(Gs::TipCount);
+        const int hi = model_.Settings.maxOf(Gs::TipCount);
+        if (tipCount_->minimum() != lo || tipCount_->maximum() != hi)
+            tipCount_->setRange(lo, hi);
+        if (tipCount_->value() != model_.Settings.get(Gs::TipCount))
+            tipCount_->setValue(model_.Settings.get(Gs::TipCount));
+    }
+    if (speedButton10_->isEnabled() != model_.SpeedButton10Enabled)
+        speedButton10_->setEnabled(model_.SpeedButton10Enabled);
+}
+
+void TipPage::reserveRoomForChangingTexts() {
+    label13_->setMinimumWidth(label13_->fontMetrics().horizontalAdvance(q(model_.msg(rz::Msg::Sum)) + QStringLiteral(": 000")));
+    const QFontMetrics drawing(label35_->font());
+    label35_->setMinimumWidth(drawing.horizontalAdvance(QStringLiteral("Www 00.00.00    00  00  00  00  00   MB: 00 MP: 00")));
+    for (int r = 1; r <= TipSet::kRows; ++r) {
+        RowWidgets& w = rows_[static_cast<std::size_t>(r)];
+        w.sum->setMinimumWidth(w.sum->fontMetrics().horizontalAdvance(QStringLiteral("0000")));
+        w.hit->setMinimumWidth(w.hit->fontMetrics().horizontalAdvance(QStringLiteral("5 + MB ")) + w.hit->indent());
     }
 }

@@ -263,7 +263,7 @@ void MainWindowTest::statisticsButtonsFillTheChart() {
         for (QBarSet* set : series->barSets()) {
             if (set->at(i) != 0) {
                 ++bars;
-                QCOMPARE(set->color(), TForm1::toQColor(e.BarColour));
+                QCOMPARE(set->color(), toQColour(e.BarColour));
                 QCOMPARE(static_cast<int>(set->at(i)), e.Value);
             }
         }
@@ -538,7 +538,7 @@ void MainWindowTest::megaBallNoLongerDrawnIsMarkedYellow() {
         QApplication::sendEvent(edit6, &tab);
         QCOMPARE(p.labelText("Label22"), QString::fromLatin1(s.hits));
         if (s.marked) {
-            QCOMPARE(baseColour(edit6), TForm1::toQColor(rz::Colour::Yellow));
+            QCOMPARE(baseColour(edit6), toQColour(rz::Colour::Yellow));
             QCOMPARE(edit6->toolTip(), hint);
         } else {
             QCOMPARE(baseColour(edit6), QColor(255, 0, 0)); // the MegaBall hit
