@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "../core/TestSupport.h"
+#include "WindowFixture.h"
 #include "DarovAduzez.h"
 #include "QtPlatform.h"
 
@@ -19,41 +20,8 @@ using rz::test::rec;
 
 namespace {
 
-struct Program {
-    rz::test::TempDir home;
-    rz::test::ScriptedPlatform platform;
-    rz::MainModel model;
-    std::unique_ptr<TForm1> form;
-
-    explicit Program(const std::vector<rz::DrawingRecord>& drawings) {
-        rz::test::writeDatabase(home.file("Ruvuzevodare.dat"), drawings);
-        platform.attach(model);
-        form = startProgram(model, home.str(), nullptr);
-    }
-    ~Program() { form.reset(); }
-
-    template <typename T>
-    T* widget(const char* name) const {
-        T* w = form->findChild<T*>(QLatin1String(name));
-        if (!w)
-            qFatal("no widget %s", name);
-        return w;
-    }
-    void click(const char* name) const { QTest::mouseClick(widget<QAbstractButton>(name), Qt::LeftButton); }
-    // A control of the main window itself (the secondary windows reuse some names).
-    bool enabled(const char* name) const {
-        QWidget* w = form->centralWidget()->findChild<QWidget*>(QLatin1String(name));
-        if (!w)
-            qFatal("no widget %s", name);
-        return w->isEnabled();
-    }
-};
-
-const std::vector<rz::DrawingRecord> kThreeDrawings = {
-    rec(2019, 10, 15, {2, 11, 20, 38, 61}, 3),
-    rec(2019, 10, 18, {5, 12, 33, 41, 70}, 7),
-    rec(2019, 10, 22, {8, 19, 27, 44, 66}, 21),
-};
+using Program = rz::test::WindowProgram;
+using rz::test::kThreeDrawings;
 
 } // namespace
 

@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "../core/TestSupport.h"
+#include "WindowFixture.h"
 #include "../download/RawServer.h"
 #include "../download/ScriptedServer.h"
 #include "DarovAduzez.h"
@@ -84,10 +85,7 @@ struct Program {
     }
     template <typename T>
     T* widget(const char* name) const {
-        T* w = form->findChild<T*>(QLatin1String(name));
-        if (!w)
-            qFatal("no widget %s", name);
-        return w;
+        return rz::test::namedWidget<T>(form.get(), name);
     }
     std::size_t records() const { return model.database().readAll().size(); }
 };

@@ -22,6 +22,7 @@
 #include <memory>
 
 #include "../core/TestSupport.h"
+#include "WindowFixture.h"
 #include "DarovAduzez.h"
 #include "GuiFit.h"
 #include "QtComponentTree.h"
@@ -87,10 +88,7 @@ struct Program {
 
     template <typename T>
     T* widget(const char* name) const {
-        T* w = form->findChild<T*>(QLatin1String(name));
-        if (!w)
-            qFatal("no widget %s", name);
-        return w;
+        return rz::test::namedWidget<T>(form.get(), name);
     }
     QAction* action(const char* name) const { return widget<QAction>(name); }
     void click(const char* name) const { QTest::mouseClick(widget<QAbstractButton>(name), Qt::LeftButton); }

@@ -22,6 +22,7 @@
 #include <memory>
 
 #include "../core/TestSupport.h"
+#include "WindowFixture.h"
 #include "DarovAduzez.h"
 #include "GuiFit.h"
 #include "LoEingab.h"
@@ -32,37 +33,8 @@ using rz::test::rec;
 
 namespace {
 
-// One program run in its own temporary folder, with scripted dialogs.
-struct Program {
-    rz::test::TempDir home;
-    rz::test::ScriptedPlatform platform;
-    rz::MainModel model;
-    std::unique_ptr<TForm1> form;
-
-    explicit Program(const std::vector<rz::DrawingRecord>* drawings) {
-        if (drawings)
-            rz::test::writeDatabase(home.file("Ruvuzevodare.dat"), *drawings);
-        platform.attach(model);
-        form = startProgram(model, home.str(), nullptr);
-    }
-    ~Program() { form.reset(); }
-
-    template <typename T>
-    T* widget(const char* name) const {
-        T* w = form->findChild<T*>(QLatin1String(name));
-        if (!w)
-            qFatal("no widget %s", name);
-        return w;
-    }
-    QString labelText(const char* name) const { return widget<QLabel>(name)->text(); }
-    void click(const char* name) const { QTest::mouseClick(widget<QAbstractButton>(name), Qt::LeftButton); }
-};
-
-const std::vector<rz::DrawingRecord> kThreeDrawings = {
-    rec(2019, 10, 15, {2, 11, 20, 38, 61}, 3),
-    rec(2019, 10, 18, {5, 12, 33, 41, 70}, 7),
-    rec(2019, 10, 22, {8, 19, 27, 44, 66}, 21),
-};
+using Program = rz::test::WindowProgram;
+using rz::test::kThreeDrawings;
 
 QColor textColour(const QWidget* w) { return w->palette().color(QPalette::WindowText); }
 // Bars per set: every set holds one value per key.

@@ -21,6 +21,7 @@
 #include <thread>
 
 #include "../core/TestSupport.h"
+#include "WindowFixture.h"
 #include "DarovAduzez.h"
 #include "QtCredentialStore.h"
 #include "QtHttp.h"
@@ -119,10 +120,7 @@ struct Program {
     }
     template <typename T>
     T* widget(const char* name) const {
-        T* w = form->findChild<T*>(QLatin1String(name));
-        if (!w)
-            qFatal("no widget %s", name);
-        return w;
+        return rz::test::namedWidget<T>(form.get(), name);
     }
     // Answers the script choice dialog as soon as it shows.
     void answerDialog(const std::function<void(TQCSForm*)>& answer) {

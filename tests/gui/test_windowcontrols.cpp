@@ -20,6 +20,7 @@
 #include <memory>
 
 #include "../core/TestSupport.h"
+#include "WindowFixture.h"
 #include "DarovAduzez.h"
 #include "LoEingab.h"
 #include "QtPlatform.h"
@@ -28,26 +29,8 @@ using rz::test::rec;
 
 namespace {
 
-struct Program {
-    rz::test::TempDir home;
-    rz::test::ScriptedPlatform platform;
-    rz::MainModel model;
-    std::unique_ptr<TForm1> form;
-
-    explicit Program(const std::vector<rz::DrawingRecord>& drawings) {
-        rz::test::writeDatabase(home.file("Ruvuzevodare.dat"), drawings);
-        platform.attach(model);
-        form = startProgram(model, home.str(), nullptr);
-    }
-    ~Program() { form.reset(); }
-
-    template <typename T>
-    T* widget(const char* name) const {
-        T* w = form->findChild<T*>(QLatin1String(name));
-        if (!w)
-            qFatal("no widget %s", name);
-        return w;
-    }
+struct Program : rz::test::WindowProgram {
+    using WindowProgram::WindowProgram;
     QTabWidget* tabs() const { return widget<QTabWidget>("PageControl1"); }
     QString pageShown() const { return tabs()->currentWidget()->objectName(); }
     // The tab bar, the page on display and the model name the same tab.
@@ -67,12 +50,7 @@ struct Program {
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(static_cast<int>(t)).center());
     }
 };
-
-const std::vector<rz::DrawingRecord> kThreeDrawings = {
-    rec(2019, 10, 15, {2, 11, 20, 38, 61}, 3),
-    rec(2019, 10, 18, {5, 12, 33, 41, 70}, 7),
-    rec(2019, 10, 22, {8, 19, 27, 44, 66}, 21),
-};
+using rz::test::kThreeDrawings;
 
 } // namespace
 
