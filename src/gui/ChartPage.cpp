@@ -99,9 +99,10 @@ ChartPage::ChartPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
         tb->setCheckable(true);
         tb->setFocusPolicy(Qt::NoFocus);
         chartButtons_.emplace_back(tb, b.kind);
+        // The command holds the model, not this (see Zahlenwahl::command).
         const auto handler = b.handler;
         connect(tb, &QToolButton::clicked, this,
-                [this, handler] { frame_.command([this, handler] { (model_.*handler)(); }); });
+                [this, handler] { frame_.command([&model = model_, handler] { (model.*handler)(); }); });
         line->addWidget(tb);
     }
     line->addStretch(1);

@@ -104,8 +104,10 @@ DatabasePage::DatabasePage(rz::MainModel& model, PageFrame& frame, QWidget* pare
     };
     for (const DbButton& b : buttons) {
         QPushButton* pb = pushButton(statsFrame, b.name, QString::fromUtf8(b.caption));
+        // The command holds the model, not this (see Zahlenwahl::command).
         const auto handler = b.handler;
-        connect(pb, &QPushButton::clicked, this, [this, handler] { frame_.command([this, handler] { (model_.*handler)(); }); });
+        connect(pb, &QPushButton::clicked, this,
+                [this, handler] { frame_.command([&model = model_, handler] { (model.*handler)(); }); });
         stats->addWidget(pb, b.row, b.col);
     }
     v->addWidget(statsFrame);

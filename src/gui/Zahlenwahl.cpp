@@ -217,6 +217,9 @@ void Zahlenwahl::randomClicked() {
 }
 
 void Zahlenwahl::command(void (rz::MainModel::*call)()) {
-    model_.run([this, call] { (model_.*call)(); });
+    // The closure holds the model, not this: GCC 12's vptr check in the sanitizer
+    // build takes a closure that captures this and calls through a member
+    // pointer for the object itself and reports a false error.
+    model_.run([&model = model_, call] { (model.*call)(); });
     syncFromModel();
 }

@@ -6,6 +6,7 @@
 
 #include "FaultInjection.h"
 #include "TestSupport.h"
+#include "common/Text.h"
 #include "evaluation/HistoricAnalysis.h"
 
 using namespace rz;

@@ -10,6 +10,7 @@
 #include "net/BlockingHttp.h"
 #include "online/Cart.h"
 #include "online/OnlineFiles.h"
+#include "settings/AppPaths.h"
 #include "common/FileIo.h"
 #include "server/DataServer.h"
 

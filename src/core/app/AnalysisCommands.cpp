@@ -4,6 +4,7 @@
 // end with a plain-text report "Test.rtf" in the program folder, written by
 // evaluation/AnalysisReports.cpp.
 #include "evaluation/HistoricAnalysis.h"
+#include "common/Text.h"
 
 #include <cerrno>
 #include <chrono>

@@ -4,7 +4,7 @@
 
 namespace rz {
 
-bool tryParseInt(const std::string& text, std::int32_t& out) {
+bool tryParseInt64(const std::string& text, std::int64_t& out) {
     std::size_t i = 0;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
@@ -13,18 +13,31 @@ bool tryParseInt(const std::string& text, std::int32_t& out) {
     }
     if (i >= text.size())
         return false;
-    long long value = 0;
+    // Accumulate as a negative number so that the smallest value fits.
+    std::int64_t value = 0;
+    const std::int64_t lowest = std::numeric_limits<std::int64_t>::min();
     for (; i < text.size(); ++i) {
         const char c = text[i];
         if (c < '0' || c > '9')
             return false;
-        value = value * 10 + (c - '0');
-        if (value > 2147483648LL)
+        const int digit = c - '0';
+        if (value < (lowest + digit) / 10)
             return false;
+        value = value * 10 - digit;
     }
-    if (negative)
+    if (!negative) {
+        if (value == lowest)
+            return false;
         value = -value;
-    if (value > std::numeric_limits<std::int32_t>::max() || value < std::numeric_limits<std::int32_t>::min())
+    }
+    out = value;
+    return true;
+}
+
+bool tryParseInt(const std::string& text, std::int32_t& out) {
+    std::int64_t value = 0;
+    if (!tryParseInt64(text, value) || value > std::numeric_limits<std::int32_t>::max() ||
+        value < std::numeric_limits<std::int32_t>::min())
         return false;
     out = static_cast<std::int32_t>(value);
     return true;

@@ -8,6 +8,8 @@ namespace rz {
 // digits, within the signed 32-bit range. Anything else (empty text, blanks,
 // letters) fails.
 bool tryParseInt(const std::string& text, std::int32_t& out);
+// The same within 64 bits.
+bool tryParseInt64(const std::string& text, std::int64_t& out);
 
 // The text with A..Z made a..z; every other byte stays as it is, whatever
 // the locale.

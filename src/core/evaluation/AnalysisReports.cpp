@@ -54,34 +54,4 @@ std::string notAnIntegerMessage(const std::string& text) {
     return txt(Txt::NotAnInteger, {text});
 }
 
-bool tryParseInt64(const std::string& text, std::int64_t& out) {
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    if (i >= text.size())
-        return false;
-    // Accumulate as a negative number so that the smallest value fits.
-    std::int64_t value = 0;
-    const std::int64_t lowest = std::numeric_limits<std::int64_t>::min();
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c < '0' || c > '9')
-            return false;
-        const int digit = c - '0';
-        if (value < (lowest + digit) / 10)
-            return false;
-        value = value * 10 - digit;
-    }
-    if (!negative) {
-        if (value == lowest)
-            return false;
-        value = -value;
-    }
-    out = value;
-    return true;
-}
-
 } // namespace rz

@@ -31,7 +31,4 @@ std::string analysisProgress(std::int32_t pass, std::int32_t estimate, DayNumber
 // The report for a text that should have been a whole number.
 std::string notAnIntegerMessage(const std::string& text);
 
-// An optional sign and decimal digits within 64 bits; nothing else.
-bool tryParseInt64(const std::string& text, std::int64_t& out);
-
 } // namespace rz

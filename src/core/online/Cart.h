@@ -25,8 +25,6 @@ inline constexpr const char* kCartTemplate =
     "kasten1=[KASTEN1]&kasten2=[KASTEN2]&kasten3=[KASTEN3]&kasten4=[KASTEN4]&kasten5=[KASTEN5]&kasten6=[KASTEN6]";
 // The longest cart address a browser is handed.
 inline constexpr std::size_t kMaxCartUrlLength = 2048;
-// A notice of the server for the user, saved beside the program and opened.
-inline constexpr const char* kNoticeFileName = "Meldung.htm";
 inline constexpr const char* kNoticeMarker = "Mitteilung";
 // Status panel 1 after each cart that is opened.
 // The pause between the first and the second cart.

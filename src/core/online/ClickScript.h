@@ -13,9 +13,6 @@ namespace rz {
 
 struct HttpResponse;
 
-// Folders under the program's folder.
-inline constexpr const char* kScriptFolder = "Script";
-inline constexpr const char* kTipsFolder = "Tipps";
 inline constexpr const char* kScriptExtension = ".qcs";
 
 // The values of the script choice, kept in the per-user store of the

@@ -8,8 +8,6 @@
 #include "common/IoError.h"
 #include "database/Maintenance.h"
 #include "i18n/LanguageFiles.h"
-#include "online/Cart.h"
-#include "online/ClickScript.h"
 
 namespace rz {
 namespace {

@@ -21,6 +21,11 @@ inline constexpr const char* kInstalledDataFolder = "share/ruvuzevodare";
 // The user's data folder below the system's per-user data location.
 inline constexpr const char* kUserDataSubfolder = "Quendral/RuvuZevodare";
 inline constexpr const char* kDrawingFileName = "Ruvuzevodare.dat";
+// Folders of the click scripts and of the tips handed to a portal.
+inline constexpr const char* kScriptFolder = "Script";
+inline constexpr const char* kTipsFolder = "Tipps";
+// A notice of the data server for the user, saved and opened after a cart.
+inline constexpr const char* kNoticeFileName = "Meldung.htm";
 
 enum class AppLayout { Portable, Installed };
 
