@@ -268,19 +268,18 @@ void MainModel::BitBtn9Click() {
         const std::int32_t estimate = estimateWeeklyPasses(*this);
         bool stopped = false;
 
-        // The file does not change while the analysis runs: the lookup after
-        // each week's step reads the records once read here.
+        // The file does not change while the analysis runs: the passes (the
+        // run's lookups, statistics and history rules, the lookup after each
+        // week's step) share the records read once here.
         std::optional<RecordSnapshot> records;
         if (database().exists()) {
             try {
-                RecordSnapshot s;
-                RecordBlockReader reader(DatabasePath());
-                s.count = reader.readAll(s.bytes);
-                records = std::move(s);
+                records = RecordSnapshot::read(DatabasePath());
             } catch (const IoError&) {
-                // the lookups read the file and report as they always do
+                // the commands read the file and report as they always do
             }
         }
+        const HoldRecords hold(*this, records ? &*records : nullptr);
 
         DayNumber previous = today();
         WindowState before;

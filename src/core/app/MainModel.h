@@ -93,6 +93,13 @@ public:
     void showCurrentDrawing(CaptionVariant v); // Label29 and Label13
     void drawingChanged(bool pickerMayRefuse); // Label35, picker, tip check
     std::int64_t reportedPartialBytes = 0;     // broken end of the database already told in the status bar
+    // The drawing file's records while the file cannot change (a generation
+    // run, a settings analysis): the statistics, the lookups and the history
+    // rules of a run read them instead of the file. Null: each reads the file.
+    const RecordSnapshot* heldRecords = nullptr;
+    // The records for a run; a missing file is created empty after the
+    // user is told to read drawings first (as the lookup does). Throws IoError.
+    RecordSnapshot readDrawingRecords();
 
     // ---- start-up and shutdown (app/Startup.cpp)
     // FormCreate's non-settings work with the program's layout; the user's
@@ -281,6 +288,20 @@ public:
 
 private:
     bool settingsSavePending_ = false;
+};
+
+// Holds `records` in the model (see MainModel::heldRecords) for the guard's
+// lifetime; the records held before come back afterwards.
+class HoldRecords {
+public:
+    HoldRecords(MainModel& m, const RecordSnapshot* records) : m_(m), before_(m.heldRecords) { m_.heldRecords = records; }
+    ~HoldRecords() { m_.heldRecords = before_; }
+    HoldRecords(const HoldRecords&) = delete;
+    HoldRecords& operator=(const HoldRecords&) = delete;
+
+private:
+    MainModel& m_;
+    const RecordSnapshot* before_;
 };
 
 } // namespace rz
