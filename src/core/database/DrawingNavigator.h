@@ -16,6 +16,8 @@ struct CurrentDrawing {
     DayNumber Datum1 = 0.0;
     std::array<std::int32_t, 9> Zahl{}; // index 1..8
     std::int32_t Position = 0;
+
+    bool operator==(const CurrentDrawing&) const = default;
 };
 
 // The three forms of the drawing caption: the lookup found the first record,
