@@ -74,12 +74,17 @@ TEST(RecordSnapshot, LookupAndStepBackFindWhatTheFileGives) {
         EXPECT_EQ(records.count, c.drawings.size()) << c.name;
         EXPECT_EQ(records.trailingBytes, static_cast<std::int64_t>(std::string(c.tail).size())) << c.name;
 
+        // The same records handed over from memory.
+        const RecordSnapshot handed = RecordSnapshot::of(records.bytes.data(), records.count);
+
         for (DayNumber d : dates) {
-            CurrentDrawing fromFile = shownBefore(), fromMemory = shownBefore();
+            CurrentDrawing fromFile = shownBefore(), fromMemory = shownBefore(), fromHanded = shownBefore();
             const auto want = DrawingNavigator::lookup(path, d, fromFile, {});
             const auto got = DrawingNavigator::lookup(records, d, fromMemory);
             EXPECT_EQ(got, want) << c.name << " lookup " << d;
             EXPECT_TRUE(sameDrawing(fromMemory, fromFile)) << c.name << " lookup " << d;
+            EXPECT_EQ(DrawingNavigator::lookup(handed, d, fromHanded), want) << c.name << " lookup " << d;
+            EXPECT_TRUE(sameDrawing(fromHanded, fromFile)) << c.name << " lookup " << d;
         }
         for (std::int32_t pos = -1; pos <= static_cast<std::int32_t>(c.drawings.size()) + 1; ++pos) {
             CurrentDrawing fromFile = shownBefore(), fromMemory = shownBefore();

@@ -49,14 +49,30 @@ bool previousIn(Reader& reader, CurrentDrawing& cur);
 
 } // namespace
 
+namespace {
+
+// The record dates when every record holds a drawing and the dates never go
+// down, else nothing.
+std::vector<DayNumber> sortedDrawingDates(const std::uint8_t* records, std::size_t count) {
+    std::vector<DayNumber> dates(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const DayNumber d = RecordBlockReader::date(records + i * DrawingRecord::kSize);
+        if (!isDrawing(DrawingRecord{d, {}}) || (i > 0 && d < dates[i - 1]))
+            return {};
+        dates[i] = d;
+    }
+    return dates;
+}
+
+} // namespace
+
 RecordSnapshot RecordSnapshot::read(const std::string& path) {
     RecordSnapshot s;
     RecordBlockReader reader(path);
     s.count = reader.readAll(s.bytes);
     s.bytes.resize(s.count * DrawingRecord::kSize);
     s.trailingBytes = reader.fileSize() % static_cast<std::int64_t>(DrawingRecord::kSize);
-    RecordSnapshot sorted = of(s.bytes.data(), s.count);
-    s.sortedDates = std::move(sorted.sortedDates);
+    s.sortedDates = sortedDrawingDates(s.bytes.data(), s.count);
     return s;
 }
 
@@ -64,14 +80,7 @@ RecordSnapshot RecordSnapshot::of(const std::uint8_t* records, std::size_t count
     RecordSnapshot s;
     s.bytes.assign(records, records + count * DrawingRecord::kSize);
     s.count = count;
-    std::vector<DayNumber> dates(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        const DayNumber d = RecordBlockReader::date(records + i * DrawingRecord::kSize);
-        if (!isDrawing(DrawingRecord{d, {}}) || (i > 0 && d < dates[i - 1]))
-            return s;
-        dates[i] = d;
-    }
-    s.sortedDates = std::move(dates);
+    s.sortedDates = sortedDrawingDates(records, count);
     return s;
 }
 
