@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <limits>
+#include <optional>
 
 #include "FaultInjection.h"
 #include "TestSupport.h"
@@ -491,4 +492,72 @@ TEST_F(DrawingAnalysis, ThresholdThatIsNoNumberEndsTheCommand) {
     run();
     EXPECT_EQ(m.lastAnalysisOutcome, Outcome::Declined);
     EXPECT_EQ(m.DatabaseEndDate(), day(2019, 10, 2));
+}
+
+TEST_F(SettingsAnalysis, AStopInsideAPassBringsBackAllThatTheRunChanged) {
+    // Rows 1 and 2 are computed (attempts, number list, chart, eased settings
+    // all change in every pass); row 3 hits 11 Oct in full, so the tip check
+    // against 11 Oct plays the sound. Pass 1 (end date 4 Oct) ends with the
+    // lookup of 11 Oct; pass 2 runs for 11 Oct and is stopped at its run's
+    // own check, before its lookup. The window must then be what pass 1 left
+    // in every field a run changes: the same as an analysis stopped right
+    // after pass 1.
+    auto prepare = [this](MainModel& model) {
+        model.tips.row(1).Locked = false;
+        model.tips.row(2).Locked = false;
+        lockRow(3, {"1", "2", "3", "30", "40", "6", ""});
+        model.tips.row(3) = m.tips.row(3);
+        model.Settings.set(Gs::ExcludeDbClassEnabled, 0);
+        model.Settings.set(Gs::ExcludeRecentEnabled, 0);
+        model.Settings.set(Gs::MaxRunsThousands, 1);
+        model.DateTimePicker1.date = day(2019, 10, 4);
+    };
+    const DayNumber oct11 = day(2019, 10, 11);
+
+    // The reference: stopped at the check that ends pass 1.
+    MainModel after1;
+    AnalysisPlatform p1;
+    after1.setServices({.dialogs = &p1, .shell = &p1, .sound = &p1, .events = &p1, .clock = &clock});
+    after1.Home = m.Home;
+    after1.sortieren = true;
+    after1.DateTimePicker2.date = m.DateTimePicker2.date;
+    after1.Settings.set(Gs::TipCount, 2);
+    after1.tips.row(1) = m.tips.row(1);
+    after1.tips.row(2) = m.tips.row(2);
+    prepare(after1);
+    p1.onSound = [&] {
+        if (!after1.runActive && after1.cur.Datum1 == oct11)
+            after1.analysisEscape();
+    };
+    p1.inputAnswers = {"42"};
+    after1.BitBtn9Click();
+    ASSERT_EQ(after1.lastAnalysisOutcome, Outcome::Stopped);
+    ASSERT_NE(after1.lastReport.find("Ziehungen: 1mit"), std::string::npos);
+
+    prepare(m);
+    std::optional<RunState> cut; // the window when pass 2 is stopped
+    p.onSound = [&] {
+        if (m.runActive && m.cur.Datum1 == oct11 && !cut) {
+            cut = static_cast<const RunState&>(m);
+            m.analysisEscape();
+        }
+    };
+    run();
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(m.lastAnalysisOutcome, Outcome::Stopped);
+    EXPECT_EQ(m.lastReport, after1.lastReport);
+    // Pass 2 changed more than the tips and the drawing on display (its own
+    // attempts), so a copy that left such a field out would show here.
+    EXPECT_NE(cut->RunCounter, after1.RunCounter);
+
+    const RunState& got = m;
+    const RunState& want = after1;
+    EXPECT_EQ(got.tips, want.tips);
+    EXPECT_EQ(got.cur, want.cur);
+    EXPECT_EQ(got.chart, want.chart);
+    EXPECT_EQ(got.numberList, want.numberList);
+    EXPECT_EQ(got.Settings, want.Settings);
+    EXPECT_EQ(got.RunCounter, want.RunCounter);
+    EXPECT_EQ(got.lastEndMessage, want.lastEndMessage);
+    EXPECT_TRUE(got == want);
 }

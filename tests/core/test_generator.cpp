@@ -565,14 +565,38 @@ TEST_F(GenFixture, ErrorDuringRunRestoresTheWindow) {
     model.Settings.set(Gs::ShowNumberList, 1);
     model.Settings.set(Gs::ForcePair, 1);
     platform.numberListAnswers = {ModalResult::Ok};
-    // The database disappears while the list is open: the history rule cannot read it.
-    platform.onNumberList = [this] { std::filesystem::remove(model.DatabasePath()); };
+    // Something fails while the list is open.
+    platform.onNumberList = [] { throw IoError("Cannot read"); };
     EXPECT_THROW(model.Label28Click(), IoError);
     EXPECT_EQ(model.BitBtn4Caption, "Tipps berechnen");
     EXPECT_TRUE(model.sortieren);
     EXPECT_FALSE(model.Berechnunglaeuft);
     EXPECT_FALSE(model.runActive);
     EXPECT_EQ(model.Settings.get(Gs::ForcePair), 1);
+    EXPECT_EQ(model.heldRecords, nullptr);
+}
+
+TEST_F(GenFixture, TheRunWorksFromTheRecordsReadAtItsStart) {
+    // The drawing file disappears while the list is open: the statistics and
+    // the history rules after it still count the drawings read at the start,
+    // so the run computes what it computes with the file in place.
+    store(someHistory());
+    model.Settings.set(Gs::ShowNumberList, 1);
+    platform.numberListAnswers = {ModalResult::Ok, ModalResult::Ok};
+    model.rng.RandSeed = 5;
+    model.Label28Click();
+    const TipSet withFile = model.tips;
+    const std::int64_t attempts = model.RunCounter;
+
+    platform.onNumberList = [this] { std::filesystem::remove(model.DatabasePath()); };
+    model.rng.RandSeed = 5;
+    model.Label28Click();
+    EXPECT_EQ(model.RunCounter, attempts);
+    for (int r = 1; r <= TipSet::kRows; ++r)
+        for (int k = 1; k <= 7; ++k)
+            EXPECT_EQ(model.tips.get(r, k), withFile.get(r, k)) << r << "," << k;
+    EXPECT_TRUE(model.tips.IsRowFilled(1));
+    EXPECT_EQ(model.heldRecords, nullptr);
 }
 
 TEST_F(GenFixture, HistoryRulesCountNumbersOfOlderGameFormats) {

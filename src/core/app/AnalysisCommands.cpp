@@ -116,57 +116,6 @@ private:
     int old_;
 };
 
-// What a pass of the settings analysis changes on the window; taken before
-// each pass so that a pass cut short by a stop can be undone.
-struct WindowState {
-    TipSet tips;
-    CurrentDrawing cur;
-    DatePicker picker1;
-    std::string label29, label35, label13;
-    DayNumber aktDatum = 0.0, dfb = 0.0;
-    std::int32_t gewinn = 0;
-    std::array<bool, 9> treffer{};
-    bool zusatz = false, super = false;
-    std::array<std::array<std::int32_t, 3>, 8> statistik{};
-    StatisticsTable chart;
-    Tab tab = Tab::TipOverview;
-
-    void take(const MainModel& m) {
-        tips = m.tips;
-        cur = m.cur;
-        picker1 = m.DateTimePicker1;
-        label29 = m.Label29;
-        label35 = m.Label35;
-        label13 = m.Label13;
-        aktDatum = m.aktDatum;
-        dfb = m.dfb;
-        gewinn = m.Gewinn;
-        treffer = m.Treffer;
-        zusatz = m.Zusatz;
-        super = m.Super;
-        statistik = m.Statistik;
-        chart = m.chart;
-        tab = m.activeTab;
-    }
-    void restore(MainModel& m) const {
-        m.tips = tips;
-        m.cur = cur;
-        m.DateTimePicker1 = picker1;
-        m.Label29 = label29;
-        m.Label35 = label35;
-        m.Label13 = label13;
-        m.aktDatum = aktDatum;
-        m.dfb = dfb;
-        m.Gewinn = gewinn;
-        m.Treffer = treffer;
-        m.Zusatz = zusatz;
-        m.Super = super;
-        m.Statistik = statistik;
-        m.chart = chart;
-        m.activeTab = tab;
-    }
-};
-
 // Hit count of tip row 1 against one raw record, the same as Zettelcheck on
 // the row's texts gives, without converting the texts for every record.
 class RowOneCounter {
@@ -269,34 +218,35 @@ void MainModel::BitBtn9Click() {
         const std::int32_t estimate = estimateWeeklyPasses(*this);
         bool stopped = false;
 
-        // The file does not change while the analysis runs: the lookup after
-        // each week's step reads the records once read here.
+        // The file does not change while the analysis runs: the passes (the
+        // run's lookups, statistics and history rules, the lookup after each
+        // week's step) share the records read once here.
         std::optional<RecordSnapshot> records;
         if (database().exists()) {
             try {
-                RecordSnapshot s;
-                RecordBlockReader reader(DatabasePath());
-                s.count = reader.readAll(s.bytes);
-                records = std::move(s);
+                records = RecordSnapshot::read(DatabasePath());
             } catch (const IoError&) {
-                // the lookups read the file and report as they always do
+                // the commands read the file and report as they always do
             }
         }
+        const HoldRecords hold(*this, records ? &*records : nullptr);
 
         DayNumber previous = today();
-        WindowState before;
+        // Each pass starts from a copy of what a run changes (RunState); a
+        // stop in the middle of a pass takes the copy back.
+        RunState before;
         while (previous != start) {
             if (operation.stopRequested) {
                 stopped = true;
                 break;
             }
-            before.take(*this);
+            before = static_cast<const RunState&>(*this);
             previous = start;
             rng.RandSeed = static_cast<std::uint32_t>(static_cast<std::uint64_t>(seed));
             generationRun();
             if (operation.stopRequested) {
                 // The run was cut short: the window goes back to the last complete pass.
-                before.restore(*this);
+                static_cast<RunState&>(*this) = before;
                 stopped = true;
                 break;
             }

@@ -62,17 +62,17 @@ void MainModel::SpeedButton5Click() {
 
 void MainModel::lookupEndDate(const RecordSnapshot* records) {
     DrawingDatabase db = database();
-    if (!db.exists()) {
+    if (!records && !db.exists()) { // records read before come from a file that was there
         dialogs().message(txt(Txt::ReadDrawingsFirst));
         db.createEmpty();
         changed();
         return;
     }
     aktDatum = static_cast<DayNumber>(Round(DatabaseEndDate()));
-    const auto shown = records ? DrawingNavigator::lookup(records->bytes.data(), records->count, aktDatum, cur)
+    const auto shown = records ? DrawingNavigator::lookup(*records, aktDatum, cur)
                                : DrawingNavigator::lookup(db.path(), aktDatum, cur, [this] { dialogs().message("Fehler"); });
     // A broken end of the file (a crash during an append) is told once per size.
-    const std::int64_t partial = db.trailingBytes();
+    const std::int64_t partial = records ? records->trailingBytes : db.trailingBytes();
     if (partial != reportedPartialBytes) {
         reportedPartialBytes = partial;
         if (partial > 0)

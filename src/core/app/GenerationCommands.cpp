@@ -3,7 +3,7 @@
 // the run's host.
 #include "app/GenerationHost.h"
 
-#include "common/Round.h"
+#include "common/ProgramTexts.h"
 
 namespace rz {
 
@@ -21,34 +21,29 @@ const StatisticsTable& ModelGenerationHost::statisticsTable(StatisticsKind kind)
     return m_.chart;
 }
 
-const CurrentDrawing& ModelGenerationHost::lookupEndDate() {
-    m_.SpeedButton5Click();
-    return m_.cur;
+const RecordSnapshot& ModelGenerationHost::drawingRecords() {
+    if (m_.heldRecords)
+        return *m_.heldRecords;
+    if (!ownRecords_)
+        ownRecords_ = m_.readDrawingRecords();
+    return *ownRecords_;
 }
 
-const CurrentDrawing& ModelGenerationHost::previousDrawing() {
-    m_.SpeedButton6Click();
-    return m_.cur;
-}
-
-void ModelGenerationHost::restoreEndDate(DayNumber endDate) {
+void ModelGenerationHost::showEndDateDrawing(DayNumber endDate) {
     if (!m_.DateTimePicker1.setDate(endDate))
         m_.DateTimePicker1.date = m_.DateTimePicker1.minDate;
-    m_.SpeedButton5Click();
+    m_.lookupEndDate(&drawingRecords());
 }
 
-// The window as the lookup for `endDate` leaves it, from a drawing the run
-// found in its own copy of the file.
-void ModelGenerationHost::showLookup(DayNumber endDate, const CurrentDrawing& drawing, CaptionVariant variant) {
-    if (!m_.DateTimePicker1.setDate(endDate))
-        m_.DateTimePicker1.date = m_.DateTimePicker1.minDate;
-    m_.aktDatum = static_cast<DayNumber>(Round(m_.DateTimePicker1.date));
-    m_.cur.Datum1 = drawing.Datum1;
-    for (std::size_t k = 1; k <= 8; ++k)
-        m_.cur.Zahl[k] = drawing.Zahl[k];
-    m_.cur.Position = drawing.Position;
-    m_.showCurrentDrawing(variant);
-    m_.drawingChanged(true);
+RecordSnapshot MainModel::readDrawingRecords() {
+    const DrawingDatabase db = database();
+    if (!db.exists()) {
+        // As the lookup tells it; the run goes on over the new empty file.
+        dialogs().message(txt(Txt::ReadDrawingsFirst));
+        db.createEmpty();
+        changed();
+    }
+    return RecordSnapshot::read(db.path());
 }
 
 // The button command: starts a run, or asks the running one to stop.
@@ -97,6 +92,13 @@ void MainModel::generationRun() {
     runActive = true;
     changed();
     try {
+        // The file does not change during the run: it is read once (unless
+        // an analysis around the run holds it already) and the lookups, the
+        // statistics tables and the history rules of the run share it.
+        std::optional<RecordSnapshot> records;
+        if (!heldRecords)
+            records = readDrawingRecords();
+        const HoldRecords hold(*this, records ? &*records : heldRecords);
         ModelGenerator g(*this);
         g.captureLastDrawings();
         SpeedButton11Click();

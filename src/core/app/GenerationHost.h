@@ -1,4 +1,6 @@
 #pragma once
+#include <optional>
+
 #include "app/MainModel.h"
 #include "generator/GenerationHost.h"
 #include "generator/Generator.h"
@@ -6,8 +8,8 @@
 namespace rz {
 
 // The main window's model as the host of a generation run: the statistics
-// commands of the chart tab, the status bar, the number selection list and
-// the drawing navigation of the window.
+// commands of the chart tab, the status bar, the number selection list, the
+// records the model holds for the run and the lookup of the window.
 class ModelGenerationHost : public GenerationHost {
 public:
     explicit ModelGenerationHost(MainModel& model) : m_(model) {}
@@ -20,19 +22,17 @@ public:
     NumberList& numberList() override { return m_.numberList; }
     ModalResult askNumberList() override { return m_.dialogs().showNumberList(); }
     void setBusy(bool busy) override { m_.setBusy(busy); }
-    std::string databasePath() const override { return m_.DatabasePath(); }
-    bool databaseExists() const override { return m_.database().exists(); }
     DayNumber statisticsStartDate() const override { return m_.StatisticsStartDate(); }
     DayNumber databaseEndDate() const override { return m_.DatabaseEndDate(); }
-    const CurrentDrawing& lookupEndDate() override;
-    const CurrentDrawing& previousDrawing() override;
-    void restoreEndDate(DayNumber endDate) override;
-    void showLookup(DayNumber endDate, const CurrentDrawing& drawing, CaptionVariant variant) override;
+    const RecordSnapshot& drawingRecords() override;
+    const CurrentDrawing& currentDrawing() const override { return m_.cur; }
+    void showEndDateDrawing(DayNumber endDate) override;
     IEvents& events() override { return m_.events(); }
     const CurrentOperation& operation() const override { return m_.operation; }
 
 private:
     MainModel& m_;
+    std::optional<RecordSnapshot> ownRecords_; // read here when the model holds none
 };
 
 // A generator over the model: its host, settings, tips, random generator and

@@ -37,25 +37,65 @@ struct DatePicker {
         date = d;
         return true;
     }
+    bool operator==(const DatePicker&) const = default;
 };
 
 // Tabs of PageControl1 in their order.
 enum class Tab { TipOverview = 0, LastDrawing = 1, Generator = 2, Chart = 3, Database = 4, Internet = 5 };
 
-// The main window as a plain presentation model: every field the window shows
-// and every command it offers. The Qt view binds to it; tests drive it
-// directly with scripted platform answers.
-class MainModel : public AppContext {
-public:
-    MainModel();
-
-    // ---- window state
+// What a generation run and the lookup after it change on the window: the
+// tips and their check, the drawing on display with its captions and the end
+// date, the chart, the number list, the settings and the run's own fields.
+// The settings analysis copies it before each pass and takes the copy back
+// when a stop cuts a pass short; a field that a run changes belongs here, so
+// that the copy cannot miss it.
+struct RunState {
+    // window state
     bool sortieren = false;
     bool Berechnunglaeuft = false;
     int LaufMax = 100000;
     DayNumber dfb = 0.0;
     DayNumber aktDatum = 0.0;
     Tab activeTab = Tab::TipOverview;
+
+    // the drawing on display
+    CurrentDrawing cur;
+    DatePicker DateTimePicker1;                // DatabaseEndDate
+    std::string Label29;                       // drawing caption, "Datenbank" tab
+    std::string Label35;                       // the same caption on the tip tab
+    std::string Label13;                       // sum caption
+
+    // the tips and their check
+    TipSet tips;
+    std::int32_t Gewinn = 0;
+    std::array<bool, 9> Treffer{};             // index 1..5 used
+    bool Zusatz = false;
+    bool Super = false;
+    std::array<std::array<std::int32_t, 3>, 8> Statistik{};
+
+    NumberList numberList;                     // the number selection list window
+    StatisticsTable chart;                     // the chart tab
+
+    // the generation run
+    GeneratorSettings Settings;
+    std::string BitBtn4Caption = "Tipps berechnen";
+    std::string Tippsberechnen;                // the button's normal caption
+    std::int64_t RunCounter = 0;               // attempts of the last run
+    int lastEndMessage = -1;                   // the line of Msg::ChangeParameters or Msg::TipsRecalculated after a run
+    bool runActive = false;                    // a run is between its start and its end
+
+    bool operator==(const RunState&) const = default;
+};
+
+// The main window as a plain presentation model: every field the window shows
+// and every command it offers. The Qt view binds to it; tests drive it
+// directly with scripted platform answers.
+class MainModel : public AppContext, public RunState {
+public:
+    MainModel();
+
+    // ---- window state
+    // (sortieren, Berechnunglaeuft, LaufMax, dfb, aktDatum, activeTab: RunState)
     std::string ProxyHost;                     // ProxyHostEdit
     std::string ProxyPort = "80";              // ProxyPortEdit
     std::string Losnummer;                     // read-only label of the drawing bar
@@ -75,12 +115,8 @@ public:
     }
 
     // ---- current drawing and navigation (commands in app/Commands.cpp over database/DrawingNavigator.h)
-    CurrentDrawing cur;
-    DatePicker DateTimePicker1;                // DatabaseEndDate
+    // (cur, DateTimePicker1 = DatabaseEndDate, Label29, Label35, Label13: RunState)
     DatePicker DateTimePicker2;                // StatisticsStartDate
-    std::string Label29;                       // drawing caption, "Datenbank" tab
-    std::string Label35;                       // the same caption on the tip tab
-    std::string Label13;                       // sum caption
     DayNumber DatabaseEndDate() const { return DateTimePicker1.date; }
     DayNumber StatisticsStartDate() const { return DateTimePicker2.date; }
     void SpeedButton5Click();                  // lookup for DatabaseEndDate
@@ -93,6 +129,13 @@ public:
     void showCurrentDrawing(CaptionVariant v); // Label29 and Label13
     void drawingChanged(bool pickerMayRefuse); // Label35, picker, tip check
     std::int64_t reportedPartialBytes = 0;     // broken end of the database already told in the status bar
+    // The drawing file's records while the file cannot change (a generation
+    // run, a settings analysis): the statistics, the lookups and the history
+    // rules of a run read them instead of the file. Null: each reads the file.
+    const RecordSnapshot* heldRecords = nullptr;
+    // The records for a run; a missing file is created empty after the
+    // user is told to read drawings first (as the lookup does). Throws IoError.
+    RecordSnapshot readDrawingRecords();
 
     // ---- start-up and shutdown (app/Startup.cpp)
     // FormCreate's non-settings work with the program's layout; the user's
@@ -110,12 +153,7 @@ public:
     void importCommand();                      // "Importieren…": file dialog, import, report
 
     // ---- tip set, check and files (app/Commands.cpp over tips/TipSet.h, evaluation/TipCheck.h, tips/Printout.h)
-    TipSet tips;
-    std::int32_t Gewinn = 0;
-    std::array<bool, 9> Treffer{};             // index 1..5 used
-    bool Zusatz = false;
-    bool Super = false;
-    std::array<std::array<std::int32_t, 3>, 8> Statistik{};
+    // (tips, Gewinn, Treffer, Zusatz, Super, Statistik: RunState)
     void Zettelcheck(const std::string& t1, const std::string& t2, const std::string& t3, const std::string& t4,
                      const std::string& t5, const std::string& t6, const std::string& t7);
     std::int32_t Komplettcheck();
@@ -156,12 +194,12 @@ public:
     void WheelPrintClick();                    // every page into "Tipp.txt"
 
     // ---- number selection list window (app/Commands.cpp over generator/NumberList.h, generator/ManualEdit.h)
-    NumberList numberList;
+    // (numberList: RunState)
     void numberListSave();                     // TForm6.SpeedButton1Click: save dialog, ".qlw"
     void numberListLoad();                     // TForm6.SpeedButton2Click: open dialog, ".qlw"
 
     // ---- statistics (app/StatisticsCommands.cpp over statistics/Statistics.h)
-    StatisticsTable chart;
+    // (chart: RunState)
     void SpeedButton2Click();                  // frequency
     void Button5Click();                       // overdue
     void SpeedButton3Click();                  // MegaBall frequency
@@ -183,17 +221,12 @@ public:
     void recountChart();
 
     // ---- generation run (app/GenerationCommands.cpp over generator/Generator.h)
-    GeneratorSettings Settings;
-    std::string BitBtn4Caption = "Tipps berechnen";
-    std::string Tippsberechnen;                // the button's normal caption
+    // (Settings, BitBtn4Caption, Tippsberechnen, RunCounter, lastEndMessage, runActive: RunState)
     void Label28Click();                       // start or stop a generation run
     // A new caption for the run button (a language switch): it becomes the
     // button's normal caption, shown now unless a run shows "Stoppen".
     void setRunButtonCaption(const std::string& caption);
     void Berechnen1Click() { Label28Click(); }
-    std::int64_t RunCounter = 0;               // attempts of the last run
-    int lastEndMessage = -1;                   // the line of Msg::ChangeParameters or Msg::TipsRecalculated after a run
-    bool runActive = false;                    // a run is between its start and its end
 
     // Runs a command under the one error policy of the program: a failure
     // restores the cursor and reaches the user through the message dialog,
@@ -281,6 +314,20 @@ public:
 
 private:
     bool settingsSavePending_ = false;
+};
+
+// Holds `records` in the model (see MainModel::heldRecords) for the guard's
+// lifetime; the records held before come back afterwards.
+class HoldRecords {
+public:
+    HoldRecords(MainModel& m, const RecordSnapshot* records) : m_(m), before_(m.heldRecords) { m_.heldRecords = records; }
+    ~HoldRecords() { m_.heldRecords = before_; }
+    HoldRecords(const HoldRecords&) = delete;
+    HoldRecords& operator=(const HoldRecords&) = delete;
+
+private:
+    MainModel& m_;
+    const RecordSnapshot* before_;
 };
 
 } // namespace rz

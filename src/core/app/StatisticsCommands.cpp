@@ -1,7 +1,9 @@
-// The statistics buttons of the main window: each reads the database once,
+// The statistics buttons of the main window: each reads the database once
+// (or takes the records a run or an analysis holds),
 // computes its table over the statistics window (statistics/Statistics.h)
 // and publishes it in `chart`.
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "app/MainModel.h"
@@ -24,7 +26,10 @@ struct Pass {
 // Opens the database, takes the window dates, clears the chart, then reads
 // every whole record. A file that cannot be opened leaves the chart as it was.
 Pass beginPass(MainModel& m, bool copyEndToDfb) {
-    RecordBlockReader reader(m.DatabasePath());
+    // The records a run or an analysis holds, else the file read now.
+    std::optional<RecordBlockReader> reader;
+    if (!m.heldRecords)
+        reader.emplace(m.DatabasePath());
     m.aktDatum = m.StatisticsStartDate();
     Pass p;
     p.window.start = m.aktDatum;
@@ -32,8 +37,13 @@ Pass beginPass(MainModel& m, bool copyEndToDfb) {
     if (copyEndToDfb)
         m.dfb = p.window.end;
     m.chart.Entries.clear();
+    if (m.heldRecords) {
+        p.records.count = m.heldRecords->count;
+        p.records.data = m.heldRecords->bytes.data();
+        return p;
+    }
     std::vector<std::uint8_t>& buffer = passBuffer();
-    p.records.count = reader.readAll(buffer);
+    p.records.count = reader->readAll(buffer);
     p.records.data = buffer.data();
     return p;
 }

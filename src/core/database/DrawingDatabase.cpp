@@ -96,6 +96,8 @@ RecordBlockReader::RecordBlockReader(const std::string& path) : file_(std::make_
 
 RecordBlockReader::~RecordBlockReader() = default;
 
+std::int64_t RecordBlockReader::fileSize() const { return static_cast<std::int64_t>(file_->size()); }
+
 std::size_t RecordBlockReader::readAll(std::vector<std::uint8_t>& buffer) {
     const std::size_t bytes = static_cast<std::size_t>(file_->size() / kRecordSize * kRecordSize);
     if (buffer.size() < bytes)

@@ -54,6 +54,8 @@ public:
 
     // Returns the number of whole records now at buffer.data(). Throws IoError.
     std::size_t readAll(std::vector<std::uint8_t>& buffer);
+    // The file's size in bytes when it was opened.
+    std::int64_t fileSize() const;
 
     // Field access on one raw 32-byte record.
     static DayNumber date(const std::uint8_t* rec) {

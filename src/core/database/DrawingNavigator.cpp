@@ -1,6 +1,8 @@
 // The current drawing: lookup for a date, previous and next step, captions.
 #include "database/DrawingNavigator.h"
 
+#include <algorithm>
+
 #include "database/DrawingDatabase.h"
 
 namespace rz {
@@ -42,8 +44,45 @@ private:
 template <class Reader>
 std::optional<CaptionVariant> lookupIn(Reader& reader, DayNumber date, CurrentDrawing& cur,
                                        const std::function<void()>& onReadError);
+template <class Reader>
+bool previousIn(Reader& reader, CurrentDrawing& cur);
 
 } // namespace
+
+namespace {
+
+// The record dates when every record holds a drawing and the dates never go
+// down, else nothing.
+std::vector<DayNumber> sortedDrawingDates(const std::uint8_t* records, std::size_t count) {
+    std::vector<DayNumber> dates(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const DayNumber d = RecordBlockReader::date(records + i * DrawingRecord::kSize);
+        if (!isDrawing(DrawingRecord{d, {}}) || (i > 0 && d < dates[i - 1]))
+            return {};
+        dates[i] = d;
+    }
+    return dates;
+}
+
+} // namespace
+
+RecordSnapshot RecordSnapshot::read(const std::string& path) {
+    RecordSnapshot s;
+    RecordBlockReader reader(path);
+    s.count = reader.readAll(s.bytes);
+    s.bytes.resize(s.count * DrawingRecord::kSize);
+    s.trailingBytes = reader.fileSize() % static_cast<std::int64_t>(DrawingRecord::kSize);
+    s.sortedDates = sortedDrawingDates(s.bytes.data(), s.count);
+    return s;
+}
+
+RecordSnapshot RecordSnapshot::of(const std::uint8_t* records, std::size_t count) {
+    RecordSnapshot s;
+    s.bytes.assign(records, records + count * DrawingRecord::kSize);
+    s.count = count;
+    s.sortedDates = sortedDrawingDates(records, count);
+    return s;
+}
 
 std::string drawingCaption(const CurrentDrawing& cur, CaptionVariant v, int language) {
     const char* sep = "  ";
@@ -81,6 +120,26 @@ std::optional<CaptionVariant> DrawingNavigator::lookup(const std::uint8_t* recor
                                                        CurrentDrawing& cur) {
     MemoryRecords reader(records, count);
     return lookupIn(reader, date, cur, {});
+}
+
+std::optional<CaptionVariant> DrawingNavigator::lookup(const RecordSnapshot& records, DayNumber date,
+                                                       CurrentDrawing& cur) {
+    const std::size_t count = records.count;
+    // Every record a drawing and in date order: the record the scan would
+    // stop at is the first one dated on or after `date`, else the last. A
+    // date that is no number stops the scan at the first record; that case
+    // and unsorted or damaged files take the scan itself.
+    if (count == 0 || records.sortedDates.size() != count || date != date)
+        return lookup(records.bytes.data(), count, date, cur);
+    const auto& dates = records.sortedDates;
+    std::size_t k = static_cast<std::size_t>(std::lower_bound(dates.begin(), dates.end(), date) - dates.begin());
+    if (k == count)
+        k = count - 1;
+    takeRecord(cur, DrawingRecord::fromBytes(records.bytes.data() + k * DrawingRecord::kSize));
+    cur.Position = static_cast<std::int32_t>(k);
+    if (k + 1 == count)
+        return CaptionVariant::EndOfFile;
+    return k == 0 ? CaptionVariant::FirstRecord : CaptionVariant::LaterRecord;
 }
 
 namespace {
@@ -142,6 +201,26 @@ std::optional<CaptionVariant> lookupIn(Reader& reader, DayNumber date, CurrentDr
 
 bool DrawingNavigator::previous(const std::string& path, CurrentDrawing& cur) {
     RecordReader reader(path);
+    return previousIn(reader, cur);
+}
+
+bool DrawingNavigator::previous(const RecordSnapshot& records, CurrentDrawing& cur) {
+    if (records.count > 0 && records.sortedDates.size() == records.count) {
+        // Every record a drawing: the one at the new position, the last one
+        // past the end (the position stays where the step put it).
+        cur.Position = std::max(cur.Position - 1, 0);
+        const std::size_t k = std::min(static_cast<std::size_t>(cur.Position), records.count - 1);
+        takeRecord(cur, DrawingRecord::fromBytes(records.bytes.data() + k * DrawingRecord::kSize));
+        return true;
+    }
+    MemoryRecords reader(records.bytes.data(), records.count);
+    return previousIn(reader, cur);
+}
+
+namespace {
+
+template <class Reader>
+bool previousIn(Reader& reader, CurrentDrawing& cur) {
     cur.Position -= 1;
     if (cur.Position < 1)
         cur.Position = 0;
@@ -173,6 +252,8 @@ bool DrawingNavigator::previous(const std::string& path, CurrentDrawing& cur) {
     takeRecord(cur, chosen->record);
     return true;
 }
+
+} // namespace
 
 bool DrawingNavigator::next(const std::string& path, CurrentDrawing& cur) {
     RecordReader reader(path);

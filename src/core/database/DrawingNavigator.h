@@ -16,6 +16,8 @@ struct CurrentDrawing {
     DayNumber Datum1 = 0.0;
     std::array<std::int32_t, 9> Zahl{}; // index 1..8
     std::int32_t Position = 0;
+
+    bool operator==(const CurrentDrawing&) const = default;
 };
 
 // The three forms of the drawing caption: the lookup found the first record,
@@ -28,15 +30,27 @@ std::string drawingCaption(const CurrentDrawing& cur, CaptionVariant v, int lang
 // Sum of the six number slots (slot 6 is always 0 for a stored drawing).
 std::int64_t drawingSum(const CurrentDrawing& cur);
 
-// The whole records of a database file, read once: lookups while the file
-// cannot change (a settings analysis) need not read it again.
+// The whole records of a database file, read once: while the file cannot
+// change (a generation run, a settings analysis) the lookups, the steps, the
+// statistics and the run's history rules read these instead of the file.
 struct RecordSnapshot {
     std::vector<std::uint8_t> bytes;
     std::size_t count = 0;
+    std::int64_t trailingBytes = 0; // bytes after the last whole record
+    // The record dates when every record holds a drawing and the dates never
+    // go down (a sound file): a lookup then finds its drawing by bisection.
+    // Empty otherwise; the lookup reads record by record then.
+    std::vector<DayNumber> sortedDates;
+
+    // Reads every whole record of `path`. Throws IoError.
+    static RecordSnapshot read(const std::string& path);
+    // The same over records already in memory (`count` records at `records`).
+    static RecordSnapshot of(const std::uint8_t* records, std::size_t count);
 };
 
-// Finding and stepping through the drawings of a database file. Each call
-// opens, reads forward and closes the file; nothing is cached.
+// Finding and stepping through the drawings of a database file. Each call on
+// a path opens, reads forward and closes the file; nothing is cached. The
+// calls on a RecordSnapshot give the same results from memory.
 class DrawingNavigator {
 public:
     // The drawing current for `date`: the first record dated on or after it,
@@ -52,10 +66,13 @@ public:
     // RecordSnapshot): no file is opened.
     static std::optional<CaptionVariant> lookup(const std::uint8_t* records, std::size_t count, DayNumber date,
                                                 CurrentDrawing& cur);
+    // The same over a snapshot, by bisection where its dates allow.
+    static std::optional<CaptionVariant> lookup(const RecordSnapshot& records, DayNumber date, CurrentDrawing& cur);
     // One record back / forward from cur.Position, stopping at either end.
     // Returns false for an empty file (the drawing stays; previous() has
     // already moved the position back).
     static bool previous(const std::string& path, CurrentDrawing& cur);
+    static bool previous(const RecordSnapshot& records, CurrentDrawing& cur);
     static bool next(const std::string& path, CurrentDrawing& cur);
 };
 

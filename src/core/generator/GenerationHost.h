@@ -13,9 +13,9 @@ namespace rz {
 class NumberList;
 
 // What a generation run needs from the program around it: the statistics
-// tables, the status text, the number-list question, the drawing in focus,
-// the dates of the statistics window and the events/stop of the operation it
-// runs under. The main window's model implements it (app/GenerationHost.h);
+// tables, the status text, the number-list question, the drawing records
+// and the drawing on display, the dates of the statistics window and the
+// events/stop of the operation it runs under. The main window's model implements it (app/GenerationHost.h);
 // settings, tips and the random generator are handed to the run directly.
 class GenerationHost {
 public:
@@ -39,18 +39,18 @@ public:
     virtual ModalResult askNumberList() = 0;
     virtual void setBusy(bool busy) = 0;
 
-    // The drawing database file and the date window of the statistics.
-    virtual std::string databasePath() const = 0;
-    virtual bool databaseExists() const = 0;
+    // The date window of the statistics.
     virtual DayNumber statisticsStartDate() const = 0;
     virtual DayNumber databaseEndDate() const = 0;
 
-    // The drawing navigator of the window: the drawing for the end date, one
-    // back, and the lookup shown again from drawings read at the run's start.
-    virtual const CurrentDrawing& lookupEndDate() = 0;
-    virtual const CurrentDrawing& previousDrawing() = 0;
-    virtual void restoreEndDate(DayNumber endDate) = 0;
-    virtual void showLookup(DayNumber endDate, const CurrentDrawing& drawing, CaptionVariant variant) = 0;
+    // The records of the drawing file, read once for the run (or for the
+    // analysis around it): the last drawings and the history rules come
+    // from them, and the statistics tables count them.
+    virtual const RecordSnapshot& drawingRecords() = 0;
+    // The drawing on display before the run (kept where no record is taken).
+    virtual const CurrentDrawing& currentDrawing() const = 0;
+    // The window as the lookup for `endDate` over drawingRecords() leaves it.
+    virtual void showEndDateDrawing(DayNumber endDate) = 0;
 
     virtual IEvents& events() = 0;
     virtual const CurrentOperation& operation() const = 0;

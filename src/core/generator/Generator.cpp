@@ -2,7 +2,6 @@
 #include "generator/Generator.h"
 
 #include <algorithm>
-#include <optional>
 
 #include "common/Round.h"
 #include "common/Text.h"
@@ -13,6 +12,9 @@ namespace rz {
 
 // ------------------------------------------------------- last drawings
 
+// The drawing for the end date and two steps back, as the lookup and the
+// "previous drawing" command find them; then the window shows the drawing
+// for the end date again.
 void Generator::captureLastDrawings() {
     auto copy = [](PastDrawing& d, const CurrentDrawing& cur) {
         for (int i = 1; i <= 5; ++i)
@@ -20,76 +22,15 @@ void Generator::captureLastDrawings() {
         d.mb = cur.Zahl[7];
     };
     const DayNumber endDate = host_.databaseEndDate();
-    if (host_.databaseExists() && captureFromFile(endDate))
-        return;
-    copy(LastDrawings[1], host_.lookupEndDate());
-    copy(LastDrawings[2], host_.previousDrawing());
-    copy(LastDrawings[3], host_.previousDrawing());
-    host_.restoreEndDate(endDate);
-}
-
-// The lookup for `endDate`, two steps back and the lookup again, from one
-// read of the file: the drawings the three first commands would show, and the
-// window as the last lookup leaves it. When the lookup takes a record, the
-// steps leave nothing behind that the last lookup does not set again (the tip
-// check is off during a run). Returns false, having changed nothing, when the
-// lookup would take no record (an empty file, odd dates): then the commands
-// themselves must run.
-bool Generator::captureFromFile(DayNumber endDate) {
-    std::vector<std::uint8_t>& buffer = fileBytes_;
-    std::size_t count = 0;
-    {
-        RecordBlockReader reader(host_.databasePath());
-        count = reader.readAll(buffer);
-    }
-    fileRecords_ = count;
-    fileRead_ = true;
-    if (count == 0)
-        return false;
-    auto record = [&](std::size_t i) { return buffer.data() + i * DrawingRecord::kSize; };
-    auto date = [&](std::size_t i) { return RecordBlockReader::date(record(i)); };
-    // The lookup reads on while the date is before the chosen one and takes
-    // the first record on or after it, at the end of the file the last one
-    // (unless its date is not positive).
-    const DayNumber chosen = static_cast<DayNumber>(Round(endDate));
-    std::size_t pos = 0;
-    std::size_t shown = 0;
-    std::optional<CaptionVariant> variant;
-    if (date(0) >= chosen)
-        variant = CaptionVariant::FirstRecord;
-    while (pos + 1 < count && date(pos) < chosen) {
-        ++pos;
-        if (date(pos) >= chosen) {
-            variant = CaptionVariant::LaterRecord;
-            shown = pos;
-        }
-    }
-    if (pos + 1 == count && date(pos) > 0.0) {
-        variant = CaptionVariant::EndOfFile;
-        shown = pos;
-    }
-    if (!variant)
-        return false;
-    auto take = [&](PastDrawing& d, std::size_t i) {
-        for (int k = 1; k <= 5; ++k)
-            d.n[static_cast<std::size_t>(k)] = RecordBlockReader::number(record(i), k);
-        d.mb = RecordBlockReader::number(record(i), 7);
-    };
-    // Two steps back, each one record earlier but not before the first.
-    const std::size_t second = pos >= 2 ? pos - 1 : 0;
-    const std::size_t third = second >= 2 ? second - 1 : 0;
-    take(LastDrawings[1], shown);
-    take(LastDrawings[2], second);
-    take(LastDrawings[3], third);
-
-    // The lookup again, for the picker set back to the chosen date.
-    CurrentDrawing found;
-    found.Datum1 = date(shown);
-    for (int k = 1; k <= 8; ++k)
-        found.Zahl[static_cast<std::size_t>(k)] = RecordBlockReader::number(record(shown), k);
-    found.Position = static_cast<std::int32_t>(pos);
-    host_.showLookup(endDate, found, *variant);
-    return true;
+    const RecordSnapshot& records = host_.drawingRecords();
+    CurrentDrawing cur = host_.currentDrawing();
+    DrawingNavigator::lookup(records, static_cast<DayNumber>(Round(endDate)), cur);
+    copy(LastDrawings[1], cur);
+    DrawingNavigator::previous(records, cur);
+    copy(LastDrawings[2], cur);
+    DrawingNavigator::previous(records, cur);
+    copy(LastDrawings[3], cur);
+    host_.showEndDateDrawing(endDate);
 }
 
 // -------------------------------------------------------------- MegaBall

@@ -117,10 +117,6 @@ public:
 
 private:
     int lastHits(const int* n, int mb, const PastDrawing& d) const;
-    bool captureFromFile(DayNumber endDate);
-    std::vector<std::uint8_t> fileBytes_; // the database as read at the start of the run
-    std::size_t fileRecords_ = 0;
-    bool fileRead_ = false;
     void loadHistory();
     void loadMegaBallTables();
     void writeRow(int r, const std::array<int, 5>& n, int mb, int spare);

@@ -18,6 +18,8 @@ public:
         bool checked = true;
         std::string weight; // the box's hint / tooltip
         Colour colour = Colour::TooltipBackground;
+
+        bool operator==(const Box&) const = default;
     };
 
     std::string caption = "Welche Zahlen für die Berechnung";
@@ -42,6 +44,8 @@ public:
     void FormClose();
     void saveToFile(const std::string& path);   // throws IoError
     void loadFromFile(const std::string& path); // throws IoError
+
+    bool operator==(const NumberList&) const = default;
 };
 
 } // namespace rz

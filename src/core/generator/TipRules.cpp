@@ -84,11 +84,9 @@ bool Generator::CheckOverlap(const int* n, int r) const {
 }
 
 void Generator::loadHistory() {
-    // The drawings do not change during a run: the copy read at its start serves.
-    if (fileRead_)
-        history.load(fileBytes_.data(), fileRecords_);
-    else
-        history.load(DrawingDatabase(host_.databasePath()).readAll());
+    // The drawings do not change during a run: the records read at its start serve.
+    const RecordSnapshot& records = host_.drawingRecords();
+    history.load(records.bytes.data(), records.count);
     historyLoaded = true;
 }
 

@@ -73,6 +73,8 @@ public:
     // Called once after the stored settings are applied.
     void fixExcludeDbClassRange();
 
+    bool operator==(const GeneratorSettings&) const = default;
+
 private:
     std::array<int, kCount> values_{};
     std::array<int, kCount> min_{};

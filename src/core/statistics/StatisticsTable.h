@@ -10,6 +10,8 @@ struct StatisticsEntry {
     int Key = 0;
     int Value = 0;
     Colour BarColour = Colour::BarGreen;
+
+    bool operator==(const StatisticsEntry&) const = default;
 };
 
 // Which statistics a table holds.
@@ -35,6 +37,8 @@ struct StatisticsTable {
     bool fixedAxis = true; // value axis fixed to [RangeMin, RangeMax]; else automatic from 0
     std::string Title;
     StatisticsKind Kind = StatisticsKind::None; // the routine that made the table
+
+    bool operator==(const StatisticsTable&) const = default;
 
     // Value of the entry with the given key (0 when there is none).
     int Value(int key) const {

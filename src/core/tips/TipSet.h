@@ -20,6 +20,7 @@ struct TipRow {
     std::string megaBallHint;
 
     TipRow() { colour.fill(Colour::WindowBackground); }
+    bool operator==(const TipRow&) const = default;
 };
 
 class TipSet {
@@ -55,6 +56,8 @@ public:
     // Reads twelve lines into rows 1..12 (missing lines read as empty).
     // Throws IoError; rows read before a failure keep their new values.
     void ReadTipFile(const std::string& path);
+
+    bool operator==(const TipSet&) const = default;
 
 private:
     std::array<TipRow, kRows> rows_{};
