@@ -311,6 +311,23 @@ class CliEveryCommandSpeaksTheLanguageTest(unittest.TestCase):
         self.tips = os.path.join(base, "t.qlt")
         with open(self.tips, "wb") as f:
             f.write(b"70,5,9,33,1,7,\r\n")
+        # One good line among lines each refused for its own reason, and a
+        # file in no known format.
+        self.bad_csv = os.path.join(base, "bad.csv")
+        with open(self.bad_csv, "w", encoding="utf-8") as f:
+            f.write("date,n1,n2,n3,n4,n5,megaball,megaplier\n"
+                    "2019-10-18,18,58,60,65,67,20,3\n"
+                    "2019-10-19,5,12,33,41,x,7,0\n"
+                    "2019-10-19,5,12,33,41,71,7,0\n"
+                    "2019-10-19,5,5,33,41,70,7,0\n"
+                    "2025-06-03,5,12,33,41,70,7,3\n"
+                    "1999-01-01,5,12,33,41,70,7,0\n"
+                    "2019-02-30,5,12,33,41,70,7,0\n"
+                    "2019-10-18,18,58,60,65,67,20\n"
+                    "2019-10-19,1,2\n")
+        self.unknown_csv = os.path.join(base, "unknown.csv")
+        with open(self.unknown_csv, "w", encoding="utf-8") as f:
+            f.write("Datum;Zahlen\n01.02.2019;1 2 3 4 5\n")
 
     def tearDown(self):
         self.dir.cleanup()
@@ -329,6 +346,9 @@ class CliEveryCommandSpeaksTheLanguageTest(unittest.TestCase):
             (["add", "--db", self.db, "--date", "2019-10-29", "--numbers", "1,2,3,4,4", "--megaball", "6"],
              {2: "The number 4 occurs twice", 4: "El número 4 aparece dos veces"}),
             (["import", missing, "--db", self.db], {2: "file or folder not found", 5: "file o cartella non trovati"}),
+            (["import", self.bad_csv, "--db", self.db],
+             {2: "Line 3: main number \"x\" is not a number", 6: "Строка 4: основное число 71 не входит в 1–70"}),
+            (["import", self.unknown_csv, "--db", self.db], {2: "Import cancelled", 6: "неизвестный формат"}),
             (["cart", "--server", self.csv, "--tips", self.tips], {2: "is not an http or https address", 7: "não é um endereço http ou https"}),
             (["delete", "--db", self.db, "--date", "2001-01-01"], {}),
             (["lookup", "--db", self.db, "--date", "2019-10-20"], {2: "Tue 22.10.19"}),
@@ -360,7 +380,9 @@ class CliEveryCommandSpeaksTheLanguageTest(unittest.TestCase):
                 self.assertIn(text, out + err, (args, lang))
                 # No German program text is left in what a non-German run says.
                 for german in ("Keine Verbindung", "nach dem heutigen Tag", "zweimal vor", "nicht gefunden",
-                               "keine http- oder https-Adresse"):
+                               "keine http- oder https-Adresse", "Zeile", "Ziehung", "Datum", "Hauptzahl",
+                               "keine Zahl", "Spielformat", "ohne", "übersprungen", "abgebrochen", "Felder",
+                               "unbekannt", "liegt", "JJJJ"):
                     self.assertNotIn(german, out + err, (args, lang))
 
     def read_db(self):

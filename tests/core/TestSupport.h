@@ -67,6 +67,7 @@ public:
     std::vector<std::optional<std::string>> inputAnswers;
     std::vector<std::optional<std::string>> fileAnswers;
     std::vector<ModalResult> numberListAnswers;
+    std::vector<std::optional<DrawingEntry>> entryAnswers; // what the entry dialog gives back; cancelled when exhausted
     std::function<void()> onNumberList;           // lets a test change the boxes
     std::vector<FileDialogRequest> fileRequests;
     std::vector<std::string> opened;
@@ -86,6 +87,9 @@ public:
     std::optional<std::string> saveFile(const FileDialogRequest& r) override {
         fileRequests.push_back(r);
         return take(fileAnswers, std::optional<std::string>());
+    }
+    std::optional<DrawingEntry> enterDrawing(const DrawingEntry&) override {
+        return take(entryAnswers, std::optional<DrawingEntry>());
     }
     ModalResult showNumberList() override {
         if (onNumberList)

@@ -622,7 +622,8 @@ TEST_F(LanguageTest, ProgramTextsFollowTheMessageLinesAndMissingLinesKeepTheBuil
         model.Englich1Click();
         EXPECT_EQ(model.msg(61), " en message 61 ");
         for (Txt id : {Txt::HttpConnectionRefused, Txt::HttpHostNotFound, Txt::AnalysisPass, Txt::NotAnInteger,
-                       Txt::EntryFutureDate, Txt::SysNotFound, Txt::SysOther})
+                       Txt::EntryFutureDate, Txt::SysNotFound, Txt::SysOther, Txt::ImportSummaryLines,
+                       Txt::ImportFileFilter})
             EXPECT_EQ(textOf(id), c.expected(id)) << indexOf(id);
     }
     // A new model starts with the built-in texts again.

@@ -397,6 +397,26 @@ void LanguageSwitchTest::failingActionsSpeakTheChosenLanguage() {
     const auto program = [&](int sprache, rz::Txt id) { return texts[sprache][62 + static_cast<std::size_t>(id)]; };
 
     const std::string missing = p.home.file("no-such-history.csv");
+    // A history with one good line among lines each refused for its own
+    // reason (the one of 2025 has a Megaplier its game format lacks), and a
+    // file in no known format.
+    const std::string badHistory = p.home.file("bad-history.csv");
+    rz::test::writeFile(badHistory, "date,n1,n2,n3,n4,n5,megaball,megaplier\n"
+                                    "2019-10-18,5,12,33,41,70,7,0\n"
+                                    "2019-10-19,5,12,33,41,x,7,0\n"
+                                    "2019-10-19,5,12,33,41,71,7,0\n"
+                                    "2019-10-19,5,5,33,41,70,7,0\n"
+                                    "2025-06-03,5,12,33,41,70,7,3\n"
+                                    "1999-01-01,5,12,33,41,70,7,0\n"
+                                    "2019-02-30,5,12,33,41,70,7,0\n"
+                                    "2019-10-18,5,12,33,41,70,7\n"
+                                    "2019-10-19,1,2\n");
+    const std::string unknownHistory = p.home.file("unknown-history.csv");
+    rz::test::writeFile(unknownHistory, "Datum;Zahlen\n01.02.2019;1 2 3 4 5\n");
+    // A drawing dated after today: the entry is refused.
+    rz::DrawingEntry future;
+    future.date = rz::today() + 400;
+    future.numbers = {0, 1, 2, 3, 4, 5, 0, 6, 2};
     for (const rz::LanguageInfo& lang : rz::languageTable()) {
         qInfo("language %s", lang.caption);
         p.action(lang.menuItem)->trigger();
@@ -435,15 +455,32 @@ void LanguageSwitchTest::failingActionsSpeakTheChosenLanguage() {
         p.platform.openSucceeds = false;
         p.model.openInShell(p.home.file("Tipp.txt"));
         p.platform.openSucceeds = true;
+        // The importer's report with its reasons, an import refused as a
+        // whole, and a refused manual entry.
+        p.platform.fileAnswers = {badHistory};
+        p.model.run([&] { p.model.importCommand(); });
+        p.platform.fileAnswers = {unknownHistory};
+        p.model.run([&] { p.model.importCommand(); });
+        p.platform.entryAnswers = {future};
+        p.model.run([&] { p.model.BitBtn8Click(); });
         status();
 
         const std::vector<std::string>& boxes = p.platform.messages;
-        QCOMPARE(boxes.size(), 4u);
+        QCOMPARE(boxes.size(), 7u);
         QCOMPARE(boxes[0], rz::txt(rz::Txt::ProxyPortInvalid, {"abc"}));
         QCOMPARE(boxes[1], rz::txt(rz::Txt::NotAnInteger, {"abc"}));
         QCOMPARE(boxes[2], rz::txt(rz::Txt::IoCannotOpen, {missing, rz::txt(rz::Txt::SysNotFound)}));
         QVERIFY(boxes[2].find(program(lang.sprache, rz::Txt::SysNotFound)) != std::string::npos);
         QCOMPARE(boxes[3], rz::txt(rz::Txt::NoProgramToOpen, {p.home.file("Tipp.txt")}));
+        QVERIFY2(boxes[4].starts_with(rz::txt(rz::Txt::ImportSummaryLines, {"0", "1", "8", "3, 4, 5, 6, 7, 8, 9, 10"})),
+                 boxes[4].c_str());
+        for (const std::string& reason :
+             {rz::txt(rz::Txt::ImportLineReason, {"3", rz::txt(rz::Txt::ImportMainNotNumber, {"x"})}),
+              rz::txt(rz::Txt::ImportLineReason, {"10", rz::txt(rz::Txt::ImportFieldCountPlain, {"3"})})})
+            QVERIFY2(boxes[4].find(reason) != std::string::npos, boxes[4].c_str());
+        QCOMPARE(boxes[5], rz::txt(rz::Txt::ImportAborted, {rz::txt(rz::Txt::ImportUnknownFormat, {"1"})}));
+        QCOMPARE(boxes[6], p.model.entryRefusal(future).value_or("accepted"));
+        QCOMPARE(rz::txt(rz::Txt::ImportFileFilter), program(lang.sprache, rz::Txt::ImportFileFilter));
         seen.insert(seen.end(), boxes.begin(), boxes.end());
 
         // Everything the language has, to tell a shared word from a foreign one.

@@ -2,6 +2,7 @@
 #include <filesystem>
 
 #include "app/MainModel.h"
+#include "common/ProgramTexts.h"
 #include "database/Importer.h"
 #include "i18n/LanguageFiles.h"
 #include "app/SettingsPersistence.h"
@@ -81,7 +82,7 @@ void MainModel::importCommand() {
     if (operation.running(OperationKind::Download))
         return; // the download appends meanwhile
     FileDialogRequest req;
-    req.filter = "Ziehungsdaten (CSV)|*.csv";
+    req.filter = txt(Txt::ImportFileFilter);
     req.defaultExt = "csv";
     req.initialDir = paths().userFolder();
     const auto file = dialogs().openFile(req);

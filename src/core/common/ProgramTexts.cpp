@@ -90,6 +90,33 @@ const std::vector<std::string>& builtInProgramTexts() {
         "Antwort unvollständig", // HttpBroken
         "die Antwort ist größer als %1 MB", // HttpAnswerLargerThan
         "keine vollständige Antwort innerhalb von %1 s", // HttpNoAnswerWithin
+        "Datum %1 liegt vor dem %2", // ImportDateBefore
+        "Datum %1 liegt nach dem heutigen Tag", // ImportDateAfterToday
+        "für den %1 ist kein Spielformat bekannt", // ImportNoGameFormat
+        "%1 statt 5 Hauptzahlen", // ImportMainCount
+        "Hauptzahl \"%1\" ist keine Zahl", // ImportMainNotNumber
+        "Hauptzahl %1 liegt nicht in 1–%2 (Spielformat %3 am %4)", // ImportMainOutOfRange
+        "Hauptzahl %1 kommt doppelt vor", // ImportMainTwice
+        "MegaBall \"%1\" ist keine Zahl", // ImportMegaBallNotNumber
+        "MegaBall %1 liegt nicht in 1–%2 (Spielformat %3 am %4)", // ImportMegaBallOutOfRange
+        "Megaplier \"%1\" ist keine Zahl", // ImportMegaplierNotNumber
+        "Megaplier %1 ist nicht erlaubt (0 oder 2–5)", // ImportMegaplierNotAllowed
+        "Megaplier %1 gibt es nicht (Spielformat %2 am %3)", // ImportMegaplierNotInFormat
+        "%1, ohne Megaplier", // GameFormatNoMegaplier
+        "falsche Anzahl Felder (%1)", // ImportFieldCount
+        "falsche Anzahl Felder (%1 statt 7 oder 8)", // ImportFieldCountPlain
+        "\"%1\" ist kein gültiges Datum (MM/TT/JJJJ)", // ImportBadUsDate
+        "\"%1\" ist kein gültiges Datum (JJJJ-MM-TT)", // ImportBadIsoDate
+        "das Datum %1 steht schon in Zeile %2", // ImportDuplicateDate
+        "Zeile %1: unbekanntes Format (erwartet wird der Export \"Draw Date\",\"Winning Numbers\",... oder date,n1,n2,n3,n4,n5,megaball,megaplier)", // ImportUnknownFormat
+        "die Datei enthält keine Ziehungen", // ImportNoDrawings
+        "keine Zeile enthält eine gültige Ziehung", // ImportNoValidLine
+        "Import abgebrochen, die Datenbank bleibt unverändert: %1", // ImportAborted
+        "%1 Ziehungen importiert, %2 ersetzt, %3 Zeilen übersprungen", // ImportSummary
+        "%1 Ziehungen importiert, %2 ersetzt, %3 Zeilen übersprungen (Zeilen %4)", // ImportSummaryLines
+        "Zeile %1: %2", // ImportLineReason
+        "Die letzten %1 Bytes der alten Datenbank waren keine ganze Ziehung und wurden nicht übernommen", // ImportDroppedBytes
+        "Ziehungsdaten (CSV)|*.csv", // ImportFileFilter
     };
     return texts;
 }

@@ -84,6 +84,33 @@ enum class Txt : int {
     HttpBroken, // Antwort unvollständig
     HttpAnswerLargerThan, // die Antwort ist größer als %1 MB
     HttpNoAnswerWithin, // keine vollständige Antwort innerhalb von %1 s
+    ImportDateBefore, // Datum %1 liegt vor dem %2
+    ImportDateAfterToday, // Datum %1 liegt nach dem heutigen Tag
+    ImportNoGameFormat, // für den %1 ist kein Spielformat bekannt
+    ImportMainCount, // %1 statt 5 Hauptzahlen
+    ImportMainNotNumber, // Hauptzahl "%1" ist keine Zahl
+    ImportMainOutOfRange, // Hauptzahl %1 liegt nicht in 1–%2 (Spielformat %3 am %4)
+    ImportMainTwice, // Hauptzahl %1 kommt doppelt vor
+    ImportMegaBallNotNumber, // MegaBall "%1" ist keine Zahl
+    ImportMegaBallOutOfRange, // MegaBall %1 liegt nicht in 1–%2 (Spielformat %3 am %4)
+    ImportMegaplierNotNumber, // Megaplier "%1" ist keine Zahl
+    ImportMegaplierNotAllowed, // Megaplier %1 ist nicht erlaubt (0 oder 2–5)
+    ImportMegaplierNotInFormat, // Megaplier %1 gibt es nicht (Spielformat %2 am %3)
+    GameFormatNoMegaplier, // %1, ohne Megaplier
+    ImportFieldCount, // falsche Anzahl Felder (%1)
+    ImportFieldCountPlain, // falsche Anzahl Felder (%1 statt 7 oder 8)
+    ImportBadUsDate, // "%1" ist kein gültiges Datum (MM/TT/JJJJ)
+    ImportBadIsoDate, // "%1" ist kein gültiges Datum (JJJJ-MM-TT)
+    ImportDuplicateDate, // das Datum %1 steht schon in Zeile %2
+    ImportUnknownFormat, // Zeile %1: unbekanntes Format (erwartet wird der Export "Draw Date","Winning Numbers",... oder date,n1,n2,n3,n4,n5,megaball,megaplier)
+    ImportNoDrawings, // die Datei enthält keine Ziehungen
+    ImportNoValidLine, // keine Zeile enthält eine gültige Ziehung
+    ImportAborted, // Import abgebrochen, die Datenbank bleibt unverändert: %1
+    ImportSummary, // %1 Ziehungen importiert, %2 ersetzt, %3 Zeilen übersprungen
+    ImportSummaryLines, // %1 Ziehungen importiert, %2 ersetzt, %3 Zeilen übersprungen (Zeilen %4)
+    ImportLineReason, // Zeile %1: %2
+    ImportDroppedBytes, // Die letzten %1 Bytes der alten Datenbank waren keine ganze Ziehung und wurden nicht übernommen
+    ImportFileFilter, // Ziehungsdaten (CSV)|*.csv
     Count
 };
 

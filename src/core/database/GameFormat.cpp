@@ -1,5 +1,7 @@
 #include "database/GameFormat.h"
 
+#include "common/ProgramTexts.h"
+
 #include <array>
 #include <cmath>
 
@@ -18,8 +20,9 @@ const std::array<GameFormat, 5> kFormats = {{
 } // namespace
 
 std::string GameFormat::describe() const {
-    return std::to_string(kMainCount) + "/" + std::to_string(mainMax) + " + 1/" + std::to_string(megaBallMax) +
-           (hasMegaplier ? "" : ", ohne Megaplier");
+    const std::string numbers =
+        std::to_string(kMainCount) + "/" + std::to_string(mainMax) + " + 1/" + std::to_string(megaBallMax);
+    return hasMegaplier ? numbers : txt(Txt::GameFormatNoMegaplier, {numbers});
 }
 
 std::span<const GameFormat> gameFormats() { return kFormats; }

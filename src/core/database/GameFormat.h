@@ -26,7 +26,8 @@ struct GameFormat {
     bool allowsMegaBall(int n) const { return n >= 1 && n <= megaBallMax; }
     // 0 stands for "no Megaplier": always allowed.
     bool allowsMegaplier(int n) const { return n == 0 || (hasMegaplier && n >= kMegaplierMin && n <= kMegaplierMax); }
-    // "5/70 + 1/25", for messages.
+    // "5/70 + 1/25", for messages; a format without Megaplier says so in the
+    // current language.
     std::string describe() const;
 };
 

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "common/FileIo.h"
+#include "common/ProgramTexts.h"
 #include "common/Text.h"
 #include "common/TextCodec.h"
 #include "database/DrawingDatabase.h"
@@ -75,40 +76,43 @@ std::string germanDate(DayNumber d) { return formatShortDate(d, 0); }
 std::string makeRecord(DayNumber date, DayNumber latest, const std::vector<std::string>& mains, const std::string& mb,
                        const std::string& mp, DrawingRecord& rec) {
     if (date < kEarliestPickerDate)
-        return "Datum " + germanDate(date) + " liegt vor dem " + germanDate(kEarliestPickerDate);
+        return txt(Txt::ImportDateBefore, {germanDate(date), germanDate(kEarliestPickerDate)});
     if (date > latest)
-        return "Datum " + germanDate(date) + " liegt nach dem heutigen Tag";
+        return txt(Txt::ImportDateAfterToday, {germanDate(date)});
     const GameFormat* format = gameFormatOn(date);
     if (!format)
-        return "für den " + germanDate(date) + " ist kein Spielformat bekannt";
-    const std::string inFormat = " (Spielformat " + format->describe() + " am " + germanDate(date) + ")";
+        return txt(Txt::ImportNoGameFormat, {germanDate(date)});
+    const std::string formatText = format->describe();
+    const std::string dateText = germanDate(date);
     if (mains.size() != static_cast<std::size_t>(GameFormat::kMainCount))
-        return std::to_string(mains.size()) + " statt 5 Hauptzahlen";
+        return txt(Txt::ImportMainCount, {std::to_string(mains.size())});
     std::array<int, 5> n{};
     std::set<int> seen;
     for (std::size_t i = 0; i < 5; ++i) {
         std::int32_t v = 0;
         if (!tryParseInt(trimWhitespace(mains[i]), v))
-            return "Hauptzahl \"" + mains[i] + "\" ist keine Zahl";
+            return txt(Txt::ImportMainNotNumber, {mains[i]});
         if (!format->allowsMain(v))
-            return "Hauptzahl " + std::to_string(v) + " liegt nicht in 1–" + std::to_string(format->mainMax) + inFormat;
+            return txt(Txt::ImportMainOutOfRange,
+                       {std::to_string(v), std::to_string(format->mainMax), formatText, dateText});
         if (!seen.insert(v).second)
-            return "Hauptzahl " + std::to_string(v) + " kommt doppelt vor";
+            return txt(Txt::ImportMainTwice, {std::to_string(v)});
         n[i] = v;
     }
     std::int32_t megaBall = 0;
     if (!tryParseInt(trimWhitespace(mb), megaBall))
-        return "MegaBall \"" + mb + "\" ist keine Zahl";
+        return txt(Txt::ImportMegaBallNotNumber, {mb});
     if (!format->allowsMegaBall(megaBall))
-        return "MegaBall " + std::to_string(megaBall) + " liegt nicht in 1–" + std::to_string(format->megaBallMax) + inFormat;
+        return txt(Txt::ImportMegaBallOutOfRange,
+                   {std::to_string(megaBall), std::to_string(format->megaBallMax), formatText, dateText});
     std::int32_t megaplier = 0;
     if (!trimWhitespace(mp).empty()) {
         if (!tryParseInt(trimWhitespace(mp), megaplier))
-            return "Megaplier \"" + mp + "\" ist keine Zahl";
+            return txt(Txt::ImportMegaplierNotNumber, {mp});
         if (!format->allowsMegaplier(megaplier))
             return format->hasMegaplier
-                       ? "Megaplier " + std::to_string(megaplier) + " ist nicht erlaubt (0 oder 2–5)"
-                       : "Megaplier " + std::to_string(megaplier) + " gibt es nicht" + inFormat;
+                       ? txt(Txt::ImportMegaplierNotAllowed, {std::to_string(megaplier)})
+                       : txt(Txt::ImportMegaplierNotInFormat, {std::to_string(megaplier), formatText, dateText});
     }
     rec = DrawingRecord::make(date, n, megaBall, megaplier);
     return std::string();
@@ -118,25 +122,28 @@ std::string makeRecord(DayNumber date, DayNumber latest, const std::vector<std::
 
 std::string ImportResult::report() const {
     if (!ok)
-        return "Import abgebrochen, die Datenbank bleibt unverändert: " + error;
-    std::string s = std::to_string(added) + " Ziehungen importiert, " + std::to_string(replaced) + " ersetzt, " +
-                    std::to_string(skipped) + " Zeilen übersprungen";
+        return txt(Txt::ImportAborted, {error});
     constexpr std::size_t kShown = 20;
-    if (!skippedLines.empty()) {
-        s += " (Zeilen ";
+    const std::vector<std::string> counts = {std::to_string(added), std::to_string(replaced), std::to_string(skipped)};
+    std::string s;
+    if (skippedLines.empty()) {
+        s = txt(Txt::ImportSummary, counts);
+    } else {
+        std::string lines;
         const std::size_t shown = std::min(skippedLines.size(), kShown);
         for (std::size_t i = 0; i < shown; ++i)
-            s += (i ? ", " : "") + std::to_string(skippedLines[i]);
+            lines += (i ? ", " : "") + std::to_string(skippedLines[i]);
         if (shown < skippedLines.size())
-            s += ", …";
-        s += ")";
+            lines += ", …";
+        std::vector<std::string> args = counts;
+        args.push_back(lines);
+        s = txt(Txt::ImportSummaryLines, args);
     }
     const std::size_t reasons = std::min({skipReasons.size(), skippedLines.size(), kShown});
     for (std::size_t i = 0; i < reasons; ++i)
-        s += "\nZeile " + std::to_string(skippedLines[i]) + ": " + skipReasons[i];
+        s += "\n" + txt(Txt::ImportLineReason, {std::to_string(skippedLines[i]), skipReasons[i]});
     if (droppedTrailingBytes > 0)
-        s += "\nDie letzten " + std::to_string(droppedTrailingBytes) +
-             " Bytes der alten Datenbank waren keine ganze Ziehung und wurden nicht übernommen";
+        s += "\n" + txt(Txt::ImportDroppedBytes, {std::to_string(droppedTrailingBytes)});
     return s;
 }
 
@@ -173,9 +180,7 @@ ImportResult parseDrawingHistory(const std::string& content, std::vector<Drawing
             if (parseIsoDate(f[0], probe) && f.size() >= 7) {
                 format = Format::Plain; // plain file without header: this line is data
             } else {
-                res.error = "Zeile " + std::to_string(lineNo) +
-                            ": unbekanntes Format (erwartet wird der Export \"Draw Date\",\"Winning Numbers\",... "
-                            "oder date,n1,n2,n3,n4,n5,megaball,megaplier)";
+                res.error = txt(Txt::ImportUnknownFormat, {std::to_string(lineNo)});
                 return res;
             }
         }
@@ -184,9 +189,9 @@ ImportResult parseDrawingHistory(const std::string& content, std::vector<Drawing
         DayNumber date = 0;
         if (format == Format::StateExport) {
             if (f.size() < 3 || f.size() > 4) {
-                reason = "falsche Anzahl Felder (" + std::to_string(f.size()) + ")";
+                reason = txt(Txt::ImportFieldCount, {std::to_string(f.size())});
             } else if (!parseUsDate(f[0], date)) {
-                reason = "\"" + f[0] + "\" ist kein gültiges Datum (MM/TT/JJJJ)";
+                reason = txt(Txt::ImportBadUsDate, {f[0]});
             } else {
                 std::vector<std::string> mains;
                 std::istringstream nums(f[1]);
@@ -197,16 +202,16 @@ ImportResult parseDrawingHistory(const std::string& content, std::vector<Drawing
             }
         } else {
             if (f.size() != 7 && f.size() != 8) {
-                reason = "falsche Anzahl Felder (" + std::to_string(f.size()) + " statt 7 oder 8)";
+                reason = txt(Txt::ImportFieldCountPlain, {std::to_string(f.size())});
             } else if (!parseIsoDate(f[0], date)) {
-                reason = "\"" + f[0] + "\" ist kein gültiges Datum (JJJJ-MM-TT)";
+                reason = txt(Txt::ImportBadIsoDate, {f[0]});
             } else {
                 std::vector<std::string> mains(f.begin() + 1, f.begin() + 6);
                 reason = makeRecord(date, latest, mains, f[6], f.size() == 8 ? f[7] : std::string(), rec);
             }
         }
         if (reason.empty() && byDate.count(date))
-            reason = "das Datum " + germanDate(date) + " steht schon in Zeile " + std::to_string(lineOfDate[date]);
+            reason = txt(Txt::ImportDuplicateDate, {germanDate(date), std::to_string(lineOfDate[date])});
         if (!reason.empty()) {
             res.skipped += 1;
             res.skippedLines.push_back(lineNo);
@@ -217,11 +222,11 @@ ImportResult parseDrawingHistory(const std::string& content, std::vector<Drawing
         lineOfDate[date] = lineNo;
     }
     if (format == Format::Unknown) {
-        res.error = "die Datei enthält keine Ziehungen";
+        res.error = txt(Txt::ImportNoDrawings);
         return res;
     }
     if (byDate.empty()) {
-        res.error = "keine Zeile enthält eine gültige Ziehung";
+        res.error = txt(Txt::ImportNoValidLine);
         return res;
     }
     out.clear();
