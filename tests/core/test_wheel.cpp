@@ -294,6 +294,24 @@ TEST(Wheel, InputChecks) {
     EXPECT_THROW(buildWheel({1, 2, 3, 4, 5}, {3, 3}, steps(10)), WheelError);
     EXPECT_THROW(buildWheel(firstNumbers(8), {4, 3}, steps(10)), WheelError);
 
+    struct PriceCase {
+        const char* text;
+        std::int64_t cents; // 0: refused
+    };
+    for (const PriceCase& c : {PriceCase{"5", 500}, {"5.00", 500}, {"2.5", 250}, {"0.01", 1}, {"1000", 100000},
+                               {"1000.00", 100000}, {"0.07", 7}, {"0", 0}, {"0.00", 0}, {"1000.01", 0},
+                               {"5.123", 0}, {"5.", 0}, {".5", 0}, {"-5", 0}, {"5,00", 0}, {"", 0}, {"12345", 0}}) {
+        std::int64_t cents = -1;
+        EXPECT_EQ(parsePrice(c.text, cents), c.cents != 0) << c.text;
+        if (c.cents)
+            EXPECT_EQ(cents, c.cents) << c.text;
+        else
+            EXPECT_EQ(cents, -1) << c.text;
+    }
+    EXPECT_EQ(priceText(4350), "43.50");
+    EXPECT_EQ(priceText(7), "0.07");
+    EXPECT_EQ(priceText(100000), "1000.00");
+
     EXPECT_TRUE(megaBallsProblem({1, 24}).empty());
     EXPECT_FALSE(megaBallsProblem({}).empty());
     EXPECT_FALSE(megaBallsProblem({25}).empty());

@@ -588,6 +588,27 @@ bool parseGuarantee(const std::string& text, Guarantee& g) {
     return true;
 }
 
+bool parsePrice(const std::string& text, std::int64_t& cents) {
+    const std::size_t point = text.find('.');
+    const std::string whole = text.substr(0, point);
+    const std::string frac = point == std::string::npos ? std::string() : text.substr(point + 1);
+    if (whole.empty() || whole.size() > 4 || frac.size() > 2 || (point != std::string::npos && frac.empty()))
+        return false;
+    if (whole.find_first_not_of("0123456789") != std::string::npos || frac.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    std::int64_t c = std::stoll(whole) * 100;
+    if (!frac.empty())
+        c += std::stoll(frac) * (frac.size() == 1 ? 10 : 1);
+    if (c < 1 || c > kMaxPriceCents)
+        return false;
+    cents = c;
+    return true;
+}
+
+std::string priceText(std::int64_t cents) {
+    return std::to_string(cents / 100) + "." + (cents % 100 < 10 ? "0" : "") + std::to_string(cents % 100);
+}
+
 std::string guaranteeText(Guarantee g) { return std::to_string(g.t) + "if" + std::to_string(g.p); }
 
 std::string numbersProblem(const std::vector<int>& numbers) {
