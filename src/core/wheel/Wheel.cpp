@@ -651,6 +651,25 @@ std::uint64_t lowerBound(int v, Guarantee g) {
             s = (n * s + k - 1) / k;
         }
         bound = std::max(bound, s);
+    } else if (v >= g.p) {
+        // The t-subsets that lie in some row: a p-subset is served exactly
+        // when it contains one of them, so they form a family F of t-subsets
+        // of the n = v numbers that meets every p-subset. Let T(n) be the
+        // least size of such a family. Leaving out one number x, the members
+        // of F without x still meet every p-subset of the other n-1, so
+        // |F| - deg(x) >= T(n-1); summed over the n numbers, each member
+        // counted t times in the degrees: (n - t)|F| >= n T(n-1), hence
+        // T(n) >= ceil(n T(n-1) / (n - t)), starting from T(p) = 1 (the one
+        // p-subset must contain a member). A row holds C(5,t) t-subsets, so
+        // the rows are at least ceil(T(v) / C(5,t)). From about 12 numbers
+        // on this beats the count above (3if4 over 20: 38 against 32).
+        std::uint64_t family = 1;
+        for (int n = g.p + 1; n <= v; ++n) {
+            const auto un = static_cast<std::uint64_t>(n), ut = static_cast<std::uint64_t>(g.t);
+            family = (un * family + (un - ut) - 1) / (un - ut);
+        }
+        const std::uint64_t perRowT = binomial(kRowSize, g.t);
+        bound = std::max(bound, (family + perRowT - 1) / perRowT);
     }
     return std::max<std::uint64_t>(bound, 1);
 }

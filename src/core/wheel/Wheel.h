@@ -56,8 +56,9 @@ std::string priceText(std::int64_t cents);
 std::uint64_t binomial(int n, int k);
 
 // A lower bound for the number of rows: Schönheim's for p = t (a covering
-// design C(v,5,t)); for p > t the p-subsets divided by the most one row can
-// serve. Never below 1.
+// design C(v,5,t)); for p > t the larger of the p-subsets divided by the most
+// one row can serve and a bound on the t-subsets that must lie in rows so
+// that every p-subset holds one (see the proof in Wheel.cpp). Never below 1.
 std::uint64_t lowerBound(int v, Guarantee g);
 
 // Exhaustive: every p-subset of the v numbers meets some row in >= t numbers.
