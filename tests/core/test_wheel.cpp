@@ -142,6 +142,22 @@ TEST(Wheel, SchoenheimBoundByHand) {
             EXPECT_LE(lowerBound(v, g), lowerBound(v + 1, g)) << v << " " << guaranteeText(g);
 }
 
+TEST(Wheel, ReachesTheKnownCoveringNumbersForFourIfFour) {
+    // Exact covering numbers C(v,5,4), from "A066010 Triangle of covering
+    // numbers T(n,k) = C(n,k,k-1)", https://oeis.org/A066010 (its table,
+    // column k = 5). C(11,5,4) = 66 is the Steiner system S(4,5,11).
+    struct Known {
+        int v;
+        std::size_t rows;
+    };
+    for (const Known k : {Known{6, 5}, {7, 9}, {8, 20}, {9, 30}, {10, 51}, {11, 66}, {12, 113}}) {
+        SCOPED_TRACE(std::to_string(k.v) + " numbers");
+        EXPECT_LE(lowerBound(k.v, {4, 4}), k.rows);
+        const Design d = buildWheel(firstNumbers(k.v), {4, 4}, steps(2000000));
+        EXPECT_EQ(d.rows.size(), k.rows);
+    }
+}
+
 TEST(Wheel, BoundNeverAboveWhatTheSearchFinds) {
     for (int v : {9, 10, 12, 14}) {
         for (Guarantee g : kUsual) {
