@@ -57,7 +57,7 @@ int cmdWheel(int argc, char** argv) {
         return rc;
     const std::string numbersText = args.get("numbers"), guaranteeText = args.get("guarantee"),
                       secondsText = args.get("seconds"), seedText = args.get("seed"), stepsText = args.get("steps"),
-                      megaBallsText = args.get("megaballs");
+                      megaBallsText = args.get("megaballs"), priceText = args.get("price");
     const bool haveNumbers = args.has("numbers"), haveGuarantee = args.has("guarantee"),
                haveMegaBalls = args.has("megaballs"), cross = args.has("cross");
     if (!haveNumbers || !haveGuarantee)
@@ -90,6 +90,9 @@ int cmdWheel(int argc, char** argv) {
         if (secondsText.empty())
             limits.seconds = 0;
     }
+    std::int64_t priceCents = 0;
+    if (args.has("price") && !wheel::parsePrice(priceText, priceCents))
+        return wheelUsage("invalid --price (expected dollars per play from 0.01 to 1000, e.g. 5.00): " + priceText);
     std::vector<int> megaBalls;
     if (haveMegaBalls) {
         if (!parseList(megaBallsText, megaBalls))
@@ -115,15 +118,19 @@ int cmdWheel(int argc, char** argv) {
         out += '\n';
     }
     char summary[200];
-    std::snprintf(summary, sizeof summary, "rows=%zu bound=%" PRIu64 " verified=yes p_condition=%.15Lf p_hit=%.15Lf\n",
+    std::snprintf(summary, sizeof summary, "rows=%zu bound=%" PRIu64 " verified=yes p_condition=%.15Lf p_hit=%.15Lf",
                   plays.size(), design.bound, odds.pCondition, odds.pHit);
     out += summary;
+    // With a price the line ends with what the plays cost.
+    if (priceCents > 0)
+        out += " cost=" + wheel::priceText(priceCents * static_cast<std::int64_t>(plays.size()));
+    out += '\n';
     std::cout << out;
     return 0;
 }
 
 const CommandSpec kWheelCommand{"wheel", cmdWheel,
-    "  wheel --numbers N1,N2,... --guarantee TifP [--seconds S] [--seed N] [--steps N] [--megaballs M1,M2,... [--cross]] [--lang L]\n",
-    {"numbers", "guarantee", "seconds", "seed", "steps", "megaballs", "lang"}, 0, {"cross"}};
+    "  wheel --numbers N1,N2,... --guarantee TifP [--seconds S] [--seed N] [--steps N] [--megaballs M1,M2,... [--cross]] [--price D.CC] [--lang L]\n",
+    {"numbers", "guarantee", "seconds", "seed", "steps", "megaballs", "price", "lang"}, 0, {"cross"}};
 
 } // namespace rz::cli

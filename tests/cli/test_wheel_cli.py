@@ -95,6 +95,18 @@ class WheelCliTest(unittest.TestCase):
         self.assertEqual([r for r, _ in crossed[::3]], [r for r, _ in turn])
         self.assertEqual([mb for _, mb in crossed[:3]], [7, 24, 1])
 
+    def test_price_ends_the_summary_with_the_cost_of_every_play(self):
+        numbers = "5,10,15,20,25,30"  # 5if5: every 5 of 6, six rows
+        for extra, cost in [([], None), (["--price", "5"], "30.00"), (["--price", "2.5"], "15.00"),
+                            (["--price", "0.07"], "0.42"), (["--price", "1000.00"], "6000.00"),
+                            (["--price", "3.25", "--megaballs", "1,2", "--cross"], "39.00")]:
+            with self.subTest(extra=extra):
+                rc, out, err = run("--numbers", numbers, "--guarantee", "5if5", *extra)
+                self.assertEqual(rc, 0, err)
+                _, summary = parse(out)
+                self.assertEqual(summary.get("cost"), cost)
+                self.assertTrue(out.splitlines()[-1].startswith(f"rows={summary['rows']} bound="))
+
     def test_bad_arguments_exit_2_with_a_message(self):
         ok = ["--numbers", "1,2,3,4,5,6,7", "--guarantee", "3if3"]
         cases = [
@@ -122,6 +134,13 @@ class WheelCliTest(unittest.TestCase):
             ok + ["--megaball", "3"],
             ok + ["stray"],
             ok + ["--seed"],
+            ok + ["--price", "0"],
+            ok + ["--price", "1000.01"],
+            ok + ["--price", "5.123"],
+            ok + ["--price", "-5"],
+            ok + ["--price", "5."],
+            ok + ["--price", "$5"],
+            ok + ["--price", ""],
         ]
         for args in cases:
             with self.subTest(args=args):

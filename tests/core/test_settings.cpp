@@ -264,6 +264,17 @@ TEST(SettingsLoad, StartUpFromStoredValues) {
          [](const MainModel& m) { EXPECT_EQ(m.ServerAddress, "http://10.0.0.5:9000"); }},
         {"an empty stored data server keeps the default", {{"ServerEdit", T("  ")}},
          [](const MainModel& m) { EXPECT_EQ(m.ServerAddress, MainModel().ServerAddress); }},
+        {"wheel price in cents", {{"WheelPrice", I(250)}}, [](const MainModel& m) { EXPECT_EQ(m.wheelPriceCents, 250); }},
+        {"a wheel price no price field takes keeps $5",
+         {{"WheelPrice", I(0)}}, [](const MainModel& m) { EXPECT_EQ(m.wheelPriceCents, 500); }},
+        {"a wheel price above $1000 keeps $5",
+         {{"WheelPrice", I(100001)}}, [](const MainModel& m) { EXPECT_EQ(m.wheelPriceCents, 500); }},
+        {"a wheel price stored as text keeps $5 and stops nothing else",
+         {{"WheelPrice", T("7.50")}, {"DateTimePicker2", D(picked)}},
+         [picked](const MainModel& m) {
+             EXPECT_EQ(m.wheelPriceCents, 500);
+             EXPECT_EQ(m.DateTimePicker2.date, picked);
+         }},
         {"statistics start with a time of day is kept exactly", {{"DateTimePicker2", D(picked)}},
          [picked](const MainModel& m) { EXPECT_EQ(m.DateTimePicker2.date, picked); }},
         {"statistics start that cannot be read gives 17 May 2000", {{"DateTimePicker2", T("2019-03-05")}},
@@ -322,6 +333,7 @@ void changeEverything(MainModel& m) {
     m.ProxyPort = "3128";
     m.ServerAddress = "http://127.0.0.1:8123";
     m.DateTimePicker2.date = dayFromYmd(2018, 2, 3) + 0.3;
+    m.wheelPriceCents = 725;
 }
 
 } // namespace
@@ -351,6 +363,7 @@ TEST(SettingsSave, WhatOneRunWritesTheNextReads) {
     EXPECT_EQ(second.ServerAddress, "http://127.0.0.1:8123"); // the data server of "Internet options"
     EXPECT_EQ(second.DateTimePicker2.date, first.DateTimePicker2.date);
     EXPECT_EQ(second.Losnummer, "L-42");
+    EXPECT_EQ(second.wheelPriceCents, 725);
 
     // The second run writes back exactly what it read.
     MemorySettingsStore again = store;
@@ -368,7 +381,29 @@ TEST(SettingsSave, WhatOneRunWritesTheNextReads) {
     EXPECT_EQ(store.get("DateTimePicker2")->kind, StoredKind::Date);
     EXPECT_EQ(store.get("Losnummer")->text, "L-42");
     EXPECT_EQ(store.get("ServerEdit")->text, "http://127.0.0.1:8123");
-    EXPECT_EQ(store.names().size(), 29u + 3 + 2 + 1 + 19 + 84 + 3 + 1 + 1 + 1); // MegaBall24, ServerEdit
+    EXPECT_EQ(store.get("WheelPrice")->integer, 725);
+    EXPECT_EQ(store.names().size(), 29u + 3 + 2 + 1 + 19 + 84 + 3 + 1 + 1 + 1 + 1); // MegaBall24, ServerEdit, WheelPrice
+}
+
+TEST(SettingsSave, AChangedWheelPriceSurvivesARestartAndPricesTheNextWheel) {
+    TempDir dir;
+    MemorySettingsStore store;
+    {
+        MainModel first;
+        start(first, store, dir.str());
+        EXPECT_EQ(first.wheelPriceCents, 500); // $5 on a fresh machine
+        first.wheelPriceCents = 725;
+        first.FormClose();
+    }
+    MainModel second;
+    start(second, store, dir.str());
+    ASSERT_EQ(second.wheelPriceCents, 725);
+    // Every 5 of 6 numbers: six plays at $7.25.
+    second.wheelRequest.numbers = {3, 14, 15, 26, 53, 58};
+    second.wheelRequest.guarantee = {5, 5};
+    second.WheelStartClick();
+    EXPECT_EQ(second.wheelFigures.rows, "6");
+    EXPECT_EQ(second.wheelFigures.cost, "$43.50");
 }
 
 TEST(SettingsSave, MinimisedOrMaximisedWindowKeepsTheStoredSize) {

@@ -109,7 +109,8 @@ TEST(Wheel, TinyCasesReachTheExhaustiveOptimumAndTheBoundStaysBelow) {
     const Case cases[] = {
         {6, {2, 2}}, {6, {3, 3}}, {6, {4, 4}}, {6, {3, 4}}, {6, {4, 5}}, {7, {2, 2}}, {7, {3, 3}},
         {7, {2, 3}}, {7, {3, 4}}, {7, {4, 5}}, {7, {3, 5}}, {8, {2, 2}}, {8, {3, 3}}, {8, {2, 3}},
-        {8, {3, 4}}, {8, {3, 5}}, {8, {1, 2}}, {7, {5, 5}},
+        {8, {3, 4}}, {8, {3, 5}}, {8, {1, 2}}, {7, {5, 5}}, {9, {2, 4}}, {9, {3, 5}}, {9, {1, 3}},
+        {10, {2, 5}}, {9, {2, 3}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.v) + " numbers, " + guaranteeText(c.g));
@@ -130,6 +131,31 @@ TEST(Wheel, SchoenheimBoundByHand) {
     EXPECT_EQ(lowerBound(6, {1, 1}), 2u);
     // p > t: 126 5-subsets of 9, one row serves 1 + 5*4 + 10*6 = 81 of them with >= 3.
     EXPECT_EQ(lowerBound(9, {3, 5}), 2u);
+    // 1if3 over 15: the rows must touch all but two numbers, so two rows (10
+    // numbers) are too few and three are enough; the count alone says 2.
+    EXPECT_EQ(lowerBound(15, {1, 3}), 3u);
+    EXPECT_EQ(buildWheel(firstNumbers(15), {1, 3}, steps(1000)).rows.size(), 3u);
+    // The bound for p > t never falls as numbers are added (a wheel over
+    // v+1 numbers, the extra one swapped out of its rows, serves v).
+    for (Guarantee g : {Guarantee{1, 2}, Guarantee{2, 4}, Guarantee{3, 4}, Guarantee{3, 5}, Guarantee{4, 5}})
+        for (int v = kMinNumbers; v < kMaxNumbers; ++v)
+            EXPECT_LE(lowerBound(v, g), lowerBound(v + 1, g)) << v << " " << guaranteeText(g);
+}
+
+TEST(Wheel, ReachesTheKnownCoveringNumbersForFourIfFour) {
+    // Exact covering numbers C(v,5,4), from "A066010 Triangle of covering
+    // numbers T(n,k) = C(n,k,k-1)", https://oeis.org/A066010 (its table,
+    // column k = 5). C(11,5,4) = 66 is the Steiner system S(4,5,11).
+    struct Known {
+        int v;
+        std::size_t rows;
+    };
+    for (const Known k : {Known{6, 5}, {7, 9}, {8, 20}, {9, 30}, {10, 51}, {11, 66}, {12, 113}}) {
+        SCOPED_TRACE(std::to_string(k.v) + " numbers");
+        EXPECT_LE(lowerBound(k.v, {4, 4}), k.rows);
+        const Design d = buildWheel(firstNumbers(k.v), {4, 4}, steps(2000000));
+        EXPECT_EQ(d.rows.size(), k.rows);
+    }
 }
 
 TEST(Wheel, BoundNeverAboveWhatTheSearchFinds) {
@@ -145,6 +171,15 @@ TEST(Wheel, BoundNeverAboveWhatTheSearchFinds) {
                 EXPECT_GE(row.front(), 41);
                 EXPECT_LE(row.back(), 40 + v);
             }
+        }
+    }
+    // Where the bound for p > t counts t-subsets: more numbers, the search's
+    // rows certified all the same.
+    for (int v : {16, 21, 26}) {
+        for (Guarantee g : {Guarantee{1, 4}, Guarantee{2, 3}, Guarantee{2, 5}, Guarantee{3, 4}, Guarantee{3, 5}, Guarantee{4, 5}}) {
+            SCOPED_TRACE(std::to_string(v) + " numbers, " + guaranteeText(g));
+            const Design d = buildWheel(firstNumbers(v), g, steps(2000));
+            EXPECT_LE(d.bound, d.rows.size());
         }
     }
 }
@@ -293,6 +328,24 @@ TEST(Wheel, InputChecks) {
     EXPECT_FALSE(numbersProblem({1, 2, 3, 4, 5, 5}).empty());
     EXPECT_THROW(buildWheel({1, 2, 3, 4, 5}, {3, 3}, steps(10)), WheelError);
     EXPECT_THROW(buildWheel(firstNumbers(8), {4, 3}, steps(10)), WheelError);
+
+    struct PriceCase {
+        const char* text;
+        std::int64_t cents; // 0: refused
+    };
+    for (const PriceCase& c : {PriceCase{"5", 500}, {"5.00", 500}, {"2.5", 250}, {"0.01", 1}, {"1000", 100000},
+                               {"1000.00", 100000}, {"0.07", 7}, {"0", 0}, {"0.00", 0}, {"1000.01", 0},
+                               {"5.123", 0}, {"5.", 0}, {".5", 0}, {"-5", 0}, {"5,00", 0}, {"", 0}, {"12345", 0}}) {
+        std::int64_t cents = -1;
+        EXPECT_EQ(parsePrice(c.text, cents), c.cents != 0) << c.text;
+        if (c.cents)
+            EXPECT_EQ(cents, c.cents) << c.text;
+        else
+            EXPECT_EQ(cents, -1) << c.text;
+    }
+    EXPECT_EQ(priceText(4350), "43.50");
+    EXPECT_EQ(priceText(7), "0.07");
+    EXPECT_EQ(priceText(100000), "1000.00");
 
     EXPECT_TRUE(megaBallsProblem({1, 24}).empty());
     EXPECT_FALSE(megaBallsProblem({}).empty());

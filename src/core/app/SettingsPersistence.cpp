@@ -19,6 +19,7 @@ constexpr const char* kProxyHost = "ProxyHostEdit";
 constexpr const char* kProxyPort = "ProxyPortEdit";
 constexpr const char* kServerAddress = "ServerEdit";
 constexpr const char* kStatisticsStart = "DateTimePicker2";
+constexpr const char* kWheelPrice = "WheelPrice"; // cents per play
 
 // Language when the store names none: English.
 constexpr int kFirstStartLanguage = 2;
@@ -106,6 +107,13 @@ void loadFrom(MainModel& m, ISettingsStore& s) {
             m.ServerAddress = *v;
     });
 
+    // The price per play of the wheel dialog; one no price field takes (a
+    // damaged store) keeps the default.
+    readGroup([&] {
+        if (auto v = s.readInt(kWheelPrice); v && *v >= 1 && *v <= wheel::kMaxPriceCents)
+            m.wheelPriceCents = *v;
+    });
+
     // The statistics start; a date that cannot be read or that the picker
     // refuses gives the picker's earliest date.
     try {
@@ -168,6 +176,7 @@ void saveSettings(const MainModel& m, ISettingsStore& s) {
         s.writeText(kProxyPort, m.ProxyPort);
         s.writeText(kServerAddress, m.ServerAddress);
         s.writeDate(kStatisticsStart, m.DateTimePicker2.date);
+        s.writeInt(kWheelPrice, static_cast<std::int32_t>(m.wheelPriceCents));
         s.close();
     } catch (const std::exception&) {
         // Saving shows nothing; what could not be written is lost.

@@ -23,7 +23,9 @@ inline constexpr int kMinNumbers = 6;
 inline constexpr int kMaxNumbers = 30;
 inline constexpr int kHighestNumber = 70;
 inline constexpr int kHighestMegaBall = 24; // today's game format
-inline constexpr std::int64_t kDefaultPriceCents = 500; // per play, since 8 April 2025
+// The price of one play, the default of the stored setting: $5 since 8 April 2025.
+inline constexpr std::int64_t kDefaultPriceCents = 500;
+inline constexpr std::int64_t kMaxPriceCents = 100000; // $1000.00
 
 struct Guarantee {
     int t = 3;
@@ -45,11 +47,18 @@ std::string numbersProblem(const std::vector<int>& numbers);
 // Empty when the MegaBalls are usable (at least one, 1..24, none twice), else why not.
 std::string megaBallsProblem(const std::vector<int>& megaBalls);
 
+// "5", "5.5", "5.50" -> cents. False unless 0.01 <= price <= 1000.00 with at
+// most two decimals.
+bool parsePrice(const std::string& text, std::int64_t& cents);
+// Cents as dollars with two decimals: 2500 -> "25.00".
+std::string priceText(std::int64_t cents);
+
 std::uint64_t binomial(int n, int k);
 
 // A lower bound for the number of rows: Schönheim's for p = t (a covering
-// design C(v,5,t)); for p > t the p-subsets divided by the most one row can
-// serve. Never below 1.
+// design C(v,5,t)); for p > t the larger of the p-subsets divided by the most
+// one row can serve and a bound on the t-subsets that must lie in rows so
+// that every p-subset holds one (see the proof in Wheel.cpp). Never below 1.
 std::uint64_t lowerBound(int v, Guarantee g);
 
 // Exhaustive: every p-subset of the v numbers meets some row in >= t numbers.
