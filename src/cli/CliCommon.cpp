@@ -93,6 +93,9 @@ int parseCommand(const CommandSpec& command, int argc, char** argv, Args& args) 
     const std::string name = command.name;
     CLI::App app{"", "ruvuzevodare-cli " + name};
     app.allow_extras(true);
+    // Options are "--name" on every system: CLI11 would take "/name" for an
+    // option on Windows, and with it every absolute path in the POSIX form.
+    app.allow_windows_style_options(false);
     app.set_help_flag("-h,--help");
     std::vector<CLI::Option*> known;
     for (const char* option : command.options)

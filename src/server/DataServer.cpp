@@ -196,15 +196,30 @@ struct FileStamp {
 std::optional<FileStamp> stampOf(const std::string& path) {
     FileStamp s;
 #if defined(_WIN32)
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    if (ec)
+    // The same parts as on POSIX: size, times and the file's identity (a
+    // replacement by renaming is another file even at the same size and time).
+    const HANDLE h = ::CreateFileW(toPath(path).c_str(), FILE_READ_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
         return std::nullopt;
-    const auto time = std::filesystem::last_write_time(path, ec);
-    if (ec)
+    BY_HANDLE_FILE_INFORMATION info{};
+    FILE_BASIC_INFO basic{};
+    const bool known = ::GetFileInformationByHandle(h, &info) != 0;
+    const bool changeKnown = ::GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic) != 0;
+    ::CloseHandle(h);
+    if (!known)
         return std::nullopt;
-    s.size = static_cast<std::int64_t>(size);
-    s.modifiedNs = std::chrono::duration_cast<std::chrono::nanoseconds>(time.time_since_epoch()).count();
+    // 100 ns steps since 1601 to nanoseconds since 1970.
+    const auto sinceUnixEpochNs = [](std::int64_t ticks) { return (ticks - 116444736000000000LL) * 100; };
+    const auto ticksOf = [](FILETIME t) {
+        return static_cast<std::int64_t>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+    };
+    s.size = static_cast<std::int64_t>((static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
+    s.modifiedNs = sinceUnixEpochNs(ticksOf(info.ftLastWriteTime));
+    s.changedNs = changeKnown ? sinceUnixEpochNs(basic.ChangeTime.QuadPart) : 0;
+    s.inode = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    s.device = info.dwVolumeSerialNumber;
 #else
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
@@ -440,10 +455,14 @@ std::string formatHttpDate(std::int64_t seconds) {
     const std::time_t t = static_cast<std::time_t>(seconds);
     std::tm tm{};
 #if defined(_WIN32)
-    gmtime_s(&tm, &t);
+    const bool converted = gmtime_s(&tm, &t) == 0;
 #else
-    gmtime_r(&t, &tm);
+    const bool converted = gmtime_r(&t, &tm) != nullptr;
 #endif
+    // A time the system cannot convert (Windows refuses any before 1970)
+    // is named as the first day of 1970 rather than read out of the tables.
+    if (!converted || tm.tm_wday < 0 || tm.tm_wday > 6 || tm.tm_mon < 0 || tm.tm_mon > 11)
+        return "Thu, 01 Jan 1970 00:00:00 GMT";
     char buf[64];
     std::snprintf(buf, sizeof buf, "%s, %02d %s %04d %02d:%02d:%02d GMT", days[tm.tm_wday], tm.tm_mday,
                   months[tm.tm_mon], tm.tm_year + 1900, tm.tm_hour, tm.tm_min, tm.tm_sec);

@@ -50,16 +50,16 @@ class CliTest(unittest.TestCase):
         os.mkdir(folder)
         cli = shutil.copy(CLI, folder)
         csv = os.path.join(self.dir.name, "history.csv")
-        p = subprocess.run([cli, "where"], capture_output=True, text=True, timeout=60)
+        p = subprocess.run([*RUNNER, cli, "where"], capture_output=True, text=True, timeout=60)
         self.assertEqual(p.returncode, 0, p.stderr)
         beside = os.path.join(folder, "Ruvuzevodare.dat")
         self.assertIn("layout: portable", p.stdout.splitlines())
         self.assertIn("drawing file: " + beside, p.stdout.splitlines())
-        p = subprocess.run([cli, "import", csv], capture_output=True, text=True, timeout=60)
+        p = subprocess.run([*RUNNER, cli, "import", csv], capture_output=True, text=True, timeout=60)
         self.assertEqual(p.returncode, 0, p.stderr)
         with open(beside, "rb") as a, open(self.db, "rb") as b:
             self.assertEqual(a.read(), b.read())
-        p = subprocess.run([cli, "lookup", "--date", "2019-10-20"], capture_output=True, text=True, timeout=60)
+        p = subprocess.run([*RUNNER, cli, "lookup", "--date", "2019-10-20"], capture_output=True, text=True, timeout=60)
         self.assertEqual((p.returncode, p.stdout), run("lookup", "--db", self.db, "--date", "2019-10-20")[:2])
         # The test of the folder leaves no file behind.
         self.assertEqual([n for n in os.listdir(folder) if n.startswith(".rz-write-test")], [])
@@ -299,7 +299,7 @@ class CliEveryCommandSpeaksTheLanguageTest(unittest.TestCase):
     def setUp(self):
         self.dir = tempfile.TemporaryDirectory(dir=os.environ.get("RZ_TEST_TMP"))
         base = self.dir.name
-        self.cli = os.path.join(base, "ruvuzevodare-cli")
+        self.cli = os.path.join(base, "ruvuzevodare-cli" + os.path.splitext(CLI)[1])  # .exe on Windows
         shutil.copy2(CLI, self.cli)
         root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
         shutil.copytree(os.path.join(root, "data", "land"), os.path.join(base, "land"))
@@ -333,7 +333,7 @@ class CliEveryCommandSpeaksTheLanguageTest(unittest.TestCase):
         self.dir.cleanup()
 
     def run_cli(self, *args):
-        p = subprocess.run([self.cli, *args], capture_output=True, text=True, timeout=120)
+        p = subprocess.run([*RUNNER, self.cli, *args], capture_output=True, text=True, timeout=120)
         return p.returncode, p.stdout, p.stderr
 
     def commands(self):

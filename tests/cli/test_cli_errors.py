@@ -168,7 +168,7 @@ class CliErrorTest(unittest.TestCase):
             self.skipTest("no /dev/full here")
         for args in (["lookup", "--db", self.db, "--date", "2019-10-22"], ["--help"]):
             with open("/dev/full", "w") as full:
-                p = subprocess.run([CLI, *args], stdout=full, stderr=subprocess.PIPE, text=True, timeout=60)
+                p = subprocess.run([*RUNNER, CLI, *args], stdout=full, stderr=subprocess.PIPE, text=True, timeout=60)
             self.assertEqual(p.returncode, 1, args)
             self.assertIn("cannot write the output", p.stderr, args)
 

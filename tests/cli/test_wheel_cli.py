@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """ruvuzevodare-cli wheel: rows, the guarantee checked here again, exact odds, MegaBalls, bad arguments."""
 import itertools
+import os
 import subprocess
 import sys
 import unittest
@@ -8,10 +9,12 @@ from fractions import Fraction
 from math import comb
 
 CLI = sys.argv.pop(1) if len(sys.argv) > 1 else "build/bin/ruvuzevodare-cli"
+# The Windows build runs through Wine: RZ_TEST_RUNNER="wine".
+RUNNER = os.environ.get("RZ_TEST_RUNNER", "").split()
 
 
 def run(*args, timeout=120):
-    p = subprocess.run([CLI, "wheel", *args], capture_output=True, text=True, timeout=timeout)
+    p = subprocess.run([*RUNNER, CLI, "wheel", *args], capture_output=True, text=True, timeout=timeout)
     return p.returncode, p.stdout, p.stderr
 
 

@@ -126,7 +126,12 @@ TEST(AtomicWriter, FailureAtEveryStepLeavesTheOldFileAndNoTemporaryFile) {
         FaultHook hook(log.hook());
         writeFileAtomically(f, "probe");
     }
+#if defined(_WIN32)
+    // No folder to sync: the rename itself is written through.
+    ASSERT_EQ(log.steps, (std::vector<Step>{Step::Open, Step::Write, Step::SyncFile, Step::Close, Step::Rename}));
+#else
     ASSERT_GE(log.steps.size(), 6u);
+#endif
     for (std::size_t k = 0; k < log.steps.size(); ++k) {
         const Step step = log.steps[k];
         test::writeFile(f, "old content");
@@ -146,7 +151,12 @@ TEST(AtomicWriter, FailedSyncRenamesNothing) {
     TempDir dir;
     const std::string f = dir.file("t.txt");
     test::writeFile(f, "old");
-    for (Step step : {Step::SyncFile, Step::SyncFolder}) {
+#if defined(_WIN32)
+    const std::vector<Step> syncs{Step::SyncFile}; // Windows has no folder sync
+#else
+    const std::vector<Step> syncs{Step::SyncFile, Step::SyncFolder};
+#endif
+    for (Step step : syncs) {
         FaultHook hook(test::failNth(step, 1, EIO));
         EXPECT_THROW(writeFileAtomically(f, "new"), IoError) << fileio_test::stepName(step);
         EXPECT_EQ(test::readFile(f), "old");

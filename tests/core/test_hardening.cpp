@@ -90,7 +90,12 @@ struct DbFixture : ::testing::Test {
 
 TEST_F(DbFixture, FailedWriteOrSyncFailsTheImportAndChangesNothing) {
     const std::string before = test::readFile(db);
-    for (Step step : {Step::Write, Step::SyncFile, Step::Close, Step::SyncFolder, Step::Rename}) {
+#if defined(_WIN32)
+    const std::vector<Step> steps{Step::Write, Step::SyncFile, Step::Close, Step::Rename}; // no folder sync
+#else
+    const std::vector<Step> steps{Step::Write, Step::SyncFile, Step::Close, Step::SyncFolder, Step::Rename};
+#endif
+    for (Step step : steps) {
         FaultHook hook(test::failNth(step, 1, EIO));
         const std::string error = errorOf([&] { importDrawingHistory(csv, db, kToday); });
         EXPECT_NE(error.find(systemErrorText(EIO)), std::string::npos) << fileio_test::stepName(step) << ": " << error;

@@ -8,6 +8,7 @@
 #include "RawServer.h"
 #include "ScriptedServer.h"
 #include "TestSupport.h"
+#include "Wine.h"
 #include "download/Download.h"
 #include "net/BlockingHttp.h"
 
@@ -684,7 +685,11 @@ TEST(BlockingHttpClient, BrokenOversizedAndEndlessAnswersAreFailures) {
         const HttpResponse r = http.take(id);
         const auto took = std::chrono::steady_clock::now() - began;
         EXPECT_FALSE(r.answered()) << c.name;
-        EXPECT_EQ(r.failure, c.expected) << c.name << ": " << r.failureText;
+        // Headers are counted by the system's count of received bytes, which
+        // Wine does not keep (no SIO_TCP_INFO): there the deadline ends them.
+        const bool uncounted = c.expected == HttpFailure::TooLarge && std::string(c.name) == "endless headers" &&
+                               rz::test::runningUnderWine();
+        EXPECT_EQ(r.failure, uncounted ? HttpFailure::Timeout : c.expected) << c.name << ": " << r.failureText;
         EXPECT_TRUE(r.body.empty()) << c.name;
         EXPECT_LT(took, std::chrono::seconds(10)) << c.name; // a hang, not a speed goal
     }

@@ -2,6 +2,8 @@
 // for the online submission (cart base, notice, fallback cart, scripts).
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include <filesystem>
 #include <thread>
 
@@ -142,6 +144,12 @@ TEST(PortalServer, Answers) {
 TEST(PortalServer, HttpDates) {
     EXPECT_EQ(formatHttpDate(784111777), "Sun, 06 Nov 1994 08:49:37 GMT");
     EXPECT_EQ(formatHttpDate(0), "Thu, 01 Jan 1970 00:00:00 GMT");
+    // Times some systems cannot convert (Windows: anything before 1970) are
+    // no crash and no garbage.
+    const std::regex httpDate(R"((Mon|Tue|Wed|Thu|Fri|Sat|Sun), \d\d (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) )"
+                              R"((1[0-9]{3}|19[0-6][0-9]|1970) \d\d:\d\d:\d\d GMT)");
+    for (std::int64_t t : {-1LL, -6437664000LL})
+        EXPECT_TRUE(std::regex_match(formatHttpDate(t), httpDate)) << formatHttpDate(t);
     for (std::int64_t t : {951782400LL, 1709164800LL, 4102444799LL})
         EXPECT_EQ(parseHttpDate(formatHttpDate(t)), t);
 }

@@ -1,6 +1,7 @@
 // Handing tips to a portal: any bytes as a click script, a tip file and a
 // cart base from the data server.
-// Invariants: the filled copy is valid UTF-8 with every line ended by CR LF;
+// Invariants: the filled copy is in the system's 8-bit form (UTF-8, or
+// Windows-1252 on Windows) with every line ended by CR LF;
 // a script without placeholders comes back with only its line ends changed;
 // every tip placeholder of rows 1..12 is gone unless an emptied one or an
 // inserted text completes a new one (a "[" inside a bracket, or in the tips); a cart address starts with the base and ends with "&Tipps=" and
@@ -56,7 +57,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const ScriptFlags flags{(flagBits & 1) != 0, (flagBits & 2) != 0, (flagBits & 4) != 0, (flagBits & 8) != 0};
 
     const std::string filled = filledScriptFile(script, tipFile, flags, "/tmp/Tipps/20250101.qlt");
-    FUZZ_CHECK(isValidUtf8(filled));
+    // The copy is in the system's 8-bit form: UTF-8, or Windows-1252 on Windows.
+    const TextEncoding system = systemTextEncoding();
+    if (system == TextEncoding::Windows1252)
+        FUZZ_CHECK(encodeText(decodeText(filled, NoBomRule::Windows1252).text, system) == filled);
+    else
+        FUZZ_CHECK(isValidUtf8(filled));
     for (std::size_t i = 0; i < filled.size(); ++i) {
         if (filled[i] == '\r')
             FUZZ_CHECK(i + 1 < filled.size() && filled[i + 1] == '\n');
@@ -65,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::string decodedScript = decodeText(script).text;
     if (decodedScript.find('[') == std::string::npos)
-        FUZZ_CHECK(filled == joinLinesCrLf(splitLines(decodedScript)));
+        FUZZ_CHECK(filled == encodeText(joinLinesCrLf(splitLines(decodedScript)), system));
     if (decodeText(tipFile).text.find('[') == std::string::npos && !nestedBracket(decodedScript))
         for (int r = 1; r <= 12; ++r)
             for (const std::string& p : {"[Z1_" + std::to_string(r) + "]", "[S1_" + std::to_string(r) + "]",

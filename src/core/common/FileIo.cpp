@@ -7,10 +7,12 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <filesystem>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #if defined(_WIN32)
 #include <fcntl.h>
@@ -83,21 +85,51 @@ std::string sizeLimitText(std::int64_t maxSize) {
 
 #if defined(_WIN32)
 // A Windows error as the same text the POSIX build gives where there is one.
-[[noreturn]] void throwWindowsError(const std::string& what, const std::string& path, DWORD err) {
+std::string windowsErrorText(DWORD err) {
     switch (err) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_NAME:
     case ERROR_BAD_NETPATH:
-        throwIoError(what, path, ENOENT);
+        return systemErrorText(ENOENT);
     case ERROR_ACCESS_DENIED:
-        throwIoError(what, path, EACCES);
+        return systemErrorText(EACCES);
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
-        throw IoError(what + " \"" + path + "\": the file is in use by another program");
+        return systemErrorText(EBUSY);
     default:
-        throw IoError(what + " \"" + path + "\": " + std::system_category().message(static_cast<int>(err)));
+        return std::system_category().message(static_cast<int>(err));
     }
+}
+
+[[noreturn]] void throwWindowsError(const std::string& what, const std::string& path, DWORD err) {
+    throw IoError(ioErrorText(what, path, windowsErrorText(err)));
+}
+
+// Renames `from` over `to` even while `to` is open elsewhere (with
+// FILE_SHARE_DELETE), as rename() does on POSIX: the rename with POSIX
+// semantics of Windows 10 1607 and later. False with the error set where the
+// system cannot (older systems, other file systems).
+bool replaceWithPosixSemantics(const fs::path& from, const fs::path& to) {
+    constexpr auto kFileRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
+    constexpr DWORD kReplaceIfExists = 0x1, kPosixSemantics = 0x2;
+    const HANDLE h = ::CreateFileW(from.c_str(), DELETE | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    const std::wstring target = to.wstring();
+    std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    const DWORD flags = kReplaceIfExists | kPosixSemantics; // the flags share the place of ReplaceIfExists
+    std::memcpy(buffer.data(), &flags, sizeof flags);
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+    std::memcpy(info->FileName, target.c_str(), (target.size() + 1) * sizeof(wchar_t));
+    const bool done = ::SetFileInformationByHandle(h, kFileRenameInfoEx, info, static_cast<DWORD>(buffer.size())) != 0;
+    const DWORD err = ::GetLastError();
+    ::CloseHandle(h);
+    ::SetLastError(done ? 0 : err);
+    return done;
 }
 #endif
 
@@ -450,19 +482,23 @@ void writeFileAtomically(const std::string& target, std::string_view content, co
         ::_wunlink(nativeTemp.c_str());
         throw IoError(txt(Txt::IoCannotRename, {temp, resolved, systemErrorText(e)}));
     }
-    // A virus scanner or an indexer may hold the old file for a moment: try
-    // again for a second before giving up.
-    const auto renameDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
-    while (!::MoveFileExW(nativeTemp.c_str(), toPath(resolved).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    // Windows 10 replaces a file that readers hold open (with FILE_SHARE_DELETE,
+    // as ReadOnlyFile opens it) the POSIX way; older systems refuse while
+    // it is open. A reader, a virus scanner or an indexer may hold the old
+    // file for a moment: try again for two seconds, at first at once.
+    const auto renameDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    for (int attempt = 0; !replaceWithPosixSemantics(nativeTemp, toPath(resolved)) &&
+                          !::MoveFileExW(nativeTemp.c_str(), toPath(resolved).c_str(),
+                                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+         ++attempt) {
         const DWORD err = ::GetLastError();
         if ((err == ERROR_SHARING_VIOLATION || err == ERROR_ACCESS_DENIED || err == ERROR_LOCK_VIOLATION) &&
             std::chrono::steady_clock::now() < renameDeadline) {
-            ::Sleep(50);
+            ::Sleep(attempt < 20 ? 0 : attempt < 100 ? 1 : 20);
             continue;
         }
         ::_wunlink(nativeTemp.c_str());
-        // "Cannot rename "temp" to "target": reason", as on POSIX.
-        throwWindowsError("Cannot rename \"" + temp + "\" to", resolved, err);
+        throw IoError(txt(Txt::IoCannotRename, {temp, resolved, windowsErrorText(err)}));
     }
 #else
     struct stat old {};
