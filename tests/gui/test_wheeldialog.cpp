@@ -16,6 +16,7 @@
 #include <set>
 
 #include "../core/TestSupport.h"
+#include "WindowFixture.h"
 #include "DarovAduzez.h"
 #include "WheelDialog.h"
 
@@ -23,26 +24,15 @@ using rz::test::rec;
 
 namespace {
 
-struct Program {
-    rz::test::TempDir home;
-    rz::test::ScriptedPlatform platform;
-    rz::MainModel model;
-    std::unique_ptr<TForm1> form;
+const std::vector<rz::DrawingRecord> kTwoDrawings = {rec(2019, 10, 15, {2, 11, 20, 38, 61}, 3),
+                                                    rec(2019, 10, 18, {5, 12, 33, 41, 70}, 7)};
 
-    Program() {
-        rz::test::writeDatabase(home.file("Ruvuzevodare.dat"), {rec(2019, 10, 15, {2, 11, 20, 38, 61}, 3),
-                                                               rec(2019, 10, 18, {5, 12, 33, 41, 70}, 7)});
-        platform.attach(model);
-        form = startProgram(model, home.str(), nullptr);
-    }
-    ~Program() { form.reset(); }
+struct Program : rz::test::WindowProgram {
+    Program() : WindowProgram(kTwoDrawings) {}
 
     template <typename T>
     T* widget(const QString& name) const {
-        T* w = form->findChild<T*>(name);
-        if (!w)
-            qFatal("no widget %s", qPrintable(name));
-        return w;
+        return rz::test::namedWidget<T>(form.get(), qPrintable(name));
     }
     void click(const QString& name) const { QTest::mouseClick(widget<QAbstractButton>(name), Qt::LeftButton); }
     QString text(const char* name) const { return widget<QLabel>(QLatin1String(name))->text(); }
