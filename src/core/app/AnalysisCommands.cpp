@@ -179,6 +179,24 @@ std::int32_t estimateWeeklyPasses(const MainModel& m) {
     return weeks > 0 ? static_cast<std::int32_t>(weeks) + 2 : 2;
 }
 
+// The opening both analyses share: a second click on the running one stops
+// it, another long command keeps the window, and the user confirms the start.
+bool confirmAnalysisStart(MainModel& m, OperationKind kind, Msg title, Msg askStart, Msg askEnd) {
+    if (m.operation.running(kind)) {
+        m.operation.requestStop();
+        return false;
+    }
+    if (m.operation.running())
+        return false; // another long command owns the window
+    m.lastAnalysisOutcome = MainModel::AnalysisOutcome::None;
+    if (!m.dialogs().askYesNo(m.msg(title),
+                              m.msg(askStart) + formatShortDate(m.DatabaseEndDate(), m.sprache) + m.msg(askEnd))) {
+        m.lastAnalysisOutcome = MainModel::AnalysisOutcome::Declined;
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 void MainModel::analysisEscape() {
@@ -189,17 +207,8 @@ void MainModel::analysisEscape() {
 // ---------------------------------------------------------- settings analysis
 
 void MainModel::BitBtn9Click() {
-    if (operation.running(OperationKind::SettingsAnalysis)) {
-        operation.requestStop();
+    if (!confirmAnalysisStart(*this, OperationKind::SettingsAnalysis, Msg::SettingsAnalysisTitle, Msg::SettingsAnalysisAskStart, Msg::SettingsAnalysisAskEnd))
         return;
-    }
-    if (operation.running())
-        return; // another long command owns the window
-    lastAnalysisOutcome = AnalysisOutcome::None;
-    if (!dialogs().askYesNo(msg(Msg::SettingsAnalysisTitle), msg(Msg::SettingsAnalysisAskStart) + formatShortDate(DatabaseEndDate(), sprache) + msg(Msg::SettingsAnalysisAskEnd))) {
-        lastAnalysisOutcome = AnalysisOutcome::Declined;
-        return;
-    }
     NumberListOff numberListOff(*this);
     AnalysisScope scope(*this, OperationKind::SettingsAnalysis);
 
@@ -283,17 +292,8 @@ void MainModel::BitBtn9Click() {
 // ----------------------------------------------------------- drawing analysis
 
 void MainModel::BitBtn19Click() {
-    if (operation.running(OperationKind::DrawingAnalysis)) {
-        operation.requestStop();
+    if (!confirmAnalysisStart(*this, OperationKind::DrawingAnalysis, Msg::DrawingAnalysisTitle, Msg::DrawingAnalysisAskStart, Msg::DrawingAnalysisAskEnd))
         return;
-    }
-    if (operation.running())
-        return; // another long command owns the window
-    lastAnalysisOutcome = AnalysisOutcome::None;
-    if (!dialogs().askYesNo(msg(Msg::DrawingAnalysisTitle), msg(Msg::DrawingAnalysisAskStart) + formatShortDate(DatabaseEndDate(), sprache) + msg(Msg::DrawingAnalysisAskEnd))) {
-        lastAnalysisOutcome = AnalysisOutcome::Declined;
-        return;
-    }
     SpeedButton5Click();
     showTab(Tab::TipOverview);
     DayNumber limit = DatabaseEndDate() + 10.0;
