@@ -10,6 +10,12 @@ import unittest
 CLI = sys.argv.pop(1) if len(sys.argv) > 1 else "build/bin/ruvuzevodare-cli"
 # The Windows build runs through Wine: RZ_TEST_RUNNER="wine".
 RUNNER = os.environ.get("RZ_TEST_RUNNER", "").split()
+WINDOWS = CLI.endswith(".exe")
+
+
+def shown_path(path):
+    """An absolute path as the program names it: under Wine the root folder is drive Z:."""
+    return "Z:" + path.replace("/", "\\") if WINDOWS else path
 
 HISTORY = """date,n1,n2,n3,n4,n5,megaball,megaplier
 2019-10-15,4,12,14,35,70,2,2
@@ -54,7 +60,7 @@ class CliTest(unittest.TestCase):
         self.assertEqual(p.returncode, 0, p.stderr)
         beside = os.path.join(folder, "Ruvuzevodare.dat")
         self.assertIn("layout: portable", p.stdout.splitlines())
-        self.assertIn("drawing file: " + beside, p.stdout.splitlines())
+        self.assertIn("drawing file: " + shown_path(beside), p.stdout.splitlines())
         p = subprocess.run([*RUNNER, cli, "import", csv], capture_output=True, text=True, timeout=60)
         self.assertEqual(p.returncode, 0, p.stderr)
         with open(beside, "rb") as a, open(self.db, "rb") as b:

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/MainModel.h"
+#include "common/TextCodec.h"
 #include "database/DrawingDatabase.h"
 
 namespace rz::test {
@@ -20,6 +21,8 @@ public:
         const char* base = std::getenv("RZ_TEST_TMP");
         fs::path root = base ? fs::path(base) : fs::temp_directory_path();
         fs::create_directories(root);
+        // Spelt as the program spells its folders: absolute, with the system's separator.
+        root = fs::absolute(root).lexically_normal();
         std::random_device rd;
         for (;;) {
             path_ = root / ("rz-" + std::to_string(rd()));
@@ -31,7 +34,7 @@ public:
         std::error_code ec;
         std::filesystem::remove_all(path_, ec);
     }
-    std::string str() const { return path_.string() + "/"; }
+    std::string str() const { return path_.string() + static_cast<char>(std::filesystem::path::preferred_separator); }
     std::string file(const std::string& name) const { return (path_ / name).string(); }
 
 private:
@@ -42,6 +45,10 @@ inline std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
+
+// A text as the program writes it into a file on this system (UTF-8 here,
+// the 8-bit code page on Windows).
+inline std::string inSystemForm(const std::string& utf8) { return encodeText(utf8, systemTextEncoding()); }
 
 inline void writeFile(const std::string& path, const std::string& content) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

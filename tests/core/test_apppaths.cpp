@@ -23,6 +23,17 @@ AppPaths::Environment environment(std::map<std::string, std::string> vars) {
     };
 }
 
+const std::string sep(1, static_cast<char>(fs::path::preferred_separator));
+
+// The variable that names the per-user data folder's base on this system.
+AppPaths::Environment userDataBase(const std::string& base) {
+#if defined(_WIN32)
+    return environment({{"APPDATA", base}});
+#else
+    return environment({{"XDG_DATA_HOME", base}});
+#endif
+}
+
 bool never(const std::string&) { return false; }
 bool always(const std::string&) { return true; }
 
@@ -38,8 +49,8 @@ std::set<std::string> treeOf(const fs::path& root) {
 struct InstalledTree {
     TempDir dir;
     std::string prefix = dir.file("usr");
-    std::string bin = prefix + "/bin/";
-    std::string share = prefix + "/share/ruvuzevodare/";
+    std::string bin = prefix + sep + "bin" + sep;
+    std::string share = prefix + sep + "share" + sep + "ruvuzevodare" + sep;
     std::string dataHome = dir.file("xdg-data");
     InstalledTree() {
         fs::create_directories(bin);
@@ -49,8 +60,8 @@ struct InstalledTree {
                                                               "2019-10-15,4,12,14,35,70,2,2\n"
                                                               "2019-10-22,5,12,33,41,70,7,3\n");
     }
-    AppPaths detect() const { return AppPaths::detect(bin, never, environment({{"XDG_DATA_HOME", dataHome}})); }
-    std::string userFolder() const { return dataHome + "/Quendral/RuvuZevodare/"; }
+    AppPaths detect() const { return AppPaths::detect(bin, never, userDataBase(dataHome)); }
+    std::string userFolder() const { return dataHome + sep + "Quendral" + sep + "RuvuZevodare" + sep; }
 };
 
 TEST(AppPaths, AWritableProgramFolderKeepsEverythingBesideTheProgram) {
@@ -67,7 +78,7 @@ TEST(AppPaths, AWritableProgramFolderKeepsEverythingBesideTheProgram) {
         {p.printoutFile(), f + "Tipp.txt"},
         {p.cartNoticeFile(), f + "Meldung.htm"},
         {p.submissionTipsFolder(), f + "Tipps"},
-        {p.languageFolder(), f + "land/"},
+        {p.languageFolder(), f + "land" + sep},
         {p.bundledHistoryFile(), f + "history/megamillions.csv"},
         {p.soundFile("yippee.wav"), f + "yippee.wav"},
         {p.clickScriptFolder(), f + "Script"},
@@ -93,7 +104,7 @@ TEST(AppPaths, AReadOnlyProgramFolderSplitsUserFilesFromShippedOnes) {
         {p.printoutFile(), user + "Tipp.txt"},
         {p.cartNoticeFile(), user + "Meldung.htm"},
         {p.submissionTipsFolder(), user + "Tipps"},
-        {p.languageFolder(), share + "land/"},
+        {p.languageFolder(), share + "land" + sep},
         {p.bundledHistoryFile(), share + "history/megamillions.csv"},
         {p.soundFile("yippee.wav"), share + "yippee.wav"},
         {p.clickScriptFolder(), share + "Script"},
@@ -106,31 +117,43 @@ TEST(AppPaths, ReadOnlyFolderWithoutShareFolderReadsShippedFilesBesideTheProgram
     // A copied folder on a read-only medium: the user's files go to the
     // user's folder, the shipped ones stay where they are.
     TempDir dir;
+#if defined(_WIN32)
+    const AppPaths p = AppPaths::detect(dir.str(), never, environment({{"APPDATA", "C:\\Users\\u\\AppData\\Roaming"}}));
+    const std::string drawingFile = "C:\\Users\\u\\AppData\\Roaming\\Quendral\\RuvuZevodare\\Ruvuzevodare.dat";
+#else
     const AppPaths p = AppPaths::detect(dir.str(), never, environment({{"HOME", "/home/u"}}));
+    const std::string drawingFile = "/home/u/.local/share/Quendral/RuvuZevodare/Ruvuzevodare.dat";
+#endif
     ASSERT_TRUE(p.installed());
     EXPECT_EQ(p.dataFolder(), dir.str());
-    EXPECT_EQ(p.drawingFile(), "/home/u/.local/share/Quendral/RuvuZevodare/Ruvuzevodare.dat");
+    EXPECT_EQ(p.drawingFile(), drawingFile);
     // Without any per-user location nothing moves.
     EXPECT_FALSE(AppPaths::detect(dir.str(), never, environment({})).installed());
 }
 
 TEST(AppPaths, UserDataFolderFollowsTheBaseDirectoryRules) {
-#if !defined(_WIN32)
     struct Case {
         std::map<std::string, std::string> env;
         std::string folder;
     } cases[] = {
+#if defined(_WIN32)
+        {{{"APPDATA", "C:\\Users\\u\\AppData\\Roaming"}, {"HOME", "/home/u"}},
+         "C:\\Users\\u\\AppData\\Roaming\\Quendral\\RuvuZevodare\\"},
+        {{{"APPDATA", "C:/Users/u/AppData/Roaming/"}}, "C:\\Users\\u\\AppData\\Roaming\\Quendral\\RuvuZevodare\\"},
+        {{{"HOME", "/home/u"}}, ""},
+        {{{"APPDATA", ""}}, ""},
+#else
         {{{"XDG_DATA_HOME", "/data"}, {"HOME", "/home/u"}}, "/data/Quendral/RuvuZevodare/"},
         {{{"HOME", "/home/u"}}, "/home/u/.local/share/Quendral/RuvuZevodare/"},
         {{{"XDG_DATA_HOME", ""}, {"HOME", "/home/u"}}, "/home/u/.local/share/Quendral/RuvuZevodare/"},
         {{{"XDG_DATA_HOME", "relative/data"}, {"HOME", "/home/u"}}, "/home/u/.local/share/Quendral/RuvuZevodare/"},
         {{{"HOME", "/home/u/"}}, "/home/u/.local/share/Quendral/RuvuZevodare/"},
-        {{}, ""},
         {{{"HOME", ""}}, ""},
+#endif
+        {{}, ""},
     };
     for (const Case& c : cases)
         EXPECT_EQ(AppPaths::userDataFolder(environment(c.env)), c.folder);
-#endif
 }
 
 TEST(AppPaths, TheProbeCreatesAFileForRealAndLeavesNothing) {
@@ -174,7 +197,7 @@ TEST(AppPaths, FirstInstalledStartCreatesTheUserFileFromTheShippedHistory) {
     EXPECT_EQ(platform.messages, std::vector<std::string>{});
     EXPECT_TRUE(fs::is_regular_file(t.userFolder() + "Tipp.txt"));
     EXPECT_EQ(platform.opened, std::vector<std::string>{t.userFolder() + "Tipp.txt"});
-    EXPECT_EQ(model.paths().languageFolder(), fs::path(t.share).lexically_normal().string() + "land/");
+    EXPECT_EQ(model.paths().languageFolder(), fs::path(t.share).lexically_normal().string() + "land" + sep);
     EXPECT_EQ(model.languageFolder(), model.paths().languageFolder());
     EXPECT_EQ(treeOf(t.prefix), before); // nothing written into the installed tree
 

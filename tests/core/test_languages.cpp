@@ -202,7 +202,7 @@ protected:
     }
 
     std::string land() const { return dir.str() + "land"; }
-    std::string path(const std::string& file) const { return land() + "/" + file; }
+    std::string path(const std::string& file) const { return (std::filesystem::path(land()) / file).string(); }
     void writeList(const std::vector<std::string>& lines, Encoding e = Encoding::Utf8Bom) {
         test::writeFile(path("RuvuZevodare.txt"), encode(lines, e));
     }

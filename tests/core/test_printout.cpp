@@ -30,7 +30,6 @@ struct PrintoutFixture : ::testing::Test {
     std::string printed() const { return test::readFile(m.Home + "Tipp.txt"); }
     // The list is a text file of the system's 8-bit form (Windows-1252 on
     // Windows, UTF-8 elsewhere): the bytes expected of the given text.
-    static std::string inSystemForm(const std::string& utf8) { return encodeText(utf8, systemTextEncoding()); }
 };
 
 } // namespace
@@ -40,7 +39,7 @@ TEST_F(PrintoutFixture, WritesTheListAndOpensIt) {
     setRow(2, {"2", "8", "19", "50", "70", "25", ""});
     m.BitBtn7Click();
     EXPECT_EQ(printed(),
-              inSystemForm("Quendrals Lotto-Tipp für  18.10.2019\r\n" + kTildes + "\r\n\r\n"
+              test::inSystemForm("Quendrals Lotto-Tipp für  18.10.2019\r\n" + kTildes + "\r\n\r\n"
                            " 1. Quendrals Lotto-Tipp für :  5   17   33   41   62   MegaBall:  9\r\n"
                            " 2. Quendrals Lotto-Tipp für :  2    8   19   50   70   MegaBall: 25\r\n"));
     EXPECT_EQ(p.opened, (std::vector<std::string>{m.Home + "Tipp.txt"}));
@@ -56,7 +55,7 @@ TEST_F(PrintoutFixture, PrefixIsTheRowNumberAndGapsCloseUp) {
     setRow(11, {"", "8", "9", "10", "11", "12", ""}); // not filled
     m.BitBtn7Click();
     EXPECT_EQ(printed(),
-              inSystemForm("Quendrals Lotto-Tipp für  18.10.2019\r\n" + kTildes + "\r\n\r\n"
+              test::inSystemForm("Quendrals Lotto-Tipp für  18.10.2019\r\n" + kTildes + "\r\n\r\n"
                            " 2. Quendrals Lotto-Tipp für :  1    2    3    4    5   MegaBall:  6\r\n"
                            " 5. Quendrals Lotto-Tipp für : 10   20   30   40   50   MegaBall: 10\r\n"
                            "10. Quendrals Lotto-Tipp für :  7    8    9   69   70   MegaBall:  1\r\n"));
@@ -82,7 +81,7 @@ TEST_F(PrintoutFixture, HeaderDateFromDrawingAndPickerWeekday) {
         m.DateTimePicker1.date = c.picker;
         m.sprache = c.language;
         m.BitBtn7Click();
-        EXPECT_EQ(printed(), inSystemForm(std::string("Quendrals Lotto-Tipp für  ") + c.header + "\r\n" + kTildes + "\r\n\r\n"));
+        EXPECT_EQ(printed(), test::inSystemForm(std::string("Quendrals Lotto-Tipp für  ") + c.header + "\r\n" + kTildes + "\r\n\r\n"));
     }
 }
 
