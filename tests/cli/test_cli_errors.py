@@ -124,11 +124,15 @@ class CliErrorTest(unittest.TestCase):
         text = b"# A program\n\nIt keeps a local file of past drawings and shows statistics of them.\n"
         with open(readme, "wb") as f:
             f.write(text)
-        rc, out, err = run("import", self.csv, "--db", readme)
-        self.assertEqual(rc, 1)
-        self.assertIn("is not a drawing database", err)
-        with open(readme, "rb") as f:
-            self.assertEqual(f.read(), text)
+        # Said in the chosen language: built-in German, English, Russian.
+        for lang, words in ((None, "ist keine Ziehungsdatenbank"), ("2", "is not a drawing database"),
+                            ("6", "не является базой тиражей")):
+            with self.subTest(lang=lang):
+                rc, out, err = run("import", self.csv, "--db", readme, *(["--lang", lang] if lang else []))
+                self.assertEqual(rc, 1)
+                self.assertIn(words, err)
+                with open(readme, "rb") as f:
+                    self.assertEqual(f.read(), text)
 
     def test_impossible_lines_are_skipped_with_the_reason(self):
         bad = self.path("bad.csv")

@@ -190,7 +190,7 @@ TEST_F(DbFixture, FileThatIsNoDrawingDatabaseIsNeverChanged) {
         for (const auto& [name, write] : writers()) {
             test::writeFile(db, content);
             const std::string error = errorOf(write);
-            EXPECT_NE(error.find("\"" + db + "\" is not a drawing database"), std::string::npos)
+            EXPECT_NE(error.find("\"" + db + "\" ist keine Ziehungsdatenbank"), std::string::npos)
                 << kind << ", " << name << ": " << error;
             EXPECT_EQ(test::readFile(db), content) << kind << ", " << name;
         }
@@ -449,7 +449,7 @@ TEST_F(DbFixture, SecondWriterWaitsThenReportsDatabaseInUse) {
             const auto start = std::chrono::steady_clock::now();
             const std::string error = errorOf(write);
             EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100)) << name;
-            EXPECT_NE(error.find("database in use"), std::string::npos) << name << ": " << error;
+            EXPECT_NE(error.find("von einem anderen Programm benutzt"), std::string::npos) << name << ": " << error;
             EXPECT_EQ(test::readFile(db), before) << name;
         }
     }
@@ -492,7 +492,7 @@ TEST_F(DbFixture, ImportsRunningAtOnceLoseNothing) {
                 try {
                     code = importDrawingHistory(file, db, kToday).added == 40 ? 0 : 2;
                 } catch (const IoError& e) {
-                    code = std::string(e.what()).find("database in use") != std::string::npos ? 3 : 1;
+                    code = std::string(e.what()).find("von einem anderen Programm benutzt") != std::string::npos ? 3 : 1;
                 }
                 ::_exit(code);
             }

@@ -260,7 +260,7 @@ TEST(PlatformFiles, OneFileUnderAnotherSpellingIsTheSameFileAndShareItsLock) {
         if (spelling.size() > 5 && spelling.substr(spelling.size() - 5) == ".hard")
             continue;
         const std::string error = errorOf([&] { DatabaseLock second(spelling, 50ms); });
-        EXPECT_NE(error.find("database in use by another program"), std::string::npos) << spelling << ": " << error;
+        EXPECT_NE(error.find("von einem anderen Programm benutzt"), std::string::npos) << spelling << ": " << error;
     }
     DatabaseLock unrelated(other, 0ms); // another file's lock is free
 }
@@ -290,7 +290,7 @@ TEST(PlatformFiles, DatabaseLockBetweenProcesses) {
 
     const auto start = std::chrono::steady_clock::now();
     const std::string error = errorOf([&] { DatabaseLock mine(db, 300ms); });
-    EXPECT_NE(error.find("database in use by another program"), std::string::npos) << error;
+    EXPECT_NE(error.find("von einem anderen Programm benutzt"), std::string::npos) << error;
     EXPECT_GE(std::chrono::steady_clock::now() - start, 250ms);
 
     // Let go: a waiting lock gets it as soon as the other process ends.

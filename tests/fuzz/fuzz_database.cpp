@@ -113,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         DrawingDatabase(path).removeDate(absent);
     } catch (const IoError& e) {
         refused = true;
-        FUZZ_CHECK(std::strstr(e.what(), "is not a drawing database") != nullptr);
+        FUZZ_CHECK(std::strstr(e.what(), "ist keine Ziehungsdatenbank") != nullptr);
     }
     const bool looksLikeDatabase =
         !DrawingDatabase::firstUnreadableRecord(reinterpret_cast<const std::uint8_t*>(before.data()), before.size());

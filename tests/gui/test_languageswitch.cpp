@@ -417,6 +417,8 @@ void LanguageSwitchTest::failingActionsSpeakTheChosenLanguage() {
     rz::DrawingEntry future;
     future.date = rz::today() + 400;
     future.numbers = {0, 1, 2, 3, 4, 5, 0, 6, 2};
+    rz::DrawingEntry past = future;
+    past.date = rz::dayFromYmd(2019, 10, 29);
     for (const rz::LanguageInfo& lang : rz::languageTable()) {
         qInfo("language %s", lang.caption);
         p.action(lang.menuItem)->trigger();
@@ -463,10 +465,19 @@ void LanguageSwitchTest::failingActionsSpeakTheChosenLanguage() {
         p.model.run([&] { p.model.importCommand(); });
         p.platform.entryAnswers = {future};
         p.model.run([&] { p.model.BitBtn8Click(); });
+        // A drawing file that is no drawing database: an entry changes nothing.
+        const std::string db = p.model.DatabasePath();
+        const std::string kept = rz::test::readFile(db);
+        const std::string junk(2 * rz::DrawingRecord::kSize, 'x');
+        rz::test::writeFile(db, junk);
+        p.platform.entryAnswers = {past};
+        p.model.run([&] { p.model.BitBtn8Click(); });
+        QCOMPARE(rz::test::readFile(db), junk);
+        rz::test::writeFile(db, kept);
         status();
 
         const std::vector<std::string>& boxes = p.platform.messages;
-        QCOMPARE(boxes.size(), 7u);
+        QCOMPARE(boxes.size(), 8u);
         QCOMPARE(boxes[0], rz::txt(rz::Txt::ProxyPortInvalid, {"abc"}));
         QCOMPARE(boxes[1], rz::txt(rz::Txt::NotAnInteger, {"abc"}));
         QCOMPARE(boxes[2], rz::txt(rz::Txt::IoCannotOpen, {missing, rz::txt(rz::Txt::SysNotFound)}));
@@ -480,6 +491,7 @@ void LanguageSwitchTest::failingActionsSpeakTheChosenLanguage() {
             QVERIFY2(boxes[4].find(reason) != std::string::npos, boxes[4].c_str());
         QCOMPARE(boxes[5], rz::txt(rz::Txt::ImportAborted, {rz::txt(rz::Txt::ImportUnknownFormat, {"1"})}));
         QCOMPARE(boxes[6], p.model.entryRefusal(future).value_or("accepted"));
+        QCOMPARE(boxes[7], rz::txt(rz::Txt::DbNotDrawings, {db, "1"}));
         QCOMPARE(rz::txt(rz::Txt::ImportFileFilter), program(lang.sprache, rz::Txt::ImportFileFilter));
         seen.insert(seen.end(), boxes.begin(), boxes.end());
 

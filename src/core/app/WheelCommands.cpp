@@ -132,7 +132,7 @@ void MainModel::WheelPrintClick() {
     try {
         writeTextFile(path, text);
     } catch (const IoError& e) {
-        dialogs().message("\"" + path + "\" kann nicht geschrieben werden: " + e.what());
+        dialogs().message(e.what()); // names the file and the reason
         return;
     }
     openInShell(path);

@@ -140,7 +140,7 @@ std::string resolveLinks(const std::string& path) {
             throwIoError("Cannot resolve", path, ELOOP);
         const fs::path next = fs::read_symlink(p, ec);
         if (ec)
-            throw IoError("Cannot resolve \"" + fromPath(p) + "\": " + ec.message());
+            throw IoError(ioErrorText("Cannot resolve", fromPath(p), ec.message()));
         p = next.is_absolute() ? next : p.parent_path() / next;
     }
 }

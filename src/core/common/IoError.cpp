@@ -9,6 +9,10 @@ std::string ioErrorText(const std::string& what, const std::string& path, const 
         return txt(Txt::IoCannotRead, {path, why});
     if (what == "Cannot write" || what == "Cannot write to disk" || what == "Cannot create")
         return txt(Txt::IoCannotWrite, {path, why});
+    if (what == "Cannot lock")
+        return txt(Txt::IoCannotLock, {path, why});
+    if (what == "Cannot resolve")
+        return txt(Txt::IoCannotResolve, {path, why});
     return what + " \"" + path + "\": " + why;
 }
 

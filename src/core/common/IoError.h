@@ -14,7 +14,8 @@ public:
 };
 
 // The sentence for a failed operation on a file: the usual operations
-// ("Cannot open", "Cannot read", "Cannot write", "Cannot create") read as the
+// ("Cannot open", "Cannot read", "Cannot write", "Cannot create", "Cannot
+// lock", "Cannot resolve") read as the
 // program's own sentence in the current language; any other keeps the form
 // <what> "<path>": <why>.
 std::string ioErrorText(const std::string& what, const std::string& path, const std::string& why);

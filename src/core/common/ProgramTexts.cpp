@@ -117,6 +117,10 @@ const std::vector<std::string>& builtInProgramTexts() {
         "Zeile %1: %2", // ImportLineReason
         "Die letzten %1 Bytes der alten Datenbank waren keine ganze Ziehung und wurden nicht übernommen", // ImportDroppedBytes
         "Ziehungsdaten (CSV)|*.csv", // ImportFileFilter
+        "\"%1\" kann nicht geändert werden: die Datenbank wird von einem anderen Programm benutzt (%2 s gewartet); nichts wurde geändert", // DbInUse
+        "\"%1\" ist keine Ziehungsdatenbank (Datensatz %2 trägt kein gültiges Datum); nichts wurde geändert", // DbNotDrawings
+        "\"%1\" kann nicht gesperrt werden: %2", // IoCannotLock
+        "Der Pfad \"%1\" kann nicht aufgelöst werden: %2", // IoCannotResolve
     };
     return texts;
 }

@@ -111,6 +111,10 @@ enum class Txt : int {
     ImportLineReason, // Zeile %1: %2
     ImportDroppedBytes, // Die letzten %1 Bytes der alten Datenbank waren keine ganze Ziehung und wurden nicht übernommen
     ImportFileFilter, // Ziehungsdaten (CSV)|*.csv
+    DbInUse, // "%1" kann nicht geändert werden: die Datenbank wird von einem anderen Programm benutzt (%2 s gewartet); nichts wurde geändert
+    DbNotDrawings, // "%1" ist keine Ziehungsdatenbank (Datensatz %2 trägt kein gültiges Datum); nichts wurde geändert
+    IoCannotLock, // "%1" kann nicht gesperrt werden: %2
+    IoCannotResolve, // Der Pfad "%1" kann nicht aufgelöst werden: %2
     Count
 };
 

@@ -25,8 +25,7 @@ std::atomic<long long> gDefaultWaitMs{5000};
 [[noreturn]] void inUse(const std::string& databasePath, std::chrono::milliseconds waited) {
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.1f", static_cast<double>(waited.count()) / 1000.0);
-    throw IoError("Cannot change \"" + databasePath + "\": database in use by another program (waited " +
-                  std::string(seconds) + " s); nothing was changed");
+    throw IoError(txt(Txt::DbInUse, {databasePath, seconds}));
 }
 
 } // namespace
@@ -63,7 +62,7 @@ DatabaseLock::DatabaseLock(const std::string& databasePath, std::chrono::millise
     HANDLE h = ::CreateFileW(native.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
-        throw IoError("Cannot lock \"" + lockPath + "\": " + std::system_category().message(static_cast<int>(::GetLastError())));
+        throw IoError(ioErrorText("Cannot lock", lockPath, std::system_category().message(static_cast<int>(::GetLastError()))));
     for (;;) {
         OVERLAPPED ov{};
         if (::LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &ov))

@@ -46,8 +46,7 @@ std::string toBytes(const std::vector<DrawingRecord>& records) {
 void checkLooksLikeDatabase(const std::string& path, const std::string& bytes) {
     const auto bad = DrawingDatabase::firstUnreadableRecord(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
     if (bad)
-        throw IoError("\"" + path + "\" is not a drawing database (record " + std::to_string(*bad + 1) +
-                      " carries no valid date); nothing was changed");
+        throw IoError(txt(Txt::DbNotDrawings, {path, std::to_string(*bad + 1)}));
 }
 
 } // namespace
@@ -208,7 +207,7 @@ void DrawingDatabase::appendLocked(const DrawingRecord& rec) const {
         fail("Cannot open", EINVAL);
     if (st.st_size > kMaxReadFileSize) {
         ::close(fd);
-        throw IoError("Cannot read \"" + path_ + "\": the file is larger than 64 MB and is not one of this program's files");
+        throw IoError(txt(Txt::IoTooLarge, {path_, std::to_string(kMaxReadFileSize / (1024 * 1024)) + " MB"}));
     }
     const std::int64_t boundary = static_cast<std::int64_t>(st.st_size) / kRecordSize * kRecordSize;
 
@@ -228,8 +227,7 @@ void DrawingDatabase::appendLocked(const DrawingRecord& rec) const {
             fail("Cannot read", EIO); // the file changed under the lock
         if (const auto bad = firstUnreadableRecord(chunk, static_cast<std::size_t>(got))) {
             ::close(fd);
-            throw IoError("\"" + path_ + "\" is not a drawing database (record " +
-                          std::to_string(at / kRecordSize + *bad + 1) + " carries no valid date); nothing was changed");
+            throw IoError(txt(Txt::DbNotDrawings, {path_, std::to_string(at / kRecordSize + *bad + 1)}));
         }
         at += got;
     }
