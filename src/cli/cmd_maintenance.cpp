@@ -122,7 +122,7 @@ int cmdDownload(int argc, char** argv) {
 
     const DownloadResult& r = model.lastDownload;
     if (r.end == DownloadEnd::TransportFailed || r.end == DownloadEnd::BadAddress ||
-        r.end == DownloadEnd::FutureLastDrawing)
+        r.end == DownloadEnd::FutureLastDrawing || r.end == DownloadEnd::NoDrawingDatabase)
         std::cerr << "ruvuzevodare-cli: " << r.message << "\n";
     std::cout << "drawings added: " << r.added << "\n"
               << "last drawing: " << lastDrawingText(model) << "\n"

@@ -308,6 +308,26 @@ TEST(Download, RefusedConnectionEndsAfterTheFirstDate) {
     run.expectRestored();
 }
 
+// A drawing file that is no drawing database: nothing is asked for, the file
+// stays as it is, and the status bar says why (not "a drawing after today").
+TEST(Download, AFileThatIsNoDrawingDatabaseAsksNothingAndSaysWhy) {
+    for (const char* server : {"http://127.0.0.1:1", "history.csv"}) {
+        SCOPED_TRACE(server);
+        DownloadRun run(std::nullopt, server, ymd(2026, 8, 8));
+        const std::string junk(3 * DrawingRecord::kSize, 'x');
+        test::writeFile(run.model.DatabasePath(), junk);
+        run.model.KalventoClick();
+        EXPECT_EQ(run.model.lastDownload.requests, 0);
+        EXPECT_EQ(run.model.lastDownload.end, DownloadEnd::NoDrawingDatabase);
+        EXPECT_EQ(run.model.StatusPanel[1], "\"" + run.model.DatabasePath() +
+                                                "\" ist keine Ziehungsdatenbank (Datensatz 3 trägt kein gültiges "
+                                                "Datum); nichts wurde geändert");
+        EXPECT_EQ(run.model.lastDownload.message, run.model.StatusPanel[1]);
+        EXPECT_EQ(test::readFile(run.model.DatabasePath()), junk);
+        run.expectRestored();
+    }
+}
+
 // Every request starts after the last stored drawing: with one dated in the
 // future there is nothing to ask for, and the download says why.
 TEST(Download, LastStoredDrawingInTheFutureAsksNothingAndSaysWhy) {

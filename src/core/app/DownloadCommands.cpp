@@ -242,7 +242,14 @@ void MainModel::KalventoClick() {
     DateTimePicker1.setDate(nextCandidateDate(DateTimePicker1.date));
 
     Downloader run(*this, db, buffer);
-    if (lastStored > today()) {
+    if (last && !isRepresentableDay(lastStored)) {
+        // A file that is no drawing database (its last record holds no date):
+        // nothing could be stored in it, so nothing is asked for.
+        lastDownload.message =
+            txt(Txt::DbNotDrawings, {DatabasePath(), std::to_string(db.readAll().size())});
+        lastDownload.end = DownloadEnd::NoDrawingDatabase;
+        StatusPanel[1] = lastDownload.message;
+    } else if (lastStored > today()) {
         // Every request starts after the last stored drawing, so a drawing
         // entered with a date in the future would silence the download
         // for good: say so instead of asking nothing.

@@ -31,6 +31,7 @@ enum class DownloadEnd {
     BadProxyPort,    // the proxy port is not a number
     BadAddress,      // the data server's address is not usable
     FutureLastDrawing, // the last stored drawing lies after today: nothing to ask for
+    NoDrawingDatabase, // the drawing file is no drawing database: nothing to ask for, nothing stored
 };
 
 struct DownloadResult {
