@@ -121,6 +121,58 @@ class SameBytesOnBothSystems(unittest.TestCase):
             self.assertEqual(a.read(), b.read(), "the changed databases differ")
 
 
+class ProgramFolderWithForeignLetters(unittest.TestCase):
+    """A portable program in a folder whose name is outside every ANSI code page: both
+    builds find their folder, keep their drawing file there and say the same."""
+
+    FOLDER = "Prögramm 中文 Ünï"
+
+    def setUp(self):
+        self.tmp = tempfile.TemporaryDirectory(dir=os.environ.get("RZ_TEST_TMP"))
+        self.programs = {}
+        for build in BUILDS:
+            folder = os.path.join(self.tmp.name, build, self.FOLDER)
+            os.makedirs(folder)
+            source = command(build, "cli")[-1]
+            shutil.copy2(source, folder)
+            self.programs[build] = os.path.join(folder, os.path.basename(source))
+
+    def tearDown(self):
+        self.tmp.cleanup()
+
+    def run_cli(self, build, *args):
+        runner, _ = BUILDS[build]
+        for attempt in (1, 2):
+            p = subprocess.run([*runner, self.programs[build], *args], cwd=self.tmp.name,
+                               capture_output=True, timeout=300)
+            if build == "windows" and p.returncode == 1 and not p.stderr and attempt == 1:
+                continue
+            return p
+
+    def comparable(self, build, text):
+        folder = os.path.dirname(self.programs[build]).encode()
+        if build == "windows":
+            # Wine's drive Z: is the root folder; the folder is named with the system's separator.
+            text = re.sub(rb"Z:(\\[^\r\n]*)", lambda m: m.group(1).replace(b"\\", b"/"), text)
+        return text.replace(folder, b"<folder>")
+
+    def test_files_stay_in_the_program_folder(self):
+        results = {}
+        for build in BUILDS:
+            where = self.run_cli(build, "where")
+            self.assertEqual(where.returncode, 0, where.stderr)
+            self.assertIn(b"layout: portable", where.stdout)
+            imported = self.run_cli(build, "import", HISTORY)
+            self.assertEqual(imported.returncode, 0, imported.stderr)
+            looked_up = self.run_cli(build, "lookup", "--date", "2019-10-20")
+            self.assertEqual(looked_up.returncode, 0, looked_up.stderr)
+            self.assertTrue(os.path.isfile(os.path.join(os.path.dirname(self.programs[build]), "Ruvuzevodare.dat")),
+                            build + ": the drawing file is not in the program folder")
+            results[build] = [self.comparable(build, p.stdout) for p in (where, imported, looked_up)]
+        self.assertIn(b"drawing file: <folder>/Ruvuzevodare.dat", results["linux"][0])
+        self.assertEqual(results["linux"], results["windows"])
+
+
 class DownloadAcrossSystems(unittest.TestCase):
     """The server of the one build serves, the download of the other reads."""
 

@@ -162,3 +162,19 @@ TEST_F(MegaBallRangeFixture, RowEditorFillsTheMegaBallFromTheRange) {
         EXPECT_EQ(seen.size(), range); // every value of the range comes up
     }
 }
+
+// The tip fields' ranges are those of the table of game formats: the newest
+// format's main numbers and MegaBalls, and the widest MegaBall of every
+// format drawing the same main numbers.
+TEST(MegaBallRangeSetting, TipFieldRangesAgreeWithTheGameFormats) {
+    const GameFormat& latest = latestGameFormat();
+    EXPECT_EQ(latest.mainMax, kMainNumberMax);
+    EXPECT_EQ(latest.megaBallMax, kCurrentMegaBallMax);
+    int widest = 0;
+    for (const GameFormat& f : gameFormats())
+        if (f.mainMax == kMainNumberMax)
+            widest = std::max(widest, f.megaBallMax);
+    EXPECT_EQ(widest, kMegaBallFieldMax);
+    EXPECT_EQ(TipSet::fieldMax(5), kMainNumberMax);
+    EXPECT_EQ(TipSet::fieldMax(6), kMegaBallFieldMax);
+}

@@ -128,23 +128,37 @@ TEST(Cart, RequestAddressesOnTheDataServer) {
     }
 }
 
+// A clock that moves only when the code waits on it.
+struct FakeTicks : ITicks {
+    std::int64_t now = 1000;
+    std::vector<int> waits;
+    std::int64_t nowMs() override { return now; }
+    void sleepMs(int ms) override {
+        waits.push_back(ms);
+        now += ms;
+    }
+};
+
 TEST(Cart, PauseLetsTheWindowWorkAndEndsOnStop) {
     struct Events : NullPlatform {
         int calls = 0;
         void processPendingEvents() override { ++calls; }
     };
-    using Clock = std::chrono::steady_clock;
     {
         Events ev;
-        const auto t0 = Clock::now();
-        EXPECT_TRUE(pauseWithEvents(ev, 80, {}));
-        EXPECT_GE(Clock::now() - t0, std::chrono::milliseconds(80));
-        EXPECT_GE(ev.calls, 4); // about every 10 ms
+        FakeTicks ticks;
+        EXPECT_TRUE(pauseWithEvents(ev, 80, {}, ticks));
+        EXPECT_EQ(ticks.now, 1080);
+        EXPECT_EQ(ev.calls, 9); // every 10 ms, and once more at the end
+        for (int w : ticks.waits)
+            EXPECT_LE(w, 10);
     }
     {
         Events ev;
-        EXPECT_FALSE(pauseWithEvents(ev, 60000, [&ev] { return ev.calls >= 3; }));
+        FakeTicks ticks;
+        EXPECT_FALSE(pauseWithEvents(ev, 60000, [&ev] { return ev.calls >= 3; }, ticks));
         EXPECT_EQ(ev.calls, 3);
+        EXPECT_EQ(ticks.now, 1020);
     }
 }
 

@@ -67,7 +67,11 @@ struct Monkey {
     rz::MainModel* modelPtr = owned.get();
     std::unique_ptr<TForm1> form;
     QTimer modalTimer;
-    QElapsedTimer operationClock;
+    // Turns of the timer seen while a long operation runs: after enough of
+    // them the operation is stopped (counted, not timed, so that a seed's
+    // stops follow the operation's own progress, not the machine's speed).
+    int operationTicks = 0;
+    static constexpr int kTicksBeforeStop = 30;
     int modalActions = 0;
     QStringList log;
     const bool verbose = qEnvironmentVariableIsSet("RZ_MONKEY_VERBOSE");
@@ -185,10 +189,8 @@ struct Monkey {
         if (pending)
             return;
         if (model().operation.running()) {
-            if (!operationClock.isValid())
-                operationClock.start();
-            if (operationClock.elapsed() > 400) {
-                operationClock.invalidate();
+            if (++operationTicks > kTicksBeforeStop) {
+                operationTicks = 0;
                 later([this] {
                     note(QStringLiteral("stop with Escape"));
                     QTest::keyClick(form.get(), Qt::Key_Escape);
@@ -199,7 +201,7 @@ struct Monkey {
                 return;
             }
         } else {
-            operationClock.invalidate();
+            operationTicks = 0;
         }
         if (QApplication::activeModalWidget())
             later([this] {

@@ -243,7 +243,8 @@ void TestZahlenwahl::timerRunsThePickUntilTheWindowCloses() {
     QVERIFY(!dlg.findChild<QTimer*>(QStringLiteral("Timer1"))->isActive());
     // No more steps once the window is closed.
     const std::uint32_t seed = model.rng.RandSeed;
-    QTest::qWait(80);
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
     QCOMPARE(model.rng.RandSeed, seed);
     // Shown again, the button reads "Zufall".
     runModal(dlg, [&] { QCOMPARE(push(dlg, "BitBtn4")->text(), QStringLiteral("Zufall")); });

@@ -162,7 +162,7 @@ void MainModel::Scriptstart() {
     const std::string shippedScripts = where.clickScriptFolder();
     ScriptChoice initial = readScriptChoice(svc);
     std::error_code ec;
-    initial.scriptFolder = fs::is_directory(ownScripts, ec) ? ownScripts : shippedScripts;
+    initial.scriptFolder = fs::is_directory(toPath(ownScripts), ec) ? ownScripts : shippedScripts;
     initial.scripts = listClickScripts(ownScripts, shippedScripts);
     initial.script = initialScript(initial.script, initial.scripts);
     std::optional<ScriptChoice> chosen = dialogs().chooseScript(initial);
@@ -190,10 +190,10 @@ void MainModel::Scriptstart() {
         if (updateReplacesScript(res, fileModifiedSeconds(c.script))) {
             // A shipped script is updated as the user's copy.
             std::string target = c.script;
-            if (ownScripts != shippedScripts && fs::path(c.script).parent_path() == fs::path(shippedScripts))
-                target = (fs::path(ownScripts) / fs::path(c.script).filename()).string();
+            if (ownScripts != shippedScripts && toPath(c.script).parent_path() == toPath(shippedScripts))
+                target = fromPath(toPath(ownScripts) / toPath(c.script).filename());
             try {
-                fs::create_directories(fs::path(target).parent_path(), ec);
+                fs::create_directories(toPath(target).parent_path(), ec);
                 writeFileAtomically(target, res.body);
                 c.script = target;
                 lastScriptRun.updated = true;

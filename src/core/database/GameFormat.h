@@ -42,4 +42,13 @@ const GameFormat* gameFormatOn(DayNumber day);
 // The format in force today and from then on (the newest one).
 const GameFormat& latestGameFormat();
 
+// The ranges of the tip fields, which the generator, the statistics, the
+// number list, the checks of typed numbers and the tip check share: the main
+// numbers of the current game, and the MegaBalls of every format that draws
+// these main numbers (1..25; the newest draws only up to 24). The table
+// above agrees with them (a test holds the two together).
+inline constexpr int kMainNumberMax = 70;
+inline constexpr int kMegaBallFieldMax = 25;
+inline constexpr int kCurrentMegaBallMax = 24;
+
 } // namespace rz

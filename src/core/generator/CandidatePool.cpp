@@ -116,7 +116,7 @@ bool Generator::BuildCandidatePool() {
             const long long lower = Round(mx - share * d);
             status(lower, upper);
             const int times = share == static_cast<double>(x) / 100.0 ? 2 : 1;
-            for (int n = 1; n <= 70; ++n) {
+            for (int n = 1; n <= kMainNumberMax; ++n) {
                 const int v = value(n);
                 if (lower <= v && v <= upper)
                     for (int t = 0; t < times; ++t)
@@ -141,7 +141,7 @@ bool Generator::BuildCandidatePool() {
             const double share = static_cast<double>(x) / (pass == 1 ? 100.0 : 200.0);
             const long long upper = Round(mn + share * d);
             status(lower, upper);
-            for (int n = 1; n <= 70; ++n) {
+            for (int n = 1; n <= kMainNumberMax; ++n) {
                 const int v = value(n);
                 if (lower <= v && v <= upper)
                     for (int t = 0; t < (pass == 1 ? 2 : 1); ++t)
@@ -161,14 +161,14 @@ bool Generator::BuildCandidatePool() {
             if (v > 1)
                 for (int t = 0; t < 4; ++t)
                     pool.append(v - 1);
-            if (v < 70)
+            if (v < kMainNumberMax)
                 for (int t = 0; t < 4; ++t)
                     pool.append(v + 1);
         }
     }
     if (!s.on(Gs::PreferredOnly)) {
         pool.append(0);
-        for (int n = 1; n <= 70; ++n)
+        for (int n = 1; n <= kMainNumberMax; ++n)
             pool.append(n);
         pool.append(1);
     }
@@ -202,8 +202,8 @@ bool Generator::BuildCandidatePool() {
         NumberList& list = host_.numberList();
         list.Zufall = host_.text(Msg::NumberListRandom);
         list.Stopp = host_.text(Msg::NumberListStop);
-        list.MaxZahl = 70;
-        for (int n = 1; n <= 70; ++n) {
+        list.MaxZahl = kMainNumberMax;
+        for (int n = 1; n <= kMainNumberMax; ++n) {
             const int c = pool.CountInPool(n);
             list.box(n).checked = c > 0;
             list.box(n).weight = std::to_string(c);
@@ -222,7 +222,7 @@ bool Generator::BuildCandidatePool() {
 
 void Generator::PoolFromNumberList() {
     pool.clear();
-    for (int n = 1; n <= 70; ++n) {
+    for (int n = 1; n <= kMainNumberMax; ++n) {
         NumberList::Box& box = host_.numberList().box(n);
         if (box.weight.empty())
             box.weight = "0";

@@ -44,7 +44,7 @@ void Generator::loadMegaBallTables() {
     mbLongestKey_ = 1;
     // The candidates: 1..24 when only today's game format is wanted.
     mbHighest_ = megaBallHighest(settings_);
-    for (int k = 1; k <= 25; ++k) {
+    for (int k = 1; k <= kMegaBallFieldMax; ++k) {
         const std::size_t p = static_cast<std::size_t>(k - 1);
         mbOverdue_[static_cast<std::size_t>(k)] = p < table->Entries.size() ? table->Entries[p].Value : 0;
     }
@@ -55,7 +55,7 @@ void Generator::loadMegaBallTables() {
         if (mbOverdue_[static_cast<std::size_t>(k)] == mbMaxOverdue_)
             mbLongestKey_ = k;
     table = &host_.statisticsTable(StatisticsKind::MegaBallFrequency);
-    for (int k = 1; k <= 25; ++k) {
+    for (int k = 1; k <= kMegaBallFieldMax; ++k) {
         const std::size_t p = static_cast<std::size_t>(k - 1);
         mbFrequency_[static_cast<std::size_t>(k)] = p < table->Entries.size() ? table->Entries[p].Value : 0;
     }

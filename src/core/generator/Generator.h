@@ -133,7 +133,7 @@ private:
     std::array<int, 26> mbFrequency_{};
     int mbLongestKey_ = 1;
     int mbMaxOverdue_ = 0;
-    int mbHighest_ = 25; // the highest MegaBall candidate of this run
+    int mbHighest_ = kMegaBallFieldMax; // the highest MegaBall candidate of this run
 };
 
 } // namespace rz

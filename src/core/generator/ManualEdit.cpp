@@ -16,7 +16,7 @@ void prepareRowEditor(NumberList& list, const TipSet& tips, int row, const Messa
     list.retryVisible = false;
     list.randomVisible = true;
     list.MaxTipp = 5;
-    list.MaxZahl = 70;
+    list.MaxZahl = kMainNumberMax;
     for (int n = 1; n <= NumberList::kBoxes; ++n) {
         list.box(n).checked = false;
         list.box(n).colour = Colour::TooltipBackground;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/Colour.h"
+#include "database/GameFormat.h"
 
 namespace rz {
 
@@ -12,7 +13,7 @@ struct Rng;
 // with weight texts, the random pick and the list file.
 class NumberList {
 public:
-    static constexpr int kBoxes = 70;
+    static constexpr int kBoxes = kMainNumberMax;
 
     struct Box {
         bool checked = true;
@@ -24,7 +25,7 @@ public:
 
     std::string caption = "Welche Zahlen für die Berechnung";
     std::array<Box, kBoxes + 1> boxes{}; // index 1..70
-    int MaxZahl = 70;
+    int MaxZahl = kMainNumberMax;
     int MaxTipp = 5;
     int Losgeht = 1;
     std::array<int, 27> Tippreihe{};      // index 1..26

@@ -1,8 +1,6 @@
 #include "online/Cart.h"
 
 #include <algorithm>
-#include <chrono>
-#include <thread>
 
 #include "services/Platform.h"
 #include "common/ProgramTexts.h"
@@ -101,17 +99,16 @@ std::string fallbackCartBase(const std::string& serverAddress) {
     return base.empty() ? base : base + kFallbackCartPath;
 }
 
-bool pauseWithEvents(IEvents& events, int ms, const std::function<bool()>& stopRequested) {
-    using Clock = std::chrono::steady_clock;
-    const auto until = Clock::now() + std::chrono::milliseconds(ms);
+bool pauseWithEvents(IEvents& events, int ms, const std::function<bool()>& stopRequested, ITicks& ticks) {
+    const std::int64_t until = ticks.nowMs() + ms;
     for (;;) {
         events.processPendingEvents();
         if (stopRequested && stopRequested())
             return false;
-        const auto now = Clock::now();
+        const std::int64_t now = ticks.nowMs();
         if (now >= until)
             return true;
-        std::this_thread::sleep_for(std::min<Clock::duration>(until - now, std::chrono::milliseconds(10)));
+        ticks.sleepMs(static_cast<int>(std::min<std::int64_t>(until - now, 10)));
     }
 }
 
@@ -179,7 +176,7 @@ CartResult runCart(const CartInput& in, const CartServices& svc) {
     }
 
     for (std::size_t i = 0; i < result.urls.size(); ++i) {
-        if (i > 0 && !pauseWithEvents(*svc.events, in.pauseMs, stop)) {
+        if (i > 0 && !pauseWithEvents(*svc.events, in.pauseMs, stop, svc.ticks ? *svc.ticks : SteadyTicks::instance())) {
             result.end = CartEnd::Stopped;
             return result;
         }

@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "services/Platform.h"
+
 namespace rz {
 
-class IEvents;
 class IHttp;
 class IShell;
 class TipSet;
@@ -65,7 +66,8 @@ std::string fallbackCartBase(const std::string& serverAddress);
 
 // Waits about `ms` milliseconds while the window handles its events. Returns
 // false as soon as stopRequested() says so.
-bool pauseWithEvents(IEvents& events, int ms, const std::function<bool()>& stopRequested);
+bool pauseWithEvents(IEvents& events, int ms, const std::function<bool()>& stopRequested,
+                     ITicks& ticks = SteadyTicks::instance());
 
 // ---------------------------------------------------------------- the command
 
@@ -108,6 +110,7 @@ struct CartServices {
     IShell* shell = nullptr;
     std::function<bool()> stopRequested;   // may be empty
     std::function<void()> afterOpen;       // after each cart (status text); may be empty
+    ITicks* ticks = nullptr;               // the pause's clock; null: the steady clock
 };
 
 // Asks the server for the cart base and opens the carts. The notice is saved

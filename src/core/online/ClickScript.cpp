@@ -134,7 +134,7 @@ std::vector<std::string> listClickScripts(const std::string& own, const std::str
     std::vector<std::string> out = listClickScripts(own);
     if (own == shipped)
         return out;
-    const auto nameOf = [](const std::string& path) { return fs::path(path).filename().string(); };
+    const auto nameOf = [](const std::string& path) { return fromPath(toPath(path).filename()); };
     std::vector<std::string> owned;
     for (const std::string& p : out)
         owned.push_back(nameOf(p));

@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -89,6 +90,25 @@ public:
     // Lets the window repaint from the model and handle pending input.
     virtual void processPendingEvents() = 0;
     virtual void setBusyCursor(bool busy) = 0;
+};
+
+// Elapsed time for pauses and deadlines: a steady clock that never jumps,
+// and a wait. Tests give a fake one, so that nothing waits for real time.
+class ITicks {
+public:
+    virtual ~ITicks() = default;
+    // Milliseconds since some fixed point; never decreases.
+    virtual std::int64_t nowMs() = 0;
+    // Waits about `ms` milliseconds (less is allowed, never more by much).
+    virtual void sleepMs(int ms) = 0;
+};
+
+// The machine's steady clock.
+class SteadyTicks : public ITicks {
+public:
+    std::int64_t nowMs() override;
+    void sleepMs(int ms) override;
+    static SteadyTicks& instance();
 };
 
 // Headless defaults: no window, no sound, every question answered "no",

@@ -2,10 +2,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <random>
 
 #include "common/IoError.h"
+#include "common/Path.h"
 #include "database/Maintenance.h"
 #include "i18n/LanguageFiles.h"
 
@@ -26,11 +28,11 @@ std::string withSeparator(std::string folder) {
 // trailing separator.
 std::string normalFolder(const std::string& folder) {
     std::error_code ec;
-    fs::path p = fs::absolute(fs::path(folder.empty() ? std::string(".") : folder), ec);
+    fs::path p = fs::absolute(toPath(folder.empty() ? std::string(".") : folder), ec);
     if (ec)
-        p = fs::path(folder);
+        p = toPath(folder);
     p = p.lexically_normal();
-    std::string s = p.string();
+    std::string s = fromPath(p);
     while (s.size() > 1 && (s.back() == '/' || s.back() == '\\'))
         s.pop_back();
     return withSeparator(s);
@@ -59,21 +61,25 @@ AppPaths AppPaths::detect(const std::string& programFolder, const WritableProbe&
     // beside the program.
     std::string data = program;
     std::error_code ec;
-    const fs::path share = (fs::path(program) / ".." / kInstalledDataFolder).lexically_normal();
+    const fs::path share = (toPath(program) / ".." / kInstalledDataFolder).lexically_normal();
     if (fs::is_directory(share, ec))
-        data = withSeparator(share.string());
+        data = withSeparator(fromPath(share));
     return AppPaths(program, user, data);
 }
 
 bool AppPaths::canCreateFileIn(const std::string& folder) {
     std::error_code ec;
-    if (!fs::is_directory(folder, ec))
+    if (!fs::is_directory(toPath(folder), ec))
         return false;
     static std::mt19937_64 names{std::random_device{}()};
     for (int attempt = 0; attempt < 4; ++attempt) {
-        const fs::path probe = fs::path(folder) / (".rz-write-test-" + std::to_string(names()));
+        const fs::path probe = toPath(folder) / (".rz-write-test-" + std::to_string(names()));
         // "x": created here and now, never an existing file opened.
-        std::FILE* f = std::fopen(probe.string().c_str(), "wbx");
+#if defined(_WIN32)
+        std::FILE* f = ::_wfopen(probe.c_str(), L"wbx");
+#else
+        std::FILE* f = std::fopen(probe.c_str(), "wbx");
+#endif
         if (!f) {
             if (fs::exists(probe, ec))
                 continue; // a name taken by chance
@@ -87,9 +93,18 @@ bool AppPaths::canCreateFileIn(const std::string& folder) {
 }
 
 std::optional<std::string> AppPaths::processEnvironment(const char* name) {
+#if defined(_WIN32)
+    // The wide environment: a folder such as APPDATA may hold characters
+    // outside the ANSI code page.
+    const std::wstring wideName(name, name + std::strlen(name));
+    if (const wchar_t* v = ::_wgetenv(wideName.c_str()))
+        return fromPath(fs::path(std::wstring(v)));
+    return std::nullopt;
+#else
     if (const char* v = std::getenv(name))
         return std::string(v);
     return std::nullopt;
+#endif
 }
 
 std::string AppPaths::userDataFolder(const Environment& env) {
@@ -102,30 +117,30 @@ std::string AppPaths::userDataFolder(const Environment& env) {
     fs::path base;
 #if defined(_WIN32)
     if (const auto appData = nonEmpty("APPDATA"))
-        base = fs::path(*appData);
+        base = toPath(*appData);
     else
         return {};
 #else
     // A relative XDG_DATA_HOME is invalid and is ignored, as the base
     // directory rules say.
     const auto xdg = nonEmpty("XDG_DATA_HOME");
-    if (xdg && fs::path(*xdg).is_absolute())
-        base = fs::path(*xdg);
+    if (xdg && toPath(*xdg).is_absolute())
+        base = toPath(*xdg);
     else if (const auto home = nonEmpty("HOME"))
-        base = fs::path(*home) / ".local" / "share";
+        base = toPath(*home) / ".local" / "share";
     else
         return {};
 #endif
-    return withSeparator((base / kUserDataSubfolder).lexically_normal().string());
+    return withSeparator(fromPath((base / kUserDataSubfolder).lexically_normal()));
 }
 
 void AppPaths::prepareUserFolder() const {
     if (!installed())
         return;
     std::error_code ec;
-    if (fs::is_directory(user_, ec))
+    if (fs::is_directory(toPath(user_), ec))
         return;
-    fs::create_directories(user_, ec);
+    fs::create_directories(toPath(user_), ec);
     if (ec)
         throwIoError("Cannot create", user_, ec.value());
 }

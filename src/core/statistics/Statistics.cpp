@@ -11,13 +11,14 @@
 #include "common/Round.h"
 #include "common/Text.h"
 #include "database/DrawingDatabase.h"
+#include "database/GameFormat.h"
 #include "tips/TipSet.h"
 
 namespace rz {
 namespace {
 
-constexpr int kMainMax = 70;
-constexpr int kMegaBallMax = 25;
+constexpr int kMainMax = kMainNumberMax;
+constexpr int kMegaBallMax = kMegaBallFieldMax;
 constexpr int kSumCapacity = 350; // sums 0..350 fit the sum table
 
 constexpr bool isPrime(int n) {

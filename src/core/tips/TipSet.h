@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/Colour.h"
+#include "database/GameFormat.h"
 
 namespace rz {
 
@@ -34,7 +35,7 @@ public:
     static const char* hitName(int row);           // "Label22" ...
     static const char* sumName(int row);           // "Label36" ...
     static const char* editButtonName(int row);    // "Tipp1Edit" ...
-    static int fieldMax(int k) { return k <= 5 ? 70 : 25; }
+    static int fieldMax(int k) { return k <= 5 ? kMainNumberMax : kMegaBallFieldMax; }
 
     // Field check: canonical decimal text of an integer within 1..max, else "".
     static std::string CheckTipField(const std::string& text, int max);
