@@ -2,9 +2,12 @@
 // worst latency at 1, 10 and 50 parallel clients, with a new connection per
 // request and with kept-alive connections, each without and with 8 slow
 // clients (one byte every 2 s) mixed in; the share served as 304 when
-// clients revalidate what they have; the server's peak resident memory.
+// clients revalidate what they have; the server's peak resident memory; and
+// an ordinary client's time to an answer (200, or 503 when the server is
+// full) while a crowd of 1,500 and of 10,000 silent connections is open, with
+// the server's descriptors and memory meanwhile.
 //
-//   bench_server [--server PATH] [--db FILE] [--seconds S]
+//   bench_server [--server PATH] [--db FILE] [--seconds S] [--crowds N,N...]
 //
 // The server is started as its own process (any build of it, so that two
 // versions can be compared), on a drawing file of 2,600 drawings unless
@@ -24,6 +27,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <sys/wait.h>
@@ -56,6 +60,7 @@ struct Options {
     std::string server = RZ_SERVER_BIN;
     std::string db;
     double seconds = 2.0;
+    std::vector<int> crowds = {1500, 10000};
 };
 
 struct ServerProcess {
@@ -97,6 +102,15 @@ struct ServerProcess {
             in.ignore(1 << 20, '\n');
         }
         return -1;
+    }
+    // Open descriptors of the server now.
+    long descriptors() const {
+        std::error_code ec;
+        long n = 0;
+        for (auto it = std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", ec);
+             !ec && it != std::filesystem::directory_iterator(); it.increment(ec))
+            ++n;
+        return n;
     }
     void stop() {
         if (pid > 0) {
@@ -288,6 +302,48 @@ Result run(int port, const std::vector<std::string>& dates, int clients, bool ke
     return r;
 }
 
+// An ordinary client beside a crowd of silent connections: the time from its
+// connect to the end of its answer, and the answer's status (0: none within
+// the 30 s the client waits).
+struct CrowdResult {
+    int opened = 0;
+    double worstMs = 0;
+    std::vector<int> statuses;
+    long descriptors = 0;
+    long peakKib = 0;
+};
+
+CrowdResult crowd(const ServerProcess& server, int count) {
+    CrowdResult r;
+    std::vector<int> idle;
+    idle.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const int s = connectTo(server.port, 3000);
+        if (s < 0)
+            break;
+        idle.push_back(s);
+    }
+    r.opened = static_cast<int>(idle.size());
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const std::string request = "GET /lotto/uslotto.asp?Programm=RuvuZevodare&Datum=20191022 HTTP/1.1\r\nHost: x\r\n\r\n";
+    for (int k = 0; k < 5; ++k) {
+        const auto started = Clock::now();
+        const int s = connectTo(server.port, 30000);
+        Answer a;
+        const bool ok = s >= 0 && roundTrip(s, request, a);
+        if (s >= 0)
+            close(s);
+        r.worstMs = std::max(r.worstMs, std::chrono::duration<double, std::milli>(Clock::now() - started).count());
+        r.statuses.push_back(ok ? a.status : 0);
+        r.descriptors = std::max(r.descriptors, server.descriptors());
+    }
+    r.peakKib = server.peakKib();
+    for (const int s : idle)
+        close(s);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    return r;
+}
+
 std::string makeDatabase(const std::string& folder) {
     std::vector<rz::DrawingRecord> records;
     rz::DayNumber d = rz::dayFromYmd(2000, 5, 19); // a Friday
@@ -316,6 +372,27 @@ int main(int argc, char** argv) {
             o.db = argv[i + 1];
         else if (a == "--seconds")
             o.seconds = std::atof(argv[i + 1]);
+        else if (a == "--crowds") {
+            o.crowds.clear();
+            for (const char* p = argv[i + 1]; *p;) {
+                char* end = nullptr;
+                const long n = std::strtol(p, &end, 10);
+                if (end == p)
+                    break;
+                if (n > 0)
+                    o.crowds.push_back(static_cast<int>(n));
+                p = *end == ',' ? end + 1 : end;
+            }
+        }
+    }
+    // The crowds need a descriptor each, here and (inherited) in the server.
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0) {
+        const rlim_t wanted = 12000 + 2 * static_cast<rlim_t>(o.crowds.empty() ? 0 : *std::max_element(o.crowds.begin(), o.crowds.end()));
+        if (limit.rlim_cur < wanted) {
+            limit.rlim_cur = std::min(limit.rlim_max, wanted);
+            setrlimit(RLIMIT_NOFILE, &limit);
+        }
     }
     const std::string folder = (std::filesystem::temp_directory_path() / ("rz-bench-server-" + std::to_string(getpid()))).string();
     std::filesystem::create_directories(folder);
@@ -353,7 +430,19 @@ int main(int argc, char** argv) {
     const Result r = run(server.port, dates, 50, true, true, o.seconds);
     std::printf("revalidating: 50 kept-alive clients, 100 dates: %.0f req/s, %.1f %% served as 304, worst %.1f ms\n",
                 r.perSecond, 100 * r.share304, r.worstMs);
-    std::printf("peak resident memory of the server: %ld KiB\n", server.peakKib());
+    std::printf("peak resident memory of the server: %ld KiB, descriptors now %ld\n", server.peakKib(),
+                server.descriptors());
+    std::fflush(stdout);
+    for (const int count : o.crowds) {
+        const CrowdResult c = crowd(server, count);
+        std::string statuses;
+        for (const int st : c.statuses)
+            statuses += (statuses.empty() ? "" : ",") + std::to_string(st);
+        std::printf("beside %d silent connections (%d opened): an ordinary client answered within %.1f ms at worst "
+                    "(status %s); server descriptors %ld, peak resident memory %ld KiB\n",
+                    count, c.opened, c.worstMs, statuses.c_str(), c.descriptors, c.peakKib);
+        std::fflush(stdout);
+    }
     server.stop();
     std::filesystem::remove_all(folder);
     return 0;
