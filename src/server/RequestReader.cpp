@@ -109,8 +109,13 @@ ServerRequest readRequestHeader(std::string_view header) {
         const std::string_view value = line.substr(colon + 1);
         if (!std::all_of(value.begin(), value.end(), [](char c) { return isValueChar(static_cast<unsigned char>(c)); }))
             return refused(400); // CR, NUL and other control bytes
-        if (equalsNoCase(name, "content-length"))
+        if (equalsNoCase(name, "content-length")) {
+            // One number: a list, even of equal numbers, is refused too.
+            const std::string_view number = trimmed(value);
+            if (number.empty() || !std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
+                return refused(400);
             ++contentLengths;
+        }
         else if (equalsNoCase(name, "transfer-encoding"))
             ++transferEncodings;
         else if (equalsNoCase(name, "host"))

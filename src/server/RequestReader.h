@@ -15,7 +15,7 @@ struct ServerRequest {
     // 0: the request is answered; otherwise the status it is refused with,
     // after which the connection is closed: 400 (a malformed or ambiguous
     // header), 405 (a method other than GET and HEAD), 413 (a body),
-    // 431 (a header too large), 505 (an HTTP version other than 1.0/1.1).
+    // 431 (a header too large), 505 (an HTTP/1 version other than 1.0/1.1).
     int refusal = 0;
     std::string method;
     std::string target;
