@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
+#include <limits>
 
 namespace rz {
 namespace {
@@ -128,6 +130,9 @@ ServerRequest readRequestHeader(std::string_view header) {
     http::request_parser<http::empty_body> parser;
     parser.header_limit(static_cast<std::uint32_t>(kMaxRequestHeaderBytes));
     parser.eager(false);
+    // A body is refused below (413), whatever its size; the parser's own limit
+    // would answer 400 for a large one.
+    parser.body_limit(std::numeric_limits<std::uint64_t>::max());
     boost::beast::error_code ec;
     parser.put(boost::asio::buffer(header.data(), header.size()), ec);
     if (ec == http::error::header_limit)
