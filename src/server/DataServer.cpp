@@ -345,9 +345,9 @@ void DataServer::Impl::accept() {
     acceptor->async_accept(asio::make_strand(ioc), [this](error_code ec, tcp::socket socket) {
         if (ec == asio::error::operation_aborted || !acceptor->is_open())
             return;
-        if (ec) {
-            // Out of descriptors or memory for a moment: the waiting
-            // connections stay in the system's queue meanwhile.
+        if (ec && ec != asio::error::connection_aborted) {
+            // Out of descriptors or memory for a moment, or the like: the
+            // waiting connections stay in the system's queue meanwhile.
             acceptPause.expires_after(std::chrono::milliseconds(10));
             acceptPause.async_wait([this](error_code e) {
                 if (!e)
@@ -355,7 +355,8 @@ void DataServer::Impl::accept() {
             });
             return;
         }
-        admit(std::move(socket));
+        if (!ec) // else a connection that was reset before it was taken
+            admit(std::move(socket));
         accept();
     });
 }
