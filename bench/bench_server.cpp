@@ -2,28 +2,36 @@
 // worst latency at 1, 10 and 50 parallel clients, with a new connection per
 // request and with kept-alive connections, each without and with 8 slow
 // clients (one byte every 2 s) mixed in; the share served as 304 when
-// clients revalidate what they have; the server's peak resident memory.
+// clients revalidate what they have; the server's peak resident memory; and
+// an ordinary client's time to an answer (200, or 503 when the server is
+// full) while a crowd of 1,500 and of 10,000 silent connections is open, with
+// the server's descriptors and memory meanwhile.
 //
-//   bench_server [--server PATH] [--db FILE] [--seconds S]
+//   bench_server [--server PATH] [--db FILE] [--seconds S] [--crowds N,N...]
 //
 // The server is started as its own process (any build of it, so that two
 // versions can be compared), on a drawing file of 2,600 drawings unless
 // --db names one. Linux only (the peak memory comes from /proc).
 //
-// Measured on 2 shared cores (load average about 22, so the figures are
-// rough), 2 s per line, req/s and worst latency:
-//                          file read per request     in memory, limits
-//   1 client, new conn         958   46 ms              1511   35 ms
-//   50 clients, new conn      1247 2266 ms              7682  160 ms
-//   50 clients, kept alive    2177 2011 ms             23384  146 ms
-//   50 kept alive + 8 slow       0 (all time out)      20688   44 ms
-//   revalidating, 50 clients   774, no 304             19544, 87 % as 304
-//   peak resident memory      9.8 MB                   16.3 MB
+// Measured on 2 shared cores with a load average of 17-22 (other builds
+// running), 2 s per line, one build after the other. Requests per second
+// swing by a factor of 2-5 from run to run on such a machine; the server's
+// processor time per answer is the steadier figure:
+//                          thread per connection     event loop (2 threads)
+//   server us/req, 50 new conn      107                       78
+//   server us/req, 50 kept alive     71                       35
+//   server us/req, revalidating      62                       31
+//   peak resident memory            17.0 MB                   6.0 MB
+//   an ordinary client beside 1,500 silent connections:
+//                         no answer within 30 s, then 200     503 within 0.2 ms
+//   beside 10,000:        no answer within 30 s, then 200     503 within 138 ms
+//   server descriptors beside 10,000:  9,114                  1,164
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <sys/wait.h>
@@ -37,6 +45,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -56,6 +66,7 @@ struct Options {
     std::string server = RZ_SERVER_BIN;
     std::string db;
     double seconds = 2.0;
+    std::vector<int> crowds = {1500, 10000};
 };
 
 struct ServerProcess {
@@ -97,6 +108,31 @@ struct ServerProcess {
             in.ignore(1 << 20, '\n');
         }
         return -1;
+    }
+    // The server's processor time so far (user and system), in seconds.
+    double cpuSeconds() const {
+        std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::size_t close = text.rfind(')');
+        if (close == std::string::npos)
+            return 0;
+        std::istringstream fields(text);
+        fields.seekg(static_cast<std::streamoff>(close + 2));
+        std::string field;
+        double ticks = 0;
+        for (int i = 3; fields >> field && i <= 15; ++i)
+            if (i == 14 || i == 15)
+                ticks += std::atof(field.c_str());
+        return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+    }
+    // Open descriptors of the server now.
+    long descriptors() const {
+        std::error_code ec;
+        long n = 0;
+        for (auto it = std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", ec);
+             !ec && it != std::filesystem::directory_iterator(); it.increment(ec))
+            ++n;
+        return n;
     }
     void stop() {
         if (pid > 0) {
@@ -178,6 +214,7 @@ bool roundTrip(int s, const std::string& request, Answer& answer) {
 
 struct Result {
     double perSecond = 0;
+    long answered = 0;
     double worstMs = 0;
     long failures = 0;
     double share304 = 0;
@@ -282,9 +319,52 @@ Result run(int port, const std::vector<std::string>& dates, int clients, bool ke
         t.join();
     Result r;
     r.perSecond = counted / elapsed;
+    r.answered = done.load();
     r.worstMs = worst;
     r.failures = failures;
     r.share304 = done ? static_cast<double>(notModified) / static_cast<double>(done) : 0;
+    return r;
+}
+
+// An ordinary client beside a crowd of silent connections: the time from its
+// connect to the end of its answer, and the answer's status (0: none within
+// the 30 s the client waits).
+struct CrowdResult {
+    int opened = 0;
+    double worstMs = 0;
+    std::vector<int> statuses;
+    long descriptors = 0;
+    long peakKib = 0;
+};
+
+CrowdResult crowd(const ServerProcess& server, int count) {
+    CrowdResult r;
+    std::vector<int> idle;
+    idle.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const int s = connectTo(server.port, 3000);
+        if (s < 0)
+            break;
+        idle.push_back(s);
+    }
+    r.opened = static_cast<int>(idle.size());
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const std::string request = "GET /lotto/uslotto.asp?Programm=RuvuZevodare&Datum=20191022 HTTP/1.1\r\nHost: x\r\n\r\n";
+    for (int k = 0; k < 5; ++k) {
+        const auto started = Clock::now();
+        const int s = connectTo(server.port, 30000);
+        Answer a;
+        const bool ok = s >= 0 && roundTrip(s, request, a);
+        if (s >= 0)
+            close(s);
+        r.worstMs = std::max(r.worstMs, std::chrono::duration<double, std::milli>(Clock::now() - started).count());
+        r.statuses.push_back(ok ? a.status : 0);
+        r.descriptors = std::max(r.descriptors, server.descriptors());
+    }
+    r.peakKib = server.peakKib();
+    for (const int s : idle)
+        close(s);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
     return r;
 }
 
@@ -316,6 +396,27 @@ int main(int argc, char** argv) {
             o.db = argv[i + 1];
         else if (a == "--seconds")
             o.seconds = std::atof(argv[i + 1]);
+        else if (a == "--crowds") {
+            o.crowds.clear();
+            for (const char* p = argv[i + 1]; *p;) {
+                char* end = nullptr;
+                const long n = std::strtol(p, &end, 10);
+                if (end == p)
+                    break;
+                if (n > 0)
+                    o.crowds.push_back(static_cast<int>(n));
+                p = *end == ',' ? end + 1 : end;
+            }
+        }
+    }
+    // The crowds need a descriptor each, here and (inherited) in the server.
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0) {
+        const rlim_t wanted = 12000 + 2 * static_cast<rlim_t>(o.crowds.empty() ? 0 : *std::max_element(o.crowds.begin(), o.crowds.end()));
+        if (limit.rlim_cur < wanted) {
+            limit.rlim_cur = std::min(limit.rlim_max, wanted);
+            setrlimit(RLIMIT_NOFILE, &limit);
+        }
     }
     const std::string folder = (std::filesystem::temp_directory_path() / ("rz-bench-server-" + std::to_string(getpid()))).string();
     std::filesystem::create_directories(folder);
@@ -334,8 +435,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("server %s, %zu dates, %.1f s per line\n", o.server.c_str(), dates.size(), o.seconds);
-    std::printf("%-10s %-10s %5s %4s %10s %10s %8s %10s\n", "clients", "connection", "slow", "", "req/s", "worst ms",
-                "failed", "peak KiB");
+    // The server's processor time per answer: on a busy machine a steadier
+    // figure than requests per second.
+    std::printf("%-10s %-10s %5s %4s %10s %10s %8s %10s %12s\n", "clients", "connection", "slow", "", "req/s", "worst ms",
+                "failed", "peak KiB", "server us/req");
     for (const int slow : {0, 8}) {
         std::unique_ptr<SlowClients> slowClients;
         if (slow) {
@@ -344,16 +447,37 @@ int main(int argc, char** argv) {
         }
         for (const bool keepAlive : {false, true})
             for (const int clients : {1, 10, 50}) {
+                const double cpuBefore = server.cpuSeconds();
                 const Result r = run(server.port, dates, clients, keepAlive, false, o.seconds);
-                std::printf("%-10d %-10s %5d %4s %10.0f %10.1f %8ld %10ld\n", clients, keepAlive ? "keep-alive" : "new",
-                            slow, "", r.perSecond, r.worstMs, r.failures, server.peakKib());
+                const double cpu = server.cpuSeconds() - cpuBefore;
+                std::printf("%-10d %-10s %5d %4s %10.0f %10.1f %8ld %10ld %12.1f\n", clients, keepAlive ? "keep-alive" : "new",
+                            slow, "", r.perSecond, r.worstMs, r.failures, server.peakKib(),
+                            r.answered ? 1e6 * cpu / static_cast<double>(r.answered) : 0.0);
                 std::fflush(stdout);
             }
     }
+    const double cpuBefore = server.cpuSeconds();
     const Result r = run(server.port, dates, 50, true, true, o.seconds);
-    std::printf("revalidating: 50 kept-alive clients, 100 dates: %.0f req/s, %.1f %% served as 304, worst %.1f ms\n",
-                r.perSecond, 100 * r.share304, r.worstMs);
-    std::printf("peak resident memory of the server: %ld KiB\n", server.peakKib());
+    const double cpu = server.cpuSeconds() - cpuBefore;
+    std::printf("revalidating: 50 kept-alive clients, 100 dates: %.0f req/s, %.1f %% served as 304, worst %.1f ms, "
+                "server %.1f us/req\n",
+                r.perSecond, 100 * r.share304, r.worstMs, r.answered ? 1e6 * cpu / static_cast<double>(r.answered) : 0.0);
+    std::printf("peak resident memory of the server: %ld KiB, descriptors now %ld\n", server.peakKib(),
+                server.descriptors());
+    std::fflush(stdout);
+    for (const int count : o.crowds) {
+        const CrowdResult c = crowd(server, count);
+        std::string statuses;
+        for (const int st : c.statuses) {
+            if (!statuses.empty())
+                statuses += ',';
+            statuses += std::to_string(st);
+        }
+        std::printf("beside %d silent connections (%d opened): an ordinary client answered within %.1f ms at worst "
+                    "(status %s); server descriptors %ld, peak resident memory %ld KiB\n",
+                    count, c.opened, c.worstMs, statuses.c_str(), c.descriptors, c.peakKib);
+        std::fflush(stdout);
+    }
     server.stop();
     std::filesystem::remove_all(folder);
     return 0;

@@ -1,5 +1,6 @@
 // ruvuzevodare-server: answers the drawing request from a drawing file, and
 // the cart and click-script requests of the online submission.
+#include <chrono>
 #include <filesystem>
 #include <iostream>
 #include <mutex>
@@ -16,7 +17,7 @@ namespace {
 const char* kUsage =
     "usage: ruvuzevodare-server --db FILE [--port N] [--bind ADDRESS]\n"
     "                           [--cart-base TEXT] [--notice FILE] [--scripts DIR]\n"
-    "                           [--max-connections N]\n"
+    "                           [--max-connections N] [--header-time MS] [--idle-time MS]\n"
     "  --db FILE        drawing file to serve (kept in memory, read again when it changes)\n"
     "  --port N         port to listen on (default 8080; 0 takes a free port)\n"
     "  --bind ADDRESS   address to listen on (default 127.0.0.1)\n"
@@ -24,9 +25,13 @@ const char* kUsage =
     "                   (without it that request gets 404, and the program takes /lotto/warenkorb2.asp?)\n"
     "  --notice FILE    answer the cart request with this HTML file and status 404 instead\n"
     "  --scripts DIR    serve /scripts/NAME.txt from DIR, with the file's time as Last-Modified\n"
-    "  --max-connections N  connections served at once (default 128); as many more wait,\n"
-    "                   further ones are refused with 503\n"
-    "Requests: GET and HEAD only, no body, a header of at most 8 KiB sent within 10 s.\n"
+    "  --max-connections N  connections served at once (default 128); further ones are\n"
+    "                   refused with 503\n"
+    "  --header-time MS time a client has for its request header (default 10000)\n"
+    "  --idle-time MS   time a kept-alive connection waits for its next request (default 5000)\n"
+    "Requests: GET and HEAD only, no body, a header of at most 8 KiB sent within the header time.\n"
+    "A file that is no drawing database is refused at the start (exit code 2); when the file\n"
+    "is replaced by such a file, the last good version stays in service.\n"
     "Prints the address it listens on as its first line; one log line per request on stderr.\n";
 
 int usage(const std::string& message) {
@@ -44,6 +49,7 @@ int main(int rawArgc, char** rawArgv) {
     std::string db, bind = "127.0.0.1";
     int port = 8080;
     int maxConnections = 128;
+    rz::ServerDeadlines deadlines;
     rz::PortalOptions portal;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -52,7 +58,7 @@ int main(int rawArgc, char** rawArgv) {
             return 0;
         }
         if (a != "--db" && a != "--port" && a != "--bind" && a != "--cart-base" && a != "--notice" &&
-            a != "--scripts" && a != "--max-connections")
+            a != "--scripts" && a != "--max-connections" && a != "--header-time" && a != "--idle-time")
             return usage("unknown argument \"" + a + "\"");
         if (i + 1 >= argc)
             return usage("option " + a + " needs a value");
@@ -72,6 +78,11 @@ int main(int rawArgc, char** rawArgv) {
             if (!rz::tryParseInt(v, n) || n < 1 || n > 4096)
                 return usage("--max-connections needs a number 1..4096: " + v);
             maxConnections = n;
+        } else if (a == "--header-time" || a == "--idle-time") {
+            std::int32_t n = 0;
+            if (!rz::tryParseInt(v, n) || n < 10 || n > 600000)
+                return usage(a + " needs a number of milliseconds 10..600000: " + v);
+            (a == "--header-time" ? deadlines.header : deadlines.idle) = std::chrono::milliseconds(n);
         } else {
             std::int32_t n = 0;
             if (!rz::tryParseInt(v, n) || n < 0 || n > 65535)
@@ -95,8 +106,15 @@ int main(int rawArgc, char** rawArgv) {
         const std::lock_guard<std::mutex> lock(logMutex);
         std::cerr << line << std::endl;
     });
+    try {
+        server.loadDrawings();
+    } catch (const std::exception& e) {
+        std::cerr << "ruvuzevodare-server: " << db << ": " << e.what() << "\n";
+        return 2;
+    }
     server.setPortal(portal);
     server.setMaxConnections(static_cast<std::size_t>(maxConnections));
+    server.setDeadlines(deadlines);
     if (!server.start(bind, port)) {
         std::cerr << "ruvuzevodare-server: cannot listen on " << bind << ":" << port << "\n";
         return 1;

@@ -13,6 +13,8 @@ import unittest
 import urllib.error
 import urllib.request
 
+import dataserver
+
 CLI = sys.argv.pop(1) if len(sys.argv) > 1 else "build/bin/ruvuzevodare-cli"
 # The Windows build runs through Wine: RZ_TEST_RUNNER="wine".
 RUNNER = os.environ.get("RZ_TEST_RUNNER", "").split()
@@ -39,31 +41,8 @@ def closed_port():
     return port
 
 
-class Server:
-    """ruvuzevodare-server on a free port; its log goes to a file."""
-
-    def __init__(self, db, logdir):
-        self.log_path = os.path.join(logdir, "server.log")
-        self.log = open(self.log_path, "w")
-        self.proc = subprocess.Popen([*RUNNER, SERVER, "--db", db, "--port", "0"], stdout=subprocess.PIPE,
-                                     stderr=self.log, text=True)
-        self.url = self.proc.stdout.readline().strip()
-
-    def close(self):
-        self.proc.terminate()
-        self.proc.wait(timeout=10)
-        self.proc.stdout.close()
-        self.log.close()
-
-    def log_lines(self):
-        with open(self.log_path) as f:
-            return f.read().splitlines()
-
-    def wait_for_log(self, count):
-        """The server logs a request just after its answer is sent."""
-        deadline = time.monotonic() + 10
-        while len(self.log_lines()) < count and time.monotonic() < deadline:
-            time.sleep(0.01)
+def Server(db, logdir):
+    return dataserver.Server(SERVER, db, logdir=logdir)
 
 
 class CliDownloadTest(unittest.TestCase):

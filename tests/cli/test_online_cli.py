@@ -11,6 +11,8 @@ import unittest
 import urllib.error
 import urllib.request
 
+import dataserver
+
 CLI = os.path.abspath(sys.argv.pop(1) if len(sys.argv) > 1 else "build/bin/ruvuzevodare-cli")
 # The Windows build runs through Wine: RZ_TEST_RUNNER="wine".
 RUNNER = os.environ.get("RZ_TEST_RUNNER", "").split()
@@ -42,20 +44,8 @@ def cart_query(rows, count):
     return "".join(f"kasten{k}={rows[k - 1]}&" for k in range(1, 7)) + f"Tipps={count}"
 
 
-class Server:
-    """ruvuzevodare-server on a free port."""
-
-    def __init__(self, db, *options):
-        self.log = tempfile.TemporaryFile()
-        self.proc = subprocess.Popen([*RUNNER, SERVER, "--db", db, "--port", "0", *options], stdout=subprocess.PIPE,
-                                     stderr=self.log, text=True)
-        self.url = self.proc.stdout.readline().strip()
-
-    def close(self):
-        self.proc.terminate()
-        self.proc.wait(timeout=10)
-        self.proc.stdout.close()
-        self.log.close()
+def Server(db, *options):
+    return dataserver.Server(SERVER, db, *options)
 
 
 class OnlineCliTest(unittest.TestCase):

@@ -14,6 +14,7 @@
 #include "online/OnlineFiles.h"
 #include "settings/AppPaths.h"
 #include "common/FileIo.h"
+#include "RunningDataServer.h"
 #include "server/DataServer.h"
 
 using namespace rz;
@@ -24,23 +25,6 @@ namespace fs = std::filesystem;
 
 const char* kNotice = "<html><body><h1>Mitteilung</h1>\n<p>Der Warenkorb ist heute geschlossen.</p></body></html>";
 
-// The data server on a free loopback port, serving on its own thread.
-struct PortalServer {
-    DataServer server;
-    std::thread thread;
-
-    PortalServer(const std::string& db, const PortalOptions& portal) : server(db, {}) {
-        server.setPortal(portal);
-        EXPECT_TRUE(server.start("127.0.0.1", 0));
-        thread = std::thread([this] { server.serve(); });
-        while (!server.running())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ~PortalServer() {
-        server.stop();
-        thread.join();
-    }
-};
 
 // Records what the shell is asked to open and when, and counts the events
 // the window gets to handle.
@@ -202,13 +186,13 @@ TEST(PortalCart, AgainstTheDataServer) {
         portal.cartBase = c.cartBase;
         if (c.notice)
             portal.noticeFile = dir.file("notice.htm");
-        PortalServer running(db, portal);
+        test::RunningDataServer running(db, {.portal = portal});
         test::TempDir home;
         BlockingHttp http;
         Recorder shell;
         int afterOpen = 0;
         CartInput in;
-        in.serverAddress = running.server.address();
+        in.serverAddress = running.address();
         in.rows = c.rows;
         in.noticePath = home.file(kNoticeFileName);
         in.pauseMs = 50;
@@ -232,7 +216,7 @@ TEST(PortalCart, AgainstTheDataServer) {
         }
         std::string start = c.firstUrlStart;
         if (start.rfind("<server>", 0) == 0)
-            start = running.server.address() + start.substr(8);
+            start = running.address() + start.substr(8);
         EXPECT_EQ(shell.opened[0].substr(0, start.size()), start);
         for (std::size_t i = 0; i < shell.opened.size(); ++i) {
             const std::string tail = "&Tipps=" + std::to_string(c.counts[i]);
@@ -318,11 +302,11 @@ TEST(PortalCart, SecondCartTwoSecondsLaterWhileTheWindowWorks) {
     test::writeDatabase(dir.file("Ruvuzevodare.dat"), {});
     PortalOptions portal;
     portal.cartBase = "https://portal.example/cart?";
-    PortalServer running(dir.file("Ruvuzevodare.dat"), portal);
+    test::RunningDataServer running(dir.file("Ruvuzevodare.dat"), {.portal = portal});
     BlockingHttp http;
     Recorder shell;
     CartInput in;
-    in.serverAddress = running.server.address();
+    in.serverAddress = running.address();
     in.rows = rowsWithFilled({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
     ASSERT_EQ(in.pauseMs, 2000);
     int eventsBetween = -1;

@@ -1,9 +1,13 @@
 // The data server: its answers, and a download from it over the loopback.
+#include "RunningDataServer.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <memory>
+#include <random>
 #include <thread>
 
 #include "TestSupport.h"
@@ -25,29 +29,6 @@ std::vector<DrawingRecord> history() {
         test::rec(2019, 10, 29, {200, 99, 0, 255, 1}, 25, 0),
     };
 }
-
-// The server on a free loopback port, serving on its own thread.
-struct RunningServer {
-    DataServer server;
-    std::thread thread;
-    std::vector<std::string> log;
-    std::mutex mu;
-
-    explicit RunningServer(const std::string& db)
-        : server(db, [this](const std::string& line) {
-              std::lock_guard<std::mutex> lock(mu);
-              log.push_back(line);
-          }) {
-        EXPECT_TRUE(server.start("127.0.0.1", 0));
-        thread = std::thread([this] { server.serve(); });
-        while (!server.running())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ~RunningServer() {
-        server.stop();
-        thread.join();
-    }
-};
 
 } // namespace
 
@@ -94,7 +75,7 @@ TEST(DataServer, DownloadAddsExactlyTheDrawingsTheCopyLacks) {
     std::vector<DrawingRecord> all = history();
     all.erase(all.begin() + 2); // one drawing per date
     test::writeDatabase(served, all);
-    RunningServer running(served);
+    test::RunningDataServer running(served);
 
     // The user's copy lacks the two newest drawings.
     test::TempDir home;
@@ -105,27 +86,18 @@ TEST(DataServer, DownloadAddsExactlyTheDrawingsTheCopyLacks) {
     FixedClock clock(dayFromYmd(2019, 11, 1));
     model.setServices({.dialogs = &platform, .events = &platform, .clock = &clock, .http = &http});
     model.Home = home.str();
-    model.ServerAddress = running.server.address();
+    model.ServerAddress = running.address();
     model.KalventoClick();
 
     EXPECT_EQ(model.lastDownload.added, 2);
     EXPECT_EQ(test::readFile(home.file("Ruvuzevodare.dat")), test::readFile(served));
     EXPECT_EQ(model.cur.Datum1, dayFromYmd(2019, 10, 29));
-    // 25 Oct: 26 (empty), 25; 29 Oct: 30 (empty), 29; 1 Nov: 2, 1. The
-    // server logs a request after its answer is sent.
-    for (int i = 0; i < 400; ++i) {
-        {
-            std::lock_guard<std::mutex> lock(running.mu);
-            if (running.log.size() >= 6)
-                break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    std::lock_guard<std::mutex> lock(running.mu);
-    ASSERT_EQ(running.log.size(), 6u);
-    EXPECT_NE(running.log[0].find(" 127.0.0.1 GET /lotto/uslotto.asp?Programm=RuvuZevodare&Datum=20191026 200 0"),
+    // 25 Oct: 26 (empty), 25; 29 Oct: 30 (empty), 29; 1 Nov: 2, 1.
+    const std::vector<std::string> log = running.waitForLog(6);
+    ASSERT_EQ(log.size(), 6u);
+    EXPECT_NE(log[0].find(" 127.0.0.1 GET /lotto/uslotto.asp?Programm=RuvuZevodare&Datum=20191026 200 0"),
               std::string::npos)
-        << running.log[0];
+        << log[0];
 }
 
 namespace {
@@ -264,4 +236,250 @@ TEST(DataServer, AnswersStayWholeWhileTheFileIsRewritten) {
     writer.join();
     EXPECT_GT(answers, 0);
     EXPECT_EQ(routes.drawingsOf(dayFromYmd(2019, 10, 18)), bodyA); // the last version written
+}
+
+namespace {
+
+const std::string kDrawingRequest =
+    "GET /lotto/uslotto.asp?Programm=RuvuZevodare&Datum=20191022 HTTP/1.1\r\nHost: x\r\n\r\n";
+
+int countOf(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+// The bytes of a drawing file, written past the program's writer.
+std::string bytesOf(const std::vector<DrawingRecord>& records) {
+    std::string bytes(records.size() * DrawingRecord::kSize, '\0');
+    for (std::size_t i = 0; i < records.size(); ++i)
+        records[i].toBytes(reinterpret_cast<std::uint8_t*>(bytes.data()) + i * DrawingRecord::kSize);
+    return bytes;
+}
+
+std::string randomBytes(std::size_t size) {
+    std::mt19937 rng(20191022);
+    std::string bytes(size, '\0');
+    for (char& c : bytes)
+        c = static_cast<char>(rng() & 0xff);
+    return bytes;
+}
+
+std::string withNanDate(std::vector<DrawingRecord> records, std::size_t index) {
+    records[index].Date = std::numeric_limits<double>::quiet_NaN();
+    return bytesOf(records);
+}
+
+} // namespace
+
+// Requests that two readers could take differently (a proxy in front and
+// this server) are refused and the connection closed; what follows the
+// header, where a second request could hide, is never answered.
+TEST(DataServer, AmbiguousRequestsAreRefusedAndNothingOfTheirBodyIsAnswered) {
+    test::TempDir dir;
+    const std::string db = dir.file("Ruvuzevodare.dat");
+    test::writeDatabase(db, history());
+    test::RunningDataServer running(db);
+    const std::string smuggled = kDrawingRequest; // the "body" of every case
+    const std::string get = "GET /lotto/uslotto.asp?Programm=RuvuZevodare&Datum=20191018 HTTP/1.1\r\n";
+    const std::string len = std::to_string(smuggled.size());
+    struct Case {
+        const char* what;
+        std::string header;
+        int status;
+    } cases[] = {
+        {"two Content-Length, 0 then the body's", get + "Host: x\r\nContent-Length: 0\r\nContent-Length: " + len + "\r\n\r\n", 400},
+        {"two equal Content-Length", get + "Host: x\r\nContent-Length: 0\r\nContent-Length: 0\r\n\r\n", 400},
+        {"a list as Content-Length", get + "Host: x\r\nContent-Length: 0, 0\r\n\r\n", 400},
+        {"folded Content-Length", get + "Host: x\r\nContent-Length:\r\n " + len + "\r\n\r\n", 400},
+        {"folded Transfer-Encoding", get + "Host: x\r\nTransfer-Encoding:\r\n chunked\r\n\r\n", 400},
+        {"folded other field", get + "Host: x\r\nX-Note: a\r\n\tb\r\n\r\n", 400},
+        {"space before the colon", get + "Host: x\r\nTransfer-Encoding : chunked\r\n\r\n", 400},
+        {"tab before the colon", get + "Host\t: x\r\n\r\n", 400},
+        {"NUL in a field name", get + "Host: x\r\nX-N" + std::string(1, '\0') + "te: 1\r\n\r\n", 400},
+        {"NUL in a field value", get + "Host: x\r\nX-Note: a" + std::string(1, '\0') + "b\r\n\r\n", 400},
+        {"a lone CR in a value", get + "Host: x\r\nX-Note: a\rContent-Length: " + len + "\r\n\r\n", 400},
+        {"bare LF line ends", "GET /lotto/uslotto.asp?Programm=RuvuZevodare&Datum=20191018 HTTP/1.1\nHost: x\n\n", 400},
+        {"no Host in HTTP/1.1", get + "\r\n", 400},
+        {"two Host fields", get + "Host: x\r\nHost: y\r\n\r\n", 400},
+        {"Content-Length with Transfer-Encoding", get + "Host: x\r\nContent-Length: " + len + "\r\nTransfer-Encoding: chunked\r\n\r\n", 400},
+        {"Transfer-Encoding with Content-Length", get + "Host: x\r\nTransfer-Encoding: chunked\r\nContent-Length: " + len + "\r\n\r\n", 400},
+        {"a control byte in the target", "GET /a\x1b[2J HTTP/1.1\r\nHost: x\r\n\r\n", 400},
+        {"HTTP/2.0", "GET / HTTP/2.0\r\nHost: x\r\n\r\n", 400},
+        // Bodies are refused as they were before: the same closing, other statuses.
+        {"a body", get + "Host: x\r\nContent-Length: " + len + "\r\n\r\n", 413},
+        {"a chunked body", get + "Host: x\r\nTransfer-Encoding: chunked\r\n\r\n", 413},
+        {"another method", "POST /lotto/uslotto.asp HTTP/1.1\r\nHost: x\r\nContent-Length: " + len + "\r\n\r\n", 405},
+        {"a header beyond 8 KiB", get + "Host: x\r\nX-Pad: " + std::string(9000, 'a') + "\r\n\r\n", 431},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::RawClient client(running.port());
+        ASSERT_TRUE(client.connected());
+        client.send(c.header + smuggled);
+        bool closed = false;
+        const std::string answer = client.readToEnd(&closed);
+        EXPECT_EQ(answer.substr(0, 12), "HTTP/1.1 " + std::to_string(c.status)) << answer;
+        EXPECT_EQ(countOf(answer, "HTTP/1.1 "), 1) << answer;
+        EXPECT_NE(answer.find("Connection: close\r\n"), std::string::npos) << answer;
+        EXPECT_EQ(answer.find("5,12,33,41,70,7,3"), std::string::npos) << answer;
+        if (c.status != 431) { // the server may reset a client that keeps sending after it stopped reading
+            EXPECT_TRUE(closed);
+        }
+    }
+    // The same bytes without the flaw are served, two requests on one connection.
+    test::RawClient client(running.port());
+    client.send(get + "Host: x\r\nContent-Length: 0\r\n\r\n" + smuggled);
+    const std::string first = client.readAnswer();
+    const std::string second = first.find("7,3\r\n") == std::string::npos ? client.readAnswer() : std::string();
+    EXPECT_NE((first + second).find("18,58,60,65,67,20,3\r\n"), std::string::npos) << first;
+    EXPECT_NE((first + second).find("5,12,33,41,70,7,3\r\n"), std::string::npos) << first << second;
+}
+
+// Deadlines come from the setup, so that none of this waits seconds.
+TEST(DataServer, ClientsThatTakeTooLongAreEnded) {
+    test::TempDir dir;
+    const std::string db = dir.file("Ruvuzevodare.dat");
+    test::writeDatabase(db, history());
+    test::DataServerSetup setup;
+    setup.deadlines.header = std::chrono::milliseconds(150);
+    setup.deadlines.idle = std::chrono::milliseconds(100);
+    test::RunningDataServer running(db, setup);
+    {
+        SCOPED_TRACE("half a header: 408, then closed");
+        test::RawClient client(running.port());
+        client.send("GET /lotto/uslotto.asp?Programm=RuvuZevodare&Datum=20191022 HTTP/1.1\r\nHo");
+        bool closed = false;
+        const std::string answer = client.readToEnd(&closed);
+        EXPECT_EQ(answer.substr(0, 12), "HTTP/1.1 408") << answer;
+        EXPECT_TRUE(closed);
+    }
+    {
+        SCOPED_TRACE("nothing sent: closed without an answer");
+        test::RawClient client(running.port());
+        bool closed = false;
+        EXPECT_EQ(client.readToEnd(&closed), "");
+        EXPECT_TRUE(closed);
+    }
+    {
+        SCOPED_TRACE("kept alive, then idle: one answer, then closed");
+        test::RawClient client(running.port());
+        client.send(kDrawingRequest);
+        bool closed = false;
+        const std::string answer = client.readToEnd(&closed);
+        EXPECT_EQ(countOf(answer, "HTTP/1.1 200"), 1) << answer;
+        EXPECT_EQ(answer.find("Connection: close"), std::string::npos) << answer;
+        EXPECT_TRUE(closed);
+    }
+}
+
+// A crowd of connections that send nothing takes every served place; an
+// ordinary client still gets its answer (503 when the server is full, 200
+// when there is room) while the crowd stays connected. The crowd's header
+// time is long, so that only the cap decides.
+TEST(DataServer, ACrowdOfSilentConnectionsLeavesOthersAnAnswer) {
+    test::TempDir dir;
+    const std::string db = dir.file("Ruvuzevodare.dat");
+    test::writeDatabase(db, history());
+    struct Case {
+        std::size_t maxConnections;
+        int status;
+    } cases[] = {{8, 503}, {400, 200}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.maxConnections);
+        test::DataServerSetup setup;
+        setup.maxConnections = c.maxConnections;
+        setup.deadlines.header = std::chrono::minutes(5);
+        test::RunningDataServer running(db, setup);
+        std::vector<std::unique_ptr<test::RawClient>> crowd;
+        for (int i = 0; i < 300; ++i) {
+            crowd.push_back(std::make_unique<test::RawClient>(running.port()));
+            ASSERT_TRUE(crowd.back()->connected());
+        }
+        // The last of the crowd has been taken in (served or refused) once
+        // the server answers a request sent after it on that connection.
+        test::RawClient probe(running.port());
+        probe.send(kDrawingRequest);
+        const std::string probed = probe.readAnswer();
+        ASSERT_FALSE(probed.empty());
+        for (int k = 0; k < 3; ++k) {
+            test::RawClient client(running.port());
+            client.send(kDrawingRequest);
+            const std::string answer = client.readAnswer();
+            EXPECT_EQ(answer.substr(0, 12), "HTTP/1.1 " + std::to_string(c.status)) << answer;
+            if (c.status == 200) {
+                EXPECT_NE(answer.find("5,12,33,41,70,7,3\r\n"), std::string::npos) << answer;
+            }
+        }
+    }
+}
+
+TEST(DataServer, RefusesAFileThatIsNoDrawingDatabase) {
+    test::TempDir dir;
+    const std::vector<DrawingRecord> good = history();
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::int64_t record;
+    } cases[] = {
+        {"a NaN date in the third record", withNanDate(good, 2), 3},
+        {"random bytes", randomBytes(4096), 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string db = dir.file("bad.dat");
+        test::writeFile(db, c.bytes);
+        DataServer server(db, {});
+        try {
+            server.loadDrawings();
+            ADD_FAILURE() << "taken";
+        } catch (const NotADrawingDatabase& e) {
+            if (c.record > 0) {
+                EXPECT_EQ(e.record(), c.record);
+            }
+            EXPECT_EQ(std::string(e.what()), "not a drawing database (record " + std::to_string(e.record()) + ")");
+        }
+    }
+}
+
+// A running server keeps its last good version when the file is replaced by
+// one that is no drawing database, says so once in the log, and takes the
+// next good version.
+TEST(DataServer, KeepsTheLastGoodFileWhenTheFileTurnsBad) {
+    test::TempDir dir;
+    const std::string db = dir.file("Ruvuzevodare.dat");
+    std::vector<DrawingRecord> good = history();
+    test::writeDatabase(db, good);
+    std::vector<std::string> log;
+    DataServerRoutes routes(db);
+    routes.setLogger([&log](const std::string& line) { log.push_back(line); });
+    routes.load();
+    const std::string kept = "5,12,33,41,70,7,3\r\n";
+    const std::string replacement = dir.file("next.dat");
+    const auto replaceWith = [&](const std::string& bytes) {
+        test::writeFile(replacement, bytes);
+        std::filesystem::rename(replacement, db);
+    };
+
+    replaceWith(withNanDate(good, 1));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(routes.drawingsOf(dayFromYmd(2019, 10, 22)), kept);
+        // Not even a date that is in no file answers with every drawing.
+        EXPECT_EQ(routes.drawingsOf(dayFromYmd(2019, 10, 23)), "");
+    }
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_NE(log[0].find("not a drawing database (record 2)"), std::string::npos) << log[0];
+    EXPECT_NE(log[0].find("last good version"), std::string::npos) << log[0];
+
+    replaceWith(randomBytes(4096));
+    EXPECT_EQ(routes.drawingsOf(dayFromYmd(2019, 10, 22)), kept);
+    EXPECT_EQ(routes.answer("GET", kDrawing + "20191022").status, 200);
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_NE(log[1].find("not a drawing database"), std::string::npos) << log[1];
+
+    good[3] = test::rec(2019, 10, 22, {1, 2, 3, 4, 5}, 6, 7);
+    replaceWith(bytesOf(good));
+    EXPECT_EQ(routes.drawingsOf(dayFromYmd(2019, 10, 22)), "1,2,3,4,5,6,7\r\n");
+    EXPECT_EQ(log.size(), 2u);
 }

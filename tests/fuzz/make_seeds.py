@@ -79,6 +79,32 @@ put("fuzz_serveranswer", "not-a-drawing.txt", "<html><body>Keine Ziehung</body><
 put("fuzz_serveranswer", "address.txt", "  lotto.example.invalid:8080/ \r\n")
 put("fuzz_serveranswer", "address-https.txt", "HTTPS://data.example.invalid/api/rows.csv?accessType=DOWNLOAD")
 
+# requests to the data server: the shapes two readers could take differently,
+# each followed by a second request in its "body"
+SMUGGLED = "GET /scripts/Lottoland.qcs.txt HTTP/1.1\r\nHost: x\r\n\r\n"
+GET = "GET /lotto/uslotto.asp?Programm=RuvuZevodare&Datum=20191022 HTTP/1.1\r\n"
+for name, head in [
+        ("plain", GET + "Host: x\r\n\r\n"),
+        ("pipelined", GET + "Host: x\r\nContent-Length: 0\r\n\r\n"),
+        ("http10-no-host", "HEAD / HTTP/1.0\r\nConnection: keep-alive\r\n\r\n"),
+        ("two-content-length", GET + "Host: x\r\nContent-Length: 0\r\nContent-Length: 47\r\n\r\n"),
+        ("content-length-list", GET + "Host: x\r\nContent-Length: 47, 47\r\n\r\n"),
+        ("folded-content-length", GET + "Host: x\r\nContent-Length:\r\n 47\r\n\r\n"),
+        ("folded-transfer-encoding", GET + "Host: x\r\nTransfer-Encoding:\r\n\tchunked\r\n\r\n"),
+        ("space-before-colon", GET + "Host: x\r\nTransfer-Encoding : chunked\r\n\r\n"),
+        ("nul-in-name", GET + "Host: x\r\nX-A\0b: 1\r\n\r\n"),
+        ("nul-in-value", GET + "Host: x\r\nX-A: a\0b\r\n\r\n"),
+        ("lone-cr", GET + "Host: x\r\nX-A: a\rContent-Length: 47\r\n\r\n"),
+        ("bare-lf", GET.replace("\r\n", "\n") + "Host: x\n\n"),
+        ("no-host", GET + "\r\n"),
+        ("two-hosts", GET + "Host: x\r\nHost: y\r\n\r\n"),
+        ("length-and-chunked", GET + "Host: x\r\nContent-Length: 47\r\nTransfer-Encoding: chunked\r\n\r\n"),
+        ("chunked-and-length", GET + "Host: x\r\nTransfer-Encoding: chunked\r\nContent-Length: 47\r\n\r\n"),
+        ("post", "POST / HTTP/1.1\r\nHost: x\r\nContent-Length: 47\r\n\r\n"),
+        ("conditions", GET + "Host: x\r\nIf-None-Match: \"0\"\r\nIf-None-Match: W/\"1\"\r\n"
+         "If-Modified-Since: Mon, 04 Nov 2019 00:00:00 GMT\r\nRange: bytes=0-,0-\r\n\r\n")]:
+    put("fuzz_serverrequest", name + ".http", head + SMUGGLED)
+
 # text codec
 put("fuzz_textcodec", "utf8.txt", "Quendrals Lotto-Tipp für  18.10.2019\r\n~~~\r\n\r\n")
 put("fuzz_textcodec", "utf8-bom.txt", b"\xef\xbb\xbf" + "Zahl für €\n".encode())

@@ -30,7 +30,7 @@
 #include "QtSettingsStore.h"
 #include "Scriptwahl.h"
 #include "online/OnlineServices.h"
-#include "server/DataServer.h"
+#include "../download/RunningDataServer.h"
 
 namespace {
 
@@ -42,22 +42,6 @@ const char* kRobot = "#!/bin/sh\n"
 
 const char* kPassword = "Pa55-wort-7391";
 
-// The data server on a free loopback port.
-struct RunningServer {
-    rz::DataServer server;
-    std::thread thread;
-    RunningServer(const std::string& db, const rz::PortalOptions& portal) : server(db, {}) {
-        server.setPortal(portal);
-        server.start("127.0.0.1", 0);
-        thread = std::thread([this] { server.serve(); });
-        while (!server.running())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ~RunningServer() {
-        server.stop();
-        thread.join();
-    }
-};
 
 // Qt's dialogs, event processing and process start; a shell that opens
 // nothing but records.
@@ -180,8 +164,8 @@ void PortalGuiTest::cartButtonOpensTwoCartsWhileTheWindowWorks() {
     rz::test::writeDatabase(p.home.file("served.dat"), {});
     rz::PortalOptions portal;
     portal.cartBase = "https://portal.example/cart?";
-    RunningServer server(p.home.file("served.dat"), portal);
-    p.model.ServerAddress = server.server.address();
+    rz::test::RunningDataServer server(p.home.file("served.dat"), {.portal = portal});
+    p.model.ServerAddress = server.address();
     for (int r = 1; r <= 12; ++r)
         for (int k = 1; k <= 6; ++k)
             p.model.tips.set(r, k, std::to_string(k == 6 ? r : r + 10 * k));
