@@ -712,14 +712,10 @@ Found splitWheel(int v, Guarantee g, const SearchLimits& limits, std::uint64_t s
             break;
         bool cut = false;
         for (int s : missing) {
-            // With a step limit the parts share it, else each has its allotment.
-            if (limits.maxSteps && found.steps >= limits.maxSteps) {
-                cut = true;
-                break;
-            }
+            // Each part its own allotment of steps, whatever the caller's
+            // limit (the steps of a bigger guarantee cost far more).
             const SearchLimits partLimits =
-                innerLimits(limits, limits.seconds > 0 ? secondsUntil(end) : 0,
-                            limits.maxSteps ? limits.maxSteps - found.steps : kPartSteps, stepsBefore + found.steps,
+                innerLimits(limits, limits.seconds > 0 ? secondsUntil(end) : 0, kPartSteps, stepsBefore + found.steps,
                             wholeBound, true);
             Found part = findWheel(s, partGuarantee, partLimits, 0, kPartStall);
             found.steps += part.steps;
@@ -777,10 +773,9 @@ Found findWheel(int v, Guarantee g, const SearchLimits& limits, std::uint64_t st
             startOrigin = Origin::Construction;
         }
     } else if (splitParts(g) >= 2 && v > kRowSize) {
-        // The wheels over the parts decide; the search may shrink the split
-        // in the last tenth of the time or steps.
-        const SearchLimits splitLimits =
-            innerLimits(limits, limits.seconds * 0.9, limits.maxSteps - limits.maxSteps / 10, 0, bound, false);
+        // The wheels over the parts decide; the search has the last tenth
+        // of the time and its own steps.
+        const SearchLimits splitLimits = innerLimits(limits, limits.seconds * 0.9, 0, 0, bound, false);
         Found split = splitWheel(v, g, splitLimits, stepsBefore);
         found.steps += split.steps;
         found.stopped = split.stopped;
@@ -804,8 +799,7 @@ Found findWheel(int v, Guarantee g, const SearchLimits& limits, std::uint64_t st
     }
     const SearchLimits searchLimits = innerLimits(
         limits, limits.seconds > 0 ? secondsUntil(begin + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(limits.seconds))) : 0,
-        limits.maxSteps ? std::max<std::uint64_t>(limits.maxSteps - std::min(limits.maxSteps, found.steps), 1) : 0,
-        stepsBefore + found.steps, bound, false);
+        limits.maxSteps, stepsBefore + found.steps, bound, false);
     // A known design is shrunk further. A split is not: it is made of
     // wheels that were searched already, and over few numbers the search
     // from a greedy start does better; the smaller of the two is returned.
