@@ -636,9 +636,9 @@ double secondsUntil(Clock::time_point end) {
 // drawn put t into one part, and that part's wheel has a row with them. A
 // part of fewer than t numbers needs no row, one of t to 5 numbers one row
 // (the part and any others). The split with the fewest rows is found with
-// the lower bounds standing in for the wheels not yet searched; a part size
-// is searched only when the best split by that measure holds it, until the
-// best split holds only sizes searched already.
+// the lower bounds plus 5 % standing in for the wheels not yet searched; a
+// part size is searched only when the best split by that measure holds it,
+// until the best split holds only sizes searched already.
 Found splitWheel(int v, Guarantee g, const SearchLimits& limits, std::uint64_t stepsBefore) {
     const int t = g.t, capacity = g.p - 1;
     const Guarantee partGuarantee{t, t};
