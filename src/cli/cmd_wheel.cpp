@@ -47,6 +47,16 @@ bool parseList(const std::string& text, std::vector<int>& out) {
     }
 }
 
+const char* originName(wheel::Origin origin) {
+    switch (origin) {
+    case wheel::Origin::Construction: return "construction";
+    case wheel::Origin::Split: return "split";
+    case wheel::Origin::Full: return "full";
+    case wheel::Origin::Search: break;
+    }
+    return "search";
+}
+
 } // namespace
 
 int cmdWheel(int argc, char** argv) {
@@ -59,7 +69,7 @@ int cmdWheel(int argc, char** argv) {
                       secondsText = args.get("seconds"), seedText = args.get("seed"), stepsText = args.get("steps"),
                       megaBallsText = args.get("megaballs"), priceText = args.get("price");
     const bool haveNumbers = args.has("numbers"), haveGuarantee = args.has("guarantee"),
-               haveMegaBalls = args.has("megaballs"), cross = args.has("cross");
+               haveMegaBalls = args.has("megaballs"), cross = args.has("cross"), known = args.has("known");
     if (!haveNumbers || !haveGuarantee)
         return wheelUsage("wheel needs --numbers and --guarantee");
 
@@ -84,8 +94,9 @@ int cmdWheel(int argc, char** argv) {
     if (!seedText.empty() && !parseUnsigned(seedText, limits.seed))
         return wheelUsage("invalid --seed (expected a whole number): " + seedText);
     if (!stepsText.empty()) {
-        if (!parseUnsigned(stepsText, limits.maxSteps) || limits.maxSteps == 0)
-            return wheelUsage("invalid --steps (expected a whole number above 0): " + stepsText);
+        if (!parseUnsigned(stepsText, limits.maxSteps) || limits.maxSteps == 0 || limits.maxSteps > wheel::kMaxSteps)
+            return wheelUsage("invalid --steps (expected a whole number from 1 to " + std::to_string(wheel::kMaxSteps) +
+                              "): " + stepsText);
         // A step budget alone makes the rows the same on any machine.
         if (secondsText.empty())
             limits.seconds = 0;
@@ -125,12 +136,17 @@ int cmdWheel(int argc, char** argv) {
     if (priceCents > 0)
         out += " cost=" + wheel::priceText(priceCents * static_cast<std::int64_t>(plays.size()));
     out += '\n';
+    // --known: how the rows compare with what is known for these parameters.
+    if (known) {
+        out += "known=" + std::to_string(design.rows.size()) + " from=" + originName(design.origin) +
+               " optimal=" + (design.optimal() ? "yes" : "no") + "\n";
+    }
     std::cout << out;
     return 0;
 }
 
 const CommandSpec kWheelCommand{"wheel", cmdWheel,
-    "  wheel --numbers N1,N2,... --guarantee TifP [--seconds S] [--seed N] [--steps N] [--megaballs M1,M2,... [--cross]] [--price D.CC] [--lang L]\n",
-    {"numbers", "guarantee", "seconds", "seed", "steps", "megaballs", "price", "lang"}, 0, {"cross"}};
+    "  wheel --numbers N1,N2,... --guarantee TifP [--seconds S] [--seed N] [--steps N] [--megaballs M1,M2,... [--cross]] [--price D.CC] [--known] [--lang L]\n",
+    {"numbers", "guarantee", "seconds", "seed", "steps", "megaballs", "price", "lang"}, 0, {"cross", "known"}};
 
 } // namespace rz::cli

@@ -24,7 +24,8 @@ namespace {
 constexpr int kColumns = 10;
 
 QLabel* valueLabel(QWidget* parent, const char* name) {
-    // Figures only (digits, "/", "$"): the same in every language, so not in the lists.
+    // Figures only (digits, "/", "$"), or a text the model composed in the
+    // user's language: not in the lists.
     auto* l = new QLabel(parent);
     l->setObjectName(QLatin1String(name));
     l->setTextFormat(Qt::PlainText);
@@ -123,6 +124,7 @@ WheelDialog::WheelDialog(rz::MainModel& model, QWidget* parent) : QDialog(parent
     progress_ = valueLabel(this, "WheelProgress");
     rows_ = valueLabel(this, "WheelRows");
     bound_ = valueLabel(this, "WheelBound");
+    known_ = valueLabel(this, "WheelKnown");
     condition_ = valueLabel(this, "WheelCondition");
     hit_ = valueLabel(this, "WheelHit");
     expected_ = valueLabel(this, "WheelExpected");
@@ -130,6 +132,7 @@ WheelDialog::WheelDialog(rz::MainModel& model, QWidget* parent) : QDialog(parent
     figures->addRow(plainLabel(this, "WheelLabelProgress", QStringLiteral("Schritte / Reihen:")), progress_);
     figures->addRow(plainLabel(this, "WheelLabelRows", QStringLiteral("Reihen (gespielt):")), rows_);
     figures->addRow(plainLabel(this, "WheelLabelBound", QStringLiteral("Untere Schranke:")), bound_);
+    figures->addRow(plainLabel(this, "WheelLabelKnown", QStringLiteral("Beste bekannte Größe:")), known_);
     figures->addRow(plainLabel(this, "WheelLabelCondition",
                                QStringLiteral("Wahrscheinlichkeit, dass die Bedingung eintritt:")),
                     condition_);
@@ -231,6 +234,7 @@ void WheelDialog::syncFromModel() {
     progress_->setText(q(f.progress));
     rows_->setText(q(f.rows));
     bound_->setText(q(f.bound));
+    known_->setText(q(f.known));
     condition_->setText(q(f.pCondition));
     hit_->setText(q(f.pHit));
     expected_->setText(q(f.expected345));

@@ -54,6 +54,7 @@ private:
     QLabel* progress_ = nullptr;
     QLabel* rows_ = nullptr;
     QLabel* bound_ = nullptr;
+    QLabel* known_ = nullptr;
     QLabel* condition_ = nullptr;
     QLabel* hit_ = nullptr;
     QLabel* expected_ = nullptr;

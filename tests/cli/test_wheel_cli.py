@@ -110,6 +110,51 @@ class WheelCliTest(unittest.TestCase):
                 self.assertEqual(summary.get("cost"), cost)
                 self.assertTrue(out.splitlines()[-1].startswith(f"rows={summary['rows']} bound="))
 
+    def test_known_designs_and_splits_reach_their_sizes(self):
+        # The known designs end at once (no search, so no clock); a split is
+        # searched with fixed step allotments, so --steps makes it repeatable.
+        cases = [("3if3", 17, "68", "construction", "yes"), ("2if2", 21, "21", "construction", "yes"),
+                 ("2if2", 25, "30", "construction", "yes"), ("4if4", 11, "66", "construction", "yes"),
+                 ("3if5", 20, 32, "split", "no"), ("3if5", 30, 102, "split", "no")]
+        for guarantee, v, rows, origin, optimal in cases:
+            with self.subTest(guarantee=guarantee, v=v):
+                numbers = list(range(70 - 2 * v + 1, 71, 2))  # any numbers: the design's points map onto them
+                args = ["--numbers", ",".join(map(str, numbers)), "--guarantee", guarantee, "--known"]
+                if isinstance(rows, int):
+                    args += ["--steps", "100", "--seed", "1"]
+                rc, out, err = run(*args, timeout=600)
+                self.assertEqual(rc, 0, err)
+                lines = out.splitlines()
+                known = dict(item.split("=", 1) for item in lines[-1].split(" "))
+                played, summary = parse("\n".join(lines[:-1]))
+                self.check_design(numbers, int(guarantee[0]), int(guarantee[3]), [r for r, _ in played])
+                if isinstance(rows, int):
+                    self.assertLessEqual(int(summary["rows"]), rows)
+                else:
+                    self.assertEqual(summary["rows"], rows)
+                    self.assertEqual(summary["bound"], rows)
+                self.assertEqual(known, {"known": summary["rows"], "from": origin, "optimal": optimal})
+
+    def test_known_only_adds_a_line(self):
+        args = ["--numbers", "1,2,3,4,5,6,7,8,9,10", "--guarantee", "3if4", "--steps", "500", "--price", "5"]
+        rc, plain, err = run(*args)
+        self.assertEqual(rc, 0, err)
+        rc, known, err = run(*args, "--known")
+        self.assertEqual(rc, 0, err)
+        self.assertTrue(known.startswith(plain))
+        self.assertRegex(known[len(plain):], r"^known=\d+ from=(search|construction|split|full) optimal=(yes|no)\n$")
+
+    def test_steps_above_the_most_are_refused_with_the_most_named(self):
+        ok = ["--numbers", "1,2,3,4,5,6,7", "--guarantee", "3if3"]
+        for steps in ["100000001", "999999999999999999"]:
+            with self.subTest(steps=steps):
+                rc, out, err = run(*ok, "--steps", steps)
+                self.assertEqual(rc, 2)
+                self.assertEqual(out, "")
+                self.assertIn("100000000", err)
+        rc, out, err = run(*ok, "--steps", "100000000")
+        self.assertEqual(rc, 0, err)
+
     def test_bad_arguments_exit_2_with_a_message(self):
         ok = ["--numbers", "1,2,3,4,5,6,7", "--guarantee", "3if3"]
         cases = [

@@ -56,6 +56,7 @@ private slots:
     void fillsTheRowsPageByPageSavesAndPrints();
     void stopEndsALongSearchWithACheckedDesign();
     void tooFewNumbersAreRefusedAndTheRowsStay();
+    void aKnownDesignIsShownAsOptimal();
 };
 
 void WheelDialogTest::fillsTheRowsPageByPageSavesAndPrints() {
@@ -78,6 +79,7 @@ void WheelDialogTest::fillsTheRowsPageByPageSavesAndPrints() {
     QVERIFY(rows > 12); // 3 if 4 over 14 numbers takes more than a page
     QCOMPARE(p.text("WheelRows"), QString::number(rows));
     QVERIFY(p.text("WheelBound").toInt() <= rows);
+    QVERIFY(p.text("WheelKnown").startsWith(QStringLiteral("%1 – ").arg(rows)));
     QVERIFY(p.text("WheelCondition").startsWith(QStringLiteral("0.")));
     QVERIFY(p.text("WheelHit").toDouble() >= p.text("WheelCondition").toDouble());
     QCOMPARE(p.text("WheelCost"), QStringLiteral("$%1.00").arg(5 * rows));
@@ -197,6 +199,20 @@ void WheelDialogTest::tooFewNumbersAreRefusedAndTheRowsStay() {
     QVERIFY(p.model.wheelPages.empty());
     QCOMPARE(p.model.tips.get(1, 1), std::string("7"));
     QVERIFY(!p.widget<QAbstractButton>(QStringLiteral("WheelSave"))->isEnabled());
+}
+
+void WheelDialogTest::aKnownDesignIsShownAsOptimal() {
+    // 3 if 3 over 17 numbers: the Steiner system, 68 rows, the bound.
+    Program p;
+    p.openAndTick({2, 5, 8, 11, 14, 17, 20, 23, 26, 29, 32, 35, 38, 41, 44, 47, 50});
+    auto* guarantee = p.widget<QComboBox>(QStringLiteral("WheelGuarantee"));
+    guarantee->setCurrentIndex(guarantee->findText(QStringLiteral("3 / 3")));
+    p.click(QStringLiteral("WheelStart"));
+    QVERIFY2(p.platform.messages.empty(), p.platform.messages.empty() ? "" : p.platform.messages.front().c_str());
+    QCOMPARE(p.text("WheelRows"), QStringLiteral("68"));
+    QCOMPARE(p.text("WheelBound"), QStringLiteral("68"));
+    QCOMPARE(p.text("WheelKnown"),
+             QString::fromUtf8("68 – aus einer bekannten Konstruktion; optimal: die untere Schranke ist erreicht"));
 }
 
 QTEST_MAIN(WheelDialogTest)

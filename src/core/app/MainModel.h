@@ -182,10 +182,12 @@ public:
     wheel::WheelPages wheelPages;
     std::int64_t wheelPriceCents = wheel::kDefaultPriceCents; // per play
     std::uint64_t wheelSeed = 1;
-    // Figures the dialog shows beside its captions (digits only, any language).
+    // Figures the dialog shows beside its captions (digits only, any language;
+    // `known` in the user's language: the rows, where they come from and
+    // whether they reach the lower bound).
     struct WheelFigures {
         std::string progress;    // "steps / rows" while the search runs
-        std::string rows, bound, pCondition, pHit, expected345, cost;
+        std::string rows, bound, known, pCondition, pHit, expected345, cost;
     } wheelFigures;
     bool wheelRunning() const { return operation.running(OperationKind::Wheel); }
     void WheelStartClick();                    // starts the search, or asks the running one to stop

@@ -6,6 +6,7 @@
 #include "app/MainModel.h"
 #include "services/Operation.h"
 #include "common/IoError.h"
+#include "common/ProgramTexts.h"
 #include "common/TextFile.h"
 #include "tips/Printout.h"
 
@@ -17,6 +18,16 @@ std::string fixed(long double v, int digits) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.*Lf", digits, v);
     return buf;
+}
+
+Txt originText(wheel::Origin origin) {
+    switch (origin) {
+    case wheel::Origin::Construction: return Txt::WheelFromDesign;
+    case wheel::Origin::Split: return Txt::WheelFromSplit;
+    case wheel::Origin::Full: return Txt::WheelFromFull;
+    case wheel::Origin::Search: break;
+    }
+    return Txt::WheelFromSearch;
 }
 
 std::string money(std::int64_t cents) {
@@ -72,6 +83,8 @@ void MainModel::WheelStartClick() {
     wheelFigures.rows = std::to_string(design.rows.size()) +
                         (plays.size() != design.rows.size() ? " (" + std::to_string(plays.size()) + ")" : "");
     wheelFigures.bound = std::to_string(design.bound);
+    wheelFigures.known = txt(design.optimal() ? Txt::WheelBestOptimal : Txt::WheelBestOpen,
+                             {std::to_string(design.rows.size()), txt(originText(design.origin))});
     wheelFigures.pCondition = fixed(odds.pCondition, 10);
     wheelFigures.pHit = fixed(odds.pHit, 10);
     const long double perPlay = static_cast<long double>(plays.size()) / static_cast<long double>(design.rows.size());

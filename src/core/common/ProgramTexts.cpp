@@ -121,6 +121,12 @@ const std::vector<std::string>& builtInProgramTexts() {
         "\"%1\" ist keine Ziehungsdatenbank (Datensatz %2 trägt kein gültiges Datum); nichts wurde geändert", // DbNotDrawings
         "\"%1\" kann nicht gesperrt werden: %2", // IoCannotLock
         "Der Pfad \"%1\" kann nicht aufgelöst werden: %2", // IoCannotResolve
+        "%1 – %2; optimal: die untere Schranke ist erreicht", // WheelBestOptimal
+        "%1 – %2; die untere Schranke ist nicht erreicht", // WheelBestOpen
+        "gefunden von der Suche", // WheelFromSearch
+        "aus einer bekannten Konstruktion", // WheelFromDesign
+        "aus Rädern über Teilen der Zahlen", // WheelFromSplit
+        "alle Fünfer aus den Zahlen", // WheelFromFull
     };
     return texts;
 }

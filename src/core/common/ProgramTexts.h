@@ -115,6 +115,12 @@ enum class Txt : int {
     DbNotDrawings, // "%1" ist keine Ziehungsdatenbank (Datensatz %2 trägt kein gültiges Datum); nichts wurde geändert
     IoCannotLock, // "%1" kann nicht gesperrt werden: %2
     IoCannotResolve, // Der Pfad "%1" kann nicht aufgelöst werden: %2
+    WheelBestOptimal, // %1 – %2; optimal: die untere Schranke ist erreicht
+    WheelBestOpen, // %1 – %2; die untere Schranke ist nicht erreicht
+    WheelFromSearch, // gefunden von der Suche
+    WheelFromDesign, // aus einer bekannten Konstruktion
+    WheelFromSplit, // aus Rädern über Teilen der Zahlen
+    WheelFromFull, // alle Fünfer aus den Zahlen
     Count
 };
 

@@ -1,5 +1,7 @@
 #include "wheel/Wheel.h"
 
+#include "wheel/Designs.h"
+
 #include <algorithm>
 #include <bit>
 #include <chrono>
@@ -345,16 +347,25 @@ private:
 // fewest unserved against the temperature.
 class Search {
 public:
-    Search(int v, Guarantee g, const SearchLimits& limits)
+    // With rows to start from (a design that keeps the guarantee) the greedy
+    // start is skipped.
+    Search(int v, Guarantee g, const SearchLimits& limits, std::vector<RowMask> startRows = {})
         : v_(v), g_(g), limits_(limits), cover_(v, g), index_(v, g.t - 1),
-          rng_{limits.seed * 0x2545F4914F6CDD1Dull + 1}, start_(std::chrono::steady_clock::now()) {}
+          rng_{limits.seed * 0x2545F4914F6CDD1Dull + 1}, start_(std::chrono::steady_clock::now()),
+          rows_(std::move(startRows)) {}
 
     std::vector<RowMask> run(std::uint64_t bound, std::uint64_t& steps, bool& stopped) {
         bound_ = bound;
-        greedy();
+        if (rows_.empty()) {
+            greedy();
+        } else {
+            for (RowMask r : rows_)
+                cover_.add(r);
+        }
         for (std::size_t i = 0; i < rows_.size(); ++i)
             index_.add(static_cast<std::uint32_t>(i), rows_[i]);
         pruneRedundant();
+        startSize_ = rows_.size();
         std::vector<RowMask> best = rows_;
         steps_ = 0;
         if (best.size() > bound && !stopped_)
@@ -364,6 +375,7 @@ public:
             if (cover_.uncoveredCount() == 0) {
                 pruneRedundant();
                 best = rows_;
+                lastGain_ = steps_;
                 if (best.size() <= bound)
                     break;
                 dropOne();
@@ -376,9 +388,17 @@ public:
         return best;
     }
 
+    // Ends the search after this many steps without a smaller design.
+    void stopWhenStalled(std::uint64_t steps) { stallSteps_ = steps; }
+
+    // The rows of the start once the rows that serve nothing alone are gone.
+    std::size_t startSize() const { return startSize_; }
+
 private:
     bool outOfBudget() {
         if (limits_.maxSteps && steps_ >= limits_.maxSteps)
+            return true;
+        if (stallSteps_ && steps_ - lastGain_ >= stallSteps_)
             return true;
         if ((steps_ & 63) != 0)
             return false;
@@ -560,10 +580,249 @@ private:
     std::chrono::steady_clock::time_point start_;
     std::vector<RowMask> rows_;
     std::size_t bestSize_ = 0;
+    std::size_t startSize_ = 0;
+    std::uint64_t stallSteps_ = 0, lastGain_ = 0;
     std::uint64_t bound_ = 1;
     std::uint64_t steps_ = 0;
     bool stopped_ = false;
 };
+
+using Clock = std::chrono::steady_clock;
+
+// The steps each part of a split may take when the caller sets no step
+// limit: enough for the small wheels "t if t" a split is made of to reach
+// their best sizes (3if3 over 13 numbers: 34 rows after about a million).
+constexpr std::uint64_t kPartSteps = 1000000;
+// A part's search ends once this many steps brought no smaller wheel.
+constexpr std::uint64_t kPartStall = 250000;
+
+struct Found {
+    std::vector<RowMask> rows;
+    Origin origin = Origin::Search;
+    std::uint64_t steps = 0;
+    bool stopped = false;
+};
+
+Found findWheel(int v, Guarantee g, const SearchLimits& limits, std::uint64_t stepsBefore, std::uint64_t stall = 0);
+
+// How many parts a split may have: each holds at most t-1 of the p drawn
+// without a row having t of them, so with k parts and k(t-1) < p some part
+// holds t of any p drawn.
+int splitParts(Guarantee g) { return g.t >= 2 ? (g.p - 1) / (g.t - 1) : 1; }
+
+// Limits for a search inside the whole: the steps reported to the caller
+// count on from `before`; a part's rows are no design of the whole yet.
+SearchLimits innerLimits(const SearchLimits& outer, double seconds, std::uint64_t maxSteps,
+                         std::uint64_t before, std::uint64_t bound, bool isPart) {
+    SearchLimits l;
+    l.seconds = seconds;
+    l.maxSteps = maxSteps;
+    l.seed = outer.seed;
+    if (outer.progress)
+        l.progress = [&outer, before, bound, isPart](const Progress& p) {
+            return outer.progress(Progress{before + p.steps, isPart ? 0 : p.rows, bound});
+        };
+    return l;
+}
+
+double secondsUntil(Clock::time_point end) {
+    const std::chrono::duration<double> left = end - Clock::now();
+    return std::max(left.count(), 1e-9); // a sliver: the search ends at once
+}
+
+// A wheel "t if p" for p > t from wheels "t if t" over the parts of a split
+// of the numbers. A part of s numbers holds at most min(s, t-1) of the drawn
+// without a row having t of them; when these add up to less than p, any p
+// drawn put t into one part, and that part's wheel has a row with them. A
+// part of fewer than t numbers needs no row, one of t to 5 numbers one row
+// (the part and any others). The split with the fewest rows is found with
+// the lower bounds plus 5 % standing in for the wheels not yet searched; a
+// part size is searched only when the best split by that measure holds it,
+// until the best split holds only sizes searched already.
+Found splitWheel(int v, Guarantee g, const SearchLimits& limits, std::uint64_t stepsBefore) {
+    const int t = g.t, capacity = g.p - 1;
+    const Guarantee partGuarantee{t, t};
+    const Clock::time_point end =
+        Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(std::max(limits.seconds, 0.0)));
+    const std::uint64_t wholeBound = lowerBound(v, g);
+    constexpr long kNone = -1;
+    std::vector<long> known(static_cast<std::size_t>(v), kNone); // rows of the part wheel over s numbers
+    std::vector<std::vector<RowMask>> partRows(static_cast<std::size_t>(v));
+    for (int s = 0; s < v; ++s) {
+        if (s <= kRowSize) {
+            known[static_cast<std::size_t>(s)] = s < t ? 0 : 1;
+        } else if (const std::vector<RowMask>& design = steinerSystem(t, s); !design.empty()) {
+            known[static_cast<std::size_t>(s)] = static_cast<long>(design.size());
+            partRows[static_cast<std::size_t>(s)] = design;
+        }
+    }
+    // The split of the v numbers (two parts at least) with the fewest rows,
+    // each part counted as `known` or, when `optimistic`, its lower bound.
+    const auto bestSplit = [&](bool optimistic, std::vector<int>& sizes) -> long {
+        const std::size_t width = static_cast<std::size_t>(v) + 1;
+        std::vector<long> cost(static_cast<std::size_t>(capacity + 1) * width, kNone);
+        std::vector<int> last(cost.size(), 0);
+        cost[0] = 0;
+        for (int n = 1; n <= v; ++n)
+            for (int c = 0; c <= capacity; ++c)
+                for (int s = 1; s <= std::min(n, v - 1); ++s) {
+                    const int cs = std::min(s, t - 1);
+                    if (cs > c)
+                        continue;
+                    const long before = cost[static_cast<std::size_t>(c - cs) * width + static_cast<std::size_t>(n - s)];
+                    long rows = known[static_cast<std::size_t>(s)];
+                    if (rows == kNone && optimistic) // the search ends some 5 % above the bound
+                        rows = static_cast<long>((lowerBound(s, partGuarantee) * 21 + 19) / 20);
+                    if (before == kNone || rows == kNone)
+                        continue;
+                    long& here = cost[static_cast<std::size_t>(c) * width + static_cast<std::size_t>(n)];
+                    if (here == kNone || before + rows < here) {
+                        here = before + rows;
+                        last[static_cast<std::size_t>(c) * width + static_cast<std::size_t>(n)] = s;
+                    }
+                }
+        int bestC = -1;
+        for (int c = 0; c <= capacity; ++c) {
+            const long here = cost[static_cast<std::size_t>(c) * width + static_cast<std::size_t>(v)];
+            if (here != kNone && (bestC < 0 || here < cost[static_cast<std::size_t>(bestC) * width + static_cast<std::size_t>(v)]))
+                bestC = c;
+        }
+        sizes.clear();
+        if (bestC < 0)
+            return kNone;
+        for (int c = bestC, n = v; n > 0;) {
+            const int s = last[static_cast<std::size_t>(c) * width + static_cast<std::size_t>(n)];
+            sizes.push_back(s);
+            n -= s;
+            c -= std::min(s, t - 1);
+        }
+        return cost[static_cast<std::size_t>(bestC) * width + static_cast<std::size_t>(v)];
+    };
+
+    Found found;
+    std::vector<int> sizes;
+    for (;;) {
+        if (bestSplit(true, sizes) == kNone)
+            return found;
+        std::vector<int> missing;
+        for (int s : sizes)
+            if (known[static_cast<std::size_t>(s)] == kNone && std::find(missing.begin(), missing.end(), s) == missing.end())
+                missing.push_back(s);
+        if (missing.empty())
+            break;
+        bool cut = false;
+        for (int s : missing) {
+            // Each part its own allotment of steps, whatever the caller's
+            // limit (the steps of a bigger guarantee cost far more).
+            const SearchLimits partLimits =
+                innerLimits(limits, limits.seconds > 0 ? secondsUntil(end) : 0, kPartSteps, stepsBefore + found.steps,
+                            wholeBound, true);
+            Found part = findWheel(s, partGuarantee, partLimits, 0, kPartStall);
+            found.steps += part.steps;
+            known[static_cast<std::size_t>(s)] = static_cast<long>(part.rows.size());
+            partRows[static_cast<std::size_t>(s)] = std::move(part.rows);
+            if (part.stopped || (limits.seconds > 0 && Clock::now() >= end)) {
+                found.stopped = part.stopped;
+                cut = true;
+                break;
+            }
+        }
+        if (cut) {
+            if (bestSplit(false, sizes) == kNone)
+                return found;
+            break;
+        }
+    }
+    int offset = 0;
+    for (int s : sizes) {
+        const RowMask part = ((RowMask{1} << s) - 1) << offset;
+        if (s >= t && s <= kRowSize) {
+            RowMask row = part;
+            for (int e = 0; std::popcount(row) < kRowSize; ++e)
+                row |= RowMask{1} << e;
+            found.rows.push_back(row);
+        } else if (s > kRowSize) {
+            for (RowMask r : partRows[static_cast<std::size_t>(s)])
+                found.rows.push_back(r << offset);
+        }
+        offset += s;
+    }
+    found.origin = Origin::Split;
+    return found;
+}
+
+// The best wheel this program makes over v numbers within the limits: a
+// known design or a split, shrunk by the search unless it meets the bound;
+// without either, the search from a greedy start.
+Found findWheel(int v, Guarantee g, const SearchLimits& limits, std::uint64_t stepsBefore, std::uint64_t stall) {
+    Found found;
+    if (g.t == kRowSize) {
+        // The full wheel: every 5 of the numbers must be a row.
+        forEachSubset(v, kRowSize, [&](RowMask r) { found.rows.push_back(r); });
+        found.origin = Origin::Full;
+        return found;
+    }
+    const Clock::time_point begin = Clock::now();
+    const std::uint64_t bound = lowerBound(v, g);
+    std::vector<RowMask> start;
+    Origin startOrigin = Origin::Search;
+    if (g.p == g.t) {
+        ConstructedCover c = constructedCover(v, g.t);
+        if (!c.rows.empty()) {
+            start = std::move(c.rows);
+            startOrigin = Origin::Construction;
+        }
+    } else if (splitParts(g) >= 2 && v > kRowSize) {
+        // The wheels over the parts decide; the search has the last tenth
+        // of the time and its own steps.
+        const SearchLimits splitLimits = innerLimits(limits, limits.seconds * 0.9, 0, 0, bound, false);
+        Found split = splitWheel(v, g, splitLimits, stepsBefore);
+        found.steps += split.steps;
+        found.stopped = split.stopped;
+        if (!split.rows.empty()) {
+            start = std::move(split.rows);
+            startOrigin = Origin::Split;
+        }
+    }
+    // A start that would not keep the guarantee is no start.
+    if (!start.empty() && !keepsGuarantee(v, g, start))
+        start.clear();
+    if (!start.empty()) {
+        std::vector<RowMask> unique = start;
+        std::sort(unique.begin(), unique.end());
+        unique.erase(std::unique(unique.begin(), unique.end()), unique.end());
+        if (unique.size() <= bound) {
+            found.rows = std::move(start);
+            found.origin = startOrigin;
+            return found;
+        }
+    }
+    const SearchLimits searchLimits = innerLimits(
+        limits, limits.seconds > 0 ? secondsUntil(begin + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(limits.seconds))) : 0,
+        limits.maxSteps, stepsBefore + found.steps, bound, false);
+    // A known design is shrunk further. A split is not: it is made of
+    // wheels that were searched already, and over few numbers the search
+    // from a greedy start does better; the smaller of the two is returned.
+    const bool fromStart = !start.empty() && startOrigin == Origin::Construction;
+    Search search(v, g, searchLimits, fromStart ? std::move(start) : std::vector<RowMask>{});
+    search.stopWhenStalled(stall);
+    std::uint64_t steps = 0;
+    bool stopped = false;
+    std::vector<RowMask> rows = search.run(bound, steps, stopped);
+    found.steps += steps;
+    found.stopped = found.stopped || stopped;
+    if (fromStart) {
+        found.rows = std::move(rows);
+        found.origin = found.rows.size() >= search.startSize() ? startOrigin : Origin::Search;
+    } else if (!start.empty() && start.size() <= rows.size()) {
+        found.rows = std::move(start);
+        found.origin = startOrigin;
+    } else {
+        found.rows = std::move(rows);
+        found.origin = Origin::Search;
+    }
+    return found;
+}
 
 } // namespace
 
@@ -744,20 +1003,12 @@ Design buildWheel(const std::vector<int>& numbers, Guarantee g, const SearchLimi
         throw WheelError(problem);
     if (g.t < 1 || g.t > g.p || g.p > kRowSize)
         throw WheelError("a guarantee needs 1 <= t <= p <= 5");
+    if (limits.maxSteps > kMaxSteps)
+        throw WheelError("at most " + std::to_string(kMaxSteps) + " steps");
     const int v = static_cast<int>(numbers.size());
-    const std::uint64_t bound = lowerBound(v, g);
-    std::vector<RowMask> rows;
-    std::uint64_t steps = 0;
-    bool stopped = false;
-    if (g.t == kRowSize) {
-        // The full wheel: every 5 of the numbers must be a row.
-        forEachSubset(v, kRowSize, [&](RowMask r) { rows.push_back(r); });
-    } else {
-        Search search(v, g, limits);
-        rows = search.run(bound, steps, stopped);
-    }
+    Found found = findWheel(v, g, limits, 0);
     // Rows in the order of their numbers, as a list would sort them.
-    std::sort(rows.begin(), rows.end(), [](RowMask a, RowMask b) {
+    std::sort(found.rows.begin(), found.rows.end(), [](RowMask a, RowMask b) {
         while (a && b) {
             const int ea = std::countr_zero(a), eb = std::countr_zero(b);
             if (ea != eb)
@@ -767,9 +1018,10 @@ Design buildWheel(const std::vector<int>& numbers, Guarantee g, const SearchLimi
         }
         return false;
     });
-    Design d = certifyDesign(numbers, g, std::move(rows));
-    d.steps = steps;
-    d.stopped = stopped;
+    Design d = certifyDesign(numbers, g, std::move(found.rows));
+    d.steps = found.steps;
+    d.stopped = found.stopped;
+    d.origin = found.origin;
     return d;
 }
 

@@ -4,9 +4,11 @@
 // at least one row has at least t of them.
 //
 // Rows are bitmasks over the v chosen numbers (bit i = the i-th smallest).
-// buildWheel constructs greedily, then shrinks by simulated annealing on the
-// number of uncovered p-subsets; every design it returns went through
-// certifyDesign, the exhaustive check of the guarantee.
+// buildWheel starts from a known design where there is one (wheel/Designs.h),
+// for p > t from wheels "t if t" over the parts of a split of the numbers,
+// else greedily, then shrinks by simulated annealing on the number of
+// uncovered p-subsets; every design it returns went through certifyDesign,
+// the exhaustive check of the guarantee.
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -26,6 +28,8 @@ inline constexpr int kHighestMegaBall = 24; // today's game format
 // The price of one play, the default of the stored setting: $5 since 8 April 2025.
 inline constexpr std::int64_t kDefaultPriceCents = 500;
 inline constexpr std::int64_t kMaxPriceCents = 100000; // $1000.00
+// The most search steps one may ask for: minutes, not years, of search.
+inline constexpr std::uint64_t kMaxSteps = 100000000;
 
 struct Guarantee {
     int t = 3;
@@ -77,6 +81,14 @@ struct Odds {
 };
 Odds computeOdds(int v, Guarantee g, const std::vector<RowMask>& rows);
 
+// Where the rows come from.
+enum class Origin {
+    Search,       // the search found them (from a greedy start or by shrinking a design below)
+    Construction, // a known design (wheel/Designs.h), perhaps with points deleted or added
+    Split,        // wheels "t if t" over the parts of a split of the numbers
+    Full,         // every 5 of the numbers (t = 5)
+};
+
 struct Design {
     std::vector<int> numbers; // ascending
     Guarantee guarantee;
@@ -84,6 +96,9 @@ struct Design {
     std::uint64_t bound = 1;
     std::uint64_t steps = 0;  // local search steps taken
     bool stopped = false;     // cut short by the caller
+    Origin origin = Origin::Search;
+    // No wheel with these parameters has fewer rows: the bound is reached.
+    bool optimal() const { return rows.size() <= bound; }
     // Row r as its five numbers, ascending.
     std::array<int, 5> row(std::size_t r) const;
 };
@@ -101,15 +116,23 @@ struct Progress {
 
 struct SearchLimits {
     double seconds = 2.0;        // wall-clock budget; <= 0 means none (then give maxSteps)
-    std::uint64_t maxSteps = 0;  // 0 = no step limit
+    std::uint64_t maxSteps = 0;  // 0 = no step limit; at most kMaxSteps
     std::uint64_t seed = 1;
     // Called about every 1024 steps; returning false stops the search. The
     // best design so far is returned all the same.
     std::function<bool(const Progress&)> progress;
 };
 
+// A known design that meets the bound is returned at once. Otherwise the
+// search starts from the best known design (or greedily) and the rows
+// returned are never more than that design's. For p > t the wheels "t if t"
+// over the parts of a split are searched first, in nine tenths of the time,
+// each with a fixed allotment of steps (ending early once it stalls); then
+// the search from a greedy start has maxSteps steps, and the smaller wins.
+// Design::steps counts the steps of all of these.
 // Same numbers, guarantee, seed and steps give the same rows; the clock only
-// cuts the search short. Throws WheelError on bad input.
+// cuts the search short. Throws WheelError on bad input (a step limit above
+// kMaxSteps among it).
 Design buildWheel(const std::vector<int>& numbers, Guarantee g, const SearchLimits& limits);
 
 struct Play {
