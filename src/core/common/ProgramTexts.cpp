@@ -121,6 +121,18 @@ const std::vector<std::string>& builtInProgramTexts() {
         "\"%1\" ist keine Ziehungsdatenbank (Datensatz %2 trägt kein gültiges Datum); nichts wurde geändert", // DbNotDrawings
         "\"%1\" kann nicht gesperrt werden: %2", // IoCannotLock
         "Der Pfad \"%1\" kann nicht aufgelöst werden: %2", // IoCannotResolve
+        "Tipp %1, Zahl %2", // AccTipNumber
+        "Tipp %1, MegaBall", // AccTipMegaBall
+        "Tipp %1 bearbeiten", // AccTipEdit
+        "%1, gesperrt", // AccRowLocked
+        "Datum der Ziehung", // AccEntryDate
+        "Zahl %1", // AccEntryNumber
+        "MegaBall", // AccEntryMegaBall
+        "Megaplier", // AccEntryMegaplier
+        "Erste Ziehung der Statistik", // AccStatisticsStart
+        "Paare", // AccChartPairs
+        "Dreier", // AccChartTriples
+        "Vierer", // AccChartQuads
     };
     return texts;
 }

@@ -115,6 +115,18 @@ enum class Txt : int {
     DbNotDrawings, // "%1" ist keine Ziehungsdatenbank (Datensatz %2 trägt kein gültiges Datum); nichts wurde geändert
     IoCannotLock, // "%1" kann nicht gesperrt werden: %2
     IoCannotResolve, // Der Pfad "%1" kann nicht aufgelöst werden: %2
+    AccTipNumber, // Tipp %1, Zahl %2
+    AccTipMegaBall, // Tipp %1, MegaBall
+    AccTipEdit, // Tipp %1 bearbeiten
+    AccRowLocked, // %1, gesperrt
+    AccEntryDate, // Datum der Ziehung
+    AccEntryNumber, // Zahl %1
+    AccEntryMegaBall, // MegaBall
+    AccEntryMegaplier, // Megaplier
+    AccStatisticsStart, // Erste Ziehung der Statistik
+    AccChartPairs, // Paare
+    AccChartTriples, // Dreier
+    AccChartQuads, // Vierer
     Count
 };
 
