@@ -124,7 +124,6 @@ const std::vector<std::string>& builtInProgramTexts() {
         "Tipp %1, Zahl %2", // AccTipNumber
         "Tipp %1, MegaBall", // AccTipMegaBall
         "Tipp %1 bearbeiten", // AccTipEdit
-        "%1, gesperrt", // AccRowLocked
         "Datum der Ziehung", // AccEntryDate
         "Zahl %1", // AccEntryNumber
         "MegaBall", // AccEntryMegaBall

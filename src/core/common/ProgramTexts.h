@@ -118,7 +118,6 @@ enum class Txt : int {
     AccTipNumber, // Tipp %1, Zahl %2
     AccTipMegaBall, // Tipp %1, MegaBall
     AccTipEdit, // Tipp %1 bearbeiten
-    AccRowLocked, // %1, gesperrt
     AccEntryDate, // Datum der Ziehung
     AccEntryNumber, // Zahl %1
     AccEntryMegaBall, // MegaBall
