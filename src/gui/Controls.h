@@ -103,7 +103,6 @@ private:
 };
 
 // Tags of controls that keep their texts in every language.
-inline constexpr int kLanguageItemTag = 1;
 inline constexpr int kTipFieldTag = 8;
 inline constexpr int kMakerPanelTag = 8;
 
