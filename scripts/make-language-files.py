@@ -69,12 +69,15 @@ def is_neutral(text):
 
 
 class Entry:
-    def __init__(self, window, name, prop, texts, same=False, runtime=False, field=False):
+    def __init__(self, window, name, prop, texts, same=False, runtime=False, field=False, builtin=None):
         self.window, self.name, self.prop = window, name, prop
         self.texts = texts  # language -> text
         self.same = same
         self.runtime = runtime
         self.field = field  # the hint of an edit field, which has no caption
+        # The program's built-in text where the German language file says it
+        # otherwise (an accelerator the built-in caption lacks); None: the German text.
+        self.builtin = builtin
 
     @property
     def key(self):
@@ -92,6 +95,10 @@ class Table:
         if entry.runtime:
             return ""
         return entry.texts["de"] if entry.same else entry.texts[lang]
+
+    def builtin(self, entry):
+        """The text the program has when no language file is applied."""
+        return entry.builtin if entry.builtin is not None else self.text(entry, "de")
 
 
 def _check_text(where, text, problems):
@@ -206,8 +213,12 @@ def parse_table(doc):
             continue
         seen.add(key)
         same, runtime, field = bool(c.get("same")), bool(c.get("runtime")), bool(c.get("field"))
+        builtin = c.get("builtin")
         if field and parts[2] != "hint":
             problems.append("%s: only the hint of an edit field is marked as a field" % key)
+        if builtin is not None and (runtime or not _check_text(key + " (builtin)", builtin, problems)):
+            problems.append("%s: a built-in text needs a text of its own" % key)
+            builtin = None
         texts = {}
         if runtime:
             if same or any(lang in c for lang in LANGUAGES):
@@ -228,7 +239,7 @@ def parse_table(doc):
                     if lang in texts:
                         _check_translation("%s (%s)" % (key, lang), texts["de"], texts[lang],
                                            parts[2] == "caption", problems, keep_blanks=lang != "cn")
-        entries.append(Entry(parts[0], parts[1], parts[2], texts, same, runtime, field))
+        entries.append(Entry(parts[0], parts[1], parts[2], texts, same, runtime, field, builtin))
 
     if problems:
         raise TableError("the table has %d problem(s):\n  %s" % (len(problems), "\n  ".join(problems)))
@@ -286,8 +297,8 @@ def language_lines(table, records):
                 return {lang: builtin for lang in LANGUAGES}
             missing.append("%s %s %s %r" % (window, name, prop, builtin))
             return None
-        if not entry.runtime and table.text(entry, "de") != builtin:
-            changed.append("%s %s %s: table %r, program %r" % (window, name, prop, table.text(entry, "de"), builtin))
+        if not entry.runtime and table.builtin(entry) != builtin:
+            changed.append("%s %s %s: table %r, program %r" % (window, name, prop, table.builtin(entry), builtin))
             return None
         return {lang: table.text(entry, lang) for lang in LANGUAGES}
 
@@ -367,8 +378,8 @@ def component_list_from_table(table):
     lines = []
     for window, name in order:
         p = parts[(window, name)]
-        hint = table.text(p["hint"], "de") if "hint" in p else ""
-        caption = table.text(p["caption"], "de") if "caption" in p else ""
+        hint = table.builtin(p["hint"]) if "hint" in p else ""
+        caption = table.builtin(p["caption"]) if "caption" in p else ""
         if "hint" in p and p["hint"].field:
             caption = hint  # an edit field's hint stands for its caption
         lines += [window, name, caption, hint, "1"]

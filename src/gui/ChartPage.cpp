@@ -95,9 +95,18 @@ ChartPage::ChartPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
         }
         QToolButton* tb = speedButton(panel6, b.name, QString::fromUtf8(b.caption), QString::fromUtf8(b.hint));
         // The button of the chart on display is the one that looks pressed;
-        // no focus frame makes another one look chosen.
+        // a click leaves no focus frame that would make another one look
+        // chosen, but Tab reaches every chart.
         tb->setCheckable(true);
-        tb->setFocusPolicy(Qt::NoFocus);
+        tb->setFocusPolicy(Qt::TabFocus);
+        if (b.kind == K::Sums)
+            nameByHint(tb); // "CS"
+        else if (b.kind == K::Pairs)
+            nameByText(tb, rz::Txt::AccChartPairs);
+        else if (b.kind == K::Triples)
+            nameByText(tb, rz::Txt::AccChartTriples);
+        else if (b.kind == K::Quads)
+            nameByText(tb, rz::Txt::AccChartQuads);
         chartButtons_.emplace_back(tb, b.kind);
         // The command holds the model, not this (see Zahlenwahl::command).
         const auto handler = b.handler;
@@ -113,13 +122,20 @@ ChartPage::ChartPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
     right->setHorizontalSpacing(4);
     right->setVerticalSpacing(2);
     dateTimePicker2_ = datePicker(panel6, "DateTimePicker2");
-    dateTimePicker2_->setToolTip(QStringLiteral("Erste Ziehung der Statistik"));
+    // Its name is its tool tip too, in the user's language.
+    ControlRegistry::instance().nameBy(dateTimePicker2_, [d = dateTimePicker2_] {
+        const QString text = q(rz::txt(rz::Txt::AccStatisticsStart));
+        d->setToolTip(text);
+        return text;
+    });
     connect(dateTimePicker2_, &QDateEdit::dateChanged, this, [this](const QDate& d) {
         if (!frame_.refreshing())
             model_.DateTimePicker2.setDate(dayFromDate(d));
     });
     connect(dateTimePicker2_, &QDateEdit::editingFinished, this, [this] { frame_.refreshFromModel(); });
-    right->addWidget(plainLabel(panel6, "Label73", QStringLiteral("ab")), 0, 0);
+    QLabel* from = plainLabel(panel6, "Label73", QStringLiteral("ab"));
+    from->setBuddy(dateTimePicker2_);
+    right->addWidget(from, 0, 0);
     right->addWidget(dateTimePicker2_, 0, 1);
     QToolButton* save = speedButton(panel6, "ChartSave", QStringLiteral("PNG…"),
                                     QStringLiteral("Diagramm als PNG-Bild speichern"), QStyle::SP_DialogSaveButton);
@@ -164,6 +180,9 @@ ChartPage::ChartPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
     chartView_->setObjectName(QStringLiteral("Chart1"));
     chartView_->setRenderHint(QPainter::Antialiasing, false);
     chartView_->setMinimumHeight(160);
+    // A picture, no control: Tab passes it; a screen reader names it by its title.
+    chartView_->setFocusPolicy(Qt::NoFocus);
+    chartView_->viewport()->setFocusPolicy(Qt::NoFocus);
     cv->addWidget(chartView_, 1);
 
     chartTitle_ = plainLabel(chartArea_, "ChartTitle");
@@ -252,6 +271,7 @@ void ChartPage::syncChart() {
     axisY_->setRange(axis.lo, axis.hi);
 
     chartTitle_->setText(q(t.Title));
+    chartView_->setAccessibleName(q(t.Title));
 }
 
 void ChartPage::saveChart() {

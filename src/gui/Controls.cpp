@@ -3,16 +3,23 @@
 #include <QApplication>
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QDateEdit>
 #include <QFocusEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QStyleOptionFocusRect>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QToolButton>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -30,6 +37,45 @@ std::pair<QTabWidget*, int> tabOf(QObject* page) {
         }
     }
     return {nullptr, -1};
+}
+
+// A clickable label as a screen reader sees it: a link that can be pressed,
+// or a check box when it toggles a state.
+class ClickLabelAccessible : public QAccessibleWidget {
+public:
+    explicit ClickLabelAccessible(ClickLabel* l) : QAccessibleWidget(l, QAccessible::Link) {}
+
+    QAccessible::Role role() const override { return label()->toggles() ? QAccessible::CheckBox : QAccessible::Link; }
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name) {
+            const QString own = widget()->accessibleName();
+            return own.isEmpty() ? label()->text() : own;
+        }
+        return QAccessibleWidget::text(t);
+    }
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        if (label()->toggles()) {
+            s.checkable = true;
+            s.checked = label()->toggleState();
+        }
+        return s;
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& action) override {
+        if (action == pressAction())
+            emit label()->clicked();
+    }
+
+private:
+    ClickLabel* label() const { return static_cast<ClickLabel*>(widget()); }
+};
+
+QAccessibleInterface* clickLabelAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String("ClickLabel") && object && object->isWidgetType())
+        return new ClickLabelAccessible(static_cast<ClickLabel*>(object));
+    return nullptr;
 }
 
 } // namespace
@@ -101,7 +147,7 @@ QString ControlRegistry::hint(const ControlEntry& e) {
         return tabs ? tabs->tabToolTip(i) : QString();
     }
     if (auto* w = qobject_cast<QWidget*>(o))
-        return w->toolTip();
+        return hintOf(w);
     return {};
 }
 
@@ -163,11 +209,60 @@ void ControlRegistry::setHint(const ControlEntry& e, const QString& text) {
         ::setHint(w, text);
 }
 
+void ControlRegistry::nameBy(QWidget* w, std::function<QString()> name) {
+    w->setAccessibleName(name());
+    names_.emplace_back(w, std::move(name));
+}
+
+void ControlRegistry::retranslateNames() {
+    for (auto& [w, name] : names_)
+        if (w && w->accessibleName() != name())
+            w->setAccessibleName(name());
+}
+
 // ----------------------------------------------------------------- helpers
 
 void setHint(QWidget* w, const QString& hint) {
     w->setStatusTip(hint);
-    w->setToolTip(hint);
+    const QString keys = w->property("shortcutKeys").toString();
+    w->setToolTip(keys.isEmpty() || hint.isEmpty() ? hint : QStringLiteral("%1 (%2)").arg(hint, keys));
+    if (w->property("nameByHint").toBool())
+        w->setAccessibleName(hint);
+}
+
+QString hintOf(const QWidget* w) { return w->statusTip().isEmpty() ? w->toolTip() : w->statusTip(); }
+
+void nameByHint(QWidget* w) {
+    w->setProperty("nameByHint", true);
+    w->setAccessibleName(hintOf(w));
+}
+
+void nameByCurrentPage(QTabWidget* pages) {
+    auto name = [pages] { return pages->currentIndex() < 0 ? QString() : spokenCaption(pages->tabText(pages->currentIndex())); };
+    ControlRegistry::instance().nameBy(pages, name);
+    QObject::connect(pages, &QTabWidget::currentChanged, pages, [pages, name] { pages->setAccessibleName(name()); });
+}
+
+void nameByText(QWidget* w, rz::Txt id, std::vector<std::string> args) {
+    ControlRegistry::instance().nameBy(w, [id, args = std::move(args)] { return q(rz::txt(id, args)); });
+}
+
+QString spokenCaption(const QString& caption) {
+    static const QRegularExpression gaps(QStringLiteral("\\s{2,}"));
+    QString s = caption;
+    // "&&" is a shown "&"; a single "&" marks the accelerator.
+    s.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
+    s.remove(QLatin1Char('&'));
+    s.replace(QLatin1Char('\x01'), QLatin1Char('&'));
+    return s.replace(gaps, QStringLiteral(" ")).trimmed();
+}
+
+QString unspaced(const QString& text) {
+    // Two blanks part the words, one blank the letters.
+    QStringList words = text.trimmed().split(QStringLiteral("  "), Qt::SkipEmptyParts);
+    for (QString& w : words)
+        w = w.trimmed().remove(QLatin1Char(' '));
+    return words.join(QLatin1Char(' '));
 }
 
 void setLabelText(QLabel* l, const std::string& s) {
@@ -244,6 +339,17 @@ void setWaitCursor(bool busy) {
         QApplication::restoreOverrideCursor();
 }
 
+QRect placeInside(const QRect& available, const QRect& client, const QMargins& frame, bool keepInside) {
+    const QRect room = available.marginsRemoved(frame);
+    const QSize size = client.size().boundedTo(room.size()).expandedTo(QSize(1, 1));
+    QRect r(client.topLeft(), size);
+    if (keepInside) {
+        r.moveLeft(std::max(room.left(), std::min(r.left(), room.right() + 1 - r.width())));
+        r.moveTop(std::max(room.top(), std::min(r.top(), room.bottom() + 1 - r.height())));
+    }
+    return r;
+}
+
 QColor toQColour(rz::Colour c) {
     using rz::Colour;
     switch (c) {
@@ -284,6 +390,51 @@ QAction* registeredAction(QAction* action, const char* name, int tag) {
 }
 
 // -------------------------------------------------------------- ClickLabel
+
+void ClickLabel::setKeyboardReachable(bool on) {
+    static const bool installed = [] {
+        QAccessible::installFactory(clickLabelAccessible);
+        return true;
+    }();
+    (void)installed;
+    // Tab reaches it; a click does not take the focus from the field being edited.
+    setFocusPolicy(on ? Qt::TabFocus : Qt::NoFocus);
+}
+
+void ClickLabel::setToggleState(bool on) {
+    const bool changed = !toggles_ || state_ != on;
+    toggles_ = true;
+    state_ = on;
+    if (changed && QAccessible::isActive()) {
+        QAccessible::State s;
+        s.checked = true;
+        QAccessibleStateChangeEvent event(this, s);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void ClickLabel::keyPressEvent(QKeyEvent* e) {
+    if (focusPolicy() != Qt::NoFocus && !e->isAutoRepeat() &&
+        (e->key() == Qt::Key_Space || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) &&
+        e->modifiers() == Qt::NoModifier) {
+        e->accept();
+        emit clicked();
+        return;
+    }
+    QLabel::keyPressEvent(e);
+}
+
+void ClickLabel::paintEvent(QPaintEvent* e) {
+    QLabel::paintEvent(e);
+    if (!hasFocus())
+        return;
+    QPainter p(this);
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    const QRect text = fontMetrics().boundingRect(contentsRect(), static_cast<int>(alignment()), this->text());
+    focus.rect = text.adjusted(-2, 0, 2, 0).intersected(rect());
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &p, this);
+}
 
 void ClickLabel::mousePressEvent(QMouseEvent* e) {
     if (e->button() == Qt::LeftButton)

@@ -21,6 +21,7 @@
 
 #include "common/Colour.h"
 #include "common/Dates.h"
+#include "common/ProgramTexts.h"
 #include "i18n/ComponentTree.h"
 
 class QAction;
@@ -64,7 +65,16 @@ public:
     // but have a null object).
     const std::vector<ControlEntry>& entries() const { return entries_; }
     ControlEntry* find(const QString& window, const QString& name);
-    void clear() { entries_.clear(); }
+    void clear() {
+        entries_.clear();
+        names_.clear();
+    }
+
+    // Accessible names that are no caption of the control's own (a program
+    // text, the sentence of the check box beside a number field): the
+    // function is asked now and again after every change of language.
+    void nameBy(QWidget* w, std::function<QString()> name);
+    void retranslateNames();
 
     // Texts as the language files see them.
     static QString caption(const ControlEntry& e);
@@ -77,6 +87,7 @@ public:
 private:
     QString window_ = QStringLiteral("Form1");
     std::vector<ControlEntry> entries_;
+    std::vector<std::pair<QPointer<QWidget>, std::function<QString()>>> names_;
 };
 
 // Scope of a window's construction: controls made inside belong to it.
@@ -92,7 +103,6 @@ private:
 };
 
 // Tags of controls that keep their texts in every language.
-inline constexpr int kLanguageItemTag = 1;
 inline constexpr int kTipFieldTag = 8;
 inline constexpr int kMakerPanelTag = 8;
 
@@ -102,13 +112,38 @@ inline constexpr const char* kMakerAddress = "www.quendral.example";
 
 QColor toQColour(rz::Colour c);
 
+// Room for a window manager's title bar and border before a window is
+// framed.
+inline const QMargins kFrameAllowance(8, 32, 8, 8);
+// The client area of a window inside the available area of a screen, with
+// `frame` around it: no larger than fits, and, when `keepInside`, moved so
+// that the frame lies inside too.
+QRect placeInside(const QRect& available, const QRect& client, const QMargins& frame, bool keepInside);
+
 // Shows or clears the wait cursor. Balanced: repeated calls with the same
 // state do nothing, so every "busy" is undone by exactly one "not busy".
 void setWaitCursor(bool busy);
 
 // ---------------------------------------------------------------- helpers
 
+// Sets a control's hint (status text and tool tip). A control named by its
+// hint (nameByHint) takes it as its accessible name too; one with the
+// property "shortcutKeys" shows its keys in the tool tip.
 void setHint(QWidget* w, const QString& hint);
+// The hint of a control: its status text, else its tool tip.
+QString hintOf(const QWidget* w);
+// An icon button or a field without a label: its hint, which every language
+// file carries, is its accessible name.
+void nameByHint(QWidget* w);
+// A page control is named by the page on view.
+void nameByCurrentPage(class QTabWidget* pages);
+// Named by a program text in the user's language.
+void nameByText(QWidget* w, rz::Txt id, std::vector<std::string> args = {});
+// A caption as a screen reader should say it: without the accelerator mark
+// "&" and with the runs of blanks that hold spin fields made one blank.
+QString spokenCaption(const QString& caption);
+// A text spaced out letter by letter ("R u v u  2 . 6") as a word ("Ruvu 2.6").
+QString unspaced(const QString& text);
 void setLabelText(QLabel* l, const std::string& s);
 void setRole(QWidget* w, QPalette::ColorRole role, const QColor& c);
 
@@ -122,19 +157,31 @@ DateEdit* datePicker(QWidget* parent, const char* name);
 QAction* registeredAction(QAction* action, const char* name, int tag = 0);
 
 // A label that reports a click (row labels, link labels, the maker's panels).
+// Made reachable by Tab (setKeyboardReachable), Space or Enter click it, and
+// a screen reader finds it as a link, or as a check box when it toggles a
+// state (setToggleState).
 class ClickLabel : public QLabel {
     Q_OBJECT
 public:
     using QLabel::QLabel;
+    void setKeyboardReachable(bool on);
+    // The label toggles a state (a row's lock): its role is a check box.
+    void setToggleState(bool on);
+    bool toggles() const { return toggles_; }
+    bool toggleState() const { return state_; }
 signals:
     void clicked();
 
 protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
 
 private:
     bool pressed_ = false;
+    bool toggles_ = false;
+    bool state_ = false;
 };
 
 // One tip field: three digits wide, and it reports leaving the field (not

@@ -130,6 +130,7 @@ TForm1::TForm1(rz::MainModel& model, QWidget* parent) : QMainWindow(parent), mod
             tabChosen(index);
     });
     setCentralWidget(pageControl_);
+    nameByCurrentPage(pageControl_);
     {
         QFont pf(font());
         pf.setPixelSize(basePixelSize_);
@@ -138,6 +139,7 @@ TForm1::TForm1(rz::MainModel& model, QWidget* parent) : QMainWindow(parent), mod
 
     buildStatusBar();
     applyScale();
+    showRunKeys();
 
     // Escape stops a running historic analysis.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -204,7 +206,9 @@ void TForm1::buildMenu() {
     connect(aktualisieren, &QAction::triggered, this, [this] { command([this] { model_.Aktualisieren1Click(); }); });
 
     QAction* berechnen = registeredAction(bar->addAction(QStringLiteral("&Berechnen")), "Berechnen1");
-    berechnen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    // Ctrl+R, and F5 as many programs run their main command.
+    berechnen->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_R), QKeySequence(Qt::Key_F5)});
+    runAction_ = berechnen;
     connect(berechnen, &QAction::triggered, this, [this] { command([this] { model_.Berechnen1Click(); }); });
 
     QMenu* sprache = bar->addMenu(QStringLiteral("Sprache/&Language"));
@@ -213,8 +217,8 @@ void TForm1::buildMenu() {
     auto* group = new QActionGroup(this);
     group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional); // none checked at first
     for (const rz::LanguageInfo& item : rz::languageTable()) {
-        // The seven native language names keep their captions in every
-        // language (Tag 1); the last item is translated like any other.
+        // The built-in captions; each language file names every language in
+        // its own language.
         QAction* a = registeredAction(sprache->addAction(QString::fromUtf8(item.caption)), item.menuItem, item.tag);
         a->setCheckable(true);
         a->setData(item.sprache);
@@ -304,6 +308,9 @@ void TForm1::refreshFromModel() {
         shownLanguage_ = model_.LanguageChecked;
         qtTranslations_->apply(model_.sprache, QString::fromStdString(model_.paths().qtTranslationsFolder()));
         tipPage_->retranslateMegaBallHints();
+        // Accessible names from the program's texts, and the run's keys as Qt names them now.
+        ControlRegistry::instance().retranslateNames();
+        showRunKeys();
         // Other texts need other room.
         if (!first && designedHeight_ > 0) {
             measureMinimum();
@@ -368,6 +375,12 @@ void TForm1::showEvent(QShowEvent* e) {
     // The layouts of a shown window count every control; measure again.
     measureMinimum();
     fitContents();
+    // Once the window manager has framed the window, it is moved inside
+    // the screen if its frame overhangs.
+    QTimer::singleShot(0, this, [this] {
+        if (const QScreen* screen = this->screen())
+            fitIntoScreen(available_.isValid() ? available_ : screen->availableGeometry());
+    });
     // After the window is on the screen.
     QTimer::singleShot(0, this, [this] { command([this] { model_.FormShow(); }); });
 }
@@ -390,13 +403,47 @@ void TForm1::changeEvent(QEvent* e) {
 }
 
 void TForm1::applyStoredSize() {
-    if (model_.Window.Width > 0 && model_.Window.Height > 0) {
-        QSize size(model_.Window.Width, model_.Window.Height);
-        if (const QScreen* screen = this->screen())
-            size = size.boundedTo(screen->availableSize());
-        resize(size);
-    }
+    if (model_.Window.Width > 0 && model_.Window.Height > 0)
+        resize(model_.Window.Width, model_.Window.Height);
+    // Stored or designed, the window opens inside the screen; its contents
+    // scale down with it.
+    if (const QScreen* screen = this->screen())
+        fitIntoScreen(screen->availableGeometry());
     reportWindowState();
+}
+
+QMargins TForm1::frameMargins() const {
+    // Known once a window manager has framed the shown window; before that
+    // room for a usual title bar and border.
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    if (isVisible() && outer != inner)
+        return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                        outer.bottom() - inner.bottom());
+    return kFrameAllowance;
+}
+
+void TForm1::fitIntoScreen(const QRect& available) {
+    available_ = available;
+    const QMargins frame = frameMargins();
+    measureMinimum();
+    const QRect fitted = placeInside(available, geometry(), frame, testAttribute(Qt::WA_Moved) || isVisible());
+    if (fitted.size() != size())
+        resize(fitted.size());
+    if (fitted.topLeft() != geometry().topLeft())
+        move(fitted.topLeft() - QPoint(frame.left(), frame.top()));
+}
+
+void TForm1::showRunKeys() {
+    // The run button's tool tip names the run's keys ("… (Ctrl+R, F5)").
+    auto* run = findChild<QPushButton*>(QStringLiteral("BitBtn4"));
+    if (!run || !runAction_)
+        return;
+    QStringList keys;
+    for (const QKeySequence& k : runAction_->shortcuts())
+        keys << k.toString(QKeySequence::NativeText);
+    run->setProperty("shortcutKeys", keys.join(QStringLiteral(", ")));
+    setHint(run, hintOf(run));
 }
 
 void TForm1::resizeEvent(QResizeEvent* e) {
@@ -434,7 +481,15 @@ void TForm1::measureMinimum() {
         applyScale();
     }
     layout()->setSizeConstraint(QLayout::SetNoConstraint);
-    setMinimumSize(minimum1_);
+    // On a screen too small for that (a high scale factor, a small
+    // display) the window may be as small as the screen; the contents then
+    // scale below their designed size.
+    QSize minimum = minimum1_;
+    if (const QScreen* screen = this->screen()) {
+        const QRect available = available_.isValid() ? available_ : screen->availableGeometry();
+        minimum = minimum.boundedTo(available.marginsRemoved(frameMargins()).size());
+    }
+    setMinimumSize(minimum);
 }
 
 void TForm1::fitContents() {

@@ -69,6 +69,9 @@ public:
     // A stored window size is applied at once (within the screen); without
     // one the model learns the designed size.
     void applyStoredSize();
+    // Makes window and frame fit into the available area of a screen
+    // (smaller, and moved when placed); the contents scale with the height.
+    void fitIntoScreen(const QRect& available);
 
 protected:
     void changeEvent(QEvent* e) override;
@@ -94,6 +97,8 @@ private:
     void tabChosen(int index);
     void showPanel1(const QString& text);
     void applyScale();
+    void showRunKeys();
+    QMargins frameMargins() const;
 
     rz::MainModel& model_;
     QTabWidget* pageControl_ = nullptr;
@@ -106,6 +111,8 @@ private:
 
     std::array<QLabel*, 2> statusPanels_{};
     std::vector<QAction*> languageActions_;
+    QAction* runAction_ = nullptr;
+    QRect available_; // the screen area the window was last fitted into
 
     TForm3* form3_ = nullptr;
     Zahlenwahl* form6_ = nullptr;

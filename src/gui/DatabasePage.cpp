@@ -38,7 +38,9 @@ DatabasePage::DatabasePage(rz::MainModel& model, PageFrame& frame, QWidget* pare
         speedButton(page, "SpeedButton5", QStringLiteral("Anzeigen"),
                     QStringLiteral("Bewertung des Tipps für die Ziehung des gewählten Datums"), QStyle::SP_DialogApplyButton);
     connect(sb5, &QToolButton::clicked, this, [this] { frame_.command([this] { model_.SpeedButton5Click(); }); });
-    dateRow->addWidget(plainLabel(page, "Label74", QStringLiteral("Ziehung vom")));
+    QLabel* drawingOf = plainLabel(page, "Label74", QStringLiteral("Ziehung vom"));
+    drawingOf->setBuddy(dateTimePicker1_);
+    dateRow->addWidget(drawingOf);
     dateRow->addWidget(dateTimePicker1_);
     dateRow->addWidget(sb5);
     dateRow->addStretch(1);
@@ -63,6 +65,7 @@ DatabasePage::DatabasePage(rz::MainModel& model, PageFrame& frame, QWidget* pare
     QToolButton* sb8 =
         speedButton(page, "SpeedButton8", {}, QStringLiteral("Stoppt das Einlesen"), QStyle::SP_BrowserStop);
     sb8->hide(); // shown only while a download runs
+    nameByHint(sb8);
     speedButton8_ = sb8;
     connect(sb8, &QToolButton::clicked, this, [this] { frame_.command([this] { model_.SpeedButton8Click(); }); });
     QPushButton* import = pushButton(page, "ImportButton", QStringLiteral("Importieren…"),

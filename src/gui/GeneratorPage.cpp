@@ -201,38 +201,6 @@ private:
     GapLine line_;
 };
 
-// A label that runs a command when clicked.
-class CallbackLabel : public QLabel {
-public:
-    CallbackLabel(const QString& text, std::function<void()> onClick, QWidget* parent = nullptr)
-        : QLabel(text, parent), onClick_(std::move(onClick)) {
-        setCursor(Qt::PointingHandCursor);
-        QFont f = font();
-        f.setUnderline(true);
-        setFont(f);
-        QPalette pal = palette();
-        pal.setColor(QPalette::WindowText, pal.color(QPalette::Link));
-        setPalette(pal);
-    }
-
-protected:
-    void mousePressEvent(QMouseEvent* e) override {
-        // Take the press so that the release comes here as well.
-        if (e->button() == Qt::LeftButton)
-            e->accept();
-        else
-            QLabel::mousePressEvent(e);
-    }
-    void mouseReleaseEvent(QMouseEvent* e) override {
-        if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()) && onClick_)
-            onClick_();
-        QLabel::mouseReleaseEvent(e);
-    }
-
-private:
-    std::function<void()> onClick_;
-};
-
 QLabel* header(const QString& text, const QString& name) {
     auto* l = new QLabel(text);
     l->setObjectName(name);
@@ -254,6 +222,26 @@ QLabel* plain(const QString& text, const QString& name = {}) {
 }
 
 std::size_t idx(Gs f) { return static_cast<std::size_t>(f); }
+
+// A number field without a label of its own is named after the sentence it
+// stands in or beside (a check box's caption, a label's text), in the
+// language shown.
+void nameAfter(QWidget* cell, QWidget* source) {
+    QList<QSpinBox*> fields = cell->findChildren<QSpinBox*>();
+    if (auto* own = qobject_cast<QSpinBox*>(cell))
+        fields.prepend(own);
+    for (QSpinBox* field : fields) {
+        if (!field->accessibleName().isEmpty())
+            continue;
+        ControlRegistry::instance().nameBy(field, [source] {
+            if (auto* b = qobject_cast<QAbstractButton*>(source))
+                return spokenCaption(b->text());
+            if (auto* l = qobject_cast<QLabel*>(source))
+                return spokenCaption(l->text());
+            return QString();
+        });
+    }
+}
 
 } // namespace
 
@@ -332,11 +320,22 @@ void GeneratorPage::buildPages() {
         b->setText(text);
         b->setToolTip(tip);
         b->setAutoRaise(false);
+        if (text.size() <= 2) // "2x": the hint says what it shows
+            nameByHint(b);
         connect(b, &QToolButton::clicked, this, [this, call] { command(call); });
         return b;
     };
     auto link = [&](const char* name, const QString& text, const QString& tip, std::function<void()> call) {
-        auto* l = new CallbackLabel(text, [this, call] { command(call); });
+        auto* l = new ClickLabel(text);
+        l->setCursor(Qt::PointingHandCursor);
+        QFont f = l->font();
+        f.setUnderline(true);
+        l->setFont(f);
+        QPalette pal = l->palette();
+        pal.setColor(QPalette::WindowText, pal.color(QPalette::Link));
+        l->setPalette(pal);
+        l->setKeyboardReachable(true);
+        connect(l, &ClickLabel::clicked, this, [this, call] { command(call); });
         l->setObjectName(qs(name));
         ControlRegistry::instance().add(l, ControlKind::Label);
         l->setToolTip(tip);
@@ -348,6 +347,7 @@ void GeneratorPage::buildPages() {
                 c->addGapWidget(sp(f));
             else if (auto* l = dynamic_cast<SentenceLabel*>(host))
                 l->addGapWidget(sp(f));
+            nameAfter(sp(f), host);
             placed.append(sp(f));
         }
         return host;
@@ -369,6 +369,8 @@ void GeneratorPage::buildPages() {
         ControlRegistry::instance().add(area, ControlKind::TabSheet);
         area->setWidgetResizable(true);
         area->setFrameShape(QFrame::NoFrame);
+        // Tab goes through the controls; the area scrolls to the focused one.
+        area->setFocusPolicy(Qt::NoFocus);
         auto* content = new QWidget;
         content->setObjectName(area->objectName() + QStringLiteral("Content"));
         auto* grid = new QGridLayout(content);
@@ -387,6 +389,17 @@ void GeneratorPage::buildPages() {
     };
     // nullptr in a free row pushes the rest to the right.
     auto row = [&](Page& page, std::initializer_list<QWidget*> items, bool aligned = true) {
+        // Number fields beside a check box or after a label take its text as their name.
+        if (items.size() > 1 && *items.begin()) {
+            QWidget* source = *items.begin();
+            if (auto* label = qobject_cast<QLabel*>(source))
+                for (QWidget* w : items)
+                    if (auto* field = qobject_cast<QSpinBox*>(w); field && !label->buddy())
+                        label->setBuddy(field);
+            for (QWidget* w : items)
+                if (w && w != source)
+                    nameAfter(w, source);
+        }
         if (aligned && items.size() > 1 && items.size() <= kColumns) {
             int c = 0;
             for (QWidget* w : items) {
@@ -570,6 +583,7 @@ void GeneratorPage::buildPages() {
         row(p, {cb(Gs::MegaBall24)});
         finish(p, "Allgemein");
     }
+    nameByCurrentPage(pages_);
 }
 
 void GeneratorPage::syncFromModel() {

@@ -40,9 +40,13 @@ InternetPage::InternetPage(rz::MainModel& model, PageFrame& frame, QWidget* pare
     proxyPort_->setMaximumWidth(proxyPort_->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 16);
     connect(proxyHost_, &QLineEdit::textEdited, this, [this](const QString& t) { model_.ProxyHost = t.toStdString(); });
     connect(proxyPort_, &QLineEdit::textEdited, this, [this](const QString& t) { model_.ProxyPort = t.toStdString(); });
-    proxy->addWidget(plainLabel(page, "Label58", QStringLiteral("Proxy-Server:")), 0, 0);
+    QLabel* hostLabel = plainLabel(page, "Label58", QStringLiteral("Proxy-Server:"));
+    hostLabel->setBuddy(proxyHost_);
+    proxy->addWidget(hostLabel, 0, 0);
     proxy->addWidget(proxyHost_, 0, 1);
-    proxy->addWidget(plainLabel(page, "Label59", QStringLiteral("Port:")), 1, 0);
+    QLabel* portLabel = plainLabel(page, "Label59", QStringLiteral("Port:"));
+    portLabel->setBuddy(proxyPort_);
+    proxy->addWidget(portLabel, 1, 0);
     proxy->addWidget(proxyPort_, 1, 1, Qt::AlignLeft);
     // The data server: a server answering the drawing request, or a CSV export.
     serverEdit_ = new QLineEdit(page);
@@ -51,7 +55,9 @@ InternetPage::InternetPage(rz::MainModel& model, PageFrame& frame, QWidget* pare
     setHint(serverEdit_, QStringLiteral("Adresse des Datenservers (http://host:port)"));
     connect(serverEdit_, &QLineEdit::textEdited, this,
             [this](const QString& t) { model_.ServerAddress = t.trimmed().toStdString(); });
-    proxy->addWidget(plainLabel(page, "LabelServer", QStringLiteral("Datenserver:")), 2, 0);
+    QLabel* serverLabel = plainLabel(page, "LabelServer", QStringLiteral("Datenserver:"));
+    serverLabel->setBuddy(serverEdit_);
+    proxy->addWidget(serverLabel, 2, 0);
     proxy->addWidget(serverEdit_, 2, 1);
     proxy->setColumnStretch(1, 1);
     v->addLayout(proxy);
@@ -63,6 +69,7 @@ InternetPage::InternetPage(rz::MainModel& model, PageFrame& frame, QWidget* pare
         ControlRegistry::instance().add(l, ControlKind::Label);
         l->setTextFormat(Qt::PlainText);
         l->setCursor(Qt::PointingHandCursor);
+        l->setKeyboardReachable(true);
         QFont f;
         f.setUnderline(true);
         l->setFont(f);

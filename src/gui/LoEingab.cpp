@@ -57,6 +57,7 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
     date_->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     date_->setDateRange(QDate(1900, 1, 1), QDate(2099, 12, 31));
     ControlRegistry::instance().add(date_, ControlKind::Edit);
+    nameByText(date_, rz::Txt::AccEntryDate);
     v->addWidget(date_);
 
     auto* numbers = new QHBoxLayout;
@@ -67,12 +68,24 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
     // Numbers[6] is carried through unchanged.
     upDown_[6] = upDown(this, 6, rz::EntryRange{0, 255});
     upDown_[6]->hide();
+    // The fields' editors carry names of their own ("Edit1"), so a screen
+    // reader meets them as well: both are named.
+    auto name = [this](int i, rz::Txt id, std::vector<std::string> args) {
+        QSpinBox* s = upDown_[static_cast<std::size_t>(i)];
+        nameByText(s, id, args);
+        if (auto* edit = s->findChild<QLineEdit*>())
+            nameByText(edit, id, args);
+    };
+    for (int i = 1; i <= 5; ++i)
+        name(i, rz::Txt::AccEntryNumber, {std::to_string(i)});
     numbers->addWidget(boldRed(this, "Label7", QStringLiteral("MB:")));
     upDown_[7] = upDown(this, 7, rz::kEntryMegaBallRange);
     numbers->addWidget(upDown_[7]);
+    name(7, rz::Txt::AccEntryMegaBall, {});
     numbers->addWidget(boldRed(this, "Label8", QStringLiteral("MP:")));
     upDown_[8] = upDown(this, 8, rz::kEntryMegaplierRange);
     numbers->addWidget(upDown_[8]);
+    name(8, rz::Txt::AccEntryMegaplier, {});
     v->addLayout(numbers);
 
     auto* buttons = new QHBoxLayout;

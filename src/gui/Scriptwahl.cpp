@@ -19,6 +19,7 @@ QLineEdit* parameterField(QWidget* parent, const char* name, const QString& hint
     auto* e = new QLineEdit(parent);
     e->setObjectName(QLatin1String(name));
     setHint(e, hint);
+    nameByHint(e);
     ControlRegistry::instance().add(e, ControlKind::Edit);
     return e;
 }
@@ -33,7 +34,8 @@ TQCSForm::TQCSForm(QWidget* parent) : QDialog(parent) {
     setModal(true);
 
     auto* v = new QVBoxLayout(this);
-    v->addWidget(plainLabel(this, "LabelScript", QStringLiteral("Quendrals Click-Script File")));
+    QLabel* scriptLabel = plainLabel(this, "LabelScript", QStringLiteral("Quendrals Click-Script File"));
+    v->addWidget(scriptLabel);
     auto* scriptRow = new QHBoxLayout;
     script_ = new QComboBox(this);
     script_->setObjectName(QStringLiteral("ComboBox1"));
@@ -42,8 +44,12 @@ TQCSForm::TQCSForm(QWidget* parent) : QDialog(parent) {
     script_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     script_->setMinimumContentsLength(40);
     ControlRegistry::instance().add(script_, ControlKind::Edit);
+    scriptLabel->setBuddy(script_);
+    // The combo box's editor is what a screen reader meets.
+    ControlRegistry::instance().nameBy(script_->lineEdit(), [scriptLabel] { return spokenCaption(scriptLabel->text()); });
     QToolButton* search =
         speedButton(this, "ScriptButton", QStringLiteral("…"), QStringLiteral("Click-Script-Datei auswählen"));
+    nameByHint(search);
     connect(search, &QToolButton::clicked, this, &TQCSForm::browse);
     scriptRow->addWidget(script_, 1);
     scriptRow->addWidget(search);

@@ -54,6 +54,9 @@ TipPage::TipPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
         losnummer_ = plainLabel(panel4, "Losnummer");
         connect(sb6, &QToolButton::clicked, this, [this] { command([this] { model_.SpeedButton6Click(); }); });
         connect(sb7, &QToolButton::clicked, this, [this] { command([this] { model_.SpeedButton7Click(); }); });
+        for (QToolButton* icon : {sb10, sb6, sb7})
+            nameByHint(icon);
+        drawingBar_ = {sb10, sb6, sb7};
         h->addWidget(sb10);
         h->addSpacing(4);
         h->addWidget(sb6);
@@ -85,6 +88,9 @@ TipPage::TipPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
         ControlRegistry::instance().add(w.label, ControlKind::Label);
         w.label->setTextFormat(Qt::PlainText);
         w.label->setCursor(Qt::PointingHandCursor);
+        // Space on the focused label locks the row; a screen reader hears a check box.
+        w.label->setKeyboardReachable(true);
+        w.label->setToggleState(false);
         setHint(w.label, lockHint);
         connect(w.label, &ClickLabel::clicked, this, [this, r] { command([this, r] { model_.Label30Click(r); }); });
         grid->addWidget(w.label, r - 1, 0);
@@ -94,6 +100,10 @@ TipPage::TipPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
             e->setObjectName(QLatin1String(TipSet::fieldName(r, k)));
             ControlRegistry::instance().add(e, ControlKind::Edit, kTipFieldTag);
             w.edits[static_cast<std::size_t>(k)] = e;
+            if (k == 6)
+                nameByText(e, rz::Txt::AccTipMegaBall, {std::to_string(r)});
+            else
+                nameByText(e, rz::Txt::AccTipNumber, {std::to_string(r), std::to_string(k)});
             connect(e, &QLineEdit::textEdited, this, [this, r, k](const QString& t) { tipEdited(r, k, t); });
             connect(e, &TipEdit::exited, this, [this] { command([this] { model_.Edit1Exit(); }); });
             if (k <= 5)
@@ -117,6 +127,7 @@ TipPage::TipPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
                       "Klicken Sie hier um Tipp 1 mit dem Tippformular zu ändern oder per Zufallsgenerator erzeugen wollen")
                 : QStringLiteral("Klicken Sie hier um den Tipp zu ändern oder per Zufallsgenerator erzeugen wollen");
         w.editButton = speedButton(rowsBox, TipSet::editButtonName(r), QStringLiteral("…"), editHint);
+        nameByText(w.editButton, rz::Txt::AccTipEdit, {std::to_string(r)});
         connect(w.editButton, &QToolButton::clicked, this, [this, r] { command([this, r] { model_.TippEdit(r); }); });
         grid->addWidget(w.editButton, r - 1, 8);
     }
@@ -129,6 +140,8 @@ TipPage::TipPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
     auto* side = new QVBoxLayout;
     side->setSpacing(4);
     QFrame* panel3 = panel(page, "Panel3");
+    QToolButton* sb13 = nullptr;
+    QPushButton* warenkorb = nullptr;
     {
         auto* v = new QVBoxLayout(panel3);
         v->setContentsMargins(4, 4, 4, 4);
@@ -155,7 +168,7 @@ TipPage::TipPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
             if (!frame_.refreshing())
                 command([this, v] { model_.Settings.set(Gs::TipCount, v); });
         });
-        QToolButton* sb13 = speedButton(
+        sb13 = speedButton(
             panel3, "SpeedButton13", QStringLiteral("Glückszahl"),
             QStringLiteral("Hier können Sie den Zufall etwas nachhelfen und wirklich Ihren Tipp generieren"));
         connect(sb13, &QToolButton::clicked, this, [this] { command([this] { model_.SpeedButton13Click(); }); });
@@ -165,7 +178,7 @@ TipPage::TipPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
         countRow->addWidget(sb13);
         v->addLayout(countRow);
 
-        QPushButton* warenkorb = pushButton(panel3, "Warenkorb", QStringLiteral("Warenkorb"));
+        warenkorb = pushButton(panel3, "Warenkorb", QStringLiteral("Warenkorb"));
         connect(warenkorb, &QPushButton::clicked, this, [this] { command([this] { model_.WarenkorbClick(); }); });
         v->addWidget(warenkorb);
     }
@@ -184,6 +197,8 @@ TipPage::TipPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
     connect(sb11, &QToolButton::clicked, this, [this] { command([this] { model_.SpeedButton11Click(); }); });
     connect(sb15, &QToolButton::clicked, this, [this] { command([this] { model_.SpeedButton15Click(); }); });
     connect(sb16, &QToolButton::clicked, this, [this] { command([this] { model_.SpeedButton16Click(); }); });
+    nameByHint(sb15);
+    nameByHint(sb16);
     fileRow->addWidget(sb11, 1);
     fileRow->addWidget(sb15);
     fileRow->addWidget(sb16);
@@ -217,14 +232,16 @@ TipPage::TipPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
     bottom->setSpacing(6);
     auto openMakerSite = [this] { command([this] { model_.openInShell(kMakerSite); }); };
     QFrame* panel2 = panel(page, "Panel2");
+    ClickLabel* label43 = nullptr;
     {
         auto* h = new QHBoxLayout(panel2);
         h->setContentsMargins(6, 2, 6, 2);
-        auto* label43 = new ClickLabel(QLatin1String(kMakerAddress), panel2);
+        label43 = new ClickLabel(QLatin1String(kMakerAddress), panel2);
         label43->setObjectName(QStringLiteral("Label43"));
         ControlRegistry::instance().add(label43, ControlKind::Label, kMakerPanelTag);
         label43->setAlignment(Qt::AlignCenter);
         label43->setCursor(Qt::PointingHandCursor);
+        label43->setKeyboardReachable(true);
         setHint(label43, QLatin1String(kMakerSite));
         connect(label43, &ClickLabel::clicked, this, openMakerSite);
         h->addWidget(label43);
@@ -242,6 +259,8 @@ TipPage::TipPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
         frame_.setRelativeFont(label44, 1.25, true);
         setRole(label44, QPalette::WindowText, QColor(0, 0, 128));
         setHint(label44, QLatin1String(kMakerSite));
+        // Spoken as the name and version it shows, not letter by letter.
+        label44->setAccessibleName(unspaced(label44->text()));
         connect(label44, &ClickLabel::clicked, this, openMakerSite);
         h->addWidget(label44);
     }
@@ -255,6 +274,23 @@ TipPage::TipPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
     labelMegaBall25_->setObjectName(QStringLiteral("LabelMegaBall25"));
     ControlRegistry::instance().add(labelMegaBall25_, ControlKind::Label);
     labelMegaBall25_->hide();
+
+    // Tab order: the drawing bar, the run and the tip commands, then the rows
+    // (lock, five numbers, MegaBall, edit), then the maker's address. The run
+    // is the fourth stop from the tab bar.
+    QList<QWidget*> order(drawingBar_.begin(), drawingBar_.end());
+    order << bitBtn4_ << tipCount_ << sb13 << warenkorb << sb11 << sb15 << sb16 << sb4 << button6 << bitBtn7
+          << wheelButton << online;
+    for (int r = 1; r <= TipSet::kRows; ++r) {
+        const RowWidgets& w = rows_[static_cast<std::size_t>(r)];
+        order << w.label;
+        for (int k = 1; k <= 6; ++k)
+            order << w.edits[static_cast<std::size_t>(k)];
+        order << w.editButton;
+    }
+    order << label43;
+    for (int i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 
@@ -338,6 +374,7 @@ void TipPage::syncRows() {
         }
         if (w.shownLocked != row.Locked) {
             w.shownLocked = row.Locked;
+            w.label->setToggleState(row.Locked);
             setRole(w.label, QPalette::WindowText, row.Locked ? toQColour(Colour::Red) : normalText);
         }
         setLabelText(w.sum, row.sumCaption);

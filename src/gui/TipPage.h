@@ -64,4 +64,5 @@ private:
     QSpinBox* tipCount_ = nullptr;
     QToolButton* speedButton10_ = nullptr;
     QLabel* labelMegaBall25_ = nullptr;
+    std::array<QToolButton*, 3> drawingBar_{}; // download, previous, next
 };

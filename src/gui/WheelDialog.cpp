@@ -23,6 +23,13 @@ namespace {
 
 constexpr int kColumns = 10;
 
+// A figure is read with the caption of its row ("Kosten: $24.00").
+void nameFigure(QLabel* figure, const QLabel* caption) {
+    const QString name = spokenCaption(caption->text()) + QLatin1Char(' ') + figure->text();
+    if (figure->accessibleName() != name)
+        figure->setAccessibleName(name);
+}
+
 QLabel* valueLabel(QWidget* parent, const char* name) {
     // Figures only (digits, "/", "$"), or a text the model composed in the
     // user's language: not in the lists.
@@ -59,6 +66,7 @@ WheelDialog::WheelDialog(rz::MainModel& model, QWidget* parent) : QDialog(parent
     auto* countRow = new QHBoxLayout;
     countRow->addWidget(plainLabel(this, "WheelLabelCount", QStringLiteral("Angekreuzte Zahlen (6 bis 30):")));
     count_ = valueLabel(this, "WheelCount");
+    figureCaptions_.emplace_back(count_, findChild<QLabel*>(QStringLiteral("WheelLabelCount")));
     countRow->addWidget(count_);
     countRow->addStretch(1);
     outer->addLayout(countRow);
@@ -70,8 +78,13 @@ WheelDialog::WheelDialog(rz::MainModel& model, QWidget* parent) : QDialog(parent
         for (int t = 1; t <= p; ++t)
             guarantee_->addItem(QStringLiteral("%1 / %2").arg(t).arg(p), QPoint(t, p));
     connect(guarantee_, &QComboBox::currentIndexChanged, this, [this] { readFields(); });
-    form->addRow(plainLabel(this, "WheelLabelGuarantee", QStringLiteral("Garantie: Treffer in einer Reihe / davon gezogen:")),
-                 guarantee_);
+    // Each field is named by the label before it.
+    auto labelled = [form](QLabel* label, QWidget* field) {
+        label->setBuddy(field);
+        form->addRow(label, field);
+    };
+    labelled(plainLabel(this, "WheelLabelGuarantee", QStringLiteral("Garantie: Treffer in einer Reihe / davon gezogen:")),
+             guarantee_);
 
     seconds_ = new QDoubleSpinBox(this);
     seconds_->setObjectName(QStringLiteral("WheelSeconds"));
@@ -80,7 +93,7 @@ WheelDialog::WheelDialog(rz::MainModel& model, QWidget* parent) : QDialog(parent
     setHint(seconds_, QStringLiteral("So lange wird nach weniger Reihen gesucht"));
     ControlRegistry::instance().add(seconds_, ControlKind::Edit);
     connect(seconds_, &QDoubleSpinBox::valueChanged, this, [this] { readFields(); });
-    form->addRow(plainLabel(this, "WheelLabelSeconds", QStringLiteral("Rechenzeit in Sekunden:")), seconds_);
+    labelled(plainLabel(this, "WheelLabelSeconds", QStringLiteral("Rechenzeit in Sekunden:")), seconds_);
 
     megaBalls_ = new QLineEdit(this);
     megaBalls_->setObjectName(QStringLiteral("WheelMegaBalls"));
@@ -88,7 +101,7 @@ WheelDialog::WheelDialog(rz::MainModel& model, QWidget* parent) : QDialog(parent
     setHint(megaBalls_, QStringLiteral("MegaBalls von 1 bis 24, durch Kommas getrennt; die Reihen bekommen sie der Reihe nach"));
     ControlRegistry::instance().add(megaBalls_, ControlKind::Edit);
     connect(megaBalls_, &QLineEdit::textEdited, this, [this] { readFields(); });
-    form->addRow(plainLabel(this, "WheelLabelMegaBalls", QStringLiteral("MegaBalls:")), megaBalls_);
+    labelled(plainLabel(this, "WheelLabelMegaBalls", QStringLiteral("MegaBalls:")), megaBalls_);
 
     cross_ = new QCheckBox(QStringLiteral("Jede Reihe mit jedem MegaBall spielen"), this);
     cross_->setObjectName(QStringLiteral("WheelCross"));
@@ -104,7 +117,7 @@ WheelDialog::WheelDialog(rz::MainModel& model, QWidget* parent) : QDialog(parent
     setHint(price_, QStringLiteral("Preis eines Spiels"));
     ControlRegistry::instance().add(price_, ControlKind::Edit);
     connect(price_, &QDoubleSpinBox::valueChanged, this, [this] { readFields(); });
-    form->addRow(plainLabel(this, "WheelLabelPrice", QStringLiteral("Preis je Spiel:")), price_);
+    labelled(plainLabel(this, "WheelLabelPrice", QStringLiteral("Preis je Spiel:")), price_);
     outer->addLayout(form);
 
     auto* runRow = new QHBoxLayout;
@@ -121,6 +134,10 @@ WheelDialog::WheelDialog(rz::MainModel& model, QWidget* parent) : QDialog(parent
     outer->addLayout(runRow);
 
     auto* figures = new QFormLayout;
+    auto figureRow = [this, figures](QLabel* caption, QLabel* figure) {
+        figures->addRow(caption, figure);
+        figureCaptions_.emplace_back(figure, caption);
+    };
     progress_ = valueLabel(this, "WheelProgress");
     rows_ = valueLabel(this, "WheelRows");
     bound_ = valueLabel(this, "WheelBound");
@@ -129,26 +146,29 @@ WheelDialog::WheelDialog(rz::MainModel& model, QWidget* parent) : QDialog(parent
     hit_ = valueLabel(this, "WheelHit");
     expected_ = valueLabel(this, "WheelExpected");
     cost_ = valueLabel(this, "WheelCost");
-    figures->addRow(plainLabel(this, "WheelLabelProgress", QStringLiteral("Schritte / Reihen:")), progress_);
-    figures->addRow(plainLabel(this, "WheelLabelRows", QStringLiteral("Reihen (gespielt):")), rows_);
-    figures->addRow(plainLabel(this, "WheelLabelBound", QStringLiteral("Untere Schranke:")), bound_);
-    figures->addRow(plainLabel(this, "WheelLabelKnown", QStringLiteral("Beste bekannte Größe:")), known_);
-    figures->addRow(plainLabel(this, "WheelLabelCondition",
+    figureRow(plainLabel(this, "WheelLabelProgress", QStringLiteral("Schritte / Reihen:")), progress_);
+    figureRow(plainLabel(this, "WheelLabelRows", QStringLiteral("Reihen (gespielt):")), rows_);
+    figureRow(plainLabel(this, "WheelLabelBound", QStringLiteral("Untere Schranke:")), bound_);
+    figureRow(plainLabel(this, "WheelLabelKnown", QStringLiteral("Beste bekannte Größe:")), known_);
+    figureRow(plainLabel(this, "WheelLabelCondition",
                                QStringLiteral("Wahrscheinlichkeit, dass die Bedingung eintritt:")),
                     condition_);
-    figures->addRow(plainLabel(this, "WheelLabelHit",
+    figureRow(plainLabel(this, "WheelLabelHit",
                                QStringLiteral("Wahrscheinlichkeit, dass eine Reihe die Treffer hat:")),
                     hit_);
-    figures->addRow(plainLabel(this, "WheelLabelExpected",
+    figureRow(plainLabel(this, "WheelLabelExpected",
                                QStringLiteral("Erwartete Reihen mit 3 / 4 / 5 Treffern:")),
                     expected_);
-    figures->addRow(plainLabel(this, "WheelLabelCost", QStringLiteral("Kosten:")), cost_);
+    figureRow(plainLabel(this, "WheelLabelCost", QStringLiteral("Kosten:")), cost_);
     outer->addLayout(figures);
 
     auto* pageRow = new QHBoxLayout;
     prev_ = speedButton(this, "WheelPrev", QStringLiteral("<"), QStringLiteral("Die vorigen zwölf Reihen in die Tipps"));
     next_ = speedButton(this, "WheelNext", QStringLiteral(">"), QStringLiteral("Die nächsten zwölf Reihen in die Tipps"));
     page_ = valueLabel(this, "WheelPage");
+    page_->setFocusPolicy(Qt::NoFocus); // "1 / 3" between the arrows that page
+    nameByHint(prev_);
+    nameByHint(next_);
     connect(prev_, &QToolButton::clicked, this, [this] { model_.run([this] { model_.WheelPageClick(-1); }); syncFromModel(); });
     connect(next_, &QToolButton::clicked, this, [this] { model_.run([this] { model_.WheelPageClick(+1); }); syncFromModel(); });
     save_ = pushButton(this, "WheelSave", QStringLiteral("Speichern…"),
@@ -205,6 +225,7 @@ void WheelDialog::readFields() {
     r.cross = cross_->isChecked();
     model_.wheelPriceCents = std::llround(price_->value() * 100.0);
     count_->setText(QString::number(r.numbers.size()));
+    nameFigure(count_, figureCaptions_.front().second);
 }
 
 void WheelDialog::syncFromModel() {
@@ -240,6 +261,8 @@ void WheelDialog::syncFromModel() {
     expected_->setText(q(f.expected345));
     cost_->setText(q(f.cost));
     page_->setText(q(model_.wheelPages.pageCaption()));
+    for (const auto& [figure, caption] : figureCaptions_)
+        nameFigure(figure, caption);
 
     const bool running = model_.wheelRunning();
     const bool result = !model_.wheelPages.empty();

@@ -2,6 +2,8 @@
 #include <QDialog>
 
 #include <array>
+#include <utility>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -59,5 +61,6 @@ private:
     QLabel* hit_ = nullptr;
     QLabel* expected_ = nullptr;
     QLabel* cost_ = nullptr;
+    std::vector<std::pair<QLabel*, QLabel*>> figureCaptions_; // figure, the caption of its row
     bool syncing_ = false;
 };

@@ -60,14 +60,17 @@ Zahlenwahl::Zahlenwahl(rz::MainModel& model, QWidget* parent) : QDialog(parent),
     saveButton_->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     setHint(saveButton_, QStringLiteral("Speichern der Liste"));
     ControlRegistry::instance().add(saveButton_, ControlKind::SpeedButton);
-    saveButton_->setFocusPolicy(Qt::NoFocus);
+    // Tab reaches the list's file buttons; a click leaves the focus where it is.
+    saveButton_->setFocusPolicy(Qt::TabFocus);
+    nameByHint(saveButton_);
     connect(saveButton_, &QToolButton::clicked, this, [this] { command(&rz::MainModel::numberListSave); });
     loadButton_ = new QToolButton(this);
     loadButton_->setObjectName(QStringLiteral("SpeedButton2"));
     loadButton_->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
     setHint(loadButton_, QStringLiteral("Laden der Liste"));
     ControlRegistry::instance().add(loadButton_, ControlKind::SpeedButton);
-    loadButton_->setFocusPolicy(Qt::NoFocus);
+    loadButton_->setFocusPolicy(Qt::TabFocus);
+    nameByHint(loadButton_);
     connect(loadButton_, &QToolButton::clicked, this, [this] { command(&rz::MainModel::numberListLoad); });
     bar->addWidget(saveButton_);
     bar->addWidget(loadButton_);

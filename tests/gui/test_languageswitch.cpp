@@ -245,7 +245,7 @@ void LanguageSwitchTest::everyLanguageAppliesAndFits() {
         QCOMPARE(p.widget<QCheckBox>("CheckBox2")->text().toStdString(), t.caption.at("Form1.CheckBox2"));
         QCOMPARE(p.widget<QWidget>("Edit85")->toolTip().toStdString(), t.hint.at("Form1.Edit85"));
         QCOMPARE(p.widget<QSpinBox>("Edit85")->value(), p.model.Settings.get(rz::Gs::PreferFrequentPercent));
-        QCOMPARE(p.action("Russisch1")->text(), QStringLiteral("русский"));
+        QCOMPARE(p.action("Russisch1")->text(), QStringLiteral("Русский"));
         QCOMPARE(p.action("N2")->text().toStdString(), t.caption.at("Form1.N2"));
         QCOMPARE(p.form->windowTitle(), title);
         QCOMPARE(p.model.msg(42), t.messages.at(42));

@@ -127,6 +127,17 @@ const std::vector<std::string>& builtInProgramTexts() {
         "aus einer bekannten Konstruktion", // WheelFromDesign
         "aus Rädern über Teilen der Zahlen", // WheelFromSplit
         "alle Fünfer aus den Zahlen", // WheelFromFull
+        "Tipp %1, Zahl %2", // AccTipNumber
+        "Tipp %1, MegaBall", // AccTipMegaBall
+        "Tipp %1 bearbeiten", // AccTipEdit
+        "Datum der Ziehung", // AccEntryDate
+        "Zahl %1", // AccEntryNumber
+        "MegaBall", // AccEntryMegaBall
+        "Megaplier", // AccEntryMegaplier
+        "Erste Ziehung der Statistik", // AccStatisticsStart
+        "Paare", // AccChartPairs
+        "Dreier", // AccChartTriples
+        "Vierer", // AccChartQuads
     };
     return texts;
 }

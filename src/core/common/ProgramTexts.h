@@ -121,6 +121,17 @@ enum class Txt : int {
     WheelFromDesign, // aus einer bekannten Konstruktion
     WheelFromSplit, // aus Rädern über Teilen der Zahlen
     WheelFromFull, // alle Fünfer aus den Zahlen
+    AccTipNumber, // Tipp %1, Zahl %2
+    AccTipMegaBall, // Tipp %1, MegaBall
+    AccTipEdit, // Tipp %1 bearbeiten
+    AccEntryDate, // Datum der Ziehung
+    AccEntryNumber, // Zahl %1
+    AccEntryMegaBall, // MegaBall
+    AccEntryMegaplier, // Megaplier
+    AccStatisticsStart, // Erste Ziehung der Statistik
+    AccChartPairs, // Paare
+    AccChartTriples, // Dreier
+    AccChartQuads, // Vierer
     Count
 };
 

@@ -14,14 +14,16 @@
 namespace rz {
 namespace {
 
+// The built-in captions; every language file names each language in its own
+// language ("Español", "中文"), so the items take their texts from the files.
 const std::array<LanguageInfo, 8> kLanguages = {{
-    {"Deutsch1", "Deutsch", "Mega_de.txt", 1, 1},
-    {"Englich1", "English", "Mega_en.txt", 2, 1},
-    {"Franz1", "français", "Mega_fr.txt", 3, 1},
-    {"Spanisch1", "espagnol", "Mega_es.txt", 4, 1},
-    {"Italenisch1", "italiano", "Mega_it.txt", 5, 1},
-    {"Porugiesisch1", "português", "Mega_pt.txt", 7, 1},
-    {"Russisch1", "русский", "Mega_ru.txt", 6, 1},
+    {"Deutsch1", "Deutsch", "Mega_de.txt", 1, 0},
+    {"Englich1", "English", "Mega_en.txt", 2, 0},
+    {"Franz1", "français", "Mega_fr.txt", 3, 0},
+    {"Spanisch1", "espagnol", "Mega_es.txt", 4, 0},
+    {"Italenisch1", "italiano", "Mega_it.txt", 5, 0},
+    {"Porugiesisch1", "português", "Mega_pt.txt", 7, 0},
+    {"Russisch1", "русский", "Mega_ru.txt", 6, 0},
     {"N2", "中国的", "Mega_cn.txt", 8, 0},
 }};
 

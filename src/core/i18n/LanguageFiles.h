@@ -12,10 +12,10 @@ class MessageTable;
 // One entry of the language menu "Sprache/&Language".
 struct LanguageInfo {
     const char* menuItem; // control name: "Deutsch1", ..., "N2"
-    const char* caption;  // the language's own name
+    const char* caption;  // the built-in caption (a language file names the language in its own language)
     const char* file;     // "Mega_de.txt", in the folder "land"
     int sprache;          // 1..8
-    int tag;              // 1: the item keeps its caption in every language
+    int tag;              // 0: the language file gives the item its caption
 };
 
 // The eight languages in the order of the menu.
