@@ -38,7 +38,8 @@ ClassProbabilities classProbabilities(const ChanceTip& tip, int mainMax, int meg
 ClassProbabilities classProbabilities(const ChanceTip& tip, const GameFormat& format);
 
 // Exact Poisson-binomial distribution of a sum of independent Bernoulli
-// trials, given as groups of equal probability: pmf[c] = P(sum = c).
+// trials, given as groups of equal probability: pmf[c] = P(sum = c), without
+// the far tails below 1e-40.
 std::vector<double> poissonBinomial(const std::map<double, std::int64_t>& groups);
 // Two-sided p-value of an observed sum: twice the smaller of P(X <= o) and
 // P(X >= o), at most 1. (Doubling the smaller tail keeps the test symmetric
