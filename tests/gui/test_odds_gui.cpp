@@ -1,6 +1,7 @@
 // The odds line under the tip rows follows the rows as the user types them,
 // speaks the chosen language, and its dialog shows the prize tiers.
 #include <QAction>
+#include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -54,7 +55,7 @@ struct Program {
             e->selectAll();
             QTest::keyClicks(e, QLatin1String(values[k]));
         }
-        widget<QLineEdit>("Edit80")->setFocus(); // leave the row
+        widget<QWidget>("Edit80")->setFocus(); // leave the row
         QApplication::processEvents();
     }
     QDialog* openDialog() {
