@@ -16,33 +16,35 @@ namespace {
 // hit counter counts: all five tip numbers readable, or the first `readable`
 // only, compared with the first drawn number (any of the five alike).
 std::array<double, 6> everyDrawing(const std::vector<int>& tip, int readable, int n) {
-    std::array<double, 6> count{};
-    double drawings = 0;
+    // Integer counts: every set of five counts five times, once per first number.
+    std::array<std::uint64_t, 6> count{};
+    std::uint64_t drawings = 0;
     std::array<int, 5> d{};
     for (d[0] = 1; d[0] <= n; ++d[0])
         for (d[1] = d[0] + 1; d[1] <= n; ++d[1])
             for (d[2] = d[1] + 1; d[2] <= n; ++d[2])
                 for (d[3] = d[2] + 1; d[3] <= n; ++d[3])
                     for (d[4] = d[3] + 1; d[4] <= n; ++d[4]) {
-                        drawings += 1;
+                        drawings += 5;
                         if (readable == 5) {
                             int h = 0;
                             for (int t : tip)
                                 for (int x : d)
                                     h += t == x;
-                            count[static_cast<std::size_t>(h)] += 1;
+                            count[static_cast<std::size_t>(h)] += 5;
                         } else {
                             for (int first : d) {
                                 int h = 0;
                                 for (int j = 0; j < readable; ++j)
                                     h += tip[static_cast<std::size_t>(j)] == first;
-                                count[static_cast<std::size_t>(h)] += 0.2;
+                                count[static_cast<std::size_t>(h)] += 1;
                             }
                         }
                     }
-    for (double& c : count)
-        c /= drawings;
-    return count;
+    std::array<double, 6> p{};
+    for (std::size_t k = 0; k < 6; ++k)
+        p[k] = static_cast<double>(count[k]) / static_cast<double>(drawings);
+    return p;
 }
 
 } // namespace
@@ -63,6 +65,7 @@ TEST(DrawingAnalysisChance, ExpectationsAgreeWithEveryDrawingOfEachFormat) {
                                               test::rec(2019, 10, 15, {3, 17, 29, 56, 70}, 7),  // 5/70
                                           });
     m.DateTimePicker1.date = dayFromYmd(2005, 6, 17);
+    p.questionAnswers = {true}; // start it
     p.inputAnswers = {std::string("9")};
     m.BitBtn19Click();
     ASSERT_EQ(m.lastAnalysisOutcome, MainModel::AnalysisOutcome::Finished);
