@@ -140,6 +140,9 @@ TipPage::TipPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
         oddsButton_ = new QPushButton(bar);
         oddsButton_->setObjectName(QStringLiteral("OddsButton"));
         oddsButton_->setAutoDefault(false);
+        // Their words are program texts (txt), not captions of the language files.
+        oddsLine_->setProperty("programText", true);
+        oddsButton_->setProperty("programText", true);
         connect(oddsLine_, &ClickLabel::clicked, this, [this] { openOddsDialog(); });
         connect(oddsButton_, &QPushButton::clicked, this, [this] { openOddsDialog(); });
         h->addWidget(oddsLine_);
