@@ -2,7 +2,9 @@
 // choice in every language, for looking at the layout: rz_screenshots HOME OUTDIR [WIDTHxHEIGHT]
 // HOME holds the database and the "land" folder. Each picture is taken from
 // the X server with ImageMagick's import, so run it under Xvfb.
+#include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QProcess>
 #include <QTabWidget>
@@ -95,6 +97,16 @@ int main(int argc, char** argv) {
                 }
             } else {
                 ok &= shoot(form.get(), QStringLiteral("%1/%2-tab%3.png").arg(out, code).arg(t));
+            }
+        }
+        // The odds of the rows, opened from the tip tab.
+        tabs->setCurrentIndex(0);
+        if (auto* oddsButton = form->findChild<QAbstractButton*>(QStringLiteral("OddsButton"))) {
+            oddsButton->click();
+            settle();
+            if (auto* odds = form->findChild<QDialog*>(QStringLiteral("OddsDialog"))) {
+                ok &= shoot(odds, QStringLiteral("%1/%2-odds.png").arg(out, code));
+                odds->close();
             }
         }
         // The script choice, filled as on a second run.

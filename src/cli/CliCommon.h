@@ -90,6 +90,10 @@ extern const CommandSpec kCartCommand;
 int cmdFillScript(int argc, char** argv);
 extern const CommandSpec kFillScriptCommand;
 
+// cmd_odds.cpp
+int cmdOdds(int argc, char** argv);
+extern const CommandSpec kOddsCommand;
+
 // cmd_wheel.cpp
 int cmdWheel(int argc, char** argv);
 extern const CommandSpec kWheelCommand;

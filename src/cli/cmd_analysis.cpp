@@ -141,11 +141,22 @@ void startAnalysis(MainModel& model, const AnalysisDates& d) {
         model.DateTimePicker1.date = model.DateTimePicker1.minDate;
 }
 
-int printReport(const MainModel& model) {
+// With --chance the lines comparing the hit classes with chance follow.
+void printChance(const MainModel& model, const Args& args) {
+    if (!args.has("chance"))
+        return;
+    std::cout.flush();
+    const std::string lines = chanceCommandLines(model.lastChance);
+    std::fwrite(lines.data(), 1, lines.size(), stdout);
+    std::fflush(stdout);
+}
+
+int printReport(const MainModel& model, const Args& args) {
     if (model.lastAnalysisOutcome != MainModel::AnalysisOutcome::Finished)
         return 1;
     std::fwrite(model.lastReport.data(), 1, model.lastReport.size(), stdout);
     std::fflush(stdout);
+    printChance(model, args);
     return 0;
 }
 
@@ -197,6 +208,7 @@ int cmdSearch(int argc, char** argv) {
     for (int r = 1; r <= TipSet::kRows; ++r)
         std::cout << '|' << model.tips.row(r).hitCaption;
     std::cout << '\n';
+    printChance(model, args);
     return 0;
 }
 
@@ -234,7 +246,7 @@ int cmdAnalyseSettings(int argc, char** argv) {
     model.writeReportFile = false;
     answers.input = std::to_string(seed);
     model.BitBtn9Click();
-    return printReport(model);
+    return printReport(model, args);
 }
 
 int cmdAnalyseDrawings(int argc, char** argv) {
@@ -265,19 +277,19 @@ int cmdAnalyseDrawings(int argc, char** argv) {
     model.writeReportFile = false;
     answers.input = threshold;
     model.BitBtn19Click();
-    return printReport(model);
+    return printReport(model, args);
 }
 
 const CommandSpec kSearchCommand{"search", cmdSearch,
-    "  search [--db DB] --end D --tips FILE.qlt --threshold N [--start D] [--set Chekcbox31=0|1] [--lang L]\n",
-    {"db", "end", "tips", "threshold", "start", "set", "change", "lang"}, 0};
+    "  search [--db DB] --end D --tips FILE.qlt --threshold N [--start D] [--set Chekcbox31=0|1] [--lang L] [--chance]\n",
+    {"db", "end", "tips", "threshold", "start", "set", "change", "lang"}, 0, {"chance"}};
 
 const CommandSpec kAnalyseSettingsCommand{"analyse-settings", cmdAnalyseSettings,
-    "  analyse-settings [--db DB] --from D --seed N [--start D] [--today D] [--set NAME=VALUE]... [--lang L]\n",
-    {"db", "from", "seed", "start", "today", "set", "change", "lang"}, 0};
+    "  analyse-settings [--db DB] --from D --seed N [--start D] [--today D] [--set NAME=VALUE]... [--lang L] [--chance]\n",
+    {"db", "from", "seed", "start", "today", "set", "change", "lang"}, 0, {"chance"}};
 
 const CommandSpec kAnalyseDrawingsCommand{"analyse-drawings", cmdAnalyseDrawings,
-    "  analyse-drawings [--db DB] --from D --threshold N [--start D] [--today D] [--lang L]\n",
-    {"db", "from", "threshold", "start", "today", "lang"}, 0};
+    "  analyse-drawings [--db DB] --from D --threshold N [--start D] [--today D] [--lang L] [--chance]\n",
+    {"db", "from", "threshold", "start", "today", "lang"}, 0, {"chance"}};
 
 } // namespace rz::cli

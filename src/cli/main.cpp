@@ -18,6 +18,7 @@ const CommandSpec* const kCommands[] = {
     &rz::cli::kGenerateCommand,        &rz::cli::kDownloadCommand, &rz::cli::kAddCommand,
     &rz::cli::kDeleteCommand,          &rz::cli::kSearchCommand,   &rz::cli::kAnalyseSettingsCommand,
     &rz::cli::kAnalyseDrawingsCommand, &rz::cli::kWhereCommand,   &rz::cli::kWheelCommand,
+    &rz::cli::kOddsCommand,
 };
 
 std::string usage() {

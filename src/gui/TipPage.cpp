@@ -12,8 +12,10 @@
 
 #include <algorithm>
 
+#include "OddsDialog.h"
 #include "PageFrame.h"
 #include "app/MainModel.h"
+#include "common/ProgramTexts.h"
 #include "evaluation/TipCheck.h"
 
 using rz::Colour;
@@ -133,7 +135,33 @@ TipPage::TipPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
     }
     grid->setColumnMinimumWidth(6, 6); // gap before the MegaBall field
     grid->setColumnStretch(11, 1);
-    grid->setRowStretch(TipSet::kRows, 1);
+
+    // The odds of the rows as they stand; a click on the line or the button
+    // opens the table of the prize tiers. Texts from the program's own texts.
+    {
+        auto* bar = new QWidget(rowsBox);
+        bar->setObjectName(QStringLiteral("OddsBar"));
+        auto* h = new QHBoxLayout(bar);
+        h->setContentsMargins(0, 4, 0, 0);
+        h->setSpacing(6);
+        oddsLine_ = new ClickLabel(bar);
+        oddsLine_->setObjectName(QStringLiteral("OddsLine"));
+        oddsLine_->setTextFormat(Qt::PlainText);
+        oddsLine_->setCursor(Qt::PointingHandCursor);
+        oddsButton_ = new QPushButton(bar);
+        oddsButton_->setObjectName(QStringLiteral("OddsButton"));
+        oddsButton_->setAutoDefault(false);
+        // Their words are program texts (txt), not captions of the language files.
+        oddsLine_->setProperty("programText", true);
+        oddsButton_->setProperty("programText", true);
+        connect(oddsLine_, &ClickLabel::clicked, this, [this] { openOddsDialog(); });
+        connect(oddsButton_, &QPushButton::clicked, this, [this] { openOddsDialog(); });
+        h->addWidget(oddsLine_);
+        h->addWidget(oddsButton_);
+        h->addStretch(1);
+        grid->addWidget(bar, TipSet::kRows, 0, 1, 12);
+    }
+    grid->setRowStretch(TipSet::kRows + 1, 1);
     middle->addWidget(rowsBox, 1);
 
     // Calculation bar and tip commands.
@@ -276,7 +304,8 @@ TipPage::TipPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
     labelMegaBall25_->hide();
 
     // Tab order: the drawing bar, the run and the tip commands, then the rows
-    // (lock, five numbers, MegaBall, edit), then the maker's address. The run
+    // (lock, five numbers, MegaBall, edit), the odds of the rows, then the
+    // maker's address. The run
     // is the fourth stop from the tab bar.
     QList<QWidget*> order(drawingBar_.begin(), drawingBar_.end());
     order << bitBtn4_ << tipCount_ << sb13 << warenkorb << sb11 << sb15 << sb16 << sb4 << button6 << bitBtn7
@@ -288,7 +317,7 @@ TipPage::TipPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
             order << w.edits[static_cast<std::size_t>(k)];
         order << w.editButton;
     }
-    order << label43;
+    order << oddsLine_ << oddsButton_ << label43;
     for (int i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -388,8 +417,33 @@ void TipPage::syncRows() {
 
 void TipPage::command(const std::function<void()>& call) { frame_.command(call); }
 
+void TipPage::openOddsDialog() {
+    if (oddsDialog_)
+        oddsDialog_->close();
+    oddsDialog_ = new OddsDialog(model_, this);
+    oddsDialog_->setAttribute(Qt::WA_DeleteOnClose);
+    oddsDialog_->show();
+    oddsDialog_->raise();
+}
+
+void TipPage::syncOdds() {
+    // The model computes again only when the rows changed.
+    const QString line = q(model_.oddsLine());
+    if (oddsLine_->text() != line) {
+        oddsLine_->setText(line);
+        oddsLine_->setAccessibleName(line);
+    }
+    const QString button = q(rz::txt(rz::Txt::OddsButton));
+    if (oddsButton_->text() != button) {
+        oddsButton_->setText(button);
+        oddsButton_->setAccessibleName(q(rz::txt(rz::Txt::OddsTitle)));
+        oddsLine_->setToolTip(q(rz::txt(rz::Txt::OddsTitle)));
+    }
+}
+
 void TipPage::syncFromModel() {
     syncRows();
+    syncOdds();
     setLabelText(label35_, model_.Label35);
     setLabelText(label13_, model_.Label13);
     setLabelText(losnummer_, model_.Losnummer);

@@ -1,4 +1,5 @@
 #pragma once
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
@@ -8,6 +9,7 @@
 #include "common/Colour.h"
 
 class QLabel;
+class OddsDialog;
 class QPushButton;
 class QSpinBox;
 class QToolButton;
@@ -53,6 +55,8 @@ private:
     void tipEdited(int row, int k, const QString& text);
     void applyMegaBallHint(RowWidgets& w);
     void syncRows();
+    void syncOdds();
+    void openOddsDialog();
 
     rz::MainModel& model_;
     PageFrame& frame_;
@@ -65,4 +69,7 @@ private:
     QToolButton* speedButton10_ = nullptr;
     QLabel* labelMegaBall25_ = nullptr;
     std::array<QToolButton*, 3> drawingBar_{}; // download, previous, next
+    ClickLabel* oddsLine_ = nullptr;   // the odds of the rows ("OddsLine")
+    QPushButton* oddsButton_ = nullptr; // opens the tier table ("OddsButton")
+    QPointer<OddsDialog> oddsDialog_;
 };

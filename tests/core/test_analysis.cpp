@@ -132,7 +132,9 @@ TEST_F(SettingsAnalysis, ReportCountsTheHitClassesOfEveryPass) {
                                  "\nZiehungen: 3mit je 2Tipp => 6 Reihen\r\n";
     EXPECT_EQ(m.lastAnalysisOutcome, Outcome::Finished);
     EXPECT_EQ(m.lastReport, expected);
-    EXPECT_EQ(test::readFile(reportFile()), test::inSystemForm(expected));
+    // The file: the report, then its comparison with chance.
+    EXPECT_EQ(test::readFile(reportFile()), test::inSystemForm(m.reportWithChance()));
+    EXPECT_EQ(m.reportWithChance().rfind(expected + "\r\nVerglichen mit dem Zufall\r\n", 0), 0u);
     EXPECT_EQ(p.opened, (std::vector<std::string>{reportFile()}));
     EXPECT_TRUE(test::temporariesBeside(reportFile()).empty());
 
@@ -246,7 +248,8 @@ TEST_F(SettingsAnalysis, StopDuringAGenerationRunRestoresTheLastCompletePass) {
     EXPECT_EQ(m.lastAnalysisOutcome, Outcome::Stopped);
     EXPECT_EQ(lastLine(m.lastReport), "\n" + stoppedReportLine());
     EXPECT_NE(m.lastReport.find("\nZiehungen: 0mit je 2Tipp => 0 Reihen\r\n"), std::string::npos);
-    EXPECT_EQ(test::readFile(reportFile()), test::inSystemForm(m.lastReport));
+    EXPECT_EQ(test::readFile(reportFile()), test::inSystemForm(m.reportWithChance()));
+    EXPECT_EQ(m.reportWithChance().rfind(m.lastReport, 0), 0u);
     // The window as before the first pass: row 3 is back, the run is over.
     EXPECT_EQ(m.tips.get(3, 1), "9");
     EXPECT_EQ(m.cur.Datum1, day(2019, 10, 4));
@@ -367,7 +370,9 @@ TEST_F(DrawingAnalysis, CountsSharedNumbersWithEarlierAndNextDrawings) {
     const std::string expected = drawingReport({0, 0, 1, 1, 1, 0}, {1, 0, 0, 1, 1, 0});
     EXPECT_EQ(m.lastAnalysisOutcome, Outcome::Finished);
     EXPECT_EQ(m.lastReport, expected);
-    EXPECT_EQ(test::readFile(reportFile()), test::inSystemForm(expected));
+    // The file: the report, then its comparison with chance.
+    EXPECT_EQ(test::readFile(reportFile()), test::inSystemForm(m.reportWithChance()));
+    EXPECT_EQ(m.reportWithChance().rfind(expected + "\r\nVerglichen mit dem Zufall\r\n", 0), 0u);
     EXPECT_EQ(p.opened, (std::vector<std::string>{reportFile()}));
     ASSERT_EQ(p.asked.size(), 1u);
     EXPECT_EQ(p.asked[0].title, "aktuellen Tipps werden dabei gelöscht?");
@@ -471,7 +476,8 @@ TEST_F(DrawingAnalysis, EscapeEndsAfterThePassAndMarksTheReport) {
     run("3");
     EXPECT_EQ(m.lastAnalysisOutcome, Outcome::Stopped);
     EXPECT_EQ(m.lastReport, drawingReport({0, 0, 0, 1, 0, 0}, {0, 0, 0, 1, 1, 0}) + stoppedReportLine());
-    EXPECT_EQ(test::readFile(reportFile()), test::inSystemForm(m.lastReport));
+    EXPECT_EQ(test::readFile(reportFile()), test::inSystemForm(m.reportWithChance()));
+    EXPECT_EQ(m.reportWithChance().rfind(m.lastReport, 0), 0u);
     EXPECT_EQ(row(1)[0], "1");
     EXPECT_EQ(row(1)[3], "10");
     EXPECT_EQ(m.cur.Datum1, day(2019, 10, 8));

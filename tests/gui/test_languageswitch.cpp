@@ -194,7 +194,10 @@ void LanguageSwitchTest::everyTextOfTheWindowsCanBeTranslated() {
             text = b->text();
         else if (auto* g = qobject_cast<QGroupBox*>(w))
             text = g->title();
-        if (std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetter(); }) && !registered.contains(w))
+        // Widgets marked "programText" take their words from the program's own
+        // texts (the message files), which every language carries.
+        if (std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetter(); }) && !registered.contains(w) &&
+            !w->property("programText").toBool())
             missing << describe(w) + QStringLiteral(" \"") + text + QLatin1Char('"');
     }
     QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QStringLiteral("; "))));

@@ -6,6 +6,7 @@
 #include "evaluation/HistoricAnalysis.h"
 #include "common/Text.h"
 
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include <functional>
 #include <limits>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <vector>
 
@@ -23,6 +25,9 @@
 #include "common/TextFile.h"
 #include "common/IoError.h"
 #include "database/DrawingDatabase.h"
+#include "database/GameFormat.h"
+#include "evaluation/Chance.h"
+#include "evaluation/TipCheck.h"
 
 namespace rz {
 
@@ -197,6 +202,44 @@ bool confirmAnalysisStart(MainModel& m, OperationKind kind, Msg title, Msg askSt
     return true;
 }
 
+const GameFormat& formatOf(DayNumber day) {
+    const GameFormat* f = gameFormatOn(day);
+    return f ? *f : gameFormats().front();
+}
+
+std::array<const std::string*, 6> rowTexts(const TipRow& row) {
+    return {&row.field[1], &row.field[2], &row.field[3], &row.field[4], &row.field[5], &row.field[6]};
+}
+
+// The main-hit classes of the drawing analysis, the MegaBall left aside.
+std::vector<double> mainHitProbabilities(const ClassProbabilities& p) {
+    std::vector<double> out;
+    for (const auto& k : p)
+        out.push_back(k[0] + k[1]);
+    return out;
+}
+
+std::vector<std::string> histogramClassNames(const char* table) {
+    std::vector<std::string> names;
+    for (int k = 0; k <= 5; ++k)
+        names.push_back(table + std::to_string(k));
+    return names;
+}
+
+// The last row the full check can evaluate (all five main texts numbers), 0 for none.
+int lastCheckedRow(const TipSet& tips) {
+    for (int r = TipSet::kRows; r >= 1; --r) {
+        bool all = true;
+        for (int k = 1; k <= 5 && all; ++k) {
+            std::int32_t v = 0;
+            all = tryParseInt(tips.get(r, k), v);
+        }
+        if (all)
+            return r;
+    }
+    return 0;
+}
+
 } // namespace
 
 void MainModel::analysisEscape() {
@@ -209,6 +252,7 @@ void MainModel::analysisEscape() {
 void MainModel::BitBtn9Click() {
     if (!confirmAnalysisStart(*this, OperationKind::SettingsAnalysis, Msg::SettingsAnalysisTitle, Msg::SettingsAnalysisAskStart, Msg::SettingsAnalysisAskEnd))
         return;
+    lastChance.clear();
     NumberListOff numberListOff(*this);
     AnalysisScope scope(*this, OperationKind::SettingsAnalysis);
 
@@ -223,6 +267,7 @@ void MainModel::BitBtn9Click() {
             throw std::invalid_argument("seed");
         setStatus(msg(Msg::LuckyNumberSetStart) + std::to_string(seed) + msg(Msg::LuckyNumberSetEnd));
         HitClassTable sums{};
+        ChanceTally chance(hitClassNames());
         std::int32_t passes = 0;
         const std::int32_t estimate = estimateWeeklyPasses(*this);
         bool stopped = false;
@@ -251,6 +296,7 @@ void MainModel::BitBtn9Click() {
             }
             before = static_cast<const RunState&>(*this);
             previous = start;
+            const DayNumber generatedFrom = cur.Datum1;
             rng.RandSeed = static_cast<std::uint32_t>(static_cast<std::uint64_t>(seed));
             generationRun();
             if (operation.stopRequested) {
@@ -265,6 +311,24 @@ void MainModel::BitBtn9Click() {
             for (std::size_t k = 0; k <= 5; ++k)
                 for (std::size_t c = 0; c < 3; ++c)
                     sums[k][c] += Statistik[k][c];
+            if (sortieren) {
+                // Each row the check counted is one trial against the drawing
+                // it was checked with; against the drawing the tips were made
+                // from (the last pass) the outcome was no chance.
+                const bool same = cur.Datum1 == generatedFrom;
+                for (int r = 1; r <= TipSet::kRows; ++r) {
+                    const ChanceTip tip = chanceTip(rowTexts(tips.row(r)));
+                    if (tip.readable < 5)
+                        continue;
+                    if (same) {
+                        const HitCount h = countTipHits(cur, rowTexts(tips.row(r)));
+                        if (h.Gewinn >= 0 && h.Gewinn <= 5)
+                            chance.addCertain(hitClassIndex(h.Gewinn, h.Zusatz));
+                    } else {
+                        addTrial(chance, classProbabilities(tip, formatOf(cur.Datum1)));
+                    }
+                }
+            }
             start = DatabaseEndDate();
             setStatus(analysisProgress(passes, estimate, start, sprache));
             scope.yield();
@@ -274,10 +338,14 @@ void MainModel::BitBtn9Click() {
         if (stopped)
             report += stoppedReportLine();
         lastReport = report;
+        for (int k = 0; k <= 5; ++k)
+            for (int b = 0; b <= 1; ++b)
+                chance.addObserved(hitClassIndex(k, b == 1), sums[static_cast<std::size_t>(k)][static_cast<std::size_t>(b)]);
+        lastChance = {ChanceTable{{}, chance}};
         scope.finish();
         if (writeReportFile) {
             const std::string path = paths().reportFile();
-            writeTextFile(path, report);
+            writeTextFile(path, reportWithChance());
             openInShell(path);
         }
         lastAnalysisOutcome = stopped ? AnalysisOutcome::Stopped : AnalysisOutcome::Finished;
@@ -308,10 +376,15 @@ void MainModel::BitBtn19Click() {
         return;
     }
 
+    lastChance.clear();
     AnalysisScope scope(*this, OperationKind::DrawingAnalysis);
     BusyGuard busyScope(*this);
     HitHistogram earlier{};
     HitHistogram next{};
+    // A: row 1 (this drawing) against each earlier drawing; B: the checked
+    // row against the next drawing. Trials against a format, counted per pass.
+    ChanceTally chanceEarlier(histogramClassNames("A"));
+    ChanceTally chanceNext(histogramClassNames("B"));
     std::int32_t passes = 0;
     bool stopped = false;
     std::vector<std::uint8_t> buffer;
@@ -346,12 +419,16 @@ void MainModel::BitBtn19Click() {
         const DayNumber from = aktDatum;
         const DayNumber before = DatabaseEndDate();
         const std::uint8_t* lastCompared = nullptr;
+        const ChanceTip rowOneTip = chanceTip(rowTexts(tips.row(1)));
+        std::array<std::int64_t, 8> perFormat{};
+        const std::span<const GameFormat> formats = gameFormats();
         for (std::size_t i = 0; i < count; ++i) {
             const std::uint8_t* rec = buffer.data() + i * DrawingRecord::kSize;
             const DayNumber d = RecordBlockReader::date(rec);
             if (!(from <= d && d < before))
                 continue;
             lastCompared = rec;
+            ++perFormat[static_cast<std::size_t>(&formatOf(d) - formats.data())];
             const int g = rowOne.hits(rec);
             if (g <= 6)
                 ++earlier[static_cast<std::size_t>(g)];
@@ -365,6 +442,8 @@ void MainModel::BitBtn19Click() {
                 }
             }
         }
+        for (std::size_t f = 0; f < formats.size(); ++f)
+            chanceEarlier.addTrials(mainHitProbabilities(classProbabilities(rowOneTip, formats[f])), perFormat[f]);
         if (lastCompared) {
             // The fields as the comparison of the last record left them.
             takeRaw(cur, lastCompared);
@@ -372,9 +451,17 @@ void MainModel::BitBtn19Click() {
         }
         limit = count > 0 ? RecordBlockReader::date(buffer.data() + (count - 1) * DrawingRecord::kSize) : 0.0;
 
+        const int checkedRow = sortieren ? lastCheckedRow(tips) : 0;
+        const ChanceTip checkedTip = checkedRow ? chanceTip(rowTexts(tips.row(checkedRow))) : ChanceTip{};
+        const DayNumber shownBefore = cur.Datum1;
         SpeedButton7Click();
         if (Gewinn >= 0 && Gewinn <= 6)
             ++next[static_cast<std::size_t>(Gewinn)];
+        // No step (the last drawing) or no row checked: the count was certain.
+        if (checkedRow == 0 || cur.Datum1 == shownBefore)
+            chanceNext.addCertain(Gewinn);
+        else
+            chanceNext.addTrials(mainHitProbabilities(classProbabilities(checkedTip, formatOf(cur.Datum1))));
         ++passes;
     }
 
@@ -382,11 +469,16 @@ void MainModel::BitBtn19Click() {
     if (stopped)
         report += stoppedReportLine();
     lastReport = report;
+    for (int k = 0; k <= 5; ++k) {
+        chanceEarlier.addObserved(k, earlier[static_cast<std::size_t>(k)]);
+        chanceNext.addObserved(k, next[static_cast<std::size_t>(k)]);
+    }
+    lastChance = {ChanceTable{msg(Msg::ReportHitsInDatabase), chanceEarlier}, ChanceTable{msg(Msg::ReportHitsNextDrawing), chanceNext}};
     scope.finish();
     if (writeReportFile) {
         const std::string path = paths().reportFile();
         try {
-            writeTextFile(path, report);
+            writeTextFile(path, reportWithChance());
         } catch (const IoError& e) {
             lastAnalysisOutcome = AnalysisOutcome::Failed;
             scope.idle();

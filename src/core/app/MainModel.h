@@ -14,6 +14,8 @@
 #include "database/DrawingDatabase.h"
 #include "database/DrawingNavigator.h"
 #include "download/Download.h"
+#include "evaluation/Chance.h"
+#include "evaluation/Odds.h"
 #include "generator/NumberList.h"
 #include "online/Cart.h"
 #include "online/ClickScript.h"
@@ -292,6 +294,19 @@ public:
     };
     SearchStop lastSearchStop;
     std::string lastReport;                    // text of the last analysis report ("Test.rtf")
+    // The last analysis or tip search compared with chance; the report file
+    // ends with its section, the command line shows it with --chance.
+    std::vector<ChanceTable> lastChance;
+    std::string reportWithChance() const;      // lastReport and the section
+
+    // ---- odds of the tip rows (app/OddsCommands.cpp over evaluation/Odds.h)
+    int oddsMegaBallRange() const;             // the range of the game-format setting
+    // The odds of the rows as they stand; computed again only when a row's
+    // six visible fields or the range changed since the last call.
+    const TipOdds& tipOdds();
+    // "Chance that these 5 rows win a prize: 1 in 4.6 · jackpot 1 in 58,102,729"
+    // in the user's language; with the skipped rows when there are any.
+    std::string oddsLine();
     bool writeReportFile = true;               // false: the report is only kept in lastReport
     // ---- settings store (services().settings; app/SettingsPersistence.cpp) and languages (app/LanguageCommands.cpp)
     MainWindowPlacement Window;                // "height"/"width"; the view keeps it current
@@ -316,6 +331,11 @@ public:
 
 private:
     bool settingsSavePending_ = false;
+    struct OddsMemo {
+        std::vector<std::string> key; // the rows' six visible fields and the range
+        TipOdds odds;
+    };
+    OddsMemo oddsMemo_;
 };
 
 // Holds `records` in the model (see MainModel::heldRecords) for the guard's

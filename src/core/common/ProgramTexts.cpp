@@ -138,6 +138,26 @@ const std::vector<std::string>& builtInProgramTexts() {
         "Paare", // AccChartPairs
         "Dreier", // AccChartTriples
         "Vierer", // AccChartQuads
+        "Chance, dass diese %1 Reihen etwas gewinnen: 1 zu %2 · Jackpot 1 zu %3", // OddsLine
+        "%1 (%2 unvollständige Reihen nicht gezählt)", // OddsLineSkipped
+        "Keine vollständige Reihe: keine Gewinnchance zu berechnen", // OddsNoRows
+        "Gewinnchancen…", // OddsButton
+        "Gewinnchancen der Tippreihen", // OddsTitle
+        "Gewinnklasse", // OddsTier
+        "Erwartete Reihen je Ziehung", // OddsExpected
+        "im Mittel einmal in %1 Ziehungen", // OddsEvery
+        "Mindestens ein Gewinn: 1 zu %1", // OddsAnyPrize
+        "Jackpot: 1 zu %1", // OddsJackpot
+        "MegaBall 1–%1; %2 Reihen gezählt, %3 übersprungen", // OddsRange
+        "nie", // OddsNever
+        "Verglichen mit dem Zufall", // ChanceHeading
+        "Klasse", // ChanceClass
+        "beobachtet", // ChanceObserved
+        "erwartet", // ChanceExpected
+        "wie der Zufall es gäbe", // ChanceAsChance
+        "mehr als der Zufall, auf dem 1-%-Niveau", // ChanceMore
+        "weniger als der Zufall, auf dem 1-%-Niveau", // ChanceLess
+        "erwartet: bei gleichverteilten Ziehungen im Spielformat jeder Ziehung, mit den Tipps wie gespielt; p: zweiseitig, das Doppelte der kleineren Randwahrscheinlichkeit (höchstens 1), exakt für eine Summe unabhängiger Versuche", // ChanceMethod
     };
     return texts;
 }

@@ -132,6 +132,26 @@ enum class Txt : int {
     AccChartPairs, // Paare
     AccChartTriples, // Dreier
     AccChartQuads, // Vierer
+    OddsLine, // Chance, dass diese %1 Reihen etwas gewinnen: 1 zu %2 · Jackpot 1 zu %3
+    OddsLineSkipped, // %1 (%2 unvollständige Reihen nicht gezählt)
+    OddsNoRows, // Keine vollständige Reihe: keine Gewinnchance zu berechnen
+    OddsButton, // Gewinnchancen…
+    OddsTitle, // Gewinnchancen der Tippreihen
+    OddsTier, // Gewinnklasse
+    OddsExpected, // Erwartete Reihen je Ziehung
+    OddsEvery, // im Mittel einmal in %1 Ziehungen
+    OddsAnyPrize, // Mindestens ein Gewinn: 1 zu %1
+    OddsJackpot, // Jackpot: 1 zu %1
+    OddsRange, // MegaBall 1–%1; %2 Reihen gezählt, %3 übersprungen
+    OddsNever, // nie
+    ChanceHeading, // Verglichen mit dem Zufall
+    ChanceClass, // Klasse
+    ChanceObserved, // beobachtet
+    ChanceExpected, // erwartet
+    ChanceAsChance, // wie der Zufall es gäbe
+    ChanceMore, // mehr als der Zufall, auf dem 1-%-Niveau
+    ChanceLess, // weniger als der Zufall, auf dem 1-%-Niveau
+    ChanceMethod, // erwartet: bei gleichverteilten Ziehungen im Spielformat jeder Ziehung, mit den Tipps wie gespielt; p: zweiseitig, das Doppelte der kleineren Randwahrscheinlichkeit (höchstens 1), exakt für eine Summe unabhängiger Versuche
     Count
 };
 

@@ -1,0 +1,46 @@
+// The odds of the tip rows under the tip rows, and the report's comparison
+// with chance.
+#include "app/MainModel.h"
+#include "common/ProgramTexts.h"
+#include "generator/MegaBallRange.h"
+
+namespace rz {
+
+int MainModel::oddsMegaBallRange() const { return megaBallHighest(Settings); }
+
+const TipOdds& MainModel::tipOdds() {
+    const int range = oddsMegaBallRange();
+    std::vector<std::string> key;
+    key.reserve(TipSet::kRows * 6 + 1);
+    for (int r = 1; r <= TipSet::kRows; ++r)
+        for (int k = 1; k <= 6; ++k)
+            key.push_back(tips.get(r, k));
+    key.push_back(std::to_string(range));
+    if (key != oddsMemo_.key) {
+        oddsMemo_.odds = computeTipOdds(tips, range);
+        oddsMemo_.key = std::move(key);
+    }
+    return oddsMemo_.odds;
+}
+
+std::string MainModel::oddsLine() {
+    const TipOdds& o = tipOdds();
+    std::string line;
+    if (o.rows == 0) {
+        line = txt(Txt::OddsNoRows);
+    } else {
+        const std::string jackpot = o.pJackpot > 0 ? oneInText(o.pJackpot, sprache) : txt(Txt::OddsNever);
+        line = txt(Txt::OddsLine, {std::to_string(o.rows), oneInText(o.pAny, sprache), jackpot});
+    }
+    if (o.skipped > 0)
+        line = txt(Txt::OddsLineSkipped, {line, std::to_string(o.skipped)});
+    return line;
+}
+
+std::string MainModel::reportWithChance() const {
+    if (lastChance.empty())
+        return lastReport;
+    return lastReport + chanceReportSection(chanceGroups(lastChance), sprache);
+}
+
+} // namespace rz
