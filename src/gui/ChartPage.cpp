@@ -1,6 +1,11 @@
 // The "Diagramm" tab: statistics buttons, the start date of the statistics
 // window and the bar chart with its title.
 #include <QBarSet>
+#include <QClipboard>
+#include <QEvent>
+#include <QMouseEvent>
+#include <QGuiApplication>
+#include <QImage>
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
@@ -114,9 +119,12 @@ ChartPage::ChartPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
     right->setVerticalSpacing(2);
     dateTimePicker2_ = datePicker(panel6, "DateTimePicker2");
     dateTimePicker2_->setToolTip(QStringLiteral("Erste Ziehung der Statistik"));
+    // Each complete date the user gives counts the chart on display again.
     connect(dateTimePicker2_, &QDateEdit::dateChanged, this, [this](const QDate& d) {
-        if (!frame_.refreshing())
-            model_.DateTimePicker2.setDate(dayFromDate(d));
+        if (!frame_.refreshing()) {
+            const rz::DayNumber day = dayFromDate(d);
+            frame_.command([&model = model_, day] { model.DateTimePicker2Change(day); });
+        }
     });
     connect(dateTimePicker2_, &QDateEdit::editingFinished, this, [this] { frame_.refreshFromModel(); });
     right->addWidget(plainLabel(panel6, "Label73", QStringLiteral("ab")), 0, 0);
@@ -125,7 +133,15 @@ ChartPage::ChartPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
                                     QStringLiteral("Diagramm als PNG-Bild speichern"), QStyle::SP_DialogSaveButton);
     save->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     connect(save, &QToolButton::clicked, this, [this] { frame_.command([this] { saveChart(); }); });
-    right->addWidget(save, 1, 1);
+    QToolButton* copy = speedButton(panel6, "ChartCopy", QStringLiteral("Kopieren"),
+                                    QStringLiteral("Diagramm in die Zwischenablage kopieren"));
+    copy->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    connect(copy, &QToolButton::clicked, this, [this] { frame_.command([this] { copyChart(); }); });
+    auto* fileButtons = new QHBoxLayout;
+    fileButtons->setSpacing(3);
+    fileButtons->addWidget(save);
+    fileButtons->addWidget(copy);
+    right->addLayout(fileButtons, 1, 1);
     bar->addLayout(right);
     v->addWidget(panel6);
 
@@ -164,6 +180,11 @@ ChartPage::ChartPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
     chartView_->setObjectName(QStringLiteral("Chart1"));
     chartView_->setRenderHint(QPainter::Antialiasing, false);
     chartView_->setMinimumHeight(160);
+    // A bar's key and value under the mouse, anywhere in its column: a short
+    // bar is as easy to read as a tall one.
+    chartView_->setMouseTracking(true);
+    chartView_->viewport()->setMouseTracking(true);
+    chartView_->viewport()->installEventFilter(this);
     cv->addWidget(chartView_, 1);
 
     chartTitle_ = plainLabel(chartArea_, "ChartTitle");
@@ -209,16 +230,6 @@ void ChartPage::syncChart() {
         set->setBorderColor(qc);
         for (const auto& e : t.Entries)
             set->append(e.BarColour == c ? e.Value : 0);
-        connect(set, &QBarSet::hovered, this, [this, c](bool on, int index) {
-            if (!on || index < 0 || index >= static_cast<int>(shownChart_.Entries.size())) {
-                QToolTip::hideText();
-                return;
-            }
-            const auto& e = shownChart_.Entries[static_cast<std::size_t>(index)];
-            if (e.BarColour != c)
-                return;
-            QToolTip::showText(QCursor::pos(), QStringLiteral("%1: %2").arg(e.Key).arg(e.Value), chartView_);
-        });
         series_->append(set);
     }
 
@@ -252,6 +263,45 @@ void ChartPage::syncChart() {
     axisY_->setRange(axis.lo, axis.hi);
 
     chartTitle_->setText(q(t.Title));
+}
+
+QString ChartPage::barToolTipAt(const QPoint& viewportPos) const {
+    const int n = static_cast<int>(shownChart_.Entries.size());
+    if (!chartShown_ || n == 0)
+        return {};
+    const QPointF scene = chartView_->mapToScene(viewportPos);
+    const QPointF inChart = chart_->mapFromScene(scene);
+    if (!chart_->plotArea().contains(inChart))
+        return {};
+    const QPointF value = chart_->mapToValue(inChart, series_);
+    const int index = static_cast<int>(std::lround(value.x()));
+    if (index < 0 || index >= n)
+        return {};
+    const auto& e = shownChart_.Entries[static_cast<std::size_t>(index)];
+    return QStringLiteral("%1: %2").arg(e.Key).arg(e.Value);
+}
+
+bool ChartPage::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == chartView_->viewport()) {
+        if (e->type() == QEvent::MouseMove) {
+            const auto* me = static_cast<QMouseEvent*>(e);
+            const QString tip = barToolTipAt(me->position().toPoint());
+            if (tip.isEmpty())
+                QToolTip::hideText();
+            else if (tip != QToolTip::text() || !QToolTip::isVisible())
+                QToolTip::showText(me->globalPosition().toPoint(), tip, chartView_->viewport());
+        } else if (e->type() == QEvent::Leave) {
+            QToolTip::hideText();
+        }
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+QImage ChartPage::chartImage() const { return chartArea_->grab().toImage(); }
+
+void ChartPage::copyChart() {
+    QGuiApplication::clipboard()->setImage(chartImage());
+    model_.setStatus(rz::txt(rz::Txt::ChartCopied));
 }
 
 void ChartPage::saveChart() {

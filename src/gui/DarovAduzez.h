@@ -18,6 +18,7 @@
 #include "app/MainModel.h"
 
 class QAction;
+class QMenu;
 class QTabWidget;
 class ChartPage;
 class DatabasePage;
@@ -88,6 +89,10 @@ private:
     void repaintFromModel() override { refreshFromModel(); }
 
     void buildMenu();
+    // The File, Edit and Help menus around the menu items of the frame.
+    void buildDesktopMenus(QAction* firstItem);
+    void syncDesktopMenus();
+    void showAbout();
     void buildStatusBar();
 
     // The user brought the page at index forward; the model decides.
@@ -106,6 +111,11 @@ private:
 
     std::array<QLabel*, 2> statusPanels_{};
     std::vector<QAction*> languageActions_;
+    QAction* undoAction_ = nullptr;
+    QAction* redoAction_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
+    std::vector<QAction*> recentActions_;
+    QAction* recentNone_ = nullptr;
 
     TForm3* form3_ = nullptr;
     Zahlenwahl* form6_ = nullptr;
