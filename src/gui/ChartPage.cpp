@@ -3,6 +3,7 @@
 #include <QBarSet>
 #include <QClipboard>
 #include <QEvent>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QGuiApplication>
 #include <QImage>
@@ -283,15 +284,33 @@ QString ChartPage::barToolTipAt(const QPoint& viewportPos) const {
 
 bool ChartPage::eventFilter(QObject* watched, QEvent* e) {
     if (watched == chartView_->viewport()) {
-        if (e->type() == QEvent::MouseMove) {
-            const auto* me = static_cast<QMouseEvent*>(e);
-            const QString tip = barToolTipAt(me->position().toPoint());
+        switch (e->type()) {
+        case QEvent::ToolTip: {
+            // The view would ask its scene, which has no tips and hides ours.
+            const auto* he = static_cast<QHelpEvent*>(e);
+            const QString tip = barToolTipAt(he->pos());
             if (tip.isEmpty())
                 QToolTip::hideText();
-            else if (tip != QToolTip::text() || !QToolTip::isVisible())
-                QToolTip::showText(me->globalPosition().toPoint(), tip, chartView_->viewport());
-        } else if (e->type() == QEvent::Leave) {
+            else
+                QToolTip::showText(he->globalPos(), tip, chartView_->viewport());
+            return true;
+        }
+        case QEvent::MouseMove:
+            // A tip on view follows the mouse from bar to bar.
+            if (QToolTip::isVisible()) {
+                const auto* me = static_cast<QMouseEvent*>(e);
+                const QString tip = barToolTipAt(me->position().toPoint());
+                if (tip.isEmpty())
+                    QToolTip::hideText();
+                else if (tip != QToolTip::text())
+                    QToolTip::showText(me->globalPosition().toPoint(), tip, chartView_->viewport());
+            }
+            break;
+        case QEvent::Leave:
             QToolTip::hideText();
+            break;
+        default:
+            break;
         }
     }
     return QWidget::eventFilter(watched, e);

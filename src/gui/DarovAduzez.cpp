@@ -18,6 +18,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QRegularExpression>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QDialog>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPainter>
@@ -287,8 +291,9 @@ void TForm1::buildDesktopMenus(QAction* firstItem) {
 
     // Help: the manual, the folder of the user's files, About.
     QMenu* hilfe = menu(QStringLiteral("&Hilfe"), "Hilfe1");
-    QAction* manual = item(hilfe, QStringLiteral("&Handbuch"), "Handbuch1", [this] { model_.Handbuch1Click(); });
+    QAction* manual = registeredAction(hilfe->addAction(QStringLiteral("&Handbuch")), "Handbuch1");
     manual->setShortcut(QKeySequence(Qt::Key_F1));
+    connect(manual, &QAction::triggered, this, [this, manual] { showManual(manual->text()); });
     item(hilfe, QStringLiteral("&Datenordner öffnen"), "DatenordnerOeffnen1", [this] { model_.DatenordnerOeffnen1Click(); });
     hilfe->addSeparator();
     QAction* about = registeredAction(hilfe->addAction(QStringLiteral("Ü&ber RuvuZevodare…")), "Info1");
@@ -331,14 +336,45 @@ void TForm1::syncDesktopMenus() {
     recentNone_->setVisible(files.empty());
 }
 
+void TForm1::showManual(QString title) {
+    // The model names the manual of the user's language (English when that
+    // language has none) and tells the user when it is missing.
+    const QString path = q(model_.manualPath());
+    if (!QFileInfo(path).isFile()) {
+        command([this] { model_.Handbuch1Click(); });
+        return;
+    }
+    // In a window of its own: it needs no browser on the machine; its links
+    // to the web open in the browser.
+    if (!helpWindow_) {
+        helpWindow_ = new QDialog(this);
+        helpWindow_->setObjectName(QStringLiteral("HelpForm"));
+        helpWindow_->setModal(false);
+        auto* layout = new QVBoxLayout(helpWindow_);
+        layout->setContentsMargins(0, 0, 0, 0);
+        helpText_ = new QTextBrowser(helpWindow_);
+        helpText_->setObjectName(QStringLiteral("HelpText"));
+        helpText_->setOpenExternalLinks(true);
+        layout->addWidget(helpText_);
+        helpWindow_->resize(620, 560);
+    }
+    title.remove(QRegularExpression(QStringLiteral("\\(&.\\)|&(?=[^&])")));
+    helpWindow_->setWindowTitle(title);
+    helpText_->setAccessibleName(title);
+    helpText_->setSource(QUrl::fromLocalFile(path));
+    helpWindow_->show();
+    helpWindow_->raise();
+    helpWindow_->activateWindow();
+}
+
 void TForm1::showAbout() {
     // The program's version, which main() gives the application.
     const QString version = QCoreApplication::applicationVersion();
     const std::vector<std::string> libraries = {
         std::string("Qt ") + qVersion() + " (LGPL-3.0)",
         "QtKeychain (BSD-2-Clause)",
-        "CLI11 (BSD-3-Clause), ruvuzevodare-cli",
-        "cpp-httplib (MIT), ruvuzevodare-cli, ruvuzevodare-server",
+        "CLI11 (BSD-3-Clause): ruvuzevodare-cli",
+        "cpp-httplib (MIT): ruvuzevodare-cli, ruvuzevodare-server",
     };
     QMessageBox box(this);
     box.setObjectName(QStringLiteral("AboutBox"));

@@ -19,6 +19,8 @@
 
 class QAction;
 class QMenu;
+class QDialog;
+class QTextBrowser;
 class QTabWidget;
 class ChartPage;
 class DatabasePage;
@@ -93,6 +95,8 @@ private:
     void buildDesktopMenus(QAction* firstItem);
     void syncDesktopMenus();
     void showAbout();
+    // The manual in a help window; `title` is the menu item's caption.
+    void showManual(QString title);
     void buildStatusBar();
 
     // The user brought the page at index forward; the model decides.
@@ -116,6 +120,8 @@ private:
     QMenu* recentMenu_ = nullptr;
     std::vector<QAction*> recentActions_;
     QAction* recentNone_ = nullptr;
+    QDialog* helpWindow_ = nullptr;
+    QTextBrowser* helpText_ = nullptr;
 
     TForm3* form3_ = nullptr;
     Zahlenwahl* form6_ = nullptr;

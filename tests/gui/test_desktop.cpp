@@ -10,13 +10,19 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDialog>
+#include <QTextBrowser>
+#include <QUrl>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QTimer>
+#include <QTabWidget>
 #include <QToolButton>
+#include <QToolTip>
+#include <QHelpEvent>
 #include <QValueAxis>
 #include <QtTest>
 
@@ -81,13 +87,30 @@ void DesktopTest::menusStandWhereUsersLookAndAreNamed() {
     p.action("DatenordnerOeffnen1")->trigger();
     QCOMPARE(p.platform.opened.back(), p.home.str());
 
-    // The manual shipped with the program opens in the browser.
+    // Without the manual the user is told so.
+    p.action("Handbuch1")->trigger();
+    QCOMPARE(p.platform.messages.size(), std::size_t(1));
+    QVERIFY(p.platform.messages.back().find("manual_en.html") != std::string::npos);
+
+    // The manual shipped with the program opens in a help window, in the
+    // user's language or else in English.
     namespace fs = std::filesystem;
     fs::create_directories(p.home.file("help"));
     fs::copy_file(fs::path(RZ_SOURCE_DIR) / "data/help/manual_de.html", p.home.file("help/manual_de.html"));
     fs::copy_file(fs::path(RZ_SOURCE_DIR) / "data/help/manual_en.html", p.home.file("help/manual_en.html"));
     p.action("Handbuch1")->trigger();
-    QCOMPARE(QString::fromStdString(p.platform.opened.back()), QString::fromStdString(p.home.file("help/manual_de.html")));
+    auto* help = p.form->findChild<QDialog*>(QStringLiteral("HelpForm"));
+    QVERIFY(help && help->isVisible());
+    auto* text = help->findChild<QTextBrowser*>(QStringLiteral("HelpText"));
+    QCOMPARE(text->source(), QUrl::fromLocalFile(QString::fromStdString(p.home.file("help/manual_de.html"))));
+    QVERIFY(text->toPlainText().contains(QStringLiteral("Kurzanleitung")));
+    QCOMPARE(help->windowTitle(), QStringLiteral("Handbuch"));
+    QCOMPARE(text->accessibleName(), QStringLiteral("Handbuch"));
+    p.model.sprache = 6; // Russian has no manual of its own
+    p.action("Handbuch1")->trigger();
+    QCOMPARE(text->source(), QUrl::fromLocalFile(QString::fromStdString(p.home.file("help/manual_en.html"))));
+    QCOMPARE(p.platform.messages.size(), std::size_t(1));
+    help->hide();
 
     // About names the version and the places; it closes with its button.
     QString aboutText;
@@ -186,6 +209,8 @@ void DesktopTest::chartFollowsItsFirstDateReadsABarAndCopiesItself() {
     auto* picker = p.widget<QDateEdit>("DateTimePicker2");
     picker->setDate(QDate(2019, 10, 1));
     p.click("SpeedButton2"); // frequency of the main numbers
+    p.form->findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(static_cast<int>(rz::Tab::Chart));
+    QTRY_VERIFY(p.widget<QWidget>("Chart1")->isVisible());
     auto count = [&p](int number) {
         for (const auto& e : p.model.chart.Entries)
             if (e.Key == number)
@@ -221,6 +246,13 @@ void DesktopTest::chartFollowsItsFirstDateReadsABarAndCopiesItself() {
     const QPoint inView = view->mapFromScene(chart->mapToScene(top));
     QCOMPARE(page->barToolTipAt(inView), QStringLiteral("8: 1"));
     QCOMPARE(page->barToolTipAt(QPoint(1, 1)), QString()); // outside the bars
+    // The tip shows when the mouse rests there (the view's scene, which has
+    // no tips of its own, must not hide it).
+    QHelpEvent rest(QEvent::ToolTip, inView, view->viewport()->mapToGlobal(inView));
+    QApplication::sendEvent(view->viewport(), &rest);
+    QVERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), QStringLiteral("8: 1"));
+    QToolTip::hideText();
 
     // Copy puts the chart as shown on the clipboard.
     QApplication::clipboard()->clear();
