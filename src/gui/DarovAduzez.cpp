@@ -261,8 +261,9 @@ void TForm1::buildDesktopMenus(QAction* firstItem) {
         return a;
     };
 
-    // File: the tip files, the last five of them again.
-    QMenu* datei = menu(QStringLiteral("&Datei"), "Datei1");
+    // File: the tip files, the last five of them again. Its letter is not
+    // the D of "&Datenbank aktualisieren", which is always in the window.
+    QMenu* datei = menu(QStringLiteral("Da&tei"), "Datei1");
     item(datei, QStringLiteral("Tipps &laden…"), "TippLaden1", [this] { model_.SpeedButton16Click(); });
     item(datei, QStringLiteral("Tipps &speichern…"), "TippSpeichern1", [this] { model_.SpeedButton15Click(); });
     datei->addSeparator();
