@@ -375,7 +375,8 @@ void TForm1::showAbout() {
         std::string("Qt ") + qVersion() + " (LGPL-3.0)",
         "QtKeychain (BSD-2-Clause)",
         "CLI11 (BSD-3-Clause): ruvuzevodare-cli",
-        "cpp-httplib (MIT): ruvuzevodare-cli, ruvuzevodare-server",
+        "cpp-httplib (MIT): ruvuzevodare-cli",
+        "Boost.Beast, Boost.Asio (BSL-1.0): ruvuzevodare-server",
     };
     QMessageBox box(this);
     box.setObjectName(QStringLiteral("AboutBox"));
