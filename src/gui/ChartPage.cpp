@@ -1,6 +1,12 @@
 // The "Diagramm" tab: statistics buttons, the start date of the statistics
 // window and the bar chart with its title.
 #include <QBarSet>
+#include <QClipboard>
+#include <QEvent>
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QGuiApplication>
+#include <QImage>
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
@@ -128,9 +134,12 @@ ChartPage::ChartPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
         d->setToolTip(text);
         return text;
     });
+    // Each complete date the user gives counts the chart on display again.
     connect(dateTimePicker2_, &QDateEdit::dateChanged, this, [this](const QDate& d) {
-        if (!frame_.refreshing())
-            model_.DateTimePicker2.setDate(dayFromDate(d));
+        if (!frame_.refreshing()) {
+            const rz::DayNumber day = dayFromDate(d);
+            frame_.command([&model = model_, day] { model.DateTimePicker2Change(day); });
+        }
     });
     connect(dateTimePicker2_, &QDateEdit::editingFinished, this, [this] { frame_.refreshFromModel(); });
     QLabel* from = plainLabel(panel6, "Label73", QStringLiteral("ab"));
@@ -141,7 +150,15 @@ ChartPage::ChartPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
                                     QStringLiteral("Diagramm als PNG-Bild speichern"), QStyle::SP_DialogSaveButton);
     save->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     connect(save, &QToolButton::clicked, this, [this] { frame_.command([this] { saveChart(); }); });
-    right->addWidget(save, 1, 1);
+    QToolButton* copy = speedButton(panel6, "ChartCopy", QStringLiteral("Kopieren"),
+                                    QStringLiteral("Diagramm in die Zwischenablage kopieren"));
+    copy->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    connect(copy, &QToolButton::clicked, this, [this] { frame_.command([this] { copyChart(); }); });
+    auto* fileButtons = new QHBoxLayout;
+    fileButtons->setSpacing(3);
+    fileButtons->addWidget(save);
+    fileButtons->addWidget(copy);
+    right->addLayout(fileButtons, 1, 1);
     bar->addLayout(right);
     v->addWidget(panel6);
 
@@ -183,6 +200,11 @@ ChartPage::ChartPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
     // A picture, no control: Tab passes it; a screen reader names it by its title.
     chartView_->setFocusPolicy(Qt::NoFocus);
     chartView_->viewport()->setFocusPolicy(Qt::NoFocus);
+    // A bar's key and value under the mouse, anywhere in its column: a short
+    // bar is as easy to read as a tall one.
+    chartView_->setMouseTracking(true);
+    chartView_->viewport()->setMouseTracking(true);
+    chartView_->viewport()->installEventFilter(this);
     cv->addWidget(chartView_, 1);
 
     chartTitle_ = plainLabel(chartArea_, "ChartTitle");
@@ -228,16 +250,6 @@ void ChartPage::syncChart() {
         set->setBorderColor(qc);
         for (const auto& e : t.Entries)
             set->append(e.BarColour == c ? e.Value : 0);
-        connect(set, &QBarSet::hovered, this, [this, c](bool on, int index) {
-            if (!on || index < 0 || index >= static_cast<int>(shownChart_.Entries.size())) {
-                QToolTip::hideText();
-                return;
-            }
-            const auto& e = shownChart_.Entries[static_cast<std::size_t>(index)];
-            if (e.BarColour != c)
-                return;
-            QToolTip::showText(QCursor::pos(), QStringLiteral("%1: %2").arg(e.Key).arg(e.Value), chartView_);
-        });
         series_->append(set);
     }
 
@@ -272,6 +284,63 @@ void ChartPage::syncChart() {
 
     chartTitle_->setText(q(t.Title));
     chartView_->setAccessibleName(q(t.Title));
+}
+
+QString ChartPage::barToolTipAt(const QPoint& viewportPos) const {
+    const int n = static_cast<int>(shownChart_.Entries.size());
+    if (!chartShown_ || n == 0)
+        return {};
+    const QPointF scene = chartView_->mapToScene(viewportPos);
+    const QPointF inChart = chart_->mapFromScene(scene);
+    if (!chart_->plotArea().contains(inChart))
+        return {};
+    const QPointF value = chart_->mapToValue(inChart, series_);
+    const int index = static_cast<int>(std::lround(value.x()));
+    if (index < 0 || index >= n)
+        return {};
+    const auto& e = shownChart_.Entries[static_cast<std::size_t>(index)];
+    return QStringLiteral("%1: %2").arg(e.Key).arg(e.Value);
+}
+
+bool ChartPage::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == chartView_->viewport()) {
+        switch (e->type()) {
+        case QEvent::ToolTip: {
+            // The view would ask its scene, which has no tips and hides ours.
+            const auto* he = static_cast<QHelpEvent*>(e);
+            const QString tip = barToolTipAt(he->pos());
+            if (tip.isEmpty())
+                QToolTip::hideText();
+            else
+                QToolTip::showText(he->globalPos(), tip, chartView_->viewport());
+            return true;
+        }
+        case QEvent::MouseMove:
+            // A tip on view follows the mouse from bar to bar.
+            if (QToolTip::isVisible()) {
+                const auto* me = static_cast<QMouseEvent*>(e);
+                const QString tip = barToolTipAt(me->position().toPoint());
+                if (tip.isEmpty())
+                    QToolTip::hideText();
+                else if (tip != QToolTip::text())
+                    QToolTip::showText(me->globalPosition().toPoint(), tip, chartView_->viewport());
+            }
+            break;
+        case QEvent::Leave:
+            QToolTip::hideText();
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+QImage ChartPage::chartImage() const { return chartArea_->grab().toImage(); }
+
+void ChartPage::copyChart() {
+    QGuiApplication::clipboard()->setImage(chartImage());
+    model_.setStatus(rz::txt(rz::Txt::ChartCopied));
 }
 
 void ChartPage::saveChart() {

@@ -10,6 +10,8 @@ class QCategoryAxis;
 class QChart;
 class QChartView;
 class QFont;
+class QImage;
+class QPoint;
 class QLabel;
 class QStackedBarSeries;
 class QToolButton;
@@ -33,10 +35,21 @@ public:
     // only while its page is on view).
     void syncFromModel(bool chartToo);
     void setAxisFont(const QFont& font);
+    // The chart with its title as it is on display (what "PNG…" saves and
+    // "Copy" puts on the clipboard).
+    QImage chartImage() const;
+    // "key: value" of the bar whose column lies under a point of the chart's
+    // view; empty outside the bars.
+    QString barToolTipAt(const QPoint& viewportPos) const;
+    QChartView* chartView() const { return chartView_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void syncChart();
     void saveChart();
+    void copyChart();
 
     rz::MainModel& model_;
     PageFrame& frame_;

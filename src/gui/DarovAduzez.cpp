@@ -17,6 +17,11 @@
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QDialog>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPainter>
@@ -54,6 +59,8 @@
 #include "Zahlenwahl.h"
 
 #include "Controls.h"
+#include "QtPlatform.h"
+#include "common/ProgramTexts.h"
 #include "i18n/LanguageFiles.h"
 
 using rz::Colour;
@@ -240,6 +247,151 @@ void TForm1::buildMenu() {
 
     QAction* schliessen = registeredAction(bar->addAction(QStringLiteral("&Schließen")), "Schlieen1");
     connect(schliessen, &QAction::triggered, this, &QWidget::close);
+
+    buildDesktopMenus(aktualisieren);
+}
+
+void TForm1::buildDesktopMenus(QAction* firstItem) {
+    QMenuBar* bar = menuBar();
+    auto menu = [this, bar](const QString& caption, const char* name) {
+        auto* m = new QMenu(caption, bar);
+        m->setObjectName(QLatin1String(name));
+        registeredAction(m->menuAction(), name);
+        return m;
+    };
+    auto item = [this](QMenu* m, const QString& caption, const char* name, const std::function<void()>& call) {
+        QAction* a = registeredAction(m->addAction(caption), name);
+        connect(a, &QAction::triggered, this, [this, call] { command(call); });
+        return a;
+    };
+
+    // File: the tip files, the last five of them again. Its letter is not
+    // the D of "&Datenbank aktualisieren", which is always in the window.
+    QMenu* datei = menu(QStringLiteral("Da&tei"), "Datei1");
+    item(datei, QStringLiteral("Tipps &laden…"), "TippLaden1", [this] { model_.SpeedButton16Click(); });
+    item(datei, QStringLiteral("Tipps &speichern…"), "TippSpeichern1", [this] { model_.SpeedButton15Click(); });
+    datei->addSeparator();
+    recentMenu_ = menu(QStringLiteral("&Zuletzt verwendete Tippdateien"), "ZuletztGeoeffnet1");
+    datei->addMenu(recentMenu_);
+    for (int i = 0; i < rz::MainModel::kRecentTipFiles; ++i) {
+        // Captions are file names, the same in every language: not in the lists.
+        QAction* a = recentMenu_->addAction(QString());
+        a->setObjectName(QStringLiteral("RecentTipFile%1").arg(i + 1));
+        connect(a, &QAction::triggered, this, [this, i] { command([this, i] { model_.RecentTipFileClick(i); }); });
+        recentActions_.push_back(a);
+    }
+    recentNone_ = recentMenu_->addAction(QString());
+    recentNone_->setObjectName(QStringLiteral("RecentTipFileNone"));
+    recentNone_->setEnabled(false);
+
+    // Edit: the undo history of the model; the captions name the step.
+    QMenu* bearbeiten = menu(QStringLiteral("Bea&rbeiten"), "Bearbeiten1");
+    undoAction_ = item(bearbeiten, QStringLiteral("&Rückgängig"), "Rueckgaengig1", [this] { model_.Rueckgaengig1Click(); });
+    undoAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    redoAction_ = item(bearbeiten, QStringLiteral("&Wiederholen"), "Wiederholen1", [this] { model_.Wiederholen1Click(); });
+    redoAction_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+
+    bar->insertMenu(firstItem, datei);
+    bar->insertMenu(firstItem, bearbeiten);
+
+    // Help: the manual, the folder of the user's files, About.
+    QMenu* hilfe = menu(QStringLiteral("&Hilfe"), "Hilfe1");
+    QAction* manual = registeredAction(hilfe->addAction(QStringLiteral("&Handbuch")), "Handbuch1");
+    manual->setShortcut(QKeySequence(Qt::Key_F1));
+    connect(manual, &QAction::triggered, this, [this, manual] { showManual(manual->text()); });
+    item(hilfe, QStringLiteral("&Datenordner öffnen"), "DatenordnerOeffnen1", [this] { model_.DatenordnerOeffnen1Click(); });
+    hilfe->addSeparator();
+    QAction* about = registeredAction(hilfe->addAction(QStringLiteral("Ü&ber RuvuZevodare…")), "Info1");
+    connect(about, &QAction::triggered, this, [this] { showAbout(); });
+    bar->addMenu(hilfe);
+}
+
+void TForm1::syncDesktopMenus() {
+    if (!undoAction_)
+        return;
+    const QString undo = q(model_.undoCaption());
+    if (undoAction_->text() != undo)
+        undoAction_->setText(undo);
+    undoAction_->setEnabled(model_.canUndo());
+    const QString redo = q(model_.redoCaption());
+    if (redoAction_->text() != redo)
+        redoAction_->setText(redo);
+    redoAction_->setEnabled(model_.canRedo());
+
+    const auto& files = model_.recentTipFiles;
+    for (std::size_t i = 0; i < recentActions_.size(); ++i) {
+        QAction* a = recentActions_[i];
+        const bool used = i < files.size();
+        if (a->isVisible() != used)
+            a->setVisible(used);
+        if (!used)
+            continue;
+        const QString path = QDir::toNativeSeparators(q(files[i]));
+        QString shown = path;
+        shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        const QString text = QStringLiteral("&%1 %2").arg(i + 1).arg(shown);
+        if (a->text() != text) {
+            a->setText(text);
+            a->setStatusTip(path);
+        }
+    }
+    const QString none = q(rz::txt(rz::Txt::RecentNone));
+    if (recentNone_->text() != none)
+        recentNone_->setText(none);
+    recentNone_->setVisible(files.empty());
+}
+
+void TForm1::showManual(QString title) {
+    // The model names the manual of the user's language (English when that
+    // language has none) and tells the user when it is missing.
+    const QString path = q(model_.manualPath());
+    if (!QFileInfo(path).isFile()) {
+        command([this] { model_.Handbuch1Click(); });
+        return;
+    }
+    // In a window of its own: it needs no browser on the machine; its links
+    // to the web open in the browser.
+    if (!helpWindow_) {
+        helpWindow_ = new QDialog(this);
+        helpWindow_->setObjectName(QStringLiteral("HelpForm"));
+        helpWindow_->setModal(false);
+        auto* layout = new QVBoxLayout(helpWindow_);
+        layout->setContentsMargins(0, 0, 0, 0);
+        helpText_ = new QTextBrowser(helpWindow_);
+        helpText_->setObjectName(QStringLiteral("HelpText"));
+        helpText_->setOpenExternalLinks(true);
+        layout->addWidget(helpText_);
+        helpWindow_->resize(620, 560);
+    }
+    title.remove(QRegularExpression(QStringLiteral("\\(&.\\)|&(?=[^&])")));
+    helpWindow_->setWindowTitle(title);
+    helpText_->setAccessibleName(title);
+    helpText_->setSource(QUrl::fromLocalFile(path));
+    helpWindow_->show();
+    helpWindow_->raise();
+    helpWindow_->activateWindow();
+}
+
+void TForm1::showAbout() {
+    // The program's version, which main() gives the application.
+    const QString version = QCoreApplication::applicationVersion();
+    const std::vector<std::string> libraries = {
+        std::string("Qt ") + qVersion() + " (LGPL-3.0)",
+        "QtKeychain (BSD-2-Clause)",
+        "CLI11 (BSD-3-Clause): ruvuzevodare-cli",
+        "cpp-httplib (MIT): ruvuzevodare-cli",
+        "Boost.Beast, Boost.Asio (BSL-1.0): ruvuzevodare-server",
+    };
+    QMessageBox box(this);
+    box.setObjectName(QStringLiteral("AboutBox"));
+    box.setWindowTitle(q(rz::txt(rz::Txt::AboutTitle, {kAppTitle})));
+    box.setIconPixmap(windowIcon().pixmap(64, 64));
+    box.setTextFormat(Qt::PlainText);
+    box.setText(QString::fromUtf8(kAppTitle));
+    box.setInformativeText(q(model_.aboutText(version.toStdString(), libraries)));
+    box.setAccessibleName(box.windowTitle());
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
 }
 
 
@@ -298,6 +450,8 @@ void TForm1::refreshFromModel() {
     } else if (pageControl_->currentIndex() != tab) {
         tabChosen(pageControl_->currentIndex());
     }
+
+    syncDesktopMenus();
 
     for (QAction* a : languageActions_)
         if (a->isChecked() != (a->data().toInt() == model_.LanguageChecked))

@@ -18,6 +18,9 @@
 #include "app/MainModel.h"
 
 class QAction;
+class QMenu;
+class QDialog;
+class QTextBrowser;
 class QTabWidget;
 class ChartPage;
 class DatabasePage;
@@ -91,6 +94,12 @@ private:
     void repaintFromModel() override { refreshFromModel(); }
 
     void buildMenu();
+    // The File, Edit and Help menus around the menu items of the frame.
+    void buildDesktopMenus(QAction* firstItem);
+    void syncDesktopMenus();
+    void showAbout();
+    // The manual in a help window; `title` is the menu item's caption.
+    void showManual(QString title);
     void buildStatusBar();
 
     // The user brought the page at index forward; the model decides.
@@ -113,6 +122,13 @@ private:
     std::vector<QAction*> languageActions_;
     QAction* runAction_ = nullptr;
     QRect available_; // the screen area the window was last fitted into
+    QAction* undoAction_ = nullptr;
+    QAction* redoAction_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
+    std::vector<QAction*> recentActions_;
+    QAction* recentNone_ = nullptr;
+    QDialog* helpWindow_ = nullptr;
+    QTextBrowser* helpText_ = nullptr;
 
     TForm3* form3_ = nullptr;
     Zahlenwahl* form6_ = nullptr;

@@ -28,6 +28,7 @@ public:
     void close() override;
     std::optional<rz::StoredValue> get(const std::string& name) override;
     void put(const std::string& name, const rz::StoredValue& value) override;
+    std::string location() const override { return fileName().toStdString(); }
 
     // The stored form of a value, and back (throws SettingsStoreError).
     static QString encode(const rz::StoredValue& value);

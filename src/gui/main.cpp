@@ -1,11 +1,14 @@
 // Program entry: start-up in the fixed order, then the message loop until
 // the main window closes.
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
 #include <QMessageBox>
 
 #include <cstdio>
 #include <exception>
+#include <optional>
+#include <string_view>
 
 #include "DarovAduzez.h"
 #include "QtComponentTree.h"
@@ -13,9 +16,58 @@
 #include "QtPlatform.h"
 #include "QtSettingsStore.h"
 
+namespace {
+
+// --help and --version answer on stdout before anything else happens: no
+// window, no settings, no file is read or created. Returns the exit code when
+// one of them was asked for.
+std::optional<int> answerInfoOptions(int argc, char** argv) {
+    bool asked = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view a = argv[i];
+        if (a == "--")
+            break;
+        asked = asked || a == "--help" || a == "-h" || a == "-?" || a == "--help-all" || a == "--version" || a == "-v";
+    }
+    if (!asked)
+        return std::nullopt;
+    // A core application only: it opens no display and reads no file.
+    QCoreApplication core(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("RuvuZevodare"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(RZ_VERSION_TEXT));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Plans and checks Mega Millions tips from the history of the drawings."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    parser.addOption(QCommandLineOption(QStringLiteral("write-component-list"),
+                                        QStringLiteral("Writes the component list of the language files to FILE and ends."),
+                                        QStringLiteral("FILE")));
+    parser.addOption(QCommandLineOption(QStringLiteral("quit-after-start"),
+                                        QStringLiteral("Starts without showing the window, prints the drawing file's path and ends.")));
+    parser.parse(QCoreApplication::arguments()); // unknown options do not matter here
+    QString out;
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all")))
+        out = parser.helpText();
+    else if (parser.isSet(version))
+        out = QCoreApplication::applicationName() + QLatin1Char(' ') + QCoreApplication::applicationVersion() +
+              QLatin1Char('\n');
+    const QByteArray bytes = out.toUtf8();
+    const bool written = std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout) ==
+                             static_cast<std::size_t>(bytes.size()) &&
+                         std::fflush(stdout) == 0;
+    return written ? 0 : 1;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
+    if (const std::optional<int> rc = answerInfoOptions(argc, argv))
+        return *rc;
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kAppTitle));
+    QApplication::setApplicationVersion(QStringLiteral(RZ_VERSION_TEXT));
 
     // RuvuZevodare --write-component-list FILE: the component list of the
     // language files, from the windows as built; no window is shown.

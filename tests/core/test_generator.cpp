@@ -608,3 +608,21 @@ TEST_F(GenFixture, HistoryRulesCountNumbersOfOlderGameFormats) {
     EXPECT_FALSE(g.dreierodervierer(tip.data(), 14)); // 19, 71 and the MegaBall
     EXPECT_TRUE(g.dreierodervierer(tip.data(), 15));
 }
+
+// A run is one step of the undo history (its own clearing of the rows is part
+// of it), and taking it back brings the rows from before the run.
+TEST_F(GenFixture, RunIsOneUndoStep) {
+    store(someHistory());
+    model.Settings.set(Gs::TipCount, 3);
+    model.rng.RandSeed = 4711;
+    model.tips.set(1, 1, "7");
+    model.tips.set(5, 1, "9");
+    model.Label28Click();
+    ASSERT_TRUE(model.tips.IsRowFilled(3));
+    EXPECT_EQ(model.undoStack.size(), 1u);
+    EXPECT_EQ(model.undoStack.undoName(), "Tippberechnung");
+    model.Rueckgaengig1Click();
+    EXPECT_EQ(model.tips.get(1, 1), "7");
+    EXPECT_EQ(model.tips.get(5, 1), "9");
+    EXPECT_FALSE(model.tips.IsRowFilled(2));
+}

@@ -382,7 +382,8 @@ TEST(SettingsSave, WhatOneRunWritesTheNextReads) {
     EXPECT_EQ(store.get("Losnummer")->text, "L-42");
     EXPECT_EQ(store.get("ServerEdit")->text, "http://127.0.0.1:8123");
     EXPECT_EQ(store.get("WheelPrice")->integer, 725);
-    EXPECT_EQ(store.names().size(), 29u + 3 + 2 + 1 + 19 + 84 + 3 + 1 + 1 + 1 + 1); // MegaBall24, ServerEdit, WheelPrice
+    // MegaBall24, ServerEdit, WheelPrice, the rest of the wheel dialog, the recent tip files
+    EXPECT_EQ(store.names().size(), 29u + 3 + 2 + 1 + 19 + 84 + 3 + 1 + 1 + 1 + 1 + 5 + 5);
 }
 
 TEST(SettingsSave, AChangedWheelPriceSurvivesARestartAndPricesTheNextWheel) {
@@ -496,4 +497,99 @@ TEST(SettingsSave, ClosingDuringARunWritesOnceTheRunHasEnded) {
     store.erase("Chekcbox8");
     m.finishClose();
     EXPECT_FALSE(store.contains("Chekcbox8"));
+}
+
+TEST(SettingsSave, TheWheelDialogAndTheRecentTipFilesSurviveARestart) {
+    TempDir dir;
+    MemorySettingsStore store;
+    {
+        MainModel first;
+        start(first, store, dir.str());
+        EXPECT_TRUE(first.wheelRequest.numbers.empty()); // a fresh machine
+        EXPECT_TRUE(first.recentTipFiles.empty());
+        first.wheelRequest.numbers = {3, 14, 15, 26, 53, 58, 70};
+        first.wheelRequest.guarantee = {3, 5};
+        first.wheelRequest.seconds = 12.5;
+        first.wheelRequest.megaBalls = "4, 17";
+        first.wheelRequest.cross = true;
+        for (int i = 1; i <= 7; ++i) // seven files: the last five stay, the latest first
+            first.rememberTipFile(dir.file("tips" + std::to_string(i) + ".qlt"));
+        first.rememberTipFile(dir.file("tips5.qlt")); // used again: moves to the top, no double
+        first.FormClose();
+    }
+    MainModel second;
+    start(second, store, dir.str());
+    EXPECT_EQ(second.wheelRequest.numbers, (std::vector<int>{3, 14, 15, 26, 53, 58, 70}));
+    EXPECT_EQ(second.wheelRequest.guarantee, (wheel::Guarantee{3, 5}));
+    EXPECT_DOUBLE_EQ(second.wheelRequest.seconds, 12.5);
+    EXPECT_EQ(second.wheelRequest.megaBalls, "4, 17");
+    EXPECT_TRUE(second.wheelRequest.cross);
+    const std::vector<std::string> recent = {dir.file("tips5.qlt"), dir.file("tips7.qlt"), dir.file("tips6.qlt"),
+                                             dir.file("tips4.qlt"), dir.file("tips3.qlt")};
+    EXPECT_EQ(second.recentTipFiles, recent);
+}
+
+TEST(SettingsLoad, WheelValuesTheDialogCannotShowKeepTheirDefaults) {
+    TempDir dir;
+    const wheel::WheelRequest designed;
+    struct Case {
+        const char* what;
+        std::vector<std::pair<std::string, StoredValue>> stored;
+        std::function<void(const MainModel&)> check;
+    } cases[] = {
+        {"a number out of range", {{"WheelNumbers", T("3,71")}},
+         [](const MainModel& m) { EXPECT_TRUE(m.wheelRequest.numbers.empty()); }},
+        {"a number twice", {{"WheelNumbers", T("3,3")}},
+         [](const MainModel& m) { EXPECT_TRUE(m.wheelRequest.numbers.empty()); }},
+        {"thirty-one numbers",
+         {{"WheelNumbers", T("1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23,24,25,26,27,28,29,30,31")}},
+         [](const MainModel& m) { EXPECT_TRUE(m.wheelRequest.numbers.empty()); }},
+        {"no list at all", {{"WheelNumbers", T("3;4")}},
+         [](const MainModel& m) { EXPECT_TRUE(m.wheelRequest.numbers.empty()); }},
+        {"fewer than six ticked are kept as ticked, sorted", {{"WheelNumbers", T("9,2")}},
+         [](const MainModel& m) { EXPECT_EQ(m.wheelRequest.numbers, (std::vector<int>{2, 9})); }},
+        {"a guarantee 4 if 3", {{"WheelGuarantee", T("4if3")}},
+         [designed](const MainModel& m) { EXPECT_EQ(m.wheelRequest.guarantee, designed.guarantee); }},
+        {"no time", {{"WheelSecondsTenths", I(0)}},
+         [designed](const MainModel& m) { EXPECT_EQ(m.wheelRequest.seconds, designed.seconds); }},
+        {"more than ten minutes", {{"WheelSecondsTenths", I(6001)}},
+         [designed](const MainModel& m) { EXPECT_EQ(m.wheelRequest.seconds, designed.seconds); }},
+        {"the time as text stops nothing after it", {{"WheelSecondsTenths", T("5")}, {"WheelCross", I(1)}},
+         [designed](const MainModel& m) {
+             EXPECT_EQ(m.wheelRequest.seconds, designed.seconds);
+             EXPECT_TRUE(m.wheelRequest.cross);
+         }},
+        {"MegaBalls longer than the field", {{"WheelMegaBalls", T(std::string(81, '1'))}},
+         [](const MainModel& m) { EXPECT_EQ(m.wheelRequest.megaBalls, ""); }},
+        {"an empty recent file ends the list", {{"RecentTipFile1", T("a.qlt")}, {"RecentTipFile2", T("")}, {"RecentTipFile3", T("c.qlt")}},
+         [](const MainModel& m) { EXPECT_EQ(m.recentTipFiles, (std::vector<std::string>{"a.qlt"})); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MemorySettingsStore store = storeWith(c.stored);
+        MainModel m;
+        start(m, store, dir.str());
+        c.check(m);
+    }
+}
+
+TEST(RecentTipFiles, AFileThatIsGoneIsTakenOffTheListWithAWord) {
+    TempDir dir;
+    MainModel m;
+    test::ScriptedPlatform platform;
+    platform.attach(m);
+    m.FormCreate(dir.str());
+    m.sortieren = true;
+    const std::string kept = dir.file("kept.qlt");
+    test::writeFile(kept, "1,2,3,4,5,6,\r\n");
+    m.rememberTipFile(kept);
+    m.rememberTipFile(dir.file("gone.qlt"));
+    m.RecentTipFileClick(0);
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_NE(platform.messages[0].find("gone.qlt"), std::string::npos);
+    EXPECT_EQ(m.recentTipFiles, (std::vector<std::string>{kept}));
+    EXPECT_EQ(m.tips.get(1, 1), "");
+    m.RecentTipFileClick(0);
+    EXPECT_EQ(m.tips.get(1, 6), "6");
+    EXPECT_EQ(m.undoStack.undoName(), "Laden von kept.qlt");
 }

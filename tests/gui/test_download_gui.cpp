@@ -415,13 +415,30 @@ void DownloadGuiTest::enterAndDeleteThroughTheButtons() {
     QCOMPARE(recs.back().Date, rz::dayFromYmd(2019, 10, 25));
     QCOMPARE(int(recs.back().Numbers[1]), 5);
     QCOMPARE(int(recs.back().Numbers[5]), 70);
-    QVERIFY(p.widget<QLabel>("Label29")->text().startsWith(QStringLiteral("Di 22.10.19"))); // display stays
+    // The entered drawing is on display, so "Delete" takes what the user sees.
+    QVERIFY(p.widget<QLabel>("Label29")->text().startsWith(QStringLiteral("Fr 25.10.19")));
+    const std::string entered = rz::test::readFile(p.home.file("Ruvuzevodare.dat"));
 
-    p.widget<QDateEdit>("DateTimePicker1")->setDate(QDate(2019, 10, 25));
-    QTest::mouseClick(p.widget<QToolButton>("SpeedButton5"), Qt::LeftButton);
     QTest::mouseClick(p.widget<QPushButton>("BitBtn6"), Qt::LeftButton);
     QCOMPARE(rz::test::readFile(p.home.file("Ruvuzevodare.dat")), before);
     QVERIFY(p.widget<QLabel>("Label29")->text().startsWith(QStringLiteral("Di 22.10.19")));
+
+    // The Edit menu names the step; Ctrl+Z brings the drawing back, Ctrl+Y deletes it again.
+    auto* undo = p.form->findChild<QAction*>("Rueckgaengig1");
+    auto* redo = p.form->findChild<QAction*>("Wiederholen1");
+    QVERIFY(undo && redo);
+    QCOMPARE(undo->text(), QStringLiteral("&Rückgängig: Löschen der Ziehung vom 25.10.2019"));
+    QVERIFY(undo->isEnabled());
+    QVERIFY(!redo->isEnabled());
+    p.form->activateWindow();
+    undo->trigger();
+    QCOMPARE(rz::test::readFile(p.home.file("Ruvuzevodare.dat")), entered);
+    QVERIFY(p.widget<QLabel>("Label29")->text().startsWith(QStringLiteral("Fr 25.10.19")));
+    QCOMPARE(redo->text(), QStringLiteral("&Wiederholen: Löschen der Ziehung vom 25.10.2019"));
+    QCOMPARE(undo->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    QCOMPARE(redo->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Y));
+    redo->trigger();
+    QCOMPARE(rz::test::readFile(p.home.file("Ruvuzevodare.dat")), before);
 }
 
 QTEST_MAIN(DownloadGuiTest)

@@ -253,6 +253,7 @@ void MainModel::BitBtn9Click() {
     if (!confirmAnalysisStart(*this, OperationKind::SettingsAnalysis, Msg::SettingsAnalysisTitle, Msg::SettingsAnalysisAskStart, Msg::SettingsAnalysisAskEnd))
         return;
     lastChance.clear();
+    const TipUndoScope undo(*this, [] { return txt(Txt::UndoStepAnalysis); });
     NumberListOff numberListOff(*this);
     AnalysisScope scope(*this, OperationKind::SettingsAnalysis);
 
@@ -362,6 +363,7 @@ void MainModel::BitBtn9Click() {
 void MainModel::BitBtn19Click() {
     if (!confirmAnalysisStart(*this, OperationKind::DrawingAnalysis, Msg::DrawingAnalysisTitle, Msg::DrawingAnalysisAskStart, Msg::DrawingAnalysisAskEnd))
         return;
+    const TipUndoScope undo(*this, [] { return txt(Txt::UndoStepAnalysis); });
     SpeedButton5Click();
     showTab(Tab::TipOverview);
     DayNumber limit = DatabaseEndDate() + 10.0;

@@ -2,9 +2,12 @@
 // does the work and publishes the result in the window's fields. Handlers of
 // the statistics and the generation run live with them (statistics/,
 // generator/); start-up, first show and close in Startup.cpp.
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 #include "app/MainModel.h"
+#include "common/Path.h"
 #include "common/ProgramTexts.h"
 #include "common/Round.h"
 #include "common/Text.h"
@@ -134,6 +137,7 @@ std::int32_t MainModel::Komplettcheck() {
 // ------------------------------------------------------------- tip rows
 
 void MainModel::SpeedButton11Click() {
+    const TipUndoScope undo(*this, [] { return txt(Txt::UndoStepClear); });
     tips.ClearUnlockedRows();
     changed();
 }
@@ -156,6 +160,7 @@ void MainModel::SpeedButton15Click() {
         return;
     try {
         tips.WriteTipFile(*path);
+        rememberTipFile(*path);
     } catch (const IoError& e) {
         dialogs().message(e.what());
     }
@@ -165,9 +170,20 @@ void MainModel::SpeedButton15Click() {
 void MainModel::SpeedButton16Click() {
     const auto path = dialogs().openFile(tipFileRequest(paths().userFolder()));
     if (path) {
+        loadTipFile(*path);
+        return;
+    }
+    SpeedButton5Click(); // current drawing for DatabaseEndDate, ends with Komplettcheck
+    changed();
+}
+
+void MainModel::loadTipFile(const std::string& path) {
+    {
+        const std::string name = fromPath(toPath(path).filename());
+        const TipUndoScope undo(*this, [name] { return txt(Txt::UndoStepLoad, {name}); });
         tips.ClearUnlockedRows();
         try {
-            tips.ReadTipFile(*path);
+            tips.ReadTipFile(path);
         } catch (const IoError& e) {
             // The rows read so far stay; the re-check does not run.
             dialogs().message(e.what());
@@ -175,14 +191,40 @@ void MainModel::SpeedButton16Click() {
             return;
         }
     }
+    rememberTipFile(path);
     SpeedButton5Click(); // current drawing for DatabaseEndDate, ends with Komplettcheck
     changed();
+}
+
+void MainModel::rememberTipFile(const std::string& path) {
+    std::vector<std::string>& list = recentTipFiles;
+    list.erase(std::remove_if(list.begin(), list.end(), [&](const std::string& p) { return p == path; }), list.end());
+    list.insert(list.begin(), path);
+    if (list.size() > static_cast<std::size_t>(kRecentTipFiles))
+        list.resize(static_cast<std::size_t>(kRecentTipFiles));
+}
+
+void MainModel::RecentTipFileClick(int index) {
+    if (index < 0 || index >= static_cast<int>(recentTipFiles.size()))
+        return;
+    const std::string path = recentTipFiles[static_cast<std::size_t>(index)];
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(toPath(path), ec)) {
+        recentTipFiles.erase(recentTipFiles.begin() + index);
+        dialogs().message(txt(Txt::RecentMissing, {path}));
+        changed();
+        return;
+    }
+    loadTipFile(path);
 }
 
 void MainModel::tipFieldChanged(int row, int k, const std::string& text) {
     if (row < 1 || row > TipSet::kRows || k < 1 || k > TipSet::kFields)
         return;
-    // Edit1Change (k 1..5, 1..70) and Edit6Change (k 6..7, 1..25).
+    // Edit1Change (k 1..5, 1..70) and Edit6Change (k 6..7, 1..25). Typing
+    // into one row is one step of the undo history.
+    const TipUndoScope undo(*this, [row] { return txt(Txt::UndoStepEdit, {std::to_string(row)}); },
+                            "edit " + std::to_string(row));
     tips.set(row, k, text);
 }
 
@@ -196,6 +238,7 @@ void MainModel::Edit1Exit() {
 void MainModel::TippEdit(int row) {
     if (row < 1 || row > TipSet::kRows)
         return;
+    const TipUndoScope undo(*this, [row] { return txt(Txt::UndoStepEdit, {std::to_string(row)}); });
     prepareRowEditor(numberList, tips, row, Memo2);
     const ModalResult result = dialogs().showNumberList();
     finishRowEditor(numberList, tips, row, result, rng, Memo2, megaBallHighest(Settings));

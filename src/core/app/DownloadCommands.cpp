@@ -270,8 +270,10 @@ void MainModel::KalventoClick() {
     frame.close();
     Label35 = Label29;
     SpeedButton5Click();
-    if (lastDownload.added > 0)
-        recountChart(); // the chart counts the new drawings too
+    if (lastDownload.added > 0) {
+        drawingFileChanged(); // an entry or delete before it stays as it is
+        recountChart();       // the chart counts the new drawings too
+    }
     if (lastDownload.end == DownloadEnd::BadProxyPort)
         dialogs().message(lastDownload.message);
     changed();

@@ -60,6 +60,7 @@ void MainModel::Label28Click() {
     }
     if (operation.running())
         return; // another long command owns the window
+    const TipUndoScope undo(*this, [] { return txt(Txt::UndoStepRun); });
     OperationScope scope(operation, OperationKind::Generation);
     generationRun();
 }

@@ -10,7 +10,9 @@
 #include "app/WindowPlacement.h"
 #include "common/Colour.h"
 #include "common/Dates.h"
+#include "common/ProgramTexts.h"
 #include "common/Random.h"
+#include "common/UndoStack.h"
 #include "database/DrawingDatabase.h"
 #include "database/DrawingNavigator.h"
 #include "download/Download.h"
@@ -273,9 +275,62 @@ public:
     // included), in the current language; nullopt when it can.
     std::optional<std::string> entryRefusal(const DrawingEntry& entry) const;
     void BitBtn4Click();                       // delete the drawing on display (button BitBtn6)
+    // An entry or a delete as a step of the undo history: the records of
+    // `date` before and after it, the file's fingerprint after it.
+    void recordDrawingStep(DayNumber date, std::vector<DrawingRecord> before, std::vector<DrawingRecord> after,
+                           std::uint64_t fingerprint, Txt name);
     // Start-up with no database: creates it from history/megamillions.csv
     // beside the program when that file is there. Returns whether it did.
     bool loadBundledHistory();
+
+    // ---- undo (app/UndoCommands.cpp over common/UndoStack.h)
+    // The tip rows' changes (clear, load, a run, an analysis, typing, the row
+    // editor, wheel pages) and the drawing file's entries and deletes, as
+    // steps that the Edit menu takes back and does again. Held in memory
+    // only: every start of the program begins with an empty history.
+    UndoStack undoStack;
+    static constexpr int kDrawingFileSteps = 1; // the group of the file's steps
+    // The Edit menu's captions: "&Undo delete drawing of 8/7/2026", or "&Undo"
+    // when there is nothing to take back (the same for redo).
+    std::string undoCaption() const;
+    std::string redoCaption() const;
+    bool canUndo() const { return undoStack.canUndo() && !operation.running(); }
+    bool canRedo() const { return undoStack.canRedo() && !operation.running(); }
+    void Rueckgaengig1Click();                 // Edit > Undo
+    void Wiederholen1Click();                  // Edit > Redo
+    // The drawing file was changed by other means (a download, an import):
+    // its entries and deletes can no longer be taken back.
+    void drawingFileChanged() { undoStack.dropGroup(kDrawingFileSteps); }
+    // The tip rows' values as one copy (rows 1..12, fields 1..7).
+    using TipValues = std::array<std::array<std::string, 8>, TipSet::kRows + 1>;
+    TipValues tipValues() const;
+    // Sets the rows to `values` (locks stay) and checks them against the drawing.
+    void restoreTipValues(const TipValues& values);
+    int tipUndoDepth = 0;                      // open TipUndoScopes; only the outermost records
+
+    // ---- recent tip files (the File menu; stored as "RecentTipFile1".."5")
+    static constexpr int kRecentTipFiles = 5;
+    std::vector<std::string> recentTipFiles;   // most recent first
+    void rememberTipFile(const std::string& path);
+    void RecentTipFileClick(int index);        // loads entry index (0..4) as "load tips" does
+    // Loads a tip file over the rows: the unlocked rows cleared, the file
+    // read, the drawing looked up and every row checked (SpeedButton16Click
+    // after its dialog).
+    void loadTipFile(const std::string& path);
+
+    // ---- help (app/HelpCommands.cpp)
+    void Handbuch1Click();                     // the short manual in the user's language
+    void DatenordnerOeffnen1Click();           // the folder of the user's files
+    // The About box's text: version, where the files and settings live, the
+    // libraries with their licences (one line each, as the caller names them).
+    std::string aboutText(const std::string& version, const std::vector<std::string>& libraries) const;
+    // The manual for the language on display; English when it has none.
+    std::string manualPath() const;
+
+    // ---- the chart's first drawing (DateTimePicker2 on the chart tab)
+    // A new date from the user: taken when the picker accepts it, and a chart
+    // counted from the drawing file is counted again from it.
+    void DateTimePicker2Change(DayNumber date);
 
     // ---- tip search and historic analyses (app/TipSearch.cpp, app/AnalysisCommands.cpp over evaluation/HistoricAnalysis.h)
     void SpeedButton4Click();                  // "Tipps in DB suchen"
@@ -350,6 +405,25 @@ public:
 private:
     MainModel& m_;
     const RecordSnapshot* before_;
+};
+
+// Records what the tip rows' values are at its start and, when they differ
+// at its end, pushes one undo step that goes between the two (however the
+// command ends: a load that fails halfway is a step too). Only the outermost
+// scope records: the run's clearing is part of the run.
+class TipUndoScope {
+public:
+    TipUndoScope(MainModel& m, std::function<std::string()> name, std::string mergeKey = {});
+    ~TipUndoScope();
+    TipUndoScope(const TipUndoScope&) = delete;
+    TipUndoScope& operator=(const TipUndoScope&) = delete;
+
+private:
+    MainModel& m_;
+    std::function<std::string()> name_;
+    std::string mergeKey_;
+    MainModel::TipValues before_;
+    bool outermost_;
 };
 
 } // namespace rz

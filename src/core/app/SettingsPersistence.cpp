@@ -2,6 +2,7 @@
 #include "app/SettingsPersistence.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <exception>
 
@@ -20,6 +21,17 @@ constexpr const char* kProxyPort = "ProxyPortEdit";
 constexpr const char* kServerAddress = "ServerEdit";
 constexpr const char* kStatisticsStart = "DateTimePicker2";
 constexpr const char* kWheelPrice = "WheelPrice"; // cents per play
+// The rest of the wheel dialog: the ticked numbers ("4,17,23"), the
+// guarantee ("3if4"), the time budget in tenths of a second, the MegaBalls as
+// typed and whether every row plays every MegaBall.
+constexpr const char* kWheelNumbers = "WheelNumbers";
+constexpr const char* kWheelGuarantee = "WheelGuarantee";
+constexpr const char* kWheelTenths = "WheelSecondsTenths";
+constexpr const char* kWheelMegaBalls = "WheelMegaBalls";
+constexpr const char* kWheelCross = "WheelCross";
+constexpr std::size_t kWheelMegaBallsMaxLength = 80; // the field's length
+// The recent tip files of the File menu: "RecentTipFile1" (the latest) ...
+constexpr const char* kRecentTipFile = "RecentTipFile";
 
 // Language when the store names none: English.
 constexpr int kFirstStartLanguage = 2;
@@ -90,7 +102,7 @@ void loadFrom(MainModel& m, ISettingsStore& s) {
         });
         for (const auto& [row, k] : tipFieldsInNameOrder())
             if (auto v = s.readText(TipSet::fieldName(row, k)))
-                m.tipFieldChanged(row, k, *v);
+                m.tips.set(row, k, *v); // through the field check
     });
 
     m.sortieren = true;
@@ -113,6 +125,41 @@ void loadFrom(MainModel& m, ISettingsStore& s) {
         if (auto v = s.readInt(kWheelPrice); v && *v >= 1 && *v <= wheel::kMaxPriceCents)
             m.wheelPriceCents = *v;
     });
+    // The rest of the wheel dialog, each value on its own: one the dialog
+    // cannot show (a damaged store) keeps the default.
+    readGroup([&] {
+        if (auto v = s.readText(kWheelNumbers); v)
+            if (auto numbers = wheelNumbersFromText(*v))
+                m.wheelRequest.numbers = *numbers;
+    });
+    readGroup([&] {
+        wheel::Guarantee g;
+        if (auto v = s.readText(kWheelGuarantee); v && wheel::parseGuarantee(*v, g))
+            m.wheelRequest.guarantee = g;
+    });
+    readGroup([&] {
+        if (auto v = s.readInt(kWheelTenths); v && *v >= 1 && *v <= 6000)
+            m.wheelRequest.seconds = *v / 10.0;
+    });
+    readGroup([&] {
+        if (auto v = s.readText(kWheelMegaBalls); v && v->size() <= kWheelMegaBallsMaxLength)
+            m.wheelRequest.megaBalls = *v;
+    });
+    readGroup([&] {
+        if (auto v = s.readBool(kWheelCross))
+            m.wheelRequest.cross = *v;
+    });
+    // The recent tip files, in their order; an empty or missing one ends the list.
+    readGroup([&] {
+        m.recentTipFiles.clear();
+        for (int i = 1; i <= MainModel::kRecentTipFiles; ++i) {
+            auto v = s.readText(kRecentTipFile + std::to_string(i));
+            if (!v || v->empty())
+                break;
+            if (std::find(m.recentTipFiles.begin(), m.recentTipFiles.end(), *v) == m.recentTipFiles.end())
+                m.recentTipFiles.push_back(*v);
+        }
+    });
 
     // The statistics start; a date that cannot be read or that the picker
     // refuses gives the picker's earliest date.
@@ -126,6 +173,35 @@ void loadFrom(MainModel& m, ISettingsStore& s) {
 }
 
 } // namespace
+
+std::string wheelNumbersText(const std::vector<int>& numbers) {
+    std::string text;
+    for (int n : numbers)
+        text += (text.empty() ? "" : ",") + std::to_string(n);
+    return text;
+}
+
+std::optional<std::vector<int>> wheelNumbersFromText(const std::string& text) {
+    std::vector<int> numbers;
+    if (text.empty())
+        return numbers;
+    std::size_t from = 0;
+    while (from <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', from), text.size());
+        const std::string item = text.substr(from, comma - from);
+        if (item.empty() || item.size() > 2 || item.find_first_not_of("0123456789") != std::string::npos)
+            return std::nullopt;
+        const int n = std::stoi(item);
+        if (n < 1 || n > wheel::kHighestNumber || std::find(numbers.begin(), numbers.end(), n) != numbers.end())
+            return std::nullopt;
+        numbers.push_back(n);
+        if (numbers.size() > static_cast<std::size_t>(wheel::kMaxNumbers))
+            return std::nullopt;
+        from = comma + 1;
+    }
+    std::sort(numbers.begin(), numbers.end());
+    return numbers;
+}
 
 const std::vector<std::pair<int, int>>& tipFieldsInNameOrder() {
     static const std::vector<std::pair<int, int>> order = [] {
@@ -177,6 +253,15 @@ void saveSettings(const MainModel& m, ISettingsStore& s) {
         s.writeText(kServerAddress, m.ServerAddress);
         s.writeDate(kStatisticsStart, m.DateTimePicker2.date);
         s.writeInt(kWheelPrice, static_cast<std::int32_t>(m.wheelPriceCents));
+        s.writeText(kWheelNumbers, wheelNumbersText(m.wheelRequest.numbers));
+        s.writeText(kWheelGuarantee, wheel::guaranteeText(m.wheelRequest.guarantee));
+        s.writeInt(kWheelTenths, static_cast<std::int32_t>(std::lround(m.wheelRequest.seconds * 10.0)));
+        s.writeText(kWheelMegaBalls, m.wheelRequest.megaBalls);
+        s.writeBool(kWheelCross, m.wheelRequest.cross);
+        for (int i = 1; i <= MainModel::kRecentTipFiles; ++i) {
+            const auto index = static_cast<std::size_t>(i - 1);
+            s.writeText(kRecentTipFile + std::to_string(i), index < m.recentTipFiles.size() ? m.recentTipFiles[index] : std::string());
+        }
         s.close();
     } catch (const std::exception&) {
         // Saving shows nothing; what could not be written is lost.

@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,5 +22,11 @@ void saveSettings(const MainModel& model, ISettingsStore& store);
 // The tip fields (row 1..12, field 1..7) in the ascending order of the
 // numbers in their names ("Edit1" ... "Edit104"), the order of loading.
 const std::vector<std::pair<int, int>>& tipFieldsInNameOrder();
+
+// The wheel dialog's ticked numbers as stored ("4,17,23", ascending), and
+// back: nullopt for a text that is not such a list (at most 30 different
+// numbers of 1..70).
+std::string wheelNumbersText(const std::vector<int>& numbers);
+std::optional<std::vector<int>> wheelNumbersFromText(const std::string& text);
 
 } // namespace rz

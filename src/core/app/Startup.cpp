@@ -100,6 +100,7 @@ void MainModel::importCommand() {
     setBusy(false);
     dialogs().message(res.report());
     if (res.ok) {
+        drawingFileChanged();
         // Show the newest stored drawing.
         if (const auto last = database().readLast())
             DateTimePicker1.setDate(last->Date);

@@ -166,6 +166,15 @@ void MainModel::recountChart() {
         changed();
 }
 
+void MainModel::DateTimePicker2Change(DayNumber date) {
+    if (date == DateTimePicker2.date || !DateTimePicker2.setDate(date))
+        return;
+    // A run or an analysis counts its own tables; the chart follows at its end.
+    if (!operation.running())
+        recountChart();
+    changed();
+}
+
 // ------------------------------------------------- show the tab, then run
 
 void MainModel::SpeedButton26Click() {

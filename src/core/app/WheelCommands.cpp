@@ -92,7 +92,10 @@ void MainModel::WheelStartClick() {
                                " / " + fixed(odds.expectedRows[5] * perPlay, 10);
     wheelFigures.cost = money(wheelPriceCents * static_cast<std::int64_t>(plays.size()));
     wheelPages.setResult(std::move(design), std::move(plays));
-    wheelPages.fillTips(tips, 0);
+    {
+        const TipUndoScope undo(*this, [] { return txt(Txt::UndoStepWheel, {"1"}); });
+        wheelPages.fillTips(tips, 0);
+    }
     SpeedButton5Click(); // the tip check against the current drawing, as after loading
     changed();
 }
@@ -101,7 +104,11 @@ void MainModel::WheelPageClick(int delta) {
     if (wheelRunning() || wheelPages.empty())
         return;
     if (wheelPages.setPage(wheelPages.page() + delta)) {
-        wheelPages.fillTips(tips, wheelPages.page());
+        {
+            const std::string page = std::to_string(wheelPages.page() + 1);
+            const TipUndoScope undo(*this, [page] { return txt(Txt::UndoStepWheel, {page}); });
+            wheelPages.fillTips(tips, wheelPages.page());
+        }
         SpeedButton5Click();
     }
     changed();

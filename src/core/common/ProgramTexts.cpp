@@ -158,6 +158,29 @@ const std::vector<std::string>& builtInProgramTexts() {
         "mehr als der Zufall, auf dem 1-%-Niveau", // ChanceMore
         "weniger als der Zufall, auf dem 1-%-Niveau", // ChanceLess
         "erwartet: bei gleichverteilten Ziehungen im Spielformat jeder Ziehung, mit den Tipps wie gespielt; p: zweiseitig, das Doppelte der kleineren Randwahrscheinlichkeit (höchstens 1), exakt für eine Summe unabhängiger Versuche", // ChanceMethod
+        "&Rückgängig: %1", // UndoCaption
+        "&Wiederholen: %1", // RedoCaption
+        "&Rückgängig", // UndoNothing
+        "&Wiederholen", // RedoNothing
+        "Löschen der Tipps", // UndoStepClear
+        "Laden von %1", // UndoStepLoad
+        "Tippberechnung", // UndoStepRun
+        "Änderung an Tipp %1", // UndoStepEdit
+        "Eingabe der Ziehung vom %1", // UndoStepEnter
+        "Löschen der Ziehung vom %1", // UndoStepDelete
+        "Systemtipp-Seite %1", // UndoStepWheel
+        "historische Analyse", // UndoStepAnalysis
+        "Die Ziehungsdatei wurde inzwischen geändert; „%1“ ist nicht mehr möglich.", // UndoFileChanged
+        "Das Handbuch \"%1\" fehlt.", // ManualMissing
+        "Über %1", // AboutTitle
+        "Version %1", // AboutVersion
+        "Ihre Dateien (Ziehungsdatei, Tippdateien, Bericht): %1", // AboutUserFiles
+        "Mitgelieferte Dateien (Sprachen, Handbuch, Ziehungshistorie): %1", // AboutShippedFiles
+        "Einstellungen: %1", // AboutSettings
+        "Verwendete Bibliotheken und ihre Lizenzen:", // AboutLibraries
+        "(keine)", // RecentNone
+        "Die Tippdatei \"%1\" gibt es nicht mehr; sie wurde aus der Liste genommen.", // RecentMissing
+        "Diagramm in die Zwischenablage kopiert", // ChartCopied
     };
     return texts;
 }

@@ -152,6 +152,29 @@ enum class Txt : int {
     ChanceMore, // mehr als der Zufall, auf dem 1-%-Niveau
     ChanceLess, // weniger als der Zufall, auf dem 1-%-Niveau
     ChanceMethod, // erwartet: bei gleichverteilten Ziehungen im Spielformat jeder Ziehung, mit den Tipps wie gespielt; p: zweiseitig, das Doppelte der kleineren Randwahrscheinlichkeit (höchstens 1), exakt für eine Summe unabhängiger Versuche
+    UndoCaption, // &Rückgängig: %1
+    RedoCaption, // &Wiederholen: %1
+    UndoNothing, // &Rückgängig
+    RedoNothing, // &Wiederholen
+    UndoStepClear, // Löschen der Tipps
+    UndoStepLoad, // Laden von %1
+    UndoStepRun, // Tippberechnung
+    UndoStepEdit, // Änderung an Tipp %1
+    UndoStepEnter, // Eingabe der Ziehung vom %1
+    UndoStepDelete, // Löschen der Ziehung vom %1
+    UndoStepWheel, // Systemtipp-Seite %1
+    UndoStepAnalysis, // historische Analyse
+    UndoFileChanged, // Die Ziehungsdatei wurde inzwischen geändert; „%1“ ist nicht mehr möglich.
+    ManualMissing, // Das Handbuch "%1" fehlt.
+    AboutTitle, // Über %1
+    AboutVersion, // Version %1
+    AboutUserFiles, // Ihre Dateien (Ziehungsdatei, Tippdateien, Bericht): %1
+    AboutShippedFiles, // Mitgelieferte Dateien (Sprachen, Handbuch, Ziehungshistorie): %1
+    AboutSettings, // Einstellungen: %1
+    AboutLibraries, // Verwendete Bibliotheken und ihre Lizenzen:
+    RecentNone, // (keine)
+    RecentMissing, // Die Tippdatei "%1" gibt es nicht mehr; sie wurde aus der Liste genommen.
+    ChartCopied, // Diagramm in die Zwischenablage kopiert
     Count
 };
 

@@ -70,3 +70,75 @@ DrawingDatabase::Added storeEnteredRecord(const DrawingDatabase& db, const Drawi
 }
 
 } // namespace rz
+
+namespace rz {
+
+std::uint64_t recordsFingerprint(const std::vector<DrawingRecord>& records) {
+    std::uint64_t h = 14695981039346656037ull;
+    std::uint8_t bytes[DrawingRecord::kSize];
+    for (const DrawingRecord& r : records) {
+        r.toBytes(bytes);
+        for (std::uint8_t b : bytes) {
+            h ^= b;
+            h *= 1099511628211ull;
+        }
+    }
+    return h;
+}
+
+std::uint64_t fileFingerprint(const DrawingDatabase& db) { return recordsFingerprint(db.readAll()); }
+
+namespace {
+
+std::vector<DrawingRecord> recordsOf(const std::vector<DrawingRecord>& stored, DayNumber date) {
+    std::vector<DrawingRecord> out;
+    for (const DrawingRecord& r : stored)
+        if (r.Date == date)
+            out.push_back(r);
+    return out;
+}
+
+// `stored` without the records of `date`, with `records` at the date's place.
+void putDate(std::vector<DrawingRecord>& stored, DayNumber date, const std::vector<DrawingRecord>& records) {
+    std::vector<DrawingRecord> out;
+    out.reserve(stored.size() + records.size());
+    bool written = false;
+    for (const DrawingRecord& r : stored) {
+        if (!written && r.Date >= date) {
+            out.insert(out.end(), records.begin(), records.end());
+            written = true;
+        }
+        if (r.Date != date)
+            out.push_back(r);
+    }
+    if (!written)
+        out.insert(out.end(), records.begin(), records.end());
+    stored.swap(out);
+}
+
+} // namespace
+
+DateChange removeDrawingsOfDate(const DrawingDatabase& db, DayNumber date) {
+    DateChange change;
+    db.update([&](std::vector<DrawingRecord>& stored) {
+        change.before = recordsOf(stored, date);
+        putDate(stored, date, {});
+        change.after = recordsFingerprint(stored);
+    });
+    return change;
+}
+
+DateChange replaceDrawingsOfDate(const DrawingDatabase& db, DayNumber date, const std::vector<DrawingRecord>& records,
+                                 std::uint64_t expected) {
+    DateChange change;
+    db.update([&](std::vector<DrawingRecord>& stored) {
+        if (recordsFingerprint(stored) != expected)
+            throw DrawingFileChanged();
+        change.before = recordsOf(stored, date);
+        putDate(stored, date, records);
+        change.after = recordsFingerprint(stored);
+    });
+    return change;
+}
+
+} // namespace rz

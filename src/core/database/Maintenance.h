@@ -1,6 +1,9 @@
 #pragma once
+#include <cstdint>
 #include <optional>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "services/Platform.h"
 #include "database/DrawingDatabase.h"
@@ -40,6 +43,40 @@ DrawingRecord enteredRecord(const DrawingRecord& buffer, const DrawingEntry& ent
 // file), else inserts it in date order, replacing a drawing of its date;
 // decided from the file as it is when the record is stored.
 DrawingDatabase::Added storeEnteredRecord(const DrawingDatabase& db, const DrawingRecord& rec);
+
+// ---- taking an entry or a delete back
+//
+// A step of the window's undo history remembers how the file looked after it
+// (a fingerprint of its whole records) and changes the file back only when it
+// still looks so; otherwise another change came in between and
+// DrawingFileChanged is thrown. Every change runs under the database lock and
+// replaces the file atomically (DrawingDatabase::update), as an entry does.
+
+// The file's whole records as one number (FNV-1a over their 32 bytes each).
+std::uint64_t recordsFingerprint(const std::vector<DrawingRecord>& records);
+// The same for the file as it is now. Throws IoError.
+std::uint64_t fileFingerprint(const DrawingDatabase& db);
+
+class DrawingFileChanged : public std::runtime_error {
+public:
+    DrawingFileChanged() : std::runtime_error("drawing file changed") {}
+};
+
+// What a change of one date did: the records of the date before it, and the
+// file's fingerprint after it.
+struct DateChange {
+    std::vector<DrawingRecord> before;
+    std::uint64_t after = 0;
+};
+
+// Removes every record of `date` (the delete command); the removed records
+// come back in `before`.
+DateChange removeDrawingsOfDate(const DrawingDatabase& db, DayNumber date);
+// Puts `records` (all of `date`; none: the date is removed) where the
+// records of `date` stand, in date order, when the file's fingerprint is
+// still `expected`; else throws DrawingFileChanged and changes nothing.
+DateChange replaceDrawingsOfDate(const DrawingDatabase& db, DayNumber date, const std::vector<DrawingRecord>& records,
+                                 std::uint64_t expected);
 
 // The bundled history beside the program, relative to the program folder.
 inline constexpr const char* kBundledHistoryFile = "history/megamillions.csv";

@@ -153,4 +153,8 @@ std::string AppPaths::clickScriptFolder() const { return data_ + kScriptFolder; 
 std::string AppPaths::userClickScriptFolder() const { return user_ + kScriptFolder; }
 std::string AppPaths::qtTranslationsFolder() const { return data_ + "translations"; }
 
+std::string AppPaths::manualFile(const std::string& languageCode) const {
+    return data_ + "help" + kSeparator + "manual_" + languageCode + ".html";
+}
+
 } // namespace rz

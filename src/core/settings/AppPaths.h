@@ -81,6 +81,8 @@ public:
     std::string soundFile(const std::string& name) const { return data_ + name; }
     std::string clickScriptFolder() const;    // "Script"
     std::string qtTranslationsFolder() const; // "translations" (Qt's own, of a bundled install)
+    // The short manual in a language ("en", "de", ...): "help/manual_en.html".
+    std::string manualFile(const std::string& languageCode) const;
 
 private:
     AppLayout layout_ = AppLayout::Portable;

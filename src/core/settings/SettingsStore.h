@@ -49,6 +49,9 @@ public:
     // The raw value; nullopt when there is none. Throws when it cannot be read.
     virtual std::optional<StoredValue> get(const std::string& name) = 0;
     virtual void put(const std::string& name, const StoredValue& value) = 0;
+    // Where the store keeps its values, for the user (a file's path); empty
+    // when it has no place of its own.
+    virtual std::string location() const { return {}; }
 
     std::optional<bool> readBool(const std::string& name);
     std::optional<std::int32_t> readInt(const std::string& name);
