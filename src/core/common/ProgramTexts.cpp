@@ -121,6 +121,18 @@ const std::vector<std::string>& builtInProgramTexts() {
         "\"%1\" ist keine Ziehungsdatenbank (Datensatz %2 trägt kein gültiges Datum); nichts wurde geändert", // DbNotDrawings
         "\"%1\" kann nicht gesperrt werden: %2", // IoCannotLock
         "Der Pfad \"%1\" kann nicht aufgelöst werden: %2", // IoCannotResolve
+        "\"%1\" ist keine Tippdatei; die Tipps bleiben, wie sie waren.", // TipFileNotTips
+        "%1 neue Ziehungen geladen; die letzte ist vom %2.", // DownloadAddedSummary
+        "Keine neuen Ziehungen; die letzte ist vom %1.", // DownloadNothingNew
+        "Analyse beendet: %1 Durchläufe.", // AnalysisFinished
+        "1 zu %1", // OddsOneIn
+        "Ziehungsdaten laden von %1", // DownloadHintSource
+        "Zahlen (%1): %2", // WheelPrintNumbers
+        "Garantie: %1 Richtige in einer Reihe, wenn %2 der gezogenen Zahlen darunter sind", // WheelPrintGuarantee
+        "Reihen: %1", // WheelPrintRows
+        "Kosten: %1", // WheelPrintCost
+        "Chance auf die Garantie: %1", // WheelPrintOdds
+        "Seite %1 von %2", // WheelPrintPage
     };
     return texts;
 }

@@ -115,6 +115,18 @@ enum class Txt : int {
     DbNotDrawings, // "%1" ist keine Ziehungsdatenbank (Datensatz %2 trägt kein gültiges Datum); nichts wurde geändert
     IoCannotLock, // "%1" kann nicht gesperrt werden: %2
     IoCannotResolve, // Der Pfad "%1" kann nicht aufgelöst werden: %2
+    TipFileNotTips, // "%1" ist keine Tippdatei; die Tipps bleiben, wie sie waren.
+    DownloadAddedSummary, // %1 neue Ziehungen geladen; die letzte ist vom %2.
+    DownloadNothingNew, // Keine neuen Ziehungen; die letzte ist vom %1.
+    AnalysisFinished, // Analyse beendet: %1 Durchläufe.
+    OddsOneIn, // 1 zu %1
+    DownloadHintSource, // Ziehungsdaten laden von %1
+    WheelPrintNumbers, // Zahlen (%1): %2
+    WheelPrintGuarantee, // Garantie: %1 Richtige in einer Reihe, wenn %2 der gezogenen Zahlen darunter sind
+    WheelPrintRows, // Reihen: %1
+    WheelPrintCost, // Kosten: %1
+    WheelPrintOdds, // Chance auf die Garantie: %1
+    WheelPrintPage, // Seite %1 von %2
     Count
 };
 
