@@ -174,7 +174,7 @@ int cmdSearch(int argc, char** argv) {
         return 1;
     warnPartialRecord(model.DatabasePath());
     const std::string tipsPath = args.get("tips");
-    if (const std::string problem = tipFileProblem(tipsPath); !problem.empty()) {
+    if (const std::string problem = loadableTipFileProblem(tipsPath); !problem.empty()) {
         std::cerr << "ruvuzevodare-cli: " << problem << "\n";
         return 1;
     }

@@ -29,7 +29,7 @@ int cmdCheck(int argc, char** argv) {
     }
     warnPartialRecord(model.DatabasePath());
     const std::string tipsPath = args.get("tips");
-    if (const std::string problem = tipFileProblem(tipsPath); !problem.empty()) {
+    if (const std::string problem = loadableTipFileProblem(tipsPath); !problem.empty()) {
         std::cerr << "ruvuzevodare-cli: " << problem << "\n";
         return 1;
     }

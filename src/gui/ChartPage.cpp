@@ -113,7 +113,9 @@ ChartPage::ChartPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
     right->setHorizontalSpacing(4);
     right->setVerticalSpacing(2);
     dateTimePicker2_ = datePicker(panel6, "DateTimePicker2");
-    dateTimePicker2_->setToolTip(QStringLiteral("Erste Ziehung der Statistik"));
+    // Its hint comes from the language files like every other.
+    setHint(dateTimePicker2_, QStringLiteral("Erste Ziehung der Statistik"));
+    ControlRegistry::instance().add(dateTimePicker2_, ControlKind::Edit);
     connect(dateTimePicker2_, &QDateEdit::dateChanged, this, [this](const QDate& d) {
         if (!frame_.refreshing())
             model_.DateTimePicker2.setDate(dayFromDate(d));
@@ -176,6 +178,7 @@ ChartPage::ChartPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
 
 void ChartPage::syncFromModel(bool chartToo) {
     const rz::DatePicker& p = model_.DateTimePicker2;
+    dateTimePicker2_->showAs(QString::fromStdString(rz::shortDatePattern(model_.sprache)));
     dateTimePicker2_->follow(dateFromDay(p.minDate), dateFromDay(std::max(p.date, p.minDate)));
     if (chartToo)
         syncChart();

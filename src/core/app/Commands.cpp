@@ -165,6 +165,12 @@ void MainModel::SpeedButton15Click() {
 void MainModel::SpeedButton16Click() {
     const auto path = dialogs().openFile(tipFileRequest(paths().userFolder()));
     if (path) {
+        if (!TipSet::looksLikeTipFile(*path)) {
+            // Loading it would only empty the rows: they stay as they are.
+            dialogs().message(txt(Txt::TipFileNotTips, {*path}));
+            changed();
+            return;
+        }
         tips.ClearUnlockedRows();
         try {
             tips.ReadTipFile(*path);

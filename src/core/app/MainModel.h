@@ -314,6 +314,7 @@ public:
 
 private:
     bool settingsSavePending_ = false;
+    std::string startNotice_; // the first start's history notice, until the first download ends
 };
 
 // Holds `records` in the model (see MainModel::heldRecords) for the guard's

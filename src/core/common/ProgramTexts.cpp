@@ -122,9 +122,9 @@ const std::vector<std::string>& builtInProgramTexts() {
         "\"%1\" kann nicht gesperrt werden: %2", // IoCannotLock
         "Der Pfad \"%1\" kann nicht aufgelöst werden: %2", // IoCannotResolve
         "\"%1\" ist keine Tippdatei; die Tipps bleiben, wie sie waren.", // TipFileNotTips
-        "%1 neue Ziehungen geladen; die letzte ist vom %2.", // DownloadAddedSummary
-        "Keine neuen Ziehungen; die letzte ist vom %1.", // DownloadNothingNew
-        "Analyse beendet: %1 Durchläufe.", // AnalysisFinished
+        "Ziehungen hinzugefügt: %1; letzte Ziehung vom %2.", // DownloadAddedSummary
+        "Keine neuen Ziehungen; letzte Ziehung vom %1.", // DownloadNothingNew
+        "Analyse beendet; Durchläufe: %1.", // AnalysisFinished
         "1 zu %1", // OddsOneIn
         "Ziehungsdaten laden von %1", // DownloadHintSource
         "Zahlen (%1): %2", // WheelPrintNumbers

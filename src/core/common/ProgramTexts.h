@@ -116,9 +116,9 @@ enum class Txt : int {
     IoCannotLock, // "%1" kann nicht gesperrt werden: %2
     IoCannotResolve, // Der Pfad "%1" kann nicht aufgelöst werden: %2
     TipFileNotTips, // "%1" ist keine Tippdatei; die Tipps bleiben, wie sie waren.
-    DownloadAddedSummary, // %1 neue Ziehungen geladen; die letzte ist vom %2.
-    DownloadNothingNew, // Keine neuen Ziehungen; die letzte ist vom %1.
-    AnalysisFinished, // Analyse beendet: %1 Durchläufe.
+    DownloadAddedSummary, // Ziehungen hinzugefügt: %1; letzte Ziehung vom %2.
+    DownloadNothingNew, // Keine neuen Ziehungen; letzte Ziehung vom %1.
+    AnalysisFinished, // Analyse beendet; Durchläufe: %1.
     OddsOneIn, // 1 zu %1
     DownloadHintSource, // Ziehungsdaten laden von %1
     WheelPrintNumbers, // Zahlen (%1): %2
