@@ -172,6 +172,8 @@ int cmdSearch(int argc, char** argv) {
         return usageError(error);
     if (databaseMissing(model))
         return 1;
+    if (refuseNoDrawingDatabase(model.DatabasePath()))
+        return 1;
     warnPartialRecord(model.DatabasePath());
     const std::string tipsPath = args.get("tips");
     if (const std::string problem = loadableTipFileProblem(tipsPath); !problem.empty()) {
@@ -229,6 +231,8 @@ int cmdAnalyseSettings(int argc, char** argv) {
         return usageError(error);
     if (databaseMissing(model))
         return 1;
+    if (refuseNoDrawingDatabase(model.DatabasePath()))
+        return 1;
     warnPartialRecord(model.DatabasePath());
     startAnalysis(model, dates);
     model.writeReportFile = false;
@@ -259,6 +263,8 @@ int cmdAnalyseDrawings(int argc, char** argv) {
     answers.attachTo(model, &clock);
     useDatabase(model, databasePath(args, argv[0]));
     if (databaseMissing(model))
+        return 1;
+    if (refuseNoDrawingDatabase(model.DatabasePath()))
         return 1;
     warnPartialRecord(model.DatabasePath());
     startAnalysis(model, dates);

@@ -177,6 +177,8 @@ int cmdAdd(int argc, char** argv) {
     useDatabase(model, databasePath(args, argv[0]));
     if (!model.database().exists())
         return usageError("database not found: " + model.DatabasePath());
+    if (refuseNoDrawingDatabase(model.DatabasePath()))
+        return 1;
     warnPartialRecord(model.DatabasePath());
     CliPlatform platform(model);
     model.setServices(platform.services());
@@ -215,6 +217,8 @@ int cmdDelete(int argc, char** argv) {
     useDatabase(model, databasePath(args, argv[0]));
     if (!model.database().exists())
         return usageError("database not found: " + model.DatabasePath());
+    if (refuseNoDrawingDatabase(model.DatabasePath()))
+        return 1;
     warnPartialRecord(model.DatabasePath());
     CliPlatform platform(model);
     model.setServices(platform.services());

@@ -239,12 +239,24 @@ class TrustTest(unittest.TestCase):
                 self.assertEqual(rc, 0, err)
                 self.assertEqual(out.splitlines()[0].split("\t")[0], first)
 
-    def test_lookup_in_a_file_that_is_no_drawing_database_is_an_error(self):
+    def test_a_file_that_is_no_drawing_database_is_an_error(self):
         for lang, words in ((None, "ist keine Ziehungsdatenbank"), ("2", "is not a drawing database")):
             rc, out, err = run("lookup", "--db", self.csv, "--date", "2019-10-22", *(["--lang", lang] if lang else []))
             self.assertEqual((rc, out), (1, ""))
             self.assertIn(words, err)
             self.assertIn(self.csv, err)
+        tips = self.write("t.qlt", b"5,12,33,41,70,7,\r\n")
+        for args in (["check", "--date", "2019-10-22", "--tips", tips], ["stats", "frequency"],
+                     ["generate", "--seed", "1"], ["search", "--end", "2019-10-22", "--tips", tips, "--threshold", "9"],
+                     ["analyse-drawings", "--from", "2019-10-15", "--threshold", "9", "--today", "2019-10-26"],
+                     ["add", "--date", "2019-10-25", "--numbers", "1,2,3,4,5", "--megaball", "6"],
+                     ["delete", "--date", "2019-10-22"]):
+            with self.subTest(args[0]):
+                rc, out, err = run(*args, "--db", self.csv)
+                self.assertEqual((rc, out), (1, ""))
+                self.assertIn("ist keine Ziehungsdatenbank", err)
+        with open(self.csv, encoding="utf-8") as f:
+            self.assertEqual(f.read(), HISTORY)
         # Random bytes whose dates are no dates, too.
         import random
         noise = self.write("noise.dat", random.Random(5).randbytes(32 * 40))

@@ -92,12 +92,12 @@ void TrustTest::datesAndHintsInTheLanguage() {
     p.model.ServerAddress = "http://127.0.0.1:8080/";
     p.form->refreshFromModel();
 
-    auto* picker = p.widget<QDateEdit>("DateTimePicker1");
+    auto* picker = rz::test::namedWidget<QDateEdit>(p.form->centralWidget(), "DateTimePicker1");
     QCOMPARE(picker->displayFormat(), QString::fromUtf8(l.datePattern));
     QCOMPARE(picker->text(), QString::fromUtf8(l.pickerText));
     QCOMPARE(picker->date(), QDate(2019, 10, 22));
     // The statistics' first date: its hint from the language files, not the built-in German.
-    auto* first = p.widget<QDateEdit>("DateTimePicker2");
+    auto* first = rz::test::namedWidget<QDateEdit>(p.form->centralWidget(), "DateTimePicker2");
     QCOMPARE(first->toolTip(), QString::fromUtf8(l.statisticsHint));
     QCOMPARE(first->displayFormat(), QString::fromUtf8(l.datePattern));
     // The download button names the source in use.
