@@ -134,7 +134,8 @@ void TrustTest::wheelFiguresAndPrintout() {
     Program p(l);
     p.click("WheelButton");
     for (int n : kFourteen)
-        QTest::mouseClick(p.named<QAbstractButton>(QStringLiteral("WheelNumber%1").arg(n)), Qt::LeftButton);
+        p.named<QAbstractButton>(QStringLiteral("WheelNumber%1").arg(n))->setChecked(true);
+    QCOMPARE(p.named<QLabel>(QStringLiteral("WheelCount"))->text(), QStringLiteral("14"));
     auto* guarantee = p.named<QComboBox>(QStringLiteral("WheelGuarantee"));
     guarantee->setCurrentIndex(guarantee->findText(QStringLiteral("3 / 4")));
     p.named<QDoubleSpinBox>(QStringLiteral("WheelSeconds"))->setValue(0.3);
