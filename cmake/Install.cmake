@@ -5,7 +5,7 @@
 #   share/applications/                the desktop entry
 #   share/icons/hicolor/{scalable,256x256}/apps/   the icon
 #   share/metainfo/                    the AppStream metadata
-#   share/man/man1/                    the manual pages of the two command-line programs
+#   share/man/man1/                    the manual pages of the window and the two command-line programs
 #
 # The program finds its shipped files in share/ruvuzevodare beside bin/
 # (settings/AppPaths), so the data folder must stay at that place.
@@ -40,7 +40,9 @@ install(FILES ${RZ_PACKAGING_DIR}/${RZ_APP_ID}.desktop DESTINATION ${CMAKE_INSTA
 install(FILES ${RZ_PACKAGING_DIR}/${RZ_APP_ID}.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${RZ_PACKAGING_DIR}/${RZ_APP_ID}.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/${RZ_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES ${RZ_PACKAGING_DIR}/man/ruvuzevodare-cli.1 ${RZ_PACKAGING_DIR}/man/ruvuzevodare-server.1
+# ruvuzevodare-cli.1 is made by the build from the command table (target rzmanpage).
+install(FILES ${CMAKE_BINARY_DIR}/man/ruvuzevodare-cli.1 ${RZ_PACKAGING_DIR}/man/ruvuzevodare-server.1
+              ${RZ_PACKAGING_DIR}/man/RuvuZevodare.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # ---- Debian package: build/ruvuzevodare_VERSION_amd64.deb (scripts/package)

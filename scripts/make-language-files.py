@@ -160,7 +160,8 @@ def parse_table(doc):
             for lang in LANGUAGES[1:]:
                 if lang in texts:
                     where = "message line %d (%s)" % (m["line"], lang)
-                    _check_translation(where, texts["de"], texts[lang], False, problems)
+                    _check_translation(where, texts["de"], texts[lang], False, problems,
+                                       keep_blanks=not m.get("own_blanks", False))
         parsed_messages.append(texts)
 
     # The program's own texts follow the 62 message lines in the order of

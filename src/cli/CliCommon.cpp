@@ -9,6 +9,7 @@
 
 #include "CliLanguage.h"
 #include "common/Path.h"
+#include "common/ProgramTexts.h"
 #include "common/Text.h"
 
 namespace rz::cli {
@@ -53,6 +54,14 @@ std::string databasePath(const Args& args, const char* argv0) {
         return args.get("db");
     const AppPaths paths = programPaths(argv0);
     paths.prepareUserFolder();
+    if (paths.installed()) {
+        // Before the window's first start: the drawing file from the shipped
+        // history, as the window's start creates it.
+        MainModel model;
+        model.usePaths(paths);
+        if (model.loadBundledHistory() || !model.StatusPanel[1].empty())
+            std::cerr << "ruvuzevodare-cli: " << model.StatusPanel[1] << "\n";
+    }
     return paths.drawingFile();
 }
 
@@ -192,6 +201,22 @@ std::string tipFileProblem(const std::string& path) {
     if (!std::filesystem::is_regular_file(status))
         return "tip file is not a regular file: " + path;
     return {};
+}
+
+std::string loadableTipFileProblem(const std::string& path) {
+    if (std::string problem = tipFileProblem(path); !problem.empty())
+        return problem;
+    if (!TipSet::looksLikeTipFile(path))
+        return txt(Txt::TipFileNotTips, {path});
+    return {};
+}
+
+bool refuseNoDrawingDatabase(const std::string& databasePath) {
+    const std::optional<std::int64_t> bad = DrawingDatabase(databasePath).recordNotADrawing();
+    if (!bad)
+        return false;
+    std::cerr << "ruvuzevodare-cli: " << txt(Txt::DbNotDrawings, {databasePath, std::to_string(*bad)}) << "\n";
+    return true;
 }
 
 } // namespace rz::cli

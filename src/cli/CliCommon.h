@@ -52,10 +52,16 @@ struct CommandSpec {
 // (a message naming it on stderr).
 int parseCommand(const CommandSpec& command, int argc, char** argv, Args& args);
 
+// Says on stderr, and returns true, when the file is no drawing database
+// (DrawingDatabase::recordNotADrawing); the command then ends with 1.
+bool refuseNoDrawingDatabase(const std::string& databasePath);
 // Says on stderr when the database ends in bytes that are not a whole drawing.
 void warnPartialRecord(const std::string& databasePath);
 // Empty when the tip file can be read as one; else why not ("tip file not found: …").
 std::string tipFileProblem(const std::string& path);
+// The same, and a file that is no tip file (TipSet::looksLikeTipFile) is
+// refused as the window's load refuses it.
+std::string loadableTipFileProblem(const std::string& path);
 
 int cmdLookup(int argc, char** argv);
 extern const CommandSpec kLookupCommand;

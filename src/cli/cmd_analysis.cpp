@@ -183,9 +183,11 @@ int cmdSearch(int argc, char** argv) {
         return usageError(error);
     if (databaseMissing(model))
         return 1;
+    if (refuseNoDrawingDatabase(model.DatabasePath()))
+        return 1;
     warnPartialRecord(model.DatabasePath());
     const std::string tipsPath = args.get("tips");
-    if (const std::string problem = tipFileProblem(tipsPath); !problem.empty()) {
+    if (const std::string problem = loadableTipFileProblem(tipsPath); !problem.empty()) {
         std::cerr << "ruvuzevodare-cli: " << problem << "\n";
         return 1;
     }
@@ -241,6 +243,8 @@ int cmdAnalyseSettings(int argc, char** argv) {
         return usageError(error);
     if (databaseMissing(model))
         return 1;
+    if (refuseNoDrawingDatabase(model.DatabasePath()))
+        return 1;
     warnPartialRecord(model.DatabasePath());
     startAnalysis(model, dates);
     model.writeReportFile = false;
@@ -271,6 +275,8 @@ int cmdAnalyseDrawings(int argc, char** argv) {
     answers.attachTo(model, &clock);
     useDatabase(model, databasePath(args, argv[0]));
     if (databaseMissing(model))
+        return 1;
+    if (refuseNoDrawingDatabase(model.DatabasePath()))
         return 1;
     warnPartialRecord(model.DatabasePath());
     startAnalysis(model, dates);

@@ -27,9 +27,11 @@ int cmdCheck(int argc, char** argv) {
         std::cerr << "ruvuzevodare-cli: database not found: " << model.DatabasePath() << "\n";
         return 1;
     }
+    if (refuseNoDrawingDatabase(model.DatabasePath()))
+        return 1;
     warnPartialRecord(model.DatabasePath());
     const std::string tipsPath = args.get("tips");
-    if (const std::string problem = tipFileProblem(tipsPath); !problem.empty()) {
+    if (const std::string problem = loadableTipFileProblem(tipsPath); !problem.empty()) {
         std::cerr << "ruvuzevodare-cli: " << problem << "\n";
         return 1;
     }

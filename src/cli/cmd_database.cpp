@@ -28,6 +28,8 @@ int cmdLookup(int argc, char** argv) {
         model.DateTimePicker1.date = model.DateTimePicker1.minDate;
     if (!model.database().exists())
         return usageError("database not found: " + model.DatabasePath());
+    if (refuseNoDrawingDatabase(model.DatabasePath()))
+        return 1;
     warnPartialRecord(model.DatabasePath());
     model.SpeedButton5Click();
     auto print = [&] {
@@ -70,8 +72,12 @@ int cmdImport(int argc, char** argv) {
     if (int rc = 0; !applyLanguageOnly(args, argv[0], rc))
         return rc;
     const ImportResult res = importDrawingHistory(args.positional[0], databasePath(args, argv[0]));
+    if (!res.ok) {
+        std::cerr << "ruvuzevodare-cli: " << res.report() << "\n";
+        return 1;
+    }
     std::cout << res.report() << "\n";
-    return res.ok ? 0 : 1;
+    return 0;
 }
 
 const CommandSpec kLookupCommand{"lookup", cmdLookup,

@@ -51,6 +51,8 @@ int cmdGenerate(int argc, char** argv) {
 
     if (!model.database().exists())
         return usageError("database not found: " + model.DatabasePath());
+    if (refuseNoDrawingDatabase(model.DatabasePath()))
+        return 1;
     warnPartialRecord(model.DatabasePath());
     model.sortieren = true;
     model.SpeedButton5Click();

@@ -26,7 +26,7 @@ public:
 
     void message(const std::string& text) override {
         NullPlatform::message(text);
-        std::cerr << text << "\n";
+        std::cerr << messagePrefix << text << "\n";
     }
     std::optional<DrawingEntry> enterDrawing(const DrawingEntry& initial) override {
         if (!answer)
@@ -47,6 +47,7 @@ public:
     std::optional<DrawingEntry> answer;
     bool keepStoredMegaplier = false;
     bool progress = false;
+    std::string messagePrefix; // "ruvuzevodare-cli: " where a message is the command's error
 
 private:
     const MainModel& model_;
@@ -165,7 +166,9 @@ int cmdAdd(int argc, char** argv) {
     // applies it again for the entry itself).
     if (int rc = 0; !applyLanguageOnly(args, argv[0], rc))
         return rc;
-    if (const auto bad = entryError(entry))
+    std::int32_t language = 0;
+    tryParseInt(args.get("lang", "0"), language); // checked above
+    if (const auto bad = entryError(entry, language))
         return usageError(*bad);
 
     MainModel model;
@@ -174,6 +177,8 @@ int cmdAdd(int argc, char** argv) {
     useDatabase(model, databasePath(args, argv[0]));
     if (!model.database().exists())
         return usageError("database not found: " + model.DatabasePath());
+    if (refuseNoDrawingDatabase(model.DatabasePath()))
+        return 1;
     warnPartialRecord(model.DatabasePath());
     CliPlatform platform(model);
     model.setServices(platform.services());
@@ -185,6 +190,7 @@ int cmdAdd(int argc, char** argv) {
     const auto last = model.database().readLast();
     platform.answer = entry;
     platform.keepStoredMegaplier = !megaplierGiven;
+    platform.messagePrefix = "ruvuzevodare-cli: ";
     model.BitBtn8Click();
     if (!platform.lastMessage.empty())
         return 2; // the entry was refused; the reason is on stderr
@@ -211,6 +217,8 @@ int cmdDelete(int argc, char** argv) {
     useDatabase(model, databasePath(args, argv[0]));
     if (!model.database().exists())
         return usageError("database not found: " + model.DatabasePath());
+    if (refuseNoDrawingDatabase(model.DatabasePath()))
+        return 1;
     warnPartialRecord(model.DatabasePath());
     CliPlatform platform(model);
     model.setServices(platform.services());

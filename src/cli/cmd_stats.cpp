@@ -55,6 +55,8 @@ int cmdStats(int argc, char** argv) {
         std::cerr << "ruvuzevodare-cli: database not found: " << model.DatabasePath() << "\n";
         return 1;
     }
+    if (refuseNoDrawingDatabase(model.DatabasePath()))
+        return 1;
     warnPartialRecord(model.DatabasePath());
     model.sortieren = true;
     try {

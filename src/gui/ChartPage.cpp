@@ -217,6 +217,7 @@ ChartPage::ChartPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
 
 void ChartPage::syncFromModel(bool chartToo) {
     const rz::DatePicker& p = model_.DateTimePicker2;
+    dateTimePicker2_->showAs(QString::fromStdString(rz::shortDatePattern(model_.sprache)));
     dateTimePicker2_->follow(dateFromDay(p.minDate), dateFromDay(std::max(p.date, p.minDate)));
     if (chartToo)
         syncChart();

@@ -490,6 +490,15 @@ void DateEdit::follow(const QDate& minimum, const QDate& date) {
         setDate(date);
 }
 
+void DateEdit::showAs(const QString& pattern) {
+    if (displayFormat() == pattern || hasFocus())
+        return;
+    const QSignalBlocker block(this);
+    const QDate keep = date();
+    setDisplayFormat(pattern);
+    setDate(keep);
+}
+
 bool DateEdit::eventFilter(QObject* watched, QEvent* e) {
     const bool handled = QDateEdit::eventFilter(watched, e);
     if (watched == lineEdit() && e->type() == QEvent::MouseButtonRelease &&

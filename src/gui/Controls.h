@@ -213,6 +213,9 @@ public:
     // only a date the model itself changed since the last call (a lookup, a
     // step) is written into the field being edited. Signals are blocked.
     void follow(const QDate& minimum, const QDate& date);
+    // Shows dates in the given pattern (rz::shortDatePattern of the user's
+    // language); a field being edited keeps its pattern until it is left.
+    void showAs(const QString& pattern);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;

@@ -511,11 +511,22 @@ void TForm1::tabChosen(int index) {
 
 bool TForm1::event(QEvent* e) {
     if (e->type() == QEvent::StatusTip) {
-        // The hint of the control under the mouse goes to panel 1 and stays
-        // there until another control with a hint is entered.
+        // The hint of the control under the mouse goes to panel 1 while the
+        // mouse is over it; leaving the control brings back what the panel
+        // said before (the result of the last action), unless something new
+        // was said meanwhile.
         const QString tip = static_cast<QStatusTipEvent*>(e)->tip();
-        if (!tip.isEmpty())
+        if (!tip.isEmpty()) {
+            if (!hintShown_)
+                textBeforeHint_ = model_.StatusPanel[1];
+            hintShown_ = true;
+            shownHint_ = tip.toStdString();
             showPanel1(tip);
+        } else if (hintShown_) {
+            hintShown_ = false;
+            if (model_.StatusPanel[1] == shownHint_)
+                showPanel1(QString::fromStdString(textBeforeHint_));
+        }
         return true;
     }
     return QMainWindow::event(e);

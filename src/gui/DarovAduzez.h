@@ -105,6 +105,10 @@ private:
     // The user brought the page at index forward; the model decides.
     void tabChosen(int index);
     void showPanel1(const QString& text);
+    // Panel 1 while a control's hint is shown: what it said before, and the hint.
+    bool hintShown_ = false;
+    std::string textBeforeHint_;
+    std::string shownHint_;
     void applyScale();
     void showRunKeys();
     QMargins frameMargins() const;

@@ -129,6 +129,7 @@ DatabasePage::DatabasePage(rz::MainModel& model, PageFrame& frame, QWidget* pare
 
 void DatabasePage::syncFromModel() {
     const rz::DatePicker& p = model_.DateTimePicker1;
+    dateTimePicker1_->showAs(QString::fromStdString(rz::shortDatePattern(model_.sprache)));
     dateTimePicker1_->follow(dateFromDay(p.minDate), dateFromDay(std::max(p.date, p.minDate)));
     setLabelText(label29_, model_.Label29);
     if (bitBtn1_->isEnabled() != model_.BitBtn1Enabled)

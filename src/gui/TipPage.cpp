@@ -39,8 +39,8 @@ TipPage::TipPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
         auto* h = new QHBoxLayout(panel4);
         h->setContentsMargins(4, 2, 4, 2);
         h->setSpacing(4);
-        QToolButton* sb10 = speedButton(panel4, "SpeedButton10", {},
-                                        QStringLiteral("Ziehungsdaten laden von %1").arg(QLatin1String(kMakerAddress)),
+        // Its hint names the source in use (syncFromModel).
+        QToolButton* sb10 = speedButton(panel4, "SpeedButton10", {}, q(rz::downloadSourceHint(model_.ServerAddress)),
                                         QStyle::SP_BrowserReload);
         speedButton10_ = sb10;
         connect(sb10, &QToolButton::clicked, this, [this] { command([this] { model_.KalventoClick(); }); });
@@ -458,6 +458,8 @@ void TipPage::syncFromModel() {
         if (tipCount_->value() != model_.Settings.get(Gs::TipCount))
             tipCount_->setValue(model_.Settings.get(Gs::TipCount));
     }
+    if (const QString hint = q(rz::downloadSourceHint(model_.ServerAddress)); speedButton10_->toolTip() != hint)
+        setHint(speedButton10_, hint);
     if (speedButton10_->isEnabled() != model_.SpeedButton10Enabled)
         speedButton10_->setEnabled(model_.SpeedButton10Enabled);
 }

@@ -35,7 +35,8 @@ const char* kUsage =
     "Prints the address it listens on as its first line; one log line per request on stderr.\n";
 
 int usage(const std::string& message) {
-    std::cerr << "ruvuzevodare-server: " << message << "\n" << kUsage;
+    std::cerr << "ruvuzevodare-server: " << message << "\n"
+              << "Try 'ruvuzevodare-server --help' for the options.\n";
     return 2;
 }
 

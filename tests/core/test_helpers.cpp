@@ -2,6 +2,7 @@
 
 #include "services/MessageTable.h"
 #include "common/Dates.h"
+#include "common/NumberFormat.h"
 #include "common/Random.h"
 #include "common/Round.h"
 #include "common/Text.h"
@@ -72,4 +73,37 @@ TEST(MessageTable, BuiltInLines) {
     EXPECT_EQ(t.line(13), "");
     EXPECT_EQ(t.line(62), "");
     EXPECT_EQ(t.line(-1), "");
+}
+
+TEST(NumberForms, EachLanguageGroupsMarksAndPricesInItsOwnForm) {
+    struct Case {
+        int language;
+        const char* grouped; // 1234567
+        const char* dollars; // 123456 cents
+        const char* odds;    // 1 / 4031 with the built-in "1 zu %1"
+        const char* small;   // 1 / 1.74
+        const char* dates;   // the date fields' pattern
+    };
+    const Case cases[] = {
+        {0, "1.234.567", "1.234,56\u00a0$", "1 zu 4.031", "1 zu 1,7", "dd.MM.yyyy"},
+        {2, "1,234,567", "$1,234.56", "1 zu 4,031", "1 zu 1.7", "M/d/yyyy"},
+        {3, "1\u00a0234\u00a0567", "1\u00a0234,56\u00a0$", "1 zu 4\u00a0031", "1 zu 1,7", "dd/MM/yyyy"},
+        {6, "1\u00a0234\u00a0567", "1\u00a0234,56\u00a0$", "1 zu 4\u00a0031", "1 zu 1,7", "dd.MM.yyyy"},
+        {7, "1.234.567", "US$\u00a01.234,56", "1 zu 4.031", "1 zu 1,7", "dd/MM/yyyy"},
+        {8, "1,234,567", "$1,234.56", "1 zu 4,031", "1 zu 1.7", "yyyy/M/d"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.language);
+        EXPECT_EQ(formatGrouped(1234567, c.language), c.grouped);
+        EXPECT_EQ(formatDollars(123456, c.language), c.dollars);
+        EXPECT_EQ(formatOneIn(1.0L / 4031, c.language), c.odds);
+        EXPECT_EQ(formatOneIn(1.0L / 1.74L, c.language), c.small);
+        EXPECT_EQ(shortDatePattern(c.language), c.dates);
+    }
+    EXPECT_EQ(formatGrouped(999, 2), "999");
+    EXPECT_EQ(formatGrouped(0, 2), "0");
+    EXPECT_EQ(formatDollars(5, 2), "$0.05");
+    EXPECT_EQ(formatOneIn(0, 2), "-");
+    EXPECT_EQ(formatOneIn(1, 2), "1 zu 1.0");
+    EXPECT_EQ(formatDecimal(0.25L, 3, 1), "0,250");
 }

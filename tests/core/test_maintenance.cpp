@@ -292,6 +292,31 @@ TEST(EntryCheck, RangesAndRepeats) {
         EXPECT_EQ(!entryError(c.e).has_value(), c.ok);
 }
 
+TEST(EntryCheck, TheRangesAreThoseOfTheGameOnTheDrawingsDate) {
+    struct Case {
+        DrawingEntry e;
+        const char* refusal; // empty: stored
+    } cases[] = {
+        // 1..24 since the change of 8 April 2025
+        {entry(2025, 4, 8, {1, 2, 3, 4, 5}, 25, 0), "MegaBall 25 liegt nicht in 1–24 (Spielformat 5/70 + 1/24, ohne Megaplier am 08.04.2025)"},
+        {entry(2026, 12, 11, {1, 2, 3, 4, 5}, 25, 0), "MegaBall 25 liegt nicht in 1–24 (Spielformat 5/70 + 1/24, ohne Megaplier am 11.12.2026)"},
+        {entry(2025, 4, 8, {1, 2, 3, 4, 70}, 24, 0), ""},
+        // older drawings keep their game's ranges
+        {entry(2025, 4, 4, {1, 2, 3, 4, 5}, 25, 2), ""},
+        {entry(2016, 6, 3, {1, 2, 3, 4, 75}, 15, 2), ""},
+        {entry(2016, 6, 3, {1, 2, 3, 4, 5}, 16, 2), "MegaBall 16 liegt nicht in 1–15 (Spielformat 5/75 + 1/15 am 03.06.2016)"},
+        {entry(2010, 6, 1, {1, 2, 3, 4, 56}, 46, 2), ""},
+        {entry(2010, 6, 1, {1, 2, 3, 4, 57}, 46, 2), "Hauptzahl 57 liegt nicht in 1–56 (Spielformat 5/56 + 1/46 am 01.06.2010)"},
+    };
+    for (const Case& c : cases) {
+        const auto refusal = entryError(c.e);
+        EXPECT_EQ(refusal.value_or(""), c.refusal) << formatIsoDate(c.e.date);
+    }
+    // The date in the message in the user's language.
+    EXPECT_EQ(entryError(entry(2026, 12, 11, {1, 2, 3, 4, 5}, 25, 0), 2).value_or("").find("12/11/2026") != std::string::npos,
+              true);
+}
+
 // ------------------------------------------------------------- bundled history
 
 namespace {

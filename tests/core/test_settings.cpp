@@ -404,7 +404,7 @@ TEST(SettingsSave, AChangedWheelPriceSurvivesARestartAndPricesTheNextWheel) {
     second.wheelRequest.guarantee = {5, 5};
     second.WheelStartClick();
     EXPECT_EQ(second.wheelFigures.rows, "6");
-    EXPECT_EQ(second.wheelFigures.cost, "$43.50");
+    EXPECT_EQ(second.wheelFigures.cost, "$43.50"); // English, the language of a first start
 }
 
 TEST(SettingsSave, MinimisedOrMaximisedWindowKeepsTheStoredSize) {

@@ -312,6 +312,69 @@ TEST_F(TipCommandFixture, LoadFailureReportsAndSkipsTheCheck) {
     EXPECT_EQ(m.cur.Datum1, 0.0);                                  // no lookup
 }
 
+TEST(TipFile, AFileThatIsNoTipFileIsToldApartFromOddRows) {
+    std::string randomBytes;
+    std::uint32_t x = 12345;
+    for (int i = 0; i < 4096; ++i) {
+        x = x * 1103515245u + 12345u;
+        randomBytes += static_cast<char>(x >> 24);
+    }
+    struct Case {
+        std::string content;
+        bool tipFile;
+        const char* what;
+    };
+    const Case cases[] = {
+        {"date,n1,n2,n3,n4,n5,megaball,megaplier\n2002-05-17,15,18,25,33,47,30,\n", false, "a CSV renamed"},
+        {"2002-05-17,15,18,25,33,47,30,\n2002-05-21,4,28,39,41,44,9,\n", false, "CSV lines without a header"},
+        {randomBytes, false, "random bytes"},
+        {" 1. Quendrals Lotto-Tipp f\xc3\xbcr :  5   17   33   41   62   MegaBall:  9\r\n", false, "a printout"},
+        {std::string(40, '\x01') + "\r\n5,17,33,41,62,9,\r\n", false, "control bytes"},
+        {"", true, "an empty file"},
+        {"\r\n\r\n", true, "blank lines"},
+        {"5,17,33,41,62,9,\r\n", true, "a row"},
+        {"07,8,x,80,5,26,3\r\n1,2,3,4,5,6,7,8\r\n1,2,3\r\n", true, "odd rows the load tolerates"},
+        {"71,72,0,-1,5,26,26\r\n", false, "one line without any field of a row"},
+        {"71,72,0,-1,5,26,26\r\n5,17,33,41,62,9,\r\n", true, "an odd line among rows"},
+        {",,,,,,7\r\n,,,,,,\r\n", true, "only spare numbers"},
+        {"5,17,33,41,62,9,\x00\r\n\xe4,1,2,3,4,5,\r\n", true, "a stray byte in a row"},
+        {std::string(13 * 18, 'x') + "\r\n", false, "letters only"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const std::string path = dir.file("t.qlt");
+        test::writeFile(path, c.content);
+        EXPECT_EQ(TipSet::looksLikeTipFile(path), c.tipFile) << c.what;
+    }
+    // A missing file is left to the read, which names it.
+    TempDir dir;
+    EXPECT_TRUE(TipSet::looksLikeTipFile(dir.file("missing.qlt")));
+    // A file far larger than any tip set is none.
+    const std::string big = dir.file("big.qlt");
+    std::string lines;
+    while (lines.size() <= TipSet::kMaxTipFileBytes)
+        lines += "5,17,33,41,62,9,\r\n";
+    test::writeFile(big, lines);
+    EXPECT_FALSE(TipSet::looksLikeTipFile(big));
+}
+
+TEST_F(TipCommandFixture, LoadOfAFileThatIsNoTipFileKeepsTheRowsAndNamesTheFile) {
+    writeDb();
+    m.DateTimePicker1.date = dayFromYmd(2019, 10, 15);
+    m.SpeedButton5Click();
+    setRow(m.tips, 1, {"5", "12", "33", "1", "2", "7", ""});
+    m.Komplettcheck();
+    const TipSet before = m.tips;
+    const std::string csv = dir.file("history.qlt");
+    test::writeFile(csv, "date,n1,n2,n3,n4,n5,megaball,megaplier\n2002-05-17,15,18,25,33,47,30,\n");
+    p.fileAnswers = {csv};
+    m.SpeedButton16Click();
+    ASSERT_EQ(p.messages.size(), 1u);
+    EXPECT_NE(p.messages[0].find(csv), std::string::npos) << p.messages[0];
+    EXPECT_NE(p.messages[0].find("ist keine Tippdatei"), std::string::npos) << p.messages[0];
+    EXPECT_EQ(m.tips, before); // values, colours and hit displays as they were
+}
+
 TEST_F(TipCommandFixture, SaveFailureReportsAndKeepsTheTips) {
     setRow(m.tips, 1, {"1", "2", "3", "4", "5", "6", ""});
     p.fileAnswers = {dir.file("no-such-folder/x.qlt")};

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <optional>
 
 #include "RawServer.h"
 #include "ScriptedServer.h"
 #include "TestSupport.h"
 #include "Wine.h"
+#include "common/ProgramTexts.h"
 #include "download/Download.h"
 #include "net/BlockingHttp.h"
 
@@ -170,6 +172,45 @@ TEST(Download, AnswersAndCandidateDates) {
     }
 }
 
+// Each download ends with one sentence of what it brought, in the user's
+// language; the first start's notice of the shipped history stays in front.
+TEST(Download, TheStatusBarEndsWithTheResult) {
+    {
+        ScriptedServer server(test::byDate({}));
+        DownloadRun run(kUpTo22Oct2019, server.url(), ymd(2019, 10, 26));
+        run.model.KalventoClick();
+        EXPECT_EQ(run.model.StatusPanel[1], "Keine neuen Ziehungen; letzte Ziehung vom 22.10.2019.");
+    }
+    {
+        ScriptedServer server(test::byDate({{"20191026", ok("16,24,25,52,60,6,3")}}));
+        DownloadRun run(kUpTo22Oct2019, server.url(), ymd(2019, 10, 26));
+        std::vector<std::string> english(kMessageLines + static_cast<int>(Txt::Count));
+        english[kMessageLines + static_cast<int>(Txt::DownloadAddedSummary)] = "Drawings added: %1; last drawing of %2.";
+        useProgramTexts(english);
+        run.model.sprache = 2;
+        run.model.KalventoClick();
+        resetProgramTexts();
+        EXPECT_EQ(run.model.StatusPanel[1], "Drawings added: 1; last drawing of 10/25/2019.");
+    }
+    {
+        // The first start: the history notice, then the download's result.
+        test::TempDir dir;
+        test::writeFile(dir.file("history.csv"), "date,n1,n2,n3,n4,n5,megaball,megaplier\n"
+                                                 "2019-10-22,5,12,33,41,70,7,3\n");
+        ScriptedServer server(test::byDate({{"20191026", ok("16,24,25,52,60,6,3")}}));
+        DownloadRun run(std::nullopt, server.url(), ymd(2019, 10, 26));
+        std::filesystem::create_directories(run.model.Home + "history");
+        std::filesystem::copy_file(dir.file("history.csv"), run.model.paths().bundledHistoryFile());
+        ASSERT_TRUE(run.model.loadBundledHistory());
+        run.model.KalventoClick();
+        EXPECT_EQ(run.model.StatusPanel[1], "1 Ziehungen aus den mitgelieferten Daten geladen, bis 22.10.2019. "
+                                            "Ziehungen hinzugefügt: 1; letzte Ziehung vom 25.10.2019.");
+        // Later downloads say their own result only.
+        run.model.KalventoClick();
+        EXPECT_EQ(run.model.StatusPanel[1], "Keine neuen Ziehungen; letzte Ziehung vom 25.10.2019.");
+    }
+}
+
 TEST(Download, EndsOnTheNewestDrawingWithStatusTexts) {
     ScriptedServer server(test::byDate({{"20191026", ok("16,24,25,52,60,6,3")}, {"20191029", ok("1,2,3,4,5,6,7")}}));
     DownloadRun run(kUpTo22Oct2019, server.url(), ymd(2019, 11, 1));
@@ -185,7 +226,8 @@ TEST(Download, EndsOnTheNewestDrawingWithStatusTexts) {
     EXPECT_EQ(run.model.Label35, run.model.Label29);
     EXPECT_EQ(run.model.DateTimePicker1.date, ymd(2019, 10, 29));
     EXPECT_EQ(run.model.StatusPanel[0], "HTTP/1.1 200 OK");
-    EXPECT_EQ(run.model.StatusPanel[1], "Keine Gewähr für die Richtigkeit der Zahlen!");
+    // The status bar ends with the download's result.
+    EXPECT_EQ(run.model.StatusPanel[1], "Ziehungen hinzugefügt: 2; letzte Ziehung vom 29.10.2019.");
     EXPECT_EQ(run.model.lastDownload.lastAdded, ymd(2019, 10, 29));
     EXPECT_EQ(run.model.tips.row(1).hitCaption, "3 + MB"); // checked against the newest drawing
 }
@@ -556,7 +598,7 @@ TEST(DownloadCsv, AppendsOnlyDrawingsAfterTheLastStoredOne) {
     EXPECT_TRUE(sameRecord(after[3], {{2019, 11, 1}, {0, 6, 14, 19, 58, 60, 0, 9, 0}}));
     EXPECT_EQ(run.model.cur.Datum1, ymd(2019, 11, 1));
     EXPECT_EQ(run.model.StatusPanel[0], "HTTP/1.1 200 OK");
-    EXPECT_EQ(run.model.StatusPanel[1], "Keine Gewähr für die Richtigkeit der Zahlen!");
+    EXPECT_EQ(run.model.StatusPanel[1], "Ziehungen hinzugefügt: 2; letzte Ziehung vom 01.11.2019.");
     EXPECT_EQ(run.model.lastDownload.end, DownloadEnd::Completed);
     EXPECT_EQ(run.model.lastDownload.added, 2);
     run.expectRestored();

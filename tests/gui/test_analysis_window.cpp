@@ -84,6 +84,7 @@ void AnalysisWindowTest::settingsAnalysisLocksTheWindowUntilEscape() {
     const std::string report = rz::test::readFile(p.home.file("Test.rtf"));
     QVERIFY(report.find("Ziehungen: 0mit je 5Tipp => 0 Reihen") != std::string::npos);
     QCOMPARE(p.platform.opened.back(), p.home.file("Test.rtf"));
+    QCOMPARE(p.labelText("StatusPanel1"), QStringLiteral("Die Analyse wurde vorzeitig beendet."));
     QVERIFY(p.enabled("BitBtn4") && p.enabled("BitBtn19") && p.enabled("SpeedButton4") && p.enabled("Edit1") &&
             p.enabled("BitBtn1"));
     QVERIFY(p.enabled("Warenkorb") && p.enabled("OnlineTipp"));
@@ -111,6 +112,8 @@ void AnalysisWindowTest::drawingAnalysisWritesAndOpensItsReport() {
     QVERIFY(file.find("\r\nA0\t1\t") != std::string::npos);
     QCOMPARE(p.platform.opened.back(), p.home.file("Test.rtf"));
     QCOMPARE(p.widget<QLabel>("Label29")->text().left(11), QStringLiteral("Di 22.10.19"));
+    // The status bar ends with the result, not with the last pass's progress.
+    QCOMPARE(p.labelText("StatusPanel1"), QStringLiteral("Analyse beendet; Durchläufe: 2."));
 }
 
 QTEST_MAIN(AnalysisWindowTest)

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QToolButton>
 #include <QtTest>
 
@@ -80,9 +81,16 @@ void WheelDialogTest::fillsTheRowsPageByPageSavesAndPrints() {
     QCOMPARE(p.text("WheelRows"), QString::number(rows));
     QVERIFY(p.text("WheelBound").toInt() <= rows);
     QVERIFY(p.text("WheelKnown").startsWith(QStringLiteral("%1 – ").arg(rows)));
-    QVERIFY(p.text("WheelCondition").startsWith(QStringLiteral("0.")));
-    QVERIFY(p.text("WheelHit").toDouble() >= p.text("WheelCondition").toDouble());
-    QCOMPARE(p.text("WheelCost"), QStringLiteral("$%1.00").arg(5 * rows));
+    // Odds as "1 zu N" and money in the German form (the built-in texts).
+    const QRegularExpression odds(QStringLiteral("^1 zu (\\d{1,3}(\\.\\d{3})*)(,\\d)?$"));
+    const auto oneIn = [&](const char* name) {
+        const QRegularExpressionMatch m = odds.match(p.text(name));
+        if (!m.hasMatch())
+            qFatal("not odds: %s", qPrintable(p.text(name)));
+        return m.captured(1).remove(QLatin1Char('.')).toDouble() + m.captured(3).mid(1).toDouble() / 10;
+    };
+    QVERIFY(oneIn("WheelHit") <= oneIn("WheelCondition"));
+    QCOMPARE(p.text("WheelCost"), QStringLiteral("%1,00\u00a0$").arg(5 * rows));
     QCOMPARE(p.text("WheelPage"), QStringLiteral("1-12 / %1").arg(rows));
 
     // The rows shown are the design's, over the ticked numbers, MegaBalls in turn.
@@ -158,6 +166,12 @@ void WheelDialogTest::fillsTheRowsPageByPageSavesAndPrints() {
     for (std::size_t at = text.find("MegaBall: "); at != std::string::npos; at = text.find("MegaBall: ", at + 1))
         ++megaBallLines;
     QCOMPARE(megaBallLines, pages.plays().size());
+    // The figures of the wheel head the list; the plays are numbered once over all pages.
+    QVERIFY(text.find("\r\nZahlen (14): 1, 4, 9, 13, 17, 22, 28, 33, 39, 45, 51, 58, 63, 70\r\n") != std::string::npos);
+    QVERIFY(text.find("\r\nGarantie: 3 Richtige in einer Reihe, wenn 4 der gezogenen Zahlen darunter sind\r\n") !=
+            std::string::npos);
+    QVERIFY(text.find("\r\nReihen: " + std::to_string(rows) + "\r\n") != std::string::npos);
+    QVERIFY(text.find("\r\nSeite 2 von " + std::to_string(pageCount) + "\r\n13. ") != std::string::npos);
 }
 
 void WheelDialogTest::stopEndsALongSearchWithACheckedDesign() {

@@ -19,6 +19,9 @@ LANGS = ["de", "en", "fr", "es", "it", "ru", "pt", "cn"]
 BOM = b"\xef\xbb\xbf"
 GAP = re.compile(r" {3,}")
 C_STRING = r'"((?:[^"\\]|\\.)*)"'
+# Message lines the translations end without the German trailing blank: the program
+# puts its own blank after them (the number list's title, line 11 + " " + the row).
+OWN_BLANKS = {11}
 SAME_WORDS = {"Stop"}  # the same word in German, English, French and Italian
 
 
@@ -152,6 +155,10 @@ class MessageFilesTest(unittest.TestCase):
                 where = "%s line %d" % (lang, n)
                 self.assertEqual(bool(text), bool(de), where)
                 lead, trail = de[: len(de) - len(de.lstrip())], de[len(de.rstrip()):]
+                if n in OWN_BLANKS:
+                    # The program adds the blank itself ("Zahlen für Tipp " + " " + row).
+                    self.assertEqual(text, text.rstrip(), where)
+                    continue
                 self.assertTrue(text.startswith(lead), "%s lost its leading blanks: %r" % (where, text))
                 self.assertTrue(text.endswith(trail), "%s lost its trailing blanks: %r" % (where, text))
                 if de.strip() and de.strip() not in SAME_WORDS:

@@ -40,7 +40,8 @@ for f in ./usr/bin/RuvuZevodare ./usr/bin/ruvuzevodare-cli ./usr/bin/ruvuzevodar
          ./usr/share/icons/hicolor/scalable/apps/example.quendral.RuvuZevodare.svg \
          ./usr/share/icons/hicolor/256x256/apps/example.quendral.RuvuZevodare.png \
          ./usr/share/metainfo/example.quendral.RuvuZevodare.metainfo.xml \
-         ./usr/share/man/man1/ruvuzevodare-cli.1 ./usr/share/man/man1/ruvuzevodare-server.1; do
+         ./usr/share/man/man1/ruvuzevodare-cli.1 ./usr/share/man/man1/ruvuzevodare-server.1 \
+         ./usr/share/man/man1/RuvuZevodare.1 ./usr/lib/systemd/system/ruvuzevodare-server.service; do
   grep -qxF "$f" <<<"$contents" || fail "the package lacks $f"
 done
 # The user's drawing file never ships.
@@ -52,6 +53,42 @@ dpkg -x "$deb" "$root"
 chmod -R a-w "$root"
 snapshot() { (cd "$root" && find . -printf '%p %y %s %T@ %m\n' | LC_ALL=C sort); }
 before=$(snapshot)
+
+# ---- the data server's unit runs the program the package holds
+unit=$root/usr/lib/systemd/system/ruvuzevodare-server.service
+exec_start=$(sed -n 's/^ExecStart=//p' "$unit")
+program=${exec_start%% *}
+[ "$program" = /usr/bin/ruvuzevodare-server ] || fail "the unit's ExecStart runs \"$program\""
+[ -f "$root$program" ] && [ -x "$root$program" ] || fail "the unit runs $program, which the package does not hold"
+if command -v systemd-analyze >/dev/null; then
+  # Verified as installed, against the unpacked tree: the program it runs is the tree's
+  # (systemd-analyze --root would need a whole system in the tree) and the manual page
+  # it names is looked up in the tree when man is there.
+  mkdir "$scratch/unit"
+  sed "s|^ExecStart=$program |ExecStart=$root$program |" "$unit" >"$scratch/unit/ruvuzevodare-server.service"
+  man_check=--man=no
+  command -v man >/dev/null && man_check=--man=yes
+  if verify=$(MANPATH="$root/usr/share/man" systemd-analyze verify "$man_check" \
+              "$scratch/unit/ruvuzevodare-server.service" 2>&1); then
+    [ -z "$verify" ] || { echo "$verify" >&2; fail "systemd-analyze verify warned about the unit"; }
+    echo "unit: $program, verified ($man_check)"
+  elif grep -q "Failed to initialize manager\|Failed to setup" <<<"$verify"; then
+    echo "unit: $program (systemd-analyze cannot run here: $verify)"
+  else
+    echo "$verify" >&2
+    fail "systemd-analyze verify refused the unit"
+  fi
+fi
+
+# ---- the manual pages: the command line's lists every command it has
+page=$root/usr/share/man/man1/ruvuzevodare-cli.1
+commands=$("$root/usr/bin/ruvuzevodare-cli" --help | sed -n 's/^  \([a-z][a-z-]*\).*/\1/p')
+[ -n "$commands" ] || fail "ruvuzevodare-cli --help lists no command"
+for c in $commands; do
+  grep -q "^\.B $(sed 's/-/\\\\-/g' <<<"$c")\( \|$\)" "$page" || fail "ruvuzevodare-cli(1) lacks the command $c"
+done
+grep -q "^\.TH RUVUZEVODARE 1 " "$root/usr/share/man/man1/RuvuZevodare.1" || fail "RuvuZevodare(1) has no title line"
+echo "manual pages: $(wc -w <<<"$commands") commands"
 
 home=$scratch/home
 mkdir -p "$home"
@@ -67,6 +104,21 @@ run() {
       XDG_RUNTIME_DIR="$home/run" QT_QPA_PLATFORM=offscreen LANG=C.UTF-8 "${as_user[@]}" "$@"
 }
 "${as_user[@]}" mkdir -m 700 "$home/run"
+
+# ---- the command line before the window's first start makes the drawing file as the window does
+cli_home=$scratch/cli-home
+mkdir -p "$cli_home/run"
+chmod 700 "$cli_home/run"
+[ "$(id -u)" -ne 0 ] || chown -R 65534:65534 "$cli_home"
+cli_file="$cli_home/.local/share/Quendral/RuvuZevodare/Ruvuzevodare.dat"
+first=$(env -i PATH=/usr/bin:/bin HOME="$cli_home" XDG_RUNTIME_DIR="$cli_home/run" LANG=C.UTF-8 "${as_user[@]}" \
+        "$root/usr/bin/ruvuzevodare-cli" lookup --date 2019-10-22 2>"$scratch/cli-first.err") ||
+  { cat "$scratch/cli-first.err" >&2; fail "the command line before the first start"; }
+[ -f "$cli_file" ] || fail "the command line made no drawing file"
+grep -q "22\.10\.19" <<<"$first" || fail "the first lookup found not the drawing of 22.10.2019: $first"
+grep -q "Ziehungen aus den mitgelieferten Daten geladen" "$scratch/cli-first.err" ||
+  { cat "$scratch/cli-first.err" >&2; fail "the command line did not say that it made the drawing file"; }
+echo "command line first: $cli_file ($(( $(stat -c %s "$cli_file") / 32 )) drawings)"
 
 # ---- the first start of the window
 expected="$home/.local/share/Quendral/RuvuZevodare/Ruvuzevodare.dat"

@@ -62,13 +62,32 @@ class PackagingFiles(unittest.TestCase):
 
     def test_manual_pages_format_without_warnings(self):
         groff = tool("groff")
-        for name in ("ruvuzevodare-cli", "ruvuzevodare-server"):
+        pages = {"ruvuzevodare-server": self.packaging(os.path.join("man", "ruvuzevodare-server.1")),
+                 "RuvuZevodare": self.packaging(os.path.join("man", "RuvuZevodare.1")),
+                 # made by the build from the command table
+                 "ruvuzevodare-cli": os.path.join(BUILD, "man", "ruvuzevodare-cli.1")}
+        for name, path in pages.items():
             with self.subTest(name):
-                path = self.packaging(os.path.join("man", name + ".1"))
                 res = subprocess.run([groff, "-man", "-ww", "-z", "-Tutf8", path], capture_output=True, text=True)
                 self.assertEqual((res.returncode, res.stderr), (0, ""))
                 with open(path, encoding="utf-8") as f:
                     self.assertTrue(f.readline().startswith(".TH " + name.upper() + " 1 "))
+
+
+    def test_the_command_lines_manual_page_lists_every_command(self):
+        cli = os.path.join(BUILD, "bin", "ruvuzevodare-cli")
+        if not os.path.exists(cli):
+            self.skipTest("ruvuzevodare-cli is not built")
+        usage = subprocess.run([cli, "--help"], capture_output=True, text=True, check=True).stdout
+        commands = [line.split()[0] for line in usage.splitlines()[1:] if line.startswith("  ") and line[2].isalpha()]
+        self.assertIn("wheel", commands)
+        page = subprocess.run([cli, "--write-manpage"], capture_output=True, text=True, check=True).stdout
+        with open(os.path.join(BUILD, "man", "ruvuzevodare-cli.1"), encoding="utf-8") as f:
+            self.assertEqual(f.read(), page)  # the installed page is the program's own
+        entries = [line[3:].split()[0].replace("\\-", "-") for line in page.splitlines() if line.startswith(".B ")]
+        for command in commands:
+            self.assertIn(command, entries)
+        self.assertIn("\\-\\-version", page)
 
 
 if __name__ == "__main__":

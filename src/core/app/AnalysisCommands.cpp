@@ -35,6 +35,12 @@ namespace rz {
 
 namespace {
 
+// The one sentence the status bar keeps after an analysis, instead of its
+// last progress line.
+std::string analysisEndText(std::int32_t passes, bool stopped) {
+    return stopped ? txt(Txt::AnalysisEndedEarly) : txt(Txt::AnalysisFinished, {std::to_string(passes)});
+}
+
 // The window's event service while an analysis runs: events are passed on,
 // but the many short commands inside a pass do not switch the cursor; it
 // stays busy until the analysis ends.
@@ -350,6 +356,7 @@ void MainModel::BitBtn9Click() {
             openInShell(path);
         }
         lastAnalysisOutcome = stopped ? AnalysisOutcome::Stopped : AnalysisOutcome::Finished;
+        setStatus(analysisEndText(passes, stopped));
     } catch (...) {
         // Whatever went wrong after the seed dialog is reported with one text.
         lastAnalysisOutcome = AnalysisOutcome::Failed;
@@ -440,6 +447,7 @@ void MainModel::BitBtn19Click() {
                 scope.repaint();
                 if (!dialogs().askYesNo(msg(Msg::DrawingAnalysisHitTitle), msg(Msg::DrawingAnalysisHitAt) + formatShortDate(d, sprache) + msg(Msg::DrawingAnalysisHitGoOn))) {
                     lastAnalysisOutcome = AnalysisOutcome::Ended;
+                    setStatus(analysisEndText(passes, true));
                     return;
                 }
             }
@@ -490,6 +498,7 @@ void MainModel::BitBtn19Click() {
         openInShell(path);
     }
     lastAnalysisOutcome = stopped ? AnalysisOutcome::Stopped : AnalysisOutcome::Finished;
+    setStatus(analysisEndText(passes, stopped));
 }
 
 } // namespace rz

@@ -178,6 +178,12 @@ void MainModel::SpeedButton16Click() {
 }
 
 void MainModel::loadTipFile(const std::string& path) {
+    if (!TipSet::looksLikeTipFile(path)) {
+        // Loading it would only empty the rows: they stay as they are.
+        dialogs().message(txt(Txt::TipFileNotTips, {path}));
+        changed();
+        return;
+    }
     {
         const std::string name = fromPath(toPath(path).filename());
         const TipUndoScope undo(*this, [name] { return txt(Txt::UndoStepLoad, {name}); });

@@ -274,6 +274,23 @@ void MainModel::KalventoClick() {
         drawingFileChanged(); // an entry or delete before it stays as it is
         recountChart();       // the chart counts the new drawings too
     }
+    // The status bar ends with what the download brought, after the first
+    // start's history notice when there is one (it would be gone at once).
+    if (lastDownload.end == DownloadEnd::Completed || lastDownload.end == DownloadEnd::Stopped ||
+        lastDownload.end == DownloadEnd::BadAnswer) {
+        const std::optional<DrawingRecord> newest = db.readLast();
+        const std::string lastDate = newest ? formatShortDate(newest->Date, sprache) : std::string("-");
+        StatusPanel[1] = lastDownload.added > 0
+                             ? txt(Txt::DownloadAddedSummary, {std::to_string(lastDownload.added), lastDate})
+                             : txt(Txt::DownloadNothingNew, {lastDate});
+    }
+    if (!startNotice_.empty()) {
+        if (!StatusPanel[1].empty())
+            StatusPanel[1] = startNotice_ + (startNotice_.back() == '.' ? " " : ". ") + StatusPanel[1];
+        else
+            StatusPanel[1] = startNotice_;
+        startNotice_.clear();
+    }
     if (lastDownload.end == DownloadEnd::BadProxyPort)
         dialogs().message(lastDownload.message);
     changed();

@@ -391,6 +391,7 @@ private:
         TipOdds odds;
     };
     OddsMemo oddsMemo_;
+    std::string startNotice_; // the first start's history notice, until the first download ends
 };
 
 // Holds `records` in the model (see MainModel::heldRecords) for the guard's

@@ -110,6 +110,7 @@ bool MainModel::loadBundledHistory() {
     const std::optional<DrawingRecord> last = db.readLast();
     setStatus(txt(Txt::BundledLoaded,
                   {std::to_string(res.added), last ? formatShortDate(last->Date, sprache) : std::string("-")}));
+    startNotice_ = StatusPanel[1]; // kept in front of the first download's result
     return true;
 }
 

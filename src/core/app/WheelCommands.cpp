@@ -7,18 +7,13 @@
 #include "services/Operation.h"
 #include "common/IoError.h"
 #include "common/ProgramTexts.h"
+#include "common/NumberFormat.h"
 #include "common/TextFile.h"
 #include "tips/Printout.h"
 
 namespace rz {
 
 namespace {
-
-std::string fixed(long double v, int digits) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*Lf", digits, v);
-    return buf;
-}
 
 Txt originText(wheel::Origin origin) {
     switch (origin) {
@@ -28,12 +23,6 @@ Txt originText(wheel::Origin origin) {
     case wheel::Origin::Search: break;
     }
     return Txt::WheelFromSearch;
-}
-
-std::string money(std::int64_t cents) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "$%lld.%02lld", static_cast<long long>(cents / 100), static_cast<long long>(cents % 100));
-    return buf;
 }
 
 } // namespace
@@ -85,12 +74,14 @@ void MainModel::WheelStartClick() {
     wheelFigures.bound = std::to_string(design.bound);
     wheelFigures.known = txt(design.optimal() ? Txt::WheelBestOptimal : Txt::WheelBestOpen,
                              {std::to_string(design.rows.size()), txt(originText(design.origin))});
-    wheelFigures.pCondition = fixed(odds.pCondition, 10);
-    wheelFigures.pHit = fixed(odds.pHit, 10);
+    // Odds and money in the form of the user's language.
+    wheelFigures.pCondition = formatOneIn(odds.pCondition, sprache);
+    wheelFigures.pHit = formatOneIn(odds.pHit, sprache);
     const long double perPlay = static_cast<long double>(plays.size()) / static_cast<long double>(design.rows.size());
-    wheelFigures.expected345 = fixed(odds.expectedRows[3] * perPlay, 6) + " / " + fixed(odds.expectedRows[4] * perPlay, 8) +
-                               " / " + fixed(odds.expectedRows[5] * perPlay, 10);
-    wheelFigures.cost = money(wheelPriceCents * static_cast<std::int64_t>(plays.size()));
+    wheelFigures.expected345 = formatDecimal(odds.expectedRows[3] * perPlay, 6, sprache) + " / " +
+                               formatDecimal(odds.expectedRows[4] * perPlay, 8, sprache) + " / " +
+                               formatDecimal(odds.expectedRows[5] * perPlay, 10, sprache);
+    wheelFigures.cost = formatDollars(wheelPriceCents * static_cast<std::int64_t>(plays.size()), sprache);
     wheelPages.setResult(std::move(design), std::move(plays));
     {
         const TipUndoScope undo(*this, [] { return txt(Txt::UndoStepWheel, {"1"}); });
@@ -137,17 +128,12 @@ void MainModel::WheelPrintClick() {
     if (wheelRunning() || wheelPages.empty())
         return;
     const DayNumber headerDate = cur.Datum1 + (weekday(DatabaseEndDate()) == 2 ? 3.0 : 4.0);
-    std::string text;
-    for (int p = 0; p < wheelPages.pageCount(); ++p) {
-        TipSet page;
-        wheelPages.fillTips(page, p);
-        const Printout printout = buildPrintout(page, headerDate, sprache, msg(Msg::PrintoutHeading));
-        if (!printout.ok) {
-            dialogs().message(printout.error);
-            return;
-        }
-        text += printout.text;
-    }
+    const wheel::Design& design = wheelPages.design();
+    const wheel::Odds odds = wheel::computeOdds(static_cast<int>(design.numbers.size()), design.guarantee, design.rows);
+    const std::string text = wheelPages.printout(
+        headerDate, sprache, msg(Msg::PrintoutHeading),
+        formatDollars(wheelPriceCents * static_cast<std::int64_t>(wheelPages.plays().size()), sprache),
+        formatOneIn(odds.pCondition, sprache));
     const std::string path = Home + "Tipp.txt";
     try {
         writeTextFile(path, text);

@@ -124,6 +124,19 @@ std::string formatShortDate(DayNumber d, int language) {
     return buf;
 }
 
+std::string shortDatePattern(int language) {
+    switch (language) {
+    case 2:
+        return "M/d/yyyy";
+    case 3: case 4: case 5: case 7:
+        return "dd/MM/yyyy";
+    case 8:
+        return "yyyy/M/d";
+    default:
+        return "dd.MM.yyyy";
+    }
+}
+
 bool parseIsoDate(const std::string& text, DayNumber& out) {
     if (text.size() != 10 || text[4] != '-' || text[7] != '-')
         return false;

@@ -42,6 +42,9 @@ std::string formatCaptionDate(DayNumber d, int language);
 std::string formatYyyymmdd(DayNumber d);
 // The language's short date format (German: dd.mm.yyyy).
 std::string formatShortDate(DayNumber d, int language);
+// The same format as a pattern of d, dd, M, MM and yyyy ("dd.MM.yyyy",
+// "M/d/yyyy", ...), for date fields that show dates as formatShortDate does.
+std::string shortDatePattern(int language);
 // Parses "YYYY-MM-DD" (exactly four, two and two digits); returns false on
 // malformed, impossible or unrepresentable dates.
 bool parseIsoDate(const std::string& text, DayNumber& out);

@@ -181,6 +181,18 @@ const std::vector<std::string>& builtInProgramTexts() {
         "(keine)", // RecentNone
         "Die Tippdatei \"%1\" gibt es nicht mehr; sie wurde aus der Liste genommen.", // RecentMissing
         "Diagramm in die Zwischenablage kopiert", // ChartCopied
+        "\"%1\" ist keine Tippdatei; die Tipps bleiben, wie sie waren.", // TipFileNotTips
+        "Ziehungen hinzugefügt: %1; letzte Ziehung vom %2.", // DownloadAddedSummary
+        "Keine neuen Ziehungen; letzte Ziehung vom %1.", // DownloadNothingNew
+        "Analyse beendet; Durchläufe: %1.", // AnalysisFinished
+        "1 zu %1", // OddsOneIn
+        "Ziehungsdaten laden von %1", // DownloadHintSource
+        "Zahlen (%1): %2", // WheelPrintNumbers
+        "Garantie: %1 Richtige in einer Reihe, wenn %2 der gezogenen Zahlen darunter sind", // WheelPrintGuarantee
+        "Reihen: %1", // WheelPrintRows
+        "Kosten: %1", // WheelPrintCost
+        "Chance auf die Garantie: %1", // WheelPrintOdds
+        "Seite %1 von %2", // WheelPrintPage
     };
     return texts;
 }

@@ -175,6 +175,18 @@ enum class Txt : int {
     RecentNone, // (keine)
     RecentMissing, // Die Tippdatei "%1" gibt es nicht mehr; sie wurde aus der Liste genommen.
     ChartCopied, // Diagramm in die Zwischenablage kopiert
+    TipFileNotTips, // "%1" ist keine Tippdatei; die Tipps bleiben, wie sie waren.
+    DownloadAddedSummary, // Ziehungen hinzugefügt: %1; letzte Ziehung vom %2.
+    DownloadNothingNew, // Keine neuen Ziehungen; letzte Ziehung vom %1.
+    AnalysisFinished, // Analyse beendet; Durchläufe: %1.
+    OddsOneIn, // 1 zu %1
+    DownloadHintSource, // Ziehungsdaten laden von %1
+    WheelPrintNumbers, // Zahlen (%1): %2
+    WheelPrintGuarantee, // Garantie: %1 Richtige in einer Reihe, wenn %2 der gezogenen Zahlen darunter sind
+    WheelPrintRows, // Reihen: %1
+    WheelPrintCost, // Kosten: %1
+    WheelPrintOdds, // Chance auf die Garantie: %1
+    WheelPrintPage, // Seite %1 von %2
     Count
 };
 

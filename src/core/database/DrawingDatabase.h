@@ -146,6 +146,12 @@ public:
     // The index of the first whole record whose date is not a representable
     // date (NaN, infinite, before year 1 or after 9999), or nullopt.
     static std::optional<std::int64_t> firstUnreadableRecord(const std::uint8_t* bytes, std::size_t size);
+    // The 1-based number of the first record that shows the file is no
+    // drawing database: a date that is no representable date, or a first
+    // record of text characters only (a CSV or other text file: a record's
+    // date and numbers always hold bytes below the blank); nullopt for a
+    // drawing database. Reads the file whole; throws IoError.
+    std::optional<std::int64_t> recordNotADrawing() const;
 
 private:
     void appendLocked(const DrawingRecord& rec) const;

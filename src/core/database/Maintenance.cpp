@@ -4,6 +4,7 @@
 
 #include "common/Dates.h"
 #include "common/ProgramTexts.h"
+#include "database/GameFormat.h"
 
 #include <cmath>
 #include <set>
@@ -11,16 +12,28 @@
 
 namespace rz {
 
-std::optional<std::string> entryError(const DrawingEntry& e) {
+std::optional<std::string> entryError(const DrawingEntry& e, int language) {
+    // The ranges of the game on the drawing's date (the MegaBall is 1..24
+    // since 8 April 2025, 1..25 before, ...); the dialog's ranges for a date
+    // outside every format.
+    const GameFormat* format = gameFormatOn(e.date);
+    const std::string formatText = format ? format->describe() : std::string();
+    const std::string dateText = format ? formatShortDate(e.date, language) : std::string();
     std::set<int> seen;
     for (int i = 1; i <= 5; ++i) {
         const int n = e.numbers[static_cast<std::size_t>(i)];
-        if (n < kEntryMainRange.lo || n > kEntryMainRange.hi)
+        if (format && !format->allowsMain(n))
+            return txt(Txt::ImportMainOutOfRange, {std::to_string(n), std::to_string(format->mainMax), formatText, dateText});
+        if (!format && (n < kEntryMainRange.lo || n > kEntryMainRange.hi))
             return txt(Txt::EntryMainRange, {std::to_string(kEntryMainRange.lo), std::to_string(kEntryMainRange.hi)});
         if (!seen.insert(n).second)
             return txt(Txt::EntryDuplicate, {std::to_string(n)});
     }
-    if (e.numbers[7] < kEntryMegaBallRange.lo || e.numbers[7] > kEntryMegaBallRange.hi)
+    const int megaBall = e.numbers[7];
+    if (format && !format->allowsMegaBall(megaBall))
+        return txt(Txt::ImportMegaBallOutOfRange,
+                   {std::to_string(megaBall), std::to_string(format->megaBallMax), formatText, dateText});
+    if (!format && (megaBall < kEntryMegaBallRange.lo || megaBall > kEntryMegaBallRange.hi))
         return txt(Txt::EntryMegaBallRange,
                    {std::to_string(kEntryMegaBallRange.lo), std::to_string(kEntryMegaBallRange.hi)});
     if (e.numbers[8] < kEntryMegaplierRange.lo || e.numbers[8] > kEntryMegaplierRange.hi)
@@ -34,7 +47,7 @@ std::optional<std::string> entryError(const DrawingEntry& e) {
 std::optional<std::string> entryError(const DrawingEntry& e, DayNumber today, int language) {
     if (std::floor(e.date) > std::floor(today))
         return txt(Txt::EntryFutureDate, {formatShortDate(e.date, language), formatShortDate(today, language)});
-    return entryError(e);
+    return entryError(e, language);
 }
 
 EntryStart findEntryStart(const DrawingDatabase& db, DayNumber wanted) {

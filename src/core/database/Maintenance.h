@@ -18,9 +18,11 @@ inline constexpr EntryRange kEntryMainRange{1, 70};
 inline constexpr EntryRange kEntryMegaBallRange{1, 25};
 inline constexpr EntryRange kEntryMegaplierRange{0, 5};
 
-// Why an entry cannot be stored, or nullopt when it can: every main number in
-// its range and no main number twice, MegaBall and Megaplier in their ranges.
-std::optional<std::string> entryError(const DrawingEntry& entry);
+// Why an entry cannot be stored, or nullopt when it can: every main number
+// and the MegaBall in the range of the game format on the entry's date (the
+// dialog's ranges for a date outside every format), no main number twice, the
+// Megaplier in its range. Dates in messages are shown in `language`.
+std::optional<std::string> entryError(const DrawingEntry& entry, int language = 0);
 // The same, and a date after `today` is refused too: the download asks only
 // for drawings after the last stored one, so a drawing dated in the future
 // would stop every later update. Dates are shown in `language`.

@@ -85,6 +85,14 @@ std::string normaliseServerAddress(const std::string& address) {
     return a;
 }
 
+std::string downloadSourceHint(const std::string& address) {
+    const auto parts = splitUrl(normaliseServerAddress(address));
+    std::string source = parts ? parts->host : trimBlanks(address);
+    if (parts && parts->port != (parts->scheme == "https" ? 443 : 80))
+        source += ":" + std::to_string(parts->port);
+    return txt(Txt::DownloadHintSource, {source});
+}
+
 bool isCsvSource(const std::string& address) {
     const auto parts = splitUrl(normaliseServerAddress(address));
     if (!parts)

@@ -77,6 +77,11 @@ std::string drawingRequestUrl(const std::string& serverAddress, DayNumber d);
 // "http://" is added to an address without a scheme; surrounding blanks go.
 std::string normaliseServerAddress(const std::string& address);
 
+// The hint of the download button: where the drawings come from, by the
+// host of the address in use ("data.ny.gov"; the address as typed when it is
+// no http(s) address), in the current language.
+std::string downloadSourceHint(const std::string& address);
+
 // The proxy and the headers of the program's requests. Returns false with a
 // message when the port is not a number 1..65535 (with a host) or not a
 // number at all.

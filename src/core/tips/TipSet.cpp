@@ -1,5 +1,12 @@
 #include "tips/TipSet.h"
 
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "common/IoError.h"
+#include "common/Path.h"
+
 #include "common/Text.h"
 #include "common/TextFile.h"
 #include "database/DrawingDatabase.h"
@@ -95,6 +102,43 @@ void TipSet::WriteTipFile(const std::string& path) const {
         content += "\r\n";
     }
     writeTextFile(path, content);
+}
+
+bool TipSet::looksLikeTipFile(const std::string& path) {
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(toPath(path), ec);
+    if (ec)
+        return true; // the read names the problem
+    if (size > kMaxTipFileBytes)
+        return false;
+    std::vector<std::string> lines;
+    try {
+        lines = readTextFileLines(path);
+    } catch (const IoError&) {
+        return true;
+    }
+    if (lines.size() > static_cast<std::size_t>(kRows))
+        lines.resize(static_cast<std::size_t>(kRows));
+    std::size_t controlBytes = 0;
+    bool anyText = false;
+    bool anyRow = false;
+    for (const std::string& line : lines) {
+        for (const char c : line) {
+            const auto b = static_cast<unsigned char>(c);
+            if ((b < 0x20 && b != '\t') || b == 0x7f)
+                ++controlBytes;
+        }
+        if (line.find_first_not_of(" \t") == std::string::npos)
+            continue;
+        anyText = true;
+        const bool plain = line.find_first_not_of("0123456789, \t") == std::string::npos;
+        if (plain || !CheckTipField(splitTipLine(line)[1], fieldMax(1)).empty())
+            anyRow = true;
+    }
+    constexpr std::size_t kMaxControlBytes = 8;
+    if (controlBytes > kMaxControlBytes)
+        return false;
+    return !anyText || anyRow;
 }
 
 void TipSet::ReadTipFile(const std::string& path) {

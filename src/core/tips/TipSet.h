@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <cstdint>
 #include <string>
 
 #include "common/Colour.h"
@@ -54,6 +55,16 @@ public:
 
     // One line per filled row, CR LF after every line. Throws IoError.
     void WriteTipFile(const std::string& path) const;
+    // Whether the file can be a tip file, so that loading it cannot wipe the
+    // rows with something else: an empty file is one; a file larger than
+    // kMaxTipFileBytes, one with many control bytes (binary data) or one whose
+    // lines read by the load all hold text but none of them is a row (a
+    // first field that is a number, or nothing but digits, commas and
+    // blanks) is not. Single odd lines among rows pass: the load empties
+    // their fields. A file that cannot be read passes too: the read reports it.
+    static bool looksLikeTipFile(const std::string& path);
+    static constexpr std::uintmax_t kMaxTipFileBytes = 1u << 20;
+
     // Reads twelve lines into rows 1..12 (missing lines read as empty).
     // Throws IoError; rows read before a failure keep their new values.
     void ReadTipFile(const std::string& path);

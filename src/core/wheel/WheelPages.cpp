@@ -1,6 +1,10 @@
 #include "wheel/WheelPages.h"
 
 #include <algorithm>
+#include <cstdio>
+
+#include "common/Dates.h"
+#include "common/ProgramTexts.h"
 
 #include "common/Text.h"
 
@@ -104,6 +108,45 @@ std::vector<std::string> WheelPages::saveNumbered(const std::string& base) const
         written.push_back(path);
     }
     return written;
+}
+
+std::string WheelPages::printout(DayNumber headerDate, int language, const std::string& heading,
+                                 const std::string& costText, const std::string& oddsText) const {
+    const std::string eol = "\r\n";
+    std::string text = heading + " " + formatShortDate(headerDate, language) + eol;
+    text += std::string(46, '~') + eol;
+    std::string numbers;
+    for (const int n : design_.numbers)
+        numbers += (numbers.empty() ? "" : ", ") + std::to_string(n);
+    text += txt(Txt::WheelPrintNumbers, {std::to_string(design_.numbers.size()), numbers}) + eol;
+    text += txt(Txt::WheelPrintGuarantee, {std::to_string(design_.guarantee.t), std::to_string(design_.guarantee.p)}) + eol;
+    text += txt(Txt::WheelPrintRows, {std::to_string(plays_.size())}) + eol;
+    text += txt(Txt::WheelPrintCost, {costText}) + eol;
+    text += txt(Txt::WheelPrintOdds, {oddsText}) + eol;
+
+    // The play numbers right-aligned in as many places as the last one needs (at least two).
+    const int width = std::max<int>(2, static_cast<int>(std::to_string(plays_.size()).size()));
+    auto padded = [](int v, int places) {
+        char buf[24];
+        std::snprintf(buf, sizeof buf, "%*d", places, v);
+        return std::string(buf);
+    };
+    for (int p = 0; p < pageCount(); ++p) {
+        text += eol;
+        text += txt(Txt::WheelPrintPage, {std::to_string(p + 1), std::to_string(pageCount())}) + eol;
+        const std::size_t first = static_cast<std::size_t>(p) * kRowsPerPage;
+        const std::size_t last = std::min(plays_.size(), first + kRowsPerPage);
+        for (std::size_t i = first; i < last; ++i) {
+            const Play& play = plays_[i];
+            std::string line = padded(static_cast<int>(i + 1), width) + ". " + heading + ": ";
+            for (std::size_t k = 0; k < play.numbers.size(); ++k)
+                line += (k > 0 ? "   " : "") + padded(play.numbers[k], 2);
+            if (play.megaBall)
+                line += "   MegaBall: " + padded(play.megaBall, 2);
+            text += line + eol;
+        }
+    }
+    return text;
 }
 
 std::string numberedBase(const std::string& chosenPath) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Dates.h"
 #include "tips/TipSet.h"
 #include "wheel/Wheel.h"
 
@@ -52,6 +53,15 @@ public:
     // ".qlt"). Returns the paths written. Throws IoError; pages written before
     // a failure stay.
     std::vector<std::string> saveNumbered(const std::string& base) const;
+
+    // The printout of the whole wheel ("Tipp.txt", CR LF after every line):
+    // the tip printout's heading line (heading, a blank, the date) and
+    // tildes, the wheel's figures (numbers, guarantee, plays, cost, odds),
+    // then every page under a line "Page p of n" with its plays numbered
+    // 1..N over all pages. A play without MegaBall ends after its numbers.
+    // costText and oddsText are given as the dialog shows them.
+    std::string printout(DayNumber headerDate, int language, const std::string& heading,
+                         const std::string& costText, const std::string& oddsText) const;
 
 private:
     Design design_;
