@@ -141,7 +141,7 @@ const std::vector<std::string>& builtInProgramTexts() {
         "Chance, dass diese %1 Reihen etwas gewinnen: 1 zu %2 · Jackpot 1 zu %3", // OddsLine
         "%1 (%2 unvollständige Reihen nicht gezählt)", // OddsLineSkipped
         "Keine vollständige Reihe: keine Gewinnchance zu berechnen", // OddsNoRows
-        "Gewinnchancen…", // OddsButton
+        "Gewi&nnchancen…", // OddsButton
         "Gewinnchancen der Tippreihen", // OddsTitle
         "Gewinnklasse", // OddsTier
         "Erwartete Reihen je Ziehung", // OddsExpected

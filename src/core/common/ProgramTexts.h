@@ -135,7 +135,7 @@ enum class Txt : int {
     OddsLine, // Chance, dass diese %1 Reihen etwas gewinnen: 1 zu %2 · Jackpot 1 zu %3
     OddsLineSkipped, // %1 (%2 unvollständige Reihen nicht gezählt)
     OddsNoRows, // Keine vollständige Reihe: keine Gewinnchance zu berechnen
-    OddsButton, // Gewinnchancen…
+    OddsButton, // Gewi&nnchancen…
     OddsTitle, // Gewinnchancen der Tippreihen
     OddsTier, // Gewinnklasse
     OddsExpected, // Erwartete Reihen je Ziehung
