@@ -117,7 +117,7 @@ void OddsGuiTest::russianFormsAndTheDialog() {
     QApplication::processEvents();
     p.type(1, {"5", "17", "33", "41", "62", "9"});
     QCOMPARE(p.line(), QString::fromUtf8("Шанс, что эти 1 ряда выиграют приз: 1 к 23,1 · джекпот 1 к 290\u00A0472\u00A0336"));
-    QCOMPARE(p.widget<QPushButton>("OddsButton")->text(), QString::fromUtf8("Шансы…"));
+    QCOMPARE(p.widget<QPushButton>("OddsButton")->text(), QString::fromUtf8("&Шансы…"));
     QDialog* d = p.openDialog();
     QCOMPARE(d->windowTitle(), QString::fromUtf8("Шансы рядов"));
     QCOMPARE(rz::test::namedWidget<QLabel>(d, "OddsAny")->text(), QString::fromUtf8("Хотя бы один приз: 1 к 23,1"));
