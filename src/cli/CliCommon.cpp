@@ -80,9 +80,9 @@ int cmdWhere(int argc, char** argv) {
 const CommandSpec kWhereCommand{"where", cmdWhere,
     "  where                                     print the layout (portable or installed) and the drawing file\n", {}, 0};
 
-bool applyWindowDates(MainModel& model, const Args& args, std::string& error) {
+bool readDateOptions(const Args& args, DayNumber today, DateOptions& dates, std::string& error) {
     DayNumber start = dayFromYmd(2017, 1, 1);
-    DayNumber end = model.today();
+    DayNumber end = today;
     if (args.has("start") && !parseIsoDate(args.get("start"), start)) {
         error = "invalid --start date (expected YYYY-MM-DD): " + args.get("start");
         return false;
@@ -91,10 +91,17 @@ bool applyWindowDates(MainModel& model, const Args& args, std::string& error) {
         error = "invalid --end date (expected YYYY-MM-DD): " + args.get("end");
         return false;
     }
-    if (!model.DateTimePicker2.setDate(start))
-        model.DateTimePicker2.date = model.DateTimePicker2.minDate;
-    if (!model.DateTimePicker1.setDate(end))
-        model.DateTimePicker1.date = model.DateTimePicker1.minDate;
+    dates.start.setDateOrEarliest(start);
+    dates.end.setDateOrEarliest(end);
+    return true;
+}
+
+bool applyWindowDates(MainModel& model, const Args& args, std::string& error) {
+    DateOptions dates;
+    if (!readDateOptions(args, model.today(), dates, error))
+        return false;
+    model.DateTimePicker2 = dates.start;
+    model.DateTimePicker1 = dates.end;
     return true;
 }
 
@@ -165,7 +172,16 @@ int usageError(const std::string& message) {
     return 2;
 }
 
+int reportFailure(const Failure& failure) {
+    std::cerr << "ruvuzevodare-cli: " << failure.what() << "\n";
+    return 1;
+}
+
 bool applySettingOptions(MainModel& model, const Args& args, std::string& error) {
+    return applySettingOptions(model.Settings, args, error);
+}
+
+bool applySettingOptions(GeneratorSettings& settings, const Args& args, std::string& error) {
     for (const auto& [option, assignment] : args.options) {
         if (option != "set" && option != "change")
             continue;
@@ -185,10 +201,11 @@ bool applySettingOptions(MainModel& model, const Args& args, std::string& error)
             error = "setting " + name + " needs an integer value: " + assignment.substr(eq + 1);
             return false;
         }
+        // A run takes its attempt limit from the settings when it starts.
         if (option == "set")
-            model.Settings.set(field->id, value);
+            settings.set(field->id, value);
         else
-            model.changeSetting(field->id, value);
+            settings.change(field->id, value);
     }
     return true;
 }

@@ -3,6 +3,9 @@
 #include <vector>
 
 #include "app/MainModel.h"
+#include "common/Dates.h"
+#include "i18n/LanguageFiles.h"
+#include "settings/GeneratorSettings.h"
 
 namespace rz::cli {
 
@@ -34,7 +37,22 @@ bool applyWindowDates(MainModel& model, const Args& args, std::string& error);
 // settings page, with the coupling of related fields), in the order given.
 bool applySettingOptions(MainModel& model, const Args& args, std::string& error);
 
+// --start / --end as the window's two date pickers take them: the first
+// drawing of the statistics (default 2017-01-01) and the end date (default
+// today); a date before the pickers' earliest becomes that earliest date.
+struct DateOptions {
+    DatePicker start, end;
+};
+bool readDateOptions(const Args& args, DayNumber today, DateOptions& dates, std::string& error);
+
+// --set / --change (see above) into plain settings.
+bool applySettingOptions(GeneratorSettings& settings, const Args& args, std::string& error);
+
 int usageError(const std::string& message); // prints to stderr, returns 2
+
+// The one place where a failure of a command becomes its message on stderr
+// and its exit code (1).
+int reportFailure(const Failure& failure);
 
 // What a command accepts, and its lines of the usage text.
 struct CommandSpec {

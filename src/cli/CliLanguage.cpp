@@ -44,9 +44,32 @@ bool applyLanguageOption(MainModel& model, const Args& args, const char* argv0, 
     return true;
 }
 
+bool applyLanguageOption(LanguageTexts& texts, const Args& args, const char* argv0, int& exitCode) {
+    if (!args.has("lang"))
+        return true;
+    const std::string value = args.get("lang");
+    std::int32_t n = 0;
+    if (!tryParseInt(value, n) || n < 0 || n > 8) {
+        exitCode = usageError("--lang needs a language number from 0 to 8: " + value);
+        return false;
+    }
+    if (n == 0)
+        return true;
+    const std::string folder = programPaths(argv0).languageFolder();
+    try {
+        if (!loadLanguageTexts(n, folder, texts))
+            std::cerr << "ruvuzevodare-cli: the files of language " << n << " are missing in " << folder
+                      << "; the built-in texts stay\n";
+    } catch (const IoError& e) {
+        exitCode = reportFailure(e);
+        return false;
+    }
+    return true;
+}
+
 bool applyLanguageOnly(const Args& args, const char* argv0, int& exitCode) {
-    MainModel speaker; // the program's own texts are one table for the whole run
-    return applyLanguageOption(speaker, args, argv0, exitCode);
+    LanguageTexts texts; // the program's own texts follow the language for the command's run
+    return applyLanguageOption(texts, args, argv0, exitCode);
 }
 
 } // namespace rz::cli

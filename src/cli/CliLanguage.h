@@ -14,6 +14,9 @@ std::string executableDirectory(const char* argv0);
 // files are reported on stderr and leave the built-in texts.
 bool applyLanguageOption(MainModel& model, const Args& args, const char* argv0, int& exitCode);
 
+// The same into plain language texts (the services' language).
+bool applyLanguageOption(LanguageTexts& texts, const Args& args, const char* argv0, int& exitCode);
+
 // The same for a command without a main model of its own: the program's own
 // texts (status texts, errors) of the language stay for the command's run.
 bool applyLanguageOnly(const Args& args, const char* argv0, int& exitCode);

@@ -30,20 +30,6 @@ namespace rz {
 
 class IComponentTree;
 
-// A date picker with an earliest accepted date.
-struct DatePicker {
-    DayNumber date = 0.0;
-    DayNumber minDate = kEarliestPickerDate;
-    // Returns false (and keeps the old date) when the date is refused.
-    bool setDate(DayNumber d) {
-        if (!(d >= minDate) || !isRepresentableDay(d)) // NaN is refused too
-            return false;
-        date = d;
-        return true;
-    }
-    bool operator==(const DatePicker&) const = default;
-};
-
 // Tabs of PageControl1 in their order.
 enum class Tab { TipOverview = 0, LastDrawing = 1, Generator = 2, Chart = 3, Database = 4, Internet = 5 };
 

@@ -18,6 +18,25 @@ inline bool isRepresentableDay(DayNumber d) {
     return d >= kFirstRepresentableDay && d < kLastRepresentableDay + 1.0;
 }
 
+// A date picker with an earliest accepted date.
+struct DatePicker {
+    DayNumber date = 0.0;
+    DayNumber minDate = kEarliestPickerDate;
+    // Returns false (and keeps the old date) when the date is refused.
+    bool setDate(DayNumber d) {
+        if (!(d >= minDate) || !isRepresentableDay(d)) // NaN is refused too
+            return false;
+        date = d;
+        return true;
+    }
+    // The date when the picker takes it, else its earliest date.
+    void setDateOrEarliest(DayNumber d) {
+        if (!setDate(d))
+            date = minDate;
+    }
+    bool operator==(const DatePicker&) const = default;
+};
+
 struct Ymd {
     int year = 1899, month = 12, day = 30;
 };

@@ -1,6 +1,7 @@
 #pragma once
-#include <stdexcept>
 #include <string>
+
+#include "common/Failure.h"
 
 #include "common/ProgramTexts.h"
 
@@ -8,9 +9,9 @@ namespace rz {
 
 // A failed file operation; what() carries the operation, the file and the
 // system's error text, in the current language.
-class IoError : public std::runtime_error {
+class IoError : public Failure {
 public:
-    using std::runtime_error::runtime_error;
+    explicit IoError(const std::string& text) : Failure(text, FailureKind::File) {}
 };
 
 // The sentence for a failed operation on a file: the usual operations

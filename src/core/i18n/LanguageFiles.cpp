@@ -150,4 +150,19 @@ std::vector<std::string> componentListLines(const IComponentTree& tree) {
     return lines;
 }
 
+bool loadLanguageTexts(int language, const std::string& folder, LanguageTexts& texts) {
+    const LanguageInfo* info = languageBySprache(language);
+    if (!info)
+        return false;
+    NoComponents none;
+    try {
+        const bool loaded = applyLanguage(folder + kComponentListFile, folder + info->file, none, texts.messages);
+        texts.language = language;
+        return loaded;
+    } catch (...) {
+        texts.language = language;
+        throw;
+    }
+}
+
 } // namespace rz

@@ -4,10 +4,9 @@
 #include <vector>
 
 #include "i18n/ComponentTree.h"
+#include "services/MessageTable.h"
 
 namespace rz {
-
-class MessageTable;
 
 // One entry of the language menu "Sprache/&Language".
 struct LanguageInfo {
@@ -58,5 +57,24 @@ bool applyLanguage(const std::string& componentListPath, const std::string& lang
 // Throws std::invalid_argument for a text with a line break, which the
 // list cannot carry.
 std::vector<std::string> componentListLines(const IComponentTree& tree);
+
+} // namespace rz
+
+namespace rz {
+
+// A language for commands without windows (the command line, the use-case
+// services): its number (0: the built-in German texts) and its messages.
+struct LanguageTexts {
+    int language = 0;
+    MessageTable messages;
+    const std::string& msg(Msg id) const { return messages.line(id); }
+};
+
+// Takes language 1..8 from the language folder (with trailing separator):
+// its number, its messages and the program's own texts. When its files are
+// missing the result is false and only the number changes (weekday names
+// follow it, as the language menu's choice stands); throws IoError when they
+// cannot be read. Any other number changes nothing and gives false.
+bool loadLanguageTexts(int language, const std::string& folder, LanguageTexts& texts);
 
 } // namespace rz
