@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "CliLanguage.h"
+#include "app/DrawingMaintenance.h"
 #include "common/Path.h"
 #include "common/ProgramTexts.h"
 #include "common/Text.h"
@@ -57,10 +58,10 @@ std::string databasePath(const Args& args, const char* argv0) {
     if (paths.installed()) {
         // Before the window's first start: the drawing file from the shipped
         // history, as the window's start creates it.
-        MainModel model;
-        model.usePaths(paths);
-        if (model.loadBundledHistory() || !model.StatusPanel[1].empty())
-            std::cerr << "ruvuzevodare-cli: " << model.StatusPanel[1] << "\n";
+        const DrawingMaintenance::BundledHistory bundled =
+            DrawingMaintenance::loadBundledHistory(paths, paths.drawingFile(), rz::today(), 0);
+        if (!bundled.notice.empty())
+            std::cerr << "ruvuzevodare-cli: " << bundled.notice << "\n";
     }
     return paths.drawingFile();
 }

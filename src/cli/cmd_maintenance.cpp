@@ -5,53 +5,32 @@
 #include "CliCommon.h"
 #include "CliLanguage.h"
 #include "common/Text.h"
+#include "app/DrawingDownload.h"
+#include "app/DrawingMaintenance.h"
 #include "database/Maintenance.h"
 #include "net/BlockingHttp.h"
 
 namespace rz::cli {
 namespace {
 
-// Messages go to stderr; the entry dialog answers with the values given on
-// the command line; every written drawing is reported as a progress line.
-class CliPlatform : public NullPlatform {
+// The download's messages go to stderr; the drawing it is writing is shown
+// there as a progress line whenever it lets events through.
+class DownloadConsole : public NullPlatform {
 public:
-    explicit CliPlatform(const MainModel& model) : model_(model) {}
-
-    Services services() {
-        Services s;
-        s.dialogs = this;
-        s.events = this;
-        return s;
-    }
-
     void message(const std::string& text) override {
         NullPlatform::message(text);
-        std::cerr << messagePrefix << text << "\n";
-    }
-    std::optional<DrawingEntry> enterDrawing(const DrawingEntry& initial) override {
-        if (!answer)
-            return std::nullopt;
-        DrawingEntry e = *answer;
-        // Without --megaplier a stored drawing keeps its Megaplier, a new one has none.
-        if (keepStoredMegaplier && initial.date == e.date)
-            e.numbers[8] = initial.numbers[8];
-        return e;
+        std::cerr << text << "\n";
     }
     void processPendingEvents() override {
-        if (progress && model_.Label29 != shownProgress_) {
-            shownProgress_ = model_.Label29;
-            std::cerr << shownProgress_ << "\n";
+        if (caption != shownCaption_) {
+            shownCaption_ = caption;
+            std::cerr << shownCaption_ << "\n";
         }
     }
-
-    std::optional<DrawingEntry> answer;
-    bool keepStoredMegaplier = false;
-    bool progress = false;
-    std::string messagePrefix; // "ruvuzevodare-cli: " where a message is the command's error
+    std::string caption; // the drawing being written
 
 private:
-    const MainModel& model_;
-    std::string shownProgress_;
+    std::string shownCaption_;
 };
 
 bool parseDate(const Args& args, const char* name, DayNumber& out, std::string& error) {
@@ -72,16 +51,9 @@ bool parseInt(const Args& args, const char* name, int& out, std::string& error) 
     return true;
 }
 
-std::string lastDrawingText(const MainModel& model) {
-    const auto last = model.database().readLast();
+std::string lastDrawingText(const std::string& databasePath) {
+    const auto last = DrawingDatabase(databasePath).readLast();
     return last ? formatIsoDate(last->Date) : std::string("-");
-}
-
-int countOfDate(const MainModel& model, DayNumber day) {
-    int n = 0;
-    for (const DrawingRecord& r : model.database().readAll())
-        n += r.Date == day ? 1 : 0;
-    return n;
 }
 
 } // namespace
@@ -100,33 +72,25 @@ int cmdDownload(int argc, char** argv) {
     if (!isCsvSource(server) && drawingRequestUrl(server, kEarliestPickerDate).empty())
         return usageError("--server needs an http:// or https:// address: " + server);
 
-    MainModel model;
-    if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
+    LanguageTexts language;
+    if (int rc = 0; !applyLanguageOption(language, args, argv[0], rc))
         return rc;
-    useDatabase(model, databasePath(args, argv[0]));
-    warnPartialRecord(model.DatabasePath());
-    CliPlatform platform(model);
-    platform.progress = true;
+    const std::string dbPath = databasePath(args, argv[0]);
+    warnPartialRecord(dbPath);
+    DownloadConsole console;
     BlockingHttp http;
-    FixedClock clock(day);
-    Services services;
-    services.dialogs = &platform;
-    services.events = &platform;
-    services.http = &http;
-    if (args.has("today"))
-        services.clock = &clock;
-    model.setServices(services);
-    model.ServerAddress = server;
-    model.sortieren = true;
+    DrawingDownload download(dbPath, language, &http, console, console, args.has("today") ? day : rz::today());
+    DownloadProgress progress;
+    progress.drawing = [&console](const std::string& caption, DayNumber) { console.caption = caption; };
+    DownloadSource source;
+    source.serverAddress = server;
+    const DownloadResult r = download.run(source, progress, {}).result;
 
-    model.KalventoClick();
-
-    const DownloadResult& r = model.lastDownload;
     if (r.end == DownloadEnd::TransportFailed || r.end == DownloadEnd::BadAddress ||
         r.end == DownloadEnd::FutureLastDrawing || r.end == DownloadEnd::NoDrawingDatabase)
         std::cerr << "ruvuzevodare-cli: " << r.message << "\n";
     std::cout << "drawings added: " << r.added << "\n"
-              << "last drawing: " << lastDrawingText(model) << "\n"
+              << "last drawing: " << lastDrawingText(dbPath) << "\n"
               << "status: " << (r.statusLine.empty() ? std::string("-") : r.statusLine) << "\n";
     return 0;
 }
@@ -162,41 +126,35 @@ int cmdAdd(int argc, char** argv) {
     const bool megaplierGiven = args.has("megaplier");
     if (megaplierGiven && !parseInt(args, "megaplier", entry.numbers[8], error))
         return usageError(error);
-    // The field check speaks the chosen language too (the model below
-    // applies it again for the entry itself).
-    if (int rc = 0; !applyLanguageOnly(args, argv[0], rc))
+    LanguageTexts language;
+    if (int rc = 0; !applyLanguageOption(language, args, argv[0], rc))
         return rc;
-    std::int32_t language = 0;
-    tryParseInt(args.get("lang", "0"), language); // checked above
-    if (const auto bad = entryError(entry, language))
+    if (const auto bad = entryError(entry, language.language))
         return usageError(*bad);
 
-    MainModel model;
-    if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
-        return rc;
-    useDatabase(model, databasePath(args, argv[0]));
-    if (!model.database().exists())
-        return usageError("database not found: " + model.DatabasePath());
-    if (refuseNoDrawingDatabase(model.DatabasePath()))
+    const std::string dbPath = databasePath(args, argv[0]);
+    if (!DrawingDatabase(dbPath).exists())
+        return usageError("database not found: " + dbPath);
+    if (refuseNoDrawingDatabase(dbPath))
         return 1;
-    warnPartialRecord(model.DatabasePath());
-    CliPlatform platform(model);
-    model.setServices(platform.services());
-    model.sortieren = true;
-    // The dialog opens on the drawing of this date when it is stored.
-    if (!model.DateTimePicker1.setDate(day))
-        model.DateTimePicker1.date = model.DateTimePicker1.minDate;
-    const bool stored = countOfDate(model, day) > 0;
-    const auto last = model.database().readLast();
-    platform.answer = entry;
-    platform.keepStoredMegaplier = !megaplierGiven;
-    platform.messagePrefix = "ruvuzevodare-cli: ";
-    model.BitBtn8Click();
-    if (!platform.lastMessage.empty())
-        return 2; // the entry was refused; the reason is on stderr
-
-    const char* what = stored ? "replaced" : (!last || day > last->Date) ? "appended" : "inserted";
-    std::cout << what << ": " << formatIsoDate(day) << "\n";
+    warnPartialRecord(dbPath);
+    try {
+        const DrawingMaintenance maintenance(dbPath, rz::today(), language.language);
+        // The entry opens on the drawing of this date when it is stored;
+        // without --megaplier a stored drawing keeps its Megaplier.
+        const EntryStart start = maintenance.entryStart(day);
+        if (!megaplierGiven && start.buffer.Date == day)
+            entry.numbers[8] = start.buffer.Numbers[8];
+        const DrawingMaintenance::Entered stored = maintenance.enter(start.buffer, entry);
+        const char* what = stored.how == DrawingDatabase::Added::Replaced   ? "replaced"
+                           : stored.how == DrawingDatabase::Added::Appended ? "appended"
+                                                                            : "inserted";
+        std::cout << what << ": " << formatIsoDate(day) << "\n";
+    } catch (const Failure& f) {
+        // An entry refused as the window refuses it is a usage error.
+        const int rc = reportFailure(f);
+        return f.kind() == FailureKind::Refused ? 2 : rc;
+    }
     return 0;
 }
 
@@ -211,22 +169,17 @@ int cmdDelete(int argc, char** argv) {
     if (!parseDate(args, "date", day, error))
         return usageError(error);
 
-    MainModel model;
-    if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
+    LanguageTexts language;
+    if (int rc = 0; !applyLanguageOption(language, args, argv[0], rc))
         return rc;
-    useDatabase(model, databasePath(args, argv[0]));
-    if (!model.database().exists())
-        return usageError("database not found: " + model.DatabasePath());
-    if (refuseNoDrawingDatabase(model.DatabasePath()))
+    const std::string dbPath = databasePath(args, argv[0]);
+    if (!DrawingDatabase(dbPath).exists())
+        return usageError("database not found: " + dbPath);
+    if (refuseNoDrawingDatabase(dbPath))
         return 1;
-    warnPartialRecord(model.DatabasePath());
-    CliPlatform platform(model);
-    model.setServices(platform.services());
-    model.sortieren = true;
-    const int before = countOfDate(model, day);
-    model.cur.Datum1 = day; // the drawing on display
-    model.BitBtn4Click();
-    std::cout << "deleted: " << before << "\n";
+    warnPartialRecord(dbPath);
+    const DateChange removed = DrawingMaintenance(dbPath, rz::today(), language.language).remove(day);
+    std::cout << "deleted: " << removed.before.size() << "\n";
     return 0;
 }
 

@@ -81,10 +81,11 @@ int cmdFillScript(int argc, char** argv) {
     std::string error;
     if (!args.has("script") || !args.has("tips"))
         return usageError("fill-script needs --script FILE.qcs --tips FILE.qlt [--set NAME=VALUE]...");
-    MainModel model;
-    if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
+    LanguageTexts language;
+    GeneratorSettings settings;
+    if (int rc = 0; !applyLanguageOption(language, args, argv[0], rc))
         return rc;
-    if (!applySettingOptions(model, args, error))
+    if (!applySettingOptions(settings, args, error))
         return usageError(error);
 
     namespace fs = std::filesystem;
@@ -97,7 +98,7 @@ int cmdFillScript(int argc, char** argv) {
         std::cerr << "ruvuzevodare-cli: " << e.what() << "\n";
         return 1;
     }
-    std::cout << filledScriptFile(script, tipFile, scriptFlagsFrom(model.Settings), tipsPath);
+    std::cout << filledScriptFile(script, tipFile, scriptFlagsFrom(settings), tipsPath);
     return 0;
 }
 

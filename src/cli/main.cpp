@@ -220,6 +220,8 @@ int main(int rawArgc, char** rawArgv) {
             continue;
         try {
             return finish(c->run(argc, argv));
+        } catch (const rz::Failure& f) {
+            return finish(rz::cli::reportFailure(f));
         } catch (const std::exception& e) {
             std::cerr << "ruvuzevodare-cli: " << e.what() << "\n";
             return finish(1);

@@ -6,6 +6,7 @@
 #include "services/MessageTable.h"
 #include "services/Operation.h"
 #include "app/Services.h"
+#include "i18n/LanguageFiles.h"
 #include "common/Random.h"
 #include "settings/AppPaths.h"
 
@@ -49,8 +50,11 @@ public:
     }
 
     // ---- language and messages
-    int sprache = 0;                           // language 0..8
-    MessageTable Memo2;                        // the message table
+    // The language as the services take it; `sprache` and `Memo2` are its
+    // number and message table under the names the window's code uses.
+    LanguageTexts language;
+    int& sprache = language.language;          // language 0..8
+    MessageTable& Memo2 = language.messages;   // the message table
     const std::string& msg(Msg id) const { return Memo2.line(id); }
     // By line number: for checking a language file's lines, never in a command.
     const std::string& msg(int line) const { return Memo2.line(line); }

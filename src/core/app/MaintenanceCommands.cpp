@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "app/DrawingMaintenance.h"
 #include "app/MainModel.h"
 #include "common/ProgramTexts.h"
 #include "database/Importer.h"
@@ -19,8 +20,8 @@ void MainModel::BitBtn8Click() {
         return;
 
     // A missing file is an I/O error, reported by the caller.
-    const DrawingDatabase db = database();
-    const EntryStart start = findEntryStart(db, DatabaseEndDate());
+    const DrawingMaintenance maintenance(DatabasePath(), today(), sprache);
+    const EntryStart start = maintenance.entryStart(DatabaseEndDate());
     aktDatum = start.buffer.Date;
 
     DrawingEntry initial;
@@ -30,24 +31,21 @@ void MainModel::BitBtn8Click() {
     const std::optional<DrawingEntry> entry = dialogs().enterDrawing(initial);
     DayNumber show = aktDatum; // cancelled or refused: back to the drawing found above
     if (entry) {
-        if (const auto error = entryRefusal(*entry)) {
-            dialogs().message(*error);
-        } else {
-            const DrawingRecord rec = enteredRecord(start.buffer, *entry);
-            std::vector<DrawingRecord> before;
-            for (const DrawingRecord& r : db.readAll())
-                if (r.Date == rec.Date)
-                    before.push_back(r);
-            storeEnteredRecord(db, rec);
-            recordDrawingStep(rec.Date, std::move(before), {rec}, fileFingerprint(db), Txt::UndoStepEnter);
+        try {
+            DrawingMaintenance::Entered stored = maintenance.enter(start.buffer, *entry);
+            recordDrawingStep(stored.record.Date, std::move(stored.before), {stored.record}, stored.fingerprint,
+                              Txt::UndoStepEnter);
             // The entered drawing is on display, so that "Delete" takes the
             // drawing the user has just seen entered.
-            show = rec.Date;
+            show = stored.record.Date;
+        } catch (const Failure& refused) {
+            if (refused.kind() != FailureKind::Refused)
+                throw;
+            dialogs().message(refused.what());
         }
     }
 
-    if (!DateTimePicker1.setDate(show))
-        DateTimePicker1.date = DateTimePicker1.minDate;
+    DateTimePicker1.setDateOrEarliest(show);
     SpeedButton5Click();
 }
 
@@ -59,8 +57,7 @@ void MainModel::recordDrawingStep(DayNumber date, std::vector<DrawingRecord> bef
     auto apply = [this, date, expected](const std::vector<DrawingRecord>& records) {
         const DateChange c = replaceDrawingsOfDate(database(), date, records, *expected);
         *expected = c.after;
-        if (!DateTimePicker1.setDate(date))
-            DateTimePicker1.date = DateTimePicker1.minDate;
+        DateTimePicker1.setDateOrEarliest(date);
         SpeedButton5Click();
     };
     UndoStack::Step step;
@@ -81,7 +78,7 @@ void MainModel::BitBtn4Click() {
     DateChange removed;
     {
         const BusyGuard busyGuard(*this);
-        removed = removeDrawingsOfDate(database(), cur.Datum1);
+        removed = DrawingMaintenance(DatabasePath(), today(), sprache).remove(cur.Datum1);
     }
     if (!removed.before.empty())
         recordDrawingStep(cur.Datum1, std::move(removed.before), {}, removed.after, Txt::UndoStepDelete);
@@ -89,29 +86,13 @@ void MainModel::BitBtn4Click() {
 }
 
 bool MainModel::loadBundledHistory() {
-    const DrawingDatabase db = database();
-    if (db.exists())
-        return false;
-    const std::string file = paths().bundledHistoryFile();
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(toPath(file), ec))
-        return false;
-    ImportResult res;
-    try {
-        res = importDrawingHistory(file, DatabasePath(), today());
-    } catch (const IoError& e) {
-        setStatus(txt(Txt::BundledNotLoaded, {e.what()}));
-        return false;
-    }
-    if (!res.ok) {
-        setStatus(txt(Txt::BundledNotLoaded, {res.error}));
-        return false;
-    }
-    const std::optional<DrawingRecord> last = db.readLast();
-    setStatus(txt(Txt::BundledLoaded,
-                  {std::to_string(res.added), last ? formatShortDate(last->Date, sprache) : std::string("-")}));
-    startNotice_ = StatusPanel[1]; // kept in front of the first download's result
-    return true;
+    const DrawingMaintenance::BundledHistory bundled =
+        DrawingMaintenance::loadBundledHistory(paths(), DatabasePath(), today(), sprache);
+    if (!bundled.notice.empty())
+        setStatus(bundled.notice);
+    if (bundled.loaded)
+        startNotice_ = bundled.notice; // kept in front of the first download's result
+    return bundled.loaded;
 }
 
 } // namespace rz
