@@ -196,10 +196,8 @@ void TForm1::createSecondaryWindows() {
     wheelDialog_->hide();
 }
 
-void TForm1::command(const std::function<void()>& call) {
-    model_.run(call);
-    refreshFromModel();
-}
+// A command ends in one notification, which repaints the window.
+void TForm1::command(const std::function<void()>& call) { model_.run(call); }
 
 // --------------------------------------------------------------------- menu
 

@@ -199,13 +199,13 @@ rz::ModalResult Zahlenwahl::showModalList() {
 }
 
 void Zahlenwahl::timerTick() {
-    model_.numberList.Timer1Timer(model_.rng);
+    model_.numberList.randomDrawTick(model_.rng);
     syncFromModel();
 }
 
 void Zahlenwahl::done(int result) {
     timer_->stop();
-    model_.numberList.FormClose();
+    model_.numberList.windowClosed();
     syncFromModel();
     QDialog::done(result == kOk || result == kRetry ? result : kAbort);
 }
@@ -215,7 +215,7 @@ void Zahlenwahl::boxClicked(int n, bool checked) {
 }
 
 void Zahlenwahl::randomClicked() {
-    model_.numberList.BitBtn4Click();
+    model_.numberList.randomButtonClick();
     syncFromModel();
 }
 

@@ -672,7 +672,7 @@ TEST_F(LanguageTest, NumberListRandomButtonFollowsTheLanguage) {
     model.numberList.timerRunning = true;
     model.numberList.MaxTipp = 5;
     model.numberList.Losgeht = 5;
-    model.numberList.BitBtn4Click();
+    model.numberList.randomButtonClick();
     EXPECT_EQ(model.numberList.randomButtonCaption, " ru message 60 ");
     // ... and a switch during a draw leaves its counter alone.
     model.numberList.timerRunning = true;

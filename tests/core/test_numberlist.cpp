@@ -74,19 +74,19 @@ TEST(NumberList, RandomPickFixesOnePositionPerClick) {
         rng.RandSeed = sc.seed;
         list.box(40).weight = "3";
 
-        list.BitBtn4Click(); // start
+        list.randomButtonClick(); // start
         EXPECT_TRUE(list.timerRunning);
         EXPECT_TRUE(checkedBoxes(list).empty());
         EXPECT_EQ(list.Losgeht, 1);
         for (const auto& s : sc.steps) {
-            list.Timer1Timer(rng);
+            list.randomDrawTick(rng);
             EXPECT_EQ(list.randomButtonCaption, s.caption);
             EXPECT_EQ(checkedBoxes(list), s.boxes) << "seed " << sc.seed << " " << s.caption;
             for (int i = 1; i <= 5; ++i)
                 EXPECT_EQ(list.Tippreihe[static_cast<std::size_t>(i)], s.tippreihe[static_cast<std::size_t>(i - 1)]);
             for (int n = 1; n <= 70; ++n)
                 EXPECT_EQ(list.box(n).colour, s.boxes.count(n) ? Colour::Yellow : Colour::TooltipBackground) << n;
-            list.BitBtn4Click(); // fixes one more position; the fifth click stops
+            list.randomButtonClick(); // fixes one more position; the fifth click stops
         }
         EXPECT_EQ(rng.RandSeed, sc.seedAfter);
         EXPECT_FALSE(list.timerRunning);
@@ -102,20 +102,20 @@ TEST(NumberList, ClosingDuringAPickStopsIt) {
     Rng rng;
     rng.RandSeed = 99;
     list.Zufall = "Random";
-    list.BitBtn4Click();
-    list.Timer1Timer(rng);
-    list.BitBtn4Click();
-    list.Timer1Timer(rng);
+    list.randomButtonClick();
+    list.randomDrawTick(rng);
+    list.randomButtonClick();
+    list.randomDrawTick(rng);
     EXPECT_EQ(list.Losgeht, 2);
-    list.FormClose();
+    list.windowClosed();
     EXPECT_FALSE(list.timerRunning);
     EXPECT_EQ(list.randomButtonCaption, "Random");
     EXPECT_EQ(list.Losgeht, 1);
     const std::uint32_t seed = rng.RandSeed;
-    list.Timer1Timer(rng); // a late tick after closing draws nothing
+    list.randomDrawTick(rng); // a late tick after closing draws nothing
     EXPECT_EQ(rng.RandSeed, seed);
     // The next start begins from scratch.
-    list.BitBtn4Click();
+    list.randomButtonClick();
     EXPECT_TRUE(list.timerRunning);
     EXPECT_TRUE(checkedBoxes(list).empty());
     EXPECT_EQ(list.Tippreihe[1], 0);

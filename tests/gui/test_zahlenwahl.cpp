@@ -188,13 +188,13 @@ void TestZahlenwahl::randomPickFollowsTheSharedGenerator() {
         QVERIFY(!timer->isActive());
 
         random->click(); // start
-        ref.BitBtn4Click();
+        ref.randomButtonClick();
         QVERIFY(timer->isActive());
         QCOMPARE(timer->interval(), 25);
         for (int click = 1; click <= 5; ++click) {
             for (int step = 0; step < 3; ++step) {
                 dlg.timerTick();
-                ref.Timer1Timer(refRng);
+                ref.randomDrawTick(refRng);
             }
             QCOMPARE(model.rng.RandSeed, refRng.RandSeed);
             QCOMPARE(random->text(), QStringLiteral("%1 Stop").arg(click));
@@ -202,7 +202,7 @@ void TestZahlenwahl::randomPickFollowsTheSharedGenerator() {
             for (int n = 1; n <= 70; ++n)
                 QCOMPARE(nl.box(n).checked, ref.box(n).checked);
             random->click(); // fixes position `click`; the fifth click stops
-            ref.BitBtn4Click();
+            ref.randomButtonClick();
         }
         QVERIFY(!timer->isActive());
         QCOMPARE(random->text(), QStringLiteral("Zufall"));

@@ -18,17 +18,24 @@ namespace rz {
 // operation and the change notification that repaints the window.
 class AppContext {
 public:
-    AppContext() : services_(withDefaults(Services{}, headless_)) {}
+    AppContext() : services_(withDefaults(Services{}, headless_)), events_(*this) {}
     AppContext(const AppContext&) = delete;
     AppContext& operator=(const AppContext&) = delete;
 
     // ---- services: everything from outside the core (headless defaults for null members)
     void setServices(const Services& services) { services_ = withDefaults(services, headless_); }
     const Services& services() const { return services_; }
-    IDialogs& dialogs() const { return *services_.dialogs; }
+    // A dialog opens over the window as it stands: a change held back for
+    // the end of the command is shown first.
+    IDialogs& dialogs() const {
+        flushChanges();
+        return *services_.dialogs;
+    }
     IShell& shell() const { return *services_.shell; }
     ISound& sound() const { return *services_.sound; }
-    IEvents& events() const { return *services_.events; }
+    // The events service; letting events through shows a held-back change
+    // first (a long command's progress).
+    IEvents& events() const { return events_; }
     IClock& clock() const { return *services_.clock; }
     DayNumber today() const { return services_.clock->today(); }
 
@@ -71,17 +78,64 @@ public:
     }
     CurrentOperation operation;                // the long command running now, if any
 
-    // Called by the views after a command to repaint everything.
+    // The window's repaint. A command says `changed()` whenever what the
+    // window shows has changed; inside a command (`CommandScope`, which
+    // MainModel::run opens) that is held back, and the window repaints once
+    // at the command's end, before a dialog, or when a long command lets
+    // events through.
     std::function<void()> onChanged;
     void changed() {
+        if (commandDepth_ > 0) {
+            changePending_ = true;
+            return;
+        }
+        notify();
+    }
+    void flushChanges() const {
+        if (changePending_)
+            notify();
+    }
+
+    class CommandScope {
+    public:
+        explicit CommandScope(AppContext& context) : context_(context) { ++context_.commandDepth_; }
+        ~CommandScope() {
+            if (--context_.commandDepth_ == 0)
+                context_.flushChanges();
+        }
+        CommandScope(const CommandScope&) = delete;
+        CommandScope& operator=(const CommandScope&) = delete;
+
+    private:
+        AppContext& context_;
+    };
+
+private:
+    void notify() const {
+        changePending_ = false;
         if (onChanged)
             onChanged();
     }
 
-private:
+    class FlushingEvents : public IEvents {
+    public:
+        explicit FlushingEvents(const AppContext& context) : context_(context) {}
+        void processPendingEvents() override {
+            context_.flushChanges();
+            context_.services_.events->processPendingEvents();
+        }
+        void setBusyCursor(bool busy) override { context_.services_.events->setBusyCursor(busy); }
+
+    private:
+        const AppContext& context_;
+    };
+
     AppPaths installedPaths_;
     HeadlessServices headless_;
     Services services_;
+    int commandDepth_ = 0;
+    mutable bool changePending_ = false;
+    mutable FlushingEvents events_;
 };
 
 // The busy cursor for the lifetime of the guard, however the command ends.

@@ -14,6 +14,7 @@ MainModel::MainModel() {
 
 
 void MainModel::run(const std::function<void()>& command) {
+    const CommandScope scope(*this); // one repaint, at the end
     try {
         command();
     } catch (const std::exception& e) {

@@ -16,7 +16,7 @@ int boxesInUse(int maxZahl) { return std::clamp(maxZahl, 0, NumberList::kBoxes);
 
 } // namespace
 
-void NumberList::BitBtn4Click() {
+void NumberList::randomButtonClick() {
     if (!timerRunning) {
         timerRunning = true;
         for (int n = 1; n <= boxesInUse(MaxZahl); ++n) {
@@ -34,7 +34,7 @@ void NumberList::BitBtn4Click() {
     }
 }
 
-void NumberList::Timer1Timer(Rng& rng) {
+void NumberList::randomDrawTick(Rng& rng) {
     if (!timerRunning)
         return;
     const int maxZahl = boxesInUse(MaxZahl);
@@ -65,7 +65,7 @@ void NumberList::Timer1Timer(Rng& rng) {
     }
 }
 
-void NumberList::FormClose() {
+void NumberList::windowClosed() {
     timerRunning = false;
     randomButtonCaption = Zufall;
     Losgeht = 1;

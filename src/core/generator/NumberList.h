@@ -40,9 +40,10 @@ public:
     const Box& box(int n) const { return boxes[static_cast<std::size_t>(n)]; }
 
     // Defined with the list's commands (generator/NumberList.cpp).
-    void BitBtn4Click();
-    void Timer1Timer(Rng& rng);
-    void FormClose();
+    void randomButtonClick();                  // the random button (BitBtn4): starts a random draw or fixes one more position
+    // One tick of the random draw's timer (Timer1, 25 ms).
+    void randomDrawTick(Rng& rng);
+    void windowClosed();                       // the list window closes: a running draw stops
     void saveToFile(const std::string& path);   // throws IoError
     void loadFromFile(const std::string& path); // throws IoError
 
