@@ -62,7 +62,7 @@ class AnalysisScope {
 public:
     AnalysisScope(MainModel& m, OperationKind kind)
         : m_(m), operation_(std::in_place, m.operation, kind), repaint_(std::move(m.onChanged)),
-          services_(m.services()), steady_(m.events()), yield_(steady_, std::chrono::milliseconds(15), 1) {
+          services_(m.services()), steady_(*services_.events), yield_(steady_, std::chrono::milliseconds(15), 1) {
         m_.onChanged = nullptr;
         m_.events().setBusyCursor(true);
         Services s = services_;

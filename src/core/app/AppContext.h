@@ -23,6 +23,8 @@ public:
     AppContext& operator=(const AppContext&) = delete;
 
     // ---- services: everything from outside the core (headless defaults for null members)
+    // The events service given must not be `events()` itself (nor wrap it):
+    // letting events through would go round in a circle.
     void setServices(const Services& services) { services_ = withDefaults(services, headless_); }
     const Services& services() const { return services_; }
     // A dialog opens over the window as it stands: a change held back for
