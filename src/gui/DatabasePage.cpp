@@ -76,7 +76,7 @@ DatabasePage::DatabasePage(rz::MainModel& model, PageFrame& frame, QWidget* pare
     connect(bitBtn8, &QPushButton::clicked, this, [this] { frame_.command([this] { model_.BitBtn8Click(); }); });
     QPushButton* bitBtn6 =
         pushButton(page, "BitBtn6", QStringLiteral("Löschen"), QStringLiteral("Löschen der aktuell angezeigten Ziehung"));
-    connect(bitBtn6, &QPushButton::clicked, this, [this] { frame_.command([this] { model_.BitBtn4Click(); }); });
+    connect(bitBtn6, &QPushButton::clicked, this, [this] { frame_.command([this] { model_.deleteShownDrawing(); }); });
     auto* updateRow = new QHBoxLayout;
     updateRow->setSpacing(2);
     updateRow->addWidget(bitBtn1, 1);

@@ -191,7 +191,7 @@ TEST_F(MaintenanceFixture, DeleteMovesTheDisplayOn) {
         SCOPED_TRACE(c.name);
         store(three());
         show(c.shown.year, c.shown.month, c.shown.day);
-        model.BitBtn4Click();
+        model.deleteShownDrawing();
         const auto after = records();
         ASSERT_EQ(after.size(), c.left.size());
         for (std::size_t i = 0; i < after.size(); ++i) {
@@ -209,7 +209,7 @@ TEST_F(MaintenanceFixture, DeletingTheOnlyDrawingLeavesAnEmptyFileAndTheDisplay)
     store({test::rec(2019, 10, 22, {5, 12, 33, 41, 70}, 7, 3)});
     show(2019, 10, 22);
     const std::string caption = model.Label29;
-    model.BitBtn4Click();
+    model.deleteShownDrawing();
     EXPECT_EQ(test::readFile(model.DatabasePath()), "");
     EXPECT_EQ(model.Label29, caption);
     EXPECT_EQ(model.cur.Datum1, dayFromYmd(2019, 10, 22));
@@ -225,7 +225,7 @@ TEST_F(MaintenanceFixture, EnteredAndDeletedAgainLeavesTheFileByteIdentical) {
         EXPECT_EQ(records().size(), 4u);
         model.DateTimePicker1.setDate(e.date);
         model.SpeedButton5Click();
-        model.BitBtn4Click();
+        model.deleteShownDrawing();
         EXPECT_EQ(test::readFile(model.DatabasePath()), before);
     }
 }
@@ -233,7 +233,7 @@ TEST_F(MaintenanceFixture, EnteredAndDeletedAgainLeavesTheFileByteIdentical) {
 TEST_F(MaintenanceFixture, MissingFileIsAnIoErrorForBothCommands) {
     platform.answer = entry(2019, 10, 25, {1, 2, 3, 4, 5}, 6, 0);
     EXPECT_THROW(model.BitBtn8Click(), IoError);
-    EXPECT_THROW(model.BitBtn4Click(), IoError);
+    EXPECT_THROW(model.deleteShownDrawing(), IoError);
     EXPECT_FALSE(model.busy);
     EXPECT_FALSE(model.database().exists());
 }

@@ -198,7 +198,7 @@ TEST_F(UndoFixture, DeleteIsTakenBackToTheSameBytesAndDoneAgain) {
     speakEnglish();
     const std::string before = file();
     show(2026, 8, 7);
-    model.BitBtn4Click();
+    model.deleteShownDrawing();
     EXPECT_EQ(model.database().readAll().size(), 2u);
     EXPECT_EQ(model.undoCaption(), "&Undo delete drawing of 8/7/2026");
 
@@ -222,7 +222,7 @@ TEST_F(UndoFixture, EnteredDrawingIsShownSoTheNextDeleteTakesIt) {
     // The display shows what was entered, not the drawing shown before.
     EXPECT_EQ(model.cur.Datum1, dayFromYmd(2026, 8, 10));
     EXPECT_EQ(model.DatabaseEndDate(), dayFromYmd(2026, 8, 10));
-    model.BitBtn4Click();
+    model.deleteShownDrawing();
     const auto left = model.database().readAll();
     ASSERT_EQ(left.size(), 3u);
     EXPECT_EQ(left.back().Date, dayFromYmd(2026, 8, 7)); // the entered one went, the shown one stayed
@@ -260,7 +260,7 @@ TEST_F(UndoFixture, AChangedFileEndsTheDrawingStepsAndTheTipStepsStay) {
     show(2026, 8, 7);
     model.tips.set(1, 1, "5");
     model.SpeedButton11Click(); // a tip step before the delete
-    model.BitBtn4Click();
+    model.deleteShownDrawing();
     // Another program (or the command line) adds a drawing meanwhile.
     std::vector<DrawingRecord> other = model.database().readAll();
     other.push_back(test::rec(2026, 8, 11, {1, 2, 3, 4, 5}, 6, 2));
@@ -279,7 +279,7 @@ TEST_F(UndoFixture, AChangedFileEndsTheDrawingStepsAndTheTipStepsStay) {
     // A download (or an import) drops the file's steps at once.
     model.Wiederholen1Click();
     show(2026, 8, 11);
-    model.BitBtn4Click();
+    model.deleteShownDrawing();
     EXPECT_EQ(model.undoStack.size(), 2u);
     model.drawingFileChanged();
     EXPECT_EQ(model.undoStack.size(), 1u);

@@ -501,7 +501,7 @@ TEST(Download, WhileItRunsOtherWritersAndASecondDownloadWait) {
         run.platform.onPendingEvents = nullptr;
         run.model.KalventoClick();
         run.model.cur.Datum1 = ymd(2019, 10, 22);
-        run.model.BitBtn4Click();
+        run.model.deleteShownDrawing();
         run.model.BitBtn8Click();
         run.model.importCommand();
     };

@@ -260,7 +260,7 @@ public:
     // Why the entry dialog's drawing cannot be stored (a date after today
     // included), in the current language; nullopt when it can.
     std::optional<std::string> entryRefusal(const DrawingEntry& entry) const;
-    void BitBtn4Click();                       // delete the drawing on display (button BitBtn6)
+    void deleteShownDrawing();                 // delete the drawing on display (button BitBtn6)
     // An entry or a delete as a step of the undo history: the records of
     // `date` before and after it, the file's fingerprint after it.
     void recordDrawingStep(DayNumber date, std::vector<DrawingRecord> before, std::vector<DrawingRecord> after,

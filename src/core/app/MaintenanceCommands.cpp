@@ -72,7 +72,7 @@ std::optional<std::string> MainModel::entryRefusal(const DrawingEntry& entry) co
     return entryError(entry, today(), sprache);
 }
 
-void MainModel::BitBtn4Click() {
+void MainModel::deleteShownDrawing() {
     if (operation.running(OperationKind::Download))
         return;
     DateChange removed;
