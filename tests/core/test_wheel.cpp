@@ -370,6 +370,20 @@ TEST(WheelDesigns, ASplitServesPGreaterThanT) {
     EXPECT_EQ(buildWheel(firstNumbers(7), {3, 5}, steps(100000)).rows.size(), static_cast<std::size_t>(exactMinimum(7, {3, 5})));
 }
 
+TEST(WheelDesigns, ASplitCutShortKeepsTheEvenSplit) {
+    // 3if5 over 25: the wheels over 12 and 13 numbers (29 + 34 rows) beat
+    // those over 11 and 14 (20 + 44), though the lower bounds (27 + 32
+    // against 18 + 37) point the other way. Cut short after the steps two
+    // part searches take, the even split must already be there.
+    SearchLimits l = steps(1000);
+    l.progress = [](const Progress& p) { return p.steps < 800000; };
+    const Design d = buildWheel(firstNumbers(25), {3, 5}, l);
+    EXPECT_TRUE(d.stopped);
+    EXPECT_EQ(d.origin, Origin::Split);
+    EXPECT_LE(d.rows.size(), 63u);
+    EXPECT_TRUE(keepsGuarantee(25, {3, 5}, d.rows));
+}
+
 TEST(Wheel, AStepLimitAboveTheMostIsRefused) {
     EXPECT_THROW(buildWheel(firstNumbers(10), {3, 3}, steps(kMaxSteps + 1)), WheelError);
     // The most is allowed (a known design ends the search at once).
