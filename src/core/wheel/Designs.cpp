@@ -270,7 +270,7 @@ std::vector<RowMask> steinerFiveSevenTwentyEight() {
     const Field F(3, 3);
     const int q = F.size(), points = q + 1;
     const std::vector<Permutation> maps = moebiusMaps(F, true);
-    // The sets by the size of their orbit.
+    // The orbits of the candidates of each kind, each orbit once (sorted).
     std::vector<std::vector<RowMask>> sevenOrbits, threeOrbits;
     const auto known = [](const std::vector<std::vector<RowMask>>& orbits, RowMask set) {
         for (const auto& o : orbits)
