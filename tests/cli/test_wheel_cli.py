@@ -113,9 +113,10 @@ class WheelCliTest(unittest.TestCase):
     def test_known_designs_and_splits_reach_their_sizes(self):
         # The known designs end at once (no search, so no clock); a split is
         # searched with fixed step allotments, so --steps makes it repeatable.
-        cases = [("3if3", 17, "68", "construction", "yes"), ("2if2", 21, "21", "construction", "yes"),
-                 ("2if2", 25, "30", "construction", "yes"), ("4if4", 11, "66", "construction", "yes"),
-                 ("3if5", 20, 32, "split", "no"), ("3if5", 30, 102, "split", "no")]
+        cases = [("3if3", 17, "68", "construction", "yes"), ("3if3", 26, "260", "construction", "yes"),
+                 ("2if2", 21, "21", "construction", "yes"), ("2if2", 25, "30", "construction", "yes"),
+                 ("4if4", 11, "66", "construction", "yes"), ("3if5", 20, 32, "split", "no"),
+                 ("3if5", 25, 63, "split", "no"), ("3if5", 30, 102, "split", "no")]
         for guarantee, v, rows, origin, optimal in cases:
             with self.subTest(guarantee=guarantee, v=v):
                 numbers = list(range(70 - 2 * v + 1, 71, 2))  # any numbers: the design's points map onto them

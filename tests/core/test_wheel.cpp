@@ -302,7 +302,7 @@ TEST(WheelDesigns, EachKnownDesignIsASteinerSystemOfItsSize) {
     expectSteinerSystem(2, 25, 30, steinerSystem(2, 25)); // AG(2,5)
     expectSteinerSystem(3, 17, 68, steinerSystem(3, 17)); // PGL(2,16) orbit
     expectSteinerSystem(4, 11, 66, steinerSystem(4, 11)); // from S(5,6,12)
-    EXPECT_TRUE(steinerSystem(3, 26).empty());
+    expectSteinerSystem(3, 26, 260, steinerSystem(3, 26)); // from S(5,7,28)
     EXPECT_TRUE(steinerSystem(3, 16).empty());
 }
 
@@ -313,7 +313,7 @@ TEST(WheelDesigns, TheWheelOverAnyChosenNumbersIsTheDesignAtOnce) {
         std::size_t rows;
     };
     std::mt19937 rng(3);
-    for (const Case c : {Case{{3, 3}, 17, 68}, {{2, 2}, 21, 21}, {{2, 2}, 25, 30}, {{4, 4}, 11, 66}}) {
+    for (const Case c : {Case{{3, 3}, 17, 68}, {{3, 3}, 26, 260}, {{2, 2}, 21, 21}, {{2, 2}, 25, 30}, {{4, 4}, 11, 66}}) {
         SCOPED_TRACE(guaranteeText(c.g) + " over " + std::to_string(c.v));
         // Point i of the design is the i-th smallest chosen number.
         std::vector<int> numbers = firstNumbers(70);
@@ -332,7 +332,7 @@ TEST(WheelDesigns, NeighboursKeepTheGuarantee) {
     struct Base {
         int t, v;
     };
-    for (const Base b : {Base{2, 21}, Base{2, 25}, Base{3, 17}, Base{4, 11}}) {
+    for (const Base b : {Base{2, 21}, Base{2, 25}, Base{3, 17}, Base{3, 26}, Base{4, 11}}) {
         SCOPED_TRACE(std::to_string(b.t) + " " + std::to_string(b.v));
         const std::vector<RowMask>& design = steinerSystem(b.t, b.v);
         const std::vector<RowMask> less = deleteLastPoint(b.v, design);
@@ -368,6 +368,20 @@ TEST(WheelDesigns, ASplitServesPGreaterThanT) {
     const Design e = buildWheel(firstNumbers(16), {2, 4}, steps(3000));
     EXPECT_TRUE(plainlyKept(16, {2, 4}, e.rows));
     EXPECT_EQ(buildWheel(firstNumbers(7), {3, 5}, steps(100000)).rows.size(), static_cast<std::size_t>(exactMinimum(7, {3, 5})));
+}
+
+TEST(WheelDesigns, ASplitCutShortKeepsTheEvenSplit) {
+    // 3if5 over 25: the wheels over 12 and 13 numbers (29 + 34 rows) beat
+    // those over 11 and 14 (20 + 44), though the lower bounds (27 + 32
+    // against 18 + 37) point the other way. Cut short after the steps two
+    // part searches take, the even split must already be there.
+    SearchLimits l = steps(1000);
+    l.progress = [](const Progress& p) { return p.steps < 800000; };
+    const Design d = buildWheel(firstNumbers(25), {3, 5}, l);
+    EXPECT_TRUE(d.stopped);
+    EXPECT_EQ(d.origin, Origin::Split);
+    EXPECT_LE(d.rows.size(), 63u);
+    EXPECT_TRUE(keepsGuarantee(25, {3, 5}, d.rows));
 }
 
 TEST(Wheel, AStepLimitAboveTheMostIsRefused) {

@@ -10,7 +10,7 @@ namespace rz::wheel {
 
 namespace {
 
-// GF(q), q = p^n <= 25: elements 0..q-1 as the base-p digits of a
+// GF(q), q = p^n <= 27: elements 0..q-1 as the base-p digits of a
 // polynomial in x (digit i = coefficient of x^i), multiplication modulo a
 // monic polynomial of degree n in which x has order q-1 (such a polynomial
 // is irreducible: its residue ring has q-1 units, so it is a field).
@@ -150,6 +150,23 @@ std::vector<RowMask> orbit(const std::vector<Permutation>& maps, RowMask base) {
     return out;
 }
 
+std::uint64_t choose(int n, int k) {
+    if (k < 0 || k > n)
+        return 0;
+    std::uint64_t r = 1;
+    for (int i = 1; i <= k; ++i)
+        r = r * static_cast<std::uint64_t>(n - k + i) / static_cast<std::uint64_t>(i);
+    return r;
+}
+
+// Colexicographic rank of a set of bits.
+std::size_t colexRank(RowMask m) {
+    std::size_t r = 0;
+    for (int j = 1; m; ++j, m &= m - 1)
+        r += static_cast<std::size_t>(choose(std::countr_zero(m), j));
+    return r;
+}
+
 // S(3,5,q+1): PGL(2,q) is sharply 3-transitive on the q+1 points, so the
 // orbit of a 5-set B is a 3-design, each triple in |orbit| * 10 / C(q+1,3)
 // blocks: in one exactly when |orbit| = (q+1)q(q-1) / 60, that is when the
@@ -217,6 +234,114 @@ std::vector<RowMask> steinerFourEleven() {
     return {};
 }
 
+// The order of a permutation.
+int order(const Permutation& m) {
+    int n = 1;
+    for (Permutation power = m;; ++n) {
+        bool identity = true;
+        for (std::size_t i = 0; i < power.size(); ++i)
+            identity = identity && power[i] == i;
+        if (identity)
+            return n;
+        for (std::uint8_t& x : power)
+            x = m[x];
+    }
+}
+
+// The cycle of the permutation through point `from`, as a set.
+RowMask cycleThrough(const Permutation& m, int from) {
+    RowMask set = 0;
+    for (int x = from; !(set >> x & 1); x = m[static_cast<std::size_t>(x)])
+        set |= RowMask{1} << x;
+    return set;
+}
+
+// S(5,7,28) on the projective line over GF(27), as a union of two orbits
+// of 7-sets under G = PSL(2,27) (order 9828): each of the C(28,5) = 98280
+// 5-sets must lie in exactly one block, so the blocks are 98280 / 21 = 4680
+// = 9828/7 + 9828/3, an orbit of a 7-set kept by an element of order 7
+// and one of a 7-set kept by an element of order 3. An element of order 7
+// (its order divides 28 = q + 1) fixes no point and has four 7-cycles; the
+// translation z -> z + 1 (order 3) fixes infinity and has nine 3-cycles,
+// so {infinity} with two of them is a 7-set it keeps. Among these
+// candidates the pair whose orbits hold every 5-set once is the design;
+// the check below decides, nothing is taken on trust.
+std::vector<RowMask> steinerFiveSevenTwentyEight() {
+    const Field F(3, 3);
+    const int q = F.size(), points = q + 1;
+    const std::vector<Permutation> maps = moebiusMaps(F, true);
+    // The orbits of the candidates of each kind, each orbit once (sorted).
+    std::vector<std::vector<RowMask>> sevenOrbits, threeOrbits;
+    const auto known = [](const std::vector<std::vector<RowMask>>& orbits, RowMask set) {
+        for (const auto& o : orbits)
+            if (std::binary_search(o.begin(), o.end(), set))
+                return true;
+        return false;
+    };
+    for (const Permutation& m : maps) {
+        if (order(m) != 7)
+            continue;
+        for (int from = 0; from < points; ++from) {
+            const RowMask cycle = cycleThrough(m, from);
+            if (!known(sevenOrbits, cycle))
+                sevenOrbits.push_back(orbit(maps, cycle));
+        }
+        break;
+    }
+    Permutation shift(static_cast<std::size_t>(points));
+    for (int z = 0; z < q; ++z)
+        shift[static_cast<std::size_t>(z)] = static_cast<std::uint8_t>(F.add(z, 1));
+    shift[static_cast<std::size_t>(q)] = static_cast<std::uint8_t>(q);
+    std::vector<RowMask> cycles;
+    for (int z = 0; z < q; ++z)
+        if (std::countr_zero(cycleThrough(shift, z)) == z)
+            cycles.push_back(cycleThrough(shift, z));
+    for (std::size_t i = 0; i < cycles.size(); ++i)
+        for (std::size_t j = i + 1; j < cycles.size(); ++j) {
+            const RowMask set = RowMask{1} << q | cycles[i] | cycles[j];
+            if (!known(threeOrbits, set))
+                threeOrbits.push_back(orbit(maps, set));
+        }
+    constexpr std::size_t kBlocks = 4680;
+    for (const auto& a : sevenOrbits)
+        for (const auto& b : threeOrbits) {
+            if (a.size() + b.size() != kBlocks)
+                continue;
+            // 4680 blocks * 21 five-subsets = all 98280 of them: each once
+            // exactly when none is held twice.
+            std::vector<char> held(static_cast<std::size_t>(choose(points, 5)), 0);
+            bool once = true;
+            for (const auto* part : {&a, &b})
+                for (std::size_t k = 0; once && k < part->size(); ++k) {
+                    const RowMask block = (*part)[k];
+                    for (RowMask x = block; once && x; x &= x - 1)
+                        for (RowMask y = x & (x - 1); once && y; y &= y - 1) {
+                            char& h = held[colexRank(block & ~(x & (~x + 1)) & ~(y & (~y + 1)))];
+                            once = !h;
+                            h = 1;
+                        }
+                }
+            if (!once)
+                continue;
+            std::vector<RowMask> blocks = a;
+            blocks.insert(blocks.end(), b.begin(), b.end());
+            return blocks;
+        }
+    return {};
+}
+
+// S(3,5,26): the blocks of S(5,7,28) through its two last points, without
+// them. Any three of the other 26 points and those two are five points,
+// which lie in exactly one block.
+std::vector<RowMask> steinerThreeTwentySix() {
+    const RowMask lastTwo = RowMask{0b11} << 26;
+    std::vector<RowMask> rows;
+    for (RowMask block : steinerFiveSevenTwentyEight())
+        if ((block & lastTwo) == lastTwo)
+            rows.push_back(block & ~lastTwo);
+    return rows;
+}
+
 // PG(2,4): the points are the 21 one-dimensional subspaces of GF(4)^3 (the
 // vectors with first nonzero coordinate 1); the line with the same
 // coordinates l holds the points x with l.x = 0, five of them.
@@ -268,23 +393,6 @@ std::vector<RowMask> dropRepeats(const std::vector<RowMask>& rows) {
     return out;
 }
 
-std::uint64_t choose(int n, int k) {
-    if (k < 0 || k > n)
-        return 0;
-    std::uint64_t r = 1;
-    for (int i = 1; i <= k; ++i)
-        r = r * static_cast<std::uint64_t>(n - k + i) / static_cast<std::uint64_t>(i);
-    return r;
-}
-
-// Colexicographic rank of a set of bits.
-std::size_t colexRank(RowMask m) {
-    std::size_t r = 0;
-    for (int j = 1; m; ++j, m &= m - 1)
-        r += static_cast<std::size_t>(choose(std::countr_zero(m), j));
-    return r;
-}
-
 } // namespace
 
 const std::vector<RowMask>& steinerSystem(int t, int v) {
@@ -297,6 +405,10 @@ const std::vector<RowMask>& steinerSystem(int t, int v) {
         return s2_25;
     if (t == 3 && v == 17) {
         static const std::vector<RowMask> rows = steinerThreeFromLine(2, 4);
+        return rows;
+    }
+    if (t == 3 && v == 26) {
+        static const std::vector<RowMask> rows = steinerThreeTwentySix();
         return rows;
     }
     if (t == 4 && v == 11) {
@@ -370,8 +482,10 @@ ConstructedCover constructedCover(int v, int t) {
     struct Base {
         int t, v;
     };
-    for (const Base b : {Base{2, 21}, Base{2, 25}, Base{3, 17}, Base{4, 11}}) {
-        if (b.t != t || steinerSystem(t, b.v).empty())
+    for (const Base b : {Base{2, 21}, Base{2, 25}, Base{3, 17}, Base{3, 26}, Base{4, 11}}) {
+        // Only the designs within reach are built (S(3,5,26) takes some
+        // tens of milliseconds).
+        if (b.t != t || v < b.v - 2 || v > b.v + 1 || steinerSystem(t, b.v).empty())
             continue;
         std::vector<RowMask> rows;
         bool exact = false;

@@ -7,11 +7,12 @@
 // S(3,5,26) is no such orbit: a 5-set whose stabiliser in PGL(2,25) has
 // order 60 would have A5 acting on it, and the stabiliser of one of its
 // points, A4, would lie in the affine group of order 600, whose involutions
-// z -> b - z never commute; the search finds none under PGL(2,25) or
-// PSL(2,25) with or without the field automorphism, so it is left to the
-// search. Each is a wheel "t if t" over its points in which every
-// t-subset lies in exactly one row, so it meets the lower bound. Rows are
-// masks over the points 0..v-1; point i stands for the i-th chosen number.
+// z -> b - z never commute. It comes instead from S(5,7,28), a union of two
+// orbits of 7-sets under PSL(2,27) on the projective line over GF(27): the
+// blocks through two fixed points, without them. Each is a wheel "t if t"
+// over its points in which every t-subset lies in exactly one row, so it
+// meets the lower bound. Rows are masks over the points 0..v-1; point i
+// stands for the i-th chosen number.
 //
 // Wheels over one or two numbers fewer come from deleting points, over one
 // more from adding a point; the search may then shrink them.
@@ -22,8 +23,9 @@
 namespace rz::wheel {
 
 // Every t-subset of the v points in exactly one row (a Steiner system
-// S(t,5,v)), for (t, v) = (2, 21), (2, 25), (3, 17), (4, 11); empty
-// for any other pair. Built on the first call (a few milliseconds), then kept.
+// S(t,5,v)), for (t, v) = (2, 21), (2, 25), (3, 17), (3, 26), (4, 11);
+// empty for any other pair. Built on the first call (a few milliseconds;
+// S(3,5,26) some tens), then kept.
 const std::vector<RowMask>& steinerSystem(int t, int v);
 
 // Point v-1 taken out: a row that held it takes the lowest point it lacks

@@ -358,6 +358,11 @@ public:
         bound_ = bound;
         if (rows_.empty()) {
             greedy();
+            if (greedyCut_) {
+                steps = 0;
+                stopped = stopped_;
+                return {};
+            }
         } else {
             for (RowMask r : rows_)
                 cover_.add(r);
@@ -390,6 +395,10 @@ public:
 
     // Ends the search after this many steps without a smaller design.
     void stopWhenStalled(std::uint64_t steps) { stallSteps_ = steps; }
+
+    // Gives up, returning no rows, when the time runs out before the greedy
+    // start is whole (for callers that hold a design already).
+    void giveUpAtDeadline() { giveUp_ = true; }
 
     // The rows of the start once the rows that serve nothing alone are gone.
     std::size_t startSize() const { return startSize_; }
@@ -450,6 +459,13 @@ private:
             if (limits_.progress && rows_.size() % 64 == 0 && !stopped_) {
                 Progress p{0, 0, bound_};
                 stopped_ = !limits_.progress(p);
+            }
+            if (giveUp_ && limits_.seconds > 0 && rows_.size() % 16 == 0) {
+                const std::chrono::duration<double> used = std::chrono::steady_clock::now() - start_;
+                if (used.count() >= limits_.seconds) {
+                    greedyCut_ = true;
+                    return;
+                }
             }
         }
         bestSize_ = rows_.size();
@@ -585,6 +601,7 @@ private:
     std::uint64_t bound_ = 1;
     std::uint64_t steps_ = 0;
     bool stopped_ = false;
+    bool giveUp_ = false, greedyCut_ = false;
 };
 
 using Clock = std::chrono::steady_clock;
@@ -635,10 +652,11 @@ double secondsUntil(Clock::time_point end) {
 // without a row having t of them; when these add up to less than p, any p
 // drawn put t into one part, and that part's wheel has a row with them. A
 // part of fewer than t numbers needs no row, one of t to 5 numbers one row
-// (the part and any others). The split with the fewest rows is found with
-// the lower bounds plus 5 % standing in for the wheels not yet searched; a
-// part size is searched only when the best split by that measure holds it,
-// until the best split holds only sizes searched already.
+// (the part and any others). The parts of the most even split are searched
+// first. Then the split with the fewest rows is found with the lower bounds
+// plus 5 % standing in for the wheels not yet searched; a part size is
+// searched only when the best split by that measure holds it, until the
+// best split holds only sizes searched already.
 Found splitWheel(int v, Guarantee g, const SearchLimits& limits, std::uint64_t stepsBefore) {
     const int t = g.t, capacity = g.p - 1;
     const Guarantee partGuarantee{t, t};
@@ -700,15 +718,25 @@ Found splitWheel(int v, Guarantee g, const SearchLimits& limits, std::uint64_t s
     };
 
     Found found;
+    // The parts of the most even split are searched first: the wheels grow
+    // about as the t-th power of their numbers, so it is mostly the best or
+    // close to it, and whatever the time allows after it can only improve
+    // on it. The lower bounds alone would send the search to uneven splits
+    // first, where a bound is far below what the parts need (3if5 over 25:
+    // 11 and 14 numbers, bounds 18 + 37, found 20 + 44, while 12 and 13
+    // give 29 + 34), and a busy machine would then never reach the even one.
     std::vector<int> sizes;
-    for (;;) {
-        if (bestSplit(true, sizes) == kNone)
+    const int parts = splitParts(g);
+    for (int i = 0; i < parts; ++i)
+        sizes.push_back(v / parts + (i < v % parts ? 1 : 0));
+    for (bool even = true;; even = false) {
+        if (!even && bestSplit(true, sizes) == kNone)
             return found;
         std::vector<int> missing;
         for (int s : sizes)
             if (known[static_cast<std::size_t>(s)] == kNone && std::find(missing.begin(), missing.end(), s) == missing.end())
                 missing.push_back(s);
-        if (missing.empty())
+        if (missing.empty() && !even)
             break;
         bool cut = false;
         for (int s : missing) {
@@ -806,6 +834,10 @@ Found findWheel(int v, Guarantee g, const SearchLimits& limits, std::uint64_t st
     const bool fromStart = !start.empty() && startOrigin == Origin::Construction;
     Search search(v, g, searchLimits, fromStart ? std::move(start) : std::vector<RowMask>{});
     search.stopWhenStalled(stall);
+    // Beside a split the search from a greedy start is only worth its time
+    // when it gets past the start (3if5 over 30 numbers: some 0.3 s).
+    if (!start.empty() && !fromStart)
+        search.giveUpAtDeadline();
     std::uint64_t steps = 0;
     bool stopped = false;
     std::vector<RowMask> rows = search.run(bound, steps, stopped);
@@ -814,7 +846,7 @@ Found findWheel(int v, Guarantee g, const SearchLimits& limits, std::uint64_t st
     if (fromStart) {
         found.rows = std::move(rows);
         found.origin = found.rows.size() >= search.startSize() ? startOrigin : Origin::Search;
-    } else if (!start.empty() && start.size() <= rows.size()) {
+    } else if (!start.empty() && (rows.empty() || start.size() <= rows.size())) {
         found.rows = std::move(start);
         found.origin = startOrigin;
     } else {

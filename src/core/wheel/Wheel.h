@@ -126,9 +126,11 @@ struct SearchLimits {
 // A known design that meets the bound is returned at once. Otherwise the
 // search starts from the best known design (or greedily) and the rows
 // returned are never more than that design's. For p > t the wheels "t if t"
-// over the parts of a split are searched first, in nine tenths of the time,
-// each with a fixed allotment of steps (ending early once it stalls); then
-// the search from a greedy start has maxSteps steps, and the smaller wins.
+// over the parts of a split are searched first (the most even split first),
+// in nine tenths of the time, each with a fixed allotment of steps (ending
+// early once it stalls); then the search from a greedy start has maxSteps
+// steps (it gives up if the time ends before its start is whole), and the
+// smaller wins.
 // Design::steps counts the steps of all of these.
 // Same numbers, guarantee, seed and steps give the same rows; the clock only
 // cuts the search short. Throws WheelError on bad input (a step limit above
