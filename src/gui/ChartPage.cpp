@@ -55,9 +55,13 @@ bool sameTable(const rz::StatisticsTable& a, const rz::StatisticsTable& b) {
 
 ChartPage::ChartPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
     : QWidget(parent), model_(model), frame_(frame) {
+    // The window's registry; the page is made before it is placed in the
+    // window, so the controls made below it find the registry through it.
+    ControlRegistry& controls = frame.controls();
+    controls.serve(this);
     QWidget* page = this;
     page->setObjectName(QStringLiteral("TabSheet5"));
-    ControlRegistry::instance().add(page, ControlKind::TabSheet);
+    controls.add(page, ControlKind::TabSheet);
     auto* v = new QVBoxLayout(page);
     v->setContentsMargins(4, 4, 4, 4);
     v->setSpacing(4);
@@ -129,7 +133,7 @@ ChartPage::ChartPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
     right->setVerticalSpacing(2);
     dateTimePicker2_ = datePicker(panel6, "DateTimePicker2");
     // Its name is its tool tip too, in the user's language.
-    ControlRegistry::instance().nameBy(dateTimePicker2_, [d = dateTimePicker2_] {
+    controls.nameBy(dateTimePicker2_, [d = dateTimePicker2_] {
         const QString text = q(rz::txt(rz::Txt::AccStatisticsStart));
         d->setToolTip(text);
         return text;

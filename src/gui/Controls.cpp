@@ -85,9 +85,37 @@ rz::DayNumber dayFromDate(const QDate& d) { return static_cast<rz::DayNumber>(kD
 
 // ---------------------------------------------------------------- registry
 
-ControlRegistry& ControlRegistry::instance() {
-    static ControlRegistry registry;
-    return registry;
+namespace {
+// The property naming the registry that serves an object made outside its
+// window (ControlRegistry::serve).
+constexpr const char* kServedBy = "rzControlRegistry";
+} // namespace
+
+ControlRegistry::~ControlRegistry() {
+    for (const QPointer<QObject>& root : served_)
+        if (root)
+            root->setProperty(kServedBy, QVariant());
+}
+
+ControlRegistry& ControlRegistry::of(QObject* object) {
+    QObject* top = object;
+    for (QObject* o = object; o; o = o->parent()) {
+        if (auto* own = qobject_cast<ControlRegistry*>(o))
+            return *own;
+        if (auto* r = o->findChild<ControlRegistry*>(QString(), Qt::FindDirectChildrenOnly))
+            return *r;
+        if (auto* r = qobject_cast<ControlRegistry*>(o->property(kServedBy).value<QObject*>()))
+            return *r;
+        top = o;
+    }
+    return *new ControlRegistry(top);
+}
+
+void ControlRegistry::serve(QObject* root) {
+    if (root->property(kServedBy).value<QObject*>() == this)
+        return;
+    root->setProperty(kServedBy, QVariant::fromValue(static_cast<QObject*>(this)));
+    served_.emplace_back(root);
 }
 
 ControlEntry& ControlRegistry::add(QObject* object, ControlKind kind, int tag) {
@@ -239,12 +267,12 @@ void nameByHint(QWidget* w) {
 
 void nameByCurrentPage(QTabWidget* pages) {
     auto name = [pages] { return pages->currentIndex() < 0 ? QString() : spokenCaption(pages->tabText(pages->currentIndex())); };
-    ControlRegistry::instance().nameBy(pages, name);
+    ControlRegistry::of(pages).nameBy(pages, name);
     QObject::connect(pages, &QTabWidget::currentChanged, pages, [pages, name] { pages->setAccessibleName(name()); });
 }
 
 void nameByText(QWidget* w, rz::Txt id, std::vector<std::string> args) {
-    ControlRegistry::instance().nameBy(w, [id, args = std::move(args)] { return q(rz::txt(id, args)); });
+    ControlRegistry::of(w).nameBy(w, [id, args = std::move(args)] { return q(rz::txt(id, args)); });
 }
 
 QString spokenCaption(const QString& caption) {
@@ -283,7 +311,7 @@ QLabel* plainLabel(QWidget* parent, const char* name, const QString& text) {
     auto* l = new QLabel(text, parent);
     l->setObjectName(QLatin1String(name));
     l->setTextFormat(Qt::PlainText);
-    ControlRegistry::instance().add(l, ControlKind::Label);
+    ControlRegistry::of(l).add(l, ControlKind::Label);
     return l;
 }
 
@@ -301,7 +329,7 @@ QToolButton* speedButton(QWidget* parent, const char* name, const QString& text,
                                                                            : Qt::ToolButtonTextOnly);
     if (!hint.isEmpty())
         setHint(b, hint);
-    ControlRegistry::instance().add(b, ControlKind::SpeedButton);
+    ControlRegistry::of(b).add(b, ControlKind::SpeedButton);
     return b;
 }
 
@@ -312,7 +340,7 @@ QPushButton* pushButton(QWidget* parent, const char* name, const QString& text, 
     if (!hint.isEmpty())
         setHint(b, hint);
     const bool bitmapButton = QLatin1String(name).startsWith(QLatin1String("BitBtn"));
-    ControlRegistry::instance().add(b, bitmapButton ? ControlKind::BitBtn : ControlKind::Button);
+    ControlRegistry::of(b).add(b, bitmapButton ? ControlKind::BitBtn : ControlKind::Button);
     return b;
 }
 
@@ -321,7 +349,7 @@ QFrame* panel(QWidget* parent, const char* name) {
     f->setObjectName(QLatin1String(name));
     f->setFrameShape(QFrame::StyledPanel);
     f->setFrameShadow(QFrame::Raised);
-    ControlRegistry::instance().add(f, ControlKind::Panel);
+    ControlRegistry::of(f).add(f, ControlKind::Panel);
     return f;
 }
 
@@ -385,7 +413,7 @@ DateEdit* datePicker(QWidget* parent, const char* name) {
 
 QAction* registeredAction(QAction* action, const char* name, int tag) {
     action->setObjectName(QLatin1String(name));
-    ControlRegistry::instance().add(action, ControlKind::MenuItem, tag);
+    ControlRegistry::of(action).add(action, ControlKind::MenuItem, tag);
     return action;
 }
 

@@ -51,9 +51,25 @@ struct ControlEntry {
     std::function<void(const QString&)> captionSetter;
 };
 
-class ControlRegistry {
+// The controls of one main window and of the dialogs it owns. The window
+// makes it as a child of its own; every control finds it through its parents
+// (ControlRegistry::of), so that two windows in one process keep their
+// controls apart. A tab page, built before the tab control takes it, is
+// served the registry by its window first; a page or dialog made alone keeps
+// its controls in a registry of its own.
+class ControlRegistry : public QObject {
+    Q_OBJECT
 public:
-    static ControlRegistry& instance();
+    explicit ControlRegistry(QObject* owner) : QObject(owner) { setObjectName(QStringLiteral("ControlRegistry")); }
+    ~ControlRegistry() override;
+
+    // The registry of the window that `object` belongs to: the nearest one
+    // that `object` or one of its parents has as a child or is served by;
+    // without one, a new one on the topmost of them.
+    static ControlRegistry& of(QObject* object);
+    // Controls made below `root` before it is placed in the window (a tab
+    // page built before the tab control takes it) find this registry.
+    void serve(QObject* root);
 
     // The window whose controls are being created now.
     void beginWindow(const QString& window) { window_ = window; }
@@ -65,10 +81,6 @@ public:
     // but have a null object).
     const std::vector<ControlEntry>& entries() const { return entries_; }
     ControlEntry* find(const QString& window, const QString& name);
-    void clear() {
-        entries_.clear();
-        names_.clear();
-    }
 
     // Accessible names that are no caption of the control's own (a program
     // text, the sentence of the check box beside a number field): the
@@ -88,17 +100,22 @@ private:
     QString window_ = QStringLiteral("Form1");
     std::vector<ControlEntry> entries_;
     std::vector<std::pair<QPointer<QWidget>, std::function<QString()>>> names_;
+    std::vector<QPointer<QObject>> served_;
 };
 
 // Scope of a window's construction: controls made inside belong to it.
 class WindowScope {
 public:
-    explicit WindowScope(const QString& window) : previous_(ControlRegistry::instance().currentWindow()) {
-        ControlRegistry::instance().beginWindow(window);
+    WindowScope(ControlRegistry& registry, const QString& window)
+        : registry_(registry), previous_(registry.currentWindow()) {
+        registry_.beginWindow(window);
     }
-    ~WindowScope() { ControlRegistry::instance().beginWindow(previous_); }
+    ~WindowScope() { registry_.beginWindow(previous_); }
+    WindowScope(const WindowScope&) = delete;
+    WindowScope& operator=(const WindowScope&) = delete;
 
 private:
+    ControlRegistry& registry_;
     QString previous_;
 };
 

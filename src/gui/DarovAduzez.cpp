@@ -98,15 +98,16 @@ void setPanelText(QLabel* panel, const QString& text) {
 // -------------------------------------------------------------------- TForm1
 
 TForm1::TForm1(rz::MainModel& model, QWidget* parent) : QMainWindow(parent), model_(model) {
-    // The main window's controls are the first ones of the registry.
-    ControlRegistry::instance().clear();
-    componentTree_ = std::make_unique<QtComponentTree>();
+    // The registry of the controls of this window and of its dialogs, made
+    // before any of them; the main window's controls are its first ones.
+    controls_ = new ControlRegistry(this);
+    componentTree_ = std::make_unique<QtComponentTree>(*controls_);
     model_.componentTree = componentTree_.get();
     qtTranslations_ = std::make_unique<QtTranslations>();
-    const WindowScope scope(QStringLiteral("Form1"));
+    const WindowScope scope(*controls_, QStringLiteral("Form1"));
     setObjectName(QStringLiteral("TForm1"));
     setWindowTitle(QString::fromUtf8("Quendrals Kalvento for RuvuZevodare®"));
-    ControlRegistry::instance().add(this, ControlKind::Window);
+    controls_->add(this, ControlKind::Window);
     QFont f(QStringLiteral("Arial"));
     f.setPixelSize(basePixelSize_);
     setFont(f);
@@ -118,9 +119,9 @@ TForm1::TForm1(rz::MainModel& model, QWidget* parent) : QMainWindow(parent), mod
     pageControl_->setDocumentMode(false);
     tipPage_ = new TipPage(model_, *this);
     pageControl_->addTab(tipPage_, QStringLiteral("Tipp-Übersicht"));
-    messagePage_ = new MessagePage(model_);
+    messagePage_ = new MessagePage(model_, controls_);
     pageControl_->addTab(messagePage_, QStringLiteral("Zahlen der letzten Ziehung"));
-    generatorPage_ = new GeneratorPage(model_);
+    generatorPage_ = new GeneratorPage(model_, controls_);
     pageControl_->addTab(generatorPage_, QStringLiteral("Berechnung"));
     chartPage_ = new ChartPage(model_, *this);
     pageControl_->addTab(chartPage_, QStringLiteral("Diagramm"));
@@ -461,7 +462,7 @@ void TForm1::refreshFromModel() {
         qtTranslations_->apply(model_.sprache, QString::fromStdString(model_.paths().qtTranslationsFolder()));
         tipPage_->retranslateMegaBallHints();
         // Accessible names from the program's texts, and the run's keys as Qt names them now.
-        ControlRegistry::instance().retranslateNames();
+        controls_->retranslateNames();
         showRunKeys();
         // Other texts need other room.
         if (!first && designedHeight_ > 0) {

@@ -52,6 +52,8 @@ public:
     Zahlenwahl* form6() const { return form6_; }
     TQCSForm* qcsForm() const { return qcsForm_; }
     WheelDialog* wheelDialog() const { return wheelDialog_; }
+    // The controls of this window and of its dialogs.
+    ControlRegistry& controls() const override { return *controls_; }
 
     // Sets every widget from the model. Cheap: unchanged widgets are skipped
     // and signals are blocked while writing.
@@ -151,6 +153,7 @@ private:
     AnalysisLock analysisLock_; // controls disabled while a historic analysis runs
 
     // Languages: the windows' texts for the loader, Qt's own dialog texts.
+    ControlRegistry* controls_ = nullptr; // a child of the window
     std::unique_ptr<QtComponentTree> componentTree_;
     std::unique_ptr<QtTranslations> qtTranslations_;
     int qtLanguage_ = -1;

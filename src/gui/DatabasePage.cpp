@@ -19,9 +19,13 @@
 
 DatabasePage::DatabasePage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
     : QWidget(parent), model_(model), frame_(frame) {
+    // The window's registry; the page is made before it is placed in the
+    // window, so the controls made below it find the registry through it.
+    ControlRegistry& controls = frame.controls();
+    controls.serve(this);
     QWidget* page = this;
     page->setObjectName(QStringLiteral("TabSheet4"));
-    ControlRegistry::instance().add(page, ControlKind::TabSheet);
+    controls.add(page, ControlKind::TabSheet);
     auto* v = new QVBoxLayout(page);
     v->setContentsMargins(8, 8, 8, 8);
     v->setSpacing(6);

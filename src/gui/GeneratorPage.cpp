@@ -201,10 +201,10 @@ private:
     GapLine line_;
 };
 
-QLabel* header(const QString& text, const QString& name) {
+QLabel* header(ControlRegistry& controls, const QString& text, const QString& name) {
     auto* l = new QLabel(text);
     l->setObjectName(name);
-    ControlRegistry::instance().add(l, ControlKind::Label);
+    controls.add(l, ControlKind::Label);
     QFont f = l->font();
     f.setBold(true);
     l->setFont(f);
@@ -212,11 +212,11 @@ QLabel* header(const QString& text, const QString& name) {
     return l;
 }
 
-QLabel* plain(const QString& text, const QString& name = {}) {
+QLabel* plain(ControlRegistry& controls, const QString& text, const QString& name = {}) {
     auto* l = new QLabel(text);
     if (!name.isEmpty()) {
         l->setObjectName(name);
-        ControlRegistry::instance().add(l, ControlKind::Label);
+        controls.add(l, ControlKind::Label);
     }
     return l;
 }
@@ -226,14 +226,14 @@ std::size_t idx(Gs f) { return static_cast<std::size_t>(f); }
 // A number field without a label of its own is named after the sentence it
 // stands in or beside (a check box's caption, a label's text), in the
 // language shown.
-void nameAfter(QWidget* cell, QWidget* source) {
+void nameAfter(ControlRegistry& controls, QWidget* cell, QWidget* source) {
     QList<QSpinBox*> fields = cell->findChildren<QSpinBox*>();
     if (auto* own = qobject_cast<QSpinBox*>(cell))
         fields.prepend(own);
     for (QSpinBox* field : fields) {
         if (!field->accessibleName().isEmpty())
             continue;
-        ControlRegistry::instance().nameBy(field, [source] {
+        controls.nameBy(field, [source] {
             if (auto* b = qobject_cast<QAbstractButton*>(source))
                 return spokenCaption(b->text());
             if (auto* l = qobject_cast<QLabel*>(source))
@@ -245,9 +245,11 @@ void nameAfter(QWidget* cell, QWidget* source) {
 
 } // namespace
 
-GeneratorPage::GeneratorPage(rz::MainModel& model, QWidget* parent) : QWidget(parent), model_(model) {
+GeneratorPage::GeneratorPage(rz::MainModel& model, ControlRegistry* controls, QWidget* parent)
+    : QWidget(parent), model_(model), controls_(controls ? *controls : ControlRegistry::of(this)) {
+    controls_.serve(this);
     setObjectName(QStringLiteral("TabSheet6"));
-    ControlRegistry::instance().add(this, ControlKind::TabSheet);
+    controls_.add(this, ControlKind::TabSheet);
     buildControls();
     buildPages();
     syncFromModel();
@@ -293,7 +295,7 @@ void GeneratorPage::buildControls() {
         }
         }
         w->setObjectName(f.kind == GsKind::Int ? qs(f.edit) : qs(f.control));
-        ControlRegistry::instance().add(w, f.kind == GsKind::Bool    ? ControlKind::CheckBox
+        controls_.add(w, f.kind == GsKind::Bool    ? ControlKind::CheckBox
                                        : f.kind == GsKind::Radio ? ControlKind::RadioButton
                                                                  : ControlKind::Edit);
         if (!hint.isEmpty()) {
@@ -316,7 +318,7 @@ void GeneratorPage::buildPages() {
     auto tool = [&](const char* name, const QString& text, const QString& tip, std::function<void()> call) {
         auto* b = new QToolButton;
         b->setObjectName(qs(name));
-        ControlRegistry::instance().add(b, ControlKind::SpeedButton);
+        controls_.add(b, ControlKind::SpeedButton);
         b->setText(text);
         b->setToolTip(tip);
         b->setAutoRaise(false);
@@ -337,7 +339,7 @@ void GeneratorPage::buildPages() {
         l->setKeyboardReachable(true);
         connect(l, &ClickLabel::clicked, this, [this, call] { command(call); });
         l->setObjectName(qs(name));
-        ControlRegistry::instance().add(l, ControlKind::Label);
+        controls_.add(l, ControlKind::Label);
         l->setToolTip(tip);
         return l;
     };
@@ -347,7 +349,7 @@ void GeneratorPage::buildPages() {
                 c->addGapWidget(sp(f));
             else if (auto* l = dynamic_cast<SentenceLabel*>(host))
                 l->addGapWidget(sp(f));
-            nameAfter(sp(f), host);
+            nameAfter(controls_, sp(f), host);
             placed.append(sp(f));
         }
         return host;
@@ -366,7 +368,7 @@ void GeneratorPage::buildPages() {
     auto newPage = [&](const char* title) {
         auto* area = new QScrollArea;
         area->setObjectName(QStringLiteral("TabSheet%1").arg(sheet++));
-        ControlRegistry::instance().add(area, ControlKind::TabSheet);
+        controls_.add(area, ControlKind::TabSheet);
         area->setWidgetResizable(true);
         area->setFrameShape(QFrame::NoFrame);
         // Tab goes through the controls; the area scrolls to the focused one.
@@ -398,7 +400,7 @@ void GeneratorPage::buildPages() {
                         label->setBuddy(field);
             for (QWidget* w : items)
                 if (w && w != source)
-                    nameAfter(w, source);
+                    nameAfter(controls_, w, source);
         }
         if (aligned && items.size() > 1 && items.size() <= kColumns) {
             int c = 0;
@@ -438,7 +440,7 @@ void GeneratorPage::buildPages() {
             QWidget* w = f.kind == GsKind::Int ? sp(f.id) : cb(f.id);
             if (w && !placed.contains(w)) {
                 if (f.kind == GsKind::Int)
-                    row(page, {plain(qs(f.caption)), w}, false);
+                    row(page, {plain(controls_, qs(f.caption)), w}, false);
                 else
                     row(page, {w});
             }
@@ -452,7 +454,7 @@ void GeneratorPage::buildPages() {
         h->setContentsMargins(0, 0, 0, 0);
         h->setSpacing(3);
         h->addWidget(sp(f));
-        h->addWidget(plain(QStringLiteral("%")));
+        h->addWidget(plain(controls_, QStringLiteral("%")));
         placed.append(sp(f));
         return cell;
     };
@@ -460,8 +462,8 @@ void GeneratorPage::buildPages() {
     // ---- Statistisch
     {
         Page p = newPage("Statistisch");
-        line(p, header(qs("Zahlen für die Tipps über Statistik bevorzugen"), QStringLiteral("StatHeader1")));
-        auto* note = plain(qs("Für die Tippberechnung werden die jeweils ersten x% verwendet. (z.B. bis 30% vom Maximum)"),
+        line(p, header(controls_, qs("Zahlen für die Tipps über Statistik bevorzugen"), QStringLiteral("StatHeader1")));
+        auto* note = plain(controls_, qs("Für die Tippberechnung werden die jeweils ersten x% verwendet. (z.B. bis 30% vom Maximum)"),
                            QStringLiteral("StatHeader2"));
         note->setWordWrap(true);
         line(p, note);
@@ -473,7 +475,7 @@ void GeneratorPage::buildPages() {
         row(p, {cb(Gs::PreferQuads), cb(Gs::QuadsRarest)});
         row(p, {cb(Gs::PreferNeighbours)});
         row(p,
-            {plain(qs("Diagramm:"), QStringLiteral("LabelChart1")),
+            {plain(controls_, qs("Diagramm:"), QStringLiteral("LabelChart1")),
              tool("SpeedButton26", qs("Häufigkeit"), qs("Verteilung der gezogenen Zahlen im Diagramm anzeigen"),
                   [this] { model_.SpeedButton26Click(); }),
              tool("SpeedButton22", qs("Ausstehende"), qs("Die am längsten ausstehenden Zahlen im Diagramm anzeigen"),
@@ -488,17 +490,17 @@ void GeneratorPage::buildPages() {
     // ---- Schein Optimierung
     {
         Page p = newPage("Schein Optimierung");
-        line(p, header(qs("Optimierung der einzelnen Tipps miteinander im Schein "), QStringLiteral("SlipHeader1")));
+        line(p, header(controls_, qs("Optimierung der einzelnen Tipps miteinander im Schein "), QStringLiteral("SlipHeader1")));
         row(p, {cb(Gs::MinOverlapEnabled), sp(Gs::MinOverlap)});
         row(p, {cb(Gs::MaxOverlapEnabled), sp(Gs::MaxOverlap)});
         row(p, {cb(Gs::OverlapEachPair)});
-        line(p, header(qs("Optimierung der einzelnen Tipps über die vergangenen Ziehungen"), QStringLiteral("SlipHeader2")));
+        line(p, header(controls_, qs("Optimierung der einzelnen Tipps über die vergangenen Ziehungen"), QStringLiteral("SlipHeader2")));
         row(p, {cb(Gs::MaxHitsLast1Enabled), sp(Gs::MaxHitsLast1)});
         row(p, {cb(Gs::MaxHitsLast2Enabled), sp(Gs::MaxHitsLast2)});
         row(p, {cb(Gs::MaxHitsLast3Enabled), sp(Gs::MaxHitsLast3)});
         row(p, {gaps(cb(Gs::ExcludeDbClassEnabled), {Gs::ExcludeDbClass})});
         row(p, {gaps(cb(Gs::ExcludeRecentEnabled), {Gs::ExcludeRecentClass, Gs::ExcludeRecentDraws})});
-        line(p, header(qs("Für höhere Gewinnquoten können einzelne Zahlen benachteiligt werden (weniger Mitgewinner)"),
+        line(p, header(controls_, qs("Für höhere Gewinnquoten können einzelne Zahlen benachteiligt werden (weniger Mitgewinner)"),
                        QStringLiteral("SlipHeader3")));
         row(p, {cb(Gs::AvoidMonthNumbers)});
         row(p, {cb(Gs::DampDateNumbers)});
@@ -509,10 +511,10 @@ void GeneratorPage::buildPages() {
     // ---- Mathematisch
     {
         Page p = newPage("Mathematisch");
-        line(p, header(qs("Diese Bedingungen werden in jeder Tippreihe berücksichtigt"), QStringLiteral("MathHeader1")));
+        line(p, header(controls_, qs("Diese Bedingungen werden in jeder Tippreihe berücksichtigt"), QStringLiteral("MathHeader1")));
         auto* sums = new SentenceLabel(qs("Quersummen von                  bis                     im Tipp zulassen"));
         sums->setObjectName(QStringLiteral("SumLabel"));
-        ControlRegistry::instance().add(sums, ControlKind::Label);
+        controls_.add(sums, ControlKind::Label);
         row(p, {gaps(sums, {Gs::SumMin, Gs::SumMax})}, false);
         auto* l88 = link("Label88", qs("Die Quersummerverteilung der vergangenen Ziehungen sehen Sie im Diagramm unter QS  "),
                          qs("Verteilung der Quersummen im Diagramm anzeigen"), [this] { model_.Label88Click(); });
@@ -534,7 +536,7 @@ void GeneratorPage::buildPages() {
         groups->addWidget(link("Label90", qs("Vierer"), qs("Vierergruppen der vergangenen Ziehungen im Diagramm anzeigen"),
                                [this] { model_.Label90Click(); }),
                           0, Qt::AlignTop);
-        auto* rest = plain(qs(" der vergangenen Ziehungen sehen Sie im Diagramm unter 2x, 3x und 4x"),
+        auto* rest = plain(controls_, qs(" der vergangenen Ziehungen sehen Sie im Diagramm unter 2x, 3x und 4x"),
                            QStringLiteral("GroupsNote1"));
         rest->setWordWrap(true);
         groups->addWidget(rest, 1, Qt::AlignTop);
@@ -545,10 +547,10 @@ void GeneratorPage::buildPages() {
     // ---- MegaBall
     {
         Page p = newPage("MegaBall");
-        line(p, header(qs("Berechnungsoptionen für  den Megaball"), QStringLiteral("MegaBallHeader1")));
+        line(p, header(controls_, qs("Berechnungsoptionen für  den Megaball"), QStringLiteral("MegaBallHeader1")));
         auto* frame = new QGroupBox(qs("Megaball Option"));
         frame->setObjectName(QStringLiteral("GroupBox1"));
-        ControlRegistry::instance().add(frame, ControlKind::RadioGroup);
+        controls_.add(frame, ControlKind::RadioGroup);
         auto* fv = new QVBoxLayout(frame);
         for (Gs f : {Gs::MegaBallRandom, Gs::MegaBallRarest, Gs::MegaBallLongestOutstanding}) {
             fv->addWidget(cb(f));
@@ -557,7 +559,7 @@ void GeneratorPage::buildPages() {
         line(p, frame);
         row(p, {cb(Gs::MegaBallExcludeRecentEnabled), sp(Gs::MegaBallExcludeRecent)});
         row(p,
-            {plain(qs("Diagramm:"), QStringLiteral("LabelChart2")),
+            {plain(controls_, qs("Diagramm:"), QStringLiteral("LabelChart2")),
              tool("Superselten", qs("Megaball"), qs("Häufigkeit der Megaball Zahlen im Diagramm anzeigen"),
                   [this] { model_.SuperseltenClick(); }),
              tool("SuperAus", qs("Megaball offen"), qs("Ausstehende Megaball Zahlen im Diagramm anzeigen"),
@@ -569,11 +571,11 @@ void GeneratorPage::buildPages() {
     // ---- Allgemein
     {
         Page p = newPage("Allgemein");
-        line(p, header(qs("Allgemeine Berechnungsoptionen"), QStringLiteral("GeneralHeader1")));
-        row(p, {plain(qs(GeneratorSettings::info(Gs::MaxRunsThousands).caption), QStringLiteral("LabelRuns")),
-                sp(Gs::MaxRunsThousands), plain(qs("Tausend"), QStringLiteral("LabelThousands"))},
+        line(p, header(controls_, qs("Allgemeine Berechnungsoptionen"), QStringLiteral("GeneralHeader1")));
+        row(p, {plain(controls_, qs(GeneratorSettings::info(Gs::MaxRunsThousands).caption), QStringLiteral("LabelRuns")),
+                sp(Gs::MaxRunsThousands), plain(controls_, qs("Tausend"), QStringLiteral("LabelThousands"))},
             false);
-        auto* note = plain(qs("Sie können versuchen die Berechnungsläufe zu erhöhen, falls mit Ihren Einstellungen nicht "
+        auto* note = plain(controls_, qs("Sie können versuchen die Berechnungsläufe zu erhöhen, falls mit Ihren Einstellungen nicht "
                               "alle Reihen berechnet werden konnten. "),
                            QStringLiteral("GeneralNote1"));
         note->setWordWrap(true);

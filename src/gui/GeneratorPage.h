@@ -6,6 +6,7 @@
 
 #include "settings/GeneratorSettings.h"
 
+class ControlRegistry;
 class QAbstractButton;
 class QButtonGroup;
 class QSpinBox;
@@ -36,7 +37,9 @@ class MainModel;
 class GeneratorPage : public QWidget {
     Q_OBJECT
 public:
-    explicit GeneratorPage(rz::MainModel& model, QWidget* parent = nullptr);
+    // `controls`: the registry of the window the page is made for; null:
+    // one of the page's own.
+    explicit GeneratorPage(rz::MainModel& model, ControlRegistry* controls = nullptr, QWidget* parent = nullptr);
 
     // Brings every control in line with model.Settings (values and ranges).
     // Cheap: unchanged controls are skipped; signals are blocked while writing.
@@ -56,6 +59,9 @@ private:
     void command(const std::function<void()>& call);
 
     rz::MainModel& model_;
+    // The window's registry: many controls are registered before they are
+    // placed inside the page.
+    ControlRegistry& controls_;
     QTabWidget* pages_ = nullptr;
     std::array<QAbstractButton*, kCount> buttons_{}; // check boxes and radio buttons
     std::array<QSpinBox*, kCount> spins_{};

@@ -22,9 +22,13 @@ const char* const kOtherProductPage = "https://www.quendral.example/produkte";
 
 InternetPage::InternetPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
     : QWidget(parent), model_(model), frame_(frame) {
+    // The window's registry; the page is made before it is placed in the
+    // window, so the controls made below it find the registry through it.
+    ControlRegistry& controls = frame.controls();
+    controls.serve(this);
     QWidget* page = this;
     page->setObjectName(QStringLiteral("TabSheet3"));
-    ControlRegistry::instance().add(page, ControlKind::TabSheet);
+    controls.add(page, ControlKind::TabSheet);
     auto* v = new QVBoxLayout(page);
     v->setContentsMargins(10, 10, 10, 10);
     v->setSpacing(6);
@@ -33,10 +37,10 @@ InternetPage::InternetPage(rz::MainModel& model, PageFrame& frame, QWidget* pare
     proxy->setHorizontalSpacing(6);
     proxyHost_ = new QLineEdit(page);
     proxyHost_->setObjectName(QStringLiteral("ProxyHostEdit"));
-    ControlRegistry::instance().add(proxyHost_, ControlKind::Edit);
+    controls.add(proxyHost_, ControlKind::Edit);
     proxyPort_ = new QLineEdit(page);
     proxyPort_->setObjectName(QStringLiteral("ProxyPortEdit"));
-    ControlRegistry::instance().add(proxyPort_, ControlKind::Edit);
+    controls.add(proxyPort_, ControlKind::Edit);
     proxyPort_->setMaximumWidth(proxyPort_->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 16);
     connect(proxyHost_, &QLineEdit::textEdited, this, [this](const QString& t) { model_.ProxyHost = t.toStdString(); });
     connect(proxyPort_, &QLineEdit::textEdited, this, [this](const QString& t) { model_.ProxyPort = t.toStdString(); });
@@ -51,7 +55,7 @@ InternetPage::InternetPage(rz::MainModel& model, PageFrame& frame, QWidget* pare
     // The data server: a server answering the drawing request, or a CSV export.
     serverEdit_ = new QLineEdit(page);
     serverEdit_->setObjectName(QStringLiteral("ServerEdit"));
-    ControlRegistry::instance().add(serverEdit_, ControlKind::Edit);
+    controls.add(serverEdit_, ControlKind::Edit);
     setHint(serverEdit_, QStringLiteral("Adresse des Datenservers (http://host:port)"));
     connect(serverEdit_, &QLineEdit::textEdited, this,
             [this](const QString& t) { model_.ServerAddress = t.trimmed().toStdString(); });
@@ -63,10 +67,10 @@ InternetPage::InternetPage(rz::MainModel& model, PageFrame& frame, QWidget* pare
     v->addLayout(proxy);
     v->addSpacing(12);
 
-    auto link = [this, page](const char* name, const char* address) {
+    auto link = [this, page, &controls](const char* name, const char* address) {
         auto* l = new ClickLabel(QString::fromUtf8(address), page);
         l->setObjectName(QLatin1String(name));
-        ControlRegistry::instance().add(l, ControlKind::Label);
+        controls.add(l, ControlKind::Label);
         l->setTextFormat(Qt::PlainText);
         l->setCursor(Qt::PointingHandCursor);
         l->setKeyboardReachable(true);

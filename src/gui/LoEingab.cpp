@@ -24,7 +24,7 @@ QSpinBox* upDown(QWidget* parent, int i, rz::EntryRange range) {
     s->setRange(range.lo, range.hi);
     s->setSingleStep(1);
     s->setAccelerated(false);
-    ControlRegistry::instance().add(s, ControlKind::Edit);
+    ControlRegistry::of(s).add(s, ControlKind::Edit);
     return s;
 }
 
@@ -37,16 +37,18 @@ QLabel* boldRed(QWidget* parent, const char* name, const QString& text) {
     QPalette p = l->palette();
     p.setColor(QPalette::WindowText, QColor(255, 0, 0));
     l->setPalette(p);
-    ControlRegistry::instance().add(l, ControlKind::Label);
+    ControlRegistry::of(l).add(l, ControlKind::Label);
     return l;
 }
 
 } // namespace
 
 TForm3::TForm3(QWidget* parent) : QDialog(parent) {
-    const WindowScope scope(QStringLiteral("Form3"));
+    // The registry of the window this is made in (made alone: one of its own).
+    ControlRegistry& controls = ControlRegistry::of(this);
+    const WindowScope scope(controls, QStringLiteral("Form3"));
     setObjectName(QStringLiteral("TForm3"));
-    ControlRegistry::instance().add(this, ControlKind::Window);
+    controls.add(this, ControlKind::Window);
     setWindowTitle(QStringLiteral("Zahlen der Ziehung eingeben"));
     setModal(true);
 
@@ -56,7 +58,7 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
     date_->setCalendarPopup(true);
     date_->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     date_->setDateRange(QDate(1900, 1, 1), QDate(2099, 12, 31));
-    ControlRegistry::instance().add(date_, ControlKind::Edit);
+    controls.add(date_, ControlKind::Edit);
     nameByText(date_, rz::Txt::AccEntryDate);
     v->addWidget(date_);
 
@@ -92,11 +94,11 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
     auto* abort = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Abbrechen"), this);
     abort->setObjectName(QStringLiteral("BitBtn1"));
     abort->setAutoDefault(false);
-    ControlRegistry::instance().add(abort, ControlKind::BitBtn);
+    controls.add(abort, ControlKind::BitBtn);
     auto* ok = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("BitBtn2"));
     ok->setDefault(true);
-    ControlRegistry::instance().add(ok, ControlKind::BitBtn);
+    controls.add(ok, ControlKind::BitBtn);
     connect(abort, &QPushButton::clicked, this, &QDialog::reject);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     buttons->addStretch(1);

@@ -7,9 +7,13 @@
 #include "Controls.h"
 #include "app/MainModel.h"
 
-MessagePage::MessagePage(rz::MainModel& model, QWidget* parent) : QWidget(parent), model_(model) {
+MessagePage::MessagePage(rz::MainModel& model, ControlRegistry* controlsOfWindow, QWidget* parent)
+    : QWidget(parent), model_(model) {
+    // The window's registry (made alone: one of its own).
+    ControlRegistry& controls = controlsOfWindow ? *controlsOfWindow : ControlRegistry::of(this);
+    controls.serve(this);
     setObjectName(QStringLiteral("TabSheet2"));
-    ControlRegistry::instance().add(this, ControlKind::TabSheet);
+    controls.add(this, ControlKind::TabSheet);
     auto* v = new QVBoxLayout(this);
     memo2_ = new QPlainTextEdit(this);
     memo2_->setObjectName(QStringLiteral("Memo2"));

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+class ControlRegistry;
 class QPlainTextEdit;
 
 namespace rz {
@@ -15,7 +16,9 @@ class MainModel;
 class MessagePage : public QWidget {
     Q_OBJECT
 public:
-    explicit MessagePage(rz::MainModel& model, QWidget* parent = nullptr);
+    // `controls`: the registry of the window the page is made for; null:
+    // one of the page's own.
+    explicit MessagePage(rz::MainModel& model, ControlRegistry* controls = nullptr, QWidget* parent = nullptr);
     void syncFromModel();
 
 private:

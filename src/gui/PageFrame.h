@@ -1,6 +1,7 @@
 #pragma once
 #include <functional>
 
+class ControlRegistry;
 class QWidget;
 
 // What a tab page needs from the window around it. The pages bind their
@@ -22,4 +23,6 @@ public:
     virtual void setRelativeFont(QWidget* w, double factor, bool bold) = 0;
     // Opens the wheel dialog (created on first use).
     virtual void openWheelDialog() = 0;
+    // The registry of the window's controls, which the page's controls join.
+    virtual ControlRegistry& controls() const = 0;
 };

@@ -8,7 +8,7 @@
 // list see them: the control registry, in creation order.
 class QtComponentTree : public rz::IComponentTree {
 public:
-    explicit QtComponentTree(ControlRegistry& registry = ControlRegistry::instance()) : registry_(registry) {}
+    explicit QtComponentTree(ControlRegistry& registry) : registry_(registry) {}
 
     std::vector<std::string> windowNames() const override;
     std::vector<rz::ComponentInfo> components(const std::string& window) const override;

@@ -20,16 +20,18 @@ QLineEdit* parameterField(QWidget* parent, const char* name, const QString& hint
     e->setObjectName(QLatin1String(name));
     setHint(e, hint);
     nameByHint(e);
-    ControlRegistry::instance().add(e, ControlKind::Edit);
+    ControlRegistry::of(e).add(e, ControlKind::Edit);
     return e;
 }
 
 } // namespace
 
 TQCSForm::TQCSForm(QWidget* parent) : QDialog(parent) {
-    const WindowScope scope(QStringLiteral("QCSForm"));
+    // The registry of the window this is made in (made alone: one of its own).
+    ControlRegistry& controls = ControlRegistry::of(this);
+    const WindowScope scope(controls, QStringLiteral("QCSForm"));
     setObjectName(QStringLiteral("TQCSForm"));
-    ControlRegistry::instance().add(this, ControlKind::Window);
+    controls.add(this, ControlKind::Window);
     setWindowTitle(QStringLiteral("Script für Zahlenübergabe auswählen!"));
     setModal(true);
 
@@ -43,10 +45,10 @@ TQCSForm::TQCSForm(QWidget* parent) : QDialog(parent) {
     script_->setInsertPolicy(QComboBox::NoInsert);
     script_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     script_->setMinimumContentsLength(40);
-    ControlRegistry::instance().add(script_, ControlKind::Edit);
+    controls.add(script_, ControlKind::Edit);
     scriptLabel->setBuddy(script_);
     // The combo box's editor is what a screen reader meets.
-    ControlRegistry::instance().nameBy(script_->lineEdit(), [scriptLabel] { return spokenCaption(scriptLabel->text()); });
+    controls.nameBy(script_->lineEdit(), [scriptLabel] { return spokenCaption(scriptLabel->text()); });
     QToolButton* search =
         speedButton(this, "ScriptButton", QStringLiteral("…"), QStringLiteral("Click-Script-Datei auswählen"));
     nameByHint(search);
@@ -82,12 +84,12 @@ TQCSForm::TQCSForm(QWidget* parent) : QDialog(parent) {
     auto* ok = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("BitBtn1"));
     ok->setDefault(true);
-    ControlRegistry::instance().add(ok, ControlKind::BitBtn);
+    controls.add(ok, ControlKind::BitBtn);
     auto* cancel =
         new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Abbrechen"), this);
     cancel->setObjectName(QStringLiteral("BitBtn2"));
     cancel->setAutoDefault(false);
-    ControlRegistry::instance().add(cancel, ControlKind::BitBtn);
+    controls.add(cancel, ControlKind::BitBtn);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     buttons->addStretch(1);

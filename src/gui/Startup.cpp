@@ -37,7 +37,7 @@ QByteArray componentListOfTheProgram() {
     rz::MainModel model;
     TForm1 form(model);
     form.createSecondaryWindows();
-    QtComponentTree tree;
+    QtComponentTree tree(form.controls());
     const std::string text = rz::encodeText(rz::joinLinesCrLf(rz::componentListLines(tree)), rz::TextEncoding::Utf8WithBom);
     return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
 }

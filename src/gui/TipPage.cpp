@@ -26,9 +26,13 @@ using rz::TipSet;
 
 TipPage::TipPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
     : QWidget(parent), model_(model), frame_(frame) {
+    // The window's registry; the page is made before it is placed in the
+    // window, so the controls made below it find the registry through it.
+    ControlRegistry& controls = frame.controls();
+    controls.serve(this);
     QWidget* page = this;
     page->setObjectName(QStringLiteral("TabSheet1"));
-    ControlRegistry::instance().add(page, ControlKind::TabSheet);
+    controls.add(page, ControlKind::TabSheet);
     auto* outer = new QVBoxLayout(page);
     outer->setContentsMargins(6, 6, 6, 6);
     outer->setSpacing(6);
@@ -87,7 +91,7 @@ TipPage::TipPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
         w.shownColour.fill(Colour::WindowBackground);
         w.label = new ClickLabel(QStringLiteral("%1. Tipp").arg(r), rowsBox);
         w.label->setObjectName(QLatin1String(TipSet::labelName(r)));
-        ControlRegistry::instance().add(w.label, ControlKind::Label);
+        controls.add(w.label, ControlKind::Label);
         w.label->setTextFormat(Qt::PlainText);
         w.label->setCursor(Qt::PointingHandCursor);
         // Space on the focused label locks the row; a screen reader hears a check box.
@@ -100,7 +104,7 @@ TipPage::TipPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
         for (int k = 1; k <= TipSet::kFields; ++k) {
             auto* e = new TipEdit(rowsBox);
             e->setObjectName(QLatin1String(TipSet::fieldName(r, k)));
-            ControlRegistry::instance().add(e, ControlKind::Edit, kTipFieldTag);
+            controls.add(e, ControlKind::Edit, kTipFieldTag);
             w.edits[static_cast<std::size_t>(k)] = e;
             if (k == 6)
                 nameByText(e, rz::Txt::AccTipMegaBall, {std::to_string(r)});
@@ -178,7 +182,7 @@ TipPage::TipPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
                               QStringLiteral("Starten Sie hier die Berechnung der Tippreihen."));
         frame_.setRelativeFont(bitBtn4_, 1.0, true);
         // The model owns this caption (it switches to "Stoppen" during a run).
-        ControlRegistry::instance().find(QStringLiteral("Form1"), QStringLiteral("BitBtn4"))->captionSetter =
+        controls.find(QStringLiteral("Form1"), QStringLiteral("BitBtn4"))->captionSetter =
             [this](const QString& text) { model_.setRunButtonCaption(text.toStdString()); };
         connect(bitBtn4_, &QPushButton::clicked, this, [this] { command([this] { model_.Label28Click(); }); });
         v->addWidget(bitBtn4_);
@@ -190,7 +194,7 @@ TipPage::TipPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
         tipCount_->setObjectName(QStringLiteral("Edit80"));
         tipCount_->setProperty("upDown", QStringLiteral("UpDown8"));
         setHint(tipCount_, QStringLiteral("Anzahl der zu berechnenden Tipps"));
-        ControlRegistry::instance().add(tipCount_, ControlKind::Edit);
+        controls.add(tipCount_, ControlKind::Edit);
         countLabel->setBuddy(tipCount_);
         connect(tipCount_, &QSpinBox::valueChanged, this, [this](int v) {
             if (!frame_.refreshing())
@@ -266,7 +270,7 @@ TipPage::TipPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
         h->setContentsMargins(6, 2, 6, 2);
         label43 = new ClickLabel(QLatin1String(kMakerAddress), panel2);
         label43->setObjectName(QStringLiteral("Label43"));
-        ControlRegistry::instance().add(label43, ControlKind::Label, kMakerPanelTag);
+        controls.add(label43, ControlKind::Label, kMakerPanelTag);
         label43->setAlignment(Qt::AlignCenter);
         label43->setCursor(Qt::PointingHandCursor);
         label43->setKeyboardReachable(true);
@@ -280,7 +284,7 @@ TipPage::TipPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
         h->setContentsMargins(6, 2, 6, 2);
         auto* label44 = new ClickLabel(QStringLiteral("R u v u Z e v o d a r e  2 . 6"), panel5);
         label44->setObjectName(QStringLiteral("Label44"));
-        ControlRegistry::instance().add(label44, ControlKind::Label, kMakerPanelTag);
+        controls.add(label44, ControlKind::Label, kMakerPanelTag);
         label44->setTextFormat(Qt::PlainText);
         label44->setAlignment(Qt::AlignCenter);
         label44->setCursor(Qt::PointingHandCursor);
@@ -300,7 +304,7 @@ TipPage::TipPage(rz::MainModel& model, PageFrame& frame, QWidget* parent)
     // checked drawing's game format no longer draws.
     labelMegaBall25_ = new QLabel(QString::fromUtf8(rz::kMegaBallNotDrawnHint), page);
     labelMegaBall25_->setObjectName(QStringLiteral("LabelMegaBall25"));
-    ControlRegistry::instance().add(labelMegaBall25_, ControlKind::Label);
+    controls.add(labelMegaBall25_, ControlKind::Label);
     labelMegaBall25_->hide();
 
     // Tab order: the drawing bar, the run and the tip commands, then the rows

@@ -43,10 +43,12 @@ QLabel* valueLabel(QWidget* parent, const char* name) {
 } // namespace
 
 WheelDialog::WheelDialog(rz::MainModel& model, QWidget* parent) : QDialog(parent), model_(model) {
-    const WindowScope scope(QStringLiteral("WheelForm"));
+    // The registry of the window this is made in (made alone: one of its own).
+    ControlRegistry& controls = ControlRegistry::of(this);
+    const WindowScope scope(controls, QStringLiteral("WheelForm"));
     setObjectName(QStringLiteral("TWheelForm"));
     setWindowTitle(QStringLiteral("Systemtipp"));
-    ControlRegistry::instance().add(this, ControlKind::Window);
+    controls.add(this, ControlKind::Window);
     setModal(false);
 
     auto* outer = new QVBoxLayout(this);
@@ -57,7 +59,7 @@ WheelDialog::WheelDialog(rz::MainModel& model, QWidget* parent) : QDialog(parent
     for (int n = 1; n <= 70; ++n) {
         auto* box = new QCheckBox(QString::number(n), this);
         box->setObjectName(QStringLiteral("WheelNumber%1").arg(n));
-        ControlRegistry::instance().add(box, ControlKind::CheckBox);
+        controls.add(box, ControlKind::CheckBox);
         connect(box, &QCheckBox::toggled, this, [this] { readFields(); });
         grid->addWidget(box, (n - 1) / kColumns, (n - 1) % kColumns);
         boxes_[static_cast<std::size_t>(n)] = box;
@@ -91,7 +93,7 @@ WheelDialog::WheelDialog(rz::MainModel& model, QWidget* parent) : QDialog(parent
     seconds_->setRange(0.1, 600);
     seconds_->setDecimals(1);
     setHint(seconds_, QStringLiteral("So lange wird nach weniger Reihen gesucht"));
-    ControlRegistry::instance().add(seconds_, ControlKind::Edit);
+    controls.add(seconds_, ControlKind::Edit);
     connect(seconds_, &QDoubleSpinBox::valueChanged, this, [this] { readFields(); });
     labelled(plainLabel(this, "WheelLabelSeconds", QStringLiteral("Rechenzeit in Sekunden:")), seconds_);
 
@@ -99,13 +101,13 @@ WheelDialog::WheelDialog(rz::MainModel& model, QWidget* parent) : QDialog(parent
     megaBalls_->setObjectName(QStringLiteral("WheelMegaBalls"));
     megaBalls_->setMaxLength(80);
     setHint(megaBalls_, QStringLiteral("MegaBalls von 1 bis 24, durch Kommas getrennt; die Reihen bekommen sie der Reihe nach"));
-    ControlRegistry::instance().add(megaBalls_, ControlKind::Edit);
+    controls.add(megaBalls_, ControlKind::Edit);
     connect(megaBalls_, &QLineEdit::textEdited, this, [this] { readFields(); });
     labelled(plainLabel(this, "WheelLabelMegaBalls", QStringLiteral("MegaBalls:")), megaBalls_);
 
     cross_ = new QCheckBox(QStringLiteral("Jede Reihe mit jedem MegaBall spielen"), this);
     cross_->setObjectName(QStringLiteral("WheelCross"));
-    ControlRegistry::instance().add(cross_, ControlKind::CheckBox);
+    controls.add(cross_, ControlKind::CheckBox);
     connect(cross_, &QCheckBox::toggled, this, [this] { readFields(); });
     form->addRow(QString(), cross_);
 
@@ -115,7 +117,7 @@ WheelDialog::WheelDialog(rz::MainModel& model, QWidget* parent) : QDialog(parent
     price_->setDecimals(2);
     price_->setPrefix(QStringLiteral("$"));
     setHint(price_, QStringLiteral("Preis eines Spiels"));
-    ControlRegistry::instance().add(price_, ControlKind::Edit);
+    controls.add(price_, ControlKind::Edit);
     connect(price_, &QDoubleSpinBox::valueChanged, this, [this] { readFields(); });
     labelled(plainLabel(this, "WheelLabelPrice", QStringLiteral("Preis je Spiel:")), price_);
     outer->addLayout(form);

@@ -28,9 +28,11 @@ QString qs(const std::string& s) { return QString::fromStdString(s); }
 } // namespace
 
 Zahlenwahl::Zahlenwahl(rz::MainModel& model, QWidget* parent) : QDialog(parent), model_(model) {
-    const WindowScope scope(QStringLiteral("Form6"));
+    // The registry of the window this is made in (made alone: one of its own).
+    ControlRegistry& controls = ControlRegistry::of(this);
+    const WindowScope scope(controls, QStringLiteral("Form6"));
     setObjectName(QStringLiteral("TForm6"));
-    ControlRegistry::instance().add(this, ControlKind::Window);
+    controls.add(this, ControlKind::Window);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::CustomizeWindowHint);
     setModal(true);
@@ -44,7 +46,7 @@ Zahlenwahl::Zahlenwahl(rz::MainModel& model, QWidget* parent) : QDialog(parent),
     for (int n = 1; n <= rz::NumberList::kBoxes; ++n) {
         auto* box = new QCheckBox(QString::number(n), this);
         box->setObjectName(QStringLiteral("CheckBox%1").arg(n));
-        ControlRegistry::instance().add(box, ControlKind::CheckBox);
+        controls.add(box, ControlKind::CheckBox);
         box->setAutoFillBackground(true);
         box->setBackgroundRole(QPalette::Window); // a check box fills with Button otherwise
         box->setMinimumWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("00")) + 28);
@@ -59,7 +61,7 @@ Zahlenwahl::Zahlenwahl(rz::MainModel& model, QWidget* parent) : QDialog(parent),
     saveButton_->setObjectName(QStringLiteral("SpeedButton1"));
     saveButton_->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     setHint(saveButton_, QStringLiteral("Speichern der Liste"));
-    ControlRegistry::instance().add(saveButton_, ControlKind::SpeedButton);
+    controls.add(saveButton_, ControlKind::SpeedButton);
     // Tab reaches the list's file buttons; a click leaves the focus where it is.
     saveButton_->setFocusPolicy(Qt::TabFocus);
     nameByHint(saveButton_);
@@ -68,7 +70,7 @@ Zahlenwahl::Zahlenwahl(rz::MainModel& model, QWidget* parent) : QDialog(parent),
     loadButton_->setObjectName(QStringLiteral("SpeedButton2"));
     loadButton_->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
     setHint(loadButton_, QStringLiteral("Laden der Liste"));
-    ControlRegistry::instance().add(loadButton_, ControlKind::SpeedButton);
+    controls.add(loadButton_, ControlKind::SpeedButton);
     loadButton_->setFocusPolicy(Qt::TabFocus);
     nameByHint(loadButton_);
     connect(loadButton_, &QToolButton::clicked, this, [this] { command(&rz::MainModel::numberListLoad); });
@@ -78,19 +80,19 @@ Zahlenwahl::Zahlenwahl(rz::MainModel& model, QWidget* parent) : QDialog(parent),
 
     randomButton_ = new QPushButton(this);
     randomButton_->setObjectName(QStringLiteral("BitBtn4"));
-    ControlRegistry::instance().add(randomButton_, ControlKind::BitBtn);
+    controls.add(randomButton_, ControlKind::BitBtn);
     connect(randomButton_, &QPushButton::clicked, this, [this] { randomClicked(); });
     bar->addWidget(randomButton_);
 
     // "&Rechnen" lies over "OK": both share one slot, the retry button on top.
     okButton_ = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"));
     okButton_->setObjectName(QStringLiteral("BitBtn1"));
-    ControlRegistry::instance().add(okButton_, ControlKind::BitBtn);
+    controls.add(okButton_, ControlKind::BitBtn);
     okButton_->setDefault(true);
     connect(okButton_, &QPushButton::clicked, this, [this] { done(kOk); });
     retryButton_ = new QPushButton(style()->standardIcon(QStyle::SP_DialogRetryButton), QStringLiteral("&Rechnen"));
     retryButton_->setObjectName(QStringLiteral("BitBtn3"));
-    ControlRegistry::instance().add(retryButton_, ControlKind::BitBtn);
+    controls.add(retryButton_, ControlKind::BitBtn);
     connect(retryButton_, &QPushButton::clicked, this, [this] { done(kRetry); });
     auto* slot = new QWidget(this);
     okSlot_ = new QStackedLayout(slot);
@@ -101,7 +103,7 @@ Zahlenwahl::Zahlenwahl(rz::MainModel& model, QWidget* parent) : QDialog(parent),
 
     abortButton_ = new QPushButton(style()->standardIcon(QStyle::SP_DialogAbortButton), QStringLiteral("Abort"));
     abortButton_->setObjectName(QStringLiteral("BitBtn2"));
-    ControlRegistry::instance().add(abortButton_, ControlKind::BitBtn);
+    controls.add(abortButton_, ControlKind::BitBtn);
     connect(abortButton_, &QPushButton::clicked, this, [this] { done(kAbort); });
     bar->addWidget(abortButton_);
     outer->addLayout(bar);

@@ -3,13 +3,19 @@
 // dialogs: the fixture of the window tests.
 #include <QAbstractButton>
 #include <QLabel>
+#include <QTimer>
 #include <QtTest>
 
+#include <filesystem>
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "../core/TestSupport.h"
 #include "DarovAduzez.h"
+#include "common/ProgramTexts.h"
+#include "settings/SettingsStore.h"
 
 namespace rz::test {
 
@@ -21,6 +27,42 @@ T* namedWidget(const QObject* root, const char* name) {
         qFatal("no widget %s", name);
     return w;
 }
+
+// Handles what the last change left pending: layout requests, resizes and
+// the calls it queued, which may queue more.
+inline void settle() {
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+}
+
+// Runs `act` once, at the first turn of the event loop at which `ready()`
+// holds: a step taken inside a long command that lets events through, at the
+// command's own pace instead of after some time.
+class OnceReady {
+public:
+    OnceReady(std::function<bool()> ready, std::function<void()> act) {
+        // Asked every millisecond: a zero timer would wait for an idle event
+        // loop, which a busy command never lets through.
+        timer_.setInterval(1);
+        QObject::connect(&timer_, &QTimer::timeout, [this, ready = std::move(ready), act = std::move(act)] {
+            if (done_ || !ready())
+                return;
+            timer_.stop();
+            done_ = true;
+            act();
+        });
+        timer_.start();
+    }
+    OnceReady(const OnceReady&) = delete;
+    OnceReady& operator=(const OnceReady&) = delete;
+    bool done() const { return done_; }
+
+private:
+    QTimer timer_;
+    bool done_ = false;
+};
 
 // Three drawings of October 2019.
 inline const std::vector<rz::DrawingRecord> kThreeDrawings = {
@@ -58,6 +100,55 @@ struct WindowProgram {
     bool enabled(const char* name) const {
         return namedWidget<QWidget>(form->centralWidget(), name)->isEnabled();
     }
+};
+
+// The language files that ship with the program.
+inline const std::string kShippedLanguages = std::string(RZ_SOURCE_DIR) + "/data/land";
+
+// The program with the shipped language files beside it, its settings in a
+// store of the test's (so that they outlive a restart) or in a fresh one of
+// its own, and its window shown. `language` >= 0 is stored as the chosen
+// language before the start.
+struct ShownProgram {
+    TempDir home;
+    ScriptedPlatform platform;
+    rz::MemorySettingsStore ownSettings;
+    rz::ISettingsStore& settings;
+    rz::MainModel model;
+    std::unique_ptr<TForm1> form;
+
+    explicit ShownProgram(const std::vector<rz::DrawingRecord>& drawings, rz::ISettingsStore* store = nullptr,
+                          int language = -1)
+        : settings(store ? *store : ownSettings) {
+        std::filesystem::copy(kShippedLanguages, home.file("land"), std::filesystem::copy_options::recursive);
+        writeDatabase(home.file("Ruvuzevodare.dat"), drawings);
+        if (language >= 0)
+            settings.writeInt("Sprache", language);
+        platform.attach(model);
+        rz::Services s = model.services();
+        s.settings = &settings;
+        model.setServices(s);
+        form = startProgram(model, home.str(), nullptr);
+        form->show();
+        if (!QTest::qWaitForWindowExposed(form.get()))
+            qFatal("window not shown");
+    }
+    // Closed as the user closes it (the settings are written); the next
+    // program starts from the built-in texts.
+    ~ShownProgram() {
+        if (form)
+            form->close();
+        form.reset();
+        rz::resetProgramTexts();
+    }
+    ShownProgram(const ShownProgram&) = delete;
+    ShownProgram& operator=(const ShownProgram&) = delete;
+
+    template <typename T>
+    T* widget(const char* name) const {
+        return namedWidget<T>(form.get(), name);
+    }
+    void click(const char* name) const { QTest::mouseClick(widget<QAbstractButton>(name), Qt::LeftButton); }
 };
 
 } // namespace rz::test

@@ -40,43 +40,16 @@ using rz::test::rec;
 
 namespace {
 
-const std::string kShippedLand = std::string(RZ_SOURCE_DIR) + "/data/land";
-
 // One program run in its own folder with the shipped language files.
-struct Program {
-    rz::test::TempDir home;
-    rz::test::ScriptedPlatform platform;
-    rz::MemorySettingsStore store;
-    rz::MainModel model;
-    std::unique_ptr<TForm1> form;
-
-    explicit Program(int language) {
-        std::filesystem::copy(kShippedLand, home.file("land"), std::filesystem::copy_options::recursive);
-        rz::test::writeDatabase(home.file("Ruvuzevodare.dat"), {rec(2019, 10, 15, {2, 11, 20, 38, 61}, 3),
-                                                               rec(2019, 10, 18, {5, 12, 33, 41, 70}, 7)});
-        store.writeInt("Sprache", language);
-        platform.attach(model);
-        rz::Services s = model.services();
-        s.settings = &store;
-        model.setServices(s);
-        form = startProgram(model, home.str(), nullptr);
-        form->show();
-        if (!QTest::qWaitForWindowExposed(form.get()))
-            qFatal("window not shown");
-    }
+struct Program : rz::test::ShownProgram {
+    explicit Program(int language)
+        : ShownProgram({rec(2019, 10, 15, {2, 11, 20, 38, 61}, 3), rec(2019, 10, 18, {5, 12, 33, 41, 70}, 7)},
+                       nullptr, language) {}
     ~Program() {
         for (QWidget* dialog : dialogs())
             dialog->hide();
-        if (form)
-            form->close();
-        form.reset();
-        rz::resetProgramTexts();
     }
 
-    template <typename T>
-    T* widget(const char* name) const {
-        return rz::test::namedWidget<T>(form.get(), name);
-    }
     void choose(int language) {
         for (const rz::LanguageInfo& l : rz::languageTable())
             if (l.sprache == language)

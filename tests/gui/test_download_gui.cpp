@@ -4,7 +4,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QDateEdit>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -182,10 +181,9 @@ void DownloadGuiTest::clientTreatsBrokenOversizedAndEndlessAnswersAsFailures() {
         req.maxAnswerBytes = 1024 * 1024;
         req.deadlineMs = 1500;
         const auto id = http.start(req);
-        QElapsedTimer t;
-        t.start();
-        while (!http.finished(id) && t.elapsed() < 20000)
-            http.wait(id, 10);
+        // Each case ends by its limit or its deadline of 1.5 s; the test's
+        // own deadline is far beyond.
+        QTRY_VERIFY2_WITH_TIMEOUT(http.finished(id), c.name, 20000);
         const rz::HttpResponse r = http.take(id);
         QVERIFY2(!r.answered(), c.name);
         QVERIFY2(r.failure == c.expected, (std::string(c.name) + ": " + r.failureText).c_str());
@@ -295,16 +293,12 @@ void DownloadGuiTest::stopButtonAbortsASlowRequest() {
     p.form->refreshFromModel();
     auto* stop = p.widget<QToolButton>("SpeedButton8");
 
-    bool clickedWhileRunning = false;
-    QTimer::singleShot(300, [&] {
-        clickedWhileRunning = p.model.operation.running(rz::OperationKind::Download) && stop->isVisible();
-        QTest::mouseClick(stop, Qt::LeftButton);
-    });
-    QElapsedTimer clock;
-    clock.start();
+    // The stop is clicked while the request is under way.
+    const rz::test::OnceReady click(
+        [&] { return p.model.operation.running(rz::OperationKind::Download) && stop->isVisible(); },
+        [&] { QTest::mouseClick(stop, Qt::LeftButton); });
     QTest::mouseClick(p.widget<QPushButton>("BitBtn1"), Qt::LeftButton); // returns when the download ends
-    QVERIFY(clickedWhileRunning);
-    QVERIFY(clock.elapsed() < 10000); // not the 20 seconds of the answer
+    QVERIFY(click.done());
     QCOMPARE(p.model.lastDownload.end, rz::DownloadEnd::Stopped);
     QCOMPARE(p.model.lastDownload.requests, 1);
     QCOMPARE(p.widget<QLabel>("StatusPanel0")->text(), QStringLiteral("Abgebrochen"));
@@ -376,34 +370,39 @@ void DownloadGuiTest::entryDialogFieldsAndRanges() {
     rz::DrawingEntry twice = old;
     twice.date = rz::dayFromYmd(2019, 3, 5);
     twice.numbers = {0, 3, 3, 44, 52, 60, 0, 7, 2};
-    bool warned = false;
-    QTimer::singleShot(50, [&] {
-        QTimer::singleShot(50, [&] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                warned = box->text().contains(QStringLiteral("zweimal"));
-                box->accept();
-            }
-            QTimer::singleShot(50, [&] {
-                QVERIFY(dlg.isVisible());
-                dlg.findChild<QSpinBox*>("UpDown2")->setValue(4);
-                QTest::mouseClick(dlg.findChild<QPushButton*>("BitBtn2"), Qt::LeftButton);
-            });
-        });
-        QTest::mouseClick(dlg.findChild<QPushButton*>("BitBtn2"), Qt::LeftButton);
-    });
+    // Each answer comes as soon as its window is the one waiting for it.
+    const auto waiting = [](QWidget* w) { return QApplication::activeModalWidget() == w; };
+    bool warned = false, firstOkDone = false;
+    const rz::test::OnceReady firstOk([&] { return waiting(&dlg); },
+                                      [&] {
+                                          QTest::mouseClick(dlg.findChild<QPushButton*>("BitBtn2"), Qt::LeftButton);
+                                          firstOkDone = true; // the warning has been answered
+                                      });
+    const rz::test::OnceReady warning([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); },
+                                      [&] {
+                                          auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                                          warned = box->text().contains(QStringLiteral("zweimal"));
+                                          box->accept();
+                                      });
+    const rz::test::OnceReady secondOk([&] { return firstOkDone && waiting(&dlg); },
+                                       [&] {
+                                           dlg.findChild<QSpinBox*>("UpDown2")->setValue(4);
+                                           QTest::mouseClick(dlg.findChild<QPushButton*>("BitBtn2"), Qt::LeftButton);
+                                       });
     const auto result = dlg.edit(twice);
     QVERIFY(warned);
     QVERIFY(result.has_value());
     QCOMPARE(result->numbers[2], 4);
 
-    QTimer::singleShot(50, [&] { QTest::mouseClick(dlg.findChild<QPushButton*>("BitBtn1"), Qt::LeftButton); });
+    const rz::test::OnceReady cancel([&] { return waiting(&dlg); },
+                                     [&] { QTest::mouseClick(dlg.findChild<QPushButton*>("BitBtn1"), Qt::LeftButton); });
     QVERIFY(!dlg.edit(old).has_value());
 }
 
 void DownloadGuiTest::enterAndDeleteThroughTheButtons() {
     Program p("http://127.0.0.1:1", 2019, 10, 26);
     const std::string before = rz::test::readFile(p.home.file("Ruvuzevodare.dat"));
-    QTimer::singleShot(50, [&] {
+    const rz::test::OnceReady enter([&] { return QApplication::activeModalWidget() == p.form->form3(); }, [&] {
         TForm3* dlg = p.form->form3();
         dlg->findChild<QDateEdit*>("DateTimePicker1")->setDate(QDate(2019, 10, 25));
         const int typed[] = {70, 5, 33, 12, 41};

@@ -36,7 +36,7 @@ using rz::test::rec;
 
 namespace {
 
-const std::string kShippedLand = std::string(RZ_SOURCE_DIR) + "/data/land";
+const std::string& kShippedLand = rz::test::kShippedLanguages;
 
 // The texts a language file gives each listed control: "Form1.BitBtn4" -> caption.
 struct LanguageTexts {
@@ -60,40 +60,15 @@ LanguageTexts readLanguage(const std::string& file) {
 }
 
 // One program run in its own folder with the shipped language files.
-struct Program {
-    rz::test::TempDir home;
-    rz::test::ScriptedPlatform platform;
-    rz::MainModel model;
-    std::unique_ptr<TForm1> form;
-
+struct Program : rz::test::ShownProgram {
     explicit Program(rz::ISettingsStore& store,
                      const std::vector<rz::DrawingRecord>& drawings = {rec(2019, 10, 15, {2, 11, 20, 38, 61}, 3),
-                                                                       rec(2019, 10, 18, {5, 12, 33, 41, 70}, 7)}) {
-        std::filesystem::copy(kShippedLand, home.file("land"), std::filesystem::copy_options::recursive);
-        rz::test::writeDatabase(home.file("Ruvuzevodare.dat"), drawings);
-        platform.attach(model);
-        rz::Services s = model.services();
-        s.settings = &store;
-        model.setServices(s);
-        form = startProgram(model, home.str(), nullptr);
-        form->show();
-        if (!QTest::qWaitForWindowExposed(form.get()))
-            qFatal("window not shown");
-    }
-    ~Program() {
-        if (form)
-            form->close();
-        form.reset();
-    }
+                                                                       rec(2019, 10, 18, {5, 12, 33, 41, 70}, 7)})
+        : ShownProgram(drawings, &store) {}
 
-    template <typename T>
-    T* widget(const char* name) const {
-        return rz::test::namedWidget<T>(form.get(), name);
-    }
     QAction* action(const char* name) const { return widget<QAction>(name); }
-    void click(const char* name) const { QTest::mouseClick(widget<QAbstractButton>(name), Qt::LeftButton); }
     QString tabCaption(const char* sheet) const {
-        return ControlRegistry::caption(*ControlRegistry::instance().find(QStringLiteral("Form1"), QLatin1String(sheet)));
+        return ControlRegistry::caption(*form->controls().find(QStringLiteral("Form1"), QLatin1String(sheet)));
     }
     // Shows every tab and sub-tab in turn and collects what does not fit.
     QStringList misfitsOnEveryPage() const {
@@ -181,7 +156,7 @@ void LanguageSwitchTest::everyTextOfTheWindowsCanBeTranslated() {
     TForm1 form(model);
     form.createSecondaryWindows();
     QSet<QObject*> registered;
-    for (const ControlEntry& e : ControlRegistry::instance().entries())
+    for (const ControlEntry& e : form.controls().entries())
         registered.insert(e.object.data());
     QWidgetList widgets = form.findChildren<QWidget*>();
     widgets << &form;
@@ -263,7 +238,7 @@ void LanguageSwitchTest::everyLanguageAppliesAndFits() {
 
         // The window keeps its designed size, every text fits, also scaled
         // up, and the fields beside the check boxes stand in one column.
-        QTest::qWait(20);
+        rz::test::settle();
         QCOMPARE(p.form->size(), designed);
         misfits = p.misfitsOnEveryPage();
         QVERIFY2(misfits.isEmpty(), qPrintable(misfits.join(QLatin1Char('\n'))));

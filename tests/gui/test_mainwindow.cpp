@@ -26,6 +26,7 @@
 #include "DarovAduzez.h"
 #include "GuiFit.h"
 #include "LoEingab.h"
+#include "QtComponentTree.h"
 #include "QtPlatform.h"
 #include "Zahlenwahl.h"
 
@@ -50,6 +51,7 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 private slots:
     void registryListsTheControlsOfEveryWindowInOrder();
+    void twoWindowsKeepTheirControlsApart();
     void startupOnEmptyHomeAsksForDataAndCreatesDatabase();
     void previousAndNextStepThroughTheDrawings();
     void rowLabelTogglesLockAndColour();
@@ -368,7 +370,7 @@ void MainWindowTest::contentsScaleWithTheHeightAsFarAsTheyFit() {
     const int w = p.form->width();
     QCOMPARE(h, p.form->designedHeight());
     auto fits = [&](const char* what) {
-        QTest::qWait(20);
+        rz::test::settle();
         const QStringList misfits = textMisfits(p.form.get());
         QVERIFY2(misfits.isEmpty(), qPrintable(QString::fromLatin1(what) + ": " + misfits.join(QStringLiteral("; "))));
         // The sum column stays clear of the edit buttons.
@@ -398,7 +400,7 @@ void MainWindowTest::contentsScaleWithTheHeightAsFarAsTheyFit() {
     // contents grow only as far as they fit.
     p.form->resize(w, 2 * h);
     QTRY_COMPARE(p.form->size(), QSize(w, 2 * h));
-    QTest::qWait(50);
+    rz::test::settle();
     QCOMPARE(p.form->width(), w);
     QVERIFY(tabs->font().pixelSize() < 2 * px);
     fits("tall and narrow");
@@ -425,20 +427,17 @@ void MainWindowTest::stopClickDuringRunReachesTheModel() {
 
     auto* button = p.widget<QPushButton>("BitBtn4");
     const QString idle = button->text();
+    // Once the run is under way, a second click on the same button stops it.
     QString captionDuringRun;
-    bool runningDuringRun = false;
-    QTimer::singleShot(150, [&] {
-        captionDuringRun = button->text();
-        runningDuringRun = p.model.Berechnunglaeuft;
-        QTest::mouseClick(button, Qt::LeftButton);
-    });
-    QElapsedTimer clock;
-    clock.start();
+    const rz::test::OnceReady stop([&] { return p.model.Berechnunglaeuft; },
+                                   [&] {
+                                       captionDuringRun = button->text();
+                                       QTest::mouseClick(button, Qt::LeftButton);
+                                   });
     QTest::mouseClick(button, Qt::LeftButton); // returns when the run has ended
-    QVERIFY(clock.elapsed() < 20000);
 
     QCOMPARE(captionDuringRun, QStringLiteral("Stoppen"));
-    QVERIFY(runningDuringRun);
+    QVERIFY(stop.done());
     QVERIFY(!p.model.Berechnunglaeuft);
     QVERIFY(p.model.RunCounter > 0 && p.model.RunCounter < p.model.LaufMax);
     QCOMPARE(button->text(), idle);
@@ -448,7 +447,7 @@ void MainWindowTest::stopClickDuringRunReachesTheModel() {
 
 void MainWindowTest::registryListsTheControlsOfEveryWindowInOrder() {
     Program p(&kThreeDrawings);
-    const auto& entries = ControlRegistry::instance().entries();
+    const auto& entries = p.form->controls().entries();
     // Windows in their creation order, each one contiguous.
     QStringList windows;
     for (const auto& e : entries)
@@ -467,7 +466,7 @@ void MainWindowTest::registryListsTheControlsOfEveryWindowInOrder() {
     const char* languages[] = {"Deutsch1", "Englich1", "Franz1", "Spanisch1", "Italenisch1", "Russisch1",
                                "Porugiesisch1", "N2"};
     for (const char* name : languages) {
-        ControlEntry* e = ControlRegistry::instance().find("Form1", name);
+        ControlEntry* e = p.form->controls().find("Form1", name);
         QVERIFY2(e, name);
         QCOMPARE(e->kind, ControlKind::MenuItem);
         QCOMPARE(e->tag, 0); // the language files name every language in its own language
@@ -476,7 +475,7 @@ void MainWindowTest::registryListsTheControlsOfEveryWindowInOrder() {
                               "TabSheet7", "TabSheet8", "TabSheet9", "TabSheet10", "TabSheet11"};
     QStringList captions;
     for (const QString& name : tabs) {
-        ControlEntry* e = ControlRegistry::instance().find("Form1", name);
+        ControlEntry* e = p.form->controls().find("Form1", name);
         QVERIFY2(e && e->kind == ControlKind::TabSheet, qPrintable(name));
         captions << ControlRegistry::caption(*e);
     }
@@ -484,16 +483,59 @@ void MainWindowTest::registryListsTheControlsOfEveryWindowInOrder() {
 
     // A caption set through the registry: a tab's text, and the run button's
     // caption, which the model owns and a refresh keeps.
-    ControlRegistry::setCaption(*ControlRegistry::instance().find("Form1", "TabSheet5"), "Chart");
+    ControlRegistry::setCaption(*p.form->controls().find("Form1", "TabSheet5"), "Chart");
     QCOMPARE(p.widget<QTabWidget>("PageControl1")->tabText(3), QStringLiteral("Chart"));
-    ControlRegistry::setCaption(*ControlRegistry::instance().find("Form1", "BitBtn4"), "Compute tips");
+    ControlRegistry::setCaption(*p.form->controls().find("Form1", "BitBtn4"), "Compute tips");
     p.form->refreshFromModel();
     QCOMPARE(p.widget<QPushButton>("BitBtn4")->text(), QStringLiteral("Compute tips"));
     QCOMPARE(p.model.Tippsberechnen, std::string("Compute tips"));
     // Window titles and edit fields keep their texts.
     const QString title = p.form->windowTitle();
-    ControlRegistry::setCaption(*ControlRegistry::instance().find("Form1", "Form1") , "x");
+    ControlRegistry::setCaption(*p.form->controls().find("Form1", "Form1") , "x");
     QCOMPARE(p.form->windowTitle(), title);
+}
+
+void MainWindowTest::twoWindowsKeepTheirControlsApart() {
+    const auto listed = [](const TForm1& form) {
+        QStringList out;
+        for (const ControlEntry& e : form.controls().entries())
+            out << e.window + QLatin1Char('.') + e.name;
+        return out;
+    };
+    // Every entry is a live control of `form` or of one of its dialogs, and
+    // the window holds one registry (no control made a registry of its own).
+    const auto allOwnedBy = [](const TForm1& form) {
+        for (const ControlEntry& e : form.controls().entries()) {
+            QObject* o = e.object;
+            while (o && o != &form)
+                o = o->parent();
+            if (!o)
+                return false;
+        }
+        return form.findChildren<ControlRegistry*>().size() == 1;
+    };
+    Program first(&kThreeDrawings);
+    const QStringList firstControls = listed(*first.form);
+    QVERIFY(firstControls.contains(QStringLiteral("Form1.BitBtn4")));
+    QVERIFY(firstControls.contains(QStringLiteral("Form1.TabSheet11")));
+    QVERIFY(firstControls.contains(QStringLiteral("WheelForm.WheelSeconds")));
+    QVERIFY(allOwnedBy(*first.form));
+    {
+        Program second(&kThreeDrawings);
+        QCOMPARE(listed(*first.form), firstControls);
+        QCOMPARE(listed(*second.form), firstControls);
+        QVERIFY(allOwnedBy(*first.form));
+        QVERIFY(allOwnedBy(*second.form));
+        // The language loader of each window reaches its own controls only.
+        QtComponentTree(second.form->controls()).setTexts("Form1", "TabSheet5", true, "Chart", "The chart");
+        QCOMPARE(second.widget<QTabWidget>("PageControl1")->tabText(3), QStringLiteral("Chart"));
+        QCOMPARE(first.widget<QTabWidget>("PageControl1")->tabText(3), QStringLiteral("Diagramm"));
+    }
+    // The second window is gone; the first one's controls are all there.
+    QCOMPARE(listed(*first.form), firstControls);
+    QVERIFY(allOwnedBy(*first.form));
+    QtComponentTree(first.form->controls()).setTexts("Form3", "BitBtn1", true, "Enter", "");
+    QCOMPARE(rz::test::namedWidget<QPushButton>(first.form->form3(), "BitBtn1")->text(), QStringLiteral("Enter"));
 }
 
 void MainWindowTest::megaBallNoLongerDrawnIsMarkedYellow() {

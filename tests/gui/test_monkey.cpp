@@ -14,7 +14,6 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -25,6 +24,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <random>
 
@@ -53,6 +53,23 @@ public:
     std::vector<std::string> opened, started;
 };
 
+// The window's event service, with a turn counter: a long operation lets
+// events through only here, so its stop can follow a count of these turns.
+class CountedEvents : public rz::IEvents {
+public:
+    explicit CountedEvents(rz::IEvents& inner) : inner_(inner) {}
+    std::function<void()> onTurn; // before each turn; may be empty
+    void processPendingEvents() override {
+        if (onTurn)
+            onTurn();
+        inner_.processPendingEvents();
+    }
+    void setBusyCursor(bool busy) override { inner_.setBusyCursor(busy); }
+
+private:
+    rz::IEvents& inner_;
+};
+
 const char* const kJunk[] = {"",   "7",  "0",   "-1", "70",  "71", "25",  "24",   "99999999999", "abc", "1,2",
                              " 5", "+3", "07",  "1e3", "ä",  "\t", "%s%n", "../x", "12345",      "-",   "0x10"};
 
@@ -60,6 +77,7 @@ struct Monkey {
     std::mt19937 rng;
     rz::test::TempDir home;
     QtPlatform platform;
+    CountedEvents events{platform};
     Recorder recorder;
     rz::MemorySettingsStore store;
     rz::FixedClock clock{rz::dayFromYmd(2025, 6, 20)};
@@ -67,11 +85,11 @@ struct Monkey {
     rz::MainModel* modelPtr = owned.get();
     std::unique_ptr<TForm1> form;
     QTimer modalTimer;
-    // Turns of the timer seen while a long operation runs: after enough of
-    // them the operation is stopped (counted, not timed, so that a seed's
-    // stops follow the operation's own progress, not the machine's speed).
-    int operationTicks = 0;
-    static constexpr int kTicksBeforeStop = 30;
+    // Turns of the event loop that a long operation lets through: after
+    // enough of them the operation is stopped (counted, not timed, so that a
+    // seed's stops come at the same turn of the operation on every machine).
+    int operationTurns = 0;
+    static constexpr int kTurnsBeforeStop = 30;
     int modalActions = 0;
     QStringList log;
     const bool verbose = qEnvironmentVariableIsSet("RZ_MONKEY_VERBOSE");
@@ -101,6 +119,8 @@ struct Monkey {
         rz::test::writeFile(home.file("junk.qlt"), std::string("5,17,x\r\n\xff\xfe,,,\r\n99,1,2,3,4,5,6,7,8\r\n"));
 
         rz::Services s = platform.services();
+        s.events = &events;
+        events.onTurn = [this] { onOperationTurn(); };
         s.shell = &recorder;
         s.sound = &recorder;
         s.processes = &recorder;
@@ -112,8 +132,9 @@ struct Monkey {
         model().setServices(s);
 
         // Whatever modal window is open gets a few random answers, then
-        // leaves; a long operation is stopped after a while. A dialog that
-        // opens another gets its answers from the inner loop.
+        // leaves (a modal window waits for them, so their timing changes
+        // nothing). A dialog that opens another gets its answers from the
+        // inner loop.
         modalTimer.setInterval(3);
         QObject::connect(&modalTimer, &QTimer::timeout, [this] { onTimer(); });
         modalTimer.start();
@@ -188,26 +209,27 @@ struct Monkey {
     void onTimer() {
         if (pending)
             return;
-        if (model().operation.running()) {
-            if (++operationTicks > kTicksBeforeStop) {
-                operationTicks = 0;
-                later([this] {
-                    note(QStringLiteral("stop with Escape"));
-                    QTest::keyClick(form.get(), Qt::Key_Escape);
-                    if (auto* run = form->findChild<QAbstractButton*>(QStringLiteral("BitBtn4"));
-                        run && run->isEnabled() && model().operation.running())
-                        QTest::mouseClick(run, Qt::LeftButton);
-                });
-                return;
-            }
-        } else {
-            operationTicks = 0;
-        }
         if (QApplication::activeModalWidget())
             later([this] {
                 if (QWidget* modal = QApplication::activeModalWidget())
                     answer(modal);
             });
+    }
+    // A long operation lets events through: after enough turns it is stopped
+    // with Escape (and by the run button, which stops a run).
+    void onOperationTurn() {
+        if (pending || !model().operation.running())
+            return;
+        if (++operationTurns <= kTurnsBeforeStop)
+            return;
+        operationTurns = 0;
+        later([this] {
+            note(QStringLiteral("stop with Escape"));
+            QTest::keyClick(form.get(), Qt::Key_Escape);
+            if (auto* run = form->findChild<QAbstractButton*>(QStringLiteral("BitBtn4"));
+                run && run->isEnabled() && model().operation.running())
+                QTest::mouseClick(run, Qt::LeftButton);
+        });
     }
     template <typename Fn>
     void later(Fn fn) {
@@ -274,6 +296,7 @@ struct Monkey {
 
     // One random step on the main window; false once the window is closed.
     bool step() {
+        operationTurns = 0;
         QWidget* root = form.get();
         switch (pick(10)) {
         case 0:

@@ -18,35 +18,8 @@ using rz::test::rec;
 
 namespace {
 
-struct Program {
-    rz::test::TempDir home;
-    rz::test::ScriptedPlatform platform;
-    rz::MemorySettingsStore store;
-    rz::MainModel model;
-    std::unique_ptr<TForm1> form;
-
-    Program() {
-        std::filesystem::copy(std::string(RZ_SOURCE_DIR) + "/data/land", home.file("land"),
-                              std::filesystem::copy_options::recursive);
-        rz::test::writeDatabase(home.file("Ruvuzevodare.dat"), {rec(2019, 10, 15, {2, 11, 20, 38, 61}, 3)});
-        platform.attach(model);
-        rz::Services s = model.services();
-        s.settings = &store;
-        model.setServices(s);
-        form = startProgram(model, home.str(), nullptr);
-        form->show();
-        if (!QTest::qWaitForWindowExposed(form.get()))
-            qFatal("window not shown");
-    }
-    ~Program() {
-        if (form)
-            form->close();
-        form.reset();
-    }
-    template <typename T>
-    T* widget(const char* name) const {
-        return rz::test::namedWidget<T>(form.get(), name);
-    }
+struct Program : rz::test::ShownProgram {
+    Program() : ShownProgram({rec(2019, 10, 15, {2, 11, 20, 38, 61}, 3)}) {}
     QString line() const { return widget<QLabel>("OddsLine")->text(); }
     void type(int row, const std::vector<const char*>& values) {
         for (std::size_t k = 0; k < values.size(); ++k) {
