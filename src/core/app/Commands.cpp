@@ -13,7 +13,6 @@
 #include "common/ProgramTexts.h"
 #include "common/Round.h"
 #include "common/Text.h"
-#include "common/TextFile.h"
 #include "evaluation/TipCheck.h"
 #include "generator/ManualEdit.h"
 #include "generator/MegaBallRange.h"
