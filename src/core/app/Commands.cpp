@@ -41,7 +41,13 @@ FileDialogRequest numberListRequest(DayNumber today) {
 
 // ------------------------------------------------------- current drawing
 
-LanguageTexts MainModel::languageTexts() const { return LanguageTexts{sprache, Memo2}; }
+const LanguageTexts& MainModel::languageTexts() const {
+    // Copied again only when the language changed: the lookups of an
+    // analysis ask for it every week, the check after each of them too.
+    if (languageTexts_.language != sprache || languageTexts_.messages.lines() != Memo2.lines())
+        languageTexts_ = LanguageTexts{sprache, Memo2};
+    return languageTexts_;
+}
 
 void MainModel::showDrawing(const DrawingView& view, bool pickerMayRefuse) {
     cur = view.drawing;
@@ -74,7 +80,7 @@ void MainModel::showDrawingForEndDate(const RecordSnapshot* records) {
         return;
     }
     aktDatum = static_cast<DayNumber>(Round(DatabaseEndDate()));
-    const LanguageTexts texts = languageTexts();
+    const LanguageTexts& texts = languageTexts();
     const DrawingView view = records ? DrawingBrowser(*records, texts).lookup(aktDatum, cur)
                                      : DrawingBrowser(db.path(), texts).lookup(aktDatum, cur);
     for (int i = 0; i < view.readErrors; ++i)
@@ -90,7 +96,7 @@ void MainModel::showDrawingForEndDate(const RecordSnapshot* records) {
 
 void MainModel::SpeedButton6Click() {
     aktDatum = StatisticsStartDate();
-    const LanguageTexts texts = languageTexts();
+    const LanguageTexts& texts = languageTexts();
     const DrawingView view = DrawingBrowser(DatabasePath(), texts).previous(cur);
     cur = view.drawing;
     if (!view.found)
@@ -101,7 +107,7 @@ void MainModel::SpeedButton6Click() {
 
 void MainModel::SpeedButton7Click() {
     aktDatum = StatisticsStartDate();
-    const LanguageTexts texts = languageTexts();
+    const LanguageTexts& texts = languageTexts();
     const DrawingView view = DrawingBrowser(DatabasePath(), texts).next(cur);
     cur = view.drawing;
     if (!view.found)
@@ -127,8 +133,7 @@ std::int32_t MainModel::Komplettcheck() {
         Statistik[static_cast<std::size_t>(r)] = {0, 0, 0};
     if (!sortieren)
         return 0; // a run is changing the rows: they are checked when it ends
-    const LanguageTexts texts = languageTexts();
-    const TipCheckReport report = TipBook(tips, texts).check(cur);
+    const TipCheckReport report = TipBook::check(tips, cur);
     if (report.lastRow) {
         Gewinn = report.lastRow->Gewinn;
         Treffer = report.lastRow->Treffer;
@@ -169,7 +174,7 @@ void MainModel::SpeedButton15Click() {
     if (!path)
         return;
     try {
-        const LanguageTexts texts = languageTexts();
+        const LanguageTexts& texts = languageTexts();
         TipBook(tips, texts).save(*path);
         rememberTipFile(*path);
     } catch (const Failure& e) {
@@ -189,7 +194,7 @@ void MainModel::SpeedButton16Click() {
 }
 
 void MainModel::loadTipFile(const std::string& path) {
-    const LanguageTexts texts = languageTexts();
+    const LanguageTexts& texts = languageTexts();
     TipBook book(tips, texts);
     try {
         const std::string name = fromPath(toPath(path).filename());
@@ -275,7 +280,7 @@ void MainModel::BitBtn7Click() {
     try {
         // Nothing is written when a row cannot be printed; a write failure
         // names the file and the reason.
-        const LanguageTexts texts = languageTexts();
+        const LanguageTexts& texts = languageTexts();
         TipBook(tips, texts).writePrintout(path, headerDate);
     } catch (const Failure& e) {
         dialogs().message(e.what());

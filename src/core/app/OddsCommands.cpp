@@ -18,7 +18,7 @@ const TipOdds& MainModel::tipOdds() {
             key.push_back(tips.get(r, k));
     key.push_back(std::to_string(range));
     if (key != oddsMemo_.key) {
-        const LanguageTexts texts = languageTexts();
+        const LanguageTexts& texts = languageTexts();
         oddsMemo_.odds = TipBook(tips, texts).odds(range);
         oddsMemo_.key = std::move(key);
     }
@@ -27,7 +27,7 @@ const TipOdds& MainModel::tipOdds() {
 
 std::string MainModel::oddsLine() {
     const TipOdds& odds = tipOdds();
-    const LanguageTexts texts = languageTexts();
+    const LanguageTexts& texts = languageTexts();
     return TipBook(tips, texts).oddsLine(odds);
 }
 

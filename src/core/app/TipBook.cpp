@@ -10,12 +10,12 @@ namespace rz {
 
 TipBook::TipBook(TipSet& tips, const LanguageTexts& texts) : tips_(tips), texts_(texts) {}
 
-TipCheckReport TipBook::check(const CurrentDrawing& drawing) {
+TipCheckReport TipBook::check(TipSet& tips, const CurrentDrawing& drawing) {
     // The counter never gives a negative count: one left here means that no
     // row held five numbers.
     HitCount last;
     last.Gewinn = -1;
-    const TipCheckResult result = checkAllRows(tips_, drawing, last);
+    const TipCheckResult result = checkAllRows(tips, drawing, last);
     TipCheckReport report;
     report.best = result.best;
     report.statistics = result.Statistik;
@@ -23,7 +23,7 @@ TipCheckReport TipBook::check(const CurrentDrawing& drawing) {
     if (last.Gewinn >= 0)
         report.lastRow = last;
     for (int r = 1; r <= TipSet::kRows; ++r) {
-        const TipRow& row = tips_.row(r);
+        const TipRow& row = tips.row(r);
         report.rows[static_cast<std::size_t>(r - 1)] = {row.sumCaption, row.hitCaption};
     }
     return report;

@@ -44,7 +44,9 @@ public:
     // Checks every row against the drawing: rows of five numbers are sorted
     // and get their sum, hit colours and hit caption; the others lose their
     // hit caption and colours.
-    TipCheckReport check(const CurrentDrawing& drawing);
+    TipCheckReport check(const CurrentDrawing& drawing) { return check(tips_, drawing); }
+    // The same for rows without a book (the check needs no language).
+    static TipCheckReport check(TipSet& tips, const CurrentDrawing& drawing);
 
     // Loads a tip file over the rows: a file that is no tip file
     // (TipSet::looksLikeTipFile) is refused and the rows stay as they were;
