@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <tuple>
 
 #include <CLI/CLI.hpp>
 #include <iostream>
@@ -38,14 +39,27 @@ std::vector<std::string> Args::all(const std::string& name) const {
     return out;
 }
 
-void useDatabase(MainModel& model, const std::string& dbPath) {
+namespace {
+
+// The database's folder (absolute, with a trailing separator) and its name.
+std::pair<std::string, std::string> databaseFolderAndName(const std::string& dbPath) {
     namespace fs = std::filesystem;
     const fs::path p = fs::absolute(toPath(dbPath));
     std::string home = fromPath(p.parent_path());
     if (home.empty() || home.back() != fs::path::preferred_separator)
         home += fs::path::preferred_separator;
-    model.Home = home;
-    model.ZahlenFile = fromPath(p.filename());
+    return {home, fromPath(p.filename())};
+}
+
+} // namespace
+
+void useDatabase(MainModel& model, const std::string& dbPath) {
+    std::tie(model.Home, model.ZahlenFile) = databaseFolderAndName(dbPath);
+}
+
+std::string absoluteDatabasePath(const std::string& dbPath) {
+    const auto [folder, name] = databaseFolderAndName(dbPath);
+    return folder + name;
 }
 
 AppPaths programPaths(const char* argv0) { return AppPaths::detect(executableDirectory(argv0)); }
@@ -162,7 +176,10 @@ int parseCommand(const CommandSpec& command, int argc, char** argv, Args& args) 
 }
 
 void warnPartialRecord(const std::string& databasePath) {
-    const std::int64_t bytes = DrawingDatabase(databasePath).trailingBytes();
+    warnPartialRecord(databasePath, DrawingDatabase(databasePath).trailingBytes());
+}
+
+void warnPartialRecord(const std::string& databasePath, std::int64_t bytes) {
     if (bytes > 0)
         std::cerr << "ruvuzevodare-cli: warning: the last " << bytes << " bytes of \"" << databasePath
                   << "\" are not a whole drawing and are not read\n";
@@ -229,12 +246,23 @@ std::string loadableTipFileProblem(const std::string& path) {
     return {};
 }
 
-bool refuseNoDrawingDatabase(const std::string& databasePath) {
-    const std::optional<std::int64_t> bad = DrawingDatabase(databasePath).recordNotADrawing();
+namespace {
+
+bool refuseRecord(const std::string& databasePath, std::optional<std::int64_t> bad) {
     if (!bad)
         return false;
     std::cerr << "ruvuzevodare-cli: " << txt(Txt::DbNotDrawings, {databasePath, std::to_string(*bad)}) << "\n";
     return true;
+}
+
+} // namespace
+
+bool refuseNoDrawingDatabase(const std::string& databasePath) {
+    return refuseRecord(databasePath, DrawingDatabase(databasePath).recordNotADrawing());
+}
+
+bool refuseNoDrawingDatabase(const std::string& databasePath, const RecordSnapshot& records) {
+    return refuseRecord(databasePath, DrawingDatabase::recordNotADrawing(records.bytes.data(), records.bytes.size()));
 }
 
 } // namespace rz::cli

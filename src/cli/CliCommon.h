@@ -21,6 +21,8 @@ struct Args {
 
 // Points the model at the database file: Home = its folder, ZahlenFile = its name.
 void useDatabase(MainModel& model, const std::string& dbPath);
+// The same path as the model then has it: absolute, as its folder and its name.
+std::string absoluteDatabasePath(const std::string& dbPath);
 
 // The program's layout, decided for the folder of the running executable.
 AppPaths programPaths(const char* argv0);
@@ -73,8 +75,12 @@ int parseCommand(const CommandSpec& command, int argc, char** argv, Args& args);
 // Says on stderr, and returns true, when the file is no drawing database
 // (DrawingDatabase::recordNotADrawing); the command then ends with 1.
 bool refuseNoDrawingDatabase(const std::string& databasePath);
+// The same over the records read before.
+bool refuseNoDrawingDatabase(const std::string& databasePath, const RecordSnapshot& records);
 // Says on stderr when the database ends in bytes that are not a whole drawing.
 void warnPartialRecord(const std::string& databasePath);
+// The same for `bytes` such bytes counted before.
+void warnPartialRecord(const std::string& databasePath, std::int64_t bytes);
 // Empty when the tip file can be read as one; else why not ("tip file not found: …").
 std::string tipFileProblem(const std::string& path);
 // The same, and a file that is no tip file (TipSet::looksLikeTipFile) is

@@ -3,7 +3,9 @@
 
 #include "CliCommon.h"
 #include "CliLanguage.h"
+#include "app/DrawingBrowser.h"
 #include "common/Text.h"
+#include "database/DrawingDatabase.h"
 #include "database/Importer.h"
 
 namespace rz::cli {
@@ -12,29 +14,35 @@ int cmdLookup(int argc, char** argv) {
     Args args;
     if (const int rc = parseCommand(kLookupCommand, argc, argv, args); rc >= 0)
         return rc;
-    std::string error;
     if (!args.has("date"))
         return usageError("lookup needs [--db DB] --date YYYY-MM-DD");
     DayNumber date = 0;
     if (!parseIsoDate(args.get("date"), date))
         return usageError("invalid --date (expected YYYY-MM-DD): " + args.get("date"));
 
-    MainModel model;
-    useDatabase(model, databasePath(args, argv[0]));
-    model.sortieren = true;
-    if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
+    const std::string dbPath = absoluteDatabasePath(databasePath(args, argv[0]));
+    LanguageTexts texts;
+    if (int rc = 0; !applyLanguageOption(texts, args, argv[0], rc))
         return rc;
-    if (!model.DateTimePicker1.setDate(date))
-        model.DateTimePicker1.date = model.DateTimePicker1.minDate;
-    if (!model.database().exists())
-        return usageError("database not found: " + model.DatabasePath());
-    if (refuseNoDrawingDatabase(model.DatabasePath()))
+    DatePicker endDate; // the date as the window's end date picker takes it
+    endDate.setDateOrEarliest(date);
+    if (!DrawingDatabase(dbPath).exists())
+        return usageError("database not found: " + dbPath);
+    RecordSnapshot records;
+    try {
+        records = RecordSnapshot::read(dbPath); // the one read of the file; the steps go over these
+    } catch (const Failure& failure) {
+        return reportFailure(failure);
+    }
+    if (refuseNoDrawingDatabase(dbPath, records))
         return 1;
-    warnPartialRecord(model.DatabasePath());
-    model.SpeedButton5Click();
-    auto print = [&] {
-        std::cout << model.Label29 << "\n" << model.Label13 << "\n" << model.cur.Position << "\n";
-    };
+    warnPartialRecord(dbPath, records.trailingBytes);
+
+    const DrawingBrowser browser(records, texts);
+    DrawingView view = browser.lookup(endDate.date);
+    // A call that finds no drawing (an empty file) leaves the captions shown before.
+    std::string caption = view.caption, sumCaption = view.sumCaption;
+    auto print = [&] { std::cout << caption << "\n" << sumCaption << "\n" << view.drawing.Position << "\n"; };
     print();
     // Steps in the order given on the command line.
     for (const auto& [name, value] : args.options) {
@@ -46,13 +54,13 @@ int cmdLookup(int argc, char** argv) {
         // A step that does not move has reached the first or last drawing:
         // the steps left in that direction would show it again and again.
         for (std::int32_t i = 0; i < n; ++i) {
-            const std::int32_t before = model.cur.Position;
-            if (name == "prev")
-                model.SpeedButton6Click();
-            else
-                model.SpeedButton7Click();
+            view = name == "prev" ? browser.previous(view.drawing) : browser.next(view.drawing);
+            if (view.found) {
+                caption = view.caption;
+                sumCaption = view.sumCaption;
+            }
             print();
-            if (model.cur.Position == before && i + 1 < n) {
+            if (!view.moved && i + 1 < n) {
                 std::cerr << "ruvuzevodare-cli: --" << name << " stopped at the " << (name == "prev" ? "first" : "last")
                           << " drawing after " << (i + 1) << " of " << n << " steps\n";
                 break;
@@ -66,7 +74,6 @@ int cmdImport(int argc, char** argv) {
     Args args;
     if (const int rc = parseCommand(kImportCommand, argc, argv, args); rc >= 0)
         return rc;
-    std::string error;
     if (args.positional.size() != 1)
         return usageError("import needs FILE [--db DB]");
     if (int rc = 0; !applyLanguageOnly(args, argv[0], rc))

@@ -4,6 +4,7 @@
 
 #include "CliCommon.h"
 #include "CliLanguage.h"
+#include "app/TipBook.h"
 #include "evaluation/Odds.h"
 #include "generator/MegaBallRange.h"
 
@@ -15,10 +16,10 @@ int cmdOdds(int argc, char** argv) {
         return rc;
     if (!args.positional.empty() || !args.has("tips"))
         return usageError("odds needs --tips FILE.qlt [--megaballs 24|25]");
-    MainModel model;
-    if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
+    LanguageTexts texts;
+    if (int rc = 0; !applyLanguageOption(texts, args, argv[0], rc))
         return rc;
-    int range = megaBallHighest(model.Settings);
+    int range = megaBallHighest(GeneratorSettings{});
     if (args.has("megaballs")) {
         const std::string m = args.get("megaballs");
         if (m != "24" && m != "25")
@@ -30,13 +31,15 @@ int cmdOdds(int argc, char** argv) {
         std::cerr << "ruvuzevodare-cli: " << problem << "\n";
         return 1;
     }
+    TipSet tips;
+    TipOdds o;
     try {
-        model.tips.ReadTipFile(tipsPath);
-    } catch (const IoError& e) {
-        std::cerr << "ruvuzevodare-cli: " << e.what() << "\n";
-        return 1;
+        // Read as it stands: nothing is changed by these odds, whatever the file holds.
+        tips.ReadTipFile(tipsPath);
+        o = TipBook(tips, texts).odds(range);
+    } catch (const Failure& failure) {
+        return reportFailure(failure);
     }
-    const TipOdds o = computeTipOdds(model.tips, range);
     char buf[128];
     std::cout << "rows=" << o.rows << " skipped=" << o.skipped << '\n';
     for (std::size_t t = 0; t < kPrizeTiers; ++t) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "TestSupport.h"
 
 using namespace rz;
@@ -120,4 +122,29 @@ TEST_F(NavFixture, LookupChecksTheTips) {
     lookup(2019, 10, 22);
     EXPECT_EQ(model.tips.row(1).hitCaption, "3 + MB");
     EXPECT_EQ(model.tips.get(1, 1), "1");
+}
+
+TEST_F(NavFixture, EachCommandRepaintsOnce) {
+    store(kThree);
+    lookup(2019, 10, 18);
+    const std::string tipFile = dir.str() + "mine.qlt";
+    test::writeFile(tipFile, "18,58,1,2,3,20,\r\n");
+    int repaints = 0;
+    model.onChanged = [&repaints] { ++repaints; };
+    const std::pair<const char*, std::function<void()>> commands[] = {
+        {"lookup", [&] { model.SpeedButton5Click(); }},
+        {"previous", [&] { model.SpeedButton6Click(); }},
+        {"next", [&] { model.SpeedButton7Click(); }},
+        {"load a tip file", [&] { model.loadTipFile(tipFile); }},
+        {"load cancelled", [&] {
+             platform.fileAnswers = {std::nullopt};
+             model.SpeedButton16Click();
+         }},
+    };
+    for (const auto& [name, command] : commands) {
+        repaints = 0;
+        command();
+        EXPECT_EQ(repaints, 1) << name;
+    }
+    EXPECT_EQ(model.tips.row(1).hitCaption, "2 + MB"); // the load checked the row against 18 Oct 2019
 }

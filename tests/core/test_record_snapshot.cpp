@@ -1,5 +1,5 @@
-// The lookup and the step back over records read once must find what the
-// same calls on the file find, for sound files (bisection) and odd ones
+// The lookup and the steps back and forward over records read once must
+// find what the same calls on the file find, for sound files (bisection) and odd ones
 // (record by record): out of order, damaged dates, a broken end.
 #include <gtest/gtest.h>
 
@@ -29,7 +29,7 @@ CurrentDrawing shownBefore() {
 
 } // namespace
 
-TEST(RecordSnapshot, LookupAndStepBackFindWhatTheFileGives) {
+TEST(RecordSnapshot, LookupAndStepsFindWhatTheFileGives) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const std::vector<DrawingRecord> five = {
         test::rec(2019, 10, 1, {1, 2, 3, 4, 5}, 1), test::rec(2019, 10, 4, {6, 7, 8, 9, 10}, 2),
@@ -93,6 +93,12 @@ TEST(RecordSnapshot, LookupAndStepBackFindWhatTheFileGives) {
             const bool got = DrawingNavigator::previous(records, fromMemory);
             EXPECT_EQ(got, want) << c.name << " previous from " << pos;
             EXPECT_TRUE(sameDrawing(fromMemory, fromFile)) << c.name << " previous from " << pos;
+
+            CurrentDrawing nextFromFile = shownBefore(), nextFromMemory = shownBefore();
+            nextFromFile.Position = nextFromMemory.Position = pos;
+            EXPECT_EQ(DrawingNavigator::next(records, nextFromMemory), DrawingNavigator::next(path, nextFromFile))
+                << c.name << " next from " << pos;
+            EXPECT_TRUE(sameDrawing(nextFromMemory, nextFromFile)) << c.name << " next from " << pos;
         }
     }
 }

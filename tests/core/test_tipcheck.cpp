@@ -1,13 +1,47 @@
-// Hit counting of one tip and the full check of all rows.
+// Hit counting of one tip and the full check of all rows: the tip book's
+// check, and what the window does with it (sound, statistics, the last row).
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "app/TipBook.h"
 
 using namespace rz;
 using rz::test::ScriptedPlatform;
 
 namespace {
 
+using Five = std::array<std::string, 5>;
+
+// Drawing 5, 12, 33, 41, 70, MegaBall 7.
+CurrentDrawing drawing() {
+    CurrentDrawing d;
+    d.Zahl = {0, 5, 12, 33, 41, 70, 0, 7, 3};
+    return d;
+}
+
+void setRow(TipSet& tips, int r, std::array<const char*, 7> f) {
+    for (int k = 1; k <= 7; ++k)
+        tips.set(r, k, f[static_cast<std::size_t>(k - 1)]);
+}
+
+Five numbers(const TipSet& tips, int r) {
+    Five out;
+    for (int k = 1; k <= 5; ++k)
+        out[static_cast<std::size_t>(k - 1)] = tips.get(r, k);
+    return out;
+}
+
+struct TipBookCheck : ::testing::Test {
+    TipSet tips;
+    LanguageTexts texts;
+    TipBook book{tips, texts};
+    CurrentDrawing cur = drawing();
+
+    void setRow(int r, std::array<const char*, 7> f) { ::setRow(tips, r, f); }
+    Five numbers(int r) const { return ::numbers(tips, r); }
+};
+
+// The window's check over the tip book.
 struct TipCheckFixture : ::testing::Test {
     ScriptedPlatform p;
     MainModel m;
@@ -16,29 +50,19 @@ struct TipCheckFixture : ::testing::Test {
         p.attach(m);
         m.Home = "/prog/";
         m.sortieren = true;
-        // Drawing 5, 12, 33, 41, 70, MegaBall 7.
-        m.cur.Zahl = {0, 5, 12, 33, 41, 70, 0, 7, 3};
+        m.cur = drawing();
     }
-    void setRow(int r, std::array<const char*, 7> f) {
-        for (int k = 1; k <= 7; ++k)
-            m.tips.set(r, k, f[static_cast<std::size_t>(k - 1)]);
-    }
-    std::array<std::string, 5> numbers(int r) const {
-        std::array<std::string, 5> out;
-        for (int k = 1; k <= 5; ++k)
-            out[static_cast<std::size_t>(k - 1)] = m.tips.get(r, k);
-        return out;
-    }
+    void setRow(int r, std::array<const char*, 7> f) { ::setRow(m.tips, r, f); }
+    Five numbers(int r) const { return ::numbers(m.tips, r); }
 };
-
-using Five = std::array<std::string, 5>;
 
 } // namespace
 
-TEST_F(TipCheckFixture, ThreeHitsAndMegaBallSortsColoursAndScores301) {
+TEST_F(TipBookCheck, ThreeHitsAndMegaBallSortsColoursAndScores301) {
     setRow(1, {"70", "5", "9", "33", "1", "7", ""});
-    EXPECT_EQ(m.Komplettcheck(), 301);
-    const TipRow& row = m.tips.row(1);
+    const TipCheckReport report = book.check(cur);
+    EXPECT_EQ(report.best, 301);
+    const TipRow& row = tips.row(1);
     EXPECT_EQ(numbers(1), (Five{"1", "5", "9", "33", "70"}));
     EXPECT_EQ(row.sumCaption, "118");
     const Colour expected[] = {Colour::WindowBackground, Colour::HitGreen, Colour::WindowBackground,
@@ -48,16 +72,18 @@ TEST_F(TipCheckFixture, ThreeHitsAndMegaBallSortsColoursAndScores301) {
     EXPECT_EQ(row.colour[6], Colour::Red);
     EXPECT_EQ(row.hitCaption, "3 + MB");
     EXPECT_EQ(row.hitColour, Colour::Red);
-    EXPECT_EQ(m.Statistik[3][1], 1);
-    EXPECT_EQ(p.played, (std::vector<std::string>{"/prog/yippee.wav"}));
+    EXPECT_EQ(report.rows[0].sum, "118");
+    EXPECT_EQ(report.rows[0].hits, "3 + MB");
+    EXPECT_EQ(report.statistics[3][1], 1);
+    EXPECT_EQ(report.goodRows, 1);
 }
 
-TEST_F(TipCheckFixture, CaptionColourSoundAndScorePerRow) {
+TEST_F(TipBookCheck, CaptionColourGoodRowAndScorePerRow) {
     struct Case {
         std::array<const char*, 7> row;
         const char* caption;
         Colour colour;
-        bool sound;
+        bool good;
         int score;
         int statRow, statCol;
     };
@@ -69,62 +95,94 @@ TEST_F(TipCheckFixture, CaptionColourSoundAndScorePerRow) {
         {{"5", "12", "33", "41", "69", "", ""}, "4", Colour::Red, true, 400, 4, 0}, // empty MegaBall: no hit
     };
     for (const auto& c : cases) {
-        MainModel fresh;
-        ScriptedPlatform fp;
-        fp.attach(fresh);
-        fresh.sortieren = true;
-        fresh.cur.Zahl = m.cur.Zahl;
-        for (int k = 1; k <= 7; ++k)
-            fresh.tips.set(6, k, c.row[static_cast<std::size_t>(k - 1)]);
-        EXPECT_EQ(fresh.Komplettcheck(), c.score) << c.caption;
-        EXPECT_EQ(fresh.tips.row(6).hitCaption, c.caption);
-        EXPECT_EQ(fresh.tips.row(6).hitColour, c.colour) << c.caption;
-        EXPECT_EQ(fp.played.size(), c.sound ? 1u : 0u) << c.caption;
-        EXPECT_EQ(fresh.Statistik[static_cast<std::size_t>(c.statRow)][static_cast<std::size_t>(c.statCol)], 1)
+        TipSet fresh;
+        ::setRow(fresh, 6, c.row);
+        const TipCheckReport report = TipBook(fresh, texts).check(cur);
+        EXPECT_EQ(report.best, c.score) << c.caption;
+        EXPECT_EQ(fresh.row(6).hitCaption, c.caption);
+        EXPECT_EQ(report.rows[5].hits, c.caption);
+        EXPECT_EQ(fresh.row(6).hitColour, c.colour) << c.caption;
+        EXPECT_EQ(report.goodRows, c.good ? 1 : 0) << c.caption;
+        EXPECT_EQ(report.statistics[static_cast<std::size_t>(c.statRow)][static_cast<std::size_t>(c.statCol)], 1)
             << c.caption;
     }
 }
 
-TEST_F(TipCheckFixture, BestRowWinsAndEveryGoodRowPlays) {
+TEST_F(TipBookCheck, BestRowWinsAndTheLastCheckedRowIsReported) {
     setRow(2, {"5", "12", "1", "2", "3", "7", ""});    // 2 + MB = 201
     setRow(5, {"5", "12", "33", "1", "2", "1", ""});   // 3 = 300
     setRow(9, {"1", "2", "3", "4", "6", "1", ""});     // 0
     setRow(12, {"41", "12", "1", "2", "3", "2", ""});  // 2 = 200
-    EXPECT_EQ(m.Komplettcheck(), 300);
-    EXPECT_EQ(p.played.size(), 2u);
-    EXPECT_EQ(m.Statistik[2][1], 1);
-    EXPECT_EQ(m.Statistik[3][0], 1);
-    EXPECT_EQ(m.Statistik[0][0], 1);
-    EXPECT_EQ(m.Statistik[2][0], 1);
-    // The result fields hold the last evaluated row.
-    EXPECT_EQ(m.Gewinn, 2);
-    EXPECT_FALSE(m.Zusatz);
+    const TipCheckReport report = book.check(cur);
+    EXPECT_EQ(report.best, 300);
+    EXPECT_EQ(report.goodRows, 2);
+    EXPECT_EQ(report.statistics[2][1], 1);
+    EXPECT_EQ(report.statistics[3][0], 1);
+    EXPECT_EQ(report.statistics[0][0], 1);
+    EXPECT_EQ(report.statistics[2][0], 1);
+    ASSERT_TRUE(report.lastRow);
+    EXPECT_EQ(report.lastRow->Gewinn, 2);
+    EXPECT_FALSE(report.lastRow->Zusatz);
 }
 
-TEST_F(TipCheckFixture, MegaBallSuffixOfRowElevenHasNoBlank) {
+TEST_F(TipBookCheck, MegaBallSuffixOfRowElevenHasNoBlank) {
     for (int r = 1; r <= 12; ++r)
         setRow(r, {"1", "2", "3", "4", "6", "7", ""});
-    m.Komplettcheck();
+    book.check(cur);
     for (int r = 1; r <= 12; ++r)
-        EXPECT_EQ(m.tips.row(r).hitCaption, r == 11 ? "0 +MB" : "0 + MB") << "row " << r;
+        EXPECT_EQ(tips.row(r).hitCaption, r == 11 ? "0 +MB" : "0 + MB") << "row " << r;
 }
 
-TEST_F(TipCheckFixture, RowWithEmptyFirstFieldIsClearedButKeepsItsSum) {
+TEST_F(TipBookCheck, RowWithEmptyFirstFieldIsClearedButKeepsItsSum) {
     setRow(4, {"", "12", "33", "41", "70", "7", "3"});
-    TipRow& row = m.tips.row(4);
+    TipRow& row = tips.row(4);
     row.hitCaption = "2";
     row.sumCaption = "99";
     for (int k = 1; k <= 7; ++k)
         row.colour[static_cast<std::size_t>(k)] = Colour::HitGreen;
-    EXPECT_EQ(m.Komplettcheck(), 0);
+    const TipCheckReport report = book.check(cur);
+    EXPECT_EQ(report.best, 0);
     EXPECT_EQ(row.hitCaption, "");
     EXPECT_EQ(row.sumCaption, "99");
+    EXPECT_EQ(report.rows[3].sum, "99");
     for (int k = 1; k <= 7; ++k)
         EXPECT_EQ(row.colour[static_cast<std::size_t>(k)], Colour::WindowBackground) << k;
     EXPECT_EQ(numbers(4), (Five{"", "12", "33", "41", "70"})); // not sorted
-    for (const auto& line : m.Statistik)
+    for (const auto& line : report.statistics)
         for (int v : line)
             EXPECT_EQ(v, 0);
+    EXPECT_EQ(report.goodRows, 0);
+    EXPECT_FALSE(report.lastRow); // no row held five numbers
+}
+
+TEST_F(TipBookCheck, ValuesAboveByteRangeAreReducedToTheirLowEightBits) {
+    // Only reachable by writing a field past its check.
+    setRow(1, {"5", "12", "1", "2", "3", "1", ""});
+    tips.row(1).field[3] = "261"; // 261 mod 256 = 5
+    book.check(cur);
+    EXPECT_EQ(numbers(1), (Five{"2", "3", "5", "5", "12"}));
+    EXPECT_EQ(tips.row(1).sumCaption, "27");
+}
+
+TEST_F(TipCheckFixture, TheWindowPlaysOncePerGoodRowAndKeepsTheLastCountWithoutACheckedRow) {
+    setRow(2, {"5", "12", "1", "2", "3", "7", ""});    // 2 + MB: good
+    setRow(5, {"5", "12", "33", "1", "2", "1", ""});   // 3: good
+    setRow(9, {"1", "2", "3", "4", "6", "1", ""});     // 0
+    m.Statistik[7][0] = 2;
+    EXPECT_EQ(m.Komplettcheck(), 300);
+    EXPECT_EQ(p.played, (std::vector<std::string>{"/prog/yippee.wav", "/prog/yippee.wav"}));
+    EXPECT_EQ(m.Statistik[3][0], 1);
+    EXPECT_EQ(m.Statistik[7][0], 2); // the last line adds up over checks
+    EXPECT_EQ(m.Gewinn, 0);          // row 9, the last one checked
+
+    // No row with five numbers: the last count stays what it was.
+    m.Zettelcheck("5", "12", "33", "1", "2", "7", "");
+    ASSERT_EQ(m.Gewinn, 3);
+    m.tips.ClearUnlockedRows();
+    p.played.clear();
+    EXPECT_EQ(m.Komplettcheck(), 0);
+    EXPECT_EQ(m.Gewinn, 3);
+    EXPECT_TRUE(m.Zusatz);
     EXPECT_TRUE(p.played.empty());
 }
 
@@ -149,15 +207,6 @@ TEST_F(TipCheckFixture, InactiveCheckChangesNothing) {
     EXPECT_EQ(m.tips.row(1).colour[2], Colour::WindowBackground);
     EXPECT_EQ(m.Statistik[3][1], 0);
     EXPECT_TRUE(p.played.empty());
-}
-
-TEST_F(TipCheckFixture, ValuesAboveByteRangeAreReducedToTheirLowEightBits) {
-    // Only reachable by writing a field past its check.
-    setRow(1, {"5", "12", "1", "2", "3", "1", ""});
-    m.tips.row(1).field[3] = "261"; // 261 mod 256 = 5
-    m.Komplettcheck();
-    EXPECT_EQ(numbers(1), (Five{"2", "3", "5", "5", "12"}));
-    EXPECT_EQ(m.tips.row(1).sumCaption, "27");
 }
 
 TEST_F(TipCheckFixture, ZettelcheckCountsHitsPerTipPosition) {
@@ -194,7 +243,7 @@ TEST_F(TipCheckFixture, ZettelcheckStopsAtTheFirstBadText) {
     EXPECT_FALSE(m.Zusatz);
 }
 
-TEST_F(TipCheckFixture, MegaBallNoLongerDrawnIsMarkedYellowWithAHint) {
+TEST_F(TipBookCheck, MegaBallNoLongerDrawnIsMarkedYellowWithAHint) {
     struct Case {
         const char* name;
         DayNumber date;
@@ -212,10 +261,10 @@ TEST_F(TipCheckFixture, MegaBallNoLongerDrawnIsMarkedYellowWithAHint) {
         {"25 against an older, smaller format is not this change", dayFromYmd(2015, 1, 2), "25", false},
     };
     for (const Case& c : cases) {
-        m.cur.Datum1 = c.date;
+        cur.Datum1 = c.date;
         setRow(1, {"70", "5", "9", "33", "1", c.megaBall, ""});
-        m.Komplettcheck();
-        const TipRow& row = m.tips.row(1);
+        book.check(cur);
+        const TipRow& row = tips.row(1);
         const bool hit = std::string(c.megaBall) == "7";
         EXPECT_EQ(row.colour[6], c.marked ? Colour::Yellow : hit ? Colour::Red : Colour::WindowBackground) << c.name;
         EXPECT_EQ(row.megaBallHint, c.marked ? "MegaBall 25 wird seit dem 8. April 2025 nicht mehr gezogen" : "")
@@ -226,12 +275,12 @@ TEST_F(TipCheckFixture, MegaBallNoLongerDrawnIsMarkedYellowWithAHint) {
         EXPECT_EQ(row.colour[2], Colour::HitGreen) << c.name; // 5, once sorted
     }
     // A row that stops being checkable loses the marking.
-    m.cur.Datum1 = dayFromYmd(2026, 1, 2);
+    cur.Datum1 = dayFromYmd(2026, 1, 2);
     setRow(1, {"70", "5", "9", "33", "1", "25", ""});
-    m.Komplettcheck();
-    ASSERT_EQ(m.tips.row(1).colour[6], Colour::Yellow);
+    book.check(cur);
+    ASSERT_EQ(tips.row(1).colour[6], Colour::Yellow);
     setRow(1, {"", "5", "9", "33", "1", "25", ""});
-    m.Komplettcheck();
-    EXPECT_EQ(m.tips.row(1).colour[6], Colour::WindowBackground);
-    EXPECT_EQ(m.tips.row(1).megaBallHint, "");
+    book.check(cur);
+    EXPECT_EQ(tips.row(1).colour[6], Colour::WindowBackground);
+    EXPECT_EQ(tips.row(1).megaBallHint, "");
 }

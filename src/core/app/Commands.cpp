@@ -6,12 +6,13 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "app/DrawingBrowser.h"
 #include "app/MainModel.h"
+#include "app/TipBook.h"
 #include "common/Path.h"
 #include "common/ProgramTexts.h"
 #include "common/Round.h"
 #include "common/Text.h"
-#include "common/TextFile.h"
 #include "evaluation/TipCheck.h"
 #include "generator/ManualEdit.h"
 #include "generator/MegaBallRange.h"
@@ -40,23 +41,26 @@ FileDialogRequest numberListRequest(DayNumber today) {
 
 // ------------------------------------------------------- current drawing
 
-std::string MainModel::drawingCaption(CaptionVariant v) const { return rz::drawingCaption(cur, v, sprache); }
-
-void MainModel::showCurrentDrawing(CaptionVariant v) {
-    Label29 = drawingCaption(v);
-    Label13 = msg(Msg::Sum) + ": " + std::to_string(drawingSum(cur));
+const LanguageTexts& MainModel::languageTexts() const {
+    // Copied again only when the language changed: the lookups of an
+    // analysis ask for it every week, the check after each of them too.
+    if (languageTexts_.language != sprache || languageTexts_.messages.lines() != Memo2.lines())
+        languageTexts_ = LanguageTexts{sprache, Memo2};
+    return languageTexts_;
 }
 
-// After a step: the caption on both tabs, the date picker on the drawing,
-// and every row checked against it.
-void MainModel::drawingChanged(bool pickerMayRefuse) {
+void MainModel::showDrawing(const DrawingView& view, bool pickerMayRefuse) {
+    cur = view.drawing;
+    if (view.found) {
+        Label29 = view.caption;
+        Label13 = view.sumCaption;
+    }
     Label35 = Label29;
     if (!DateTimePicker1.setDate(cur.Datum1) && pickerMayRefuse) {
         DateTimePicker1.date = DateTimePicker1.minDate;
         cur.Datum1 = DateTimePicker1.date;
     }
     Komplettcheck();
-    changed();
 }
 
 void MainModel::SpeedButton5Click() {
@@ -64,42 +68,52 @@ void MainModel::SpeedButton5Click() {
 }
 
 void MainModel::lookupEndDate(const RecordSnapshot* records) {
+    showDrawingForEndDate(records);
+    changed();
+}
+
+void MainModel::showDrawingForEndDate(const RecordSnapshot* records) {
     DrawingDatabase db = database();
     if (!records && !db.exists()) { // records read before come from a file that was there
         dialogs().message(txt(Txt::ReadDrawingsFirst));
         db.createEmpty();
-        changed();
         return;
     }
     aktDatum = static_cast<DayNumber>(Round(DatabaseEndDate()));
-    const auto shown = records ? DrawingNavigator::lookup(*records, aktDatum, cur)
-                               : DrawingNavigator::lookup(db.path(), aktDatum, cur, [this] { dialogs().message("Fehler"); });
+    const LanguageTexts& texts = languageTexts();
+    const DrawingView view = records ? DrawingBrowser(*records, texts).lookup(aktDatum, cur)
+                                     : DrawingBrowser(db.path(), texts).lookup(aktDatum, cur);
+    for (int i = 0; i < view.readErrors; ++i)
+        dialogs().message("Fehler");
     // A broken end of the file (a crash during an append) is told once per size.
-    const std::int64_t partial = records ? records->trailingBytes : db.trailingBytes();
-    if (partial != reportedPartialBytes) {
-        reportedPartialBytes = partial;
-        if (partial > 0)
-            setStatus(partialRecordNotice(partial));
+    if (view.trailingBytes != reportedPartialBytes) {
+        reportedPartialBytes = view.trailingBytes;
+        if (view.trailingBytes > 0)
+            setStatus(partialRecordNotice(view.trailingBytes));
     }
-    if (shown)
-        showCurrentDrawing(*shown);
-    drawingChanged(true);
+    showDrawing(view, true);
 }
 
 void MainModel::SpeedButton6Click() {
     aktDatum = StatisticsStartDate();
-    if (!DrawingNavigator::previous(DatabasePath(), cur))
-        return; // empty file: nothing changes
-    showCurrentDrawing(CaptionVariant::EndOfFile);
-    drawingChanged(true);
+    const LanguageTexts& texts = languageTexts();
+    const DrawingView view = DrawingBrowser(DatabasePath(), texts).previous(cur);
+    cur = view.drawing;
+    if (!view.found)
+        return; // empty file: nothing else changes
+    showDrawing(view, true);
+    changed();
 }
 
 void MainModel::SpeedButton7Click() {
     aktDatum = StatisticsStartDate();
-    if (!DrawingNavigator::next(DatabasePath(), cur))
-        return; // empty file: nothing changes
-    showCurrentDrawing(CaptionVariant::EndOfFile);
-    drawingChanged(false); // a refusal of the picker is ignored here
+    const LanguageTexts& texts = languageTexts();
+    const DrawingView view = DrawingBrowser(DatabasePath(), texts).next(cur);
+    cur = view.drawing;
+    if (!view.found)
+        return; // empty file: nothing else changes
+    showDrawing(view, false); // a refusal of the picker is ignored here
+    changed();
 }
 
 // ------------------------------------------------------------- tip check
@@ -118,20 +132,21 @@ std::int32_t MainModel::Komplettcheck() {
     for (int r = 0; r <= 6; ++r)
         Statistik[static_cast<std::size_t>(r)] = {0, 0, 0};
     if (!sortieren)
-        return 0;
-    HitCount last{Gewinn, Treffer, Zusatz, Super};
-    const TipCheckResult result = checkAllRows(tips, cur, last);
-    Gewinn = last.Gewinn;
-    Treffer = last.Treffer;
-    Zusatz = last.Zusatz;
-    Super = last.Super;
+        return 0; // a run is changing the rows: they are checked when it ends
+    const TipCheckReport report = TipBook::check(tips, cur);
+    if (report.lastRow) {
+        Gewinn = report.lastRow->Gewinn;
+        Treffer = report.lastRow->Treffer;
+        Zusatz = report.lastRow->Zusatz;
+        Super = report.lastRow->Super;
+    }
     for (std::size_t r = 0; r <= 6; ++r)
-        Statistik[r] = result.Statistik[r];
+        Statistik[r] = report.statistics[r];
     for (std::size_t c = 0; c < 3; ++c)
-        Statistik[7][c] += result.Statistik[7][c];
-    for (int i = 0; i < result.goodRows; ++i)
+        Statistik[7][c] += report.statistics[7][c];
+    for (int i = 0; i < report.goodRows; ++i)
         sound().play(paths().soundFile(SoundName));
-    return result.best;
+    return report.best;
 }
 
 // ------------------------------------------------------------- tip rows
@@ -159,9 +174,10 @@ void MainModel::SpeedButton15Click() {
     if (!path)
         return;
     try {
-        tips.WriteTipFile(*path);
+        const LanguageTexts& texts = languageTexts();
+        TipBook(tips, texts).save(*path);
         rememberTipFile(*path);
-    } catch (const IoError& e) {
+    } catch (const Failure& e) {
         dialogs().message(e.what());
     }
     changed();
@@ -173,32 +189,26 @@ void MainModel::SpeedButton16Click() {
         loadTipFile(*path);
         return;
     }
-    SpeedButton5Click(); // current drawing for DatabaseEndDate, ends with Komplettcheck
+    showDrawingForEndDate(nullptr); // current drawing for DatabaseEndDate, ends with Komplettcheck
     changed();
 }
 
 void MainModel::loadTipFile(const std::string& path) {
-    if (!TipSet::looksLikeTipFile(path)) {
-        // Loading it would only empty the rows: they stay as they are.
-        dialogs().message(txt(Txt::TipFileNotTips, {path}));
+    const LanguageTexts& texts = languageTexts();
+    TipBook book(tips, texts);
+    try {
+        const std::string name = fromPath(toPath(path).filename());
+        const TipUndoScope undo(*this, [name] { return txt(Txt::UndoStepLoad, {name}); });
+        book.load(path);
+    } catch (const Failure& e) {
+        // A file that is no tip file leaves the rows as they are; after a
+        // failed read the rows read so far stay and the re-check does not run.
+        dialogs().message(e.what());
         changed();
         return;
     }
-    {
-        const std::string name = fromPath(toPath(path).filename());
-        const TipUndoScope undo(*this, [name] { return txt(Txt::UndoStepLoad, {name}); });
-        tips.ClearUnlockedRows();
-        try {
-            tips.ReadTipFile(path);
-        } catch (const IoError& e) {
-            // The rows read so far stay; the re-check does not run.
-            dialogs().message(e.what());
-            changed();
-            return;
-        }
-    }
     rememberTipFile(path);
-    SpeedButton5Click(); // current drawing for DatabaseEndDate, ends with Komplettcheck
+    showDrawingForEndDate(nullptr); // current drawing for DatabaseEndDate, ends with Komplettcheck
     changed();
 }
 
@@ -266,18 +276,14 @@ void MainModel::SpeedButton13Click() {
 
 void MainModel::BitBtn7Click() {
     const DayNumber headerDate = cur.Datum1 + (weekday(DatabaseEndDate()) == 2 ? 3.0 : 4.0);
-    // The whole text is built first: a row that cannot be printed stops the
-    // command before an earlier list is touched.
-    const Printout printout = buildPrintout(tips, headerDate, sprache, msg(Msg::PrintoutHeading));
-    if (!printout.ok) {
-        dialogs().message(printout.error);
-        return;
-    }
     const std::string path = paths().printoutFile();
     try {
-        writeTextFile(path, printout.text);
-    } catch (const IoError& e) {
-        dialogs().message(e.what()); // names the file and the reason
+        // Nothing is written when a row cannot be printed; a write failure
+        // names the file and the reason.
+        const LanguageTexts& texts = languageTexts();
+        TipBook(tips, texts).writePrintout(path, headerDate);
+    } catch (const Failure& e) {
+        dialogs().message(e.what());
         return;
     }
     openInShell(path);

@@ -19,6 +19,7 @@
 #include "evaluation/Chance.h"
 #include "evaluation/Odds.h"
 #include "generator/NumberList.h"
+#include "i18n/LanguageFiles.h"
 #include "online/Cart.h"
 #include "online/ClickScript.h"
 #include "settings/GeneratorSettings.h"
@@ -29,6 +30,7 @@
 namespace rz {
 
 class IComponentTree;
+struct DrawingView;
 
 // Tabs of PageControl1 in their order.
 enum class Tab { TipOverview = 0, LastDrawing = 1, Generator = 2, Chart = 3, Database = 4, Internet = 5 };
@@ -104,7 +106,7 @@ public:
         return activeTab;
     }
 
-    // ---- current drawing and navigation (commands in app/Commands.cpp over database/DrawingNavigator.h)
+    // ---- current drawing and navigation (commands in app/Commands.cpp over app/DrawingBrowser.h)
     // (cur, DateTimePicker1 = DatabaseEndDate, Label29, Label35, Label13: RunState)
     DatePicker DateTimePicker2;                // StatisticsStartDate
     DayNumber DatabaseEndDate() const { return DateTimePicker1.date; }
@@ -115,9 +117,12 @@ public:
     void lookupEndDate(const RecordSnapshot* records);
     void SpeedButton6Click();                  // previous drawing
     void SpeedButton7Click();                  // next drawing
-    std::string drawingCaption(CaptionVariant v) const;
-    void showCurrentDrawing(CaptionVariant v); // Label29 and Label13
-    void drawingChanged(bool pickerMayRefuse); // Label35, picker, tip check
+    // The lookup for DatabaseEndDate without the repaint, for a command that
+    // goes on (app/DrawingBrowser.h does the work).
+    void showDrawingForEndDate(const RecordSnapshot* records);
+    // What a lookup or a step found: the captions (when it found a drawing)
+    // on both tabs, the picker on its date, every row checked against it.
+    void showDrawing(const DrawingView& view, bool pickerMayRefuse);
     std::int64_t reportedPartialBytes = 0;     // broken end of the database already told in the status bar
     // The drawing file's records while the file cannot change (a generation
     // run, a settings analysis): the statistics, the lookups and the history
@@ -126,6 +131,9 @@ public:
     // The records for a run; a missing file is created empty after the
     // user is told to read drawings first (as the lookup does). Throws IoError.
     RecordSnapshot readDrawingRecords();
+
+    // The window's language (sprache, Memo2) as the services take it.
+    const LanguageTexts& languageTexts() const;
 
     // ---- start-up and shutdown (app/Startup.cpp)
     // FormCreate's non-settings work with the program's layout; the user's
@@ -142,7 +150,7 @@ public:
     // ---- import of drawing history (app/Startup.cpp over database/Importer.h)
     void importCommand();                      // "Importieren…": file dialog, import, report
 
-    // ---- tip set, check and files (app/Commands.cpp over tips/TipSet.h, evaluation/TipCheck.h, tips/Printout.h)
+    // ---- tip set, check and files (app/Commands.cpp over app/TipBook.h)
     // (tips, Gewinn, Treffer, Zusatz, Super, Statistik: RunState)
     void Zettelcheck(const std::string& t1, const std::string& t2, const std::string& t3, const std::string& t4,
                      const std::string& t5, const std::string& t6, const std::string& t7);
@@ -371,6 +379,8 @@ public:
     void N2Click() { chooseLanguage(8); }
 
 private:
+    // The copy languageTexts() hands out, made again when the language changed.
+    mutable LanguageTexts languageTexts_;
     bool settingsSavePending_ = false;
     struct OddsMemo {
         std::vector<std::string> key; // the rows' six visible fields and the range

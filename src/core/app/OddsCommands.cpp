@@ -1,6 +1,7 @@
 // The odds of the tip rows under the tip rows, and the report's comparison
 // with chance.
 #include "app/MainModel.h"
+#include "app/TipBook.h"
 #include "common/ProgramTexts.h"
 #include "generator/MegaBallRange.h"
 
@@ -17,24 +18,17 @@ const TipOdds& MainModel::tipOdds() {
             key.push_back(tips.get(r, k));
     key.push_back(std::to_string(range));
     if (key != oddsMemo_.key) {
-        oddsMemo_.odds = computeTipOdds(tips, range);
+        const LanguageTexts& texts = languageTexts();
+        oddsMemo_.odds = TipBook(tips, texts).odds(range);
         oddsMemo_.key = std::move(key);
     }
     return oddsMemo_.odds;
 }
 
 std::string MainModel::oddsLine() {
-    const TipOdds& o = tipOdds();
-    std::string line;
-    if (o.rows == 0) {
-        line = txt(Txt::OddsNoRows);
-    } else {
-        const std::string jackpot = o.pJackpot > 0 ? oneInText(o.pJackpot, sprache) : txt(Txt::OddsNever);
-        line = txt(Txt::OddsLine, {std::to_string(o.rows), oneInText(o.pAny, sprache), jackpot});
-    }
-    if (o.skipped > 0)
-        line = txt(Txt::OddsLineSkipped, {line, std::to_string(o.skipped)});
-    return line;
+    const TipOdds& odds = tipOdds();
+    const LanguageTexts& texts = languageTexts();
+    return TipBook(tips, texts).oddsLine(odds);
 }
 
 std::string MainModel::reportWithChance() const {

@@ -117,13 +117,15 @@ std::optional<std::int64_t> DrawingDatabase::firstUnreadableRecord(const std::ui
 
 std::optional<std::int64_t> DrawingDatabase::recordNotADrawing() const {
     const std::string bytes = readWholeFile(path_);
-    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    if (bytes.size() >= DrawingRecord::kSize &&
-        std::all_of(data, data + DrawingRecord::kSize, [](std::uint8_t b) {
+    return recordNotADrawing(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+}
+
+std::optional<std::int64_t> DrawingDatabase::recordNotADrawing(const std::uint8_t* data, std::size_t size) {
+    if (size >= DrawingRecord::kSize && std::all_of(data, data + DrawingRecord::kSize, [](std::uint8_t b) {
             return (b >= 0x20 && b < 0x7f) || b == '\t' || b == '\r' || b == '\n' || b >= 0x80;
         }))
         return 1;
-    if (const auto bad = firstUnreadableRecord(data, bytes.size()))
+    if (const auto bad = firstUnreadableRecord(data, size))
         return *bad + 1;
     return std::nullopt;
 }

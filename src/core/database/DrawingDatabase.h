@@ -152,6 +152,8 @@ public:
     // date and numbers always hold bytes below the blank); nullopt for a
     // drawing database. Reads the file whole; throws IoError.
     std::optional<std::int64_t> recordNotADrawing() const;
+    // The same over the file's bytes read before (its whole records suffice).
+    static std::optional<std::int64_t> recordNotADrawing(const std::uint8_t* bytes, std::size_t size);
 
 private:
     void appendLocked(const DrawingRecord& rec) const;

@@ -46,6 +46,8 @@ std::optional<CaptionVariant> lookupIn(Reader& reader, DayNumber date, CurrentDr
                                        const std::function<void()>& onReadError);
 template <class Reader>
 bool previousIn(Reader& reader, CurrentDrawing& cur);
+template <class Reader>
+bool nextIn(Reader& reader, CurrentDrawing& cur);
 
 } // namespace
 
@@ -257,6 +259,18 @@ bool previousIn(Reader& reader, CurrentDrawing& cur) {
 
 bool DrawingNavigator::next(const std::string& path, CurrentDrawing& cur) {
     RecordReader reader(path);
+    return nextIn(reader, cur);
+}
+
+bool DrawingNavigator::next(const RecordSnapshot& records, CurrentDrawing& cur) {
+    MemoryRecords reader(records.bytes.data(), records.count);
+    return nextIn(reader, cur);
+}
+
+namespace {
+
+template <class Reader>
+bool nextIn(Reader& reader, CurrentDrawing& cur) {
     const std::int64_t target = static_cast<std::int64_t>(cur.Position) + 1;
     // The first drawing from the target index on; past the last one, the last.
     std::optional<Found> before, after;
@@ -280,5 +294,7 @@ bool DrawingNavigator::next(const std::string& path, CurrentDrawing& cur) {
     cur.Zahl[6] = 0;
     return true;
 }
+
+} // namespace
 
 } // namespace rz

@@ -74,6 +74,7 @@ public:
     static bool previous(const std::string& path, CurrentDrawing& cur);
     static bool previous(const RecordSnapshot& records, CurrentDrawing& cur);
     static bool next(const std::string& path, CurrentDrawing& cur);
+    static bool next(const RecordSnapshot& records, CurrentDrawing& cur);
 };
 
 } // namespace rz
