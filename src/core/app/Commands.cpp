@@ -41,14 +41,6 @@ FileDialogRequest numberListRequest(DayNumber today) {
 
 // ------------------------------------------------------- current drawing
 
-const LanguageTexts& MainModel::languageTexts() const {
-    // Copied again only when the language changed: the lookups of an
-    // analysis ask for it every week, the check after each of them too.
-    if (languageTexts_.language != sprache || languageTexts_.messages.lines() != Memo2.lines())
-        languageTexts_ = LanguageTexts{sprache, Memo2};
-    return languageTexts_;
-}
-
 void MainModel::showDrawing(const DrawingView& view, bool pickerMayRefuse) {
     cur = view.drawing;
     if (view.found) {

@@ -133,7 +133,7 @@ public:
     RecordSnapshot readDrawingRecords();
 
     // The window's language (sprache, Memo2) as the services take it.
-    const LanguageTexts& languageTexts() const;
+    const LanguageTexts& languageTexts() const { return language; }
 
     // ---- start-up and shutdown (app/Startup.cpp)
     // FormCreate's non-settings work with the program's layout; the user's
@@ -379,8 +379,6 @@ public:
     void N2Click() { chooseLanguage(8); }
 
 private:
-    // The copy languageTexts() hands out, made again when the language changed.
-    mutable LanguageTexts languageTexts_;
     bool settingsSavePending_ = false;
     struct OddsMemo {
         std::vector<std::string> key; // the rows' six visible fields and the range
