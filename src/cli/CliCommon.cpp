@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <tuple>
 
 #include <CLI/CLI.hpp>
 #include <iostream>
@@ -37,14 +38,27 @@ std::vector<std::string> Args::all(const std::string& name) const {
     return out;
 }
 
-void useDatabase(MainModel& model, const std::string& dbPath) {
+namespace {
+
+// The folder (with its separator) and the name of the database file.
+std::pair<std::string, std::string> databaseFolderAndName(const std::string& dbPath) {
     namespace fs = std::filesystem;
     const fs::path p = fs::absolute(toPath(dbPath));
     std::string home = fromPath(p.parent_path());
     if (home.empty() || home.back() != fs::path::preferred_separator)
         home += fs::path::preferred_separator;
-    model.Home = home;
-    model.ZahlenFile = fromPath(p.filename());
+    return {home, fromPath(p.filename())};
+}
+
+} // namespace
+
+void useDatabase(MainModel& model, const std::string& dbPath) {
+    std::tie(model.Home, model.ZahlenFile) = databaseFolderAndName(dbPath);
+}
+
+std::string absoluteDatabasePath(const std::string& dbPath) {
+    const auto [folder, name] = databaseFolderAndName(dbPath);
+    return folder + name;
 }
 
 AppPaths programPaths(const char* argv0) { return AppPaths::detect(executableDirectory(argv0)); }

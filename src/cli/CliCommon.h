@@ -21,6 +21,9 @@ struct Args {
 
 // Points the model at the database file: Home = its folder, ZahlenFile = its name.
 void useDatabase(MainModel& model, const std::string& dbPath);
+// The database file's path as the commands name it: absolute, as a window
+// pointed at it (useDatabase) names it.
+std::string absoluteDatabasePath(const std::string& dbPath);
 
 // The program's layout, decided for the folder of the running executable.
 AppPaths programPaths(const char* argv0);
