@@ -52,13 +52,13 @@ std::vector<DrawingRecord> drawingsWithCounts(std::map<int, int> counts, int meg
 // Notes what the run shows: its status lines and the tables it counted.
 struct RunFollower : GenerationObserver {
     std::vector<std::string> statuses;
-    std::vector<StatisticsKind> counted;
+    std::vector<StatisticsKind> kinds; // the tables counted, in order
     StatisticsTable table; // the table counted last
     int repaints = 0;
     void status(const std::string& text) override { statuses.push_back(text); }
     void repaint() override { ++repaints; }
     void counted(StatisticsKind kind, const StatisticsCount& count) override {
-        counted.push_back(kind);
+        kinds.push_back(kind);
         table = count.table;
     }
 };
@@ -605,8 +605,8 @@ TEST_F(GenFixture, TablesComeFromTheRecordsAndTheWindow) {
     EXPECT_EQ(result.drawing.Datum1, dayFromYmd(2018, 1, 5));
     EXPECT_EQ(result.drawing.Zahl[1], 2);
     EXPECT_EQ(result.drawing.Zahl[7], 4);
-    ASSERT_FALSE(follower.counted.empty());
-    EXPECT_EQ(follower.counted.front(), StatisticsKind::Pairs);
+    ASSERT_FALSE(follower.kinds.empty());
+    EXPECT_EQ(follower.kinds.front(), StatisticsKind::Pairs);
     const StatisticsTable pairs =
         StatisticsCounter(messages)
             .count(StatisticsKind::Pairs, records, {start.statisticsStart, dayFromYmd(2018, 1, 5)})
