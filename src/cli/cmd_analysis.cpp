@@ -166,7 +166,7 @@ int printReport(const MainModel& model, const Args& args) {
 // Each stop of the search as a line: date, row and the row's caption.
 class PrintStops : public TipSearchObserver {
 public:
-    void stopped(const SearchStop& stop, const SearchedDrawing&, const HitCount&) override {
+    void stopped(const SearchStop& stop, const SearchedDrawing&) override {
         std::cout << formatIsoDate(stop.date) << ' ' << stop.row << ' ' << stop.caption << '\n';
     }
 };

@@ -93,7 +93,7 @@ struct Stop {
 
 struct NoteStops : TipSearchObserver {
     std::vector<Stop> stops;
-    void stopped(const SearchStop& stop, const SearchedDrawing& drawing, const HitCount&) override {
+    void stopped(const SearchStop& stop, const SearchedDrawing& drawing) override {
         stops.push_back({formatIsoDate(stop.date) + " " + std::to_string(stop.row) + " " + stop.caption,
                          drawing.caption});
     }

@@ -514,10 +514,13 @@ namespace {
 class WindowFollowsSearch : public TipSearchObserver {
 public:
     explicit WindowFollowsSearch(MainModel& m) : m_(m) {}
-    void stopped(const SearchStop& stop, const SearchedDrawing& drawing, const HitCount& last) override {
+    HitCount checkRows(TipSet&, const SearchedDrawing& drawing, HitCount last) override {
         show(m_, drawing, last);
+        m_.Komplettcheck(); // the search's rows are the window's
+        return {m_.Gewinn, m_.Treffer, m_.Zusatz, m_.Super};
+    }
+    void stopped(const SearchStop& stop, const SearchedDrawing&) override {
         m_.lastSearchStop = {stop.date, stop.row, stop.caption};
-        m_.Komplettcheck();
         m_.changed();
     }
     static void show(MainModel& m, const SearchedDrawing& drawing, const HitCount& last) {

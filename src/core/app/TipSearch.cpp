@@ -85,8 +85,8 @@ TipSearchResult TipSearch::run(TipSet& tips, const std::vector<DrawingRecord>& d
                 continue;
 
             const SearchStop stop{rec.Date, r, row.hitCaption};
-            checkAllRows(tips, cur, h);
-            observer_.stopped(stop, result.shown, h);
+            h = observer_.checkRows(tips, result.shown, h);
+            observer_.stopped(stop, result.shown);
             const std::string date = formatShortDate(rec.Date, language_);
             const bool goOn =
                 r == 1 ? dialogs_.askYesNo(messages_.line(Msg::TipSearchHitTitle),

@@ -33,12 +33,17 @@ struct SearchStop {
 class TipSearchObserver {
 public:
     virtual ~TipSearchObserver() = default;
-    // A stop, before the question whether to go on: the drawing, the rows
-    // checked in full against it, and the hits of the last row checked.
-    virtual void stopped(const SearchStop& stop, const SearchedDrawing& drawing, const HitCount& last) {
+    // At a stop the rows are checked in full against its drawing; `last` is
+    // the count of the row that stopped. Returns the hits of the last row
+    // checked. A window overrides it to add its counts and sounds.
+    virtual HitCount checkRows(TipSet& tips, const SearchedDrawing& drawing, HitCount last) {
+        checkAllRows(tips, drawing.drawing, last);
+        return last;
+    }
+    // A stop, after the check and before the question whether to go on.
+    virtual void stopped(const SearchStop& stop, const SearchedDrawing& drawing) {
         (void)stop;
         (void)drawing;
-        (void)last;
     }
 };
 
