@@ -8,7 +8,7 @@
 
 #include "app/MainModel.h"
 #include "database/Importer.h"
-#include "app/GenerationHost.h"
+#include "app/Generation.h"
 
 namespace {
 
@@ -78,7 +78,14 @@ BENCHMARK(BM_ExhaustingRun)->Arg(30000)->Unit(benchmark::kMillisecond)->Iteratio
 void BM_HistoryRules(benchmark::State& state) {
     rz::MainModel model;
     prepare(model);
-    rz::ModelGenerator g(model);
+    const rz::RecordSnapshot records = rz::RecordSnapshot::read(model.DatabasePath());
+    rz::NullPlatform platform;
+    const rz::CurrentOperation operation;
+    rz::GenerationObserver quiet;
+    rz::Generation run(model.Memo2, model.Settings, model.tips, model.rng, records,
+                       {model.StatisticsStartDate(), model.DateTimePicker1, model.cur}, model.numberList, platform,
+                       platform, operation, quiet);
+    rz::Generator& g = run.generator();
     rz::Rng rng;
     rng.RandSeed = 5;
     std::vector<std::array<int, 6>> tips(4096);

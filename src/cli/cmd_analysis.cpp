@@ -1,6 +1,6 @@
 // search, analyse-settings, analyse-drawings: the tip search in the history
-// and the two historic analyses, with every question answered "yes" and every
-// input dialog answered with the value given on the command line.
+// and the two historic analyses, with every question answered "yes" (and the
+// analyses' input dialogs answered with the value given on the command line).
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
@@ -9,7 +9,10 @@
 
 #include "CliCommon.h"
 #include "CliLanguage.h"
+#include "app/Generation.h"
+#include "app/TipSearch.h"
 #include "common/Text.h"
+#include "database/DrawingDatabase.h"
 
 namespace rz::cli {
 namespace {
@@ -142,11 +145,11 @@ void startAnalysis(MainModel& model, const AnalysisDates& d) {
 }
 
 // With --chance the lines comparing the hit classes with chance follow.
-void printChance(const MainModel& model, const Args& args) {
+void printChance(const std::vector<ChanceTable>& chance, const Args& args) {
     if (!args.has("chance"))
         return;
     std::cout.flush();
-    const std::string lines = chanceCommandLines(model.lastChance);
+    const std::string lines = chanceCommandLines(chance);
     std::fwrite(lines.data(), 1, lines.size(), stdout);
     std::fflush(stdout);
 }
@@ -156,9 +159,17 @@ int printReport(const MainModel& model, const Args& args) {
         return 1;
     std::fwrite(model.lastReport.data(), 1, model.lastReport.size(), stdout);
     std::fflush(stdout);
-    printChance(model, args);
+    printChance(model.lastChance, args);
     return 0;
 }
+
+// Each stop of the search as a line: date, row and the row's caption.
+class PrintStops : public TipSearchObserver {
+public:
+    void stopped(const SearchStop& stop, const SearchedDrawing&) override {
+        std::cout << formatIsoDate(stop.date) << ' ' << stop.row << ' ' << stop.caption << '\n';
+    }
+};
 
 } // namespace
 
@@ -173,44 +184,55 @@ int cmdSearch(int argc, char** argv) {
     if (!readThreshold(args, threshold, error))
         return usageError(error);
 
-    MainModel model;
-    if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
+    LanguageTexts texts;
+    if (int rc = 0; !applyLanguageOption(texts, args, argv[0], rc))
         return rc;
-    Answers answers;
-    answers.attachTo(model);
-    useDatabase(model, databasePath(args, argv[0]));
-    if (!applyWindowDates(model, args, error) || !applySettings(model, args, error))
+    const std::string db = absoluteDatabasePath(databasePath(args, argv[0]));
+    DateOptions dates;
+    GeneratorSettings settings;
+    if (!readDateOptions(args, rz::today(), dates, error) || !applySettingOptions(settings, args, error))
         return usageError(error);
-    if (databaseMissing(model))
+    settings.fixExcludeDbClassRange();
+    if (!DrawingDatabase(db).exists()) {
+        std::cerr << "ruvuzevodare-cli: database not found: " << db << "\n";
         return 1;
-    if (refuseNoDrawingDatabase(model.DatabasePath()))
+    }
+    if (refuseNoDrawingDatabase(db))
         return 1;
-    warnPartialRecord(model.DatabasePath());
+    warnPartialRecord(db);
     const std::string tipsPath = args.get("tips");
     if (const std::string problem = loadableTipFileProblem(tipsPath); !problem.empty()) {
         std::cerr << "ruvuzevodare-cli: " << problem << "\n";
         return 1;
     }
 
-    model.sortieren = true;
-    model.SpeedButton5Click();
-    // As the load command: clear, read, then the lookup with its check.
-    model.tips.ClearUnlockedRows();
-    model.tips.ReadTipFile(tipsPath);
-    model.SpeedButton5Click();
+    TipSet tips;
+    TipSearchResult result;
+    try {
+        // The lookup of the end date; then, as the window loads tips, the
+        // file read, the lookup again and the rows checked against its drawing.
+        const RecordSnapshot records = RecordSnapshot::read(db);
+        CurrentDrawing drawing;
+        Generation::lookUpEndDate(records, dates.end, drawing);
+        tips.ReadTipFile(tipsPath);
+        Generation::lookUpEndDate(records, dates.end, drawing);
+        HitCount last;
+        checkAllRows(tips, drawing, last);
 
-    answers.input = threshold;
-    answers.onQuestion = [&model] {
-        const MainModel::SearchStop& s = model.lastSearchStop;
-        std::cout << formatIsoDate(s.date) << ' ' << s.row << ' ' << s.caption << '\n';
-    };
-    model.SpeedButton4Click();
+        Answers yes;
+        PrintStops print;
+        const TipSearch search(texts.language, texts.messages, yes, print);
+        result = search.run(tips, DrawingDatabase(db).readAll(), {dates.start.date, dates.end.date},
+                            std::stoi(threshold), settings.on(Gs::OverlapCountsMegaBall), drawing, last);
+    } catch (const Failure& e) {
+        return reportFailure(e);
+    }
 
     std::cout << "end";
     for (int r = 1; r <= TipSet::kRows; ++r)
-        std::cout << '|' << model.tips.row(r).hitCaption;
+        std::cout << '|' << tips.row(r).hitCaption;
     std::cout << '\n';
-    printChance(model, args);
+    printChance(result.chance, args);
     return 0;
 }
 

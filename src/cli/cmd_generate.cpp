@@ -3,7 +3,9 @@
 
 #include "CliCommon.h"
 #include "CliLanguage.h"
+#include "app/Generation.h"
 #include "common/Text.h"
+#include "database/DrawingDatabase.h"
 
 namespace rz::cli {
 
@@ -27,17 +29,20 @@ int cmdGenerate(int argc, char** argv) {
             return usageError("--seed needs an integer: " + s);
     }
 
-    MainModel model;
-    if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
+    LanguageTexts texts;
+    if (int rc = 0; !applyLanguageOption(texts, args, argv[0], rc))
         return rc;
-    useDatabase(model, databasePath(args, argv[0]));
-    if (!applyWindowDates(model, args, error))
+    const std::string db = absoluteDatabasePath(databasePath(args, argv[0]));
+    DateOptions dates;
+    if (!readDateOptions(args, rz::today(), dates, error))
         return usageError(error);
-    if (!applySettingOptions(model, args, error))
+    GeneratorSettings settings;
+    if (!applySettingOptions(settings, args, error))
         return usageError(error);
-    model.Settings.fixExcludeDbClassRange();
-    model.Settings.set(Gs::ShowNumberList, 0);
+    settings.fixExcludeDbClassRange();
+    settings.set(Gs::ShowNumberList, 0);
 
+    TipSet tips;
     for (const std::string& lock : args.all("lock")) {
         const std::size_t eq = lock.find('=');
         std::int32_t row = 0;
@@ -45,27 +50,40 @@ int cmdGenerate(int argc, char** argv) {
             return usageError("--lock needs R=F1,F2,F3,F4,F5,F6,F7 with R in 1..12: " + lock);
         const auto fields = TipSet::splitTipLine(lock.substr(eq + 1));
         for (int k = 1; k <= TipSet::kFields; ++k)
-            model.tips.set(row, k, fields[static_cast<std::size_t>(k)]);
-        model.tips.row(row).Locked = true;
+            tips.set(row, k, fields[static_cast<std::size_t>(k)]);
+        tips.row(row).Locked = true;
     }
 
-    if (!model.database().exists())
-        return usageError("database not found: " + model.DatabasePath());
-    if (refuseNoDrawingDatabase(model.DatabasePath()))
+    if (!DrawingDatabase(db).exists())
+        return usageError("database not found: " + db);
+    if (refuseNoDrawingDatabase(db))
         return 1;
-    warnPartialRecord(model.DatabasePath());
-    model.sortieren = true;
-    model.SpeedButton5Click();
-    model.rng.RandSeed = static_cast<std::uint32_t>(static_cast<unsigned long long>(seed));
-    model.Label28Click();
+    warnPartialRecord(db);
+    GenerationResult result;
+    try {
+        const RecordSnapshot records = RecordSnapshot::read(db);
+        GenerationStart start{dates.start.date, dates.end, {}};
+        Generation::lookUpEndDate(records, start.endDate, start.drawing);
+        Rng rng;
+        rng.RandSeed = static_cast<std::uint32_t>(static_cast<unsigned long long>(seed));
+        NumberList numberList;
+        NullPlatform platform;
+        const CurrentOperation operation;
+        GenerationObserver quiet;
+        Generation generation(texts.messages, settings, tips, rng, records, start, numberList, platform, platform,
+                              operation, quiet);
+        result = generation.run();
+    } catch (const Failure& e) {
+        return reportFailure(e);
+    }
 
     for (int r = 1; r <= TipSet::kRows; ++r) {
         for (int k = 1; k <= TipSet::kFields; ++k)
-            std::cout << (k > 1 ? "," : "") << model.tips.get(r, k);
+            std::cout << (k > 1 ? "," : "") << tips.get(r, k);
         std::cout << "\n";
     }
-    std::cout << "attempts " << model.RunCounter << "\n";
-    std::cout << "message " << model.lastEndMessage << "\n";
+    std::cout << "attempts " << result.attempts << "\n";
+    std::cout << "message " << (result.cancelled ? -1 : static_cast<int>(result.endMessage)) << "\n";
     return 0;
 }
 

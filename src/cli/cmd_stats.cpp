@@ -1,29 +1,31 @@
 // stats KIND --db DB [--start YYYY-MM-DD] [--end YYYY-MM-DD]
 #include <iostream>
+#include <optional>
 #include <utility>
 
 #include "CliCommon.h"
 #include "CliLanguage.h"
+#include "app/Generation.h"
+#include "app/StatisticsCounter.h"
+#include "database/DrawingDatabase.h"
 
 namespace rz::cli {
 namespace {
 
-using Routine = void (MainModel::*)();
-
-const std::pair<const char*, Routine> kKinds[] = {
-    {"frequency", &MainModel::SpeedButton2Click},
-    {"overdue", &MainModel::Button5Click},
-    {"megaball", &MainModel::SpeedButton3Click},
-    {"megaball-overdue", &MainModel::Button8Click},
-    {"pairs", &MainModel::Button2Click},
-    {"triples", &MainModel::Button3Click},
-    {"quads", &MainModel::Button4Click},
-    {"sums", &MainModel::SpeedButton9Click},
+const std::pair<const char*, StatisticsKind> kKinds[] = {
+    {"frequency", StatisticsKind::Frequency},
+    {"overdue", StatisticsKind::Overdue},
+    {"megaball", StatisticsKind::MegaBallFrequency},
+    {"megaball-overdue", StatisticsKind::MegaBallOverdue},
+    {"pairs", StatisticsKind::Pairs},
+    {"triples", StatisticsKind::Triples},
+    {"quads", StatisticsKind::Quads},
+    {"sums", StatisticsKind::Sums},
 };
 
 std::string kindList() {
     std::string s;
-    for (const auto& [name, routine] : kKinds)
+    for (const auto& [name, kind] : kKinds)
         s += (s.empty() ? "" : ", ") + std::string(name);
     return s;
 }
@@ -38,38 +40,42 @@ int cmdStats(int argc, char** argv) {
     if (args.positional.size() != 1)
         return usageError("stats needs KIND [--db DB] [--start YYYY-MM-DD] [--end YYYY-MM-DD]; KIND is one of " +
                           kindList());
-    Routine routine = nullptr;
-    for (const auto& [name, r] : kKinds)
+    std::optional<StatisticsKind> kind;
+    for (const auto& [name, k] : kKinds)
         if (args.positional[0] == name)
-            routine = r;
-    if (!routine)
+            kind = k;
+    if (!kind)
         return usageError("unknown statistics kind \"" + args.positional[0] + "\"; use one of " + kindList());
 
-    MainModel model;
-    useDatabase(model, databasePath(args, argv[0]));
-    if (int rc = 0; !applyLanguageOption(model, args, argv[0], rc))
+    const std::string db = absoluteDatabasePath(databasePath(args, argv[0]));
+    LanguageTexts texts;
+    if (int rc = 0; !applyLanguageOption(texts, args, argv[0], rc))
         return rc;
-    if (!applyWindowDates(model, args, error))
+    DateOptions dates;
+    if (!readDateOptions(args, rz::today(), dates, error))
         return usageError(error);
-    if (!model.database().exists()) {
-        std::cerr << "ruvuzevodare-cli: database not found: " << model.DatabasePath() << "\n";
+    if (!DrawingDatabase(db).exists()) {
+        std::cerr << "ruvuzevodare-cli: database not found: " << db << "\n";
         return 1;
     }
-    if (refuseNoDrawingDatabase(model.DatabasePath()))
+    if (refuseNoDrawingDatabase(db))
         return 1;
-    warnPartialRecord(model.DatabasePath());
-    model.sortieren = true;
+    warnPartialRecord(db);
+    StatisticsCount count;
     try {
-        model.SpeedButton5Click(); // the window ends at the drawing found for --end
-        (model.*routine)();
-    } catch (const IoError& e) {
-        std::cerr << "ruvuzevodare-cli: " << e.what() << "\n";
-        return 1;
+        const RecordSnapshot records = RecordSnapshot::read(db);
+        // The window ends at the drawing found for --end.
+        CurrentDrawing drawing;
+        Generation::lookUpEndDate(records, dates.end, drawing);
+        count = StatisticsCounter(texts.messages).count(*kind, records, {dates.start.date, dates.end.date});
+    } catch (const Failure& e) {
+        return reportFailure(e);
     }
-    for (const StatisticsEntry& e : model.chart.Entries)
+    const StatisticsTable table = count.chart({});
+    for (const StatisticsEntry& e : table.Entries)
         std::cout << e.Key << ' ' << e.Value << '\n';
-    std::cout << "range " << model.chart.RangeMin << ' ' << model.chart.RangeMax << '\n';
-    std::cout << "title " << model.chart.Title << '\n';
+    std::cout << "range " << table.RangeMin << ' ' << table.RangeMax << '\n';
+    std::cout << "title " << table.Title << '\n';
     return 0;
 }
 

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <list>
 #include <map>
 #include <set>
 
 #include "TestSupport.h"
 #include "common/Text.h"
-#include "app/GenerationHost.h"
+#include "app/Generation.h"
+#include "app/MainModel.h"
 
 using namespace rz;
 using rz::test::TempDir;
@@ -47,22 +49,49 @@ std::vector<DrawingRecord> drawingsWithCounts(std::map<int, int> counts, int meg
     return out;
 }
 
+// Notes what the run shows: its status lines and the tables it counted.
+struct RunFollower : GenerationObserver {
+    std::vector<std::string> statuses;
+    std::vector<StatisticsKind> kinds; // the tables counted, in order
+    StatisticsTable table; // the table counted last
+    int repaints = 0;
+    void status(const std::string& text) override { statuses.push_back(text); }
+    void repaint() override { ++repaints; }
+    void counted(StatisticsKind kind, const StatisticsCount& count) override {
+        kinds.push_back(kind);
+        table = count.table;
+    }
+};
+
+// A run over plain data: settings, tips, random generator, the records of a
+// drawing file and the window's dates (from 1 Jan 2017 to the last drawing).
 struct GenFixture : ::testing::Test {
     TempDir dir;
-    MainModel model;
+    MessageTable messages;
+    GeneratorSettings settings;
+    TipSet tips;
+    Rng rng;
+    NumberList numberList;
     test::ScriptedPlatform platform;
+    CurrentOperation operation;
+    RecordSnapshot records;
+    GenerationStart start{dayFromYmd(2017, 1, 1), {}, {}};
+    RunFollower follower;
+    std::list<Generation> made;
 
-    void SetUp() override {
-        platform.attach(model);
-        model.Home = dir.str();
-        model.sortieren = true;
-        model.DateTimePicker2.date = dayFromYmd(2017, 1, 1);
-    }
     void store(const std::vector<DrawingRecord>& recs) {
-        test::writeDatabase(model.DatabasePath(), recs);
-        model.DateTimePicker1.date = recs.empty() ? dayFromYmd(2020, 1, 1) : recs.back().Date;
-        model.SpeedButton5Click();
+        const std::string path = dir.str() + "Zahlen.dat";
+        test::writeDatabase(path, recs);
+        records = RecordSnapshot::read(path);
+        start.endDate.date = recs.empty() ? dayFromYmd(2020, 1, 1) : recs.back().Date;
+        Generation::lookUpEndDate(records, start.endDate, start.drawing);
     }
+    Generation& generation() {
+        return made.emplace_back(messages, settings, tips, rng, records, start, numberList, platform, platform,
+                                 operation, follower);
+    }
+    Generator& generator() { return generation().generator(); }
+    GenerationResult run() { return generation().run(); }
     std::vector<int> poolEntries(const Generator& g) {
         return std::vector<int>(g.pool.entry.begin(), g.pool.entry.begin() + g.pool.size());
     }
@@ -70,7 +99,7 @@ struct GenFixture : ::testing::Test {
         std::array<int, 5> n{};
         for (int k = 1; k <= 5; ++k) {
             std::int32_t v = 0;
-            tryParseInt(model.tips.get(r, k), v);
+            tryParseInt(tips.get(r, k), v);
             n[static_cast<std::size_t>(k - 1)] = v;
         }
         return n;
@@ -101,8 +130,8 @@ std::vector<DrawingRecord> someHistory() {
 
 TEST_F(GenFixture, BaseBlockAfterCompaction) {
     store(someHistory());
-    plainSettings(model.Settings);
-    ModelGenerator g(model);
+    plainSettings(settings);
+    Generator& g = generator();
     ASSERT_TRUE(g.BuildCandidatePool());
     std::vector<int> expected{1, 1};
     for (int n = 2; n <= 70; ++n)
@@ -125,13 +154,13 @@ TEST_F(GenFixture, FrequentNumberThresholdsRoundHalvesToEven) {
     counts[7] = 10;
     counts[8] = 17;
     store(drawingsWithCounts(counts));
-    plainSettings(model.Settings);
-    model.Settings.set(Gs::PreferFrequent, 1);
-    model.Settings.set(Gs::PreferFrequentPercent, 30);
-    ModelGenerator g(model);
+    plainSettings(settings);
+    settings.set(Gs::PreferFrequent, 1);
+    settings.set(Gs::PreferFrequentPercent, 30);
+    Generator& g = generator();
     ASSERT_TRUE(g.BuildCandidatePool());
-    ASSERT_EQ(model.chart.RangeMax, 25);
-    ASSERT_EQ(model.chart.RangeMin, 10);
+    ASSERT_EQ(follower.table.RangeMax, 25);
+    ASSERT_EQ(follower.table.RangeMin, 10);
     const std::pair<int, int> expected[] = {{1, 5}, {2, 4}, {3, 4}, {4, 3}, {5, 3}, {6, 1}, {7, 1}, {8, 1}, {9, 1}};
     for (auto [n, c] : expected)
         EXPECT_EQ(g.pool.CountInPool(n), c) << n;
@@ -139,12 +168,12 @@ TEST_F(GenFixture, FrequentNumberThresholdsRoundHalvesToEven) {
 
 TEST_F(GenFixture, ExclusionsEmptyTheRightEntries) {
     store(someHistory());
-    plainSettings(model.Settings);
-    model.Settings.set(Gs::PreferOverdue, 1);
-    model.Settings.set(Gs::PreferNeighbours, 1);
-    model.Settings.set(Gs::MaxHitsLast1Enabled, 1);
-    model.Settings.set(Gs::MaxHitsLast1, 0);
-    ModelGenerator g(model);
+    plainSettings(settings);
+    settings.set(Gs::PreferOverdue, 1);
+    settings.set(Gs::PreferNeighbours, 1);
+    settings.set(Gs::MaxHitsLast1Enabled, 1);
+    settings.set(Gs::MaxHitsLast1, 0);
+    Generator& g = generator();
     g.captureLastDrawings();
     ASSERT_TRUE(g.BuildCandidatePool());
     const DrawingRecord last = someHistory().back(); // a copy: the vector is a temporary
@@ -154,20 +183,20 @@ TEST_F(GenFixture, ExclusionsEmptyTheRightEntries) {
         EXPECT_NE(v, 0);
 
     // Damping the date numbers takes one entry of each of 1..31.
-    ModelGenerator g2(model);
-    model.Settings = GeneratorSettings();
-    plainSettings(model.Settings);
-    model.Settings.set(Gs::DampDateNumbers, 1);
+    Generator& g2 = generator();
+    settings = GeneratorSettings();
+    plainSettings(settings);
+    settings.set(Gs::DampDateNumbers, 1);
     ASSERT_TRUE(g2.BuildCandidatePool());
     EXPECT_EQ(g2.pool.CountInPool(1), 1);
     for (int n = 2; n <= 31; ++n)
         EXPECT_EQ(g2.pool.CountInPool(n), 0) << n;
     EXPECT_EQ(g2.pool.CountInPool(32), 1);
 
-    ModelGenerator g3(model);
-    model.Settings = GeneratorSettings();
-    plainSettings(model.Settings);
-    model.Settings.set(Gs::AvoidMonthNumbers, 1);
+    Generator& g3 = generator();
+    settings = GeneratorSettings();
+    plainSettings(settings);
+    settings.set(Gs::AvoidMonthNumbers, 1);
     ASSERT_TRUE(g3.BuildCandidatePool());
     for (int n = 1; n <= 12; ++n)
         EXPECT_EQ(g3.pool.CountInPool(n), 0);
@@ -176,16 +205,16 @@ TEST_F(GenFixture, ExclusionsEmptyTheRightEntries) {
 
 TEST_F(GenFixture, NumberListOkRetryAbort) {
     store(someHistory());
-    plainSettings(model.Settings);
-    model.Settings.set(Gs::ShowNumberList, 1);
+    plainSettings(settings);
+    settings.set(Gs::ShowNumberList, 1);
     // OK: the edits in the list are ignored.
     platform.numberListAnswers = {ModalResult::Ok};
     platform.onNumberList = [this] {
-        EXPECT_EQ(model.numberList.box(1).weight, "2");
-        EXPECT_TRUE(model.numberList.box(70).checked);
-        model.numberList.box(5).checked = false;
+        EXPECT_EQ(numberList.box(1).weight, "2");
+        EXPECT_TRUE(numberList.box(70).checked);
+        numberList.box(5).checked = false;
     };
-    ModelGenerator g(model);
+    Generator& g = generator();
     ASSERT_TRUE(g.BuildCandidatePool());
     EXPECT_EQ(g.pool.CountInPool(5), 1);
 
@@ -193,24 +222,24 @@ TEST_F(GenFixture, NumberListOkRetryAbort) {
     platform.numberListAnswers = {ModalResult::Retry};
     platform.onNumberList = [this] {
         for (int n = 1; n <= 70; ++n)
-            model.numberList.box(n).checked = false;
-        model.numberList.box(3).checked = true;
-        model.numberList.box(3).weight = "3";
-        model.numberList.box(9).checked = true;
-        model.numberList.box(9).weight = "0";
-        model.numberList.box(12).checked = true;
-        model.numberList.box(12).weight = "-1";
-        model.numberList.box(20).checked = true;
-        model.numberList.box(20).weight = "";
+            numberList.box(n).checked = false;
+        numberList.box(3).checked = true;
+        numberList.box(3).weight = "3";
+        numberList.box(9).checked = true;
+        numberList.box(9).weight = "0";
+        numberList.box(12).checked = true;
+        numberList.box(12).weight = "-1";
+        numberList.box(20).checked = true;
+        numberList.box(20).weight = "";
     };
-    ModelGenerator g2(model);
+    Generator& g2 = generator();
     ASSERT_TRUE(g2.BuildCandidatePool());
     EXPECT_EQ(poolEntries(g2), (std::vector<int>{3, 3, 3, 9, 20}));
-    EXPECT_EQ(model.numberList.box(20).weight, "0");
+    EXPECT_EQ(numberList.box(20).weight, "0");
 
     platform.numberListAnswers = {ModalResult::Abort};
     platform.onNumberList = nullptr;
-    ModelGenerator g3(model);
+    Generator& g3 = generator();
     EXPECT_FALSE(g3.BuildCandidatePool());
 }
 
@@ -231,15 +260,15 @@ TEST_F(GenFixture, ChooseMegaBallRarestSkipsRecentOnes) {
         day += 3;
     }
     store(recs);
-    model.Settings.set(Gs::MegaBallRarest, 1);
-    model.Settings.set(Gs::MegaBallExcludeRecent, 5);
-    ModelGenerator g(model);
+    settings.set(Gs::MegaBallRarest, 1);
+    settings.set(Gs::MegaBallExcludeRecent, 5);
+    Generator& g = generator();
     // Rarest: highest key among the lowest frequency (1) is 22, drawn 7 drawings ago: accepted.
     EXPECT_EQ(g.ChooseMegaBall(), 22);
-    model.Settings.set(Gs::MegaBallLongestOutstanding, 1);
+    settings.set(Gs::MegaBallLongestOutstanding, 1);
     EXPECT_EQ(g.ChooseMegaBall(), 1); // overdue 29, the most
-    model.Settings.set(Gs::MegaBallExcludeRecent, 10);
-    model.Settings.set(Gs::MegaBallRandom, 1);
+    settings.set(Gs::MegaBallExcludeRecent, 10);
+    settings.set(Gs::MegaBallRandom, 1);
     std::set<int> seen;
     for (int i = 0; i < 500; ++i)
         seen.insert(g.ChooseMegaBall());
@@ -265,13 +294,13 @@ TEST_F(GenFixture, ChooseMegaBallRarestRecentlyDrawn) {
         day += 3;
     }
     store(recs);
-    model.Settings.set(Gs::MegaBall24, 0); // 25 is a candidate
-    model.Settings.set(Gs::MegaBallRarest, 1);
-    ModelGenerator g(model);
+    settings.set(Gs::MegaBall24, 0); // 25 is a candidate
+    settings.set(Gs::MegaBallRarest, 1);
+    Generator& g = generator();
     // 25 (once) is 2 drawings out; of the keys drawn twice, 24 (3 out) and 23 (4 out)
     // are recent too, so 22 (5 out) is the choice.
     EXPECT_EQ(g.ChooseMegaBall(), 22);
-    model.Settings.set(Gs::MegaBallExcludeRecent, 2);
+    settings.set(Gs::MegaBallExcludeRecent, 2);
     EXPECT_EQ(g.ChooseMegaBall(), 25); // 2 out is no longer recent
 }
 
@@ -301,7 +330,7 @@ TEST(GeneratorRules, ShapesAndPrimes) {
 
 TEST_F(GenFixture, SlipOverlapRule) {
     store(someHistory());
-    ModelGenerator g(model);
+    Generator& g = generator();
     auto setRow = [&g](int r, std::array<int, 5> n) {
         g.EarlierRows[static_cast<std::size_t>(r)] = n;
         std::uint64_t lo = 0, hi = 0;
@@ -315,7 +344,7 @@ TEST_F(GenFixture, SlipOverlapRule) {
     setRow(2, {10, 11, 12, 13, 14});
     const std::array<int, 5> shares0and3{10, 11, 12, 40, 50}; // 0 with row 1, 3 with row 2
     const std::array<int, 5> shares1and2{1, 10, 11, 40, 65};
-    GeneratorSettings& s = model.Settings;
+    GeneratorSettings& s = settings;
     // Defaults: 1..2 with every earlier row.
     EXPECT_TRUE(g.CheckOverlap(shares1and2.data(), 3));
     EXPECT_FALSE(g.CheckOverlap(shares0and3.data(), 3));
@@ -353,11 +382,11 @@ TEST_F(GenFixture, LastDrawingAndHistoryRules) {
         test::rec(2019, 6, 1, {5, 12, 33, 41, 70}, 7),
     };
     store(recs);
-    ASSERT_EQ(model.DatabaseEndDate(), dayFromYmd(2019, 6, 1));
-    GeneratorSettings& s = model.Settings;
+    ASSERT_EQ(start.endDate.date, dayFromYmd(2019, 6, 1));
+    GeneratorSettings& s = settings;
     s.set(Gs::ExcludeDbClassEnabled, 0);
     s.set(Gs::ExcludeRecentEnabled, 0);
-    ModelGenerator g(model);
+    Generator& g = generator();
     g.captureLastDrawings();
     ASSERT_EQ(g.LastDrawings[1].mb, 7);
     ASSERT_EQ(g.LastDrawings[2].n[1], 10);
@@ -383,11 +412,10 @@ TEST_F(GenFixture, LastDrawingAndHistoryRules) {
     EXPECT_TRUE(g.Secheroderfuenfer(threeOf2018.data(), 1));
     EXPECT_FALSE(g.Secheroderfuenfer(threeOf2018.data(), 9)); // the MegaBall makes it four
     // A drawing after the end date is not looked at.
-    model.DateTimePicker1.date = dayFromYmd(2019, 5, 31);
     const std::array<int, 5> fourOfLast{5, 12, 33, 41, 50};
-    EXPECT_TRUE(g.Secheroderfuenfer(fourOfLast.data(), 1));
-    model.DateTimePicker1.date = dayFromYmd(2019, 6, 1);
     EXPECT_FALSE(g.Secheroderfuenfer(fourOfLast.data(), 1));
+    start.endDate.date = dayFromYmd(2019, 5, 31);
+    EXPECT_TRUE(generator().Secheroderfuenfer(fourOfLast.data(), 1));
 
     // Recent rule: 60 weeks before 1 June 2019 is 7 April 2018, which is outside.
     s.set(Gs::ExcludeRecentDraws, 60);
@@ -419,19 +447,21 @@ TEST_F(GenFixture, LastDrawingAndHistoryRules) {
 TEST_F(GenFixture, RunFillsRowsThatPassEveryRule) {
     const auto history = someHistory();
     store(history);
-    model.Settings.set(Gs::TipCount, 5);
-    model.rng.RandSeed = 4711;
-    model.Label28Click();
-    EXPECT_EQ(model.lastEndMessage, 59);
-    EXPECT_EQ(model.StatusPanel[1], "Tipps wurden neu berechnet");
-    EXPECT_EQ(model.BitBtn4Caption, "Tipps berechnen");
-    EXPECT_FALSE(model.Berechnunglaeuft);
-    EXPECT_TRUE(model.sortieren);
+    settings.set(Gs::TipCount, 5);
+    rng.RandSeed = 4711;
+    const GenerationResult result = run();
+    ASSERT_FALSE(result.cancelled);
+    EXPECT_TRUE(result.poolUsable);
+    EXPECT_EQ(result.endMessage, Msg::TipsRecalculated);
+    ASSERT_FALSE(follower.statuses.empty());
+    EXPECT_EQ(follower.statuses.back(), "Tipps wurden neu berechnet");
     const DrawingRecord& last = history.back();
+    // The rows were checked against the last drawing.
+    EXPECT_EQ(result.drawing.Datum1, last.Date);
     std::vector<std::array<int, 5>> rows;
     for (int r = 1; r <= 5; ++r) {
         const auto n = rowNumbers(r);
-        ASSERT_TRUE(model.tips.IsRowFilled(r)) << r;
+        ASSERT_TRUE(tips.IsRowFilled(r)) << r;
         EXPECT_TRUE(std::is_sorted(n.begin(), n.end()));
         EXPECT_EQ(std::set<int>(n.begin(), n.end()).size(), 5u);
         const int sum = n[0] + n[1] + n[2] + n[3] + n[4];
@@ -450,9 +480,9 @@ TEST_F(GenFixture, RunFillsRowsThatPassEveryRule) {
         }
         // No drawing of the window (start excluded) reaches 4 hits with the MegaBall counted.
         std::int32_t mb = 0;
-        ASSERT_TRUE(tryParseInt(model.tips.get(r, 6), mb));
+        ASSERT_TRUE(tryParseInt(tips.get(r, 6), mb));
         for (const auto& d : history) {
-            if (!(d.Date > model.StatisticsStartDate() && d.Date <= model.DatabaseEndDate()))
+            if (!(d.Date > start.statisticsStart && d.Date <= result.endDate.date))
                 continue;
             int h = (d.megaBall() == mb) ? 1 : 0;
             for (int i = 1; i <= 5; ++i)
@@ -460,84 +490,183 @@ TEST_F(GenFixture, RunFillsRowsThatPassEveryRule) {
             EXPECT_LT(h, 4);
         }
         rows.push_back(n);
-        EXPECT_EQ(model.tips.row(r).sumCaption, std::to_string(sum));
+        EXPECT_EQ(tips.row(r).sumCaption, std::to_string(sum));
+        EXPECT_EQ(tips.row(r).hitCaption, "0"); // checked: none of the last drawing's numbers
     }
     for (int r = 6; r <= 12; ++r) {
-        EXPECT_FALSE(model.tips.IsRowFilled(r));
-        EXPECT_EQ(model.tips.row(r).sumCaption, "0");
+        EXPECT_FALSE(tips.IsRowFilled(r));
+        EXPECT_EQ(tips.row(r).sumCaption, "0");
     }
 
     // The same seed gives the same rows.
-    std::vector<std::string> first;
-    for (int r = 1; r <= 12; ++r)
-        for (int k = 1; k <= 7; ++k)
-            first.push_back(model.tips.get(r, k));
-    const auto attempts = model.RunCounter;
-    model.rng.RandSeed = 4711;
-    model.Label28Click();
-    std::vector<std::string> second;
-    for (int r = 1; r <= 12; ++r)
-        for (int k = 1; k <= 7; ++k)
-            second.push_back(model.tips.get(r, k));
-    EXPECT_EQ(first, second);
-    EXPECT_EQ(model.RunCounter, attempts);
+    const TipSet first = tips;
+    rng.RandSeed = 4711;
+    const GenerationResult again = run();
+    EXPECT_EQ(tips, first);
+    EXPECT_EQ(again.attempts, result.attempts);
 }
 
 TEST_F(GenFixture, LockedRowsAndTipCount) {
     store(someHistory());
-    model.Settings.set(Gs::TipCount, 2);
+    settings.set(Gs::TipCount, 2);
     for (int k = 1; k <= 7; ++k)
-        model.tips.set(3, k, std::to_string(k * 3));
-    model.tips.set(3, 2, ""); // an empty field of a locked row counts as 0
-    model.tips.row(3).Locked = true;
-    model.rng.RandSeed = 1;
-    model.Label28Click();
-    EXPECT_TRUE(model.tips.IsRowFilled(1));
-    EXPECT_TRUE(model.tips.IsRowFilled(2));
-    EXPECT_EQ(model.tips.get(3, 1), "3");
-    EXPECT_EQ(model.tips.get(3, 2), "");
-    EXPECT_EQ(model.tips.get(3, 7), "21");
+        tips.set(3, k, std::to_string(k * 3));
+    tips.set(3, 2, ""); // an empty field of a locked row counts as 0
+    tips.row(3).Locked = true;
+    rng.RandSeed = 1;
+    run();
+    EXPECT_TRUE(tips.IsRowFilled(1));
+    EXPECT_TRUE(tips.IsRowFilled(2));
+    EXPECT_EQ(tips.get(3, 1), "3");
+    EXPECT_EQ(tips.get(3, 2), "");
+    EXPECT_EQ(tips.get(3, 7), "21");
     for (int r = 4; r <= 12; ++r)
-        EXPECT_FALSE(model.tips.IsRowFilled(r)) << r;
+        EXPECT_FALSE(tips.IsRowFilled(r)) << r;
 }
 
 TEST_F(GenFixture, ExhaustedBudgetRestoresTheSettings) {
     store(someHistory());
-    GeneratorSettings& s = model.Settings;
+    GeneratorSettings& s = settings;
     s.set(Gs::MaxRunsThousands, 25);
     s.set(Gs::TipCount, 12);
     s.set(Gs::ForcePair, 1);
     s.set(Gs::MaxHitsLast1, 0);
     s.set(Gs::ExcludeDbClass, 3);
     s.set(Gs::MinOverlap, 3); // with each-pair on and max 2: no second row is possible
-    model.rng.RandSeed = 7;
-    model.Label28Click();
-    EXPECT_EQ(model.RunCounter, 25000);
-    EXPECT_EQ(model.lastEndMessage, 58);
-    EXPECT_EQ(model.StatusPanel[1], "Ändern Sie die Parameter um 12 Tipps zuberechnen");
+    rng.RandSeed = 7;
+    const GenerationResult result = run();
+    EXPECT_EQ(result.attempts, 25000);
+    EXPECT_EQ(result.endMessage, Msg::ChangeParameters);
+    EXPECT_EQ(follower.statuses.back(), "Ändern Sie die Parameter um 12 Tipps zuberechnen");
     EXPECT_EQ(s.get(Gs::ForcePair), 1);
     EXPECT_EQ(s.get(Gs::MaxHitsLast1), 0);
     EXPECT_EQ(s.get(Gs::ExcludeDbClass), 3);
-    EXPECT_EQ(model.LaufMax, 25000);
-    EXPECT_TRUE(model.tips.IsRowFilled(1));
+    EXPECT_TRUE(tips.IsRowFilled(1));
     for (int r = 2; r <= 12; ++r)
-        EXPECT_FALSE(model.tips.IsRowFilled(r)) << r;
+        EXPECT_FALSE(tips.IsRowFilled(r)) << r;
 }
 
 TEST_F(GenFixture, UnusablePoolMakesNoAttempt) {
     store(someHistory());
-    plainSettings(model.Settings);
-    model.Settings.set(Gs::PreferredOnly, 1);
-    model.tips.set(1, 1, "9");
-    model.Label28Click();
-    EXPECT_EQ(model.RunCounter, 0);
-    EXPECT_EQ(model.lastEndMessage, 58);
-    EXPECT_FALSE(model.tips.IsRowFilled(1));
-    EXPECT_EQ(model.BitBtn4Caption, "Tipps berechnen");
+    plainSettings(settings);
+    settings.set(Gs::PreferredOnly, 1);
+    tips.set(1, 1, "9");
+    const GenerationResult result = run();
+    EXPECT_FALSE(result.poolUsable);
+    EXPECT_EQ(result.attempts, 0);
+    EXPECT_EQ(result.endMessage, Msg::ChangeParameters);
+    EXPECT_FALSE(tips.IsRowFilled(1));
 }
 
-TEST_F(GenFixture, StopRequestEndsTheRun) {
+TEST_F(GenFixture, StopRequestEndsTheRunAtItsNextAttempt) {
     store(someHistory());
+    settings.set(Gs::MaxRunsThousands, 30000);
+    settings.set(Gs::MinEvenEnabled, 1); // nothing passes: only the stop ends the run
+    settings.set(Gs::MinOddEnabled, 1);
+    settings.set(Gs::MinEven, 3);
+    settings.set(Gs::MinOdd, 3);
+    operation.kind = OperationKind::Generation;
+    platform.onPendingEvents = [this] { operation.requestStop(); };
+    const GenerationResult result = run();
+    EXPECT_GE(platform.pendingEventCalls, 1);
+    EXPECT_LT(result.attempts, 30000000);
+    EXPECT_EQ(result.endMessage, Msg::TipsRecalculated);
+    for (int r = 1; r <= 12; ++r)
+        EXPECT_FALSE(tips.IsRowFilled(r));
+}
+
+TEST_F(GenFixture, CancelledNumberListMakesNoRow) {
+    store(someHistory());
+    settings.set(Gs::ShowNumberList, 1);
+    settings.set(Gs::ForcePair, 1);
+    tips.set(2, 1, "5");
+    platform.numberListAnswers = {ModalResult::Abort};
+    const GenerationResult result = run();
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_EQ(result.attempts, 0);
+    EXPECT_EQ(tips.get(2, 1), ""); // the run cleared the rows before it asked
+    EXPECT_EQ(settings.get(Gs::ForcePair), 1);
+}
+
+// The run counts its tables over the records it was given, for the window
+// from the statistics start to the drawing found for the end date, and the
+// drawing it checks against takes the numbers of the last drawing the tables
+// of runs counted.
+TEST_F(GenFixture, TablesComeFromTheRecordsAndTheWindow) {
+    store({test::rec(2018, 1, 2, {1, 2, 3, 4, 5}, 3), test::rec(2018, 1, 5, {2, 3, 10, 20, 30}, 4),
+           test::rec(2018, 1, 9, {40, 41, 50, 60, 70}, 5)});
+    start.endDate.date = dayFromYmd(2018, 1, 4); // the lookup moves it to 5 Jan
+    start.drawing = {};
+    settings.set(Gs::PreferPairs, 1);
+    settings.set(Gs::TipCount, 1);
+    rng.RandSeed = 3;
+    const GenerationResult result = run();
+    EXPECT_EQ(result.endDate.date, dayFromYmd(2018, 1, 5));
+    EXPECT_EQ(result.drawing.Datum1, dayFromYmd(2018, 1, 5));
+    EXPECT_EQ(result.drawing.Zahl[1], 2);
+    EXPECT_EQ(result.drawing.Zahl[7], 4);
+    ASSERT_FALSE(follower.kinds.empty());
+    EXPECT_EQ(follower.kinds.front(), StatisticsKind::Pairs);
+    const StatisticsTable pairs =
+        StatisticsCounter(messages)
+            .count(StatisticsKind::Pairs, records, {start.statisticsStart, dayFromYmd(2018, 1, 5)})
+            .table;
+    EXPECT_EQ(pairs.Value(1), 1); // 1 2 of 2 Jan; 40 41 of 9 Jan is after the window
+    EXPECT_EQ(pairs.Value(40), 0);
+    EXPECT_EQ(pairs.Value(2), 2);
+}
+
+TEST_F(GenFixture, HistoryRulesCountNumbersOfOlderGameFormats) {
+    // A neighbour of 74 can put 71..75 into the pool; such numbers count like any other.
+    store({test::rec(2014, 1, 3, {2, 3, 19, 52, 71}, 14), test::rec(2014, 1, 7, {1, 4, 9, 30, 40}, 2)});
+    settings.set(Gs::ExcludeRecentClass, 3);
+    Generator& g = generator();
+    const std::array<int, 5> tip{19, 21, 34, 36, 71};
+    EXPECT_FALSE(g.dreierodervierer(tip.data(), 14)); // 19, 71 and the MegaBall
+    EXPECT_TRUE(g.dreierodervierer(tip.data(), 15));
+}
+
+// ------------------------------------------------------------- the window's run
+
+struct RunWindowFixture : ::testing::Test {
+    TempDir dir;
+    MainModel model;
+    test::ScriptedPlatform platform;
+
+    void SetUp() override {
+        platform.attach(model);
+        model.Home = dir.str();
+        model.sortieren = true;
+        model.DateTimePicker2.date = dayFromYmd(2017, 1, 1);
+        const auto history = someHistory();
+        test::writeDatabase(model.DatabasePath(), history);
+        model.DateTimePicker1.date = history.back().Date;
+        model.SpeedButton5Click();
+    }
+};
+
+TEST_F(RunWindowFixture, TheWindowShowsTheRunAndItsEnd) {
+    model.Settings.set(Gs::TipCount, 5);
+    model.rng.RandSeed = 4711;
+    model.Label28Click();
+    EXPECT_EQ(model.lastEndMessage, 59);
+    EXPECT_GT(model.RunCounter, 0);
+    EXPECT_EQ(model.StatusPanel[1], "Tipps wurden neu berechnet");
+    EXPECT_EQ(model.BitBtn4Caption, "Tipps berechnen");
+    EXPECT_FALSE(model.Berechnunglaeuft);
+    EXPECT_FALSE(model.runActive);
+    EXPECT_FALSE(model.busy);
+    EXPECT_TRUE(model.sortieren);
+    EXPECT_EQ(model.activeTab, Tab::TipOverview);
+    EXPECT_EQ(model.chart.Kind, StatisticsKind::MegaBallFrequency); // the table counted last
+    // The rows were checked against the drawing on display.
+    for (int r = 1; r <= 5; ++r)
+        EXPECT_EQ(model.tips.row(r).hitCaption, "0") << r;
+    EXPECT_EQ(model.cur.Datum1, someHistory().back().Date);
+    EXPECT_EQ(model.LaufMax, model.Settings.get(Gs::MaxRunsThousands) * 1000);
+}
+
+TEST_F(RunWindowFixture, StopRequestEndsTheRun) {
     GeneratorSettings& s = model.Settings;
     s.set(Gs::MaxRunsThousands, 30000);
     s.set(Gs::MinEvenEnabled, 1);
@@ -560,8 +689,7 @@ TEST_F(GenFixture, StopRequestEndsTheRun) {
         EXPECT_FALSE(model.tips.IsRowFilled(r));
 }
 
-TEST_F(GenFixture, ErrorDuringRunRestoresTheWindow) {
-    store(someHistory());
+TEST_F(RunWindowFixture, ErrorDuringRunRestoresTheWindow) {
     model.Settings.set(Gs::ShowNumberList, 1);
     model.Settings.set(Gs::ForcePair, 1);
     platform.numberListAnswers = {ModalResult::Ok};
@@ -576,11 +704,10 @@ TEST_F(GenFixture, ErrorDuringRunRestoresTheWindow) {
     EXPECT_EQ(model.heldRecords, nullptr);
 }
 
-TEST_F(GenFixture, TheRunWorksFromTheRecordsReadAtItsStart) {
+TEST_F(RunWindowFixture, TheRunWorksFromTheRecordsReadAtItsStart) {
     // The drawing file disappears while the list is open: the statistics and
     // the history rules after it still count the drawings read at the start,
     // so the run computes what it computes with the file in place.
-    store(someHistory());
     model.Settings.set(Gs::ShowNumberList, 1);
     platform.numberListAnswers = {ModalResult::Ok, ModalResult::Ok};
     model.rng.RandSeed = 5;
@@ -599,20 +726,9 @@ TEST_F(GenFixture, TheRunWorksFromTheRecordsReadAtItsStart) {
     EXPECT_EQ(model.heldRecords, nullptr);
 }
 
-TEST_F(GenFixture, HistoryRulesCountNumbersOfOlderGameFormats) {
-    // A neighbour of 74 can put 71..75 into the pool; such numbers count like any other.
-    store({test::rec(2014, 1, 3, {2, 3, 19, 52, 71}, 14), test::rec(2014, 1, 7, {1, 4, 9, 30, 40}, 2)});
-    model.Settings.set(Gs::ExcludeRecentClass, 3);
-    ModelGenerator g(model);
-    const std::array<int, 5> tip{19, 21, 34, 36, 71};
-    EXPECT_FALSE(g.dreierodervierer(tip.data(), 14)); // 19, 71 and the MegaBall
-    EXPECT_TRUE(g.dreierodervierer(tip.data(), 15));
-}
-
 // A run is one step of the undo history (its own clearing of the rows is part
 // of it), and taking it back brings the rows from before the run.
-TEST_F(GenFixture, RunIsOneUndoStep) {
-    store(someHistory());
+TEST_F(RunWindowFixture, RunIsOneUndoStep) {
     model.Settings.set(Gs::TipCount, 3);
     model.rng.RandSeed = 4711;
     model.tips.set(1, 1, "7");

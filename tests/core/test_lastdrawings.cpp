@@ -1,13 +1,15 @@
 // The generation run takes the last three drawings from one read of the file;
 // they must be the drawings that the lookup and two steps back show, and the
-// window must end as the lookup that follows leaves it.
+// window, following the run's lookup of the end date, must end as the lookup
+// after the steps leaves it.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
 #include "TestSupport.h"
-#include "app/GenerationHost.h"
+#include "app/Generation.h"
+#include "app/MainModel.h"
 
 using namespace rz;
 using rz::test::TempDir;
@@ -49,6 +51,19 @@ std::array<PastDrawing, 4> stepByStep(MainModel& m) {
     return last;
 }
 
+// The window follows the run's lookup of the end date as the main window does.
+struct WindowLookup : GenerationObserver {
+    MainModel& m;
+    const RecordSnapshot& records;
+    int lookups = 0;
+    WindowLookup(MainModel& model, const RecordSnapshot& r) : m(model), records(r) {}
+    void endDateLookedUp(DayNumber endDate) override {
+        ++lookups;
+        m.DateTimePicker1.setDateOrEarliest(endDate);
+        m.lookupEndDate(&records);
+    }
+};
+
 } // namespace
 
 TEST(LastDrawings, SameAsTheLookupAndTwoStepsBack) {
@@ -83,8 +98,16 @@ TEST(LastDrawings, SameAsTheLookupAndTwoStepsBack) {
         MainModel a, b;
         prepare(a, dir.str(), c.end);
         prepare(b, dir.str(), c.end);
-        ModelGenerator g(a);
+        const RecordSnapshot records = RecordSnapshot::read(a.DatabasePath());
+        WindowLookup window(a, records);
+        NullPlatform platform;
+        const CurrentOperation operation;
+        Generation run(a.Memo2, a.Settings, a.tips, a.rng, records,
+                       {a.StatisticsStartDate(), a.DateTimePicker1, a.cur}, a.numberList, platform, platform,
+                       operation, window);
+        Generator& g = run.generator();
         g.captureLastDrawings();
+        EXPECT_EQ(window.lookups, 1) << c.name;
         const auto want = stepByStep(b);
         for (int k = 1; k <= 3; ++k) {
             EXPECT_EQ(g.LastDrawings[static_cast<std::size_t>(k)].n, want[static_cast<std::size_t>(k)].n) << c.name << " " << k;

@@ -2,11 +2,13 @@
 // program picks or suggests is 25; with it off, every pick is what it was.
 #include <gtest/gtest.h>
 
+#include <list>
 #include <set>
 
 #include "TestSupport.h"
 #include "common/Text.h"
-#include "app/GenerationHost.h"
+#include "app/Generation.h"
+#include "app/MainModel.h"
 
 using namespace rz;
 using rz::test::TempDir;
@@ -51,6 +53,19 @@ struct MegaBallRangeFixture : ::testing::Test {
         test::writeDatabase(model.DatabasePath(), recs);
         model.DateTimePicker1.date = recs.back().Date;
         model.SpeedButton5Click();
+    }
+    // A generation over the window's settings, tips, random generator and dates.
+    RecordSnapshot records;
+    CurrentOperation operation;
+    GenerationObserver quiet;
+    std::list<Generation> made;
+    Generator& generator() {
+        records = RecordSnapshot::read(model.DatabasePath());
+        return made
+            .emplace_back(model.Memo2, model.Settings, model.tips, model.rng, records,
+                          GenerationStart{model.StatisticsStartDate(), model.DateTimePicker1, model.cur},
+                          model.numberList, platform, platform, operation, quiet)
+            .generator();
     }
     int field(int row, int k) const {
         std::int32_t v = 0;
@@ -104,15 +119,13 @@ TEST_F(MegaBallRangeFixture, EachModeWithTheOptionOnAndOff) {
             // Without the exclusion of recent MegaBalls the random mode is one draw.
             model.Settings.set(Gs::MegaBallExcludeRecentEnabled, c.mode == Gs::MegaBallRandom ? 0 : 1);
             model.rng.RandSeed = seed;
-            ModelGenerator g(model);
-            const int mb = g.ChooseMegaBall();
+            const int mb = generator().ChooseMegaBall();
             const int want = c.expected != 0 ? c.expected : static_cast<int>(firstDraw(seed, range));
             ASSERT_EQ(mb, want) << c.name << " seed " << seed;
             // With the exclusion on, the random mode never gives 25 either.
             model.Settings.set(Gs::MegaBallExcludeRecentEnabled, 1);
             model.rng.RandSeed = seed;
-            ModelGenerator excluding(model);
-            const int mb2 = excluding.ChooseMegaBall();
+            const int mb2 = generator().ChooseMegaBall();
             EXPECT_GE(mb2, 1) << c.name;
             EXPECT_LE(mb2, static_cast<int>(range)) << c.name;
             seen.insert(mb2);

@@ -1,7 +1,7 @@
-// The two historic analyses on the "Datenbank" tab: the settings analysis
-// replays the generator week by week over the past, the drawing analysis
-// compares every drawing with the earlier ones and with the next one. Both
-// end with a plain-text report "Test.rtf" in the program folder, written by
+// The window's tip search (over app/TipSearch.h) and the two historic
+// analyses on the "Datenbank" tab: the settings analysis replays the
+// generator week by week over the past, the drawing analysis compares every
+// drawing with the earlier ones and with the next one. Both analyses end with a plain-text report "Test.rtf" in the program folder, written by
 // evaluation/AnalysisReports.cpp.
 #include "evaluation/HistoricAnalysis.h"
 #include "common/Text.h"
@@ -20,6 +20,7 @@
 
 #include "common/ProgramTexts.h"
 #include "app/MainModel.h"
+#include "app/TipSearch.h"
 #include "services/Operation.h"
 #include "common/Text.h"
 #include "common/TextFile.h"
@@ -499,6 +500,68 @@ void MainModel::BitBtn19Click() {
     }
     lastAnalysisOutcome = stopped ? AnalysisOutcome::Stopped : AnalysisOutcome::Finished;
     setStatus(analysisEndText(passes, stopped));
+}
+
+} // namespace rz
+
+// ---------------------------------------------------------------- tip search
+
+namespace rz {
+namespace {
+
+// The window follows the search's stops: the drawing and its captions, the
+// rows checked against it (with the window's counts and sounds).
+class WindowFollowsSearch : public TipSearchObserver {
+public:
+    explicit WindowFollowsSearch(MainModel& m) : m_(m) {}
+    HitCount checkRows(TipSet&, const SearchedDrawing& drawing, HitCount last) override {
+        show(m_, drawing, last);
+        m_.Komplettcheck(); // the search's rows are the window's
+        return {m_.Gewinn, m_.Treffer, m_.Zusatz, m_.Super};
+    }
+    void stopped(const SearchStop& stop, const SearchedDrawing&) override {
+        m_.lastSearchStop = {stop.date, stop.row, stop.caption};
+        m_.changed();
+    }
+    static void show(MainModel& m, const SearchedDrawing& drawing, const HitCount& last) {
+        m.cur = drawing.drawing;
+        m.Label29 = drawing.caption;
+        m.Label13 = drawing.sumCaption;
+        m.Label35 = m.Label29;
+        m.Gewinn = last.Gewinn;
+        m.Treffer = last.Treffer;
+        m.Zusatz = last.Zusatz;
+        m.Super = last.Super;
+    }
+
+private:
+    MainModel& m_;
+};
+
+} // namespace
+
+void MainModel::SpeedButton4Click() {
+    if (operation.running())
+        return; // another long command owns the window
+    const std::string preset = "4";
+    const std::string answer = dialogs().inputText(msg(Msg::TipSearchThresholdPrompt), msg(Msg::TipSearchTitle), preset).value_or(preset);
+    std::int32_t threshold = 0;
+    if (!tryParseInt(answer, threshold)) {
+        dialogs().message(notAnIntegerMessage(answer));
+        return;
+    }
+    const std::vector<DrawingRecord> drawings = database().readAll();
+    lastChance.clear();
+    WindowFollowsSearch follow(*this);
+    const TipSearch search(sprache, Memo2, dialogs(), follow);
+    TipSearchResult result = search.run(tips, drawings, {StatisticsStartDate(), DatabaseEndDate()}, threshold,
+                                        Settings.on(Gs::OverlapCountsMegaBall), cur, {Gewinn, Treffer, Zusatz, Super});
+    lastChance = std::move(result.chance);
+    if (result.endedByUser)
+        return;
+    if (result.visited)
+        WindowFollowsSearch::show(*this, result.shown, result.lastChecked);
+    changed();
 }
 
 } // namespace rz

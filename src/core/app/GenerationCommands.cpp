@@ -1,39 +1,44 @@
-// The generation run as a command of the window: start and stop, the run's
-// frame (button caption, cursor, eased settings restored), and the model as
-// the run's host.
-#include "app/GenerationHost.h"
+// The generation run as a command of the window: start and stop, and the
+// run's frame (button caption, cursor, the window following the run); the
+// run itself is app/Generation.h.
+#include "app/Generation.h"
+#include "app/MainModel.h"
 
 #include "common/ProgramTexts.h"
 
 namespace rz {
+namespace {
 
-const StatisticsTable& ModelGenerationHost::statisticsTable(StatisticsKind kind) {
-    switch (kind) {
-    case StatisticsKind::Frequency: m_.SpeedButton2Click(); break;
-    case StatisticsKind::Overdue: m_.Button5Click(); break;
-    case StatisticsKind::MegaBallFrequency: m_.SpeedButton3Click(); break;
-    case StatisticsKind::MegaBallOverdue: m_.Button8Click(); break;
-    case StatisticsKind::Pairs: m_.Button2Click(); break;
-    case StatisticsKind::Triples: m_.Button3Click(); break;
-    case StatisticsKind::Quads: m_.Button4Click(); break;
-    default: break; // the run asks for no other table
+// The window follows the run: its status bar, its rows, the chart of each
+// table the run counts and the lookup of the end date.
+class WindowFollowsRun : public GenerationObserver {
+public:
+    WindowFollowsRun(MainModel& m, const RecordSnapshot& records) : m_(m), records_(records) {}
+
+    void status(const std::string& text) override { m_.setStatus(text); }
+    void repaint() override { m_.changed(); }
+    void showTips() override { m_.showTab(Tab::TipOverview); }
+    void busy(bool on) override { m_.setBusy(on); }
+    void counted(StatisticsKind kind, const StatisticsCount& count) override {
+        m_.showStatistics(count);
+        // The chart comes to the front as its buttons bring it; the
+        // MegaBall tables of the attempts leave the tab as it is.
+        if (kind == StatisticsKind::Overdue || kind == StatisticsKind::Pairs || kind == StatisticsKind::Triples ||
+            kind == StatisticsKind::Quads)
+            m_.showTab(Tab::Chart);
+        m_.changed();
     }
-    return m_.chart;
-}
+    void endDateLookedUp(DayNumber endDate) override {
+        m_.DateTimePicker1.setDateOrEarliest(endDate);
+        m_.lookupEndDate(&records_);
+    }
 
-const RecordSnapshot& ModelGenerationHost::drawingRecords() {
-    if (m_.heldRecords)
-        return *m_.heldRecords;
-    if (!ownRecords_)
-        ownRecords_ = m_.readDrawingRecords();
-    return *ownRecords_;
-}
+private:
+    MainModel& m_;
+    const RecordSnapshot& records_;
+};
 
-void ModelGenerationHost::showEndDateDrawing(DayNumber endDate) {
-    if (!m_.DateTimePicker1.setDate(endDate))
-        m_.DateTimePicker1.date = m_.DateTimePicker1.minDate;
-    m_.lookupEndDate(&drawingRecords());
-}
+} // namespace
 
 RecordSnapshot MainModel::readDrawingRecords() {
     const DrawingDatabase db = database();
@@ -72,17 +77,8 @@ void MainModel::generationRun() {
     BitBtn4Caption = msg(Msg::Stop);
     sortieren = false;
     LaufMax = Settings.get(Gs::MaxRunsThousands) * 1000;
-    const int oldForcePair = Settings.get(Gs::ForcePair);
-    const int oldMaxHitsLast1 = Settings.get(Gs::MaxHitsLast1);
-    const int oldMaxHitsLast2 = Settings.get(Gs::MaxHitsLast2);
-    const int oldExcludeDbClass = Settings.get(Gs::ExcludeDbClass);
-    auto restoreSettings = [&] {
-        Settings.set(Gs::ForcePair, oldForcePair);
-        Settings.set(Gs::MaxHitsLast1, oldMaxHitsLast1);
-        Settings.set(Gs::MaxHitsLast2, oldMaxHitsLast2);
-        Settings.set(Gs::ExcludeDbClass, oldExcludeDbClass);
-    };
     auto finish = [&] {
+        sortieren = true;
         Berechnunglaeuft = false;
         BitBtn4Caption = Tippsberechnen;
         runActive = false;
@@ -96,36 +92,25 @@ void MainModel::generationRun() {
         // The file does not change during the run: it is read once (unless
         // an analysis around the run holds it already) and the lookups, the
         // statistics tables and the history rules of the run share it.
-        std::optional<RecordSnapshot> records;
+        std::optional<RecordSnapshot> read;
         if (!heldRecords)
-            records = readDrawingRecords();
-        const HoldRecords hold(*this, records ? &*records : heldRecords);
-        ModelGenerator g(*this);
-        g.captureLastDrawings();
-        SpeedButton11Click();
-        if (!g.BuildCandidatePool()) {
-            sortieren = true;
-            finish();
-            return;
-        }
-        setStatus(msg(Msg::CalculationStart));
+            read = readDrawingRecords();
+        const RecordSnapshot& records = read ? *read : *heldRecords;
+        const HoldRecords hold(*this, &records);
         Berechnunglaeuft = true;
-        RunCounter = 0;
-        // Fewer than five different numbers can never complete a tip.
-        const bool poolUsable = g.pool.distinctNumbers() >= 5;
-        g.rowLoop(poolUsable);
-        sortieren = true;
-        Komplettcheck();
-        setBusy(false);
-        const Msg end = (poolUsable && RunCounter < LaufMax) ? Msg::TipsRecalculated : Msg::ChangeParameters;
-        lastEndMessage = static_cast<int>(end);
-        setStatus(msg(end));
-        restoreSettings();
+        WindowFollowsRun follow(*this, records);
+        Generation generation(Memo2, Settings, tips, rng, records, {StatisticsStartDate(), DateTimePicker1, cur},
+                              numberList, dialogs(), events(), operation, follow);
+        const GenerationResult result = generation.run();
+        if (!result.cancelled) {
+            RunCounter = result.attempts;
+            lastEndMessage = static_cast<int>(result.endMessage);
+            sortieren = true;
+            Komplettcheck(); // the window's counts and sounds of the rows the run checked
+        }
         finish();
     } catch (...) {
-        // Never leave the window stuck in a run: restore first, then report.
-        sortieren = true;
-        restoreSettings();
+        // Never leave the window stuck in a run; the settings are back already.
         finish();
         throw;
     }

@@ -31,6 +31,7 @@ namespace rz {
 
 class IComponentTree;
 struct DrawingView;
+struct StatisticsCount;
 
 // Tabs of PageControl1 in their order.
 enum class Tab { TipOverview = 0, LastDrawing = 1, Generator = 2, Chart = 3, Database = 4, Internet = 5 };
@@ -216,6 +217,9 @@ public:
     void Label91Click();                       // show chart tab, triples
     void Label90Click();                       // show chart tab, quads
     void Label88Click();                       // show chart tab, sums
+    // A count's table on the chart, its dates in the window's (aktDatum,
+    // dfb) and the last drawing it counted on display.
+    void showStatistics(const StatisticsCount& count);
     // The chart on display counted again over the database as it stands now
     // (drawings were added or removed); the tab on display stays.
     void recountChart();

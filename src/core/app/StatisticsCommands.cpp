@@ -1,106 +1,37 @@
-// The statistics buttons of the main window: each reads the database once
-// (or takes the records a run or an analysis holds),
-// computes its table over the statistics window (statistics/Statistics.h)
-// and publishes it in `chart`.
-#include <cstdint>
-#include <optional>
-#include <vector>
-
+// The statistics buttons of the main window: each counts its table over the
+// statistics window (app/StatisticsCounter.h) and shows it in `chart`.
 #include "app/MainModel.h"
-#include "statistics/Statistics.h"
+#include "app/StatisticsCounter.h"
 
 namespace rz {
+
+// The count's table on the chart; the window keeps its dates, and the
+// drawing on display takes the numbers of the last drawing a table of runs
+// counted.
+void MainModel::showStatistics(const StatisticsCount& c) {
+    aktDatum = c.window.start;
+    if (c.keepsEndDate)
+        dfb = c.window.end;
+    chart = c.chart(std::move(chart.Title));
+    if (c.lastDrawing)
+        for (std::size_t k = 1; k <= 8; ++k)
+            cur.Zahl[k] = (*c.lastDrawing)[k];
+}
+
 namespace {
 
-// The record bytes of the last pass; kept so that a pass allocates nothing.
-std::vector<std::uint8_t>& passBuffer() {
-    thread_local std::vector<std::uint8_t> buffer;
-    return buffer;
-}
-
-struct Pass {
-    RecordSpan records;
-    StatisticsWindow window;
-};
-
-// Opens the database, takes the window dates, clears the chart, then reads
-// every whole record. A file that cannot be opened leaves the chart as it was.
-Pass beginPass(MainModel& m, bool copyEndToDfb) {
-    // The records a run or an analysis holds, else the file read now.
-    std::optional<RecordBlockReader> reader;
-    if (!m.heldRecords)
-        reader.emplace(m.DatabasePath());
-    m.aktDatum = m.StatisticsStartDate();
-    Pass p;
-    p.window.start = m.aktDatum;
-    p.window.end = m.DatabaseEndDate();
-    if (copyEndToDfb)
-        m.dfb = p.window.end;
-    m.chart.Entries.clear();
-    if (m.heldRecords) {
-        p.records.count = m.heldRecords->count;
-        p.records.data = m.heldRecords->bytes.data();
-        return p;
-    }
-    std::vector<std::uint8_t>& buffer = passBuffer();
-    p.records.count = reader->readAll(buffer);
-    p.records.data = buffer.data();
-    return p;
-}
-
-void publish(MainModel& m, StatisticsOutcome&& out) {
-    std::string title = std::move(m.chart.Title);
-    m.chart = std::move(out.table);
-    m.chart.Title = out.title ? std::move(*out.title) : std::move(title);
-    if (out.lastCounted)
-        for (std::size_t k = 1; k <= 8; ++k)
-            m.cur.Zahl[k] = (*out.lastCounted)[k];
-}
-
-// Counts one table over the statistics window and publishes it; false for a
-// table that does not come from the database.
+// Counts one table over the statistics window (from the records a run or an
+// analysis holds, else from the file) and shows it; false for a table that
+// does not come from the database. A file that cannot be read leaves the
+// chart as it was.
 bool count(MainModel& m, StatisticsKind kind) {
-    switch (kind) {
-    case StatisticsKind::Frequency:
-    case StatisticsKind::Overdue:
-    case StatisticsKind::MegaBallFrequency:
-    case StatisticsKind::MegaBallOverdue:
-    case StatisticsKind::Pairs:
-    case StatisticsKind::Triples:
-    case StatisticsKind::Quads:
-    case StatisticsKind::Sums:
-        break;
-    default:
+    if (!StatisticsCounter::countsDrawings(kind))
         return false;
-    }
     BusyGuard busy(m);
-    const Pass p = beginPass(m, kind != StatisticsKind::Pairs); // pairs keep the end date local
-    switch (kind) {
-    case StatisticsKind::Frequency:
-        publish(m, numberFrequency(p.records, p.window, m.Memo2));
-        break;
-    case StatisticsKind::Overdue:
-        publish(m, numberOverdue(p.records, p.window, m.Memo2));
-        break;
-    case StatisticsKind::MegaBallFrequency:
-        publish(m, megaBallFrequency(p.records, p.window, m.Memo2));
-        break;
-    case StatisticsKind::MegaBallOverdue:
-        publish(m, megaBallOverdue(p.records, p.window, m.Memo2));
-        break;
-    case StatisticsKind::Pairs:
-        publish(m, consecutiveRuns(p.records, p.window, 2, m.Memo2));
-        break;
-    case StatisticsKind::Triples:
-        publish(m, consecutiveRuns(p.records, p.window, 3, m.Memo2));
-        break;
-    case StatisticsKind::Quads:
-        publish(m, consecutiveRuns(p.records, p.window, 4, m.Memo2));
-        break;
-    default:
-        publish(m, drawingSums(p.records, p.window, m.Memo2));
-        break;
-    }
+    const StatisticsCounter counter(m.Memo2);
+    const StatisticsWindow window{m.StatisticsStartDate(), m.DatabaseEndDate()};
+    m.showStatistics(m.heldRecords ? counter.count(kind, *m.heldRecords, window)
+                                   : counter.count(kind, m.DatabasePath(), window));
     return true;
 }
 
@@ -155,8 +86,10 @@ void MainModel::SpeedButton9Click() {
 
 void MainModel::Button6Click() {
     BusyGuard busy(*this);
-    chart.Entries.clear();
-    publish(*this, tipDistribution(tips, Memo2));
+    StatisticsOutcome out = tipDistribution(tips, Memo2);
+    std::string title = out.title ? std::move(*out.title) : std::move(chart.Title);
+    chart = std::move(out.table);
+    chart.Title = std::move(title);
     showTab(Tab::Chart);
     changed();
 }

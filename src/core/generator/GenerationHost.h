@@ -15,7 +15,7 @@ class NumberList;
 // What a generation run needs from the program around it: the statistics
 // tables, the status text, the number-list question, the drawing records
 // and the drawing on display, the dates of the statistics window and the
-// events/stop of the operation it runs under. The main window's model implements it (app/GenerationHost.h);
+// events/stop of the operation it runs under. The run service implements it (app/Generation.h);
 // settings, tips and the random generator are handed to the run directly.
 class GenerationHost {
 public:
