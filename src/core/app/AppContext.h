@@ -18,7 +18,7 @@ namespace rz {
 // operation and the change notification that repaints the window.
 class AppContext {
 public:
-    AppContext() : services_(withDefaults(Services{}, headless_)), events_(*this) {}
+    AppContext() : services_(withDefaults(Services{}, headless_)), events_(*this), dialogs_(*this) {}
     AppContext(const AppContext&) = delete;
     AppContext& operator=(const AppContext&) = delete;
 
@@ -29,10 +29,7 @@ public:
     const Services& services() const { return services_; }
     // A dialog opens over the window as it stands: a change held back for
     // the end of the command is shown first.
-    IDialogs& dialogs() const {
-        flushChanges();
-        return *services_.dialogs;
-    }
+    IDialogs& dialogs() const { return dialogs_; }
     IShell& shell() const { return *services_.shell; }
     ISound& sound() const { return *services_.sound; }
     // The events service; letting events through shows a held-back change
@@ -132,12 +129,48 @@ private:
         const AppContext& context_;
     };
 
+    // Every dialog first shows a change held back.
+    class FlushingDialogs : public IDialogs {
+    public:
+        explicit FlushingDialogs(const AppContext& context) : context_(context) {}
+        void message(const std::string& text) override { inner().message(text); }
+        bool question(const std::string& text) override { return inner().question(text); }
+        std::optional<std::string> inputText(const std::string& caption, const std::string& prompt,
+                                             const std::string& defaultText) override {
+            return inner().inputText(caption, prompt, defaultText);
+        }
+        std::optional<std::string> openFile(const FileDialogRequest& request) override {
+            return inner().openFile(request);
+        }
+        std::optional<std::string> saveFile(const FileDialogRequest& request) override {
+            return inner().saveFile(request);
+        }
+        ModalResult showNumberList() override { return inner().showNumberList(); }
+        bool askYesNo(const std::string& title, const std::string& text) override {
+            return inner().askYesNo(title, text);
+        }
+        std::optional<DrawingEntry> enterDrawing(const DrawingEntry& initial) override {
+            return inner().enterDrawing(initial);
+        }
+        std::optional<ScriptChoice> chooseScript(const ScriptChoice& initial) override {
+            return inner().chooseScript(initial);
+        }
+
+    private:
+        IDialogs& inner() const {
+            context_.flushChanges();
+            return *context_.services_.dialogs;
+        }
+        const AppContext& context_;
+    };
+
     AppPaths installedPaths_;
     HeadlessServices headless_;
     Services services_;
     int commandDepth_ = 0;
     mutable bool changePending_ = false;
     mutable FlushingEvents events_;
+    mutable FlushingDialogs dialogs_;
 };
 
 // The busy cursor for the lifetime of the guard, however the command ends.
