@@ -1,6 +1,7 @@
 #include "CliLanguage.h"
 
 #include <filesystem>
+#include <functional>
 #include <iostream>
 
 #include "common/Path.h"
@@ -20,31 +21,12 @@ std::string executableDirectory(const char* argv0) {
     return fromPath(ec ? fs::current_path(ec) : p.parent_path());
 }
 
-bool applyLanguageOption(MainModel& model, const Args& args, const char* argv0, int& exitCode) {
-    if (!args.has("lang"))
-        return true;
-    const std::string value = args.get("lang");
-    std::int32_t n = 0;
-    if (!tryParseInt(value, n) || n < 0 || n > 8) {
-        exitCode = usageError("--lang needs a language number from 0 to 8: " + value);
-        return false;
-    }
-    if (n == 0)
-        return true;
-    model.LanguageDir = programPaths(argv0).languageFolder();
-    try {
-        if (!model.chooseLanguage(n))
-            std::cerr << "ruvuzevodare-cli: the files of language " << n << " are missing in "
-                      << model.languageFolder() << "; the built-in texts stay\n";
-    } catch (const IoError& e) {
-        std::cerr << "ruvuzevodare-cli: " << e.what() << "\n";
-        exitCode = 1;
-        return false;
-    }
-    return true;
-}
+namespace {
 
-bool applyLanguageOption(LanguageTexts& texts, const Args& args, const char* argv0, int& exitCode) {
+// --lang read and checked; `load` takes language 1..8 from the folder and
+// says whether its files were there.
+bool applyLanguageNumber(const Args& args, const char* argv0, int& exitCode,
+                         const std::function<bool(int language, const std::string& folder)>& load) {
     if (!args.has("lang"))
         return true;
     const std::string value = args.get("lang");
@@ -57,7 +39,7 @@ bool applyLanguageOption(LanguageTexts& texts, const Args& args, const char* arg
         return true;
     const std::string folder = programPaths(argv0).languageFolder();
     try {
-        if (!loadLanguageTexts(n, folder, texts))
+        if (!load(n, folder))
             std::cerr << "ruvuzevodare-cli: the files of language " << n << " are missing in " << folder
                       << "; the built-in texts stay\n";
     } catch (const IoError& e) {
@@ -65,6 +47,21 @@ bool applyLanguageOption(LanguageTexts& texts, const Args& args, const char* arg
         return false;
     }
     return true;
+}
+
+} // namespace
+
+bool applyLanguageOption(MainModel& model, const Args& args, const char* argv0, int& exitCode) {
+    return applyLanguageNumber(args, argv0, exitCode, [&model](int language, const std::string& folder) {
+        model.LanguageDir = folder;
+        return model.chooseLanguage(language);
+    });
+}
+
+bool applyLanguageOption(LanguageTexts& texts, const Args& args, const char* argv0, int& exitCode) {
+    return applyLanguageNumber(args, argv0, exitCode, [&texts](int language, const std::string& folder) {
+        return loadLanguageTexts(language, folder, texts);
+    });
 }
 
 bool applyLanguageOnly(const Args& args, const char* argv0, int& exitCode) {
